@@ -1,0 +1,60 @@
+// Bit-packed codes and the fast correlation kernels the searches run on: a chip is one
+// bit in a "non-zero" mask and one in a "negative" mask, and a correlation term is a
+// shift, AND/XOR and popcount per 64-bit word.
+#pragma once
+
+#include "engine/Cod.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace codegen {
+
+class TPackedCod {
+public:
+    static constexpr int WordBits = 64;
+    static constexpr int MaxWords = (MaxCodLength + WordBits - 1) / WordBits;
+
+    TPackedCod() = default;
+
+    // From a chip form (elements 0..L-1 hold +1, 0 or -1).
+    static TPackedCod FromChips(const TCod& Cd, int L);
+    // From a digit form, mapped to chips by the type.
+    static TPackedCod FromDigits(const TCod& Cd, int L, TCodType Type);
+    // From a text form; throws CodError when the text has fewer than L characters.
+    static TPackedCod FromText(std::string_view Text, int L, TCodType Type);
+
+    int Length() const { return L; }
+    int Words() const { return (L + WordBits - 1) / WordBits; }
+    // True when no chip is 0, which lets the kernels skip the non-zero mask.
+    bool IsBinary() const { return Binary; }
+    // Chip I (0 <= I < Length()) as +1, 0 or -1.
+    int Chip(int I) const;
+    void SetChip(int I, int Chip);
+
+    bool operator==(const TPackedCod&) const = default;
+
+    // One spare zero word past the last so that a shifted read never needs a bounds test.
+    std::array<uint64_t, MaxWords + 1> NonZero{};
+    std::array<uint64_t, MaxWords + 1> Negative{};
+
+private:
+    template <typename ChipOf> static TPackedCod Pack(int L, ChipOf&& ChipAt);
+
+    int L = 0;
+    bool Binary = true;
+};
+
+// X(K) = sum over i of A[i+K] * B[i], for any shift K (zero when |K| >= L).
+int CorrelationTerm(const TPackedCod& A, const TPackedCod& B, int K);
+// Largest |R(k)| over k != 0: the same value as SidePulseCorrelation.
+int PeakSideLobe(const TPackedCod& Cd);
+// True when every side lobe |R(k)|, k != 0, is at most Limit; stops at the first one over.
+bool SideLobesWithin(const TPackedCod& Cd, int Limit);
+// Largest |X(k)| over all shifts: the same value as MaxCorrelation.
+int PeakCrossCorrelation(const TPackedCod& A, const TPackedCod& B);
+// True when every |X(k)| is at most Limit; stops at the first one over.
+bool CrossCorrelationWithin(const TPackedCod& A, const TPackedCod& B, int Limit);
+
+} // namespace codegen
