@@ -1,24 +1,145 @@
 // codegen-cli: the GUI-free searches and conversions of the code generator, for scripts
-// and servers. Subcommands come with the features they drive.
+// and servers. Every subcommand runs the same library code as the windows.
 #include "engine/Cod.h"
+#include "search/GoodCodSearch.h"
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <iostream>
+#include <map>
+#include <string>
+
+namespace {
+
+using namespace codegen;
+
+const std::map<std::string, TCodType> CodTypes{{"binary", TCodType::Binary},
+                                               {"ternary", TCodType::Ternary}};
+const std::map<std::string, TZeroRule> ZeroRules{{"at-most", TZeroRule::AtMost},
+                                                 {"equal", TZeroRule::Equal}};
+
+void AddCodShape(CLI::App& Cmd, int& Length, TCodType& Type) {
+    Cmd.add_option("--length", Length, "Code length in chips")
+        ->check(CLI::Range(MinCodLength, MaxCodLength))
+        ->capture_default_str();
+    Cmd.add_option_function<std::string>(
+           "--type", [&Type](const std::string& Name) { Type = CodTypes.at(Name); },
+           "Code type: binary (+1/-1) or ternary (+1/0/-1)")
+        ->check(CLI::IsMember({"binary", "ternary"}))
+        ->default_str("binary");
+}
+
+std::string Duration(double Seconds) {
+    char Text[64];
+    if (Seconds < 60)
+        std::snprintf(Text, sizeof Text, "%.1f s", Seconds);
+    else if (Seconds < 3600)
+        std::snprintf(Text, sizeof Text, "%d min %02d s", static_cast<int>(Seconds) / 60,
+                      static_cast<int>(Seconds) % 60);
+    else
+        std::snprintf(Text, sizeof Text, "%d h %02d min", static_cast<int>(Seconds) / 3600,
+                      static_cast<int>(Seconds) / 60 % 60);
+    return Text;
+}
+
+// One line, redrawn in place on a terminal.
+void DrawProgress(const TSearchProgress& P, std::size_t Found) {
+    constexpr int Width = 30;
+    const int Filled = static_cast<int>(P.Fraction * Width);
+    std::string Bar(static_cast<std::size_t>(Filled), '#');
+    Bar.resize(Width, '.');
+    std::fprintf(stderr, "\r[%s] %5.1f%%  %zu found  %.3g codes/s  %s left   ", Bar.c_str(),
+                 P.Fraction * 100, Found, P.CodsPerSecond,
+                 P.SecondsLeft < 0 ? "?" : Duration(P.SecondsLeft).c_str());
+    std::fflush(stderr);
+}
+
+int RunSearch(const TSearchParams& P, int Threads) {
+    TGoodCodSearch Search;
+    const bool Terminal = isatty(STDERR_FILENO);
+    std::size_t Found = 0;
+    std::string Out;
+    const auto Began = std::chrono::steady_clock::now();
+    auto LastDraw = Began;
+    const auto Result = Search.RunToEnd(
+        P, Threads,
+        [&](const TSearchBatch& B) {
+            for (const auto& C : B.Cods) {
+                Out += C;
+                Out += '\n';
+            }
+            Found += B.Cods.size();
+            if (Out.size() > (1 << 16)) {
+                std::fwrite(Out.data(), 1, Out.size(), stdout);
+                Out.clear();
+            }
+            const auto Now = std::chrono::steady_clock::now();
+            if (Terminal && Now - LastDraw > std::chrono::milliseconds(200)) {
+                DrawProgress(Search.Progress(), Found);
+                LastDraw = Now;
+            }
+        },
+        {}, std::chrono::milliseconds(50));
+    std::fwrite(Out.data(), 1, Out.size(), stdout);
+    std::fflush(stdout);
+    const double Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
+    if (Terminal)
+        std::fprintf(stderr, "\r%*s\r", 100, "");
+    std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
+                 Result.Completed ? "" : " (stopped)");
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     CLI::App App{"Finds spreading codes with low aperiodic correlation."};
     App.set_version_flag("--version", std::string("codegen-cli ") + CODEGEN_VERSION);
     App.require_subcommand(0, 1);
+
+    TSearchParams SearchParams;
+    int Threads = 0;
+    auto* SearchCmd = App.add_subcommand(
+        "search", "List every code whose side lobes stay within the limit, in counting order");
+    AddCodShape(*SearchCmd, SearchParams.L, SearchParams.Type);
+    SearchCmd->add_option("--side-lobes", SearchParams.SideLobeLimit, "Largest side lobe allowed")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    SearchCmd
+        ->add_option_function<std::string>(
+            "--zeros-rule",
+            [&SearchParams](const std::string& Name) { SearchParams.Rule = ZeroRules.at(Name); },
+            "Ternary codes: at-most or equal to the number of zeros")
+        ->check(CLI::IsMember({"at-most", "equal"}))
+        ->default_str("at-most");
+    SearchCmd->add_option("--zeros", SearchParams.Z, "Number of zero chips (ternary codes)")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    SearchCmd->add_option("--threads", Threads, "Worker threads (default: all cores)")
+        ->check(CLI::PositiveNumber);
+
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
         if (E.get_exit_code() == 0)
             return App.exit(E);
+        std::string Message = E.what();
+        std::replace(Message.begin(), Message.end(), '\n', ' ');
+        std::cerr << "codegen-cli: " << Message << "\n";
+        return 2;
+    }
+    try {
+        if (*SearchCmd)
+            return RunSearch(SearchParams, Threads);
+    } catch (const std::exception& E) {
         std::cerr << "codegen-cli: " << E.what() << "\n";
         return 2;
     }
-    if (argc == 1)
-        std::cout << App.help();
+    std::cout << App.help();
     return 0;
 }

@@ -1,0 +1,107 @@
+// The exhaustive good-code search: every code of the counting order whose side lobes stay
+// within the limit (and, for ternary codes, whose zero count obeys the rule), listed in
+// counting order. Runs on worker threads, can be stopped and resumed exactly, and is
+// driven the same way by the window and by the command-line tool.
+#pragma once
+
+#include "engine/Cod.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace codegen {
+
+// Item index of the zero-count rule group: 0 = "at most Z zeros", 1 = "exactly Z zeros".
+enum class TZeroRule { AtMost = 0, Equal = 1 };
+
+struct TSearchParams {
+    int L = 10;
+    TCodType Type = TCodType::Binary;
+    int SideLobeLimit = 2;
+    TZeroRule Rule = TZeroRule::AtMost;
+    int Z = 2;
+
+    bool operator==(const TSearchParams&) const = default;
+};
+
+// Throws CodError for a length outside 2..500 or a negative limit or zero count.
+void CheckSearchParams(const TSearchParams& P);
+
+// True when the code (text form) is listed under the parameters: its zero count obeys the
+// rule (ternary only) and its peak side lobe is at most the limit.
+bool IsGoodCod(const std::string& Text, const TSearchParams& P);
+
+// The codes one collection hands over, all in counting order.
+struct TSearchBatch {
+    std::vector<std::string> Cods;
+    // True once the run has ended (the last code examined, or stopped); nothing follows.
+    bool Finished = false;
+    // True when the run ended by examining the last code of the counting order.
+    bool Completed = false;
+};
+
+struct TSearchProgress {
+    // Fraction of this run's part of the counting order that has been examined, 0..1.
+    double Fraction = 0;
+    // Codes of the counting order examined (counted, not necessarily measured) per second.
+    double CodsPerSecond = 0;
+    double ElapsedSeconds = 0;
+    // Estimated seconds left, negative while unknown.
+    double SecondsLeft = -1;
+};
+
+// One search with its position in the counting order. The position (`Cod`, a digit form)
+// survives between runs, so a stopped run continues right after the last code examined
+// and Stop + Start lists exactly what one uninterrupted run would.
+class TGoodCodSearch {
+public:
+    TGoodCodSearch();
+    ~TGoodCodSearch();
+    TGoodCodSearch(const TGoodCodSearch&) = delete;
+    TGoodCodSearch& operator=(const TGoodCodSearch&) = delete;
+
+    // Back to the all-zero counter: the next run starts at the code after it.
+    void Reset();
+    // The counter: the last code examined, as a digit form.
+    const TCod& Cod() const { return Position; }
+    // Puts the counter anywhere; the next run starts at the code after it.
+    void SetCod(const TCod& Cd);
+
+    // Starts a run in the background from the code after Cod() up to the last code of the
+    // counting order (after the last code the counter wraps round to the all-zero code,
+    // which the run then examines). Threads <= 0 uses every core.
+    void Start(const TSearchParams& P, int Threads = 0);
+    // Asks the running search to stop; the codes examined before stay valid and Cod()
+    // names the last of them once Collect reports the run finished.
+    void Stop();
+    bool Running() const;
+    const TSearchParams& Params() const { return RunParams; }
+
+    // Hands over, in order, the codes found since the last call, waiting up to Wait for
+    // the first of them. Advances Cod() over everything examined so far.
+    TSearchBatch Collect(std::chrono::milliseconds Wait);
+    TSearchProgress Progress() const;
+
+    // Runs from Cod() to the end on the calling thread's behalf, handing every batch to
+    // Sink, until the end or until ShouldStop returns true.
+    TSearchBatch RunToEnd(const TSearchParams& P, int Threads,
+                          const std::function<void(const TSearchBatch&)>& Sink,
+                          const std::function<bool()>& ShouldStop = {},
+                          std::chrono::milliseconds Period = std::chrono::milliseconds(15));
+
+private:
+    struct TRun;
+    TCod Position;
+    TSearchParams RunParams;
+    std::unique_ptr<TRun> Run;
+};
+
+} // namespace codegen

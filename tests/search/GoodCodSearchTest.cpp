@@ -1,0 +1,171 @@
+// The good-code search: the listed codes and their order against the plain loop, the
+// counter across stops and restarts, the zero rules, and published counts.
+#include "search/GoodCodSearch.h"
+#include "oracle/NaiveSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace codegen {
+namespace {
+
+using Cods = std::vector<std::string>;
+
+TSearchParams Binary(int L, int Limit) {
+    return {L, TCodType::Binary, Limit, TZeroRule::AtMost, 2};
+}
+TSearchParams Ternary(int L, int Limit, TZeroRule Rule, int Z) {
+    return {L, TCodType::Ternary, Limit, Rule, Z};
+}
+
+Cods RunOnce(TGoodCodSearch& S, const TSearchParams& P, int Threads = 0) {
+    Cods Found;
+    S.RunToEnd(P, Threads, [&](const TSearchBatch& B) {
+        Found.insert(Found.end(), B.Cods.begin(), B.Cods.end());
+    });
+    return Found;
+}
+
+Cods Search(const TSearchParams& P, int Threads = 0) {
+    TGoodCodSearch S;
+    return RunOnce(S, P, Threads);
+}
+
+TEST(GoodCodSearch, ListsTheShortExamples) {
+    EXPECT_EQ(Search(Binary(4, 1)),
+              (Cods{"0001", "0010", "0100", "0111", "1000", "1011", "1101", "1110"}));
+    EXPECT_EQ(Search(Binary(2, 1)), (Cods{"01", "10", "11"}));
+    EXPECT_EQ(Search(Binary(3, 0)), Cods{});
+    EXPECT_EQ(Search(Ternary(3, 1, TZeroRule::AtMost, 0)), (Cods{"112", "122", "211", "221"}));
+    EXPECT_EQ(Search(Ternary(3, 1, TZeroRule::AtMost, 1)),
+              (Cods{"011", "012", "021", "022", "101", "102", "110", "112", "120", "122", "201",
+                    "202", "210", "211", "220", "221"}));
+    const Cods ExactlyOneZero{"011", "012", "021", "022", "101", "102",
+                              "110", "120", "201", "202", "210", "220"};
+    EXPECT_EQ(Search(Ternary(3, 1, TZeroRule::Equal, 1)), ExactlyOneZero);
+    // Under "exactly Z zeros" the zero-free last code is not listed, whatever its lobes.
+    EXPECT_EQ(Search(Ternary(3, 2, TZeroRule::Equal, 1)), ExactlyOneZero);
+}
+
+TEST(GoodCodSearch, MatchesThePlainLoopOnEveryShortBinaryLength) {
+    for (int L = 2; L <= 16; ++L)
+        for (int Limit : {0, 1, 2, 3, 5, L}) {
+            const auto P = Binary(L, Limit);
+            ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P)) << "L " << L << " limit " << Limit;
+        }
+}
+
+TEST(GoodCodSearch, MatchesThePlainLoopOnEveryShortTernaryLength) {
+    for (int L = 2; L <= 9; ++L)
+        for (int Limit : {0, 1, 2, 3})
+            for (auto Rule : {TZeroRule::AtMost, TZeroRule::Equal})
+                for (int Z : {0, 1, 2, L / 2, L}) {
+                    const auto P = Ternary(L, Limit, Rule, Z);
+                    ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
+                        << "L " << L << " limit " << Limit << " rule " << static_cast<int>(Rule)
+                        << " Z " << Z;
+                }
+}
+
+TEST(GoodCodSearch, OneAndTwoThreadsListTheSame) {
+    for (const auto& P :
+         {Binary(22, 3), Ternary(11, 2, TZeroRule::AtMost, 3), Ternary(12, 2, TZeroRule::Equal, 4)})
+        EXPECT_EQ(Search(P, 1), Search(P, 2)) << P.L;
+}
+
+TEST(GoodCodSearch, PublishedCounts) {
+    EXPECT_EQ(Search(Binary(13, 1)),
+              (Cods{"0000011001010", "0101001100000", "1010110011111", "1111100110101"}));
+    EXPECT_EQ(Search(Binary(16, 3)).size(), 2968u);
+    EXPECT_EQ(Search(Binary(24, 3)).size(), 6864u);
+    EXPECT_EQ(Search(Binary(28, 3)).size(), 5008u);
+    EXPECT_EQ(Search(Ternary(13, 1, TZeroRule::AtMost, 13)).size(), 49530u);
+}
+
+TEST(GoodCodSearch, StopAndStartGiveTheUninterruptedList) {
+    for (const auto& P : {Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3),
+                          Ternary(10, 1, TZeroRule::AtMost, 4)}) {
+        const Cods Whole = Search(P);
+        TGoodCodSearch S;
+        Cods Pieces;
+        bool Completed = false;
+        int Runs = 0;
+        while (!Completed) {
+            S.Start(P, 2);
+            // Stop at once, or after one batch: the stop lands at varying points.
+            TSearchBatch B;
+            if (Runs % 2) {
+                B = S.Collect(std::chrono::milliseconds(1));
+                Pieces.insert(Pieces.end(), B.Cods.begin(), B.Cods.end());
+            }
+            S.Stop();
+            while (!B.Finished) {
+                B = S.Collect(std::chrono::milliseconds(50));
+                Pieces.insert(Pieces.end(), B.Cods.begin(), B.Cods.end());
+            }
+            Completed = B.Completed;
+            ASSERT_LT(++Runs, 100000);
+        }
+        EXPECT_EQ(Pieces, Whole) << P.L << " after " << Runs << " runs";
+    }
+}
+
+TEST(GoodCodSearch, CounterNamesTheLastExaminedCodeAndWrapsRound) {
+    TGoodCodSearch S;
+    const auto P = Binary(2, 1);
+    EXPECT_EQ(RunOnce(S, P), (Cods{"01", "10", "11"}));
+    EXPECT_EQ(ViewCod(S.Cod(), 2), "11");
+    // Continuing after the last code examines the all-zero code too.
+    EXPECT_EQ(RunOnce(S, P), (Cods{"00", "01", "10", "11"}));
+
+    S.Reset();
+    EXPECT_EQ(ViewCod(S.Cod(), 2), "00");
+    EXPECT_EQ(RunOnce(S, P), (Cods{"01", "10", "11"}));
+}
+
+TEST(GoodCodSearch, ResumesFromAnyCounter) {
+    // A counter left anywhere (by another length, say) resumes at the code after it.
+    for (const auto& [P, From] :
+         {std::pair{Binary(14, 3), std::string("01101100101100")},
+          std::pair{Binary(14, 3), std::string("11111111111110")},
+          std::pair{Ternary(8, 2, TZeroRule::Equal, 2), std::string("12021020")}}) {
+        TCod Counter;
+        for (int I = 0; I < P.L; ++I)
+            Counter[I] = From[static_cast<std::size_t>(I)] - '0';
+        TCod NaiveCounter = Counter;
+        const Cods Expected = oracle::NaiveSerchCods(P, NaiveCounter);
+
+        TGoodCodSearch S;
+        S.SetCod(Counter);
+        EXPECT_EQ(RunOnce(S, P), Expected) << From;
+        EXPECT_EQ(ViewCod(S.Cod(), P.L), ViewCod(NaiveCounter, P.L));
+    }
+}
+
+TEST(GoodCodSearch, RefusesBadParameters) {
+    TGoodCodSearch S;
+    EXPECT_THROW(S.Start(Binary(1, 2)), CodError);
+    EXPECT_THROW(S.Start(Binary(501, 2)), CodError);
+    EXPECT_THROW(S.Start(Binary(10, -1)), CodError);
+    EXPECT_THROW(S.Start(Ternary(10, 1, TZeroRule::AtMost, -1)), CodError);
+}
+
+TEST(GoodCodSearch, LongCodesRunAndStop) {
+    // Far too many codes to finish; the run must start, report progress and stop cleanly.
+    for (int L : {65, 151, 302, 500}) {
+        TGoodCodSearch S;
+        S.Start(Binary(L, 3), 2);
+        S.Collect(std::chrono::milliseconds(20));
+        S.Stop();
+        TSearchBatch B;
+        do
+            B = S.Collect(std::chrono::milliseconds(50));
+        while (!B.Finished);
+        EXPECT_FALSE(B.Completed);
+    }
+}
+
+} // namespace
+} // namespace codegen
