@@ -1,0 +1,61 @@
+// The good-code search against the plain loop over the counting order, in the same run.
+// Quote the ratio of the times of the same arguments.
+#include "oracle/NaiveSearch.h"
+#include "search/GoodCodSearch.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace codegen;
+
+TSearchParams ParamsOf(const benchmark::State& State) {
+    TSearchParams P;
+    P.L = static_cast<int>(State.range(0));
+    P.Type = static_cast<TCodType>(State.range(1));
+    P.SideLobeLimit = static_cast<int>(State.range(2));
+    P.Rule = TZeroRule::AtMost;
+    P.Z = 4;
+    return P;
+}
+
+void NaiveSearch(benchmark::State& State) {
+    const auto P = ParamsOf(State);
+    for (auto _ : State)
+        State.counters["codes"] = static_cast<double>(oracle::NaiveSerchCods(P).size());
+}
+
+void FastSearch(benchmark::State& State) {
+    const auto P = ParamsOf(State);
+    const int Threads = static_cast<int>(State.range(3));
+    for (auto _ : State) {
+        TGoodCodSearch S;
+        std::size_t Count = 0;
+        S.RunToEnd(P, Threads, [&](const TSearchBatch& B) { Count += B.Cods.size(); });
+        State.counters["codes"] = static_cast<double>(Count);
+    }
+}
+
+// Arguments: length, type (0 binary, 1 ternary), side-lobe limit; ternary codes allow at
+// most 4 zeros.
+void NaiveCases(benchmark::internal::Benchmark* B) {
+    B->ArgNames({"L", "ternary", "limit"});
+    B->Args({16, 0, 3})->Args({20, 0, 3})->Args({24, 0, 3})->Args({12, 1, 1})->Args({15, 1, 1});
+    B->Unit(benchmark::kMillisecond)->Iterations(1);
+}
+
+void FastCases(benchmark::internal::Benchmark* B) {
+    B->ArgNames({"L", "ternary", "limit", "threads"});
+    for (int Threads : {1, 2}) {
+        B->Args({16, 0, 3, Threads})->Args({20, 0, 3, Threads})->Args({24, 0, 3, Threads});
+        B->Args({12, 1, 1, Threads})->Args({15, 1, 1, Threads})->Args({32, 0, 3, Threads});
+    }
+    B->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(NaiveSearch)->Apply(NaiveCases);
+BENCHMARK(FastSearch)->Apply(FastCases);
+
+} // namespace
+
+BENCHMARK_MAIN();
