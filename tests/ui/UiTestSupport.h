@@ -1,0 +1,61 @@
+// Shared pieces of the GUI tests: a TDialogs that records instead of blocking, a real
+// mouse click on a grid cell, and a main() that runs a suite under the application object.
+#pragma once
+
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/RadioGroup.h"
+#include "ui/StringGrid.h"
+
+#include <QRadioButton>
+#include <QStringList>
+#include <QTest>
+
+class TRecordingDialogs : public TDialogs {
+public:
+    QStringList Calls;
+    QStringList Errors;
+
+    QString OpenFile(QWidget*, const TFileDialogSettings& Settings) override {
+        Calls.append(QStringLiteral("OpenFile ") + Settings.Title);
+        return {};
+    }
+    QString SaveFile(QWidget*, const TFileDialogSettings& Settings) override {
+        Calls.append(QStringLiteral("SaveFile ") + Settings.Title);
+        return {};
+    }
+    void Information(const QString& Text) override {
+        Calls.append(QStringLiteral("Information ") + Text);
+    }
+    bool Confirm(const QString& Text) override {
+        Calls.append(QStringLiteral("Confirm ") + Text);
+        return false;
+    }
+    void Error(const QString& Text) override {
+        Calls.append(QStringLiteral("Error ") + Text);
+        Errors.append(Text);
+    }
+    void Beep() override { Calls.append(QStringLiteral("Beep")); }
+};
+
+inline void ClickCell(TStringGrid* Grid, int ACol, int ARow,
+                      Qt::KeyboardModifiers Modifiers = Qt::NoModifier,
+                      Qt::MouseButton Button = Qt::LeftButton) {
+    const QModelIndex Cell = Grid->model()->index(ARow, ACol);
+    Grid->scrollTo(Cell);
+    QTest::mouseClick(Grid->viewport(), Button, Modifiers, Grid->visualRect(Cell).center());
+}
+
+// On the item's mark: a radio button takes clicks on its mark and text only.
+inline void ClickItem(TRadioGroup* Group, int Item) {
+    QRadioButton* Button = Group->Button(Item);
+    QTest::mouseClick(Button, Qt::LeftButton, Qt::NoModifier, QPoint(6, Button->height() / 2));
+}
+
+#define UI_TEST_MAIN(TestClass)                                                                    \
+    int main(int Argc, char** Argv) {                                                              \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
+        TApplication App(Argc, Argv);                                                              \
+        TestClass Test;                                                                            \
+        return QTest::qExec(&Test, Argc, Argv);                                                    \
+    }

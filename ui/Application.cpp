@@ -1,0 +1,56 @@
+#include "ui/Application.h"
+
+#include "ui/CodToTextUnit.h"
+#include "ui/CrossCorrUnit.h"
+#include "ui/DrawAutoCorrelationUnit.h"
+#include "ui/ErrorGuard.h"
+#include "ui/MainUnit.h"
+
+namespace {
+
+const QList<TForm*> NoForms;
+const TApplicationWindows* LiveWindows = nullptr;
+
+} // namespace
+
+TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+
+bool TApplication::notify(QObject* Receiver, QEvent* Event) {
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& Error) {
+        ReportError(Error);
+    } catch (...) {
+        ReportUnknownError();
+    }
+    return false;
+}
+
+TApplicationWindows::TApplicationWindows() {
+    LiveWindows = this;
+    // Each window is complete (its creation handler has run) before the next one exists.
+    const auto Add = [this](std::unique_ptr<TForm> Form) {
+        FormList.append(Form.get());
+        Owned.push_back(std::move(Form));
+    };
+    Add(std::make_unique<TMainForm>());
+    Add(std::make_unique<TAutoCorrForm>());
+    Add(std::make_unique<TCrossCorrForm>());
+    Add(std::make_unique<TTextForm>());
+}
+
+TApplicationWindows::~TApplicationWindows() {
+    if (LiveWindows == this)
+        LiveWindows = nullptr;
+    FormList.clear();
+    while (!Owned.empty())
+        Owned.pop_back();
+}
+
+TMainForm* TApplicationWindows::Main() const {
+    return static_cast<TMainForm*>(Owned.front().get());
+}
+
+const QList<TForm*>& ApplicationForms() {
+    return LiveWindows ? LiveWindows->Forms() : NoForms;
+}

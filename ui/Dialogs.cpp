@@ -1,0 +1,82 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+std::unique_ptr<TDialogs>& CurrentDialogs() {
+    static std::unique_ptr<TDialogs> Current = std::make_unique<TQtDialogs>();
+    return Current;
+}
+
+QString RunFileDialog(QWidget* Parent, const TFileDialogSettings& Settings,
+                      QFileDialog::AcceptMode Mode) {
+    QFileDialog Dialog(Parent, Settings.Title, Settings.InitialDir);
+    Dialog.setAcceptMode(Mode);
+    Dialog.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    Dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    Dialog.setNameFilters(QtNameFilters(Settings.Filter).split(QStringLiteral(";;")));
+    QString Suffix = Settings.DefaultExt;
+    Suffix.remove(QStringLiteral("*")).remove(QStringLiteral("."));
+    Dialog.setDefaultSuffix(Suffix);
+    Dialog.selectFile(Settings.FileName);
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(Dialog.selectedFiles().constFirst());
+}
+
+QString BoxTitle() {
+    return QGuiApplication::applicationDisplayName();
+}
+
+} // namespace
+
+TDialogs& Dialogs() {
+    return *CurrentDialogs();
+}
+
+std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> NewDialogs) {
+    if (!NewDialogs)
+        NewDialogs = std::make_unique<TQtDialogs>();
+    CurrentDialogs().swap(NewDialogs);
+    return NewDialogs;
+}
+
+QString QtNameFilters(const QString& Filter) {
+    const QStringList Parts = Filter.split(u'|');
+    QStringList Filters;
+    for (qsizetype I = 0; I + 1 < Parts.size(); I += 2) {
+        const QString Patterns = QString(Parts[I + 1]).replace(u';', u' ');
+        const QString Suffix = QStringLiteral(" (") + Patterns + u')';
+        Filters.append(Parts[I].endsWith(Suffix) ? Parts[I] : Parts[I] + Suffix);
+    }
+    return Filters.join(QStringLiteral(";;"));
+}
+
+QString TQtDialogs::OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) {
+    return RunFileDialog(Parent, Settings, QFileDialog::AcceptOpen);
+}
+
+QString TQtDialogs::SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) {
+    return RunFileDialog(Parent, Settings, QFileDialog::AcceptSave);
+}
+
+void TQtDialogs::Information(const QString& Text) {
+    QMessageBox::information(QApplication::activeWindow(), BoxTitle(), Text);
+}
+
+bool TQtDialogs::Confirm(const QString& Text) {
+    return QMessageBox::question(QApplication::activeWindow(), BoxTitle(), Text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TQtDialogs::Error(const QString& Text) {
+    QMessageBox::critical(QApplication::activeWindow(), BoxTitle(), Text);
+}
+
+void TQtDialogs::Beep() {
+    QApplication::beep();
+}

@@ -1,0 +1,431 @@
+#include "ui/MainUnit.h"
+
+#include "ui/CodToTextUnit.h"
+#include "ui/CrossCorrUnit.h"
+#include "ui/Dialogs.h"
+#include "ui/DrawAutoCorrelationUnit.h"
+#include "ui/ErrorGuard.h"
+#include "ui/PBSpinEdit.h"
+#include "ui/RadioGroup.h"
+#include "ui/StringGrid.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+TMainForm* MainForm = nullptr;
+int32_t AutoCorrNumCod = 0;
+int32_t CrossCorrNumA = 0;
+int32_t CrossCorrNumB = 0;
+
+// The resources of a static library are linked only when referenced.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+const QString TitleNumber = QStringLiteral("Номер");
+const QString TitleCod = QStringLiteral("КОД");
+
+void ResetCodGrid(TStringGrid* Grid) {
+    Grid->SetColWidths(0, 70);
+    Grid->SetRowCount(1);
+    Grid->SetCells(0, 0, TitleNumber);
+    Grid->SetCells(1, 0, TitleCod);
+}
+
+} // namespace
+
+TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
+    MainForm = this;
+    // A new main window is a new session (the tests build several in one process).
+    AutoCorrNumCod = 0;
+    CrossCorrNumA = 0;
+    CrossCorrNumB = 0;
+    setWindowTitle(QStringLiteral("Генератор кодов +1, 0, -1"));
+    SetClientBounds(122, 70, 762, 709);
+    CreateControls();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::CreateControls() {
+    InitResources();
+
+    const auto Label = [this](QWidget* Parent, const QString& Name, const QString& Text,
+                              QRect Bounds) {
+        auto* Created = Register(new QLabel(Text, Parent), Name);
+        // The design's labels size themselves to their text; the substitute font is wider.
+        const QSize Hint = Created->sizeHint();
+        Created->setGeometry(Bounds.x(), Bounds.y(), std::max(Bounds.width(), Hint.width()),
+                             std::max(Bounds.height(), Hint.height()));
+        return Created;
+    };
+    const auto Button = [this](QWidget* Parent, const QString& Name, const QString& Text,
+                               QRect Bounds) {
+        auto* Created = Register(new QPushButton(Text, Parent), Name);
+        Created->setGeometry(Bounds);
+        return Created;
+    };
+    const auto SpeedButton = [this](const QString& Name, const QString& Icon, QRect Bounds) {
+        auto* Created = Register(new QToolButton(Panel1), Name);
+        Created->setIcon(QIcon(Icon));
+        Created->setIconSize(QSize(16, 16));
+        Created->setGeometry(Bounds);
+        return Created;
+    };
+    const auto SpinEdit = [this](QWidget* Parent, const QString& Name, int Min, int Max, int Value,
+                                 QRect Bounds) {
+        auto* Created = Register(new TPBSpinEdit(Parent), Name);
+        Created->SetRange(Min, Max);
+        Created->SetValue(Value);
+        Created->setGeometry(Bounds);
+        return Created;
+    };
+    const auto RadioGroup = [this](QWidget* Parent, const QString& Name, const QString& Caption,
+                                   const QStringList& Items, QRect Bounds) {
+        auto* Created = Register(new TRadioGroup(Caption, Items, Parent), Name);
+        Created->setGeometry(Bounds);
+        Created->SetItemIndex(0);
+        return Created;
+    };
+    const auto Group = [this](const QString& Name, const QString& Caption, QRect Bounds) {
+        auto* Created = Register(new QGroupBox(Caption, this), Name);
+        Created->setGeometry(Bounds);
+        return Created;
+    };
+    const auto Grid = [this](QWidget* Parent, const QString& Name, QRect Bounds) {
+        auto* Created = Register(new TStringGrid(Parent), Name);
+        Created->setGeometry(Bounds);
+        Created->SetColCount(2);
+        Created->SetRowCount(5);
+        Created->SetFixedCols(1);
+        Created->SetFixedRows(1);
+        return Created;
+    };
+    const auto DialogSettings = [this](const QString& Name, const QString& Title,
+                                       const QString& DefaultExt, const QString& FileName,
+                                       const QString& Filter) {
+        auto* Created = Register(new TFileDialogSettings(this), Name);
+        Created->Title = Title;
+        Created->DefaultExt = DefaultExt;
+        Created->FileName = FileName;
+        Created->Filter = Filter;
+        return Created;
+    };
+
+    Panel1 = Register(new QFrame(this), QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    Panel1->resize(width(), 33);
+    SetAlign(Panel1, TAlign::Top);
+    OpenFileSpeedButton = SpeedButton(QStringLiteral("OpenFileSpeedButton"),
+                                      QStringLiteral(":/icons/open.xpm"), {16, 6, 23, 22});
+    OpenFileSpeedButton->setToolTip(QStringLiteral("Загрузить проект"));
+    SaveFileSpeedButton = SpeedButton(QStringLiteral("SaveFileSpeedButton"),
+                                      QStringLiteral(":/icons/save.xpm"), {48, 6, 23, 22});
+    SaveFileSpeedButton->setToolTip(QStringLiteral("Сохранить проект"));
+    ExitSpeedButton = SpeedButton(QStringLiteral("ExitSpeedButton"),
+                                  QStringLiteral(":/icons/exit.xpm"), {96, 6, 65, 22});
+    ExitSpeedButton->setText(QStringLiteral("Выход"));
+    ExitSpeedButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    LoadFromTxtBitBtn = Button(Panel1, QStringLiteral("LoadFromTxtBitBtn"),
+                               QStringLiteral("Загрузить из *.txt файла"), {320, 8, 161, 25});
+    BitBtn1 = Button(Panel1, QStringLiteral("BitBtn1"), QStringLiteral("Загрузить из *.txt файла"),
+                     {560, 8, 161, 25});
+
+    GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("Основные параметры кода"),
+                      {0, 33, 233, 72});
+    Label1 = Label(GroupBox1, QStringLiteral("Label1"), QStringLiteral("Длина кода (бит)"),
+                   {136, 24, 86, 13});
+    CodLengthPBSpinEdit =
+        SpinEdit(GroupBox1, QStringLiteral("CodLengthPBSpinEdit"), codegen::MinCodLength,
+                 codegen::MaxCodLength, 10, {136, 40, 81, 22});
+    VariantRadioGroup =
+        RadioGroup(GroupBox1, QStringLiteral("VariantRadioGroup"), QStringLiteral("Тип кода"),
+                   {QStringLiteral("+1, -1       (1,0)"), QStringLiteral("+1, 0, -1   (1,0,2)")},
+                   {8, 16, 113, 49});
+
+    GroupBox2 = Group(QStringLiteral("GroupBox2"), QStringLiteral("Поиск хороших кодов"),
+                      {0, 104, 233, 161});
+    Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
+                   {8, 16, 142, 13});
+    MaxCorrSidePBSpinEdit =
+        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500, 2, {160, 16, 57, 22});
+    ZeroCountPBSpinEdit =
+        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500, 2, {152, 48, 65, 22});
+    ZRadioGroup =
+        RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
+                   {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
+    SerchCodsBitBtn = Button(GroupBox2, QStringLiteral("SerchCodsBitBtn"),
+                             QStringLiteral("Искать коды"), {16, 96, 113, 25});
+    BreakSerchBitBtn = Button(GroupBox2, QStringLiteral("BreakSerchBitBtn"),
+                              QStringLiteral("Прервать"), {144, 96, 75, 25});
+    ContinueBitBtn = Button(GroupBox2, QStringLiteral("ContinueBitBtn"),
+                            QStringLiteral("Продолжить"), {144, 128, 75, 25});
+    CodLabel = Label(GroupBox2, QStringLiteral("CodLabel"), QStringLiteral("Строка текущего кода"),
+                     {8, 128, 114, 13});
+    Label5 =
+        Label(GroupBox2, QStringLiteral("Label5"), QStringLiteral("Найдено"), {8, 144, 44, 13});
+
+    GroupBox3 =
+        Group(QStringLiteral("GroupBox3"), QStringLiteral("Хорошие коды"), {232, 33, 265, 672});
+    CodStringGrid = Grid(GroupBox3, QStringLiteral("CodStringGrid"), {16, 16, 233, 617});
+    AutoCorrBitBtn =
+        Button(GroupBox3, QStringLiteral("AutoCorrBitBtn"),
+               QStringLiteral("Показать авто-корр. характеристику"), {16, 640, 233, 25});
+    TxtMemo = Register(new QPlainTextEdit(QStringLiteral("TxtMemo"), GroupBox3),
+                       QStringLiteral("TxtMemo"));
+    TxtMemo->setGeometry(32, 192, 841, 89);
+    TxtMemo->hide();
+
+    GroupBox4 = Group(QStringLiteral("GroupBox4"),
+                      QStringLiteral("Поиск комплекта не корр-щих кодов"), {0, 400, 233, 305});
+    Label2 = Label(GroupBox4, QStringLiteral("Label2"),
+                   QStringLiteral("выбросы взаимной корр. х-ки не более"), {16, 24, 200, 13});
+    MaxNoCorrPBSpinEdit =
+        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500, 2, {136, 48, 81, 22});
+    PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
+                            QStringLiteral("PairCheckBox"));
+    PairCheckBox->setGeometry(8, 264, 97, 17);
+    RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
+                             {QStringLiteral("по всем"), QStringLiteral("от последнего"),
+                              QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
+                              QStringLiteral("полный поиск")},
+                             {8, 40, 121, 89});
+    SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
+                                   QStringLiteral("Искать"), {16, 136, 113, 25});
+    BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
+                                   QStringLiteral("Прервать"), {144, 136, 75, 25});
+    ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
+                                      QStringLiteral("Продолжить"), {144, 168, 75, 25});
+    Mess1Label = Label(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
+                       {24, 168, 67, 13});
+    Mess2Label = Label(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
+                       {24, 184, 67, 13});
+    Mess3Label = Label(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
+                       {24, 200, 67, 13});
+    Mess4Label = Label(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
+                       {24, 216, 67, 13});
+    LoadBestResultBitBtn =
+        Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
+               QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 232, 217, 25});
+
+    GroupBox5 = Group(QStringLiteral("GroupBox5"),
+                      QStringLiteral("Комплект не коррелирующих кодов"), {496, 33, 265, 672});
+    NoCorrCodsStringGrid =
+        Grid(GroupBox5, QStringLiteral("NoCorrCodsStringGrid"), {8, 16, 249, 585});
+    TextBitBtn = Button(GroupBox5, QStringLiteral("TextBitBtn"),
+                        QStringLiteral("Преобразовать в тект"), {8, 608, 137, 25});
+    CrossCorrBitBtn =
+        Button(GroupBox5, QStringLiteral("CrossCorrBitBtn"),
+               QStringLiteral("Показать взаимную корр. характеристику"), {8, 640, 249, 25});
+
+    GroupBox6 =
+        Group(QStringLiteral("GroupBox6"), QStringLiteral("Селекция кодов"), {0, 264, 233, 137});
+    Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
+                   {8, 16, 114, 13});
+    SelectPBSpinEdit =
+        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, 2, {136, 8, 81, 22});
+    Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
+                   {40, 40, 84, 13});
+    SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
+                          QStringLiteral("Селектировать"), {8, 56, 89, 25});
+    SelectLabel = Label(GroupBox6, QStringLiteral("SelectLabel"), QStringLiteral("SelectLabel"),
+                        {8, 80, 56, 13});
+    SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
+    SelCountPBSpinEdit =
+        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500, 1, {136, 32, 81, 22});
+    LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
+                                  QStringLiteral("Загрузить"), {8, 96, 73, 25});
+
+    OpenDialog =
+        DialogSettings(QStringLiteral("OpenDialog"), QStringLiteral("Загрузить проект из файла"),
+                       QStringLiteral("*.cod"), QStringLiteral("NoName.cod"),
+                       QStringLiteral("*.cod|*.cod|*.*|*.*"));
+    SaveDialog =
+        DialogSettings(QStringLiteral("SaveDialog"), QStringLiteral("Сохранить проект в файл"),
+                       QStringLiteral("*.cod"), QStringLiteral("NoName.cod"),
+                       QStringLiteral("*.cod|*.cod|*.*|*.*"));
+    TxtOpenDialog =
+        DialogSettings(QStringLiteral("TxtOpenDialog"), QStringLiteral("Загрузить проект из файла"),
+                       QStringLiteral("*.txt"), QStringLiteral("NoName.txt"),
+                       QStringLiteral("*.txt|*.txt|*.*|*.*"));
+    CodPopupMenu = Register(new QMenu(this), QStringLiteral("CodPopupMenu"));
+    N1 = Register(CodPopupMenu->addAction(QStringLiteral("Добавить")), QStringLiteral("N1"));
+    N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
+    CodStringGrid->SetPopupMenu(CodPopupMenu);
+}
+
+void TMainForm::ConnectHandlers() {
+    connect(ExitSpeedButton, &QToolButton::clicked, this,
+            Guarded(this, &TMainForm::ExitSpeedButtonClick));
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
+            Guarded(this, &TMainForm::VariantRadioGroupClick));
+    connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
+    connect(AutoCorrBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::AutoCorrBitBtnClick));
+    connect(CrossCorrBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::CrossCorrBitBtnClick));
+    connect(CodStringGrid, &TStringGrid::SelectCell, this,
+            Guarded(this, &TMainForm::CodStringGridSelectCell));
+    // A row chosen in the selection grid names a row of the good-code grid.
+    connect(SelectStringGrid, &TStringGrid::SelectCell, this,
+            Guarded(this, &TMainForm::CodStringGridSelectCell));
+    connect(NoCorrCodsStringGrid, &TStringGrid::SelectCell, this,
+            Guarded(this, &TMainForm::NoCorrCodsStringGridSelectCell));
+    connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
+    connect(N2, &QAction::triggered, this, Guarded(this, &TMainForm::N2Click));
+}
+
+void TMainForm::FormCreate() {
+    const QString ExeDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/');
+    OpenDialog->InitialDir = ExeDir;
+    SaveDialog->InitialDir = ExeDir;
+    TxtOpenDialog->InitialDir = ExeDir;
+    StartStringGridToLoad();
+    StartNoCorrStringGridToLoad();
+}
+
+void TMainForm::ExitSpeedButtonClick() {
+    close();
+}
+
+void TMainForm::VariantRadioGroupClick() {
+    ZeroCountPBSpinEdit->setEnabled(VariantRadioGroup->ItemIndex() == 1);
+}
+
+void TMainForm::TextBitBtnClick() {
+    TextForm->show();
+    TextForm->raise();
+    TextForm->activateWindow();
+}
+
+void TMainForm::AutoCorrBitBtnClick() {
+    AutoCorrForm->LoadGraphics();
+    AutoCorrForm->show();
+    AutoCorrForm->raise();
+    AutoCorrForm->activateWindow();
+}
+
+void TMainForm::CrossCorrBitBtnClick() {
+    CrossCorrForm->LoadGraphics();
+    CrossCorrForm->show();
+    CrossCorrForm->raise();
+    CrossCorrForm->activateWindow();
+}
+
+void TMainForm::StartStringGridToLoad() {
+    ResetCodGrid(CodStringGrid);
+}
+
+void TMainForm::StartNoCorrStringGridToLoad() {
+    ResetCodGrid(NoCorrCodsStringGrid);
+}
+
+void TMainForm::AddCodToStringGrid(codegen::TCod Cd) {
+    const int Row = CodStringGrid->RowCount();
+    CodStringGrid->AppendRow({QString::number(Row)});
+    CodStringGrid->SetCells(1, Row, ViewCod(Cd));
+}
+
+void TMainForm::AddCodToNoCorrStringGrid(int NN) {
+    NoCorrCodsStringGrid->AppendRow({CodStringGrid->Cells(0, NN), CodStringGrid->Cells(1, NN)});
+}
+
+void TMainForm::CodStringGridSelectCell(int /*ACol*/, int ARow) {
+    AutoCorrNumCod = ARow;
+    if (!AutoCorrForm)
+        return;
+    AutoCorrForm->NumCodLabel->setText(QStringLiteral("Номер кода ") +
+                                       QString::number(AutoCorrNumCod));
+    AutoCorrForm->LoadGraphics();
+}
+
+void TMainForm::NoCorrCodsStringGridSelectCell(int /*ACol*/, int ARow) {
+    CrossCorrNumB = CrossCorrNumA;
+    CrossCorrNumA = ARow;
+    if (CrossCorrForm)
+        CrossCorrForm->LoadGraphics();
+}
+
+bool TMainForm::IsCodRow(int Row) const {
+    return Row >= 1 && Row < CodStringGrid->RowCount();
+}
+
+void TMainForm::N1Click() {
+    // Without a code row selected (the title row, or a row gone since) there is nothing to add.
+    if (!IsCodRow(AutoCorrNumCod))
+        return;
+    AddCodToNoCorrStringGrid(AutoCorrNumCod);
+}
+
+void TMainForm::N2Click() {
+    if (!IsCodRow(AutoCorrNumCod) || CrossCorrNumA < 1 ||
+        CrossCorrNumA >= NoCorrCodsStringGrid->RowCount())
+        return;
+    NoCorrCodsStringGrid->SetCells(0, CrossCorrNumA, CodStringGrid->Cells(0, AutoCorrNumCod));
+    NoCorrCodsStringGrid->SetCells(1, CrossCorrNumA, CodStringGrid->Cells(1, AutoCorrNumCod));
+}
+
+int TMainForm::CodLength() const {
+    return CodLengthPBSpinEdit->Value();
+}
+
+codegen::TCodType TMainForm::CodType() const {
+    return VariantRadioGroup->ItemIndex() == 1 ? codegen::TCodType::Ternary
+                                               : codegen::TCodType::Binary;
+}
+
+void TMainForm::ClearCod(codegen::TCod& Cd) const {
+    codegen::ClearCod(Cd);
+}
+
+void TMainForm::LoadDigitalCod(const codegen::TCod& FromCod, codegen::TCod& ToCod) const {
+    codegen::LoadDigitalCod(FromCod, ToCod, CodLength(), CodType());
+}
+
+void TMainForm::LoadDigitalCodFromString(const QString& SCd, codegen::TCod& ToCod) const {
+    // One byte per character, as code texts are read everywhere.
+    const QByteArray Bytes = SCd.toLatin1();
+    codegen::LoadDigitalCodFromString(std::string_view(Bytes.constData(), Bytes.size()), ToCod,
+                                      CodLength(), CodType());
+}
+
+int TMainForm::ZeroCount(const codegen::TCod& Cd) const {
+    return codegen::ZeroCount(Cd, CodLength());
+}
+
+bool TMainForm::EndCod(const codegen::TCod& Cd) const {
+    return codegen::EndCod(Cd, CodLength(), CodType());
+}
+
+void TMainForm::IncCod(codegen::TCod& Cd) const {
+    codegen::IncCod(Cd, CodLength(), CodType());
+}
+
+QString TMainForm::ViewCod(const codegen::TCod& Cd) const {
+    return QString::fromStdString(codegen::ViewCod(Cd, CodLength()));
+}
+
+int TMainForm::SidePulseCorrelation(const codegen::TCod& Cd) const {
+    return codegen::SidePulseCorrelation(Cd, CodLength());
+}
+
+int TMainForm::MaxCorrelation(const codegen::TCod& CdA, const codegen::TCod& CdB) const {
+    return codegen::MaxCorrelation(CdA, CdB, CodLength());
+}

@@ -1,0 +1,139 @@
+// The main window: every parameter control, the two code grids and their handlers. The
+// controls are the parameter store: operations read them at the moment they run.
+#pragma once
+
+#include "engine/Cod.h"
+#include "ui/Form.h"
+
+#include <cstdint>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class QAction;
+class TFileDialogSettings;
+class TPBSpinEdit;
+class TRadioGroup;
+class TStringGrid;
+
+class TMainForm : public TForm {
+    Q_OBJECT
+
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Top bar.
+    QFrame* Panel1;
+    QToolButton* OpenFileSpeedButton;
+    QToolButton* SaveFileSpeedButton;
+    QToolButton* ExitSpeedButton;
+    QPushButton* LoadFromTxtBitBtn;
+    QPushButton* BitBtn1;
+    // Main code parameters.
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    TPBSpinEdit* CodLengthPBSpinEdit;
+    TRadioGroup* VariantRadioGroup;
+    // Good-code search.
+    QGroupBox* GroupBox2;
+    QLabel* Label3;
+    TPBSpinEdit* MaxCorrSidePBSpinEdit;
+    TPBSpinEdit* ZeroCountPBSpinEdit;
+    TRadioGroup* ZRadioGroup;
+    QPushButton* SerchCodsBitBtn;
+    QPushButton* BreakSerchBitBtn;
+    QPushButton* ContinueBitBtn;
+    QLabel* CodLabel;
+    QLabel* Label5;
+    // Good codes.
+    QGroupBox* GroupBox3;
+    TStringGrid* CodStringGrid;
+    QPushButton* AutoCorrBitBtn;
+    QPlainTextEdit* TxtMemo;
+    // Set search.
+    QGroupBox* GroupBox4;
+    QLabel* Label2;
+    TPBSpinEdit* MaxNoCorrPBSpinEdit;
+    QCheckBox* PairCheckBox;
+    TRadioGroup* RadioGroup1;
+    QPushButton* SerchNoCorrCodsBitBtn;
+    QPushButton* BreakNoCorrCodsBitBtn;
+    QPushButton* ContinueNoCorrCodsBitBtn;
+    QLabel* Mess1Label;
+    QLabel* Mess2Label;
+    QLabel* Mess3Label;
+    QLabel* Mess4Label;
+    QPushButton* LoadBestResultBitBtn;
+    // The set of non-correlating codes.
+    QGroupBox* GroupBox5;
+    TStringGrid* NoCorrCodsStringGrid;
+    QPushButton* TextBitBtn;
+    QPushButton* CrossCorrBitBtn;
+    // Code selection.
+    QGroupBox* GroupBox6;
+    QLabel* Label4;
+    TPBSpinEdit* SelectPBSpinEdit;
+    QLabel* Label8;
+    QPushButton* SelectBitBtn;
+    QLabel* SelectLabel;
+    TStringGrid* SelectStringGrid;
+    TPBSpinEdit* SelCountPBSpinEdit;
+    QPushButton* LoadSelectionsBitBtn;
+    // Components without a place.
+    TFileDialogSettings* OpenDialog;
+    TFileDialogSettings* SaveDialog;
+    TFileDialogSettings* TxtOpenDialog;
+    QMenu* CodPopupMenu;
+    QAction* N1;
+    QAction* N2;
+
+    // Handlers of the window itself.
+    void FormCreate();
+    void ExitSpeedButtonClick();
+    void VariantRadioGroupClick();
+    void TextBitBtnClick();
+    void AutoCorrBitBtnClick();
+    void CrossCorrBitBtnClick();
+
+    // The code grids.
+    void StartStringGridToLoad();
+    void StartNoCorrStringGridToLoad();
+    void AddCodToStringGrid(codegen::TCod Cd);
+    void AddCodToNoCorrStringGrid(int NN);
+    void CodStringGridSelectCell(int ACol, int ARow);
+    void NoCorrCodsStringGridSelectCell(int ACol, int ARow);
+    void N1Click();
+    void N2Click();
+
+    // The code model under the length and type the controls show now.
+    int CodLength() const;
+    codegen::TCodType CodType() const;
+    void ClearCod(codegen::TCod& Cd) const;
+    void LoadDigitalCod(const codegen::TCod& FromCod, codegen::TCod& ToCod) const;
+    void LoadDigitalCodFromString(const QString& SCd, codegen::TCod& ToCod) const;
+    int ZeroCount(const codegen::TCod& Cd) const;
+    bool EndCod(const codegen::TCod& Cd) const;
+    void IncCod(codegen::TCod& Cd) const;
+    QString ViewCod(const codegen::TCod& Cd) const;
+    int SidePulseCorrelation(const codegen::TCod& Cd) const;
+    int MaxCorrelation(const codegen::TCod& CdA, const codegen::TCod& CdB) const;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    bool IsCodRow(int Row) const;
+};
+
+extern TMainForm* MainForm;
+
+// Grid selection state, 0 at start: the good-code row selected last (through the good-code
+// grid or the selection grid), and the set rows selected last and before that.
+extern int32_t AutoCorrNumCod;
+extern int32_t CrossCorrNumA;
+extern int32_t CrossCorrNumB;

@@ -1,0 +1,87 @@
+#include "ui/RadioGroup.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QRadioButton>
+
+#include <algorithm>
+
+TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent)
+    : QGroupBox(Caption, Parent), Group(new QButtonGroup(this)) {
+    connect(Group, &QButtonGroup::idToggled, this, &TRadioGroup::ButtonToggled);
+    SetItems(Items);
+}
+
+void TRadioGroup::SetItems(const QStringList& NewItems) {
+    for (QRadioButton* Old : Buttons)
+        delete Old;
+    Buttons.clear();
+    ItemList = NewItems;
+    for (int I = 0; I < ItemList.size(); ++I) {
+        auto* Item = new QRadioButton(ItemList[I], this);
+        Group->addButton(Item, I);
+        Buttons.push_back(Item);
+        Item->show();
+    }
+    // New items keep the selection where they can, without a click.
+    Index = std::min<int>(Index, static_cast<int>(ItemList.size()) - 1);
+    CheckSelected();
+    ArrangeButtons();
+}
+
+void TRadioGroup::SetItemIndex(int NewIndex) {
+    NewIndex = std::clamp(NewIndex, -1, static_cast<int>(Buttons.size()) - 1);
+    if (NewIndex == Index)
+        return;
+    Index = NewIndex;
+    CheckSelected();
+    emit Clicked();
+}
+
+void TRadioGroup::CheckSelected() {
+    if (Index >= 0) {
+        Buttons[Index]->setChecked(true);
+    } else if (QAbstractButton* Checked = Group->checkedButton()) {
+        // An exclusive group refuses to uncheck its last checked button.
+        Group->setExclusive(false);
+        Checked->setChecked(false);
+        Group->setExclusive(true);
+    }
+}
+
+QRadioButton* TRadioGroup::Button(int Item) const {
+    return Item >= 0 && Item < static_cast<int>(Buttons.size()) ? Buttons[Item] : nullptr;
+}
+
+void TRadioGroup::ButtonToggled(int Id, bool Checked) {
+    // Selections made by SetItemIndex arrive here with Index already set.
+    if (Checked && Id != Index) {
+        Index = Id;
+        emit Clicked();
+    }
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* Event) {
+    QGroupBox::resizeEvent(Event);
+    ArrangeButtons();
+}
+
+void TRadioGroup::changeEvent(QEvent* Event) {
+    QGroupBox::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        ArrangeButtons();
+}
+
+void TRadioGroup::ArrangeButtons() {
+    if (Buttons.empty())
+        return;
+    // One column of equal rows below the caption line.
+    const int Count = static_cast<int>(Buttons.size());
+    const int CaptionHeight = fontMetrics().height();
+    const int Space = std::max(0, height() - CaptionHeight - 5);
+    const int ButtonHeight = Space / Count;
+    const int TopMargin = CaptionHeight + 1 + (Space % Count) / 2;
+    for (int I = 0; I < Count; ++I)
+        Buttons[I]->setGeometry(8, TopMargin + I * ButtonHeight, std::max(0, width() - 10),
+                                ButtonHeight);
+}

@@ -1,0 +1,11 @@
+// The main block: the application object, the four windows, the event loop until the main
+// window closes.
+#include "ui/Application.h"
+#include "ui/MainUnit.h"
+
+int main(int Argc, char** Argv) {
+    TApplication App(Argc, Argv);
+    TApplicationWindows Windows;
+    Windows.Main()->show();
+    return TApplication::exec();
+}
