@@ -10,6 +10,7 @@
 #include "ui/StringGrid.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
@@ -21,11 +22,13 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 
 TMainForm* MainForm = nullptr;
 int32_t AutoCorrNumCod = 0;
 int32_t CrossCorrNumA = 0;
 int32_t CrossCorrNumB = 0;
+bool NoJob = false;
 
 // The resources of a static library are linked only when referenced.
 static void InitResources() {
@@ -53,7 +56,7 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     CrossCorrNumA = 0;
     CrossCorrNumB = 0;
     setWindowTitle(QStringLiteral("Генератор кодов +1, 0, -1"));
-    SetClientBounds(122, 70, 762, 709);
+    SetClientBounds(122, 70, 762, 729);
     CreateControls();
     ConnectHandlers();
     FormCreate();
@@ -269,6 +272,11 @@ void TMainForm::CreateControls() {
     N1 = Register(CodPopupMenu->addAction(QStringLiteral("Добавить")), QStringLiteral("N1"));
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
+
+    StatusLabel = Register(new QLabel(this), QStringLiteral("StatusLabel"));
+    StatusLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusLabel->resize(width(), 20);
+    SetAlign(StatusLabel, TAlign::Bottom);
 }
 
 void TMainForm::ConnectHandlers() {
@@ -277,6 +285,12 @@ void TMainForm::ConnectHandlers() {
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
             Guarded(this, &TMainForm::VariantRadioGroupClick));
     connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
+    connect(SerchCodsBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::SerchCodsBitBtnClick));
+    connect(ContinueBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ContinueBitBtnClick));
+    connect(BreakSerchBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::BreakSerchBitBtnClick));
     connect(AutoCorrBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::AutoCorrBitBtnClick));
     connect(CrossCorrBitBtn, &QPushButton::clicked, this,
@@ -303,6 +317,115 @@ void TMainForm::FormCreate() {
 
 void TMainForm::ExitSpeedButtonClick() {
     close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    // A search running inside a handler ends at its next batch; the program ends with the
+    // main window even when a secondary window is still open.
+    NoJob = true;
+    TForm::closeEvent(Event);
+    QCoreApplication::quit();
+}
+
+codegen::TSearchParams TMainForm::GoodCodParams() const {
+    codegen::TSearchParams P;
+    P.L = CodLength();
+    P.Type = CodType();
+    P.SideLobeLimit = MaxCorrSidePBSpinEdit->Value();
+    P.Rule = ZRadioGroup->ItemIndex() == 1 ? codegen::TZeroRule::Equal : codegen::TZeroRule::AtMost;
+    P.Z = ZeroCountPBSpinEdit->Value();
+    return P;
+}
+
+void TMainForm::SerchCodsBitBtnClick() {
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    StartStringGridToLoad();
+    Label5->setText(QStringLiteral("Найдено 0000 кодов"));
+    GoodCodSearch.Reset();
+    NoJob = false;
+    SerchCods();
+}
+
+void TMainForm::ContinueBitBtnClick() {
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    NoJob = false;
+    SerchCods();
+}
+
+void TMainForm::BreakSerchBitBtnClick() {
+    NoJob = true;
+}
+
+void TMainForm::SerchCods() {
+    using namespace std::chrono_literals;
+    GoodCodSearch.Start(GoodCodParams());
+    bool Restart = false;
+    for (;;) {
+        const codegen::TSearchBatch Batch = GoodCodSearch.Collect(15ms);
+        AddCodsToStringGrid(Batch.Cods);
+        CodLabel->setText(QString::fromStdString(
+            codegen::ViewCod(GoodCodSearch.Cod(), GoodCodSearch.Params().L)));
+        ShowProgress(GoodCodSearch.Progress());
+        if (Batch.Finished) {
+            if (!Restart || NoJob)
+                break;
+            // The parameters changed during the run: go on under the new ones from the
+            // code after the last one examined.
+            Restart = false;
+            GoodCodSearch.Start(GoodCodParams());
+            continue;
+        }
+        QCoreApplication::processEvents();
+        if (NoJob) {
+            GoodCodSearch.Stop();
+            continue;
+        }
+        if (Restart)
+            continue;
+        // Parameters are read at every batch. A value still being typed that no search
+        // accepts (a length of 1, say) leaves the run on the values it has.
+        const codegen::TSearchParams Now = GoodCodParams();
+        if (!(Now == GoodCodSearch.Params())) {
+            try {
+                codegen::CheckSearchParams(Now);
+            } catch (const codegen::CodError&) {
+                continue;
+            }
+            Restart = true;
+            GoodCodSearch.Stop();
+        }
+    }
+    Dialogs().Beep();
+}
+
+void TMainForm::AddCodsToStringGrid(const std::vector<std::string>& Cods) {
+    if (Cods.empty())
+        return;
+    QList<QStringList> Rows;
+    Rows.reserve(static_cast<qsizetype>(Cods.size()));
+    int Row = CodStringGrid->RowCount();
+    for (const auto& C : Cods)
+        Rows.append({QString::number(Row++),
+                     QString::fromLatin1(C.data(), static_cast<qsizetype>(C.size()))});
+    CodStringGrid->AppendRows(Rows);
+    Label5->setText(QStringLiteral("Найдено ") + QString::number(CodStringGrid->RowCount() - 1) +
+                    QStringLiteral(" кодов"));
+}
+
+void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress) {
+    QString Left = QStringLiteral("?");
+    if (Progress.SecondsLeft >= 0) {
+        const auto Seconds = static_cast<long long>(Progress.SecondsLeft);
+        Left = Seconds >= 3600
+                   ? QStringLiteral("%1 ч %2 мин").arg(Seconds / 3600).arg(Seconds / 60 % 60)
+                   : QStringLiteral("%1:%2")
+                         .arg(Seconds / 60)
+                         .arg(Seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+    StatusLabel->setText(QStringLiteral(" Просмотрено %1 %   %2 кодов/с   осталось %3")
+                             .arg(Progress.Fraction * 100, 0, 'f', 1)
+                             .arg(Progress.CodsPerSecond, 0, 'g', 3)
+                             .arg(Left));
 }
 
 void TMainForm::VariantRadioGroupClick() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "search/GoodCodSearch.h"
 #include "ui/Form.h"
 
 #include <cstdint>
@@ -92,6 +93,8 @@ public:
     QMenu* CodPopupMenu;
     QAction* N1;
     QAction* N2;
+    // Progress of long work (fraction done, speed, time left), along the bottom edge.
+    QLabel* StatusLabel;
 
     // Handlers of the window itself.
     void FormCreate();
@@ -100,6 +103,18 @@ public:
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
     void CrossCorrBitBtnClick();
+
+    // The good-code search.
+    void SerchCodsBitBtnClick();
+    void ContinueBitBtnClick();
+    void BreakSerchBitBtnClick();
+    void SerchCods();
+    // The search parameters as the controls show them now.
+    codegen::TSearchParams GoodCodParams() const;
+    // Appends codes (text forms) to the good-code grid, numbered by their rows, in one go.
+    void AddCodsToStringGrid(const std::vector<std::string>& Cods);
+    // The search with its counter (the last code examined), kept between runs.
+    codegen::TGoodCodSearch GoodCodSearch;
 
     // The code grids.
     void StartStringGridToLoad();
@@ -124,7 +139,11 @@ public:
     int SidePulseCorrelation(const codegen::TCod& Cd) const;
     int MaxCorrelation(const codegen::TCod& CdA, const codegen::TCod& CdB) const;
 
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
 private:
+    void ShowProgress(const codegen::TSearchProgress& Progress);
     void CreateControls();
     void ConnectHandlers();
     bool IsCodRow(int Row) const;
@@ -137,3 +156,6 @@ extern TMainForm* MainForm;
 extern int32_t AutoCorrNumCod;
 extern int32_t CrossCorrNumA;
 extern int32_t CrossCorrNumB;
+
+// Stop request of the good-code search, set by its Break button and by closing the window.
+extern bool NoJob;

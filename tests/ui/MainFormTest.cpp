@@ -110,7 +110,7 @@ private slots:
         QTest::addColumn<int>("Form");
         QTest::addColumn<QString>("Caption");
         QTest::addColumn<QRect>("Bounds");
-        QTest::newRow("main") << 0 << "Генератор кодов +1, 0, -1" << QRect(122, 70, 762, 709);
+        QTest::newRow("main") << 0 << "Генератор кодов +1, 0, -1" << QRect(122, 70, 762, 729); // the design area and a status strip
         QTest::newRow("auto") << 1 << "Авто-корреляционная характеристика кода"
                               << QRect(543, 189, 475, 480);
         QTest::newRow("cross") << 2 << "Взаимная корреляционная характеристика кодов"
