@@ -1,5 +1,6 @@
 // codegen-cli: the GUI-free searches and conversions of the code generator, for scripts
 // and servers. Every subcommand runs the same library code as the windows.
+#include "charts/CorrelationPoints.h"
 #include "engine/Cod.h"
 #include "search/GoodCodSearch.h"
 
@@ -95,6 +96,17 @@ int RunSearch(const TSearchParams& P, int Threads) {
     return 0;
 }
 
+// The points the chart windows draw, "shift value" per line.
+int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodType Type) {
+    const auto Points =
+        CodB ? CrossCorrelationPoints(CodA, *CodB, L, Type) : AutoCorrelationPoints(CodA, L, Type);
+    std::string Out;
+    for (const auto& P : Points)
+        Out += std::to_string(P.Shift) + ' ' + std::to_string(P.Value) + '\n';
+    std::fwrite(Out.data(), 1, Out.size(), stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +135,17 @@ int main(int argc, char** argv) {
     SearchCmd->add_option("--threads", Threads, "Worker threads (default: all cores)")
         ->check(CLI::PositiveNumber);
 
+    int CorrelateLength = 10;
+    TCodType CorrelateType = TCodType::Binary;
+    std::string CodA;
+    std::string CodB;
+    auto* CorrelateCmd = App.add_subcommand(
+        "correlate", "Print the aperiodic auto-correlation of CODE, or its cross-correlation "
+                     "with CODE2, as \"shift value\" lines for shifts -L..L");
+    AddCodShape(*CorrelateCmd, CorrelateLength, CorrelateType);
+    CorrelateCmd->add_option("CODE", CodA, "Code text, first chip first (A)")->required();
+    auto* CodBOption = CorrelateCmd->add_option("CODE2", CodB, "Second code text (B)");
+
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
@@ -136,6 +159,9 @@ int main(int argc, char** argv) {
     try {
         if (*SearchCmd)
             return RunSearch(SearchParams, Threads);
+        if (*CorrelateCmd)
+            return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
+                                CorrelateType);
     } catch (const std::exception& E) {
         std::cerr << "codegen-cli: " << E.what() << "\n";
         return 2;

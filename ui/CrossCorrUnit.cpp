@@ -1,25 +1,27 @@
 #include "ui/CrossCorrUnit.h"
 
-#include <QFrame>
+#include "ui/ErrorGuard.h"
+#include "ui/MainUnit.h"
+#include "ui/StringGrid.h"
+
 #include <QLabel>
+#include <QPushButton>
 
 TCrossCorrForm* CrossCorrForm = nullptr;
 
-TCrossCorrForm::TCrossCorrForm() : TForm(QStringLiteral("CrossCorrForm")) {
+TCrossCorrForm::TCrossCorrForm()
+    : TCorrelationChartForm({QStringLiteral("CrossCorrForm"),
+                             QStringLiteral("Взаимная корреляционная характеристика кодов"),
+                             {802, 189, 216, 480},
+                             QStringLiteral("Номер кодов"),
+                             // Room for two of the longest row numbers the grids can hold.
+                             {24, 8, 170, 0},
+                             // Mostly outside the narrow window until it is widened.
+                             {200, 5},
+                             QColor(0, 0, 255)}) {
     CrossCorrForm = this;
-    setWindowTitle(QStringLiteral("Взаимная корреляционная характеристика кодов"));
-    // Closing hides the window; only the main window ends the program.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    SetOuterBounds(802, 189, 216, 480);
-
-    Panel1 = Register(new QFrame(this), QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    Panel1->resize(width(), 33);
-    SetAlign(Panel1, TAlign::Top);
-    NumCodLabel =
-        Register(new QLabel(QStringLiteral("Номер кодов"), Panel1), QStringLiteral("NumCodLabel"));
-    // Room for the longest row numbers the grids can hold.
-    NumCodLabel->setGeometry(24, 8, 170, NumCodLabel->sizeHint().height());
+    connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TCrossCorrForm::CalculateAnDDrawBitBtnClick));
 }
 
 TCrossCorrForm::~TCrossCorrForm() {
@@ -27,4 +29,20 @@ TCrossCorrForm::~TCrossCorrForm() {
         CrossCorrForm = nullptr;
 }
 
-void TCrossCorrForm::LoadGraphics() {}
+void TCrossCorrForm::LoadGraphics() {
+    const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
+    const auto IsSetRow = [Grid](int Row) { return Row > 0 && Row < Grid->RowCount(); };
+    if (IsSetRow(CrossCorrNumA) && IsSetRow(CrossCorrNumB)) {
+        ShowPoints(codegen::CrossCorrelationPoints(CodText(Grid, CrossCorrNumA),
+                                                   CodText(Grid, CrossCorrNumB),
+                                                   MainForm->CodLength(), MainForm->CodType()));
+        // Only once both codes were read, so the label always names the pair drawn.
+        NumCodLabel->setText(QStringLiteral("Номер кодов ") + QString::number(CrossCorrNumA) +
+                             u' ' + QString::number(CrossCorrNumB));
+    }
+    ZoomUnDoButtonClick();
+}
+
+void TCrossCorrForm::CalculateAnDDrawBitBtnClick() {
+    LoadGraphics();
+}

@@ -1,23 +1,19 @@
-// The cross-correlation window: the chart of the two set codes selected last.
+// The cross-correlation window: the chart of the two set codes selected last, built like
+// the auto-correlation window.
 #pragma once
 
-#include "ui/Form.h"
+#include "ui/DrawAutoCorrelationUnit.h"
 
-class QFrame;
-class QLabel;
-
-class TCrossCorrForm : public TForm {
+class TCrossCorrForm : public TCorrelationChartForm {
     Q_OBJECT
 
 public:
     TCrossCorrForm();
     ~TCrossCorrForm() override;
 
-    QFrame* Panel1;
-    QLabel* NumCodLabel;
-
     // Redraws for CrossCorrNumA and CrossCorrNumB, shown or not.
     void LoadGraphics();
+    void CalculateAnDDrawBitBtnClick();
 };
 
 extern TCrossCorrForm* CrossCorrForm;

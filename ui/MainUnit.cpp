@@ -472,11 +472,9 @@ void TMainForm::AddCodToNoCorrStringGrid(int NN) {
 
 void TMainForm::CodStringGridSelectCell(int /*ACol*/, int ARow) {
     AutoCorrNumCod = ARow;
-    if (!AutoCorrForm)
-        return;
-    AutoCorrForm->NumCodLabel->setText(QStringLiteral("Номер кода ") +
-                                       QString::number(AutoCorrNumCod));
-    AutoCorrForm->LoadGraphics();
+    // The window labels the code itself once it has read it.
+    if (AutoCorrForm)
+        AutoCorrForm->LoadGraphics();
 }
 
 void TMainForm::NoCorrCodsStringGridSelectCell(int /*ACol*/, int ARow) {

@@ -86,6 +86,48 @@ TEST(CliSearch, BadOptionsGiveOneLineAndStatus2) {
     }
 }
 
+TEST(CliCorrelate, AutoCorrelationAsShiftValueLines) {
+    const TRun R = RunCli("correlate --length 13 1111100110101");
+    EXPECT_EQ(R.Status, 0);
+    EXPECT_EQ(R.Out, "-13 0\n-12 1\n-11 0\n-10 1\n-9 0\n-8 1\n-7 0\n-6 1\n-5 0\n-4 1\n-3 0\n"
+                     "-2 1\n-1 0\n0 13\n1 0\n2 1\n3 0\n4 1\n5 0\n6 1\n7 0\n8 1\n9 0\n10 1\n"
+                     "11 0\n12 1\n13 0\n");
+    EXPECT_TRUE(R.Err.empty()) << R.Err;
+}
+
+TEST(CliCorrelate, CrossCorrelationOfAPairAndTernaryCodes) {
+    const TRun Pair = RunCli("correlate --length 13 1111100110101 1010110011111");
+    EXPECT_EQ(Pair.Status, 0);
+    EXPECT_EQ(Lines(Pair.Out), 27);
+    EXPECT_NE(Pair.Out.find("\n-8 5\n"), std::string::npos) << Pair.Out;
+    EXPECT_NE(Pair.Out.find("\n-1 4\n0 1\n1 -4\n"), std::string::npos) << Pair.Out;
+    EXPECT_NE(Pair.Out.find("\n8 5\n"), std::string::npos) << Pair.Out;
+
+    // Chips +1 -1 0; the default length 10 would find the text short.
+    const TRun Ternary = RunCli("correlate --length 3 --type ternary 120");
+    EXPECT_EQ(Ternary.Status, 0);
+    EXPECT_EQ(Ternary.Out, "-3 0\n-2 0\n-1 -1\n0 2\n1 -1\n2 0\n3 0\n");
+}
+
+TEST(CliCorrelate, BadInputGivesOneLineAndStatus2) {
+    const TRun Short = RunCli("correlate --length 13 10101");
+    EXPECT_EQ(Short.Status, 2);
+    EXPECT_TRUE(Short.Out.empty());
+    EXPECT_EQ(Lines(Short.Err), 1) << Short.Err;
+    EXPECT_EQ(Short.Err.rfind("codegen-cli: ", 0), 0u) << Short.Err;
+    EXPECT_NE(Short.Err.find("10101"), std::string::npos) << Short.Err;
+
+    for (const char* Args : {"correlate --length 13 1111100110101 101", "correlate 111111111",
+                             "correlate", "correlate 0 1 2", "correlate --length 501 1",
+                             "correlate --type quaternary 1111111111"}) {
+        const TRun R = RunCli(Args);
+        EXPECT_EQ(R.Status, 2) << Args;
+        EXPECT_TRUE(R.Out.empty()) << Args;
+        EXPECT_EQ(Lines(R.Err), 1) << Args << ": " << R.Err;
+    }
+    EXPECT_EQ(RunCli("correlate 1111111111").Status, 0) << "the default length is 10";
+}
+
 TEST(CliGeneral, VersionAndHelp) {
     const TRun Version = RunCli("--version");
     EXPECT_EQ(Version.Status, 0);
@@ -93,6 +135,7 @@ TEST(CliGeneral, VersionAndHelp) {
     const TRun Help = RunCli("--help");
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("search"), std::string::npos);
+    EXPECT_NE(Help.Out.find("correlate"), std::string::npos);
 }
 
 } // namespace

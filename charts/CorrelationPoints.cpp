@@ -1,0 +1,31 @@
+#include "charts/CorrelationPoints.h"
+
+#include "engine/PackedCod.h"
+
+namespace codegen {
+
+namespace {
+
+std::vector<TCorrelationPoint> Points(const TPackedCod& A, const TPackedCod& B, int L) {
+    std::vector<TCorrelationPoint> Result;
+    Result.reserve(static_cast<std::size_t>(2 * L + 1));
+    for (int J = -L; J <= L; ++J)
+        Result.push_back({J, CorrelationTerm(A, B, J)});
+    return Result;
+}
+
+} // namespace
+
+std::vector<TCorrelationPoint>
+CrossCorrelationPoints(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
+    const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
+    const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
+    return Points(A, B, L);
+}
+
+std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type) {
+    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
+    return Points(Cd, Cd, L);
+}
+
+} // namespace codegen

@@ -1,0 +1,139 @@
+// The points of the correlation charts: known answers, the properties every chart has,
+// and agreement with the plain sums on random codes of every word boundary.
+#include "charts/CorrelationPoints.h"
+
+#include "oracle/NaiveCorrelation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace codegen;
+
+std::vector<int> Values(const std::vector<TCorrelationPoint>& Points) {
+    std::vector<int> Result;
+    for (const auto& P : Points)
+        Result.push_back(P.Value);
+    return Result;
+}
+
+int ValueAt(const std::vector<TCorrelationPoint>& Points, int Shift) {
+    const auto It = std::find_if(Points.begin(), Points.end(),
+                                 [Shift](const TCorrelationPoint& P) { return P.Shift == Shift; });
+    return It == Points.end() ? -1000000 : It->Value;
+}
+
+std::string RandomCod(std::mt19937& Random, int L, TCodType Type) {
+    std::uniform_int_distribution<int> Digit(0, MaxDigit(Type));
+    std::string Text;
+    for (int I = 0; I < L; ++I)
+        Text += static_cast<char>('0' + Digit(Random));
+    return Text;
+}
+
+int NonZeroChips(const std::string& Text, TCodType Type) {
+    int Count = 0;
+    for (char Ch : Text)
+        Count += CharToChip(Ch, Type) != 0;
+    return Count;
+}
+
+TEST(CorrelationPoints, AutoCorrelationOfTheLength13Code) {
+    const auto Points = AutoCorrelationPoints("1111100110101", 13, TCodType::Binary);
+    ASSERT_EQ(Points.size(), 27u);
+    for (int I = 0; I < 27; ++I)
+        EXPECT_EQ(Points[static_cast<std::size_t>(I)].Shift, I - 13);
+    EXPECT_EQ(Values(Points), (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 13,
+                                                0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0}));
+}
+
+TEST(CorrelationPoints, CrossCorrelationOfTheLength13Pair) {
+    const auto Points =
+        CrossCorrelationPoints("1111100110101", "1010110011111", 13, TCodType::Binary);
+    ASSERT_EQ(Points.size(), 27u);
+    EXPECT_EQ(ValueAt(Points, -1), 4);
+    EXPECT_EQ(ValueAt(Points, 0), 1);
+    EXPECT_EQ(ValueAt(Points, 1), -4);
+    EXPECT_EQ(ValueAt(Points, -8), 5);
+    EXPECT_EQ(ValueAt(Points, 8), 5);
+    for (const auto& P : Points) {
+        if (P.Shift != -8 && P.Shift != 8) {
+            EXPECT_LT(std::abs(P.Value), 5) << "shift " << P.Shift;
+        }
+    }
+}
+
+TEST(CorrelationPoints, TernaryCodePeaksAtItsNonZeroCount) {
+    // Chips +1 0 -1 0 +1 +1: four non-zero chips of six.
+    const auto Points = AutoCorrelationPoints("102011", 6, TCodType::Ternary);
+    EXPECT_EQ(ValueAt(Points, 0), 4);
+    // A binary code has no zero chips: its digit 0 is chip -1.
+    EXPECT_EQ(ValueAt(AutoCorrelationPoints("100011", 6, TCodType::Binary), 0), 6);
+}
+
+TEST(CorrelationPoints, PropertiesOnRandomCodes) {
+    std::mt19937 Random(20240611);
+    for (TCodType Type : {TCodType::Binary, TCodType::Ternary}) {
+        for (int L : {2, 3, 13, 63, 64, 65, 128, 129, 150, 151, 301, 499, 500}) {
+            SCOPED_TRACE(testing::Message() << "L " << L << " type " << static_cast<int>(Type));
+            const std::string A = RandomCod(Random, L, Type);
+            const std::string B = RandomCod(Random, L, Type);
+            const auto Auto = AutoCorrelationPoints(A, L, Type);
+            const auto AB = CrossCorrelationPoints(A, B, L, Type);
+            const auto BA = CrossCorrelationPoints(B, A, L, Type);
+            ASSERT_EQ(Auto.size(), static_cast<std::size_t>(2 * L + 1));
+            ASSERT_EQ(AB.size(), Auto.size());
+            EXPECT_EQ(Auto.front().Shift, -L);
+            EXPECT_EQ(Auto.back().Shift, L);
+            EXPECT_EQ(Auto.front().Value, 0);
+            EXPECT_EQ(Auto.back().Value, 0);
+            EXPECT_EQ(AB.front().Value, 0);
+            EXPECT_EQ(AB.back().Value, 0);
+            EXPECT_EQ(ValueAt(Auto, 0), NonZeroChips(A, Type));
+
+            TCod CdA;
+            TCod CdB;
+            LoadDigitalCodFromString(A, CdA, L, Type);
+            LoadDigitalCodFromString(B, CdB, L, Type);
+            for (std::size_t I = 0; I < Auto.size(); ++I) {
+                const int J = Auto[I].Shift;
+                const std::size_t Mirror = Auto.size() - 1 - I;
+                EXPECT_EQ(Auto[I].Value, Auto[Mirror].Value) << "shift " << J;
+                EXPECT_EQ(AB[I].Value, BA[Mirror].Value) << "shift " << J;
+                EXPECT_EQ(AB[I].Value, oracle::NaiveCorrelationTerm(CdA, CdB, L, J))
+                    << "shift " << J;
+            }
+        }
+    }
+}
+
+TEST(CorrelationPoints, LongestCodeWorks) {
+    const std::string Ones(500, '1');
+    const auto Points = AutoCorrelationPoints(Ones, 500, TCodType::Binary);
+    ASSERT_EQ(Points.size(), 1001u);
+    // All chips +1: the overlap length at every shift.
+    for (const auto& P : Points)
+        EXPECT_EQ(P.Value, 500 - std::abs(P.Shift));
+}
+
+TEST(CorrelationPoints, ShortTextThrowsAndNamesTheProblem) {
+    try {
+        AutoCorrelationPoints("10101", 13, TCodType::Binary);
+        FAIL() << "no error";
+    } catch (const CodError& E) {
+        EXPECT_NE(std::string(E.what()).find("fewer characters (5) than the code length 13"),
+                  std::string::npos)
+            << E.what();
+    }
+    // Either code of a pair.
+    EXPECT_THROW(CrossCorrelationPoints("1111100110101", "101", 13, TCodType::Binary), CodError);
+    EXPECT_THROW(CrossCorrelationPoints("", "1111100110101", 13, TCodType::Binary), CodError);
+    EXPECT_THROW(AutoCorrelationPoints("11", 1, TCodType::Binary), CodError);
+}
+
+} // namespace

@@ -1,0 +1,379 @@
+// The auto- and cross-correlation windows driven from the main window's grids: the points
+// they draw, their labels, the standard axes, bad code texts, and the picture export.
+#include "UiTestSupport.h"
+
+#include "charts/CorrelationPoints.h"
+#include "ui/CrossCorrUnit.h"
+#include "ui/DrawAutoCorrelationUnit.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <qcustomplot.h>
+
+#include <memory>
+
+namespace {
+
+const QString CodA = QStringLiteral("1111100110101");
+const QString CodB = QStringLiteral("1010110011111");
+
+// Answers the picture dialog with a prepared name.
+class TPictureDialogs : public TRecordingDialogs {
+public:
+    QString Answer;
+    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::SaveFile(Parent, Settings);
+        return Answer;
+    }
+};
+
+struct TPoint {
+    double Shift;
+    double Value;
+    bool operator==(const TPoint&) const = default;
+};
+
+QList<TPoint> Drawn(const TCorrelationChartForm* Form) {
+    QList<TPoint> Points;
+    for (auto It = Form->Series2->data()->constBegin(); It != Form->Series2->data()->constEnd();
+         ++It)
+        Points.append({It->key, It->value});
+    return Points;
+}
+
+QList<TPoint> Expected(const std::vector<codegen::TCorrelationPoint>& Points) {
+    QList<TPoint> Result;
+    for (const auto& P : Points)
+        Result.append({double(P.Shift), double(P.Value)});
+    return Result;
+}
+
+double ValueAt(const TCorrelationChartForm* Form, int Shift) {
+    for (const TPoint& P : Drawn(Form))
+        if (P.Shift == Shift)
+            return P.Value;
+    return -1e9;
+}
+
+QCPRange Vertical(const TCorrelationChartForm* Form) {
+    return Form->Chart->yAxis->range();
+}
+
+} // namespace
+
+class TChartWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TApplicationWindows> Windows;
+    TPictureDialogs* Recorded = nullptr;
+    std::unique_ptr<QTemporaryDir> TempDir;
+
+    TCorrelationChartForm* Window(int Index) const {
+        return Index == 0 ? static_cast<TCorrelationChartForm*>(AutoCorrForm) : CrossCorrForm;
+    }
+    void AddCods(const QStringList& Texts) {
+        std::vector<std::string> Cods;
+        for (const QString& T : Texts)
+            Cods.push_back(T.toStdString());
+        MainForm->AddCodsToStringGrid(Cods);
+    }
+    void AddSetCods(const QStringList& Texts) {
+        for (const QString& T : Texts)
+            MainForm->NoCorrCodsStringGrid->AppendRow(
+                {QString::number(MainForm->NoCorrCodsStringGrid->RowCount()), T});
+    }
+
+private slots:
+    void initTestCase() {
+        auto Fake = std::make_unique<TPictureDialogs>();
+        Recorded = Fake.get();
+        SetDialogs(std::move(Fake));
+    }
+    void init() {
+        Windows = std::make_unique<TApplicationWindows>();
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        Recorded->Calls.clear();
+        Recorded->Errors.clear();
+        Recorded->Answer.clear();
+        TempDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(TempDir->isValid());
+    }
+    void cleanup() {
+        Windows.reset();
+        TempDir.reset();
+    }
+
+    void controlsAsDesigned_data() {
+        QTest::addColumn<int>("Form");
+        QTest::addColumn<QString>("Label");
+        QTest::addColumn<QPoint>("LabelPos");
+        QTest::addColumn<QPoint>("ZoomPos");
+        QTest::addColumn<QColor>("Color");
+        QTest::newRow("auto") << 0 << "Номер кода" << QPoint(24, 16) << QPoint(152, 5)
+                              << QColor(255, 0, 0);
+        QTest::newRow("cross") << 1 << "Номер кодов" << QPoint(24, 8) << QPoint(200, 5)
+                               << QColor(0, 0, 255);
+    }
+    void controlsAsDesigned() {
+        QFETCH(int, Form);
+        QFETCH(QString, Label);
+        QFETCH(QPoint, LabelPos);
+        QFETCH(QPoint, ZoomPos);
+        QFETCH(QColor, Color);
+        TCorrelationChartForm* W = Window(Form);
+        QStringList Names;
+        for (QObject* C : W->Components())
+            Names << C->objectName();
+        QCOMPARE(Names,
+                 (QStringList{"Panel1", "Panel2", "Chart", "Series2", "PopupMenu", "N3", "N4",
+                              "SaveToClipBoardN5", "SaveToBMPFileN6", "SavePictureDialog",
+                              "NumCodLabel", "ZoomUnDoButton", "CalculateAnDDrawBitBtn"}));
+
+        // The chart fills the space between the panels, also after a resize.
+        W->show();
+        QVERIFY(QTest::qWaitForWindowExposed(W));
+        W->resize(W->width() + 40, W->height() + 30);
+        QCOMPARE(W->Panel1->geometry(), QRect(0, 0, W->width(), 33));
+        QCOMPARE(W->Panel2->geometry(), QRect(0, W->height() - 41, W->width(), 41));
+        QCOMPARE(W->Chart->geometry(), QRect(0, 33, W->width(), W->height() - 74));
+
+        QCOMPARE(W->NumCodLabel->text(), Label);
+        QCOMPARE(W->NumCodLabel->pos(), LabelPos);
+        QCOMPARE(W->ZoomUnDoButton->text(), QStringLiteral("Zoom UnDo"));
+        QCOMPARE(W->ZoomUnDoButton->geometry(), QRect(ZoomPos, QSize(97, 25)));
+        QCOMPARE(W->CalculateAnDDrawBitBtn->text(), QStringLiteral("CalculateAnDDrawBitBtn"));
+        QCOMPARE(W->CalculateAnDDrawBitBtn->parentWidget(), W->Panel2);
+        QCOMPARE(W->CalculateAnDDrawBitBtn->geometry(), QRect(8, 8, 75, 25));
+
+        QStringList Items;
+        for (QAction* A : W->PopupMenu->actions())
+            Items << (A->isSeparator() ? QStringLiteral("-") : A->text());
+        QCOMPARE(Items, (QStringList{"Сохранить картинку", "-", "в буфер обмена", "в граф. файл"}));
+        QCOMPARE(W->SavePictureDialog->Title, QStringLiteral("Записаь картинку в файл"));
+        QCOMPARE(W->SavePictureDialog->FileName, QStringLiteral("NoName.bmp"));
+        QVERIFY(W->SavePictureDialog->Filter.startsWith(QStringLiteral("Bitmaps (*.bmp)|*.bmp|")));
+
+        QCOMPARE(W->Series2->lineStyle(), QCPGraph::lsStepCenter);
+        QCOMPARE(W->Series2->pen().color(), Color);
+        QCOMPARE(W->Series2->scatterStyle().brush().color(), Color);
+        QCOMPARE(W->Series2->scatterStyle().size(), 2.0);
+        QCOMPARE(W->Chart->selectionRectMode(), QCP::srmZoom);
+    }
+
+    void zoomUnDoSetsTheStandardAxes_data() {
+        QTest::addColumn<int>("Form");
+        QTest::newRow("auto") << 0;
+        QTest::newRow("cross") << 1;
+    }
+    void zoomUnDoSetsTheStandardAxes() {
+        QFETCH(int, Form);
+        TCorrelationChartForm* W = Window(Form);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(2);
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(5);
+        MainForm->CodLengthPBSpinEdit->SetValue(10);
+        W->Chart->yAxis->setRange(1, 2); // as a mouse zoom leaves it
+        QTest::mouseClick(W->ZoomUnDoButton, Qt::LeftButton);
+        QCOMPARE(Vertical(W), QCPRange(-5, 10));
+
+        // The limits are read when the button is pressed.
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(7);
+        QCOMPARE(Vertical(W), QCPRange(-5, 10));
+        QTest::mouseClick(W->ZoomUnDoButton, Qt::LeftButton);
+        QCOMPARE(Vertical(W), QCPRange(-7, 10));
+    }
+
+    void selectingAGoodCodeDrawsIt() {
+        AddCods({CodA, CodB});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        QVERIFY(!AutoCorrForm->isVisible());
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 1"));
+        QCOMPARE(Drawn(AutoCorrForm), Expected(codegen::AutoCorrelationPoints(
+                                          CodA.toStdString(), 13, codegen::TCodType::Binary)));
+        QCOMPARE(ValueAt(AutoCorrForm, 0), 13.0);
+        QCOMPARE(Vertical(AutoCorrForm), QCPRange(-2, 13));
+        const QCPRange Horizontal = AutoCorrForm->Chart->xAxis->range();
+        QVERIFY(Horizontal.lower <= -13 && Horizontal.lower > -14);
+        QVERIFY(Horizontal.upper >= 13 && Horizontal.upper < 14);
+
+        ClickCell(MainForm->CodStringGrid, 1, 2);
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 2"));
+        QCOMPARE(Drawn(AutoCorrForm), Expected(codegen::AutoCorrelationPoints(
+                                          CodB.toStdString(), 13, codegen::TCodType::Binary)));
+
+        QTest::mouseClick(MainForm->AutoCorrBitBtn, Qt::LeftButton);
+        QVERIFY(AutoCorrForm->isVisible());
+        QCOMPARE(Drawn(AutoCorrForm).size(), 27);
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    void calculateRereadsTheRowUnderTheCurrentLength() {
+        AddCods({CodA});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        MainForm->CodLengthPBSpinEdit->SetValue(5);
+        QTest::mouseClick(AutoCorrForm->CalculateAnDDrawBitBtn, Qt::LeftButton);
+        QCOMPARE(Drawn(AutoCorrForm),
+                 Expected(codegen::AutoCorrelationPoints("11111", 5, codegen::TCodType::Binary)));
+        QCOMPARE(Vertical(AutoCorrForm), QCPRange(-2, 5));
+    }
+
+    void longCodesAreDrawnToo() {
+        MainForm->CodLengthPBSpinEdit->SetValue(500);
+        AddCods({QString(500, u'1')});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        QVERIFY(Recorded->Errors.isEmpty());
+        QCOMPARE(Drawn(AutoCorrForm).size(), 1001);
+        QCOMPARE(ValueAt(AutoCorrForm, 0), 500.0);
+        QCOMPARE(ValueAt(AutoCorrForm, 499), 1.0);
+    }
+
+    void aShortTextIsAnErrorThatKeepsLabelPointsAndAxes() {
+        AddCods({CodA, QStringLiteral("10101")});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        const QList<TPoint> Before = Drawn(AutoCorrForm);
+        AutoCorrForm->Chart->yAxis->setRange(1, 2);
+        ClickCell(MainForm->CodStringGrid, 1, 2);
+        QCOMPARE(AutoCorrNumCod, 2);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QVERIFY2(Recorded->Errors.first().contains(QStringLiteral("10101")),
+                 qPrintable(Recorded->Errors.first()));
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 1"));
+        QCOMPARE(Drawn(AutoCorrForm), Before);
+        QCOMPARE(Vertical(AutoCorrForm), QCPRange(1, 2));
+
+        // The same for a pair.
+        AddSetCods({CodA, CodB, QStringLiteral("101")});
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
+        const QList<TPoint> PairBefore = Drawn(CrossCorrForm);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 3);
+        QCOMPARE(Recorded->Errors.size(), 2);
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 2 1"));
+        QCOMPARE(Drawn(CrossCorrForm), PairBefore);
+    }
+
+    void rowsThatDoNotExistKeepLabelAndPointsButResetTheAxes() {
+        // Before any selection nothing is drawn.
+        QTest::mouseClick(AutoCorrForm->CalculateAnDDrawBitBtn, Qt::LeftButton);
+        QVERIFY(Drawn(AutoCorrForm).isEmpty());
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
+
+        AddCods({CodA});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        const QList<TPoint> Before = Drawn(AutoCorrForm);
+        MainForm->StartStringGridToLoad();
+        AutoCorrForm->Chart->yAxis->setRange(1, 2);
+        QTest::mouseClick(AutoCorrForm->CalculateAnDDrawBitBtn, Qt::LeftButton);
+        QVERIFY(Recorded->Errors.isEmpty());
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 1"));
+        QCOMPARE(Drawn(AutoCorrForm), Before);
+        QCOMPARE(Vertical(AutoCorrForm), QCPRange(-2, 13));
+    }
+
+    void crossWindowDrawsTheLastTwoSetRows() {
+        AddSetCods({CodB, CodA, CodB});
+        auto* Set = MainForm->NoCorrCodsStringGrid;
+        ClickCell(Set, 1, 1);
+        QVERIFY(Drawn(CrossCorrForm).isEmpty());
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов"));
+
+        // A is the row selected last, B the one before.
+        ClickCell(Set, 1, 2);
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 2 1"));
+        QCOMPARE(Drawn(CrossCorrForm).size(), 27);
+        QCOMPARE(ValueAt(CrossCorrForm, -1), 4.0);
+        QCOMPARE(ValueAt(CrossCorrForm, 0), 1.0);
+        QCOMPARE(ValueAt(CrossCorrForm, 1), -4.0);
+        QCOMPARE(ValueAt(CrossCorrForm, -8), 5.0);
+        QCOMPARE(ValueAt(CrossCorrForm, 8), 5.0);
+        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-2, 13));
+
+        // The same row twice: that code's auto-correlation.
+        ClickCell(Set, 1, 3);
+        ClickCell(Set, 1, 3);
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 3 3"));
+        QCOMPARE(Drawn(CrossCorrForm), Expected(codegen::AutoCorrelationPoints(
+                                           CodB.toStdString(), 13, codegen::TCodType::Binary)));
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    void pictureFileIsABitmapOrAPng_data() {
+        QTest::addColumn<int>("Form");
+        QTest::addColumn<QString>("Name");
+        QTest::addColumn<QByteArray>("Magic");
+        QTest::addColumn<QByteArray>("Format");
+        QTest::newRow("auto bmp") << 0 << "chart.bmp" << QByteArray("BM") << QByteArray("bmp");
+        QTest::newRow("cross bmp") << 1 << "chart.bmp" << QByteArray("BM") << QByteArray("bmp");
+        QTest::newRow("no extension") << 0 << "chart" << QByteArray("BM") << QByteArray("bmp");
+        QTest::newRow("png") << 0 << "chart.PNG" << QByteArray("\x89PNG") << QByteArray("png");
+    }
+    void pictureFileIsABitmapOrAPng() {
+        QFETCH(int, Form);
+        QFETCH(QString, Name);
+        QFETCH(QByteArray, Magic);
+        QFETCH(QByteArray, Format);
+        TCorrelationChartForm* W = Window(Form);
+        AddCods({CodA});
+        AddSetCods({CodA, CodB});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
+
+        const QString Path = TempDir->filePath(Name);
+        Recorded->Answer = Path;
+        W->SaveToBMPFileN6->trigger();
+        QCOMPARE(Recorded->Calls, QStringList{"SaveFile Записаь картинку в файл"});
+        QVERIFY(Recorded->Errors.isEmpty());
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QVERIFY(File.read(Magic.size()) == Magic);
+        QCOMPARE(QImageReader(Path).format(), Format);
+        const QImage Picture(Path);
+        QCOMPARE(Picture.size(), W->Chart->size());
+        // The background runs from white at the top to light yellow at the bottom.
+        QCOMPARE(QColor(Picture.pixel(1, 1)), QColor(Qt::white));
+        const QColor Bottom = Picture.pixel(1, Picture.height() - 2);
+        QCOMPARE(Bottom.red(), 255);
+        QCOMPARE(Bottom.green(), 255);
+        QVERIFY2(Bottom.blue() < 140, qPrintable(Bottom.name()));
+    }
+
+    void cancelledOrFailedSaves() {
+        AutoCorrForm->SaveToBMPFileN6->trigger();
+        QCOMPARE(Recorded->Calls.size(), 1);
+        QVERIFY(Recorded->Errors.isEmpty());
+        QVERIFY(QDir(TempDir->path()).isEmpty());
+
+        const QString Path = TempDir->filePath(QStringLiteral("missing/chart.bmp"));
+        Recorded->Answer = Path;
+        AutoCorrForm->SaveToBMPFileN6->trigger();
+        QCOMPARE(Recorded->Errors, QStringList{QStringLiteral("Unable to write to ") + Path});
+        QVERIFY(!QFile::exists(Path));
+    }
+
+    void clipboardReceivesThePicture() {
+        AddCods({CodA});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        QGuiApplication::clipboard()->clear();
+        AutoCorrForm->SaveToClipBoardN5->trigger();
+        const QImage Picture = QGuiApplication::clipboard()->image();
+        QVERIFY(!Picture.isNull());
+        QCOMPARE(Picture.size(), AutoCorrForm->Chart->size());
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+};
+
+UI_TEST_MAIN(TChartWindowsTest)
+#include "ChartWindowsTest.moc"
