@@ -72,11 +72,9 @@ QCPRange Vertical(const TCorrelationChartForm* Form) {
 
 } // namespace
 
-class TChartWindowsTest : public QObject {
+class TChartWindowsTest : public QObject, public TWindowsSession<TPictureDialogs> {
     Q_OBJECT
 
-    std::unique_ptr<TApplicationWindows> Windows;
-    TPictureDialogs* Recorded = nullptr;
     std::unique_ptr<QTemporaryDir> TempDir;
 
     TCorrelationChartForm* Window(int Index) const {
@@ -95,18 +93,10 @@ class TChartWindowsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        auto Fake = std::make_unique<TPictureDialogs>();
-        Recorded = Fake.get();
-        SetDialogs(std::move(Fake));
-    }
+    void initTestCase() { InstallDialogs(); }
     void init() {
-        Windows = std::make_unique<TApplicationWindows>();
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        QVERIFY(OpenWindows());
         MainForm->CodLengthPBSpinEdit->SetValue(13);
-        Recorded->Calls.clear();
-        Recorded->Errors.clear();
         Recorded->Answer.clear();
         TempDir = std::make_unique<QTemporaryDir>();
         QVERIFY(TempDir->isValid());

@@ -12,11 +12,8 @@
 
 #include <memory>
 
-class TGoodCodSearchWindowTest : public QObject {
+class TGoodCodSearchWindowTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
-
-    std::unique_ptr<TApplicationWindows> Windows;
-    TRecordingDialogs* Recorded = nullptr;
 
     QStringList Cods() const {
         QStringList Texts;
@@ -31,18 +28,8 @@ class TGoodCodSearchWindowTest : public QObject {
     int Beeps() const { return static_cast<int>(Recorded->Calls.count(QStringLiteral("Beep"))); }
 
 private slots:
-    void initTestCase() {
-        auto Fake = std::make_unique<TRecordingDialogs>();
-        Recorded = Fake.get();
-        SetDialogs(std::move(Fake));
-    }
-    void init() {
-        Windows = std::make_unique<TApplicationWindows>();
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        Recorded->Calls.clear();
-        Recorded->Errors.clear();
-    }
+    void initTestCase() { InstallDialogs(); }
+    void init() { QVERIFY(OpenWindows()); }
     void cleanup() { Windows.reset(); }
 
     void searchListsTheGoodCodesWithTheirNumbers() {

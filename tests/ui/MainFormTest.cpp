@@ -50,11 +50,8 @@ public:
 
 } // namespace
 
-class TMainFormTest : public QObject {
+class TMainFormTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
-
-    std::unique_ptr<TApplicationWindows> Windows;
-    TRecordingDialogs* Recorded = nullptr;
 
     template <class T> T* Find(const QString& Name) {
         auto* Found = qobject_cast<T*>(MainForm->FindComponent(Name));
@@ -77,19 +74,9 @@ class TMainFormTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        auto Fake = std::make_unique<TRecordingDialogs>();
-        Recorded = Fake.get();
-        SetDialogs(std::move(Fake));
-    }
+    void initTestCase() { InstallDialogs(); }
 
-    void init() {
-        Windows = std::make_unique<TApplicationWindows>();
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        Recorded->Calls.clear();
-        Recorded->Errors.clear();
-    }
+    void init() { QVERIFY(OpenWindows()); }
 
     void cleanup() { Windows.reset(); }
 
@@ -110,7 +97,8 @@ private slots:
         QTest::addColumn<int>("Form");
         QTest::addColumn<QString>("Caption");
         QTest::addColumn<QRect>("Bounds");
-        QTest::newRow("main") << 0 << "Генератор кодов +1, 0, -1" << QRect(122, 70, 762, 729); // the design area and a status strip
+        QTest::newRow("main") << 0 << "Генератор кодов +1, 0, -1"
+                              << QRect(122, 70, 762, 729); // the design area and a status strip
         QTest::newRow("auto") << 1 << "Авто-корреляционная характеристика кода"
                               << QRect(543, 189, 475, 480);
         QTest::newRow("cross") << 2 << "Взаимная корреляционная характеристика кодов"

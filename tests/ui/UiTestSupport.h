@@ -4,12 +4,15 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/MainUnit.h"
 #include "ui/RadioGroup.h"
 #include "ui/StringGrid.h"
 
 #include <QRadioButton>
 #include <QStringList>
 #include <QTest>
+
+#include <memory>
 
 class TRecordingDialogs : public TDialogs {
 public:
@@ -36,6 +39,27 @@ public:
         Errors.append(Text);
     }
     void Beep() override { Calls.append(QStringLiteral("Beep")); }
+};
+
+// What every window test starts from: the recording dialogs installed once, then for each
+// test fresh windows with the main one shown and an empty record.
+template <class TFake = TRecordingDialogs> class TWindowsSession {
+protected:
+    std::unique_ptr<TApplicationWindows> Windows;
+    TFake* Recorded = nullptr;
+
+    void InstallDialogs() {
+        auto Fake = std::make_unique<TFake>();
+        Recorded = Fake.get();
+        SetDialogs(std::move(Fake));
+    }
+    bool OpenWindows() {
+        Windows = std::make_unique<TApplicationWindows>();
+        MainForm->show();
+        Recorded->Calls.clear();
+        Recorded->Errors.clear();
+        return QTest::qWaitForWindowExposed(MainForm);
+    }
 };
 
 inline void ClickCell(TStringGrid* Grid, int ACol, int ARow,
