@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -18,7 +19,10 @@ struct TRun {
 };
 
 TRun RunCli(const std::string& Args) {
-    const std::string ErrFile = ::testing::TempDir() + "codegen_cli_stderr.txt";
+    // One file per process and call: ctest runs the cases of this suite side by side.
+    static int Calls = 0;
+    const std::string ErrFile = ::testing::TempDir() + "codegen_cli_stderr_" +
+                                std::to_string(getpid()) + "_" + std::to_string(++Calls) + ".txt";
     const std::string Command = std::string(CODEGEN_CLI) + " " + Args + " 2>" + ErrFile;
     TRun Run;
     FILE* Pipe = popen(Command.c_str(), "r");
@@ -34,6 +38,7 @@ TRun RunCli(const std::string& Args) {
     std::stringstream Text;
     Text << Err.rdbuf();
     Run.Err = Text.str();
+    std::remove(ErrFile.c_str());
     return Run;
 }
 
