@@ -1,0 +1,445 @@
+#include "search/SetSearch.h"
+
+#include <algorithm>
+
+namespace codegen {
+
+// ---- decoded codes -------------------------------------------------------------------
+
+void TSetSearch::Revalidate() {
+    const int NowL = Host.CodLength();
+    const TCodType NowType = Host.CodType();
+    const uint64_t NowGood = Host.GoodVersion();
+    if (NowL != L || NowType != Type || NowGood != GoodSeen) {
+        L = NowL;
+        Type = NowType;
+        GoodSeen = NowGood;
+        GoodCods.clear();
+        GoodTexts.clear();
+        GoodKnown.clear();
+        SetSeen = ~uint64_t{0};
+    }
+    SyncSet();
+}
+
+void TSetSearch::SyncSet() {
+    const uint64_t Now = Host.SetVersion();
+    if (Now == SetSeen)
+        return;
+    // Somebody else changed the set (an edit by hand during a run): read it afresh.
+    Members.clear();
+    MemberTexts.clear();
+    BadMember = 0;
+    for (int M = 1; M <= Host.SetCount(); ++M) {
+        MemberTexts.push_back(Host.SetText(M));
+        try {
+            Members.push_back(TPackedCod::FromText(MemberTexts.back(), L, Type));
+        } catch (const CodError&) {
+            // Reported when a comparison needs the members, not before.
+            Members.emplace_back();
+            if (!BadMember)
+                BadMember = M;
+        }
+    }
+    SetSeen = Now;
+}
+
+namespace {
+// The last member, which methods 1-3 compare with; the set is empty only when it was
+// emptied by hand during the pass.
+const TPackedCod& LastOf(const std::vector<TPackedCod>& Set) {
+    if (Set.empty())
+        throw CodError("The set of codes was emptied during the search");
+    return Set.back();
+}
+} // namespace
+
+const std::vector<TPackedCod>& TSetSearch::DecodedMembers() {
+    if (BadMember)
+        TPackedCod::FromText(MemberTexts[static_cast<std::size_t>(BadMember - 1)], L, Type);
+    return Members;
+}
+
+const std::string& TSetSearch::GoodTextOf(int Row) {
+    if (Row < 1 || Row > Host.GoodCount())
+        throw CodError("The good-code row " + std::to_string(Row) + " does not exist");
+    const auto Index = static_cast<std::size_t>(Row);
+    if (GoodKnown.size() <= Index) {
+        GoodKnown.resize(Index + 1, 0);
+        GoodTexts.resize(Index + 1);
+        GoodCods.resize(Index + 1);
+    }
+    if (!GoodKnown[Index]) {
+        GoodTexts[Index] = Host.GoodText(Row);
+        GoodKnown[Index] = 1;
+        try {
+            GoodCods[Index] = TPackedCod::FromText(GoodTexts[Index], L, Type);
+        } catch (const CodError& E) {
+            // Decoded on first use: a short text is an error of the comparison that needs it.
+            GoodKnown[Index] = 2;
+        }
+    }
+    return GoodTexts[Index];
+}
+
+const TPackedCod& TSetSearch::Good(int Row) {
+    const std::string& Text = GoodTextOf(Row);
+    if (GoodKnown[static_cast<std::size_t>(Row)] == 2)
+        TPackedCod::FromText(Text, L, Type); // throws the conversion's own message
+    return GoodCods[static_cast<std::size_t>(Row)];
+}
+
+int TSetSearch::Peak(const TPackedCod& A, const TPackedCod& B) {
+    return PeakCrossCorrelation(A, B);
+}
+
+bool TSetSearch::Within(const TPackedCod& A, const TPackedCod& B, int Limit) {
+    return CrossCorrelationWithin(A, B, Limit);
+}
+
+void TSetSearch::AddMember(int Row) {
+    const TPackedCod Cd = Good(Row);
+    const std::string Text = GoodTextOf(Row);
+    Host.AddToSet(Row);
+    Members.push_back(Cd);
+    MemberTexts.push_back(Text);
+    SetSeen = Host.SetVersion();
+}
+
+void TSetSearch::ClearMembers() {
+    Host.ClearSet();
+    Members.clear();
+    MemberTexts.clear();
+    BadMember = 0;
+    SetSeen = Host.SetVersion();
+}
+
+void TSetSearch::PollHost() {
+    if (Host.Poll())
+        Revalidate();
+}
+
+void TSetSearch::Candidate(int Row) {
+    Host.CandidateMessage(Row);
+    PollHost();
+}
+
+// ---- measures ------------------------------------------------------------------------
+
+int TSetSearch::MaxCorrWithNoCorrStringGrid(int NN) {
+    Revalidate();
+    const TPackedCod& Cd = Good(NN);
+    int Result = 0;
+    for (const auto& M : DecodedMembers())
+        Result = std::max(Result, Peak(Cd, M));
+    return Result;
+}
+
+bool TSetSearch::NotCodExist(int K) {
+    Revalidate();
+    const std::string& Text = GoodTextOf(K);
+    return std::find(MemberTexts.begin(), MemberTexts.end(), Text) == MemberTexts.end();
+}
+
+int TSetSearch::Correlation2Back(int NN) {
+    Revalidate();
+    const TPackedCod& Cd = Good(NN);
+    const auto& Set = DecodedMembers();
+    const int M = static_cast<int>(Set.size());
+    int Score = Peak(Cd, LastOf(Set));
+    if (M >= 2) {
+        Score = std::max(Score, Peak(Cd, Member(M - 1)) - 2);
+        int All = 0;
+        for (const auto& Other : Set)
+            All = std::max(All, Peak(Cd, Other));
+        Score = std::max(Score, All - 3);
+    }
+    return Score;
+}
+
+int TSetSearch::SerchFull(int NN) {
+    Revalidate();
+    int Result = 0;
+    for (int K = 1; K <= Count; ++K) {
+        PollHost();
+        // The package and the grid may have changed while the user acted.
+        Result = std::max(Result, Peak(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
+    }
+    return Result;
+}
+
+// ---- passes of methods 0-3 -------------------------------------------------------------
+
+void TSetSearch::BeginPass(int NN) {
+    Revalidate();
+    ClearMembers();
+    Host.Message(1, "Start:= " + std::to_string(NN));
+    AddMember(NN);
+}
+
+int TSetSearch::EndPass() {
+    const int M = Host.SetCount();
+    Host.Message(3, "Найдено " + std::to_string(M) + " кодов");
+    return M;
+}
+
+int TSetSearch::SerchByStartCod(int NN) {
+    BeginPass(NN);
+    const int R = Host.GoodCount();
+    for (int I = 1; I <= R; ++I) {
+        Candidate(I);
+        // Within the limit of every member: the early exit of the peak test is exact here.
+        const TPackedCod& Cd = Good(I);
+        const int Limit = Host.Limit();
+        const auto& Set = DecodedMembers();
+        const bool Fits = std::all_of(Set.begin(), Set.end(),
+                                      [&](const TPackedCod& M) { return Within(Cd, M, Limit); });
+        if (Fits)
+            AddMember(I);
+    }
+    return EndPass();
+}
+
+int TSetSearch::SerchByStartCodEnd(int NN) {
+    BeginPass(NN);
+    const int R = Host.GoodCount();
+    for (int I = 1; I <= R; ++I) {
+        Candidate(I);
+        if (Within(Good(I), LastOf(DecodedMembers()), Host.Limit()))
+            AddMember(I);
+    }
+    return EndPass();
+}
+
+int TSetSearch::CyclePass(int NN, bool TwoBack) {
+    BeginPass(NN);
+    bool No = false, Sh = false;
+    int I = 0;
+    do {
+        ++I;
+        Candidate(I);
+        if (I <= Host.GoodCount()) {
+            bool Fits;
+            const int Limit = Host.Limit();
+            const auto& Set = DecodedMembers();
+            if (!TwoBack) {
+                Fits = Within(Good(I), LastOf(Set), Limit);
+            } else {
+                // The graded margins of the score, each tested with an early exit: the last
+                // member within Limit, the one before within Limit + 2, all within Limit + 3.
+                const TPackedCod& Cd = Good(I);
+                const int M = static_cast<int>(Set.size());
+                Fits = Within(Cd, LastOf(Set), Limit);
+                if (Fits && M >= 2)
+                    Fits = Within(Cd, Member(M - 1), Limit + 2) &&
+                           std::all_of(Set.begin(), Set.end(), [&](const TPackedCod& O) {
+                               return Within(Cd, O, Limit + 3);
+                           });
+            }
+            if (Fits && NotCodExist(I)) {
+                AddMember(I);
+                Sh = true;
+                I = 0;
+            }
+        }
+        if (I >= Host.GoodCount()) {
+            I = 0;
+            if (Sh)
+                Sh = false;
+            else
+                No = true;
+        }
+    } while (!No && !NoCorrJob);
+    return EndPass();
+}
+
+int TSetSearch::SerchByStartCyrcle(int NN) {
+    return CyclePass(NN, false);
+}
+
+int TSetSearch::SerchByStartCyrcle2(int NN) {
+    return CyclePass(NN, true);
+}
+
+// ---- runs ------------------------------------------------------------------------------
+
+void TSetSearch::RunPasses(TPass Pass) {
+    // Nothing to start from (no good code, or every start row used): end at once.
+    if (Start < 1 || Start > Host.GoodCount())
+        return;
+    do {
+        const int N = (this->*Pass)(Start);
+        if (N >= BestResult) {
+            BestStart = Start;
+            BestResult = N;
+            Host.Message(4, "Лучший результат =" + std::to_string(BestResult) + " Код " +
+                                std::to_string(BestStart));
+        }
+        PollHost();
+        ++Start;
+        if (Host.StopOnCycle() && N > 1)
+            NoCorrJob = true;
+    } while (Start <= Host.GoodCount() && !NoCorrJob);
+}
+
+void TSetSearch::Serch_4() {
+    Revalidate();
+    const auto RecordBest = [this] {
+        BestCount = Count;
+        BestPack.assign(Pack.begin(), Pack.begin() + Count + 1);
+        CopyBestPack();
+    };
+    do {
+        const int R = Host.GoodCount();
+        if (Start + 1 > R) {
+            // No candidate is left (fewer than two good codes): the package as it stands is
+            // the result, if its rows exist.
+            const bool Exists = std::all_of(Pack.begin() + 1, Pack.begin() + Count + 1,
+                                            [R](int Row) { return Row >= 1 && Row <= R; });
+            if (Count >= 1 && Count >= BestCount && Exists)
+                RecordBest();
+            break;
+        }
+        ++Start;
+        Host.Message(1, "Поиск " + std::to_string(Start));
+        const int N = SerchFull(Start);
+        if (N <= Host.Limit()) {
+            ++Count;
+            Pack.resize(static_cast<std::size_t>(Count) + 1);
+            Pack[static_cast<std::size_t>(Count)] = Start;
+            Host.Message(2,
+                         "Пакет " + std::to_string(Count) + "  от кода " + std::to_string(Pack[1]));
+            Host.Message(3, "Добавлен Код " + std::to_string(Start));
+        }
+        if (Start >= Host.GoodCount()) {
+            if (Count >= BestCount)
+                RecordBest();
+            // Back by one member; the next candidate follows the dropped one. (An empty
+            // package, possible only under a negative limit, goes on to the next root.)
+            if (Count >= 1) {
+                Start = Pack[static_cast<std::size_t>(Count)];
+                --Count;
+            }
+            if (Start >= Host.GoodCount() - 1) {
+                Count = 1;
+                Pack.resize(std::max<std::size_t>(Pack.size(), 2));
+                Pack[1] = Pack[1] + 1;
+                Start = Pack[1];
+            }
+        }
+    } while (Pack[1] < Host.GoodCount() - 1 && !NoCorrJob);
+}
+
+void TSetSearch::SerchNoCorrCods(TSetMethod Method) {
+    switch (Method) {
+    case TSetMethod::All:
+        Serch_0();
+        break;
+    case TSetMethod::FromLast:
+        Serch_1();
+        break;
+    case TSetMethod::Cycle:
+        Serch_2();
+        break;
+    case TSetMethod::Cycle2:
+        Serch_3();
+        break;
+    case TSetMethod::Full:
+        Serch_4();
+        break;
+    }
+    Host.Beep();
+}
+
+void TSetSearch::Search(TSetMethod Method) {
+    NoCorrJob = false;
+    Start = 1;
+    BestResult = 0;
+    BestStart = 1;
+    Count = 1;
+    BestCount = 1;
+    Pack.assign(2, 0);
+    BestPack.assign(2, 0);
+    Pack[1] = 1;
+    BestPack[1] = 1;
+    SerchNoCorrCods(Method);
+}
+
+void TSetSearch::Continue(TSetMethod Method) {
+    NoCorrJob = false;
+    // A method 4 run that has used up its roots has nothing left to continue.
+    if (Method == TSetMethod::Full && Count >= 1 && Pack.size() > 1 &&
+        Pack[1] >= Host.GoodCount() - 1) {
+        Host.Beep();
+        return;
+    }
+    SerchNoCorrCods(Method);
+}
+
+void TSetSearch::LoadBest(TSetMethod Method) {
+    NoCorrJob = false;
+    const int R = Host.GoodCount();
+    switch (Method) {
+    case TSetMethod::All:
+    case TSetMethod::FromLast:
+    case TSetMethod::Cycle:
+    case TSetMethod::Cycle2:
+        if (BestStart < 1 || BestStart > R)
+            return;
+        if (Method == TSetMethod::All)
+            SerchByStartCod(BestStart);
+        else if (Method == TSetMethod::FromLast)
+            SerchByStartCodEnd(BestStart);
+        else if (Method == TSetMethod::Cycle)
+            SerchByStartCyrcle(BestStart);
+        else
+            SerchByStartCyrcle2(BestStart);
+        break;
+    case TSetMethod::Full:
+        CopyBestPack();
+        break;
+    }
+}
+
+void TSetSearch::CopyBestPack() {
+    // The rows are copied as they stand, without decoding; rows gone from the list since
+    // are left out.
+    const int R = Host.GoodCount();
+    Host.ClearSet();
+    for (int K = 1; K <= BestCount; ++K) {
+        const int Row = BestPack[static_cast<std::size_t>(K)];
+        if (Row >= 1 && Row <= R)
+            Host.AddToSet(Row);
+    }
+}
+
+// ---- the in-memory host -----------------------------------------------------------------
+
+std::string TMemorySetHost::GoodText(int Row) {
+    if (Row < 1 || Row > GoodCount())
+        throw CodError("The good-code row " + std::to_string(Row) + " does not exist");
+    return Good[static_cast<std::size_t>(Row - 1)];
+}
+
+std::string TMemorySetHost::SetText(int Member) {
+    return SetTexts.at(static_cast<std::size_t>(Member - 1));
+}
+
+void TMemorySetHost::ClearSet() {
+    Set.clear();
+    SetTexts.clear();
+    ++SetEdits;
+}
+
+void TMemorySetHost::AddToSet(int GoodRow) {
+    Set.push_back(GoodRow);
+    SetTexts.push_back(GoodText(GoodRow));
+    ++SetEdits;
+}
+
+void TMemorySetHost::Message(int Label, const std::string& Text) {
+    if (Label >= 1 && Label <= 4)
+        Messages[Label] = Text;
+}
+
+} // namespace codegen

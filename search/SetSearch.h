@@ -1,0 +1,175 @@
+// The search for a set of good codes whose mutual cross-correlation peaks stay within a
+// limit, by five methods, with its best result kept between runs. The good-code list and
+// the set live outside (the window's grids, or memory for the command line); the search
+// reaches them, the limit and the progress labels through TSetSearchHost.
+#pragma once
+
+#include "engine/Cod.h"
+#include "engine/PackedCod.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace codegen {
+
+// Item index of the method group.
+enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4 };
+
+class TSetSearchHost {
+public:
+    virtual ~TSetSearchHost() = default;
+
+    // The good codes: rows 1..GoodCount(). Version() changes whenever any text may have.
+    virtual int GoodCount() = 0;
+    virtual std::string GoodText(int Row) = 0;
+    virtual uint64_t GoodVersion() = 0;
+
+    // The set: members 1..SetCount(), each a copy of a good-code row.
+    virtual int SetCount() = 0;
+    virtual std::string SetText(int Member) = 0;
+    virtual uint64_t SetVersion() = 0;
+    virtual void ClearSet() = 0;
+    virtual void AddToSet(int GoodRow) = 0;
+
+    virtual int CodLength() = 0;
+    virtual TCodType CodType() = 0;
+    virtual int Limit() = 0;
+    virtual bool StopOnCycle() = 0;
+
+    // A point where the user may act (Break, editing, changing parameters). Returns true
+    // when anything may have changed since the last call.
+    virtual bool Poll() = 0;
+    // The four progress labels (1..4), written as the search goes.
+    virtual void Message(int Label, const std::string& Text) = 0;
+    // "Deal:= " + Row on label 2, once per candidate test: by far the most frequent
+    // message, so a host may keep the number and write the text only when it shows it.
+    virtual void CandidateMessage(int Row) { Message(2, "Deal:= " + std::to_string(Row)); }
+    virtual void Beep() = 0;
+};
+
+class TSetSearch {
+public:
+    // The search state, kept from run to run; only Search resets it.
+    int Start = 1;
+    int BestResult = 0;
+    int BestStart = 1;
+    int Count = 0;
+    int BestCount = 0;
+    std::vector<int> Pack = std::vector<int>(1, 0);     // Pack[1..Count]; [0] unused
+    std::vector<int> BestPack = std::vector<int>(1, 0); // BestPack[1..BestCount]
+    // Stop request: set by Break and by the stop-on-cycle rule.
+    bool NoCorrJob = false;
+
+    explicit TSetSearch(TSetSearchHost& Host) : Host(Host) {}
+
+    // The Search button: resets the state, then runs the method.
+    void Search(TSetMethod Method);
+    // The Continue button: runs the method on from the state left.
+    void Continue(TSetMethod Method);
+    // The Break button.
+    void Break() { NoCorrJob = true; }
+    // The Load best button: puts the best set found into the set.
+    void LoadBest(TSetMethod Method);
+
+    // Peak of good row NN against every member of the set (0 for an empty set).
+    int MaxCorrWithNoCorrStringGrid(int NN);
+    // True when no member has the text of good row K.
+    bool NotCodExist(int K);
+
+    // The passes of methods 0-3 from start row NN; each returns the member count.
+    int SerchByStartCod(int NN);
+    int SerchByStartCodEnd(int NN);
+    int SerchByStartCyrcle(int NN);
+    int SerchByStartCyrcle2(int NN);
+    // Score of a candidate in method 3.
+    int Correlation2Back(int NN);
+    // Peak of a candidate against the package of method 4.
+    int SerchFull(int NN);
+
+    void SerchNoCorrCods(TSetMethod Method);
+    void Serch_0() { RunPasses(&TSetSearch::SerchByStartCod); }
+    void Serch_1() { RunPasses(&TSetSearch::SerchByStartCodEnd); }
+    void Serch_2() { RunPasses(&TSetSearch::SerchByStartCyrcle); }
+    void Serch_3() { RunPasses(&TSetSearch::SerchByStartCyrcle2); }
+    void Serch_4();
+
+private:
+    using TPass = int (TSetSearch::*)(int);
+    void RunPasses(TPass Pass);
+    int CyclePass(int NN, bool TwoBack);
+    void BeginPass(int NN);
+    int EndPass();
+    // One candidate test point: the label, then a chance for the user to act.
+    void Candidate(int Row);
+    void PollHost();
+
+    // Decoded codes, taken from the host's texts once and kept while the texts, the code
+    // length and the type stay as they were.
+    void Revalidate();
+    const TPackedCod& Good(int Row);
+    const std::string& GoodTextOf(int Row);
+    void SyncSet();
+    // The members, decoded; throws for a member whose text is too short.
+    const std::vector<TPackedCod>& DecodedMembers();
+    const TPackedCod& Member(int M) { return Members[static_cast<std::size_t>(M - 1)]; }
+    int Peak(const TPackedCod& A, const TPackedCod& B);
+    bool Within(const TPackedCod& A, const TPackedCod& B, int Limit);
+    void AddMember(int Row);
+    void ClearMembers();
+    void CopyBestPack();
+
+    TSetSearchHost& Host;
+    int L = 0;
+    TCodType Type = TCodType::Binary;
+    uint64_t GoodSeen = ~uint64_t{0};
+    uint64_t SetSeen = ~uint64_t{0};
+    std::vector<TPackedCod> GoodCods;
+    std::vector<std::string> GoodTexts;
+    std::vector<char> GoodKnown;
+    std::vector<TPackedCod> Members;
+    std::vector<std::string> MemberTexts;
+    int BadMember = 0; // first member whose text cannot be decoded, 0 for none
+};
+
+// Good codes and set in memory, for the command line and the tests.
+class TMemorySetHost : public TSetSearchHost {
+public:
+    std::vector<std::string> Good; // Good[0] is row 1
+    std::vector<int> Set;          // good rows of the members, in order
+    std::vector<std::string> SetTexts;
+    int Length = 10;
+    TCodType Type = TCodType::Binary;
+    int MaxCorr = 2;
+    bool Pair = false;
+    std::string Messages[5];
+    int Beeps = 0;
+
+    // Replaces the text of good row Row (1-based), as an edit of the list would.
+    void SetGoodText(int Row, std::string Text) {
+        Good.at(static_cast<std::size_t>(Row - 1)) = std::move(Text);
+        ++GoodEdits;
+    }
+
+    int GoodCount() override { return static_cast<int>(Good.size()); }
+    std::string GoodText(int Row) override;
+    uint64_t GoodVersion() override { return GoodEdits; }
+    int SetCount() override { return static_cast<int>(SetTexts.size()); }
+    std::string SetText(int Member) override;
+    uint64_t SetVersion() override { return SetEdits; }
+    void ClearSet() override;
+    void AddToSet(int GoodRow) override;
+    int CodLength() override { return Length; }
+    TCodType CodType() override { return Type; }
+    int Limit() override { return MaxCorr; }
+    bool StopOnCycle() override { return Pair; }
+    bool Poll() override { return false; }
+    void Message(int Label, const std::string& Text) override;
+    void Beep() override { ++Beeps; }
+
+private:
+    uint64_t GoodEdits = 0;
+    uint64_t SetEdits = 0;
+};
+
+} // namespace codegen
