@@ -352,6 +352,11 @@ void TSetSearch::SerchNoCorrCods(TSetMethod Method) {
 }
 
 void TSetSearch::Search(TSetMethod Method) {
+    Reset();
+    SerchNoCorrCods(Method);
+}
+
+void TSetSearch::Reset() {
     NoCorrJob = false;
     Start = 1;
     BestResult = 0;
@@ -362,7 +367,6 @@ void TSetSearch::Search(TSetMethod Method) {
     BestPack.assign(2, 0);
     Pack[1] = 1;
     BestPack[1] = 1;
-    SerchNoCorrCods(Method);
 }
 
 void TSetSearch::Continue(TSetMethod Method) {

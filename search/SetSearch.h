@@ -63,6 +63,8 @@ public:
 
     explicit TSetSearch(TSetSearchHost& Host) : Host(Host) {}
 
+    // The state a Search starts from: row 1 as start and as the package's root.
+    void Reset();
     // The Search button: resets the state, then runs the method.
     void Search(TSetMethod Method);
     // The Continue button: runs the method on from the state left.

@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 TMainForm* MainForm = nullptr;
 int32_t AutoCorrNumCod = 0;
@@ -49,7 +51,90 @@ void ResetCodGrid(TStringGrid* Grid) {
 
 } // namespace
 
+// The set search's view of the window: the two grids, the parameter controls and the four
+// labels. Labels are written and events processed about every 15 ms, not at every one of
+// the search's many candidate tests; the parameters are read again after each such pause.
+class TMainForm::TSetSearchHost : public codegen::TSetSearchHost {
+public:
+    explicit TSetSearchHost(TMainForm& Form) : Form(Form) {}
+
+    // Reads the parameters at the start of an operation.
+    void Begin() {
+        Refresh();
+        Clock.start();
+    }
+    // Shows the labels as they stand.
+    void Flush() {
+        if (Candidate > 0) {
+            Pending[2] = QStringLiteral("Deal:= ") + QString::number(Candidate);
+            Candidate = 0;
+        }
+        QLabel* Labels[] = {nullptr, Form.Mess1Label, Form.Mess2Label, Form.Mess3Label,
+                            Form.Mess4Label};
+        for (int I = 1; I <= 4; ++I)
+            if (!Pending[I].isNull()) {
+                Labels[I]->setText(Pending[I]);
+                Pending[I] = QString();
+            }
+    }
+
+    int GoodCount() override { return Form.CodStringGrid->RowCount() - 1; }
+    std::string GoodText(int Row) override {
+        if (Row < 1 || Row > GoodCount())
+            throw codegen::CodError("The good-code row " + std::to_string(Row) + " does not exist");
+        return Form.CodStringGrid->Cells(1, Row).toLatin1().toStdString();
+    }
+    uint64_t GoodVersion() override { return Form.CodStringGrid->Model()->Version(); }
+    int SetCount() override { return Form.NoCorrCodsStringGrid->RowCount() - 1; }
+    std::string SetText(int Member) override {
+        return Form.NoCorrCodsStringGrid->Cells(1, Member).toLatin1().toStdString();
+    }
+    uint64_t SetVersion() override { return Form.NoCorrCodsStringGrid->Model()->Version(); }
+    void ClearSet() override { Form.StartNoCorrStringGridToLoad(); }
+    void AddToSet(int GoodRow) override { Form.AddCodToNoCorrStringGrid(GoodRow); }
+    int CodLength() override { return Length; }
+    codegen::TCodType CodType() override { return Type; }
+    int Limit() override { return MaxCorr; }
+    bool StopOnCycle() override { return Form.PairCheckBox->isChecked(); }
+    bool Poll() override {
+        if (Clock.elapsed() < 15)
+            return false;
+        Flush();
+        QCoreApplication::processEvents();
+        Refresh();
+        Clock.restart();
+        return true;
+    }
+    void Message(int Label, const std::string& Text) override {
+        if (Label == 2)
+            Candidate = 0;
+        Pending[Label] = QString::fromStdString(Text);
+    }
+    void CandidateMessage(int Row) override { Candidate = Row; }
+    void Beep() override {
+        Flush();
+        Dialogs().Beep();
+    }
+
+private:
+    void Refresh() {
+        Length = Form.CodLength();
+        Type = Form.CodType();
+        MaxCorr = Form.MaxNoCorrPBSpinEdit->Value();
+    }
+
+    TMainForm& Form;
+    QElapsedTimer Clock;
+    int Length = 10;
+    codegen::TCodType Type = codegen::TCodType::Binary;
+    int MaxCorr = 2;
+    QString Pending[5];
+    int Candidate = 0;
+};
+
 TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
+    NoCorrHost = std::make_unique<TSetSearchHost>(*this);
+    NoCorrSearch = std::make_unique<codegen::TSetSearch>(*NoCorrHost);
     MainForm = this;
     // A new main window is a new session (the tests build several in one process).
     AutoCorrNumCod = 0;
@@ -291,6 +376,14 @@ void TMainForm::ConnectHandlers() {
             Guarded(this, &TMainForm::ContinueBitBtnClick));
     connect(BreakSerchBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::BreakSerchBitBtnClick));
+    connect(SerchNoCorrCodsBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::SerchNoCorrCodsBitBtnClick));
+    connect(ContinueNoCorrCodsBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ContinueNoCorrCodsBitBtnClick));
+    connect(BreakNoCorrCodsBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::BreakNoCorrCodsBitBtnClick));
+    connect(LoadBestResultBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::LoadBestResultBitBtnClick));
     connect(AutoCorrBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::AutoCorrBitBtnClick));
     connect(CrossCorrBitBtn, &QPushButton::clicked, this,
@@ -323,6 +416,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     // A search running inside a handler ends at its next batch; the program ends with the
     // main window even when a secondary window is still open.
     NoJob = true;
+    NoCorrSearch->Break();
     TForm::closeEvent(Event);
     QCoreApplication::quit();
 }
@@ -396,6 +490,65 @@ void TMainForm::SerchCods() {
         }
     }
     Dialogs().Beep();
+}
+
+std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {
+    const int Index = RadioGroup1->ItemIndex();
+    if (Index < 0 || Index > 4)
+        return std::nullopt;
+    return static_cast<codegen::TSetMethod>(Index);
+}
+
+namespace {
+// Shows the labels however an operation of the set search ends, an error included.
+struct TFlushOnExit {
+    std::function<void()> Flush;
+    ~TFlushOnExit() { Flush(); }
+};
+} // namespace
+
+void TMainForm::SerchNoCorrCods() {
+    if (const auto Method = SetMethod())
+        NoCorrSearch->SerchNoCorrCods(*Method);
+}
+
+void TMainForm::SerchNoCorrCodsBitBtnClick() {
+    // No run starts inside another, nor inside a reload of the best set.
+    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
+    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
+    NoCorrHost->Begin();
+    NoCorrSearch->Reset();
+    SerchNoCorrCods();
+}
+
+void TMainForm::ContinueNoCorrCodsBitBtnClick() {
+    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
+    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
+    NoCorrHost->Begin();
+    if (const auto Method = SetMethod())
+        NoCorrSearch->Continue(*Method);
+}
+
+void TMainForm::BreakNoCorrCodsBitBtnClick() {
+    NoCorrSearch->Break();
+}
+
+void TMainForm::LoadBestResultBitBtnClick() {
+    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
+    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
+    NoCorrHost->Begin();
+    if (const auto Method = SetMethod())
+        NoCorrSearch->LoadBest(*Method);
+}
+
+int TMainForm::MaxCorrWithNoCorrStringGrid(int NN) {
+    NoCorrHost->Begin();
+    return NoCorrSearch->MaxCorrWithNoCorrStringGrid(NN);
+}
+
+bool TMainForm::NotCodExist(int K) {
+    NoCorrHost->Begin();
+    return NoCorrSearch->NotCodExist(K);
 }
 
 void TMainForm::AddCodsToStringGrid(const std::vector<std::string>& Cods) {

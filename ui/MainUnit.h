@@ -4,7 +4,11 @@
 
 #include "engine/Cod.h"
 #include "search/GoodCodSearch.h"
+#include "search/SetSearch.h"
+
 #include "ui/Form.h"
+#include <memory>
+#include <optional>
 
 #include <cstdint>
 
@@ -116,6 +120,19 @@ public:
     // The search with its counter (the last code examined), kept between runs.
     codegen::TGoodCodSearch GoodCodSearch;
 
+    // The set search.
+    void SerchNoCorrCodsBitBtnClick();
+    void ContinueNoCorrCodsBitBtnClick();
+    void BreakNoCorrCodsBitBtnClick();
+    void LoadBestResultBitBtnClick();
+    void SerchNoCorrCods();
+    int MaxCorrWithNoCorrStringGrid(int NN);
+    bool NotCodExist(int K);
+    // The method selected in RadioGroup1, none when no item is.
+    std::optional<codegen::TSetMethod> SetMethod() const;
+    // The set search with its state (Start, BestResult, Pack ...), kept between runs.
+    codegen::TSetSearch& SetSearch() { return *NoCorrSearch; }
+
     // The code grids.
     void StartStringGridToLoad();
     void StartNoCorrStringGridToLoad();
@@ -143,6 +160,9 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
+    class TSetSearchHost;
+    std::unique_ptr<TSetSearchHost> NoCorrHost;
+    std::unique_ptr<codegen::TSetSearch> NoCorrSearch;
     void ShowProgress(const codegen::TSearchProgress& Progress);
     void CreateControls();
     void ConnectHandlers();

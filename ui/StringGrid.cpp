@@ -51,6 +51,7 @@ Qt::ItemFlags TStringGridModel::flags(const QModelIndex& Index) const {
 }
 
 void TStringGridModel::SetColCount(int Count) {
+    ++Edits;
     Count = std::max(1, Count);
     const int Old = ColCount();
     if (Count > Old) {
@@ -68,6 +69,7 @@ void TStringGridModel::SetColCount(int Count) {
 }
 
 void TStringGridModel::SetRowCount(int Count) {
+    ++Edits;
     Count = std::max(1, Count);
     if (Count > Rows) {
         beginInsertRows({}, Rows, Count - 1);
@@ -114,6 +116,7 @@ QString TStringGridModel::Cells(int ACol, int ARow) const {
 void TStringGridModel::SetCells(int ACol, int ARow, const QString& Text) {
     if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= Rows)
         return;
+    ++Edits;
     Columns[ACol][ARow] = Text;
     const QModelIndex Cell = index(ARow, ACol);
     emit dataChanged(Cell, Cell, {Qt::DisplayRole});
@@ -122,6 +125,7 @@ void TStringGridModel::SetCells(int ACol, int ARow, const QString& Text) {
 void TStringGridModel::AppendRows(const QList<QStringList>& NewRows) {
     if (NewRows.isEmpty())
         return;
+    ++Edits;
     const int Count = Rows + static_cast<int>(NewRows.size());
     beginInsertRows({}, Rows, Count - 1);
     for (int C = 0; C < ColCount(); ++C) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <cstdint>
 #include <vector>
 
 class QMenu;
@@ -45,8 +46,12 @@ public:
     // True while rows or columns are being removed: views move their current cell then,
     // which is no selection by the user.
     bool RemovingCells() const { return Removing; }
+    // Changes with every edit of the counts or texts, so that a reader may keep what it
+    // derived from the texts for as long as the version stays.
+    uint64_t Version() const { return Edits; }
 
 private:
+    uint64_t Edits = 0;
     std::vector<std::vector<QString>> Columns;
     int Rows = 1;
     int FixedColCount = 0;
