@@ -1,10 +1,12 @@
 // The set search: the worked example of four codes for every method, the best result and
 // its ties, stop-on-cycle, Break and Continue, Load best, and the cases of too few codes.
 #include "search/SetSearch.h"
+#include "oracle/NaiveSetSearch.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -358,6 +360,56 @@ TEST(SetSearch, ReadsTheGridsAfreshWhenTheyChange) {
     Host.SetGoodText(3, FourCods[1]);
     EXPECT_EQ(S.MaxCorrWithNoCorrStringGrid(3), 2) << "0010 against 0000";
     EXPECT_TRUE(S.NotCodExist(3));
+}
+
+TEST(SetSearch, MatchesThePlainAlgorithmOnRandomLists) {
+    std::mt19937 Rng(7);
+    for (int Round = 0; Round < 300; ++Round) {
+        const auto Type = Round % 3 == 2 ? TCodType::Ternary : TCodType::Binary;
+        const int L = std::uniform_int_distribution<int>(3, 20)(Rng);
+        const int R = std::uniform_int_distribution<int>(2, 18)(Rng);
+        std::vector<std::string> Cods;
+        for (int I = 0; I < R; ++I) {
+            std::string Text;
+            for (int C = 0; C < L; ++C)
+                Text += static_cast<char>(
+                    '0' + std::uniform_int_distribution<int>(0, MaxDigit(Type))(Rng));
+            // A repeated text now and then: equal texts count as one code in methods 2 and 3.
+            Cods.push_back(I > 0 && Rng() % 8 == 0 ? Cods[Rng() % Cods.size()] : Text);
+        }
+        const int Limit = std::uniform_int_distribution<int>(0, L / 2 + 2)(Rng);
+        const int Method = Round % 5;
+        const bool Pair = Round % 7 == 0;
+
+        oracle::TNaiveSetSearch Naive;
+        Naive.Good = Cods;
+        Naive.L = L;
+        Naive.Type = Type;
+        Naive.Limit = Limit;
+        Naive.StopOnCycle = Pair;
+        Naive.Search(Method);
+
+        TTestHost Host;
+        Host.Good = Cods;
+        Host.Length = L;
+        Host.Type = Type;
+        Host.MaxCorr = Limit;
+        Host.Pair = Pair;
+        TSetSearch S(Host);
+        S.Search(static_cast<TSetMethod>(Method));
+
+        const std::string Where = "round " + std::to_string(Round) + " method " +
+                                  std::to_string(Method) + " L " + std::to_string(L);
+        ASSERT_EQ(Host.Set, Naive.Set) << Where;
+        ASSERT_EQ(S.Start, Naive.Start) << Where;
+        if (Method == 4) {
+            ASSERT_EQ(S.BestCount, Naive.BestCount) << Where;
+            ASSERT_EQ(S.Count, Naive.Count) << Where;
+        } else {
+            ASSERT_EQ(S.BestResult, Naive.BestResult) << Where;
+            ASSERT_EQ(S.BestStart, Naive.BestStart) << Where;
+        }
+    }
 }
 
 } // namespace
