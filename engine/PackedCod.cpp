@@ -380,8 +380,24 @@ bool CrossCorrelationWithin(const TPackedCod& A, const TPackedCod& B, int Limit)
     CheckSameLength(A, B);
     if (Limit < 0)
         return false;
+    return PeakCrossCorrelationBelow(A, B, Limit + 1) <= Limit;
+}
+
+int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop) {
+    CheckSameLength(A, B);
+    if (Stop <= 0)
+        return 0;
+#ifdef CODEGEN_VECTOR_PEAKS
+    // The set search and the selection call this for every pair: straight to the kernel.
+    if (A.Length() <= 64 && HasVectorPopcount()) {
+        const bool Bin = A.IsBinary() && B.IsBinary();
+        const Word AN = A.Negative[0], AZ = A.NonZero[0], BN = B.Negative[0], BZ = B.NonZero[0];
+        return Bin ? VectorPeak<true>(AN, AZ, BN, BZ, A.Length(), 0, true, Stop)
+                   : VectorPeak<false>(AN, AZ, BN, BZ, A.Length(), 0, true, Stop);
+    }
+#endif
     return Dispatch(A.Words(), A.IsBinary() && B.IsBinary(),
-                    [&]<int N, bool Bin>() { return CrossPeak<N, Bin>(A, B, Limit + 1); }) <= Limit;
+                    [&]<int N, bool Bin>() { return CrossPeak<N, Bin>(A, B, Stop); });
 }
 
 } // namespace codegen

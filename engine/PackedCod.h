@@ -56,5 +56,8 @@ bool SideLobesWithin(const TPackedCod& Cd, int Limit);
 int PeakCrossCorrelation(const TPackedCod& A, const TPackedCod& B);
 // True when every |X(k)| is at most Limit; stops at the first one over.
 bool CrossCorrelationWithin(const TPackedCod& A, const TPackedCod& B, int Limit);
+// The peak cross-correlation when it is below Stop; otherwise some value of at least Stop,
+// found without scanning the remaining shifts. Stop <= 0 gives 0.
+int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop);
 
 } // namespace codegen

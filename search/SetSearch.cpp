@@ -4,9 +4,33 @@
 
 namespace codegen {
 
+std::string SetMessageText(const TSetMessage& M) {
+    const std::string A = std::to_string(M.A), B = std::to_string(M.B);
+    switch (M.Kind) {
+    case TSetMessage::None:
+        return {};
+    case TSetMessage::Start:
+        return "Start:= " + A;
+    case TSetMessage::Deal:
+        return "Deal:= " + A;
+    case TSetMessage::Found:
+        return "Найдено " + A + " кодов";
+    case TSetMessage::Best:
+        return "Лучший результат =" + A + " Код " + B;
+    case TSetMessage::Search:
+        return "Поиск " + A;
+    case TSetMessage::Package:
+        return "Пакет " + A + "  от кода " + B;
+    case TSetMessage::Added:
+        return "Добавлен Код " + A;
+    }
+    return {};
+}
+
 // ---- decoded codes -------------------------------------------------------------------
 
 void TSetSearch::Revalidate() {
+    GoodRows = Host.GoodCount();
     const int NowL = Host.CodLength();
     const TCodType NowType = Host.CodType();
     const uint64_t NowGood = Host.GoodVersion();
@@ -29,9 +53,11 @@ void TSetSearch::SyncSet() {
     // Somebody else changed the set (an edit by hand during a run): read it afresh.
     Members.clear();
     MemberTexts.clear();
+    TextsInSet.clear();
     BadMember = 0;
     for (int M = 1; M <= Host.SetCount(); ++M) {
         MemberTexts.push_back(Host.SetText(M));
+        ++TextsInSet[MemberTexts.back()];
         try {
             Members.push_back(TPackedCod::FromText(MemberTexts.back(), L, Type));
         } catch (const CodError&) {
@@ -61,7 +87,7 @@ const std::vector<TPackedCod>& TSetSearch::DecodedMembers() {
 }
 
 const std::string& TSetSearch::GoodTextOf(int Row) {
-    if (Row < 1 || Row > Host.GoodCount())
+    if (Row < 1 || Row > GoodRows)
         throw CodError("The good-code row " + std::to_string(Row) + " does not exist");
     const auto Index = static_cast<std::size_t>(Row);
     if (GoodKnown.size() <= Index) {
@@ -83,6 +109,9 @@ const std::string& TSetSearch::GoodTextOf(int Row) {
 }
 
 const TPackedCod& TSetSearch::Good(int Row) {
+    const auto Index = static_cast<std::size_t>(Row);
+    if (Row >= 1 && Row <= GoodRows && Index < GoodKnown.size() && GoodKnown[Index] == 1)
+        return GoodCods[Index];
     const std::string& Text = GoodTextOf(Row);
     if (GoodKnown[static_cast<std::size_t>(Row)] == 2)
         TPackedCod::FromText(Text, L, Type); // throws the conversion's own message
@@ -103,6 +132,7 @@ void TSetSearch::AddMember(int Row) {
     Host.AddToSet(Row);
     Members.push_back(Cd);
     MemberTexts.push_back(Text);
+    ++TextsInSet[Text];
     SetSeen = Host.SetVersion();
 }
 
@@ -110,6 +140,7 @@ void TSetSearch::ClearMembers() {
     Host.ClearSet();
     Members.clear();
     MemberTexts.clear();
+    TextsInSet.clear();
     BadMember = 0;
     SetSeen = Host.SetVersion();
 }
@@ -120,7 +151,7 @@ void TSetSearch::PollHost() {
 }
 
 void TSetSearch::Candidate(int Row) {
-    Host.CandidateMessage(Row);
+    Host.Message(2, {TSetMessage::Deal, Row});
     PollHost();
 }
 
@@ -137,8 +168,11 @@ int TSetSearch::MaxCorrWithNoCorrStringGrid(int NN) {
 
 bool TSetSearch::NotCodExist(int K) {
     Revalidate();
-    const std::string& Text = GoodTextOf(K);
-    return std::find(MemberTexts.begin(), MemberTexts.end(), Text) == MemberTexts.end();
+    return !InSet(K);
+}
+
+bool TSetSearch::InSet(int Row) {
+    return TextsInSet.contains(GoodTextOf(Row));
 }
 
 int TSetSearch::Correlation2Back(int NN) {
@@ -162,10 +196,28 @@ int TSetSearch::SerchFull(int NN) {
     int Result = 0;
     for (int K = 1; K <= Count; ++K) {
         PollHost();
-        // The package and the grid may have changed while the user acted.
         Result = std::max(Result, Peak(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
     }
     return Result;
+}
+
+bool TSetSearch::FitsPackage(int NN) {
+    // Only "within the limit or not" is used of the peak: each comparison stops at the first
+    // shift over the limit, and the first member over it decides.
+    const int Limit = Host.Limit();
+    bool Fits = Limit >= 0;
+    for (int K = 1; K <= Count && Fits; ++K) {
+        PollHost();
+        // Looked up after the poll: the list may have changed while the user acted.
+        Fits = Within(Good(NN), Good(Pack[static_cast<std::size_t>(K)]), Limit);
+    }
+    if (Host.Limit() == Limit)
+        return Fits;
+    // The limit changed while the user acted: the whole peak decides under the new one.
+    int Peak = 0;
+    for (int K = 1; K <= Count; ++K)
+        Peak = std::max(Peak, this->Peak(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
+    return Peak <= Host.Limit();
 }
 
 // ---- passes of methods 0-3 -------------------------------------------------------------
@@ -173,19 +225,19 @@ int TSetSearch::SerchFull(int NN) {
 void TSetSearch::BeginPass(int NN) {
     Revalidate();
     ClearMembers();
-    Host.Message(1, "Start:= " + std::to_string(NN));
+    Host.Message(1, {TSetMessage::Start, NN});
     AddMember(NN);
 }
 
 int TSetSearch::EndPass() {
     const int M = Host.SetCount();
-    Host.Message(3, "Найдено " + std::to_string(M) + " кодов");
+    Host.Message(3, {TSetMessage::Found, M});
     return M;
 }
 
 int TSetSearch::SerchByStartCod(int NN) {
     BeginPass(NN);
-    const int R = Host.GoodCount();
+    const int R = GoodRows;
     for (int I = 1; I <= R; ++I) {
         Candidate(I);
         // Within the limit of every member: the early exit of the peak test is exact here.
@@ -202,7 +254,7 @@ int TSetSearch::SerchByStartCod(int NN) {
 
 int TSetSearch::SerchByStartCodEnd(int NN) {
     BeginPass(NN);
-    const int R = Host.GoodCount();
+    const int R = GoodRows;
     for (int I = 1; I <= R; ++I) {
         Candidate(I);
         if (Within(Good(I), LastOf(DecodedMembers()), Host.Limit()))
@@ -218,7 +270,7 @@ int TSetSearch::CyclePass(int NN, bool TwoBack) {
     do {
         ++I;
         Candidate(I);
-        if (I <= Host.GoodCount()) {
+        if (I <= GoodRows) {
             bool Fits;
             const int Limit = Host.Limit();
             const auto& Set = DecodedMembers();
@@ -236,13 +288,13 @@ int TSetSearch::CyclePass(int NN, bool TwoBack) {
                                return Within(Cd, O, Limit + 3);
                            });
             }
-            if (Fits && NotCodExist(I)) {
+            if (Fits && !InSet(I)) {
                 AddMember(I);
                 Sh = true;
                 I = 0;
             }
         }
-        if (I >= Host.GoodCount()) {
+        if (I >= GoodRows) {
             I = 0;
             if (Sh)
                 Sh = false;
@@ -265,32 +317,30 @@ int TSetSearch::SerchByStartCyrcle2(int NN) {
 
 void TSetSearch::RunPasses(TPass Pass) {
     // Nothing to start from (no good code, or every start row used): end at once.
-    if (Start < 1 || Start > Host.GoodCount())
+    if (Start < 1 || Start > GoodRows)
         return;
     do {
         const int N = (this->*Pass)(Start);
         if (N >= BestResult) {
             BestStart = Start;
             BestResult = N;
-            Host.Message(4, "Лучший результат =" + std::to_string(BestResult) + " Код " +
-                                std::to_string(BestStart));
+            Host.Message(4, {TSetMessage::Best, BestResult, BestStart});
         }
         PollHost();
         ++Start;
         if (Host.StopOnCycle() && N > 1)
             NoCorrJob = true;
-    } while (Start <= Host.GoodCount() && !NoCorrJob);
+    } while (Start <= GoodRows && !NoCorrJob);
 }
 
 void TSetSearch::Serch_4() {
-    Revalidate();
     const auto RecordBest = [this] {
         BestCount = Count;
         BestPack.assign(Pack.begin(), Pack.begin() + Count + 1);
         CopyBestPack();
     };
     do {
-        const int R = Host.GoodCount();
+        const int R = GoodRows;
         if (Start + 1 > R) {
             // No candidate is left (fewer than two good codes): the package as it stands is
             // the result, if its rows exist.
@@ -301,17 +351,15 @@ void TSetSearch::Serch_4() {
             break;
         }
         ++Start;
-        Host.Message(1, "Поиск " + std::to_string(Start));
-        const int N = SerchFull(Start);
-        if (N <= Host.Limit()) {
+        Host.Message(1, {TSetMessage::Search, Start});
+        if (FitsPackage(Start)) {
             ++Count;
             Pack.resize(static_cast<std::size_t>(Count) + 1);
             Pack[static_cast<std::size_t>(Count)] = Start;
-            Host.Message(2,
-                         "Пакет " + std::to_string(Count) + "  от кода " + std::to_string(Pack[1]));
-            Host.Message(3, "Добавлен Код " + std::to_string(Start));
+            Host.Message(2, {TSetMessage::Package, Count, Pack[1]});
+            Host.Message(3, {TSetMessage::Added, Start});
         }
-        if (Start >= Host.GoodCount()) {
+        if (Start >= GoodRows) {
             if (Count >= BestCount)
                 RecordBest();
             // Back by one member; the next candidate follows the dropped one. (An empty
@@ -320,17 +368,18 @@ void TSetSearch::Serch_4() {
                 Start = Pack[static_cast<std::size_t>(Count)];
                 --Count;
             }
-            if (Start >= Host.GoodCount() - 1) {
+            if (Start >= GoodRows - 1) {
                 Count = 1;
                 Pack.resize(std::max<std::size_t>(Pack.size(), 2));
                 Pack[1] = Pack[1] + 1;
                 Start = Pack[1];
             }
         }
-    } while (Pack[1] < Host.GoodCount() - 1 && !NoCorrJob);
+    } while (Pack[1] < GoodRows - 1 && !NoCorrJob);
 }
 
 void TSetSearch::SerchNoCorrCods(TSetMethod Method) {
+    Revalidate();
     switch (Method) {
     case TSetMethod::All:
         Serch_0();
@@ -371,9 +420,9 @@ void TSetSearch::Reset() {
 
 void TSetSearch::Continue(TSetMethod Method) {
     NoCorrJob = false;
+    Revalidate();
     // A method 4 run that has used up its roots has nothing left to continue.
-    if (Method == TSetMethod::Full && Count >= 1 && Pack.size() > 1 &&
-        Pack[1] >= Host.GoodCount() - 1) {
+    if (Method == TSetMethod::Full && Count >= 1 && Pack.size() > 1 && Pack[1] >= GoodRows - 1) {
         Host.Beep();
         return;
     }
@@ -382,7 +431,8 @@ void TSetSearch::Continue(TSetMethod Method) {
 
 void TSetSearch::LoadBest(TSetMethod Method) {
     NoCorrJob = false;
-    const int R = Host.GoodCount();
+    Revalidate();
+    const int R = GoodRows;
     switch (Method) {
     case TSetMethod::All:
     case TSetMethod::FromLast:
@@ -408,7 +458,7 @@ void TSetSearch::LoadBest(TSetMethod Method) {
 void TSetSearch::CopyBestPack() {
     // The rows are copied as they stand, without decoding; rows gone from the list since
     // are left out.
-    const int R = Host.GoodCount();
+    const int R = GoodRows;
     Host.ClearSet();
     for (int K = 1; K <= BestCount; ++K) {
         const int Row = BestPack[static_cast<std::size_t>(K)];
@@ -439,11 +489,6 @@ void TMemorySetHost::AddToSet(int GoodRow) {
     Set.push_back(GoodRow);
     SetTexts.push_back(GoodText(GoodRow));
     ++SetEdits;
-}
-
-void TMemorySetHost::Message(int Label, const std::string& Text) {
-    if (Label >= 1 && Label <= 4)
-        Messages[Label] = Text;
 }
 
 } // namespace codegen

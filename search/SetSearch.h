@@ -7,14 +7,29 @@
 #include "engine/Cod.h"
 #include "engine/PackedCod.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace codegen {
 
 // Item index of the method group.
 enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4 };
+
+// A progress text, kept as its numbers: the search writes one for every candidate, and a
+// host turns only those it shows into text.
+struct TSetMessage {
+    enum TKind { None, Start, Deal, Found, Best, Search, Package, Added };
+    TKind Kind = None;
+    int A = 0;
+    int B = 0;
+    bool operator==(const TSetMessage&) const = default;
+};
+// "Start:= A", "Deal:= A", "Найдено A кодов", "Лучший результат =A Код B", "Поиск A",
+// "Пакет A  от кода B", "Добавлен Код A"; None gives the empty text.
+std::string SetMessageText(const TSetMessage& M);
 
 class TSetSearchHost {
 public:
@@ -41,10 +56,7 @@ public:
     // when anything may have changed since the last call.
     virtual bool Poll() = 0;
     // The four progress labels (1..4), written as the search goes.
-    virtual void Message(int Label, const std::string& Text) = 0;
-    // "Deal:= " + Row on label 2, once per candidate test: by far the most frequent
-    // message, so a host may keep the number and write the text only when it shows it.
-    virtual void CandidateMessage(int Row) { Message(2, "Deal:= " + std::to_string(Row)); }
+    virtual void Message(int Label, const TSetMessage& M) = 0;
     virtual void Beep() = 0;
 };
 
@@ -120,6 +132,8 @@ private:
     void AddMember(int Row);
     void ClearMembers();
     void CopyBestPack();
+    bool InSet(int Row);
+    bool FitsPackage(int NN);
 
     TSetSearchHost& Host;
     int L = 0;
@@ -131,7 +145,9 @@ private:
     std::vector<char> GoodKnown;
     std::vector<TPackedCod> Members;
     std::vector<std::string> MemberTexts;
+    std::unordered_map<std::string, int> TextsInSet;
     int BadMember = 0; // first member whose text cannot be decoded, 0 for none
+    int GoodRows = 0;  // R, as of the last look at the host
 };
 
 // Good codes and set in memory, for the command line and the tests.
@@ -144,8 +160,12 @@ public:
     TCodType Type = TCodType::Binary;
     int MaxCorr = 2;
     bool Pair = false;
-    std::string Messages[5];
     int Beeps = 0;
+
+    // The text label 1..4 shows now.
+    std::string Label(int Index) const {
+        return SetMessageText(Messages[static_cast<std::size_t>(Index)]);
+    }
 
     // Replaces the text of good row Row (1-based), as an edit of the list would.
     void SetGoodText(int Row, std::string Text) {
@@ -166,10 +186,13 @@ public:
     int Limit() override { return MaxCorr; }
     bool StopOnCycle() override { return Pair; }
     bool Poll() override { return false; }
-    void Message(int Label, const std::string& Text) override;
+    void Message(int Label, const TSetMessage& M) override {
+        Messages[static_cast<std::size_t>(Label)] = M;
+    }
     void Beep() override { ++Beeps; }
 
 private:
+    std::array<TSetMessage, 5> Messages{};
     uint64_t GoodEdits = 0;
     uint64_t SetEdits = 0;
 };

@@ -65,16 +65,12 @@ public:
     }
     // Shows the labels as they stand.
     void Flush() {
-        if (Candidate > 0) {
-            Pending[2] = QStringLiteral("Deal:= ") + QString::number(Candidate);
-            Candidate = 0;
-        }
         QLabel* Labels[] = {nullptr, Form.Mess1Label, Form.Mess2Label, Form.Mess3Label,
                             Form.Mess4Label};
         for (int I = 1; I <= 4; ++I)
-            if (!Pending[I].isNull()) {
-                Labels[I]->setText(Pending[I]);
-                Pending[I] = QString();
+            if (Pending[I].Kind != codegen::TSetMessage::None) {
+                Labels[I]->setText(QString::fromStdString(codegen::SetMessageText(Pending[I])));
+                Pending[I] = {};
             }
     }
 
@@ -105,12 +101,7 @@ public:
         Clock.restart();
         return true;
     }
-    void Message(int Label, const std::string& Text) override {
-        if (Label == 2)
-            Candidate = 0;
-        Pending[Label] = QString::fromStdString(Text);
-    }
-    void CandidateMessage(int Row) override { Candidate = Row; }
+    void Message(int Label, const codegen::TSetMessage& M) override { Pending[Label] = M; }
     void Beep() override {
         Flush();
         Dialogs().Beep();
@@ -128,8 +119,7 @@ private:
     int Length = 10;
     codegen::TCodType Type = codegen::TCodType::Binary;
     int MaxCorr = 2;
-    QString Pending[5];
-    int Candidate = 0;
+    codegen::TSetMessage Pending[5];
 };
 
 TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {

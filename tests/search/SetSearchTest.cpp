@@ -35,10 +35,10 @@ struct TTestHost : TMemorySetHost {
         MaxCorr = 2;
     }
     bool Poll() override { return OnPoll ? OnPoll() : false; }
-    void Message(int Label, const std::string& Text) override {
-        TMemorySetHost::Message(Label, Text);
-        if (Label != 2 || Text.rfind("Deal", 0) != 0)
-            Log.push_back(std::to_string(Label) + ": " + Text);
+    void Message(int Label, const TSetMessage& M) override {
+        TMemorySetHost::Message(Label, M);
+        if (M.Kind != TSetMessage::Deal)
+            Log.push_back(std::to_string(Label) + ": " + SetMessageText(M));
     }
     void ClearSet() override {
         TMemorySetHost::ClearSet();
@@ -65,8 +65,8 @@ TEST(SetSearchExample, PassesOfEveryMethod) {
             const int M = (S.*Pass)(Start);
             EXPECT_EQ(Host.Set, Sets[static_cast<std::size_t>(Start - 1)]) << "from " << Start;
             EXPECT_EQ(M, static_cast<int>(Host.Set.size()));
-            EXPECT_EQ(Host.Messages[1], "Start:= " + std::to_string(Start));
-            EXPECT_EQ(Host.Messages[3], "Найдено " + std::to_string(M) + " кодов");
+            EXPECT_EQ(Host.Label(1), "Start:= " + std::to_string(Start));
+            EXPECT_EQ(Host.Label(3), "Найдено " + std::to_string(M) + " кодов");
         }
 }
 
@@ -84,8 +84,8 @@ TEST(SetSearchExample, RunsKeepTheBestWithTiesToTheLaterStart) {
         EXPECT_EQ(S.BestResult, Best);
         EXPECT_EQ(S.BestStart, 4);
         EXPECT_EQ(Host.Set, LastSet) << "the grid shows the last pass";
-        EXPECT_EQ(Host.Messages[4], "Лучший результат =" + std::to_string(Best) + " Код 4");
-        EXPECT_EQ(Host.Messages[2], "Deal:= 4");
+        EXPECT_EQ(Host.Label(4), "Лучший результат =" + std::to_string(Best) + " Код 4");
+        EXPECT_EQ(Host.Label(2), "Deal:= 4");
         EXPECT_EQ(Host.Beeps, 1);
         EXPECT_EQ(S.Start, 5);
         // Every tie rewrote the best-result label: once per pass in method 0.
@@ -127,9 +127,9 @@ TEST(SetSearchExample, FullSearchGoesThroughItsSevenSteps) {
     EXPECT_EQ(Host.Log, Log);
     EXPECT_EQ(Host.Set, (Rows{2, 3}));
     EXPECT_EQ(S.BestCount, 2);
-    EXPECT_EQ(Host.Messages[1], "Поиск 4");
-    EXPECT_EQ(Host.Messages[2], "Пакет 2  от кода 2");
-    EXPECT_EQ(Host.Messages[3], "Добавлен Код 3");
+    EXPECT_EQ(Host.Label(1), "Поиск 4");
+    EXPECT_EQ(Host.Label(2), "Пакет 2  от кода 2");
+    EXPECT_EQ(Host.Label(3), "Добавлен Код 3");
     EXPECT_EQ(Host.Beeps, 1);
 
     // The roots are used up: Continue ends at once.

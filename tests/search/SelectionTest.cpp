@@ -1,0 +1,113 @@
+// The selection: the worked example of four codes of 7 chips for every (T, K) it lists,
+// the progress texts, and the fast early-exit peaks against the plain measure.
+#include "search/Selection.h"
+#include "oracle/NaiveCorrelation.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace codegen {
+namespace {
+
+const std::vector<std::string> Four{"0001101", "0100111", "1011000", "1110010"};
+
+std::vector<TSelectionStep> Select(const std::vector<std::string>& Texts, int L, int T, int K,
+                                   int Threads = 0) {
+    const auto Cods = DecodeCods(Texts, L, TCodType::Binary);
+    return SelectCods(Cods, 1, static_cast<int>(Texts.size()), T, K, Threads);
+}
+
+std::vector<int> Kept(const std::vector<TSelectionStep>& Steps) {
+    std::vector<int> Rows;
+    for (const auto& S : Steps)
+        if (S.Selected)
+            Rows.push_back(S.Row);
+    return Rows;
+}
+
+TEST(Selection, WorkedExample) {
+    struct TCase {
+        int T, K;
+        std::vector<int> Rows;
+        int CNT;
+        std::string LastLabel;
+    };
+    const TCase Cases[] = {
+        {2, 1, {}, 0, "4 3 0 :отобрано 0 кодов"},
+        {3, 2, {1, 2, 3, 4}, 2, "4 3 2 :отобрано 4 кодов"},
+        {3, 3, {}, 2, "4 3 2 :отобрано 0 кодов"},
+        {7, 4, {1, 2, 3, 4}, 4, "4 3 4 :отобрано 4 кодов"},
+    };
+    for (const auto& C : Cases) {
+        const auto Steps = Select(Four, 7, C.T, C.K);
+        EXPECT_EQ(Kept(Steps), C.Rows) << C.T << " " << C.K;
+        int Count = 0;
+        for (const auto& S : Steps) {
+            EXPECT_EQ(S.MMX, 3);
+            EXPECT_EQ(S.CNT, C.CNT);
+            Count += S.Selected;
+        }
+        EXPECT_EQ(SelectionProgressText(Steps.back(), Count), C.LastLabel);
+    }
+    // K = 0 keeps what K = 1 keeps, for every T.
+    for (int T = 0; T <= 8; ++T)
+        EXPECT_EQ(Kept(Select(Four, 7, T, 0)), Kept(Select(Four, 7, T, 1))) << T;
+}
+
+TEST(Selection, OneCodeIsKeptWhenTReachesItsLength) {
+    for (int T : {6, 7, 8})
+        for (int K : {0, 1, 2}) {
+            const auto Steps = Select({"1110010"}, 7, T, K);
+            EXPECT_EQ(Steps.front().Selected, T >= 7 && K <= 1) << T << " " << K;
+        }
+    EXPECT_TRUE(Select({}, 7, 2, 1).empty());
+}
+
+TEST(Selection, ShortTextNamesItsRow) {
+    try {
+        DecodeCods({"1110010", "111"}, 7, TCodType::Binary);
+        FAIL();
+    } catch (const CodError& E) {
+        EXPECT_EQ(std::string(E.what()).rfind("Good-code row 2: ", 0), 0u) << E.what();
+    }
+}
+
+TEST(Selection, MatchesThePlainMeasureOnRandomLists) {
+    std::mt19937 Rng(11);
+    for (int Round = 0; Round < 40; ++Round) {
+        const auto Type = Round % 2 ? TCodType::Ternary : TCodType::Binary;
+        const int L = std::uniform_int_distribution<int>(2, 90)(Rng);
+        const int R = std::uniform_int_distribution<int>(1, 40)(Rng);
+        std::vector<std::string> Texts;
+        for (int I = 0; I < R; ++I) {
+            std::string Text;
+            for (int C = 0; C < L; ++C)
+                Text += static_cast<char>('0' + Rng() % (MaxDigit(Type) + 1));
+            Texts.push_back(Text);
+        }
+        const int T = std::uniform_int_distribution<int>(0, L)(Rng);
+        const int K = std::uniform_int_distribution<int>(0, 4)(Rng);
+        const auto Steps = SelectCods(DecodeCods(Texts, L, Type), 1, R, T, K, Round % 3 ? 2 : 1);
+        for (int I = 0; I < R; ++I) {
+            TCod A;
+            LoadDigitalCodFromString(Texts[static_cast<std::size_t>(I)], A, L, Type);
+            int MMX = 100000, CNT = 0;
+            for (int J = 0; J < R; ++J) {
+                TCod B;
+                LoadDigitalCodFromString(Texts[static_cast<std::size_t>(J)], B, L, Type);
+                const int MX = oracle::NaiveMaxCorrelation(A, B, L);
+                CNT += T >= MX;
+                MMX = std::min(MMX, MX);
+            }
+            const auto& S = Steps[static_cast<std::size_t>(I)];
+            ASSERT_EQ(S.Row, I + 1);
+            ASSERT_EQ(S.MMX, MMX) << "round " << Round;
+            ASSERT_EQ(S.CNT, CNT) << "round " << Round;
+            ASSERT_EQ(S.Selected, T >= MMX && CNT >= K);
+        }
+    }
+}
+
+} // namespace
+} // namespace codegen
