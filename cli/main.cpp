@@ -2,6 +2,8 @@
 // and servers. Every subcommand runs the same library code as the windows.
 #include "charts/CorrelationPoints.h"
 #include "engine/Cod.h"
+#include "engine/TextLines.h"
+#include "export/TextExport.h"
 #include "search/GoodCodSearch.h"
 
 #include <CLI/CLI.hpp>
@@ -10,7 +12,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -107,6 +113,42 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
     return 0;
 }
 
+// The lines the text export window shows for the set in CodsFile (read like a code list
+// file), each ended by a line break. A short code text prints the lines before it and fails.
+int RunExport(const std::string& CodsFile, int Item, TCodSet Set, THeaderParams Header) {
+    std::ifstream File(CodsFile, std::ios::binary);
+    if (!File || std::filesystem::is_directory(CodsFile))
+        throw std::runtime_error("Cannot open file " + CodsFile);
+    const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    if (File.bad())
+        throw std::runtime_error("Cannot read file " + CodsFile);
+    Set.Cods = SplitLines(Text);
+
+    const std::time_t Now = std::time(nullptr);
+    std::tm Local{};
+    localtime_r(&Now, &Local);
+    Header.DateTime = DateTimeText(Local);
+
+    TTextLines Lines;
+    const auto Print = [&Lines] {
+        std::string Out;
+        for (const auto& Line : Lines) {
+            Out += Line;
+            Out += '\n';
+        }
+        std::fwrite(Out.data(), 1, Out.size(), stdout);
+        std::fflush(stdout);
+    };
+    try {
+        ConvertToText(Item, Set, Header, Lines);
+    } catch (...) {
+        Print();
+        throw;
+    }
+    Print();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -146,6 +188,47 @@ int main(int argc, char** argv) {
     CorrelateCmd->add_option("CODE", CodA, "Code text, first chip first (A)")->required();
     auto* CodBOption = CorrelateCmd->add_option("CODE2", CodB, "Second code text (B)");
 
+    std::string ExportCods;
+    int ExportItem = 0;
+    TCodSet ExportSet;
+    THeaderParams ExportHeader;
+    auto* ExportCmd = App.add_subcommand(
+        "export", "Print the set of codes in a text file as the text export window shows it: "
+                  "the comment header and one of the six formats");
+    ExportCmd->add_option("--codes", ExportCods, "Text file of the set, one code text per line")
+        ->type_name("FILE")
+        ->required();
+    AddCodShape(*ExportCmd, ExportSet.L, ExportSet.Type);
+    ExportCmd
+        ->add_option("--format", ExportItem,
+                     "0 plain text, 1 ROM128X1, 2 ROM256X1, 3 ROM256X1 of 32-chip codes, "
+                     "4 four ROM256X1 of 32-chip codes, 5 two 128-bit parameters per code")
+        ->check(CLI::Range(0, ExportFormatCount - 1))
+        ->capture_default_str();
+    ExportCmd
+        ->add_option("--side-lobes", ExportHeader.SideLobeLimit,
+                     "Largest side lobe, as the header states it")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    ExportCmd
+        ->add_option("--cross-limit", ExportHeader.CrossLimit,
+                     "Largest cross-correlation peak, as the header states it")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    ExportCmd->add_option("--zeros", ExportHeader.Z, "Number of zero chips (ternary codes)")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    ExportCmd
+        ->add_option_function<std::string>(
+            "--zeros-rule",
+            [&ExportHeader](const std::string& Name) { ExportHeader.Rule = ZeroRules.at(Name); },
+            "Ternary codes: at-most or equal to the number of zeros")
+        ->check(CLI::IsMember({"at-most", "equal"}))
+        ->default_str("at-most");
+    auto* CaptionOption =
+        ExportCmd->add_option("--caption", ExportHeader.Caption,
+                              "Text of the \"//Файл \" line (default: the FILE of --codes)");
+
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
@@ -159,6 +242,11 @@ int main(int argc, char** argv) {
     try {
         if (*SearchCmd)
             return RunSearch(SearchParams, Threads);
+        if (*ExportCmd) {
+            if (!*CaptionOption)
+                ExportHeader.Caption = ExportCods;
+            return RunExport(ExportCods, ExportItem, ExportSet, ExportHeader);
+        }
         if (*CorrelateCmd)
             return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
                                 CorrelateType);

@@ -16,6 +16,9 @@ inline constexpr int MaxCodLength = 500;
 // Item index of the code-type radio group: 0 = binary (+1/-1), 1 = ternary (+1/0/-1).
 enum class TCodType { Binary = 0, Ternary = 1 };
 
+// Item index of the zero-count rule group: 0 = "at most Z zeros", 1 = "exactly Z zeros".
+enum class TZeroRule { AtMost = 0, Equal = 1 };
+
 // The one error type of the GUI-free layers: bad input such as a short code text, a
 // length out of range or a row that does not exist.
 class CodError : public std::runtime_error {

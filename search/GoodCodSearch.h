@@ -19,9 +19,6 @@
 
 namespace codegen {
 
-// Item index of the zero-count rule group: 0 = "at most Z zeros", 1 = "exactly Z zeros".
-enum class TZeroRule { AtMost = 0, Equal = 1 };
-
 struct TSearchParams {
     int L = 10;
     TCodType Type = TCodType::Binary;

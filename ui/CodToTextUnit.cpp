@@ -1,5 +1,18 @@
 #include "ui/CodToTextUnit.h"
 
+#include "ui/ErrorGuard.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+#include "ui/RadioGroup.h"
+#include "ui/StringGrid.h"
+
+#include <QDateTime>
+#include <QFrame>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 TTextForm* TextForm = nullptr;
 
 TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
@@ -8,9 +21,108 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     SetOuterBounds(341, 85, 400, 551);
+
+    const auto Panel = [this](const QString& Name, int Height, TAlign Align) {
+        auto* Created = Register(new QFrame(this), Name);
+        Created->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+        Created->resize(width(), Height);
+        SetAlign(Created, Align);
+        return Created;
+    };
+    Panel1 = Panel(QStringLiteral("Panel1"), 41, TAlign::Top);
+    Panel2 = Panel(QStringLiteral("Panel2"), 153, TAlign::Bottom);
+
+    Memo = Register(new QPlainTextEdit(this), QStringLiteral("Memo"));
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo->setTabChangesFocus(false);
+    Memo->setPlainText(QStringLiteral(
+        "Memo\n"
+        "  ROM128X1 #(\n"
+        "      .INIT(128'h00000000000000000000000000000000) // Contents of ROM\n"
+        "   ROM256X1 #(\n"
+        "      .INIT(256'h0000000000000000000000000000000000000000000000000000000000000000) "
+        "// Contents of ROM\n"));
+    SetAlign(Memo, TAlign::Client);
+
+    ConvertRadioGroup =
+        Register(new TRadioGroup(QStringLiteral("Что делать ?"),
+                                 {QStringLiteral("Простой текст"),
+                                  QStringLiteral("2 шт. ROM128X1 (8 кодов по 16 бит)"),
+                                  QStringLiteral("2 шт. ROM256X1 (16 кодов по 16 бит)"),
+                                  QStringLiteral("2шт. ROM256X1  (8 кодов по 32 бита)"),
+                                  QStringLiteral("4шт. ROM256X1 (16 кодов по 32 бита)"),
+                                  QStringLiteral("каждый 1 код в 2 param по 128 бит ")},
+                                 Panel2),
+                 QStringLiteral("ConvertRadioGroup"));
+    auto* Fill = new QVBoxLayout(Panel2);
+    Fill->setContentsMargins(0, 0, 0, 0);
+    Fill->addWidget(ConvertRadioGroup);
+    ConvertRadioGroup->SetItemIndex(0);
+
+    // Over the right-hand side of the radio group, outside the layout.
+    ConvertBitBtn = Register(new QPushButton(QStringLiteral("Преобразовать"), Panel2),
+                             QStringLiteral("ConvertBitBtn"));
+    ConvertBitBtn->setGeometry(280, 72, 97, 25);
+    ConvertBitBtn->raise();
+
+    connect(ConvertBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TTextForm::ConvertBitBtnClick));
 }
 
 TTextForm::~TTextForm() {
     if (TextForm == this)
         TextForm = nullptr;
+}
+
+void TTextForm::ConvertBitBtnClick() {
+    codegen::TTextLines Lines;
+    try {
+        codegen::ConvertToText(ConvertRadioGroup->ItemIndex(), CodSet(), HeaderParams(), Lines);
+    } catch (...) {
+        ShowLines(Lines);
+        throw;
+    }
+    ShowLines(Lines);
+}
+
+codegen::TCodSet TTextForm::CodSet() const {
+    codegen::TCodSet Set;
+    Set.L = MainForm->CodLength();
+    Set.Type = MainForm->CodType();
+    const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
+    Set.Cods.reserve(static_cast<std::size_t>(Grid->RowCount() - 1));
+    for (int Row = 1; Row < Grid->RowCount(); ++Row)
+        Set.Cods.push_back(Grid->Cells(TStringGrid::CodColumn, Row).toStdString());
+    return Set;
+}
+
+codegen::THeaderParams TTextForm::HeaderParams() const {
+    codegen::THeaderParams Header;
+    Header.DateTime = DateTimeText(QDateTime::currentDateTime()).toStdString();
+    Header.Caption = MainForm->windowTitle().toStdString();
+    const codegen::TSearchParams Search = MainForm->GoodCodParams();
+    Header.SideLobeLimit = Search.SideLobeLimit;
+    Header.Z = Search.Z;
+    Header.Rule = Search.Rule;
+    Header.CrossLimit = MainForm->MaxNoCorrPBSpinEdit->Value();
+    return Header;
+}
+
+QString TTextForm::DateTimeText(const QDateTime& When) {
+    const QLocale System = QLocale::system();
+    QString Text = System.toString(When.date(), QLocale::ShortFormat);
+    if (When.time() != QTime(0, 0))
+        Text += u' ' + System.toString(When.time(), QLocale::LongFormat);
+    return Text;
+}
+
+void TTextForm::ShowLines(const codegen::TTextLines& Lines) {
+    std::string Text;
+    for (std::size_t I = 0; I < Lines.size(); ++I) {
+        if (I > 0)
+            Text += '\n';
+        Text += Lines[I];
+    }
+    Memo->setPlainText(QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size())));
 }

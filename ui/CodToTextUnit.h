@@ -1,7 +1,14 @@
 // The text export window: the set of codes as text for a hardware design.
 #pragma once
 
+#include "export/TextExport.h"
 #include "ui/Form.h"
+
+class QDateTime;
+class QFrame;
+class QPlainTextEdit;
+class QPushButton;
+class TRadioGroup;
 
 class TTextForm : public TForm {
     Q_OBJECT
@@ -9,6 +16,26 @@ class TTextForm : public TForm {
 public:
     TTextForm();
     ~TTextForm() override;
+
+    QFrame* Panel1;
+    QFrame* Panel2;
+    QPlainTextEdit* Memo;
+    TRadioGroup* ConvertRadioGroup;
+    QPushButton* ConvertBitBtn;
+
+    // Replaces the memo text by the header and the chosen format of the main window's set.
+    // When a code text is too short, the lines written before it stay and the error goes on.
+    void ConvertBitBtnClick();
+
+    // The set grid's codes under the length and type the main window shows now.
+    codegen::TCodSet CodSet() const;
+    // The header's values as the main window shows them now, dated now.
+    codegen::THeaderParams HeaderParams() const;
+    // The system's short date, a blank and its long time; the date alone at midnight.
+    static QString DateTimeText(const QDateTime& When);
+
+private:
+    void ShowLines(const codegen::TTextLines& Lines);
 };
 
 extern TTextForm* TextForm;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -133,6 +134,162 @@ TEST(CliCorrelate, BadInputGivesOneLineAndStatus2) {
     EXPECT_EQ(RunCli("correlate 1111111111").Status, 0) << "the default length is 10";
 }
 
+// A code list file of the test's own, removed when the test ends.
+class TCodsFile {
+public:
+    explicit TCodsFile(const std::string& Contents) {
+        static int Files = 0;
+        Path = ::testing::TempDir() + "codegen_cli_codes_" + std::to_string(getpid()) + "_" +
+               std::to_string(++Files) + ".txt";
+        std::ofstream(Path, std::ios::binary) << Contents;
+    }
+    ~TCodsFile() { std::remove(Path.c_str()); }
+    std::string Path;
+};
+
+const std::string EncodingLines = "//код выдается по два бита D1,D0\n"
+                                  "// {D1,D0}=2b00 - нулевой сигнал\n"
+                                  "// {D1,D0}=2b01 - +1 сигнал\n"
+                                  "// {D1,D0}=2b10 - -1 сигнал\n"
+                                  "// {D1,D0}=2b11 - нулевой сигнал\n"
+                                  "//\n";
+
+// The output after its date line, which must be "//Дата " and a date with or without time.
+std::string AfterDateLine(const std::string& Out) {
+    const std::size_t End = Out.find('\n');
+    const std::string Date = Out.substr(0, End);
+    EXPECT_TRUE(std::regex_match(
+        Date, std::regex("//Дата [0-9]{2}\\.[0-9]{2}\\.[0-9]{4}( [0-9]{2}:[0-9]{2}:[0-9]{2})?")))
+        << Date;
+    return End == std::string::npos ? "" : Out.substr(End + 1);
+}
+
+TEST(CliExport, WorkedExampleInFormat4FromACrLfFile) {
+    const TCodsFile Cods("1111100110101\r\n1010110011111\r\n1100101000111\r\n");
+    const TRun R = RunCli("export --codes " + Cods.Path + " --length 13 --format 4");
+    EXPECT_EQ(R.Status, 0);
+    EXPECT_TRUE(R.Err.empty()) << R.Err;
+    const std::string Zeros(64, '0');
+    EXPECT_EQ(AfterDateLine(R.Out),
+              "//Файл " + Cods.Path +
+                  "\n"
+                  "//Длина кода 13 бит\n"
+                  "//Тип кода +1, -1       (1,0)\n"
+                  "//Боковые пики автокорреляционной х-ки не более 2\n"
+                  "//Пики взаимной корреляционной х-ки не более 2\n"
+                  "//Количество кодов 3\n"
+                  "\n"
+                  "// 1111100110101\n"
+                  "// 1010110011111\n"
+                  "// 1100101000111\n"
+                  "//используются 4 ROM256X1, записано 3 кодов\n"
+                  "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)\n" +
+                  EncodingLines +
+                  "\n"
+                  "//Low ROM младшие коды\n"
+                  ".INIT(256'h000000000000000000000000000000000000000035C000005300000006500000); "
+                  "//Старший бит D1\n"
+                  ".INIT(256'h0000000000000000000000000000000000000000CA380000ACF80000F9A80000); "
+                  "//Младший бит D0\n"
+                  "\n"
+                  "//High ROM старшие коды\n"
+                  ".INIT(256'h" +
+                  Zeros + "); //Старший бит D1\n.INIT(256'h" + Zeros +
+                  "); //Младший бит D0\n"
+                  "\n");
+}
+
+TEST(CliExport, DefaultsAreThoseOfTheWindowAndEveryLineIsACod) {
+    // Mixed line ends, an empty line between, no break after the last line.
+    const TCodsFile Cods("1111100110\r\n\n0101\r1111100110101");
+    const TRun R = RunCli("export --codes " + Cods.Path);
+    EXPECT_EQ(R.Status, 0);
+    EXPECT_EQ(AfterDateLine(R.Out), "//Файл " + Cods.Path +
+                                        "\n"
+                                        "//Длина кода 10 бит\n"
+                                        "//Тип кода +1, -1       (1,0)\n"
+                                        "//Боковые пики автокорреляционной х-ки не более 2\n"
+                                        "//Пики взаимной корреляционной х-ки не более 2\n"
+                                        "//Количество кодов 4\n"
+                                        "\n"
+                                        "1111100110\n\n0101\n1111100110101\n"
+                                        "\n");
+
+    // An empty file is an empty set: the plain texts end in two empty lines.
+    const TCodsFile Empty("");
+    const TRun E = RunCli("export --codes " + Empty.Path + " --format 0");
+    EXPECT_EQ(E.Status, 0);
+    const std::string Count = "//Количество кодов 0\n\n\n";
+    ASSERT_GE(E.Out.size(), Count.size());
+    EXPECT_EQ(E.Out.substr(E.Out.size() - Count.size()), Count);
+}
+
+TEST(CliExport, TernaryHeaderAndParameters) {
+    const TCodsFile Cods("1020\n");
+    const TRun R = RunCli("export --codes " + Cods.Path +
+                          " --type ternary --length 4 --zeros 3 --zeros-rule equal --side-lobes 1"
+                          " --cross-limit 4 --format 5 --caption 'Мой набор.cod'");
+    EXPECT_EQ(R.Status, 0);
+    EXPECT_EQ(AfterDateLine(R.Out), "//Файл Мой набор.cod\n"
+                                    "//Длина кода 4 бит\n"
+                                    "//Тип кода +1, 0, -1   (1,0,2)\n"
+                                    "//Количество нулей в коде 3 равно\n"
+                                    "//Боковые пики автокорреляционной х-ки не более 1\n"
+                                    "//Пики взаимной корреляционной х-ки не более 4\n"
+                                    "//Количество кодов 1\n"
+                                    "\n"
+                                    "// 1020\n"
+                                    "\n"
+                                    "//Записано 1 кодов\n" +
+                                        EncodingLines +
+                                        "\n"
+                                        "parameter COD_00_D0 = 128'h" +
+                                        std::string(31, '0') +
+                                        "8; //Младший бит D0\n"
+                                        "parameter COD_00_D1 = 128'h" +
+                                        std::string(31, '0') +
+                                        "2; //Старший бит D1\n"
+                                        "\n");
+    const TRun AtMost =
+        RunCli("export --codes " + Cods.Path + " --type ternary --length 4 --format 1");
+    EXPECT_NE(AtMost.Out.find("\n//Количество нулей в коде 2 не более\n"), std::string::npos)
+        << AtMost.Out;
+    EXPECT_NE(AtMost.Out.find("\n.INIT(128'h" + std::string(31, '0') + "4); //Старший бит D1\n"),
+              std::string::npos)
+        << AtMost.Out;
+}
+
+TEST(CliExport, AShortTextPrintsTheLinesBeforeItAndFails) {
+    const TCodsFile Cods("1111100110101\r\n10101\r\n");
+    const TRun R = RunCli("export --codes " + Cods.Path + " --length 13 --format 1");
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(Lines(R.Out), 8 + 2 + 6 + 1) << R.Out;
+    EXPECT_EQ(R.Out.substr(R.Out.size() - EncodingLines.size() - 1), EncodingLines + "\n");
+    EXPECT_EQ(R.Err, "codegen-cli: Set row 2: the code text \"10101\" has fewer characters (5) "
+                     "than the code length 13\n");
+}
+
+TEST(CliExport, BadFilesAndOptionsGiveOneLineAndStatus2) {
+    const TCodsFile Cods("1111100110\n");
+    const std::string Missing = ::testing::TempDir() + "codegen_cli_no_such_file.txt";
+    const TRun R = RunCli("export --codes " + Missing);
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_TRUE(R.Out.empty());
+    EXPECT_EQ(R.Err, "codegen-cli: Cannot open file " + Missing + "\n");
+
+    for (const std::string& Args : {"export --codes " + ::testing::TempDir(), std::string("export"),
+                                    "export --codes " + Cods.Path + " --format 6",
+                                    "export --codes " + Cods.Path + " --format -1",
+                                    "export --codes " + Cods.Path + " --length 501",
+                                    "export --codes " + Cods.Path + " --cross-limit -1",
+                                    "export --codes " + Cods.Path + " --zeros-rule some"}) {
+        const TRun Bad = RunCli(Args);
+        EXPECT_EQ(Bad.Status, 2) << Args;
+        EXPECT_TRUE(Bad.Out.empty()) << Args;
+        EXPECT_EQ(Lines(Bad.Err), 1) << Args << ": " << Bad.Err;
+    }
+}
+
 TEST(CliGeneral, VersionAndHelp) {
     const TRun Version = RunCli("--version");
     EXPECT_EQ(Version.Status, 0);
@@ -141,6 +298,7 @@ TEST(CliGeneral, VersionAndHelp) {
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("search"), std::string::npos);
     EXPECT_NE(Help.Out.find("correlate"), std::string::npos);
+    EXPECT_NE(Help.Out.find("export"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,220 @@
+// The text export window driven through its controls: its design, the six formats over the
+// main window's set and parameters, and a short code text.
+#include "UiTestSupport.h"
+
+#include "export/TextExport.h"
+#include "ui/CodToTextUnit.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString CodA = QStringLiteral("1111100110101");
+const QString CodB = QStringLiteral("1010110011111");
+const QString CodC = QStringLiteral("1100101000111");
+
+QStringList MemoLines() {
+    return TextForm->Memo->toPlainText().split(u'\n');
+}
+
+QStringList FromLines(const codegen::TTextLines& Lines) {
+    QStringList Result;
+    for (const auto& L : Lines)
+        Result << QString::fromStdString(L);
+    return Result;
+}
+
+} // namespace
+
+class TTextFormTest : public QObject, public TWindowsSession<> {
+    Q_OBJECT
+
+    void AddSetCods(const QStringList& Texts) {
+        for (const QString& T : Texts)
+            MainForm->NoCorrCodsStringGrid->AppendRow(
+                {QString::number(MainForm->NoCorrCodsStringGrid->RowCount()), T});
+    }
+    void Convert(int Item) {
+        if (Item >= 0)
+            ClickItem(TextForm->ConvertRadioGroup, Item);
+        QCOMPARE(TextForm->ConvertRadioGroup->ItemIndex(), Item);
+        QTest::mouseClick(TextForm->ConvertBitBtn, Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase() { InstallDialogs(); }
+    void init() {
+        QVERIFY(OpenWindows());
+        TextForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(TextForm));
+    }
+    void cleanup() { Windows.reset(); }
+
+    void controlsAsDesigned() {
+        QStringList Names;
+        for (QObject* C : TextForm->Components())
+            Names << C->objectName();
+        QCOMPARE(Names,
+                 (QStringList{"Panel1", "Panel2", "Memo", "ConvertRadioGroup", "ConvertBitBtn"}));
+        QCOMPARE(TextForm->windowTitle(), QStringLiteral("Преобразование кодов в текст"));
+
+        TextForm->resize(TextForm->width() + 30, TextForm->height() + 40);
+        const int W = TextForm->width();
+        const int H = TextForm->height();
+        QCOMPARE(TextForm->Panel1->geometry(), QRect(0, 0, W, 41));
+        QCOMPARE(TextForm->Panel2->geometry(), QRect(0, H - 153, W, 153));
+        QCOMPARE(TextForm->Memo->geometry(), QRect(0, 41, W, H - 41 - 153));
+        QTRY_COMPARE(TextForm->ConvertRadioGroup->geometry(), TextForm->Panel2->contentsRect());
+
+        QPlainTextEdit* Memo = TextForm->Memo;
+        QVERIFY(!Memo->isReadOnly());
+        QCOMPARE(Memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(!Memo->tabChangesFocus());
+        QCOMPARE(
+            MemoLines(),
+            (QStringList{"Memo", "  ROM128X1 #(",
+                         "      .INIT(128'h00000000000000000000000000000000) // Contents of ROM",
+                         "   ROM256X1 #(",
+                         "      .INIT(256'h00000000000000000000000000000000000000000000000000"
+                         "00000000000000) // Contents of ROM",
+                         ""}));
+
+        TRadioGroup* Group = TextForm->ConvertRadioGroup;
+        QCOMPARE(Group->parentWidget(), TextForm->Panel2);
+        QCOMPARE(Group->title(), QStringLiteral("Что делать ?"));
+        QCOMPARE(Group->Items(), (QStringList{"Простой текст", "2 шт. ROM128X1 (8 кодов по 16 бит)",
+                                              "2 шт. ROM256X1 (16 кодов по 16 бит)",
+                                              "2шт. ROM256X1  (8 кодов по 32 бита)",
+                                              "4шт. ROM256X1 (16 кодов по 32 бита)",
+                                              "каждый 1 код в 2 param по 128 бит "}));
+        QCOMPARE(Group->ItemIndex(), 0);
+
+        QCOMPARE(TextForm->ConvertBitBtn->text(), QStringLiteral("Преобразовать"));
+        QCOMPARE(TextForm->ConvertBitBtn->parentWidget(), TextForm->Panel2);
+        QCOMPARE(TextForm->ConvertBitBtn->geometry(), QRect(280, 72, 97, 25));
+        QCOMPARE(TextForm->Panel2->childAt(300, 80), TextForm->ConvertBitBtn);
+    }
+
+    void headerQuotesTheCodTypeItemsOfTheMainWindow() {
+        QCOMPARE(
+            MainForm->VariantRadioGroup->Items(),
+            (QStringList{QString::fromUtf8(codegen::CodTypeText(codegen::TCodType::Binary)),
+                         QString::fromUtf8(codegen::CodTypeText(codegen::TCodType::Ternary))}));
+    }
+
+    void defaultSettingsAndThePlainTexts() {
+        AddSetCods({CodA, CodB, CodC});
+        Convert(0);
+        const QStringList Lines = MemoLines();
+        QCOMPARE(Lines.size(), 12);
+        QVERIFY2(Lines[0].startsWith(QStringLiteral("//Дата ")), qPrintable(Lines[0]));
+        QCOMPARE(Lines.mid(1), (QStringList{"//Файл " + MainForm->windowTitle(),
+                                            "//Длина кода 10 бит", "//Тип кода +1, -1       (1,0)",
+                                            "//Боковые пики автокорреляционной х-ки не более 2",
+                                            "//Пики взаимной корреляционной х-ки не более 2",
+                                            "//Количество кодов 3", "", CodA, CodB, CodC, ""}));
+        QVERIFY(Recorded->Errors.isEmpty());
+
+        // Again: the same text but for the date.
+        Convert(0);
+        QCOMPARE(MemoLines().mid(1), Lines.mid(1));
+        // Showing the window again keeps the text.
+        TextForm->hide();
+        QTest::mouseClick(MainForm->TextBitBtn, Qt::LeftButton);
+        QVERIFY(TextForm->isVisible());
+        QCOMPARE(MemoLines().mid(1), Lines.mid(1));
+    }
+
+    void eachItemWritesItsFormatFromTheMainWindow_data() {
+        QTest::addColumn<int>("Item");
+        for (int Item = 0; Item < codegen::ExportFormatCount; ++Item)
+            QTest::addRow("item %d", Item) << Item;
+    }
+    void eachItemWritesItsFormatFromTheMainWindow() {
+        QFETCH(int, Item);
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        MainForm->ZRadioGroup->SetItemIndex(1);
+        MainForm->ZeroCountPBSpinEdit->SetValue(4);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(3);
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(5);
+        MainForm->setWindowTitle(QStringLiteral("/home/user/набор.cod"));
+        AddSetCods({CodA, CodB, CodC});
+        Convert(Item);
+        QVERIFY(Recorded->Errors.isEmpty());
+
+        codegen::TCodSet Set{{CodA.toStdString(), CodB.toStdString(), CodC.toStdString()},
+                             13,
+                             codegen::TCodType::Ternary};
+        codegen::THeaderParams Header;
+        Header.Caption = "/home/user/набор.cod";
+        Header.SideLobeLimit = 3;
+        Header.CrossLimit = 5;
+        Header.Z = 4;
+        Header.Rule = codegen::TZeroRule::Equal;
+        codegen::TTextLines Expected;
+        codegen::ConvertToText(Item, Set, Header, Expected);
+        QStringList Lines = MemoLines();
+        Lines[0] = QStringLiteral("//Дата ");
+        QCOMPARE(Lines, FromLines(Expected));
+        QCOMPARE(Lines[4], QStringLiteral("//Количество нулей в коде 4 равно"));
+    }
+
+    void workedExampleInFormat1() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        AddSetCods({CodA});
+        Convert(1);
+        const QStringList Lines = MemoLines();
+        QCOMPARE(Lines.size(), 8 + 2 + 6 + 4);
+        QCOMPARE(Lines[8], QStringLiteral("//используются две ROM128X1, записано 1 кодов"));
+        QCOMPARE(Lines[17],
+                 QStringLiteral(".INIT(128'h00000000000000000000000000000A60); //Старший бит D1"));
+        QCOMPARE(Lines[18],
+                 QStringLiteral(".INIT(128'h0000000000000000000000000000159F); //Младший бит D0"));
+    }
+
+    void noItemSelectedWritesTheHeaderAlone() {
+        AddSetCods({CodA});
+        TextForm->ConvertRadioGroup->SetItemIndex(-1);
+        Convert(-1);
+        const QStringList Lines = MemoLines();
+        QCOMPARE(Lines.size(), 8);
+        QCOMPARE(Lines[6], QStringLiteral("//Количество кодов 1"));
+        QCOMPARE(Lines[7], QString());
+    }
+
+    void aShortTextIsReportedAndTheLinesBeforeItStay() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        AddSetCods({CodA, CodB, QStringLiteral("10101")});
+        Convert(5);
+        QCOMPARE(Recorded->Errors,
+                 QStringList{QStringLiteral("Set row 3: the code text \"10101\" has fewer "
+                                            "characters (5) than the code length 13")});
+        const QStringList Lines = MemoLines();
+        // Header, three comments, the empty line, the count, the encoding, the empty line
+        // and the parameters of the first two codes.
+        QCOMPARE(Lines.size(), 8 + 3 + 1 + 1 + 6 + 1 + 4);
+        QCOMPARE(Lines[8], QStringLiteral("// 1111100110101"));
+        QCOMPARE(Lines[10], QStringLiteral("// 10101"));
+        QVERIFY(Lines.last().startsWith(QStringLiteral("parameter COD_01_D1 = 128'h")));
+    }
+
+    void dateLeavesOutTheTimeAtMidnightOnly() {
+        const QDate Day(2026, 12, 7);
+        const QString Date = QLocale::system().toString(Day, QLocale::ShortFormat);
+        QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(0, 0))), Date);
+        for (const QTime& Time : {QTime(0, 0, 0, 1), QTime(10, 15), QTime(23, 59, 59)}) {
+            const QString Text = TTextForm::DateTimeText(QDateTime(Day, Time));
+            QVERIFY2(Text.startsWith(Date + u' ') && Text.size() > Date.size() + 1,
+                     qPrintable(Text));
+        }
+    }
+};
+
+UI_TEST_MAIN(TTextFormTest)
+#include "TextFormTest.moc"
