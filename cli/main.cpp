@@ -5,6 +5,8 @@
 #include "engine/TextLines.h"
 #include "export/TextExport.h"
 #include "search/GoodCodSearch.h"
+#include "search/Selection.h"
+#include "search/SetSearch.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,6 +28,19 @@ using namespace codegen;
 
 const std::map<std::string, TCodType> CodTypes{{"binary", TCodType::Binary},
                                                {"ternary", TCodType::Ternary}};
+const std::map<std::string, TSetMethod> SetMethods{
+    {"all", TSetMethod::All},       {"0", TSetMethod::All},       {"last", TSetMethod::FromLast},
+    {"1", TSetMethod::FromLast},    {"cycle", TSetMethod::Cycle}, {"2", TSetMethod::Cycle},
+    {"cycle2", TSetMethod::Cycle2}, {"3", TSetMethod::Cycle2},    {"full", TSetMethod::Full},
+    {"4", TSetMethod::Full}};
+
+std::vector<std::string> SetMethodNames() {
+    std::vector<std::string> Names;
+    for (const auto& [Name, Method] : SetMethods)
+        Names.push_back(Name);
+    return Names;
+}
+
 const std::map<std::string, TZeroRule> ZeroRules{{"at-most", TZeroRule::AtMost},
                                                  {"equal", TZeroRule::Equal}};
 
@@ -113,16 +128,31 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
     return 0;
 }
 
-// The lines the text export window shows for the set in CodsFile (read like a code list
-// file), each ended by a line break. A short code text prints the lines before it and fails.
-int RunExport(const std::string& CodsFile, int Item, TCodSet Set, THeaderParams Header) {
+// The code texts of a code list file, one per line.
+std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
     std::ifstream File(CodsFile, std::ios::binary);
     if (!File || std::filesystem::is_directory(CodsFile))
         throw std::runtime_error("Cannot open file " + CodsFile);
     const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
     if (File.bad())
         throw std::runtime_error("Cannot read file " + CodsFile);
-    Set.Cods = SplitLines(Text);
+    return SplitLines(Text);
+}
+
+void PrintLines(const std::vector<std::string>& Lines) {
+    std::string Out;
+    for (const auto& Line : Lines) {
+        Out += Line;
+        Out += '\n';
+    }
+    std::fwrite(Out.data(), 1, Out.size(), stdout);
+    std::fflush(stdout);
+}
+
+// The lines the text export window shows for the set in CodsFile (read like a code list
+// file), each ended by a line break. A short code text prints the lines before it and fails.
+int RunExport(const std::string& CodsFile, int Item, TCodSet Set, THeaderParams Header) {
+    Set.Cods = ReadCodsFile(CodsFile);
 
     const std::time_t Now = std::time(nullptr);
     std::tm Local{};
@@ -130,22 +160,44 @@ int RunExport(const std::string& CodsFile, int Item, TCodSet Set, THeaderParams 
     Header.DateTime = DateTimeText(Local);
 
     TTextLines Lines;
-    const auto Print = [&Lines] {
-        std::string Out;
-        for (const auto& Line : Lines) {
-            Out += Line;
-            Out += '\n';
-        }
-        std::fwrite(Out.data(), 1, Out.size(), stdout);
-        std::fflush(stdout);
-    };
     try {
         ConvertToText(Item, Set, Header, Lines);
     } catch (...) {
-        Print();
+        PrintLines(Lines);
         throw;
     }
-    Print();
+    PrintLines(Lines);
+    return 0;
+}
+
+// Search of a set to its end, then the set that Load best shows.
+int RunSets(const std::string& CodsFile, TSetMethod Method, TMemorySetHost Host) {
+    Host.Good = ReadCodsFile(CodsFile);
+    TSetSearch Search(Host);
+    Search.Search(Method);
+    Search.LoadBest(Method);
+    std::vector<std::string> Set;
+    for (int M = 1; M <= Host.SetCount(); ++M)
+        Set.push_back(Host.SetText(M));
+    PrintLines(Set);
+    if (Method == TSetMethod::Full)
+        std::fprintf(stderr, "best package: %d codes\n", Search.BestCount);
+    else
+        std::fprintf(stderr, "best: %d codes from row %d\n", Search.BestResult, Search.BestStart);
+    return 0;
+}
+
+// The codes the selection keeps, in list order.
+int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
+    const auto Texts = ReadCodsFile(CodsFile);
+    const auto Steps =
+        SelectCods(DecodeCods(Texts, L, Type), 1, static_cast<int>(Texts.size()), T, K);
+    std::vector<std::string> Kept;
+    for (const auto& Step : Steps)
+        if (Step.Selected)
+            Kept.push_back(Texts[static_cast<std::size_t>(Step.Row - 1)]);
+    PrintLines(Kept);
+    std::fprintf(stderr, "%zu of %zu codes kept\n", Kept.size(), Texts.size());
     return 0;
 }
 
@@ -229,6 +281,46 @@ int main(int argc, char** argv) {
         ExportCmd->add_option("--caption", ExportHeader.Caption,
                               "Text of the \"//Файл \" line (default: the FILE of --codes)");
 
+    TMemorySetHost SetsHost;
+    std::string SetsCods;
+    TSetMethod SetsMethod = TSetMethod::All;
+    auto* SetsCmd = App.add_subcommand(
+        "sets", "Search a set of codes with low mutual cross-correlation among the codes of a "
+                "text file, and print the best set found");
+    SetsCmd->add_option("--codes", SetsCods, "Text file of the good codes, one per line")
+        ->type_name("FILE")
+        ->required();
+    AddCodShape(*SetsCmd, SetsHost.Length, SetsHost.Type);
+    SetsCmd->add_option("--limit", SetsHost.MaxCorr, "Largest cross-correlation peak allowed")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    SetsCmd
+        ->add_option_function<std::string>(
+            "--method",
+            [&SetsMethod](const std::string& Name) { SetsMethod = SetMethods.at(Name); },
+            "all, last, cycle, cycle2 or full (or 0..4)")
+        ->check(CLI::IsMember(SetMethodNames()))
+        ->default_str("all");
+    SetsCmd->add_flag("--stop-on-cycle", SetsHost.Pair,
+                      "End the search after the first set of two or more codes");
+
+    std::string SelectCods;
+    int SelectLength = 10, SelectLimit = 2, SelectCount = 1;
+    TCodType SelectType = TCodType::Binary;
+    auto* SelectCmd = App.add_subcommand(
+        "select", "Keep the codes of a text file that have at least COUNT codes (themselves "
+                  "included) with a peak cross-correlation of at most LIMIT");
+    SelectCmd->add_option("--codes", SelectCods, "Text file of the good codes, one per line")
+        ->type_name("FILE")
+        ->required();
+    AddCodShape(*SelectCmd, SelectLength, SelectType);
+    SelectCmd->add_option("--limit", SelectLimit, "Largest peak of a partner that counts")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+    SelectCmd->add_option("--count", SelectCount, "Partners needed, the code itself included")
+        ->check(CLI::Range(0, MaxCodLength))
+        ->capture_default_str();
+
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
@@ -247,6 +339,10 @@ int main(int argc, char** argv) {
                 ExportHeader.Caption = ExportCods;
             return RunExport(ExportCods, ExportItem, ExportSet, ExportHeader);
         }
+        if (*SetsCmd)
+            return RunSets(SetsCods, SetsMethod, SetsHost);
+        if (*SelectCmd)
+            return RunSelect(SelectCods, SelectLength, SelectType, SelectLimit, SelectCount);
         if (*CorrelateCmd)
             return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
                                 CorrelateType);

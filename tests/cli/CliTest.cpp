@@ -10,6 +10,8 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -288,6 +290,58 @@ TEST(CliExport, BadFilesAndOptionsGiveOneLineAndStatus2) {
         EXPECT_TRUE(Bad.Out.empty()) << Args;
         EXPECT_EQ(Lines(Bad.Err), 1) << Args << ": " << Bad.Err;
     }
+}
+
+TEST(CliSets, EveryMethodPrintsTheBestSetOfTheFourCodes) {
+    // Peaks 2, 6, 2 / 2, 4 / 2 between rows 1-2, 1-3, 1-4 / 2-3, 2-4 / 3-4; CR LF lines.
+    const TCodsFile Four("0000000000\r\n0010101010\r\n0000001111\r\n0100110010\r\n");
+    const std::string A = "0000000000\n", B = "0010101010\n", C = "0000001111\n",
+                      D = "0100110010\n";
+    const std::vector<std::tuple<std::string, std::string, std::string>> Cases{
+        {"all", D + A, "best: 2 codes from row 4"},
+        {"last", D + A + B + C + D, "best: 5 codes from row 4"},
+        {"2", D + A + B + C, "best: 4 codes from row 4"},
+        {"cycle2", D + A + B, "best: 3 codes from row 4"},
+        {"full", B + C, "best package: 2 codes"},
+    };
+    for (const auto& [Method, Out, Summary] : Cases) {
+        const TRun R = RunCli("sets --codes " + Four.Path + " --length 10 --method " + Method);
+        EXPECT_EQ(R.Status, 0) << Method;
+        EXPECT_EQ(R.Out, Out) << Method;
+        EXPECT_EQ(R.Err, Summary + "\n") << Method;
+    }
+    // Stop on cycle ends after the first pass of two or more codes: the pass from row 1.
+    const TRun Stopped =
+        RunCli("sets --codes " + Four.Path + " --length 10 --method cycle --stop-on-cycle");
+    EXPECT_EQ(Stopped.Out, A + B + C + D);
+}
+
+TEST(CliSets, ErrorsGiveOneLineAndStatus2) {
+    const TCodsFile Short("0000000000\n0101\n");
+    for (const std::string& Args : std::vector<std::string>{
+             "sets --codes " + Short.Path + " --length 10", "sets --codes /nonexistent/codes.txt",
+             "sets --length 10", "sets --codes " + Short.Path + " --method 5"}) {
+        const TRun R = RunCli(Args);
+        EXPECT_EQ(R.Status, 2) << Args;
+        EXPECT_EQ(Lines(R.Err), 1) << Args << ": " << R.Err;
+    }
+}
+
+TEST(CliSelect, KeepsTheCodesWithEnoughPartners) {
+    const TCodsFile Four("0001101\n0100111\n1011000\n1110010\n");
+    const std::string All = "0001101\n0100111\n1011000\n1110010\n";
+    const std::vector<std::tuple<int, int, std::string>> Cases{
+        {2, 1, ""}, {3, 2, All}, {3, 3, ""}, {7, 4, All}};
+    for (const auto& [T, K, Out] : Cases) {
+        const TRun R = RunCli("select --codes " + Four.Path + " --length 7 --limit " +
+                              std::to_string(T) + " --count " + std::to_string(K));
+        EXPECT_EQ(R.Status, 0);
+        EXPECT_EQ(R.Out, Out) << T << " " << K;
+    }
+    const TCodsFile Short("0001101\n01\n");
+    const TRun Bad = RunCli("select --codes " + Short.Path + " --length 7");
+    EXPECT_EQ(Bad.Status, 2);
+    EXPECT_NE(Bad.Err.find("Good-code row 2"), std::string::npos) << Bad.Err;
 }
 
 TEST(CliGeneral, VersionAndHelp) {
