@@ -213,6 +213,13 @@ void TAutoCorrForm::LoadGraphics() {
     ZoomUnDoButtonClick();
 }
 
+void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
+    ShowPoints(codegen::AutoCorrelationPoints(Text.toLatin1().toStdString(), MainForm->CodLength(),
+                                              MainForm->CodType()));
+    NumCodLabel->setText(QStringLiteral("Номер кода ") + Number);
+    ZoomUnDoButtonClick();
+}
+
 void TAutoCorrForm::CalculateAnDDrawBitBtnClick() {
     LoadGraphics();
 }

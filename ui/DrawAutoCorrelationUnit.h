@@ -81,6 +81,8 @@ public:
     // Redraws for AutoCorrNumCod, shown or not.
     void LoadGraphics();
     void CalculateAnDDrawBitBtnClick();
+    // Draws a code of another list (the selection's), labelled with its number.
+    void DrawCod(const QString& Text, const QString& Number);
 };
 
 extern TAutoCorrForm* AutoCorrForm;

@@ -1,5 +1,6 @@
 #include "ui/MainUnit.h"
 
+#include "search/Selection.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/Dialogs.h"
@@ -380,9 +381,12 @@ void TMainForm::ConnectHandlers() {
             Guarded(this, &TMainForm::CrossCorrBitBtnClick));
     connect(CodStringGrid, &TStringGrid::SelectCell, this,
             Guarded(this, &TMainForm::CodStringGridSelectCell));
-    // A row chosen in the selection grid names a row of the good-code grid.
     connect(SelectStringGrid, &TStringGrid::SelectCell, this,
-            Guarded(this, &TMainForm::CodStringGridSelectCell));
+            Guarded(this, &TMainForm::SelectStringGridSelectCell));
+    connect(SelectBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::SelectBitBtnClick));
+    connect(LoadSelectionsBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::LoadSelectionsBitBtnClick));
     connect(NoCorrCodsStringGrid, &TStringGrid::SelectCell, this,
             Guarded(this, &TMainForm::NoCorrCodsStringGridSelectCell));
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
@@ -480,6 +484,70 @@ void TMainForm::SerchCods() {
         }
     }
     Dialogs().Beep();
+}
+
+void TMainForm::SelectBitBtnClick() {
+    // Nothing may replace the list the selection reads while it runs.
+    TDisabledWidgets Busy{SelectBitBtn,   LoadSelectionsBitBtn, SerchCodsBitBtn,
+                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton};
+    SelectStringGrid->SetRowCount(1);
+    SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
+    const int R = CodStringGrid->RowCount() - 1;
+
+    uint64_t Decoded = ~uint64_t{0};
+    int DecodedL = 0;
+    codegen::TCodType DecodedType = codegen::TCodType::Binary;
+    std::vector<codegen::TPackedCod> Cods;
+    int Chunk = 1;
+    for (int I = 1; I <= R;) {
+        // Every candidate meets the list as it stands, under the length and type in force.
+        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
+            DecodedType != CodType()) {
+            std::vector<std::string> Texts;
+            for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
+                Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
+            Cods = codegen::DecodeCods(Texts, CodLength(), CodType());
+            Decoded = CodStringGrid->Model()->Version();
+            DecodedL = CodLength();
+            DecodedType = CodType();
+        }
+        if (I > static_cast<int>(Cods.size()))
+            throw codegen::CodError("The good-code row " + std::to_string(I) +
+                                    " does not exist any more");
+        QElapsedTimer Clock;
+        Clock.start();
+        const int Last = std::min({R, I + Chunk - 1, static_cast<int>(Cods.size())});
+        const auto Steps = codegen::SelectCods(Cods, I, Last, SelectPBSpinEdit->Value(),
+                                               SelCountPBSpinEdit->Value());
+        QList<QStringList> Kept;
+        for (const auto& Step : Steps)
+            if (Step.Selected)
+                Kept.append({CodStringGrid->Cells(0, Step.Row), CodStringGrid->Cells(1, Step.Row)});
+        SelectStringGrid->AppendRows(Kept);
+        SelectLabel->setText(QString::fromStdString(
+            codegen::SelectionProgressText(Steps.back(), SelectStringGrid->RowCount() - 1)));
+        // Batches of 10 to 20 ms between two looks at the user's events.
+        if (Clock.elapsed() < 10)
+            Chunk *= 2;
+        else if (Clock.elapsed() > 20 && Chunk > 1)
+            Chunk /= 2;
+        I = Last + 1;
+        QCoreApplication::processEvents();
+    }
+}
+
+void TMainForm::LoadSelectionsBitBtnClick() {
+    CodStringGrid->SetRowCount(1);
+    QList<QStringList> Rows;
+    for (int J = 1; J < SelectStringGrid->RowCount(); ++J)
+        Rows.append({SelectStringGrid->Cells(0, J), SelectStringGrid->Cells(1, J)});
+    CodStringGrid->AppendRows(Rows);
+}
+
+void TMainForm::SelectStringGridSelectCell(int /*ACol*/, int ARow) {
+    if (ARow < 1 || ARow >= SelectStringGrid->RowCount() || !AutoCorrForm)
+        return;
+    AutoCorrForm->DrawCod(SelectStringGrid->Cells(1, ARow), SelectStringGrid->Cells(0, ARow));
 }
 
 std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {

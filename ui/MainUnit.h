@@ -133,6 +133,12 @@ public:
     // The set search with its state (Start, BestResult, Pack ...), kept between runs.
     codegen::TSetSearch& SetSearch() { return *NoCorrSearch; }
 
+    // The selection.
+    void SelectBitBtnClick();
+    void LoadSelectionsBitBtnClick();
+    // A row chosen in the selection grid draws the code that row shows.
+    void SelectStringGridSelectCell(int ACol, int ARow);
+
     // The code grids.
     void StartStringGridToLoad();
     void StartNoCorrStringGridToLoad();
