@@ -349,6 +349,20 @@ void TMainForm::CreateControls() {
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
 
+    // Labels whose text the operations rewrite get the room up to the next control (the
+    // design's labels grew with their text); a longer text is cut there.
+    const auto Widen = [](QLabel* Target, int Width) {
+        Target->resize(std::max(Target->width(), Width), Target->height());
+    };
+    Widen(CodLabel, 134);
+    Widen(Label5, 134);
+    Widen(Mess1Label, 118);
+    Widen(Mess2Label, 118);
+    Widen(Mess3Label, 205);
+    Widen(Mess4Label, 205);
+    Widen(SelectLabel, 225);
+    SelectLabel->lower(); // under the selection grid it reaches into
+
     StatusLabel = Register(new QLabel(this), QStringLiteral("StatusLabel"));
     StatusLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLabel->resize(width(), 20);
