@@ -4,6 +4,7 @@
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
 #include "export/TextExport.h"
+#include "project/ProjectFile.h"
 #include "search/GoodCodSearch.h"
 #include "search/Selection.h"
 #include "search/SetSearch.h"
@@ -80,8 +81,30 @@ void DrawProgress(const TSearchProgress& P, std::size_t Found) {
     std::fflush(stderr);
 }
 
-int RunSearch(const TSearchParams& P, int Threads) {
+// Writes Content to Path as a whole: into a file beside it first, then renamed over it, so
+// an old file stays whole when the new one cannot be written.
+void WriteWhole(const std::string& Path, const std::string& Content) {
+    const std::string Temporary = Path + ".new";
+    {
+        std::ofstream File(Temporary, std::ios::binary | std::ios::trunc);
+        File.write(Content.data(), static_cast<std::streamsize>(Content.size()));
+        File.close();
+        if (!File) {
+            std::remove(Temporary.c_str());
+            throw std::runtime_error("Unable to write to " + Path);
+        }
+    }
+    std::error_code Error;
+    std::filesystem::rename(Temporary, Path, Error);
+    if (Error) {
+        std::remove(Temporary.c_str());
+        throw std::runtime_error("Unable to write to " + Path);
+    }
+}
+
+int RunSearch(const TSearchParams& P, int Threads, const std::string& ProjectOut) {
     TGoodCodSearch Search;
+    std::vector<std::string> All; // kept only for a project file
     const bool Terminal = isatty(STDERR_FILENO);
     std::size_t Found = 0;
     std::string Out;
@@ -94,6 +117,8 @@ int RunSearch(const TSearchParams& P, int Threads) {
                 Out += C;
                 Out += '\n';
             }
+            if (!ProjectOut.empty())
+                All.insert(All.end(), B.Cods.begin(), B.Cods.end());
             Found += B.Cods.size();
             if (Out.size() > (1 << 16)) {
                 std::fwrite(Out.data(), 1, Out.size(), stdout);
@@ -114,6 +139,9 @@ int RunSearch(const TSearchParams& P, int Threads) {
         std::fprintf(stderr, "\r%*s\r", 100, "");
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
+    if (!ProjectOut.empty())
+        WriteWhole(ProjectOut,
+                   SearchProject({P.L, P.Type, P.SideLobeLimit, P.Rule, P.Z}, All).ToBytes());
     return 0;
 }
 
@@ -128,7 +156,10 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
     return 0;
 }
 
-// The code texts of a code list file, one per line.
+// Which grid of a project file --codes reads.
+std::string CodsGrid = "good";
+
+// The code texts of a code list file, one per line, or of a grid of a project file.
 std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
     std::ifstream File(CodsFile, std::ios::binary);
     if (!File || std::filesystem::is_directory(CodsFile))
@@ -136,7 +167,25 @@ std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
     const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
     if (File.bad())
         throw std::runtime_error("Cannot read file " + CodsFile);
+    std::string Extension = std::filesystem::path(CodsFile).extension().string();
+    for (char& Ch : Extension)
+        Ch = static_cast<char>(std::tolower(static_cast<unsigned char>(Ch)));
+    if (Extension == ".cod")
+        return ReadProjectGrid(TIniDocument::FromBytes(Text),
+                               CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid");
     return SplitLines(Text);
+}
+
+// --codes FILE and --grid of the subcommands that read a code list.
+CLI::Option* AddCodsOption(CLI::App& Cmd, std::string& File, const std::string& What) {
+    Cmd.add_option("--grid", CodsGrid, "Which list of a project file (*.cod) to read: good or set")
+        ->check(CLI::IsMember({"good", "set"}))
+        ->capture_default_str();
+    return Cmd
+        .add_option("--codes", File,
+                    What + ": a text file with one code per line, or a project file (*.cod)")
+        ->type_name("FILE")
+        ->required();
 }
 
 void PrintLines(const std::vector<std::string>& Lines) {
@@ -226,6 +275,11 @@ int main(int argc, char** argv) {
     SearchCmd->add_option("--zeros", SearchParams.Z, "Number of zero chips (ternary codes)")
         ->check(CLI::Range(0, MaxCodLength))
         ->capture_default_str();
+    std::string ProjectOut;
+    SearchCmd
+        ->add_option("--project-out", ProjectOut,
+                     "Also write the parameters and the list into this project file (*.cod)")
+        ->type_name("FILE");
     SearchCmd->add_option("--threads", Threads, "Worker threads (default: all cores)")
         ->check(CLI::PositiveNumber);
 
@@ -247,9 +301,7 @@ int main(int argc, char** argv) {
     auto* ExportCmd = App.add_subcommand(
         "export", "Print the set of codes in a text file as the text export window shows it: "
                   "the comment header and one of the six formats");
-    ExportCmd->add_option("--codes", ExportCods, "Text file of the set, one code text per line")
-        ->type_name("FILE")
-        ->required();
+    AddCodsOption(*ExportCmd, ExportCods, "The set of codes");
     AddCodShape(*ExportCmd, ExportSet.L, ExportSet.Type);
     ExportCmd
         ->add_option("--format", ExportItem,
@@ -287,9 +339,7 @@ int main(int argc, char** argv) {
     auto* SetsCmd = App.add_subcommand(
         "sets", "Search a set of codes with low mutual cross-correlation among the codes of a "
                 "text file, and print the best set found");
-    SetsCmd->add_option("--codes", SetsCods, "Text file of the good codes, one per line")
-        ->type_name("FILE")
-        ->required();
+    AddCodsOption(*SetsCmd, SetsCods, "The good codes");
     AddCodShape(*SetsCmd, SetsHost.Length, SetsHost.Type);
     SetsCmd->add_option("--limit", SetsHost.MaxCorr, "Largest cross-correlation peak allowed")
         ->check(CLI::Range(0, MaxCodLength))
@@ -310,9 +360,7 @@ int main(int argc, char** argv) {
     auto* SelectCmd = App.add_subcommand(
         "select", "Keep the codes of a text file that have at least COUNT codes (themselves "
                   "included) with a peak cross-correlation of at most LIMIT");
-    SelectCmd->add_option("--codes", SelectCods, "Text file of the good codes, one per line")
-        ->type_name("FILE")
-        ->required();
+    AddCodsOption(*SelectCmd, SelectCods, "The good codes");
     AddCodShape(*SelectCmd, SelectLength, SelectType);
     SelectCmd->add_option("--limit", SelectLimit, "Largest peak of a partner that counts")
         ->check(CLI::Range(0, MaxCodLength))
@@ -333,7 +381,7 @@ int main(int argc, char** argv) {
     }
     try {
         if (*SearchCmd)
-            return RunSearch(SearchParams, Threads);
+            return RunSearch(SearchParams, Threads, ProjectOut);
         if (*ExportCmd) {
             if (!*CaptionOption)
                 ExportHeader.Caption = ExportCods;

@@ -64,17 +64,26 @@ QString TQtDialogs::SaveFile(QWidget* Parent, const TFileDialogSettings& Setting
     return RunFileDialog(Parent, Settings, QFileDialog::AcceptSave);
 }
 
+namespace {
+// The messages break their lines with CR alone, which a message box does not show as a break.
+QString Shown(const QString& Text) {
+    return QString(Text)
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\r', u'\n');
+}
+} // namespace
+
 void TQtDialogs::Information(const QString& Text) {
-    QMessageBox::information(QApplication::activeWindow(), BoxTitle(), Text);
+    QMessageBox::information(QApplication::activeWindow(), BoxTitle(), Shown(Text));
 }
 
 bool TQtDialogs::Confirm(const QString& Text) {
-    return QMessageBox::question(QApplication::activeWindow(), BoxTitle(), Text,
+    return QMessageBox::question(QApplication::activeWindow(), BoxTitle(), Shown(Text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TQtDialogs::Error(const QString& Text) {
-    QMessageBox::critical(QApplication::activeWindow(), BoxTitle(), Text);
+    QMessageBox::critical(QApplication::activeWindow(), BoxTitle(), Shown(Text));
 }
 
 void TQtDialogs::Beep() {

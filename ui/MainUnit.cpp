@@ -1,5 +1,7 @@
 #include "ui/MainUnit.h"
 
+#include "engine/TextLines.h"
+#include "project/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
@@ -9,23 +11,26 @@
 #include "ui/PBSpinEdit.h"
 #include "ui/RadioGroup.h"
 #include "ui/StringGrid.h"
+#include "ui/TextBuffer.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <limits>
 
 TMainForm* MainForm = nullptr;
 int32_t AutoCorrNumCod = 0;
@@ -267,8 +272,8 @@ void TMainForm::CreateControls() {
     AutoCorrBitBtn =
         Button(GroupBox3, QStringLiteral("AutoCorrBitBtn"),
                QStringLiteral("Показать авто-корр. характеристику"), {16, 640, 233, 25});
-    TxtMemo = Register(new QPlainTextEdit(QStringLiteral("TxtMemo"), GroupBox3),
-                       QStringLiteral("TxtMemo"));
+    TxtMemo =
+        Register(new TTextBuffer(QStringLiteral("TxtMemo"), GroupBox3), QStringLiteral("TxtMemo"));
     TxtMemo->setGeometry(32, 192, 841, 89);
     TxtMemo->hide();
 
@@ -372,6 +377,23 @@ void TMainForm::CreateControls() {
 void TMainForm::ConnectHandlers() {
     connect(ExitSpeedButton, &QToolButton::clicked, this,
             Guarded(this, &TMainForm::ExitSpeedButtonClick));
+    connect(OpenFileSpeedButton, &QToolButton::clicked, this,
+            Guarded(this, &TMainForm::OpenFileSpeedButtonClick));
+    connect(SaveFileSpeedButton, &QToolButton::clicked, this,
+            Guarded(this, &TMainForm::SaveFileSpeedButtonClick));
+    // Ctrl+O and Ctrl+S, as the buttons (and nothing while one of them is disabled).
+    const auto Shortcut = [this](QKeySequence::StandardKey Key, QToolButton* Button) {
+        auto* Action = new QAction(this);
+        Action->setShortcut(Key);
+        Action->setShortcutContext(Qt::WindowShortcut);
+        connect(Action, &QAction::triggered, Button, [Button] {
+            if (Button->isEnabled())
+                Button->click();
+        });
+        addAction(Action);
+    };
+    Shortcut(QKeySequence::Open, OpenFileSpeedButton);
+    Shortcut(QKeySequence::Save, SaveFileSpeedButton);
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
             Guarded(this, &TMainForm::VariantRadioGroupClick));
     connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
@@ -401,6 +423,9 @@ void TMainForm::ConnectHandlers() {
             Guarded(this, &TMainForm::SelectBitBtnClick));
     connect(LoadSelectionsBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::LoadSelectionsBitBtnClick));
+    connect(LoadFromTxtBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::LoadFromTxtBitBtnClick));
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TMainForm::BitBtn1Click));
     connect(NoCorrCodsStringGrid, &TStringGrid::SelectCell, this,
             Guarded(this, &TMainForm::NoCorrCodsStringGridSelectCell));
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
@@ -418,6 +443,16 @@ void TMainForm::FormCreate() {
 
 void TMainForm::ExitSpeedButtonClick() {
     close();
+}
+
+void TMainForm::OpenFileSpeedButtonClick() {
+    setWindowTitle(OpenPrjFile(*OpenDialog));
+    SaveDialog->FileName = OpenDialog->FileName;
+}
+
+void TMainForm::SaveFileSpeedButtonClick() {
+    setWindowTitle(SavePrjFile(*SaveDialog));
+    OpenDialog->FileName = SaveDialog->FileName;
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
@@ -548,6 +583,51 @@ void TMainForm::SelectBitBtnClick() {
         I = Last + 1;
         QCoreApplication::processEvents();
     }
+}
+
+namespace {
+// Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
+// title row), and type and length switch so that the lines read as ternary codes.
+void LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
+    const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
+    if (Path.isEmpty())
+        return;
+    Form.TxtMemo->clear();
+    // Read before the caption changes: a file that cannot be opened leaves the window as it
+    // was.
+    QFile File(Path);
+    if (!File.open(QIODevice::ReadOnly))
+        throw codegen::CodError("Cannot open file " + Path.toStdString());
+    const QByteArray Text = File.readAll();
+    Form.setWindowTitle(Path);
+    // Code texts are ASCII; any other byte is kept as one character all the same.
+    Form.TxtMemo->setPlainText(QString::fromLatin1(Text));
+    const std::vector<std::string> Lines =
+        codegen::SplitLines(std::string_view(Text.constData(), Text.size()));
+
+    Form.VariantRadioGroup->SetItemIndex(1);
+    // The first line may be a heading, so the length comes from the second.
+    const std::size_t Length = Lines.size() > 1 ? Lines[1].size() : 0;
+    Form.CodLengthPBSpinEdit->SetValue(
+        static_cast<int>(std::min<std::size_t>(Length, std::numeric_limits<int>::max())));
+
+    (Form.*ResetTarget)();
+    QList<QStringList> Rows;
+    Rows.reserve(static_cast<qsizetype>(Lines.size()));
+    for (std::size_t N = 0; N < Lines.size(); ++N)
+        Rows.append(
+            {QString::number(N + 1),
+             QString::fromLatin1(Lines[N].data(), static_cast<qsizetype>(Lines[N].size()))});
+    Target->AppendRows(Rows);
+}
+} // namespace
+
+void TMainForm::LoadFromTxtBitBtnClick() {
+    LoadCodsFromTxtFile(*this, CodStringGrid, &TMainForm::StartStringGridToLoad);
+}
+
+void TMainForm::BitBtn1Click() {
+    LoadCodsFromTxtFile(*this, NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad);
 }
 
 void TMainForm::LoadSelectionsBitBtnClick() {

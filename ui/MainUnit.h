@@ -17,13 +17,13 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
 class QAction;
 class TFileDialogSettings;
 class TPBSpinEdit;
 class TRadioGroup;
+class TTextBuffer;
 class TStringGrid;
 
 class TMainForm : public TForm {
@@ -60,7 +60,7 @@ public:
     QGroupBox* GroupBox3;
     TStringGrid* CodStringGrid;
     QPushButton* AutoCorrBitBtn;
-    QPlainTextEdit* TxtMemo;
+    TTextBuffer* TxtMemo;
     // Set search.
     QGroupBox* GroupBox4;
     QLabel* Label2;
@@ -103,6 +103,8 @@ public:
     // Handlers of the window itself.
     void FormCreate();
     void ExitSpeedButtonClick();
+    void OpenFileSpeedButtonClick();
+    void SaveFileSpeedButtonClick();
     void VariantRadioGroupClick();
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
@@ -136,6 +138,9 @@ public:
     // The selection.
     void SelectBitBtnClick();
     void LoadSelectionsBitBtnClick();
+    // Import of a code list from a text file, one code per line.
+    void LoadFromTxtBitBtnClick();
+    void BitBtn1Click();
     // A row chosen in the selection grid draws the code that row shows.
     void SelectStringGridSelectCell(int ACol, int ARow);
 

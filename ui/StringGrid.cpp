@@ -91,6 +91,23 @@ void TStringGridModel::SetRowCount(int Count) {
     SetFixedRows(FixedRowCount);
 }
 
+void TStringGridModel::Assign(std::vector<std::vector<QString>> NewColumns, int NewRows) {
+    ++Edits;
+    NewRows = std::max(1, NewRows);
+    if (NewColumns.empty())
+        NewColumns.resize(1);
+    for (auto& Column : NewColumns)
+        Column.resize(static_cast<std::size_t>(NewRows));
+    Removing = true;
+    beginResetModel();
+    Columns = std::move(NewColumns);
+    Rows = NewRows;
+    FixedColCount = std::min(FixedColCount, ColCount() - 1);
+    FixedRowCount = std::min(FixedRowCount, Rows - 1);
+    endResetModel();
+    Removing = false;
+}
+
 void TStringGridModel::SetFixedCols(int Count) {
     Count = std::clamp(Count, 0, ColCount() - 1);
     if (Count == FixedColCount)

@@ -39,6 +39,9 @@ public:
     // Outside the grid a read gives the empty text and a write is dropped.
     QString Cells(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, const QString& Text);
+    // Replaces the counts and every text in one go (one vector of texts per column, each
+    // made NewRows long).
+    void Assign(std::vector<std::vector<QString>> NewColumns, int NewRows);
     // Each row lists its cells from column 0; missing cells stay empty, extra ones are
     // dropped.
     void AppendRows(const QList<QStringList>& NewRows);

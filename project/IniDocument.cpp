@@ -1,0 +1,308 @@
+#include "project/IniDocument.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <stdexcept>
+
+namespace codegen {
+
+namespace {
+
+bool Blank(char Ch) {
+    return Ch == ' ' || Ch == '\t';
+}
+
+std::string_view Trim(std::string_view Text) {
+    while (!Text.empty() && Blank(Text.front()))
+        Text.remove_prefix(1);
+    while (!Text.empty() && Blank(Text.back()))
+        Text.remove_suffix(1);
+    return Text;
+}
+
+char Lower(char Ch) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(Ch)));
+}
+
+std::string LowerCase(std::string_view Text) {
+    std::string Result(Text);
+    for (char& Ch : Result)
+        Ch = Lower(Ch);
+    return Result;
+}
+
+bool SameName(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(),
+                                              [](char X, char Y) { return Lower(X) == Lower(Y); });
+}
+
+// Calls Line for every line of Text, without its CR LF, LF or CR.
+template <typename TFn> void ForEachLine(std::string_view Text, TFn&& Line) {
+    std::size_t Start = 0;
+    while (Start < Text.size()) {
+        std::size_t End = Start;
+        while (End < Text.size() && Text[End] != '\r' && Text[End] != '\n')
+            ++End;
+        Line(Text.substr(Start, End - Start));
+        if (End < Text.size() && Text[End] == '\r' && End + 1 < Text.size() &&
+            Text[End + 1] == '\n')
+            ++End;
+        Start = End + 1;
+    }
+}
+
+std::string_view Unquoted(std::string_view Value) {
+    Value = Trim(Value);
+    if (Value.size() >= 2 && (Value.front() == '"' || Value.front() == '\'') &&
+        Value.back() == Value.front())
+        return Value.substr(1, Value.size() - 2);
+    return Value;
+}
+
+std::optional<int> ParseInteger(std::string_view Text) {
+    Text = Trim(Text);
+    int Value = 0;
+    if (Text.size() > 2 && Text[0] == '0' && (Text[1] == 'x' || Text[1] == 'X')) {
+        const auto Digits = Text.substr(2);
+        unsigned Unsigned = 0;
+        const auto [End, Error] =
+            std::from_chars(Digits.data(), Digits.data() + Digits.size(), Unsigned, 16);
+        if (Error != std::errc() || End != Digits.data() + Digits.size())
+            return std::nullopt;
+        return static_cast<int>(Unsigned);
+    }
+    if (!Text.empty() && Text[0] == '+')
+        Text.remove_prefix(1);
+    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
+        return std::nullopt;
+    return Value;
+}
+
+} // namespace
+
+TIniDocument TIniDocument::FromBytes(std::string_view Bytes) {
+    TIniDocument Doc;
+    Doc.Sections.push_back({});
+    Doc.Sections.back().Header = false;
+    ForEachLine(Bytes, [&](std::string_view Line) {
+        const std::string_view Text = Trim(Line);
+        const std::size_t Close = Text.find(']');
+        if (!Text.empty() && Text.front() == '[' && Close != std::string_view::npos) {
+            Doc.Sections.push_back({});
+            Doc.Sections.back().Name = std::string(Trim(Text.substr(1, Close - 1)));
+            return;
+        }
+        std::string& Body = Doc.Sections.back().Body;
+        Body.append(Line);
+        Body.append("\r\n");
+    });
+    if (Doc.Sections.front().Body.empty())
+        Doc.Sections.erase(Doc.Sections.begin());
+    return Doc;
+}
+
+std::string TIniDocument::ToBytes() const {
+    std::size_t Size = 0;
+    for (const auto& S : Sections)
+        Size += S.Name.size() + 4 + S.Body.size();
+    std::string Bytes;
+    Bytes.reserve(Size);
+    for (const auto& S : Sections) {
+        if (S.Header) {
+            Bytes += '[';
+            Bytes += S.Name;
+            Bytes += "]\r\n";
+        }
+        Bytes += S.Body;
+    }
+    return Bytes;
+}
+
+TIniDocument::TSection* TIniDocument::Find(std::string_view Section) {
+    for (auto& S : Sections)
+        if (S.Header && SameName(S.Name, Section))
+            return &S;
+    return nullptr;
+}
+
+const TIniDocument::TSection* TIniDocument::Find(std::string_view Section) const {
+    return const_cast<TIniDocument*>(this)->Find(Section);
+}
+
+bool TIniDocument::HasSection(std::string_view Section) const {
+    return Find(Section) != nullptr;
+}
+
+void TIniDocument::EraseSection(std::string_view Section) {
+    std::erase_if(Sections,
+                  [&](const TSection& S) { return S.Header && SameName(S.Name, Section); });
+}
+
+std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::string_view Key) {
+    if (!S.Parsed) {
+        ForEachLine(S.Body, [&](std::string_view Line) {
+            const std::size_t Equals = Line.find('=');
+            const std::string_view Name = Trim(Line.substr(0, Equals));
+            if (Equals == std::string_view::npos || Name.empty() || Name.front() == ';')
+                return;
+            S.Entries.push_back({Name, Line.substr(Equals + 1)});
+        });
+        S.Parsed = true;
+    }
+    // A key read in file order is the entry after the one read before.
+    if (S.Next < S.Entries.size() && SameName(S.Entries[S.Next].Key, Key)) {
+        const std::size_t Found = S.Next++;
+        // The first of equal keys counts: make sure no earlier one exists.
+        if (!S.Indexed || S.Index.at(LowerCase(Key)) == Found)
+            return Unquoted(S.Entries[Found].Value);
+    }
+    if (!S.Indexed) {
+        S.Index.reserve(S.Entries.size());
+        for (std::size_t I = 0; I < S.Entries.size(); ++I)
+            S.Index.emplace(LowerCase(S.Entries[I].Key), I);
+        S.Indexed = true;
+    }
+    const auto It = S.Index.find(LowerCase(Key));
+    if (It == S.Index.end())
+        return std::nullopt;
+    S.Next = It->second + 1;
+    return Unquoted(S.Entries[It->second].Value);
+}
+
+std::optional<std::string_view> TIniDocument::Value(std::string_view Section,
+                                                    std::string_view Key) const {
+    const TSection* S = Find(Section);
+    if (!S)
+        return std::nullopt;
+    return Lookup(*S, Key);
+}
+
+std::string TIniDocument::ReadString(std::string_view Section, std::string_view Key,
+                                     std::string_view Default) const {
+    const auto Found = Value(Section, Key);
+    return std::string(Found ? *Found : Default);
+}
+
+int TIniDocument::ReadInteger(std::string_view Section, std::string_view Key, int Default) const {
+    const auto Found = Value(Section, Key);
+    if (!Found)
+        return Default;
+    return ParseInteger(*Found).value_or(Default);
+}
+
+bool TIniDocument::ReadBool(std::string_view Section, std::string_view Key, bool Default) const {
+    return ReadInteger(Section, Key, Default ? 1 : 0) != 0;
+}
+
+void TIniDocument::WriteString(std::string_view Section, std::string_view Key,
+                               std::string_view Value) {
+    TSection* S = Find(Section);
+    if (!S) {
+        Sections.push_back({});
+        Sections.back().Name = std::string(Section);
+        S = &Sections.back();
+    }
+    // Replace the line of the key, or add one at the end of the section.
+    std::string NewBody;
+    bool Replaced = false;
+    ForEachLine(S->Body, [&](std::string_view Line) {
+        const std::size_t Equals = Line.find('=');
+        if (!Replaced && Equals != std::string_view::npos &&
+            SameName(Trim(Line.substr(0, Equals)), Key)) {
+            NewBody.append(Line.substr(0, Equals + 1));
+            NewBody.append(Value);
+            Replaced = true;
+        } else {
+            NewBody.append(Line);
+        }
+        NewBody.append("\r\n");
+    });
+    if (!Replaced) {
+        NewBody.append(Key);
+        NewBody += '=';
+        NewBody.append(Value);
+        NewBody.append("\r\n");
+    }
+    S->Body = std::move(NewBody);
+    S->Changed();
+}
+
+void TIniDocument::WriteInteger(std::string_view Section, std::string_view Key, int Value) {
+    WriteString(Section, Key, std::to_string(Value));
+}
+
+void TIniDocument::WriteBool(std::string_view Section, std::string_view Key, bool Value) {
+    WriteInteger(Section, Key, Value ? 1 : 0);
+}
+
+TIniDocument::TAppender TIniDocument::RewriteSection(std::string_view Section) {
+    EraseSection(Section);
+    Sections.push_back({});
+    Sections.back().Name = std::string(Section);
+    return TAppender(Sections.back().Body);
+}
+
+void TIniDocument::TAppender::Write(std::string_view Key, std::string_view Value) {
+    Body.append(Key);
+    Body += '=';
+    Body.append(Value);
+    Body.append("\r\n");
+}
+
+void TIniDocument::TAppender::WriteInteger(std::string_view Key, int Value) {
+    char Digits[16];
+    const auto [End, Error] = std::to_chars(Digits, Digits + sizeof Digits, Value);
+    (void)Error;
+    Write(Key, std::string_view(Digits, static_cast<std::size_t>(End - Digits)));
+}
+
+namespace {
+
+std::string Convert(std::string_view Text, const char* To, const char* From) {
+    iconv_t Cd = iconv_open(To, From);
+    if (Cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error(std::string("No conversion from ") + From + " to " + To);
+    std::string Out(Text.size() * 4 + 4, '\0');
+    char* In = const_cast<char*>(Text.data());
+    std::size_t InLeft = Text.size();
+    char* OutPtr = Out.data();
+    std::size_t OutLeft = Out.size();
+    while (InLeft > 0) {
+        if (iconv(Cd, &In, &InLeft, &OutPtr, &OutLeft) != static_cast<std::size_t>(-1))
+            break;
+        // A character the other side has no place for becomes '?'.
+        ++In;
+        --InLeft;
+        while (InLeft > 0 && (static_cast<unsigned char>(*In) & 0xC0) == 0x80 &&
+               std::string_view(From) == "UTF-8") {
+            ++In;
+            --InLeft;
+        }
+        *OutPtr++ = '?';
+        --OutLeft;
+    }
+    iconv_close(Cd);
+    Out.resize(Out.size() - OutLeft);
+    return Out;
+}
+
+bool Ascii(std::string_view Text) {
+    return std::all_of(Text.begin(), Text.end(),
+                       [](char Ch) { return static_cast<unsigned char>(Ch) < 0x80; });
+}
+
+} // namespace
+
+std::string Utf8ToCp1251(std::string_view Utf8) {
+    return Ascii(Utf8) ? std::string(Utf8) : Convert(Utf8, "WINDOWS-1251", "UTF-8");
+}
+
+std::string Cp1251ToUtf8(std::string_view Cp1251) {
+    return Ascii(Cp1251) ? std::string(Cp1251) : Convert(Cp1251, "UTF-8", "WINDOWS-1251");
+}
+
+} // namespace codegen

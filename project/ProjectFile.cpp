@@ -1,0 +1,64 @@
+#include "project/ProjectFile.h"
+
+#include <cstdio>
+
+namespace codegen {
+
+namespace {
+const char* const MainSection = "MainForm";
+}
+
+std::string CellKey(std::string_view Grid, int Col, int Row) {
+    char Digits[32];
+    std::snprintf(Digits, sizeof Digits, "%04d%04d", Col, Row);
+    return std::string(Grid) + Digits;
+}
+
+std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_view Grid) {
+    const std::string Name(Grid);
+    const int Rows = Doc.ReadInteger(MainSection, Name + "RowCount", 1);
+    std::vector<std::string> Cods;
+    for (int Row = 1; Row < Rows; ++Row)
+        Cods.push_back(Doc.ReadString(MainSection, CellKey(Name, 1, Row), ""));
+    return Cods;
+}
+
+TIniDocument SearchProject(const TProjectSearch& Params, const std::vector<std::string>& Cods) {
+    TIniDocument Doc;
+    auto Main = Doc.RewriteSection(MainSection);
+    const auto Grid = [&Main](std::string_view Name, const std::vector<std::string>& Col0,
+                              const std::vector<std::string>& Col1) {
+        const std::string N(Name);
+        Main.WriteInteger(N + "ColCount", 2);
+        Main.WriteInteger(N + "RowCount", static_cast<int>(Col0.size()));
+        for (std::size_t R = 0; R < Col0.size(); ++R)
+            Main.Write(CellKey(N, 0, static_cast<int>(R)), Col0[R]);
+        for (std::size_t R = 0; R < Col1.size(); ++R)
+            Main.Write(CellKey(N, 1, static_cast<int>(R)), Col1[R]);
+    };
+    const std::string Number = Utf8ToCp1251("Номер"), Cod = Utf8ToCp1251("КОД");
+    std::vector<std::string> Numbers{Number}, Texts{Cod};
+    for (std::size_t I = 0; I < Cods.size(); ++I) {
+        Numbers.push_back(std::to_string(I + 1));
+        Texts.push_back(Cods[I]);
+    }
+    Main.WriteInteger("CodLengthPBSpinEdit", Params.L);
+    Main.WriteInteger("VariantRadioGroup", static_cast<int>(Params.Type));
+    Main.WriteInteger("MaxCorrSidePBSpinEdit", Params.SideLobeLimit);
+    Main.WriteInteger("ZeroCountPBSpinEdit", Params.Z);
+    Main.WriteInteger("ZRadioGroup", static_cast<int>(Params.Rule));
+    Grid("CodStringGrid", Numbers, Texts);
+    Main.WriteInteger("MaxNoCorrPBSpinEdit", 2);
+    Main.WriteBool("PairCheckBox", false);
+    Main.WriteInteger("RadioGroup1", 0);
+    Grid("NoCorrCodsStringGrid", {Number}, {Cod});
+    Main.WriteInteger("SelectPBSpinEdit", 2);
+    const std::vector<std::string> Empty(5);
+    Grid("SelectStringGrid", Empty, Empty);
+    Main.WriteInteger("SelCountPBSpinEdit", 1);
+    Main.WriteBool("Wisible", true);
+    Main.WriteBool("Enabled", false);
+    return Doc;
+}
+
+} // namespace codegen

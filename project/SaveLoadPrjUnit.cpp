@@ -1,0 +1,221 @@
+#include "project/SaveLoadPrjUnit.h"
+
+#include "project/ProjectFile.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/Form.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+#include "ui/RadioGroup.h"
+#include "ui/StringGrid.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSaveFile>
+#include <QSlider>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <stdexcept>
+
+namespace {
+
+using codegen::TIniDocument;
+
+std::string Bytes(const QString& Text) {
+    return codegen::Utf8ToCp1251(Text.toStdString());
+}
+
+QString FromBytes(std::string_view Text) {
+    return QString::fromStdString(codegen::Cp1251ToUtf8(Text));
+}
+
+// The folder part of a path: everything up to and including the last separator.
+QString FolderOf(const QString& Path) {
+    const qsizetype Last = std::max(Path.lastIndexOf(u'/'), Path.lastIndexOf(u'\\'));
+    return Last < 0 ? QString() : Path.left(Last + 1);
+}
+
+// A tool button of a group of tool buttons (its group index, a property, is not 0).
+bool GroupedToolButton(QObject* Component) {
+    return qobject_cast<QToolButton*>(Component) && Component->property("GroupIndex").toInt() != 0;
+}
+
+TIniDocument ReadDocument(const QString& FileName) {
+    QFile File(FileName);
+    if (!File.exists())
+        return {};
+    if (!File.open(QIODevice::ReadOnly))
+        throw std::runtime_error(("Cannot open file " + FileName).toStdString());
+    const QByteArray Content = File.readAll();
+    return TIniDocument::FromBytes(std::string_view(Content.constData(), Content.size()));
+}
+
+// Keeps a window disabled while its section is written, whatever ends the writing.
+struct TDisabledWhileWritten {
+    TForm* Form;
+    bool WasEnabled;
+    explicit TDisabledWhileWritten(TForm* F) : Form(F), WasEnabled(F->isEnabled()) {
+        Form->setEnabled(false);
+    }
+    ~TDisabledWhileWritten() {
+        Form->setEnabled(WasEnabled);
+        Form->update();
+    }
+};
+
+} // namespace
+
+void SaveFormDataToFile(TIniDocument& Ini, TForm* Form) {
+    TDisabledWhileWritten Disabled(Form);
+    auto Section = Ini.RewriteSection(Form->objectName().toStdString());
+    const QRect Outer = Form->OuterBounds();
+    Section.WriteInteger("Top", Outer.top());
+    Section.WriteInteger("Left", Outer.left());
+    Section.WriteInteger("Width", Outer.width());
+    Section.WriteInteger("Height", Outer.height());
+    for (QObject* Component : Form->Components()) {
+        const std::string Name = Component->objectName().toStdString();
+        if (auto* Edit = qobject_cast<QLineEdit*>(Component)) {
+            Section.Write(Name, Bytes(Edit->text()));
+        } else if (auto* Spin = qobject_cast<TPBSpinEdit*>(Component)) {
+            Section.WriteInteger(Name, Spin->Value());
+        } else if (auto* Check = qobject_cast<QCheckBox*>(Component)) {
+            Section.WriteBool(Name, Check->isChecked());
+        } else if (auto* Track = qobject_cast<QSlider*>(Component)) {
+            Section.WriteInteger(Name, Track->value());
+        } else if (GroupedToolButton(Component)) {
+            Section.WriteBool(Name, static_cast<QToolButton*>(Component)->isChecked());
+        } else if (auto* Radio = qobject_cast<TRadioGroup*>(Component)) {
+            Section.WriteInteger(Name, Radio->ItemIndex());
+        } else if (auto* Float = qobject_cast<QDoubleSpinBox*>(Component)) {
+            Section.Write(Name, QLocale().toString(Float->value(), 'g', 15).toStdString());
+        } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
+            Section.WriteInteger(Name, Pages->currentIndex());
+        } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
+            Section.WriteInteger(Name + "ColCount", Grid->ColCount());
+            Section.WriteInteger(Name + "RowCount", Grid->RowCount());
+            for (int C = 0; C < Grid->ColCount(); ++C)
+                for (int R = 0; R < Grid->RowCount(); ++R)
+                    Section.Write(codegen::CellKey(Name, C, R), Bytes(Grid->Cells(C, R)));
+        }
+    }
+    Section.WriteBool("Wisible", Form->isVisible());
+    Section.WriteBool("Enabled", Form->isEnabled());
+}
+
+void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
+    const std::string S = Form->objectName().toStdString();
+    const QRect Outer = Form->OuterBounds();
+    const int Top = Ini.ReadInteger(S, "Top", Outer.top());
+    const int Left = Ini.ReadInteger(S, "Left", Outer.left());
+    // Every window of this system can be resized, so its size is loaded too.
+    const int Width = Ini.ReadInteger(S, "Width", Outer.width());
+    const int Height = Ini.ReadInteger(S, "Height", Outer.height());
+    Form->SetOuterBounds(Left, Top, Width, Height);
+    for (QObject* Component : Form->Components()) {
+        const std::string Name = Component->objectName().toStdString();
+        if (auto* Edit = qobject_cast<QLineEdit*>(Component)) {
+            Edit->setText(FromBytes(Ini.ReadString(S, Name, Bytes(Edit->text()))));
+        } else if (auto* Spin = qobject_cast<TPBSpinEdit*>(Component)) {
+            Spin->SetValue(Ini.ReadInteger(S, Name, Spin->Value()));
+        } else if (auto* Check = qobject_cast<QCheckBox*>(Component)) {
+            Check->setChecked(Ini.ReadBool(S, Name, Check->isChecked()));
+        } else if (auto* Track = qobject_cast<QSlider*>(Component)) {
+            Track->setValue(Ini.ReadInteger(S, Name, Track->value()));
+        } else if (GroupedToolButton(Component)) {
+            auto* Button = static_cast<QToolButton*>(Component);
+            Button->setChecked(Ini.ReadBool(S, Name, Button->isChecked()));
+        } else if (auto* Radio = qobject_cast<TRadioGroup*>(Component)) {
+            Radio->SetItemIndex(Ini.ReadInteger(S, Name, Radio->ItemIndex()));
+        } else if (auto* Float = qobject_cast<QDoubleSpinBox*>(Component)) {
+            const QString Text = FromBytes(
+                Ini.ReadString(S, Name, QLocale().toString(Float->value(), 'g', 15).toStdString()));
+            bool Ok = false;
+            const double Value = QLocale().toDouble(Text, &Ok);
+            if (!Ok)
+                throw std::runtime_error(
+                    ("'" + Text + "' is not a valid floating point value").toStdString());
+            Float->setValue(Value);
+        } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
+            Pages->setCurrentIndex(Ini.ReadInteger(S, Name, Pages->currentIndex()));
+        } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
+            const int Cols = std::max(1, Ini.ReadInteger(S, Name + "ColCount", 1));
+            const int Rows = std::max(1, Ini.ReadInteger(S, Name + "RowCount", 1));
+            std::vector<std::vector<QString>> Cells(static_cast<std::size_t>(Cols));
+            for (int C = 0; C < Cols; ++C) {
+                auto& Column = Cells[static_cast<std::size_t>(C)];
+                Column.reserve(static_cast<std::size_t>(Rows));
+                for (int R = 0; R < Rows; ++R) {
+                    const auto Value = Ini.Value(S, codegen::CellKey(Name, C, R));
+                    Column.push_back(Value ? FromBytes(*Value) : QString());
+                }
+            }
+            Grid->Model()->Assign(std::move(Cells), Rows);
+        }
+    }
+    const bool Shown = Ini.ReadBool(S, "Wisible", Form->isVisible());
+    // The main window stays shown: hidden, it would leave no way to use the program.
+    if (Shown || Form != MainForm)
+        Form->setVisible(Shown);
+    Form->update();
+}
+
+void SaveAllFormDataToFile(const QString& FileName) {
+    TIniDocument Ini = ReadDocument(FileName);
+    for (TForm* Form : ApplicationForms())
+        SaveFormDataToFile(Ini, Form);
+    // All or nothing: the old file stays whole when the new one cannot be written.
+    const std::string Content = Ini.ToBytes();
+    QSaveFile File(FileName);
+    if (!File.open(QIODevice::WriteOnly) ||
+        File.write(Content.data(), static_cast<qint64>(Content.size())) !=
+            static_cast<qint64>(Content.size()) ||
+        !File.commit())
+        throw std::runtime_error(("Unable to write to " + FileName).toStdString());
+}
+
+void LoadAllFormDataFromFile(const QString& FileName) {
+    const TIniDocument Ini = ReadDocument(FileName);
+    for (TForm* Form : ApplicationForms())
+        LoadFormDataFromFile(Ini, Form);
+}
+
+QString OpenPrjFile(TFileDialogSettings& OpenDialog) {
+    QString Result = MainForm->windowTitle();
+    OpenDialog.Title = QStringLiteral("Загрузить проект из файла");
+    const QString Chosen = Dialogs().OpenFile(MainForm, OpenDialog);
+    if (!Chosen.isEmpty()) {
+        OpenDialog.FileName = Chosen;
+        if (QFileInfo::exists(Chosen)) {
+            LoadAllFormDataFromFile(Chosen);
+            Result = Chosen;
+        } else {
+            Dialogs().Information(QStringLiteral("Не существует Файл ") + u'\r' + Chosen);
+        }
+    }
+    OpenDialog.InitialDir = FolderOf(OpenDialog.FileName);
+    return Result;
+}
+
+QString SavePrjFile(TFileDialogSettings& SaveDialog) {
+    QString Result = MainForm->windowTitle();
+    SaveDialog.Title = QStringLiteral("Сохранить проект в файл как...");
+    const QString Chosen = Dialogs().SaveFile(MainForm, SaveDialog);
+    if (!Chosen.isEmpty()) {
+        SaveDialog.FileName = Chosen;
+        if (!QFileInfo::exists(Chosen) ||
+            Dialogs().Confirm(QStringLiteral("Файл с именем ") + u'\r' + Chosen + u'\r' +
+                              QStringLiteral("уже существует") + u'\r' +
+                              QStringLiteral("Записать в него?"))) {
+            SaveAllFormDataToFile(Chosen);
+            Result = Chosen;
+        }
+    }
+    SaveDialog.InitialDir = FolderOf(SaveDialog.FileName);
+    return Result;
+}

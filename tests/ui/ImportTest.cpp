@@ -1,0 +1,216 @@
+// The two "Загрузить из *.txt файла" buttons: the rows a text file gives, the code type and
+// length it switches to, the grid it leaves alone, and what a cancel or an unreadable file
+// leaves behind.
+#include "UiTestSupport.h"
+
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+#include "ui/TextBuffer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+// Answers the open dialog with a chosen path and notes what it was asked with.
+class TChoosingDialogs : public TRecordingDialogs {
+public:
+    QString Chosen;
+    QString AskedFileName;
+
+    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::OpenFile(Parent, Settings);
+        AskedFileName = Settings.FileName;
+        return Chosen;
+    }
+};
+
+class TImportTest : public QObject, public TWindowsSession<TChoosingDialogs> {
+    Q_OBJECT
+
+    QTemporaryDir Dir;
+
+    QString WriteFile(const QByteArray& Contents,
+                      const QString& Name = QStringLiteral("cods.txt")) {
+        const QString Path = Dir.filePath(Name);
+        QFile File(Path);
+        if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            File.write(Contents) != Contents.size())
+            qFatal("cannot write %s", qPrintable(Path));
+        return Path;
+    }
+    void Import(QPushButton* Button, const QString& Path) {
+        Recorded->Chosen = Path;
+        QTest::mouseClick(Button, Qt::LeftButton);
+    }
+    static QStringList Column(const TStringGrid* Grid, int ACol) {
+        QStringList Texts;
+        for (int R = 1; R < Grid->RowCount(); ++R)
+            Texts << Grid->Cells(ACol, R);
+        return Texts;
+    }
+    static QStringList Numbers(int Count) {
+        QStringList Texts;
+        for (int N = 1; N <= Count; ++N)
+            Texts << QString::number(N);
+        return Texts;
+    }
+    // Everything an import may change, title rows included.
+    static QStringList State() {
+        QStringList S{MainForm->windowTitle(),
+                      QString::number(MainForm->VariantRadioGroup->ItemIndex()),
+                      MainForm->CodLengthPBSpinEdit->text(),
+                      MainForm->ZeroCountPBSpinEdit->isEnabled() ? "enabled" : "disabled"};
+        for (const TStringGrid* Grid : {MainForm->CodStringGrid, MainForm->NoCorrCodsStringGrid})
+            for (int R = 0; R < Grid->RowCount(); ++R)
+                S << Grid->Cells(0, R) + u'|' + Grid->Cells(1, R);
+        return S;
+    }
+    // Binary type with the zero-count control disabled, as a click leaves it, and both
+    // grids holding codes of their own.
+    static void SetUpBinaryWithCods() {
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        QVERIFY(!MainForm->ZeroCountPBSpinEdit->isEnabled());
+        MainForm->CodLengthPBSpinEdit->SetValue(7);
+        MainForm->AddCodsToStringGrid({"1110010", "0001101"});
+        MainForm->NoCorrCodsStringGrid->AppendRows({{"2", "0001101"}});
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Dir.isValid());
+        InstallDialogs();
+    }
+    void init() { QVERIFY(OpenWindows()); }
+    void cleanup() { Windows.reset(); }
+
+    void threeCodesReplaceTheGoodCodes() {
+        SetUpBinaryWithCods();
+        const QByteArray Contents("1201\r\n2101\r\n0012\r\n");
+        const QString Path = WriteFile(Contents);
+        Import(MainForm->LoadFromTxtBitBtn, Path);
+
+        QCOMPARE(Recorded->Errors, QStringList());
+        QCOMPARE(Recorded->AskedFileName, QStringLiteral("NoName.txt"));
+        QCOMPARE(MainForm->CodStringGrid->Cells(0, 0), QStringLiteral("Номер"));
+        QCOMPARE(MainForm->CodStringGrid->Cells(1, 0), QStringLiteral("КОД"));
+        QCOMPARE(Column(MainForm->CodStringGrid, 0), Numbers(3));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"1201", "2101", "0012"}));
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QVERIFY(MainForm->ZeroCountPBSpinEdit->isEnabled());
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 4);
+        QCOMPARE(MainForm->windowTitle(), Path);
+        QCOMPARE(MainForm->TxtMemo->toPlainText(), QStringLiteral("1201\r\n2101\r\n0012\r\n"));
+        // The imported texts are codes under the new type and length.
+        codegen::TCod Cod{};
+        MainForm->LoadDigitalCodFromString(MainForm->CodStringGrid->Cells(1, 1), Cod);
+        QCOMPARE(MainForm->SidePulseCorrelation(Cod), 1);
+    }
+
+    void linesAndLength_data() {
+        QTest::addColumn<QByteArray>("Contents");
+        QTest::addColumn<QStringList>("Cods");
+        QTest::addColumn<int>("Length");
+        const QStringList Three{"1201", "2101", "0012"};
+        QTest::newRow("CR LF") << QByteArray("1201\r\n2101\r\n0012") << Three << 4;
+        QTest::newRow("CR") << QByteArray("1201\r2101\r0012\r") << Three << 4;
+        QTest::newRow("LF") << QByteArray("1201\n2101\n0012\n") << Three << 4;
+        QTest::newRow("mixed") << QByteArray("1201\r\n2101\r0012\n") << Three << 4;
+        QTest::newRow("first line shorter")
+            << QByteArray("12\n1201\n2101\n") << QStringList({"12", "1201", "2101"}) << 4;
+        QTest::newRow("one line") << QByteArray("110") << QStringList({"110"}) << 2;
+        QTest::newRow("empty file") << QByteArray() << QStringList() << 2;
+        QTest::newRow("empty line between")
+            << QByteArray("1201\r\n\r\n2101\r\n") << QStringList({"1201", "", "2101"}) << 2;
+        QTest::newRow("two final breaks")
+            << QByteArray("1201\n2101\n\n") << QStringList({"1201", "2101", ""}) << 4;
+        const QByteArray Long600(600, '1');
+        QTest::newRow("600 characters")
+            << "10\n" + Long600 << QStringList({"10", QString::fromLatin1(Long600)}) << 500;
+        const QByteArray Long200(200, '2');
+        QTest::newRow("200 characters") << Long200 + "\n0\n"
+                                        << QStringList({QString::fromLatin1(Long200), "0"}) << 2;
+        // One byte, one character: a UTF-8 reading would make the two bytes one.
+        QTest::newRow("8-bit bytes") << QByteArray("x\n12\xC3\xA9\n")
+                                     << QStringList({"x", QString::fromLatin1("12\xC3\xA9")}) << 4;
+    }
+    void linesAndLength() {
+        QFETCH(QByteArray, Contents);
+        QFETCH(QStringList, Cods);
+        QFETCH(int, Length);
+        Import(MainForm->LoadFromTxtBitBtn, WriteFile(Contents));
+        QCOMPARE(Recorded->Errors, QStringList());
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), Cods.size() + 1);
+        QCOMPARE(Column(MainForm->CodStringGrid, 0), Numbers(int(Cods.size())));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), Cods);
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), Length);
+    }
+
+    void eachButtonFillsOnlyItsGrid() {
+        SetUpBinaryWithCods();
+        const QString Path = WriteFile("2101\n0012\n1201\n");
+        const QStringList GoodBefore = Column(MainForm->CodStringGrid, 1);
+        Import(MainForm->BitBtn1, Path);
+        QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 0), Numbers(3));
+        QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"2101", "0012", "1201"}));
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 0), QStringLiteral("КОД"));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), GoodBefore);
+        QCOMPARE(Column(MainForm->CodStringGrid, 0), Numbers(2));
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QVERIFY(MainForm->ZeroCountPBSpinEdit->isEnabled());
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 4);
+        QCOMPARE(MainForm->windowTitle(), Path);
+
+        const QStringList SetBefore = Column(MainForm->NoCorrCodsStringGrid, 1);
+        const QString Other = WriteFile("11\n111\n", QStringLiteral("other.txt"));
+        Import(MainForm->LoadFromTxtBitBtn, Other);
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"11", "111"}));
+        QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), SetBefore);
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 3);
+        QCOMPARE(MainForm->windowTitle(), Other);
+        QCOMPARE(Recorded->Errors, QStringList());
+    }
+
+    void cancelChangesNothing() {
+        SetUpBinaryWithCods();
+        const QString MemoBefore = MainForm->TxtMemo->toPlainText();
+        const QStringList Before = State();
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1})
+            Import(Button, QString());
+        QCOMPARE(Recorded->Calls.size(), 2);
+        QCOMPARE(State(), Before);
+        QCOMPARE(MainForm->TxtMemo->toPlainText(), MemoBefore);
+    }
+
+    void unreadableFile_data() {
+        QTest::addColumn<QString>("Path");
+        QTest::newRow("missing") << Dir.filePath(QStringLiteral("missing.txt"));
+        QTest::newRow("directory") << Dir.path();
+    }
+    void unreadableFile() {
+        QFETCH(QString, Path);
+        SetUpBinaryWithCods();
+        const QStringList Before = State();
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1}) {
+            Recorded->Errors.clear();
+            Import(Button, Path);
+            QCOMPARE(Recorded->Errors, QStringList({QStringLiteral("Cannot open file ") + Path}));
+            QCOMPARE(State(), Before);
+        }
+    }
+
+    void aFailedImportKeepsTheLastGoodCaption() {
+        const QString Good = WriteFile("1201\n2101\n");
+        Import(MainForm->LoadFromTxtBitBtn, Good);
+        const QStringList Before = State();
+        Import(MainForm->LoadFromTxtBitBtn, Dir.filePath(QStringLiteral("gone.txt")));
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QCOMPARE(MainForm->windowTitle(), Good);
+        QCOMPARE(State(), Before);
+    }
+};
+
+UI_TEST_MAIN(TImportTest)
+#include "ImportTest.moc"

@@ -1,0 +1,278 @@
+// Project files from and into the real windows: the file a short session writes, byte for
+// byte; values as they load; atomic saves; and the open and save buttons with their dialogs.
+#include "UiTestSupport.h"
+
+#include "project/IniDocument.h"
+#include "project/ProjectFile.h"
+#include "project/SaveLoadPrjUnit.h"
+#include "ui/CodToTextUnit.h"
+#include "ui/CrossCorrUnit.h"
+#include "ui/DrawAutoCorrelationUnit.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+#include "ui/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+namespace {
+
+QByteArray Cp1251(const char* Utf8) {
+    return QByteArray::fromStdString(codegen::Utf8ToCp1251(Utf8));
+}
+
+QByteArray ReadAll(const QString& Path) {
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& Path, const QByteArray& Bytes) {
+    QFile File(Path);
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    File.write(Bytes);
+}
+
+// Dialogs whose file dialogs answer with prepared names and whose question answers as told.
+struct TProjectDialogs : TRecordingDialogs {
+    QString OpenAnswer, SaveAnswer;
+    bool ConfirmAnswer = false;
+    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::OpenFile(Parent, Settings);
+        return OpenAnswer;
+    }
+    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::SaveFile(Parent, Settings);
+        return SaveAnswer;
+    }
+    bool Confirm(const QString& Text) override {
+        TRecordingDialogs::Confirm(Text);
+        return ConfirmAnswer;
+    }
+};
+
+} // namespace
+
+class TProjectTest : public QObject, public TWindowsSession<TProjectDialogs> {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> Dir;
+    QString Path(const QString& Name) const { return Dir->filePath(Name); }
+
+    void SearchSevenChips() {
+        MainForm->CodLengthPBSpinEdit->SetValue(7);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(1);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+    }
+    QStringList Cods(const TStringGrid* Grid) const {
+        QStringList Texts;
+        for (int R = 0; R < Grid->RowCount(); ++R)
+            Texts << Grid->Cells(0, R) + u' ' + Grid->Cells(1, R);
+        return Texts;
+    }
+
+private slots:
+    void initTestCase() { InstallDialogs(); }
+    void init() {
+        QVERIFY(OpenWindows());
+        Dir = std::make_unique<QTemporaryDir>();
+        Recorded->OpenAnswer.clear();
+        Recorded->SaveAnswer.clear();
+        Recorded->ConfirmAnswer = false;
+    }
+    void cleanup() { Windows.reset(); }
+
+    void aShortSessionComesOutByteForByte() {
+        SearchSevenChips();
+        SaveAllFormDataToFile(Path("p.cod"));
+        const QRect M = MainForm->OuterBounds();
+        QByteArray Expected = "[MainForm]\r\nTop=" + QByteArray::number(M.top()) +
+                              "\r\nLeft=" + QByteArray::number(M.left()) +
+                              "\r\nWidth=" + QByteArray::number(M.width()) +
+                              "\r\nHeight=" + QByteArray::number(M.height()) + "\r\n";
+        Expected += "CodLengthPBSpinEdit=7\r\nVariantRadioGroup=0\r\nMaxCorrSidePBSpinEdit=1\r\n"
+                    "ZeroCountPBSpinEdit=2\r\nZRadioGroup=0\r\nCodStringGridColCount=2\r\n"
+                    "CodStringGridRowCount=5\r\nCodStringGrid00000000=" +
+                    Cp1251("Номер") +
+                    "\r\nCodStringGrid00000001=1\r\nCodStringGrid00000002=2\r\n"
+                    "CodStringGrid00000003=3\r\nCodStringGrid00000004=4\r\n"
+                    "CodStringGrid00010000=" +
+                    Cp1251("КОД") +
+                    "\r\nCodStringGrid00010001=0001101\r\nCodStringGrid00010002=0100111\r\n"
+                    "CodStringGrid00010003=1011000\r\nCodStringGrid00010004=1110010\r\n"
+                    "MaxNoCorrPBSpinEdit=2\r\nPairCheckBox=0\r\nRadioGroup1=0\r\n"
+                    "NoCorrCodsStringGridColCount=2\r\nNoCorrCodsStringGridRowCount=1\r\n"
+                    "NoCorrCodsStringGrid00000000=" +
+                    Cp1251("Номер") + "\r\nNoCorrCodsStringGrid00010000=" + Cp1251("КОД") +
+                    "\r\nSelectPBSpinEdit=2\r\nSelectStringGridColCount=2\r\n"
+                    "SelectStringGridRowCount=5\r\n";
+        for (int C = 0; C < 2; ++C)
+            for (int R = 0; R < 5; ++R)
+                Expected += "SelectStringGrid000" + QByteArray::number(C) + "000" +
+                            QByteArray::number(R) + "=\r\n";
+        Expected += "SelCountPBSpinEdit=1\r\nWisible=1\r\nEnabled=0\r\n"
+                    "[AutoCorrForm]\r\nTop=189\r\nLeft=543\r\nWidth=475\r\nHeight=480\r\n"
+                    "Wisible=0\r\nEnabled=0\r\n"
+                    "[CrossCorrForm]\r\nTop=189\r\nLeft=802\r\nWidth=216\r\nHeight=480\r\n"
+                    "Wisible=0\r\nEnabled=0\r\n"
+                    "[TextForm]\r\nTop=85\r\nLeft=341\r\nWidth=400\r\nHeight=551\r\n"
+                    "ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n";
+        QCOMPARE(ReadAll(Path("p.cod")), Expected);
+        QVERIFY(MainForm->isEnabled());
+
+        // The same again gives the same file.
+        SaveAllFormDataToFile(Path("p.cod"));
+        QCOMPARE(ReadAll(Path("p.cod")), Expected);
+    }
+
+    void aShrunkenListLeavesNoStaleKeysAndForeignSectionsStay() {
+        WriteAll(Path("p.cod"),
+                 "[Notes]\r\nKept=yes\r\n[MainForm]\r\nCodStringGrid00019999=old\r\n");
+        SearchSevenChips();
+        SaveAllFormDataToFile(Path("p.cod"));
+        const QByteArray Saved = ReadAll(Path("p.cod"));
+        QVERIFY(Saved.startsWith("[Notes]\r\nKept=yes\r\n[MainForm]\r\n"));
+        QVERIFY(!Saved.contains("00019999"));
+        QVERIFY(Saved.endsWith("ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n"));
+    }
+
+    void aSavedProjectLoadsBack() {
+        SearchSevenChips();
+        MainForm->PairCheckBox->setChecked(true);
+        MainForm->AddCodToNoCorrStringGrid(2);
+        MainForm->CodStringGrid->SetCells(1, 3, QString(3000, u'1'));
+        const QStringList Good = Cods(MainForm->CodStringGrid);
+        SaveAllFormDataToFile(Path("p.cod"));
+
+        MainForm->StartStringGridToLoad();
+        MainForm->StartNoCorrStringGridToLoad();
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        MainForm->PairCheckBox->setChecked(false);
+        LoadAllFormDataFromFile(Path("p.cod"));
+        QCOMPARE(Cods(MainForm->CodStringGrid), Good);
+        QCOMPARE(MainForm->CodStringGrid->Cells(1, 3).size(), 3000);
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 1), QStringLiteral("0100111"));
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
+        QVERIFY(MainForm->PairCheckBox->isChecked());
+    }
+
+    void storedValuesLoadAsTheControlsTakeThem() {
+        WriteAll(Path("v.cod"), "[MainForm]\r\nCodLengthPBSpinEdit=900\r\nVariantRadioGroup=7\r\n"
+                                "MaxCorrSidePBSpinEdit=0x14\r\nZeroCountPBSpinEdit=x\r\n"
+                                "PairCheckBox=2\r\nCodStringGridRowCount=0\r\nWisible=0\r\n"
+                                "[AutoCorrForm]\r\nWisible=0\r\n[TextForm]\r\nWisible=1\r\n");
+        MainForm->ZeroCountPBSpinEdit->SetValue(3);
+        AutoCorrForm->show();
+        QVERIFY(MainForm->ZeroCountPBSpinEdit->isEnabled()); // as at start
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        QVERIFY(!MainForm->ZeroCountPBSpinEdit->isEnabled());
+        LoadAllFormDataFromFile(Path("v.cod"));
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 500);
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QVERIFY2(MainForm->ZeroCountPBSpinEdit->isEnabled(), "the click effect of the type");
+        QCOMPARE(MainForm->MaxCorrSidePBSpinEdit->Value(), 20);
+        QCOMPARE(MainForm->ZeroCountPBSpinEdit->Value(), 3);
+        QVERIFY(MainForm->PairCheckBox->isChecked());
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
+        // Grids of the section that the file does not mention become one empty cell.
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->ColCount(), 1);
+        QVERIFY(MainForm->NoCorrCodsStringGrid->Cells(0, 0).isEmpty());
+        QVERIFY2(MainForm->isVisible(), "the main window stays shown");
+        QVERIFY(!AutoCorrForm->isVisible());
+        QVERIFY(TextForm->isVisible());
+        QVERIFY2(!CrossCorrForm->isVisible(), "no section: as it was");
+    }
+
+    void rowsFromTenThousandTakeFiveDigits() {
+        std::vector<std::string> Many(10000, "0101010");
+        MainForm->AddCodsToStringGrid(Many);
+        SaveAllFormDataToFile(Path("big.cod"));
+        const QByteArray Saved = ReadAll(Path("big.cod"));
+        QVERIFY(
+            Saved.contains("\r\nCodStringGrid00009999=9999\r\nCodStringGrid000010000=10000\r\n"));
+        QVERIFY(Saved.contains("\r\nCodStringGrid000110000=0101010\r\n"));
+    }
+
+    void aFailedSaveLeavesTheOldFileWhole() {
+        // A name so long that the file written beside it first cannot be made.
+        const QString Old = Path(QString(250, u'p'));
+        WriteAll(Old, "[MainForm]\r\nOld=1\r\n");
+        Recorded->SaveAnswer = Old;
+        Recorded->ConfirmAnswer = true;
+        const QString Caption = MainForm->windowTitle();
+        const QString Dir = MainForm->SaveDialog->InitialDir;
+        QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QCOMPARE(Recorded->Errors.front(), QStringLiteral("Unable to write to ") + Old);
+        QCOMPARE(ReadAll(Old), QByteArray("[MainForm]\r\nOld=1\r\n"));
+        QCOMPARE(MainForm->windowTitle(), Caption);
+        QCOMPARE(MainForm->SaveDialog->InitialDir, Dir);
+        QVERIFY(MainForm->isEnabled());
+    }
+
+    void saveAndOpenThroughTheButtons() {
+        SearchSevenChips();
+        Recorded->SaveAnswer = Path("a.cod");
+        QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
+        QCOMPARE(MainForm->SaveDialog->Title, QStringLiteral("Сохранить проект в файл как..."));
+        QCOMPARE(MainForm->OpenDialog->FileName, Path("a.cod"));
+        QCOMPARE(MainForm->SaveDialog->InitialDir, Dir->path() + u'/');
+
+        // An existing file: the four-line question; No writes nothing.
+        const QByteArray Before = ReadAll(Path("a.cod"));
+        MainForm->StartStringGridToLoad();
+        QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        QVERIFY(Recorded->Calls.contains(QStringLiteral("Confirm Файл с именем \r") +
+                                         Path("a.cod") +
+                                         QStringLiteral("\rуже существует\rЗаписать в него?")));
+        QCOMPARE(ReadAll(Path("a.cod")), Before);
+
+        // Opening it brings the list back; Ctrl+O works as the button.
+        MainForm->setWindowTitle(QStringLiteral("other"));
+        Recorded->OpenAnswer = Path("a.cod");
+        QTest::keyClick(MainForm, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 5);
+        QCOMPARE(MainForm->SaveDialog->FileName, Path("a.cod"));
+
+        // A name that does not exist: a message, nothing loaded, the caption stays.
+        Recorded->OpenAnswer = Path("none.cod");
+        QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QVERIFY(Recorded->Calls.contains(QStringLiteral("Information Не существует Файл \r") +
+                                         Path("none.cod")));
+        QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
+    }
+
+    void cancellingTheFirstOpenEmptiesTheInitialDirectory() {
+        QVERIFY(!MainForm->OpenDialog->InitialDir.isEmpty());
+        QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QVERIFY(MainForm->OpenDialog->InitialDir.isEmpty());
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Генератор кодов +1, 0, -1"));
+    }
+
+    void aProjectOfTheCommandLineOpensInTheWindow() {
+        const std::vector<std::string> Found{"0001101", "0100111", "1011000", "1110010"};
+        WriteAll(Path("cli.cod"),
+                 QByteArray::fromStdString(
+                     codegen::SearchProject(
+                         {7, codegen::TCodType::Binary, 1, codegen::TZeroRule::AtMost, 2}, Found)
+                         .ToBytes()));
+        MainForm->CodLengthPBSpinEdit->SetValue(12);
+        LoadAllFormDataFromFile(Path("cli.cod"));
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
+        QCOMPARE(MainForm->MaxCorrSidePBSpinEdit->Value(), 1);
+        QCOMPARE(Cods(MainForm->CodStringGrid),
+                 QStringList({"Номер КОД", "1 0001101", "2 0100111", "3 1011000", "4 1110010"}));
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
+        QCOMPARE(MainForm->SelectStringGrid->RowCount(), 5);
+        QVERIFY(MainForm->isVisible());
+    }
+};
+
+UI_TEST_MAIN(TProjectTest)
+#include "ProjectTest.moc"
