@@ -1,0 +1,72 @@
+// Saving and loading a project that holds a long good-code list, through the real windows
+// (offscreen). Quote how the time grows from 100,000 to 1,000,000 codes.
+#include "project/SaveLoadPrjUnit.h"
+#include "ui/Application.h"
+#include "ui/MainUnit.h"
+#include "ui/StringGrid.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+namespace {
+
+// Codes of 24 chips: the row number in binary, so every text differs.
+void FillCods(int Count) {
+    std::vector<std::string> Cods;
+    Cods.reserve(static_cast<std::size_t>(Count));
+    for (int I = 0; I < Count; ++I) {
+        std::string Text(24, '0');
+        for (int B = 0; B < 24; ++B)
+            Text[static_cast<std::size_t>(23 - B)] = (I >> B) & 1 ? '1' : '0';
+        Cods.push_back(std::move(Text));
+    }
+    MainForm->StartStringGridToLoad();
+    MainForm->AddCodsToStringGrid(Cods);
+}
+
+void SaveProject(benchmark::State& State) {
+    QTemporaryDir Dir;
+    FillCods(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        SaveAllFormDataToFile(Dir.filePath("p.cod"));
+}
+
+void LoadProject(benchmark::State& State) {
+    QTemporaryDir Dir;
+    FillCods(static_cast<int>(State.range(0)));
+    SaveAllFormDataToFile(Dir.filePath("p.cod"));
+    for (auto _ : State) {
+        LoadAllFormDataFromFile(Dir.filePath("p.cod"));
+        if (MainForm->CodStringGrid->RowCount() != State.range(0) + 1)
+            State.SkipWithError("the list did not come back");
+    }
+}
+
+BENCHMARK(SaveProject)
+    ->ArgName("codes")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(LoadProject)
+    ->ArgName("codes")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+} // namespace
+
+int main(int Argc, char** Argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication App(Argc, Argv);
+    TApplicationWindows Windows;
+    Windows.Main()->show();
+    benchmark::Initialize(&Argc, Argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
