@@ -22,15 +22,8 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
     setAttribute(Qt::WA_QuitOnClose, false);
     SetOuterBounds(341, 85, 400, 551);
 
-    const auto Panel = [this](const QString& Name, int Height, TAlign Align) {
-        auto* Created = Register(new QFrame(this), Name);
-        Created->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-        Created->resize(width(), Height);
-        SetAlign(Created, Align);
-        return Created;
-    };
-    Panel1 = Panel(QStringLiteral("Panel1"), 41, TAlign::Top);
-    Panel2 = Panel(QStringLiteral("Panel2"), 153, TAlign::Bottom);
+    Panel1 = AddPanel(QStringLiteral("Panel1"), 41, TAlign::Top);
+    Panel2 = AddPanel(QStringLiteral("Panel2"), 153, TAlign::Bottom);
 
     Memo = Register(new QPlainTextEdit(this), QStringLiteral("Memo"));
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -56,15 +56,8 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Desi
     SetOuterBounds(Design.Bounds.x(), Design.Bounds.y(), Design.Bounds.width(),
                    Design.Bounds.height());
 
-    const auto Panel = [this](const QString& Name, int Height, TAlign Align) {
-        auto* Created = Register(new QFrame(this), Name);
-        Created->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-        Created->resize(width(), Height);
-        SetAlign(Created, Align);
-        return Created;
-    };
-    Panel1 = Panel(QStringLiteral("Panel1"), 33, TAlign::Top);
-    Panel2 = Panel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
+    Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
+    Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
     Chart = Register(new QCustomPlot(this), QStringLiteral("Chart"));
     SetAlign(Chart, TAlign::Client);
     Series2 = Register(Chart->addGraph(), QStringLiteral("Series2"));

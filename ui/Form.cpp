@@ -36,6 +36,14 @@ void TForm::SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight
     resize(ClientWidth, ClientHeight);
 }
 
+QFrame* TForm::AddPanel(const QString& Name, int Height, TAlign Align) {
+    auto* Panel = Register(new QFrame(this), Name);
+    Panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    Panel->resize(width(), Height);
+    SetAlign(Panel, Align);
+    return Panel;
+}
+
 void TForm::SetAlign(QWidget* Child, TAlign Align) {
     Aligned.emplace_back(Child, Align);
     ArrangeAligned();

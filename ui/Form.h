@@ -3,6 +3,7 @@
 // edges the way the window designs expect.
 #pragma once
 
+#include <QFrame>
 #include <QList>
 #include <QRect>
 #include <QWidget>
@@ -36,6 +37,9 @@ protected:
         ComponentList.append(Component);
         return Component;
     }
+
+    // A raised panel of the given height docked to the top or bottom edge.
+    QFrame* AddPanel(const QString& Name, int Height, TAlign Align);
 
     void resizeEvent(QResizeEvent* Event) override;
 

@@ -213,10 +213,7 @@ void TMainForm::CreateControls() {
         return Created;
     };
 
-    Panel1 = Register(new QFrame(this), QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    Panel1->resize(width(), 33);
-    SetAlign(Panel1, TAlign::Top);
+    Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
     OpenFileSpeedButton = SpeedButton(QStringLiteral("OpenFileSpeedButton"),
                                       QStringLiteral(":/icons/open.xpm"), {16, 6, 23, 22});
     OpenFileSpeedButton->setToolTip(QStringLiteral("Загрузить проект"));

@@ -114,14 +114,7 @@ private slots:
 
     void whatReplacesTheListIsLockedWhileItRuns() {
         MainForm->CodLengthPBSpinEdit->SetValue(12);
-        std::vector<std::string> Cods;
-        for (int V = 0; V < 4096; ++V) {
-            std::string Text;
-            for (int B = 11; B >= 0; --B)
-                Text += (V >> B) & 1 ? '1' : '0';
-            Cods.push_back(Text);
-        }
-        MainForm->AddCodsToStringGrid(Cods);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
         bool Checked = false;
         QTimer::singleShot(20, MainForm, [&] {
             Checked = true;

@@ -90,14 +90,7 @@ private slots:
     void breakEndsALongRunAndTheButtonsComeBack() {
         // Enough codes for a run of many batches: every binary code of 12 chips.
         MainForm->CodLengthPBSpinEdit->SetValue(12);
-        std::vector<std::string> Cods;
-        for (int V = 0; V < 4096; ++V) {
-            std::string Text;
-            for (int B = 11; B >= 0; --B)
-                Text += (V >> B) & 1 ? '1' : '0';
-            Cods.push_back(Text);
-        }
-        MainForm->AddCodsToStringGrid(Cods);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
         ClickItem(MainForm->RadioGroup1, 4);
         MainForm->MaxNoCorrPBSpinEdit->SetValue(6);
         QTimer::singleShot(100, MainForm, [this] {

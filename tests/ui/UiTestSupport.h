@@ -13,6 +13,8 @@
 #include <QTest>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class TRecordingDialogs : public TDialogs {
 public:
@@ -61,6 +63,18 @@ protected:
         return QTest::qWaitForWindowExposed(MainForm);
     }
 };
+
+// Every binary code of L chips, in counting order: a long list for runs of many batches.
+inline std::vector<std::string> EveryBinaryCod(int L) {
+    std::vector<std::string> Cods;
+    for (int V = 0; V < (1 << L); ++V) {
+        std::string Text;
+        for (int B = L - 1; B >= 0; --B)
+            Text += (V >> B) & 1 ? '1' : '0';
+        Cods.push_back(Text);
+    }
+    return Cods;
+}
 
 inline void ClickCell(TStringGrid* Grid, int ACol, int ARow,
                       Qt::KeyboardModifiers Modifiers = Qt::NoModifier,
