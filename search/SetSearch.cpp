@@ -43,6 +43,14 @@ void TSetSearch::Revalidate() {
         GoodKnown.clear();
         SetSeen = ~uint64_t{0};
     }
+    // Room for every row now, so that no later lookup moves the codes under a reference
+    // to one of them.
+    const auto Rows = static_cast<std::size_t>(std::max(GoodRows, 0)) + 1;
+    if (GoodKnown.size() < Rows) {
+        GoodKnown.resize(Rows, 0);
+        GoodTexts.resize(Rows);
+        GoodCods.resize(Rows);
+    }
     SyncSet();
 }
 
@@ -90,11 +98,6 @@ const std::string& TSetSearch::GoodTextOf(int Row) {
     if (Row < 1 || Row > GoodRows)
         throw CodError("The good-code row " + std::to_string(Row) + " does not exist");
     const auto Index = static_cast<std::size_t>(Row);
-    if (GoodKnown.size() <= Index) {
-        GoodKnown.resize(Index + 1, 0);
-        GoodTexts.resize(Index + 1);
-        GoodCods.resize(Index + 1);
-    }
     if (!GoodKnown[Index]) {
         GoodTexts[Index] = Host.GoodText(Row);
         GoodKnown[Index] = 1;
