@@ -347,6 +347,22 @@ TEST(CliSelect, KeepsTheCodesWithEnoughPartners) {
     EXPECT_NE(Bad.Err.find("Good-code row 2"), std::string::npos) << Bad.Err;
 }
 
+TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {
+    const std::string Project =
+        ::testing::TempDir() + "codegen_cli_project_" + std::to_string(getpid()) + ".cod";
+    const TRun Search = RunCli("search --length 7 --side-lobes 1 --project-out " + Project);
+    EXPECT_EQ(Search.Status, 0);
+    const std::string Four = "0001101\n0100111\n1011000\n1110010\n";
+    EXPECT_EQ(Search.Out, Four);
+    const TRun Select = RunCli("select --codes " + Project + " --length 7 --limit 7 --count 1");
+    EXPECT_EQ(Select.Out, Four) << Select.Err;
+    const TRun EmptySet = RunCli("select --codes " + Project + " --grid set --length 7");
+    EXPECT_EQ(EmptySet.Status, 0);
+    EXPECT_EQ(EmptySet.Out, "");
+    EXPECT_EQ(RunCli("search --length 7 --project-out /nonexistent/dir/p.cod").Status, 2);
+    std::remove(Project.c_str());
+}
+
 TEST(CliGeneral, VersionAndHelp) {
     const TRun Version = RunCli("--version");
     EXPECT_EQ(Version.Status, 0);

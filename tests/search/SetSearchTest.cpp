@@ -285,6 +285,24 @@ TEST(SetSearch, LoadBest) {
     }
 }
 
+TEST(SetSearch, LoadBestRebuildsThePassOfTheBestStartForEveryMethod) {
+    const std::vector<std::pair<TSetMethod, Rows>> Expected{
+        {TSetMethod::All, {4, 1}},         {TSetMethod::FromLast, {4, 1, 2, 3, 4}},
+        {TSetMethod::Cycle, {4, 1, 2, 3}}, {TSetMethod::Cycle2, {4, 1, 2}},
+        {TSetMethod::Full, {2, 3}},
+    };
+    for (const auto& [Method, Set] : Expected) {
+        TTestHost Host;
+        TSetSearch S(Host);
+        S.Search(Method);
+        Host.ClearSet();
+        const int Beeps = Host.Beeps;
+        S.LoadBest(Method);
+        EXPECT_EQ(Host.Set, Set) << static_cast<int>(Method);
+        EXPECT_EQ(Host.Beeps, Beeps) << "no beep";
+    }
+}
+
 TEST(SetSearch, TooFewCodes) {
     // No good code: every method ends at once, beeps, and leaves the set as it was.
     for (auto Method : {TSetMethod::All, TSetMethod::FromLast, TSetMethod::Cycle,
