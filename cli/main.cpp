@@ -140,8 +140,7 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string& ProjectOut
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
     if (!ProjectOut.empty())
-        WriteWhole(ProjectOut,
-                   SearchProject({P.L, P.Type, P.SideLobeLimit, P.Rule, P.Z}, All).ToBytes());
+        WriteWhole(ProjectOut, SearchProject(P, All).ToBytes());
     return 0;
 }
 

@@ -23,7 +23,7 @@ std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_vi
     return Cods;
 }
 
-TIniDocument SearchProject(const TProjectSearch& Params, const std::vector<std::string>& Cods) {
+TIniDocument SearchProject(const TSearchParams& Params, const std::vector<std::string>& Cods) {
     TIniDocument Doc;
     auto Main = Doc.RewriteSection(MainSection);
     const auto Grid = [&Main](std::string_view Name, const std::vector<std::string>& Col0,

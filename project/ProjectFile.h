@@ -4,6 +4,7 @@
 
 #include "engine/Cod.h"
 #include "project/IniDocument.h"
+#include "search/GoodCodSearch.h"
 
 #include <string>
 #include <string_view>
@@ -17,17 +18,9 @@ std::string CellKey(std::string_view Grid, int Col, int Row);
 // The code texts (column 1, rows 1..) of a grid of the main window's section.
 std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_view Grid);
 
-struct TProjectSearch {
-    int L = 10;
-    TCodType Type = TCodType::Binary;
-    int SideLobeLimit = 2;
-    TZeroRule Rule = TZeroRule::AtMost;
-    int Z = 2;
-};
-
 // The main window's section of a project holding a good-code list found with these
 // parameters: the keys the window stores, in its order, with the other controls at their
 // defaults, the set grid empty and the selection grid as at start.
-TIniDocument SearchProject(const TProjectSearch& Params, const std::vector<std::string>& Cods);
+TIniDocument SearchProject(const TSearchParams& Params, const std::vector<std::string>& Cods);
 
 } // namespace codegen
