@@ -56,6 +56,21 @@ void AddCodShape(CLI::App& Cmd, int& Length, TCodType& Type) {
         ->default_str("binary");
 }
 
+// A limit or count: a whole number from 0 to the longest code, as the window's boxes take.
+void AddAmount(CLI::App& Cmd, const std::string& Name, int& Value, const std::string& Help) {
+    Cmd.add_option(Name, Value, Help)->check(CLI::Range(0, MaxCodLength))->capture_default_str();
+}
+
+// --zeros and --zeros-rule: the zero-count rule of ternary codes.
+void AddZeroRule(CLI::App& Cmd, int& Z, TZeroRule& Rule) {
+    AddAmount(Cmd, "--zeros", Z, "Number of zero chips (ternary codes)");
+    Cmd.add_option_function<std::string>(
+           "--zeros-rule", [&Rule](const std::string& Name) { Rule = ZeroRules.at(Name); },
+           "Ternary codes: at-most or equal to the number of zeros")
+        ->check(CLI::IsMember({"at-most", "equal"}))
+        ->default_str("at-most");
+}
+
 std::string Duration(double Seconds) {
     char Text[64];
     if (Seconds < 60)
@@ -261,19 +276,8 @@ int main(int argc, char** argv) {
     auto* SearchCmd = App.add_subcommand(
         "search", "List every code whose side lobes stay within the limit, in counting order");
     AddCodShape(*SearchCmd, SearchParams.L, SearchParams.Type);
-    SearchCmd->add_option("--side-lobes", SearchParams.SideLobeLimit, "Largest side lobe allowed")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
-    SearchCmd
-        ->add_option_function<std::string>(
-            "--zeros-rule",
-            [&SearchParams](const std::string& Name) { SearchParams.Rule = ZeroRules.at(Name); },
-            "Ternary codes: at-most or equal to the number of zeros")
-        ->check(CLI::IsMember({"at-most", "equal"}))
-        ->default_str("at-most");
-    SearchCmd->add_option("--zeros", SearchParams.Z, "Number of zero chips (ternary codes)")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
+    AddAmount(*SearchCmd, "--side-lobes", SearchParams.SideLobeLimit, "Largest side lobe allowed");
+    AddZeroRule(*SearchCmd, SearchParams.Z, SearchParams.Rule);
     std::string ProjectOut;
     SearchCmd
         ->add_option("--project-out", ProjectOut,
@@ -308,26 +312,11 @@ int main(int argc, char** argv) {
                      "4 four ROM256X1 of 32-chip codes, 5 two 128-bit parameters per code")
         ->check(CLI::Range(0, ExportFormatCount - 1))
         ->capture_default_str();
-    ExportCmd
-        ->add_option("--side-lobes", ExportHeader.SideLobeLimit,
-                     "Largest side lobe, as the header states it")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
-    ExportCmd
-        ->add_option("--cross-limit", ExportHeader.CrossLimit,
-                     "Largest cross-correlation peak, as the header states it")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
-    ExportCmd->add_option("--zeros", ExportHeader.Z, "Number of zero chips (ternary codes)")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
-    ExportCmd
-        ->add_option_function<std::string>(
-            "--zeros-rule",
-            [&ExportHeader](const std::string& Name) { ExportHeader.Rule = ZeroRules.at(Name); },
-            "Ternary codes: at-most or equal to the number of zeros")
-        ->check(CLI::IsMember({"at-most", "equal"}))
-        ->default_str("at-most");
+    AddAmount(*ExportCmd, "--side-lobes", ExportHeader.SideLobeLimit,
+              "Largest side lobe, as the header states it");
+    AddAmount(*ExportCmd, "--cross-limit", ExportHeader.CrossLimit,
+              "Largest cross-correlation peak, as the header states it");
+    AddZeroRule(*ExportCmd, ExportHeader.Z, ExportHeader.Rule);
     auto* CaptionOption =
         ExportCmd->add_option("--caption", ExportHeader.Caption,
                               "Text of the \"//Файл \" line (default: the FILE of --codes)");
@@ -340,9 +329,7 @@ int main(int argc, char** argv) {
                 "text file, and print the best set found");
     AddCodsOption(*SetsCmd, SetsCods, "The good codes");
     AddCodShape(*SetsCmd, SetsHost.Length, SetsHost.Type);
-    SetsCmd->add_option("--limit", SetsHost.MaxCorr, "Largest cross-correlation peak allowed")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
+    AddAmount(*SetsCmd, "--limit", SetsHost.MaxCorr, "Largest cross-correlation peak allowed");
     SetsCmd
         ->add_option_function<std::string>(
             "--method",
@@ -361,12 +348,8 @@ int main(int argc, char** argv) {
                   "included) with a peak cross-correlation of at most LIMIT");
     AddCodsOption(*SelectCmd, SelectCods, "The good codes");
     AddCodShape(*SelectCmd, SelectLength, SelectType);
-    SelectCmd->add_option("--limit", SelectLimit, "Largest peak of a partner that counts")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
-    SelectCmd->add_option("--count", SelectCount, "Partners needed, the code itself included")
-        ->check(CLI::Range(0, MaxCodLength))
-        ->capture_default_str();
+    AddAmount(*SelectCmd, "--limit", SelectLimit, "Largest peak of a partner that counts");
+    AddAmount(*SelectCmd, "--count", SelectCount, "Partners needed, the code itself included");
 
     try {
         App.parse(argc, argv);

@@ -288,22 +288,6 @@ int TPackedCod::Chip(int I) const {
     return (Negative[W] & Bit) ? -1 : 1;
 }
 
-void TPackedCod::SetChip(int I, int Value) {
-    const Word Bit = Word{1} << (I % Bits);
-    const int W = I / Bits;
-    NonZero[W] &= ~Bit;
-    Negative[W] &= ~Bit;
-    if (Value != 0)
-        NonZero[W] |= Bit;
-    if (Value < 0)
-        Negative[W] |= Bit;
-    Binary = true;
-    for (int V = 0; V * Bits < L; ++V)
-        Binary =
-            Binary && NonZero[static_cast<std::size_t>(V)] ==
-                          OneWord.LowMask[static_cast<std::size_t>(std::min(Bits, L - V * Bits))];
-}
-
 // Builds the masks a word at a time from any per-chip source.
 template <typename ChipOf> TPackedCod TPackedCod::Pack(int L, ChipOf&& ChipAt) {
     CheckCodLength(L);

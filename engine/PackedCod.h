@@ -31,7 +31,6 @@ public:
     bool IsBinary() const { return Binary; }
     // Chip I (0 <= I < Length()) as +1, 0 or -1.
     int Chip(int I) const;
-    void SetChip(int I, int Chip);
 
     bool operator==(const TPackedCod&) const = default;
 

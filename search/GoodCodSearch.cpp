@@ -398,16 +398,6 @@ void CheckSearchParams(const TSearchParams& P) {
         throw CodError("The number of zeros must not be negative");
 }
 
-bool IsGoodCod(const std::string& Text, const TSearchParams& P) {
-    const auto Cd = TPackedCod::FromText(Text, P.L, P.Type);
-    if (P.Type == TCodType::Ternary) {
-        const int Zeros = static_cast<int>(std::count(Text.begin(), Text.begin() + P.L, '0'));
-        if (P.Rule == TZeroRule::AtMost ? Zeros > P.Z : Zeros != P.Z)
-            return false;
-    }
-    return SideLobesWithin(Cd, P.SideLobeLimit);
-}
-
 // One background run: a pipeline over the ranges from the one holding the start code to
 // the last, with the finished ranges queued in order for Collect.
 struct TGoodCodSearch::TRun {

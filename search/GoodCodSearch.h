@@ -32,10 +32,6 @@ struct TSearchParams {
 // Throws CodError for a length outside 2..500 or a negative limit or zero count.
 void CheckSearchParams(const TSearchParams& P);
 
-// True when the code (text form) is listed under the parameters: its zero count obeys the
-// rule (ternary only) and its peak side lobe is at most the limit.
-bool IsGoodCod(const std::string& Text, const TSearchParams& P);
-
 // The codes one collection hands over, all in counting order.
 struct TSearchBatch {
     std::vector<std::string> Cods;

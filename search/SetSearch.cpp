@@ -103,7 +103,7 @@ const std::string& TSetSearch::GoodTextOf(int Row) {
         GoodKnown[Index] = 1;
         try {
             GoodCods[Index] = TPackedCod::FromText(GoodTexts[Index], L, Type);
-        } catch (const CodError& E) {
+        } catch (const CodError&) {
             // Decoded on first use: a short text is an error of the comparison that needs it.
             GoodKnown[Index] = 2;
         }
@@ -121,17 +121,10 @@ const TPackedCod& TSetSearch::Good(int Row) {
     return GoodCods[static_cast<std::size_t>(Row)];
 }
 
-int TSetSearch::Peak(const TPackedCod& A, const TPackedCod& B) {
-    return PeakCrossCorrelation(A, B);
-}
-
-bool TSetSearch::Within(const TPackedCod& A, const TPackedCod& B, int Limit) {
-    return CrossCorrelationWithin(A, B, Limit);
-}
-
 void TSetSearch::AddMember(int Row) {
-    const TPackedCod Cd = Good(Row);
-    const std::string Text = GoodTextOf(Row);
+    // The decoded rows never move once Revalidate has made room for them.
+    const TPackedCod& Cd = Good(Row);
+    const std::string& Text = GoodTextOf(Row);
     Host.AddToSet(Row);
     Members.push_back(Cd);
     MemberTexts.push_back(Text);
@@ -165,7 +158,7 @@ int TSetSearch::MaxCorrWithNoCorrStringGrid(int NN) {
     const TPackedCod& Cd = Good(NN);
     int Result = 0;
     for (const auto& M : DecodedMembers())
-        Result = std::max(Result, Peak(Cd, M));
+        Result = std::max(Result, PeakCrossCorrelation(Cd, M));
     return Result;
 }
 
@@ -183,12 +176,12 @@ int TSetSearch::Correlation2Back(int NN) {
     const TPackedCod& Cd = Good(NN);
     const auto& Set = DecodedMembers();
     const int M = static_cast<int>(Set.size());
-    int Score = Peak(Cd, LastOf(Set));
+    int Score = PeakCrossCorrelation(Cd, LastOf(Set));
     if (M >= 2) {
-        Score = std::max(Score, Peak(Cd, Member(M - 1)) - 2);
+        Score = std::max(Score, PeakCrossCorrelation(Cd, Set[static_cast<std::size_t>(M - 2)]) - 2);
         int All = 0;
         for (const auto& Other : Set)
-            All = std::max(All, Peak(Cd, Other));
+            All = std::max(All, PeakCrossCorrelation(Cd, Other));
         Score = std::max(Score, All - 3);
     }
     return Score;
@@ -196,10 +189,16 @@ int TSetSearch::Correlation2Back(int NN) {
 
 int TSetSearch::SerchFull(int NN) {
     Revalidate();
+    return PackagePeak(NN, true);
+}
+
+int TSetSearch::PackagePeak(int NN, bool LetUserAct) {
     int Result = 0;
     for (int K = 1; K <= Count; ++K) {
-        PollHost();
-        Result = std::max(Result, Peak(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
+        if (LetUserAct)
+            PollHost();
+        Result = std::max(Result,
+                          PeakCrossCorrelation(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
     }
     return Result;
 }
@@ -212,15 +211,12 @@ bool TSetSearch::FitsPackage(int NN) {
     for (int K = 1; K <= Count && Fits; ++K) {
         PollHost();
         // Looked up after the poll: the list may have changed while the user acted.
-        Fits = Within(Good(NN), Good(Pack[static_cast<std::size_t>(K)]), Limit);
+        Fits = CrossCorrelationWithin(Good(NN), Good(Pack[static_cast<std::size_t>(K)]), Limit);
     }
     if (Host.Limit() == Limit)
         return Fits;
     // The limit changed while the user acted: the whole peak decides under the new one.
-    int Peak = 0;
-    for (int K = 1; K <= Count; ++K)
-        Peak = std::max(Peak, this->Peak(Good(NN), Good(Pack[static_cast<std::size_t>(K)])));
-    return Peak <= Host.Limit();
+    return PackagePeak(NN, false) <= Host.Limit();
 }
 
 // ---- passes of methods 0-3 -------------------------------------------------------------
@@ -247,8 +243,9 @@ int TSetSearch::SerchByStartCod(int NN) {
         const TPackedCod& Cd = Good(I);
         const int Limit = Host.Limit();
         const auto& Set = DecodedMembers();
-        const bool Fits = std::all_of(Set.begin(), Set.end(),
-                                      [&](const TPackedCod& M) { return Within(Cd, M, Limit); });
+        const bool Fits = std::all_of(Set.begin(), Set.end(), [&](const TPackedCod& M) {
+            return CrossCorrelationWithin(Cd, M, Limit);
+        });
         if (Fits)
             AddMember(I);
     }
@@ -260,7 +257,7 @@ int TSetSearch::SerchByStartCodEnd(int NN) {
     const int R = GoodRows;
     for (int I = 1; I <= R; ++I) {
         Candidate(I);
-        if (Within(Good(I), LastOf(DecodedMembers()), Host.Limit()))
+        if (CrossCorrelationWithin(Good(I), LastOf(DecodedMembers()), Host.Limit()))
             AddMember(I);
     }
     return EndPass();
@@ -278,17 +275,18 @@ int TSetSearch::CyclePass(int NN, bool TwoBack) {
             const int Limit = Host.Limit();
             const auto& Set = DecodedMembers();
             if (!TwoBack) {
-                Fits = Within(Good(I), LastOf(Set), Limit);
+                Fits = CrossCorrelationWithin(Good(I), LastOf(Set), Limit);
             } else {
                 // The graded margins of the score, each tested with an early exit: the last
                 // member within Limit, the one before within Limit + 2, all within Limit + 3.
                 const TPackedCod& Cd = Good(I);
                 const int M = static_cast<int>(Set.size());
-                Fits = Within(Cd, LastOf(Set), Limit);
+                Fits = CrossCorrelationWithin(Cd, LastOf(Set), Limit);
                 if (Fits && M >= 2)
-                    Fits = Within(Cd, Member(M - 1), Limit + 2) &&
+                    Fits = CrossCorrelationWithin(Cd, Set[static_cast<std::size_t>(M - 2)],
+                                                  Limit + 2) &&
                            std::all_of(Set.begin(), Set.end(), [&](const TPackedCod& O) {
-                               return Within(Cd, O, Limit + 3);
+                               return CrossCorrelationWithin(Cd, O, Limit + 3);
                            });
             }
             if (Fits && !InSet(I)) {

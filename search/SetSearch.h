@@ -126,14 +126,13 @@ private:
     void SyncSet();
     // The members, decoded; throws for a member whose text is too short.
     const std::vector<TPackedCod>& DecodedMembers();
-    const TPackedCod& Member(int M) { return Members[static_cast<std::size_t>(M - 1)]; }
-    int Peak(const TPackedCod& A, const TPackedCod& B);
-    bool Within(const TPackedCod& A, const TPackedCod& B, int Limit);
     void AddMember(int Row);
     void ClearMembers();
     void CopyBestPack();
     bool InSet(int Row);
     bool FitsPackage(int NN);
+    // Peak of good row NN against the package, the user let act before each comparison.
+    int PackagePeak(int NN, bool LetUserAct);
 
     TSetSearchHost& Host;
     int L = 0;

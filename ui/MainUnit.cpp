@@ -656,26 +656,31 @@ struct TFlushOnExit {
 };
 } // namespace
 
+template <class TWork> void TMainForm::RunSetSearchOperation(TWork&& Work) {
+    // No run starts inside another, nor inside a reload of the best set.
+    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
+    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
+    NoCorrHost->Begin();
+    Work();
+}
+
 void TMainForm::SerchNoCorrCods() {
     if (const auto Method = SetMethod())
         NoCorrSearch->SerchNoCorrCods(*Method);
 }
 
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
-    // No run starts inside another, nor inside a reload of the best set.
-    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
-    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
-    NoCorrHost->Begin();
-    NoCorrSearch->Reset();
-    SerchNoCorrCods();
+    RunSetSearchOperation([this] {
+        NoCorrSearch->Reset();
+        SerchNoCorrCods();
+    });
 }
 
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
-    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
-    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
-    NoCorrHost->Begin();
-    if (const auto Method = SetMethod())
-        NoCorrSearch->Continue(*Method);
+    RunSetSearchOperation([this] {
+        if (const auto Method = SetMethod())
+            NoCorrSearch->Continue(*Method);
+    });
 }
 
 void TMainForm::BreakNoCorrCodsBitBtnClick() {
@@ -683,11 +688,10 @@ void TMainForm::BreakNoCorrCodsBitBtnClick() {
 }
 
 void TMainForm::LoadBestResultBitBtnClick() {
-    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
-    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
-    NoCorrHost->Begin();
-    if (const auto Method = SetMethod())
-        NoCorrSearch->LoadBest(*Method);
+    RunSetSearchOperation([this] {
+        if (const auto Method = SetMethod())
+            NoCorrSearch->LoadBest(*Method);
+    });
 }
 
 int TMainForm::MaxCorrWithNoCorrStringGrid(int NN) {

@@ -174,6 +174,8 @@ private:
     class TSetSearchHost;
     std::unique_ptr<TSetSearchHost> NoCorrHost;
     std::unique_ptr<codegen::TSetSearch> NoCorrSearch;
+    // Runs a set-search operation with its buttons off and its labels shown at the end.
+    template <class TWork> void RunSetSearchOperation(TWork&& Work);
     void ShowProgress(const codegen::TSearchProgress& Progress);
     void CreateControls();
     void ConnectHandlers();
