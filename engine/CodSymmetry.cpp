@@ -1,0 +1,38 @@
+#include "engine/CodSymmetry.h"
+
+#include <algorithm>
+
+namespace codegen {
+
+namespace {
+
+char NegatedDigit(char Ch, TCodType Type) {
+    if (Type == TCodType::Binary)
+        return Ch == '0' ? '1' : Ch == '1' ? '0' : Ch;
+    return Ch == '1' ? '2' : Ch == '2' ? '1' : Ch;
+}
+
+} // namespace
+
+std::string SymmetryClassKey(std::string_view Text, TCodType Type) {
+    std::string Best(Text);
+    for (int Reverse = 0; Reverse < 2; ++Reverse)
+        for (int Negate = 0; Negate < 2; ++Negate)
+            for (int Alternate = 0; Alternate < 2; ++Alternate) {
+                std::string Candidate(Text);
+                if (Reverse)
+                    std::reverse(Candidate.begin(), Candidate.end());
+                for (std::size_t I = 0; I < Candidate.size(); ++I) {
+                    // Alternate negation flips the odd chips of the code as it now stands;
+                    // after a reversal of an even length that is the even chips of the
+                    // original, which is the same class member up to a full negation.
+                    const bool Flip = (Negate != 0) != (Alternate != 0 && I % 2 == 1);
+                    if (Flip)
+                        Candidate[I] = NegatedDigit(Candidate[I], Type);
+                }
+                Best = std::min(Best, Candidate);
+            }
+    return Best;
+}
+
+} // namespace codegen

@@ -1,0 +1,955 @@
+#include "search/BestCodSearch.h"
+
+#include "engine/CodFamilies.h"
+#include "engine/CodSymmetry.h"
+
+#include <tbb/info.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <unordered_set>
+
+namespace codegen {
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Scoring kernels. A walker keeps every side lobe C_k. Changing chip j by dA changes C_k by
+// dA * (a[j+k] + a[j-k]), so the surrogate change of a candidate is a sum over the lags of
+// g(C_k + d_k) - g(C_k), with g(c) = |c|^p. The lags are laid out in lanes: the chips
+// forward from j and (through a reversed copy) backward from j are both contiguous.
+// All arithmetic is on integers, so every kernel gives exactly the same scores.
+
+// The vector helpers are always inlined into the kernels, so no vector crosses a call and
+// the ABI note about 64-byte vectors does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+constexpr int Lanes = 16;
+using TVec = int32_t __attribute__((vector_size(Lanes * sizeof(int32_t))));
+
+// A one-chip change (Chip2 < 0) or a two-chip change.
+struct TMove {
+    int32_t Chip = 0;
+    int32_t Delta = 0; // new chip minus old chip
+    int32_t Chip2 = -1;
+    int32_t Delta2 = 0;
+};
+
+// The walker's arrays as the kernels read them. Fwd[i] = a[i] and Rev[i] = a[L-1-i] for
+// i < L, zero beyond; Lobe[k'] = C_{k'+1} and Cost[k'] = g(Lobe[k']) for k' < Lags
+// (a multiple of Lanes), zero past L-2.
+struct TLobeView {
+    const int32_t* Fwd;
+    const int32_t* Rev;
+    const int32_t* Lobe;
+    const int32_t* Cost;
+    int L;
+    int Lags;
+};
+
+template <int P> inline __attribute__((always_inline)) TVec VecCost(TVec C) {
+    const TVec Abs = C < 0 ? -C : C;
+    const TVec C2 = C * C;
+    if constexpr (P == 3)
+        return C2 * Abs;
+    else if constexpr (P == 4)
+        return C2 * C2;
+    else
+        return C2 * C2 * Abs;
+}
+
+template <int P> inline int64_t ScalarCost(int64_t C) {
+    const int64_t Abs = C < 0 ? -C : C;
+    int64_t R = 1;
+    for (int I = 0; I < P; ++I)
+        R *= Abs;
+    return R;
+}
+
+inline __attribute__((always_inline)) TVec Load(const int32_t* From) {
+    TVec V;
+    std::memcpy(&V, From, sizeof V);
+    return V;
+}
+
+// d_k' of a one-chip change for the lags k' .. k'+Lanes-1.
+inline __attribute__((always_inline)) TVec ChipDelta(const TLobeView& V, int Chip, int32_t Delta,
+                                                     int K) {
+    return (Load(V.Fwd + Chip + 1 + K) + Load(V.Rev + V.L - Chip + K)) * Delta;
+}
+
+template <int P>
+inline __attribute__((always_inline)) void ScoreMovesBody(const TLobeView& V, const TMove* Moves,
+                                                          int N, int64_t* Out) {
+    for (int M = 0; M < N; ++M) {
+        const TMove& Mv = Moves[M];
+        TVec Acc{};
+        if (Mv.Chip2 < 0) {
+            for (int K = 0; K < V.Lags; K += Lanes) {
+                const TVec C = Load(V.Lobe + K) + ChipDelta(V, Mv.Chip, Mv.Delta, K);
+                Acc += VecCost<P>(C) - Load(V.Cost + K);
+            }
+        } else {
+            for (int K = 0; K < V.Lags; K += Lanes) {
+                const TVec C = Load(V.Lobe + K) + ChipDelta(V, Mv.Chip, Mv.Delta, K) +
+                               ChipDelta(V, Mv.Chip2, Mv.Delta2, K);
+                Acc += VecCost<P>(C) - Load(V.Cost + K);
+            }
+        }
+        int64_t Sum = 0;
+        for (int I = 0; I < Lanes; ++I)
+            Sum += Acc[I];
+        if (Mv.Chip2 >= 0) {
+            // The product of the two changed chips moved by Delta * Delta2, not by the sum
+            // of the two one-chip changes that the lanes counted.
+            const int Lag = std::abs(Mv.Chip2 - Mv.Chip) - 1;
+            const int64_t Counted =
+                int64_t{V.Lobe[Lag]} +
+                int64_t{Mv.Delta} * (V.Fwd[Mv.Chip + 1 + Lag] + V.Rev[V.L - Mv.Chip + Lag]) +
+                int64_t{Mv.Delta2} * (V.Fwd[Mv.Chip2 + 1 + Lag] + V.Rev[V.L - Mv.Chip2 + Lag]);
+            const int64_t Exact = Counted + int64_t{Mv.Delta} * Mv.Delta2;
+            Sum += ScalarCost<P>(Exact) - ScalarCost<P>(Counted);
+        }
+        Out[M] = Sum;
+    }
+}
+
+using TScoreFn = void (*)(const TLobeView&, const TMove*, int, int64_t*);
+
+#define CODEGEN_SCORE_KERNELS(Suffix, Target)                                                      \
+    template <int P>                                                                               \
+    Target void ScoreMoves##Suffix(const TLobeView& V, const TMove* Moves, int N, int64_t* Out) {  \
+        ScoreMovesBody<P>(V, Moves, N, Out);                                                       \
+    }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+CODEGEN_SCORE_KERNELS(Avx512, __attribute__((target("avx512f"))))
+CODEGEN_SCORE_KERNELS(Avx2, __attribute__((target("avx2"))))
+#endif
+CODEGEN_SCORE_KERNELS(Portable, )
+
+struct TKernel {
+    const char* Name;
+    TScoreFn Score[3]; // p = 3, 4, 5
+    bool (*Available)();
+};
+
+bool Always() {
+    return true;
+}
+
+const TKernel Kernels[] = {
+#if defined(__x86_64__) && defined(__GNUC__)
+    {"avx512",
+     {ScoreMovesAvx512<3>, ScoreMovesAvx512<4>, ScoreMovesAvx512<5>},
+     [] { return __builtin_cpu_supports("avx512f") != 0; }},
+    {"avx2",
+     {ScoreMovesAvx2<3>, ScoreMovesAvx2<4>, ScoreMovesAvx2<5>},
+     [] { return __builtin_cpu_supports("avx2") != 0; }},
+#endif
+    {"portable", {ScoreMovesPortable<3>, ScoreMovesPortable<4>, ScoreMovesPortable<5>}, Always},
+};
+
+const TKernel* ChooseKernel() {
+    if (const char* Name = std::getenv("CODEGEN_BEST_KERNEL"))
+        for (const auto& K : Kernels)
+            if (Name == std::string(K.Name) && K.Available())
+                return &K;
+    for (const auto& K : Kernels)
+        if (K.Available())
+            return &K;
+    return &Kernels[std::size(Kernels) - 1];
+}
+
+std::atomic<const TKernel*> ActiveKernel{ChooseKernel()};
+
+// The largest value the lanes may have to hold: Lags / Lanes terms of |Delta cost| each.
+// A code whose peak is larger is scored by the 64-bit scalar loop instead (a random code
+// of hundreds of chips, at the start of a walk).
+template <int P> bool LanesCanHold(int Lags, int Peak) {
+    const int64_t PerTerm = ScalarCost<P>(Peak + 4);
+    return PerTerm * (Lags / Lanes) < (int64_t{1} << 30);
+}
+
+template <int P> void ScoreMovesWide(const TLobeView& V, const TMove* Moves, int N, int64_t* Out) {
+    for (int M = 0; M < N; ++M) {
+        const TMove& Mv = Moves[M];
+        int64_t Sum = 0;
+        for (int K = 0; K < V.L - 1; ++K) {
+            int64_t C = int64_t{V.Lobe[K]} +
+                        int64_t{Mv.Delta} * (V.Fwd[Mv.Chip + 1 + K] + V.Rev[V.L - Mv.Chip + K]);
+            if (Mv.Chip2 >= 0) {
+                C += int64_t{Mv.Delta2} * (V.Fwd[Mv.Chip2 + 1 + K] + V.Rev[V.L - Mv.Chip2 + K]);
+                if (K == std::abs(Mv.Chip2 - Mv.Chip) - 1)
+                    C += int64_t{Mv.Delta} * Mv.Delta2;
+            }
+            Sum += ScalarCost<P>(C) - ScalarCost<P>(V.Lobe[K]);
+        }
+        Out[M] = Sum;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// One walker's code with all its side lobes.
+
+class TLobeState {
+public:
+    void Reset(int NewL) {
+        L = NewL;
+        Lags = std::max(Lanes, (L - 1 + Lanes - 1) / Lanes * Lanes);
+        const std::size_t Room = static_cast<std::size_t>(L + Lags + Lanes + 2);
+        Fwd.assign(Room, 0);
+        Rev.assign(Room, 0);
+        Lobe.assign(static_cast<std::size_t>(Lags + Lanes), 0);
+        Cost.assign(static_cast<std::size_t>(Lags + Lanes), 0);
+    }
+
+    void Load(const std::vector<int8_t>& Chips, int NewP) {
+        P = NewP;
+        for (int I = 0; I < L; ++I) {
+            Fwd[Slot(I)] = Chips[Slot(I)];
+            Rev[Slot(L - 1 - I)] = Chips[Slot(I)];
+        }
+        for (int K = 1; K < L; ++K) {
+            int32_t Sum = 0;
+            for (int I = 0; I + K < L; ++I)
+                Sum += Fwd[Slot(I)] * Fwd[Slot(I + K)];
+            Lobe[Slot(K - 1)] = Sum;
+        }
+        Refresh();
+    }
+
+    int Chip(int I) const { return Fwd[Slot(I)]; }
+    int Length() const { return L; }
+    int Peak() const { return PeakValue; }
+    int64_t Isl() const { return IslValue; }
+    int64_t Surrogate() const { return SurrogateValue; }
+    int Exponent() const { return P; }
+    int Side(int K) const { return Lobe[Slot(K - 1)]; }
+
+    TLobeView View() const { return {Fwd.data(), Rev.data(), Lobe.data(), Cost.data(), L, Lags}; }
+
+    // Scores of the moves: the change of the surrogate each would make.
+    void Score(const TMove* Moves, int N, int64_t* Out) const {
+        const int Index = P - 3;
+        const bool Fits = P == 3   ? LanesCanHold<3>(Lags, PeakValue)
+                          : P == 4 ? LanesCanHold<4>(Lags, PeakValue)
+                                   : LanesCanHold<5>(Lags, PeakValue);
+        if (Fits)
+            ActiveKernel.load(std::memory_order_relaxed)->Score[Index](View(), Moves, N, Out);
+        else if (P == 3)
+            ScoreMovesWide<3>(View(), Moves, N, Out);
+        else if (P == 4)
+            ScoreMovesWide<4>(View(), Moves, N, Out);
+        else
+            ScoreMovesWide<5>(View(), Moves, N, Out);
+    }
+
+    void Apply(const TMove& Mv) {
+        ApplyChip(Mv.Chip, Mv.Delta);
+        if (Mv.Chip2 >= 0)
+            ApplyChip(Mv.Chip2, Mv.Delta2);
+        Refresh();
+    }
+
+private:
+    static std::size_t Slot(int I) { return static_cast<std::size_t>(I); }
+
+    void ApplyChip(int J, int32_t Delta) {
+        for (int K = 0; K < L - 1; ++K)
+            Lobe[Slot(K)] += Delta * (Fwd[Slot(J + 1 + K)] + Rev[Slot(L - J + K)]);
+        Fwd[Slot(J)] += Delta;
+        Rev[Slot(L - 1 - J)] += Delta;
+    }
+
+    void Refresh() {
+        int Peak = 0;
+        int64_t Isl = 0, Surrogate = 0;
+        for (int K = 0; K < L - 1; ++K) {
+            const int32_t C = Lobe[Slot(K)];
+            const int32_t A = C < 0 ? -C : C;
+            Peak = std::max(Peak, A);
+            Isl += int64_t{C} * C;
+            const int64_t G = P == 3   ? ScalarCost<3>(C)
+                              : P == 4 ? ScalarCost<4>(C)
+                                       : ScalarCost<5>(C);
+            Surrogate += G;
+            // Lanes hold the cost only while it fits; the wide loop recomputes it.
+            Cost[Slot(K)] = static_cast<int32_t>(std::min<int64_t>(G, 0x3fffffff));
+        }
+        PeakValue = Peak;
+        IslValue = Isl;
+        SurrogateValue = Surrogate;
+    }
+
+    int L = 0;
+    int Lags = Lanes;
+    int P = 4;
+    int PeakValue = 0;
+    int64_t IslValue = 0;
+    int64_t SurrogateValue = 0;
+    std::vector<int32_t> Fwd, Rev, Lobe, Cost;
+};
+
+char ChipDigit(int Chip, TCodType Type) {
+    if (Type == TCodType::Binary)
+        return Chip > 0 ? '1' : '0';
+    return Chip == 0 ? '0' : Chip > 0 ? '1' : '2';
+}
+
+// A small list of the best distinct codes (one per symmetry class).
+class TTopCods {
+public:
+    explicit TTopCods(std::size_t Capacity) : Capacity(std::max<std::size_t>(1, Capacity)) {}
+
+    bool Admits(int Psl, int64_t Isl) const {
+        if (List.size() < Capacity)
+            return true;
+        const auto& Worst = List.back().Cod;
+        return Psl != Worst.Psl ? Psl < Worst.Psl : Isl < Worst.Isl;
+    }
+    // Adds a code unless one of its class is there already.
+    bool Add(TScoredCod Cod, std::string Key) {
+        if (!Admits(Cod.Psl, Cod.Isl))
+            return false;
+        for (const auto& E : List)
+            if (E.Key == Key)
+                return false;
+        const auto At = std::find_if(List.begin(), List.end(),
+                                     [&](const TEntry& E) { return Cod.BetterThan(E.Cod); });
+        List.insert(At, TEntry{std::move(Cod), std::move(Key)});
+        if (List.size() > Capacity)
+            List.pop_back();
+        return true;
+    }
+    std::vector<TScoredCod> Cods() const {
+        std::vector<TScoredCod> Out;
+        for (const auto& E : List)
+            Out.push_back(E.Cod);
+        return Out;
+    }
+    struct TEntry {
+        TScoredCod Cod;
+        std::string Key;
+    };
+    const std::vector<TEntry>& Entries() const { return List; }
+
+private:
+    std::size_t Capacity;
+    std::vector<TEntry> List;
+};
+
+uint64_t SplitMix(uint64_t& State) {
+    uint64_t Z = (State += 0x9e3779b97f4a7c15ULL);
+    Z = (Z ^ (Z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    Z = (Z ^ (Z >> 27)) * 0x94d049bb133111ebULL;
+    return Z ^ (Z >> 31);
+}
+
+// ---------------------------------------------------------------------------------------
+// A walker: an iterated tabu search. Each phase runs a tabu search from a code for a
+// random number of moves, always taking the best move that is not tabu (or that beats the
+// phase's best); the next phase starts from the restart's elite code with a few random
+// chips changed (a kick). After a number of phases without a better elite the walker
+// restarts from a new code, with a new exponent of the surrogate.
+
+struct TWalkerReport {
+    std::vector<TScoredCod> Within; // codes within the target visited this epoch
+    uint64_t Evaluations = 0;
+    uint64_t Steps = 0;
+};
+
+class TWalker {
+public:
+    TWalker(const TBestSearchParams& Params, uint64_t Seed, std::size_t TopCapacity)
+        : P(Params), Rng(Seed), Top(TopCapacity) {
+        State.Reset(P.L);
+        Tabu.assign(static_cast<std::size_t>(P.L), 0);
+        Restart();
+    }
+
+    // Runs up to Steps moves, reporting visited codes with a peak of at most ReportLimit.
+    // Returns early when Abort says so (checked every few moves).
+    void Run(uint64_t Steps, int ReportLimit, std::size_t ReportCap, TWalkerReport& Report,
+             const std::function<bool()>& Abort) {
+        for (uint64_t S = 0; S < Steps; ++S) {
+            if ((S & 31) == 31 && Abort())
+                return;
+            if (PhaseLeft == 0)
+                EndPhase();
+            Step();
+            ++Report.Steps;
+            Report.Evaluations += static_cast<uint64_t>(Moves.size());
+            Visit(ReportLimit, ReportCap, Report);
+        }
+    }
+
+    const TTopCods& Bests() const { return Top; }
+    // Set by the coordinator: codes that cannot enter the run's best list are not kept.
+    void SetTopBar(int Psl, int64_t Isl) {
+        BarPsl = Psl;
+        BarIsl = Isl;
+    }
+
+private:
+    int RandomInt(int Low, int High) { // inclusive
+        return std::uniform_int_distribution<int>(Low, High)(Rng);
+    }
+
+    int ZeroTarget() const {
+        if (P.Type == TCodType::Binary)
+            return 0;
+        return std::min(P.Z, P.L - 1 + (P.Rule == TZeroRule::Equal ? 1 : 0));
+    }
+
+    std::vector<int8_t> StartCod() {
+        std::vector<int8_t> Chips(static_cast<std::size_t>(P.L));
+        if (P.Start == TStartFamily::Legendre) {
+            const auto Family = LegendreChips(NearestPrime(P.L));
+            Chips = CyclicCut(Family, P.L, RandomInt(0, static_cast<int>(Family.size()) - 1));
+        } else if (P.Start == TStartFamily::MSequence) {
+            const auto Family = MSequenceChips(NearestMSequenceDegree(P.L));
+            Chips = CyclicCut(Family, P.L, RandomInt(0, static_cast<int>(Family.size()) - 1));
+        } else {
+            for (auto& C : Chips)
+                C = RandomInt(0, 1) ? 1 : -1;
+        }
+        // Zeros at random places, as many as the rule asks for (at most: as many as allowed).
+        const int Zeros = ZeroTarget();
+        std::vector<int> Places(static_cast<std::size_t>(P.L));
+        for (int I = 0; I < P.L; ++I)
+            Places[static_cast<std::size_t>(I)] = I;
+        for (int I = 0; I < Zeros; ++I) {
+            const int Pick = RandomInt(I, P.L - 1);
+            std::swap(Places[static_cast<std::size_t>(I)], Places[static_cast<std::size_t>(Pick)]);
+            Chips[static_cast<std::size_t>(Places[static_cast<std::size_t>(I)])] = 0;
+        }
+        return Chips;
+    }
+
+    std::vector<int8_t> Chips() const {
+        std::vector<int8_t> Out(static_cast<std::size_t>(P.L));
+        for (int I = 0; I < P.L; ++I)
+            Out[static_cast<std::size_t>(I)] = static_cast<int8_t>(State.Chip(I));
+        return Out;
+    }
+
+    void Restart() {
+        static constexpr int Exponents[] = {4, 4, 3, 5};
+        Exponent = Exponents[RandomInt(0, 3)];
+        State.Load(StartCod(), Exponent);
+        Elite = Chips();
+        EliteSurrogate = State.Surrogate();
+        Stall = 0;
+        BeginPhase();
+    }
+
+    void BeginPhase() {
+        PhaseLeft = static_cast<uint64_t>(RandomInt(P.L / 2 + 8, 3 * P.L / 2 + 16));
+        PhaseBest = State.Surrogate();
+        PhaseBestChips = Chips();
+        std::fill(Tabu.begin(), Tabu.end(), 0);
+        TenureLow = 1 + P.L / 32;
+        TenureHigh = 2 + P.L / 8;
+    }
+
+    void EndPhase() {
+        if (PhaseBest < EliteSurrogate) {
+            EliteSurrogate = PhaseBest;
+            Elite = PhaseBestChips;
+            Stall = 0;
+        } else if (++Stall > 12) {
+            Restart();
+            return;
+        }
+        // Kick: the elite with a few chips changed.
+        std::vector<int8_t> Kicked = Elite;
+        const int Changes = RandomInt(2, std::max(3, P.L / 16));
+        for (int I = 0; I < Changes; ++I)
+            Perturb(Kicked);
+        State.Load(Kicked, Exponent);
+        BeginPhase();
+    }
+
+    // One random change that keeps the zero rule: a sign change, or a zero moved.
+    void Perturb(std::vector<int8_t>& Chips) {
+        const int J = RandomInt(0, P.L - 1);
+        auto& A = Chips[static_cast<std::size_t>(J)];
+        if (A != 0) {
+            A = static_cast<int8_t>(-A);
+            return;
+        }
+        // A zero: swap it with a non-zero chip elsewhere, which then becomes zero.
+        for (int Try = 0; Try < 8; ++Try) {
+            const int K = RandomInt(0, P.L - 1);
+            auto& B = Chips[static_cast<std::size_t>(K)];
+            if (B != 0) {
+                A = RandomInt(0, 1) ? 1 : -1;
+                B = 0;
+                return;
+            }
+        }
+    }
+
+    void BuildMoves() {
+        Moves.clear();
+        int Zeros = 0;
+        for (int J = 0; J < P.L; ++J)
+            Zeros += State.Chip(J) == 0;
+        for (int J = 0; J < P.L; ++J) {
+            const int A = State.Chip(J);
+            if (A != 0)
+                Moves.push_back({J, -2 * A, -1, 0});
+        }
+        if (P.Type == TCodType::Binary)
+            return;
+        if (P.Rule == TZeroRule::AtMost) {
+            for (int J = 0; J < P.L; ++J) {
+                const int A = State.Chip(J);
+                if (A == 0) {
+                    Moves.push_back({J, 1, -1, 0});
+                    Moves.push_back({J, -1, -1, 0});
+                } else if (Zeros < P.Z) {
+                    Moves.push_back({J, -A, -1, 0});
+                }
+            }
+        }
+        // Moving a zero: a sample of the swaps of a zero with a non-zero chip.
+        if (Zeros > 0 && Zeros < P.L) {
+            ZeroPlaces.clear();
+            ChipPlaces.clear();
+            for (int J = 0; J < P.L; ++J)
+                (State.Chip(J) == 0 ? ZeroPlaces : ChipPlaces).push_back(J);
+            const int Swaps = std::min(2 * P.L, 2 * Zeros * (P.L - Zeros));
+            for (int S = 0; S < Swaps; ++S) {
+                const int Z = ZeroPlaces[static_cast<std::size_t>(
+                    RandomInt(0, static_cast<int>(ZeroPlaces.size()) - 1))];
+                const int J = ChipPlaces[static_cast<std::size_t>(
+                    RandomInt(0, static_cast<int>(ChipPlaces.size()) - 1))];
+                Moves.push_back({Z, RandomInt(0, 1) ? 1 : -1, J, -State.Chip(J)});
+            }
+        }
+    }
+
+    bool IsTabu(const TMove& M) const {
+        return Tabu[static_cast<std::size_t>(M.Chip)] > StepCount ||
+               (M.Chip2 >= 0 && Tabu[static_cast<std::size_t>(M.Chip2)] > StepCount);
+    }
+
+    void Step() {
+        BuildMoves();
+        Scores.resize(Moves.size());
+        State.Score(Moves.data(), static_cast<int>(Moves.size()), Scores.data());
+        const int N = static_cast<int>(Moves.size());
+        const int From = RandomInt(0, N - 1);
+        int Best = -1;
+        int64_t BestScore = std::numeric_limits<int64_t>::max();
+        for (int I = 0; I < N; ++I) {
+            const int M = (From + I) % N;
+            const int64_t S = Scores[static_cast<std::size_t>(M)];
+            if (S >= BestScore)
+                continue;
+            if (IsTabu(Moves[static_cast<std::size_t>(M)]) && State.Surrogate() + S >= PhaseBest)
+                continue;
+            Best = M;
+            BestScore = S;
+        }
+        if (Best < 0) // every move tabu: take a random one
+            Best = RandomInt(0, N - 1);
+        const TMove Mv = Moves[static_cast<std::size_t>(Best)];
+        State.Apply(Mv);
+        ++StepCount;
+        const auto Tenure = static_cast<uint64_t>(RandomInt(TenureLow, TenureHigh));
+        Tabu[static_cast<std::size_t>(Mv.Chip)] = StepCount + Tenure;
+        if (Mv.Chip2 >= 0)
+            Tabu[static_cast<std::size_t>(Mv.Chip2)] = StepCount + Tenure;
+        if (State.Surrogate() < PhaseBest) {
+            PhaseBest = State.Surrogate();
+            PhaseBestChips = Chips();
+        }
+        --PhaseLeft;
+    }
+
+    TScoredCod Scored() const {
+        TScoredCod Cod;
+        Cod.Text.resize(static_cast<std::size_t>(P.L));
+        for (int I = 0; I < P.L; ++I) {
+            Cod.Text[static_cast<std::size_t>(I)] = ChipDigit(State.Chip(I), P.Type);
+            Cod.Energy += State.Chip(I) != 0;
+        }
+        Cod.Psl = State.Peak();
+        Cod.Isl = State.Isl();
+        return Cod;
+    }
+
+    void Visit(int ReportLimit, std::size_t ReportCap, TWalkerReport& Report) {
+        const int Peak = State.Peak();
+        if (Peak <= ReportLimit && Report.Within.size() < ReportCap)
+            Report.Within.push_back(Scored());
+        const bool BelowBar = Peak != BarPsl ? Peak < BarPsl : State.Isl() < BarIsl;
+        if (BelowBar && Top.Admits(Peak, State.Isl())) {
+            TScoredCod Cod = Scored();
+            std::string Key = SymmetryClassKey(Cod.Text, P.Type);
+            Top.Add(std::move(Cod), std::move(Key));
+        }
+    }
+
+    const TBestSearchParams& P;
+    std::mt19937_64 Rng;
+    TLobeState State;
+    TTopCods Top;
+    int BarPsl = std::numeric_limits<int>::max();
+    int64_t BarIsl = std::numeric_limits<int64_t>::max();
+
+    int Exponent = 4;
+    std::vector<int8_t> Elite;
+    int64_t EliteSurrogate = 0;
+    int Stall = 0;
+
+    uint64_t PhaseLeft = 0;
+    int64_t PhaseBest = 0;
+    std::vector<int8_t> PhaseBestChips;
+    uint64_t StepCount = 0;
+    std::vector<uint64_t> Tabu;
+    int TenureLow = 1, TenureHigh = 2;
+
+    std::vector<TMove> Moves;
+    std::vector<int64_t> Scores;
+    std::vector<int> ZeroPlaces, ChipPlaces;
+};
+
+// Moves per walker between two looks of the coordinator: about 20-30 ms of work.
+uint64_t StepsPerEpoch(const TBestSearchParams& P) {
+    const double Work = static_cast<double>(P.L) * P.L * (P.Type == TCodType::Binary ? 1 : 3);
+    return static_cast<uint64_t>(std::clamp(2.5e8 / Work, 64.0, 100000.0));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+double TScoredCod::MeritFactor() const {
+    return Isl > 0 ? static_cast<double>(Energy) * Energy / (2.0 * static_cast<double>(Isl)) : 0;
+}
+
+TScoredCod ScoreCod(std::string_view Text, int L, TCodType Type) {
+    CheckCodLength(L);
+    if (Text.size() < static_cast<std::size_t>(L))
+        throw CodError("The code text \"" + std::string(Text) + "\" has fewer characters (" +
+                       std::to_string(Text.size()) + ") than the code length " + std::to_string(L));
+    std::vector<int> Chips(static_cast<std::size_t>(L));
+    TScoredCod Cod;
+    Cod.Text = std::string(Text.substr(0, static_cast<std::size_t>(L)));
+    for (int I = 0; I < L; ++I) {
+        Chips[static_cast<std::size_t>(I)] = CharToChip(Text[static_cast<std::size_t>(I)], Type);
+        Cod.Energy += Chips[static_cast<std::size_t>(I)] != 0;
+    }
+    for (int K = 1; K < L; ++K) {
+        int64_t C = 0;
+        for (int I = 0; I + K < L; ++I)
+            C += Chips[static_cast<std::size_t>(I)] * Chips[static_cast<std::size_t>(I + K)];
+        Cod.Psl = std::max<int>(Cod.Psl, static_cast<int>(C < 0 ? -C : C));
+        Cod.Isl += C * C;
+    }
+    return Cod;
+}
+
+void CheckBestSearchParams(const TBestSearchParams& P) {
+    CheckCodLength(P.L);
+    if (P.Z < 0)
+        throw CodError("The number of zeros must not be negative");
+    if (P.Type == TCodType::Ternary && P.Rule == TZeroRule::Equal && P.Z > P.L)
+        throw CodError("A code of " + std::to_string(P.L) + " chips cannot have " +
+                       std::to_string(P.Z) + " zeros");
+    if (P.Threads > 256)
+        throw CodError("At most 256 walkers");
+    if (P.Count < 0)
+        throw CodError("The count must not be negative");
+}
+
+std::vector<std::string> BestSearchKernels() {
+    std::vector<std::string> Names;
+    for (const auto& K : Kernels)
+        if (K.Available())
+            Names.emplace_back(K.Name);
+    return Names;
+}
+
+void SetBestSearchKernel(const std::string& Name) {
+    for (const auto& K : Kernels)
+        if (Name == K.Name && K.Available()) {
+            ActiveKernel = &K;
+            return;
+        }
+    throw CodError("No scoring kernel \"" + Name + "\" on this processor");
+}
+
+std::string BestSearchKernel() {
+    return ActiveKernel.load()->Name;
+}
+
+// One background run: the walkers advance epoch by epoch in a task arena; after each epoch
+// the coordinator merges their findings in walker order, so a run without a time budget
+// gives the same codes for the same seed and thread count.
+struct TBestCodSearch::TRun {
+    TBestSearchParams Params;
+    int Walkers = 1;
+    std::atomic<bool> StopFlag{false};
+    std::thread Worker;
+    std::chrono::steady_clock::time_point Began = std::chrono::steady_clock::now();
+
+    mutable std::mutex Lock;
+    std::condition_variable Ready;
+    TBestSearchBatch Pending;
+    bool Ended = false;
+    TBestSearchEnd End = TBestSearchEnd::Running;
+    std::string Error;
+    TBestSearchProgress Shown;
+    TTopCods Top{1};
+
+    void Execute() {
+        try {
+            Walk();
+        } catch (const std::exception& E) {
+            std::lock_guard G(Lock);
+            Error = E.what();
+            End = TBestSearchEnd::Stopped;
+        }
+        std::lock_guard G(Lock);
+        Ended = true;
+        Ready.notify_all();
+    }
+
+    bool TimeIsUp() const {
+        return Params.Seconds > 0 && std::chrono::steady_clock::now() - Began >
+                                         std::chrono::duration<double>(Params.Seconds);
+    }
+
+    void Walk() {
+        const bool HasTarget = Params.Target >= 0;
+        const std::size_t TopCapacity = HasTarget ? 1 : std::max(1, Params.Count);
+        {
+            std::lock_guard G(Lock);
+            Top = TTopCods(TopCapacity);
+        }
+        std::unordered_set<std::string> Seen;
+        for (const auto& Text : Params.Known)
+            Seen.insert(SymmetryClassKey(Text, Params.Type));
+
+        uint64_t SeedState = Params.Seed;
+        std::vector<std::unique_ptr<TWalker>> Pack;
+        for (int W = 0; W < Walkers; ++W)
+            Pack.push_back(std::make_unique<TWalker>(Params, SplitMix(SeedState), TopCapacity));
+        std::vector<TWalkerReport> Reports(static_cast<std::size_t>(Walkers));
+
+        tbb::task_arena Arena(Walkers);
+        const uint64_t Epoch = StepsPerEpoch(Params);
+        uint64_t StepsDone = 0, Evaluations = 0, Found = 0;
+        // Codes within the target are kept up to a bound per epoch, so that a loose target
+        // cannot fill the memory faster than they are handed over.
+        const std::size_t ReportCap = 1 << 16;
+        const auto Abort = [this] { return StopFlag.load() || TimeIsUp(); };
+        for (;;) {
+            uint64_t Steps = Epoch;
+            if (Params.MaxSteps > 0)
+                Steps = std::min(Steps, Params.MaxSteps - StepsDone);
+            Arena.execute([&] {
+                tbb::parallel_for(
+                    tbb::blocked_range<int>(0, Walkers, 1),
+                    [&](const tbb::blocked_range<int>& R) {
+                        for (int W = R.begin(); W < R.end(); ++W) {
+                            auto& Report = Reports[static_cast<std::size_t>(W)];
+                            Report = {};
+                            Pack[static_cast<std::size_t>(W)]->Run(
+                                Steps, HasTarget ? Params.Target : -1, ReportCap, Report, Abort);
+                        }
+                    },
+                    tbb::simple_partitioner());
+            });
+            StepsDone += Steps;
+
+            TBestSearchBatch Batch;
+            TScoredCod OldBest;
+            bool HadBest;
+            {
+                std::lock_guard G(Lock);
+                HadBest = !Top.Entries().empty();
+                if (HadBest)
+                    OldBest = Top.Entries().front().Cod;
+            }
+            TTopCods Merged(TopCapacity);
+            {
+                std::lock_guard G(Lock);
+                Merged = Top;
+            }
+            for (int W = 0; W < Walkers; ++W) {
+                const auto& Report = Reports[static_cast<std::size_t>(W)];
+                Evaluations += Report.Evaluations;
+                for (const auto& Cod : Report.Within) {
+                    if (Params.Count > 0 && Found >= static_cast<uint64_t>(Params.Count))
+                        break;
+                    std::string Key = SymmetryClassKey(Cod.Text, Params.Type);
+                    if (Seen.insert(Key).second) {
+                        Batch.Cods.push_back(Cod);
+                        ++Found;
+                    }
+                }
+                for (const auto& E : Pack[static_cast<std::size_t>(W)]->Bests().Entries())
+                    Merged.Add(E.Cod, E.Key);
+            }
+            const auto& Front = Merged.Entries().front().Cod;
+            if (!HadBest || Front.BetterThan(OldBest))
+                Batch.NewBests.push_back(Front);
+            const auto& Worst = Merged.Entries().back().Cod;
+            const bool Full = Merged.Entries().size() >= TopCapacity;
+            for (auto& W : Pack)
+                if (Full)
+                    W->SetTopBar(Worst.Psl, Worst.Isl);
+                else
+                    W->SetTopBar(std::numeric_limits<int>::max(),
+                                 std::numeric_limits<int64_t>::max());
+
+            TBestSearchEnd Why = TBestSearchEnd::Running;
+            if (HasTarget && Params.Count > 0 && Found >= static_cast<uint64_t>(Params.Count))
+                Why = TBestSearchEnd::Count;
+            else if (Params.MaxSteps > 0 && StepsDone >= Params.MaxSteps)
+                Why = TBestSearchEnd::Steps;
+            else if (StopFlag)
+                Why = TBestSearchEnd::Stopped;
+            else if (TimeIsUp())
+                Why = TBestSearchEnd::Time;
+
+            std::lock_guard G(Lock);
+            Top = std::move(Merged);
+            for (auto& C : Batch.Cods)
+                Pending.Cods.push_back(std::move(C));
+            for (auto& C : Batch.NewBests)
+                Pending.NewBests.push_back(std::move(C));
+            const double Elapsed =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
+            Shown.BestPsl = Top.Entries().front().Cod.Psl;
+            Shown.BestIsl = Top.Entries().front().Cod.Isl;
+            Shown.Evaluations = Evaluations;
+            Shown.ElapsedSeconds = Elapsed;
+            Shown.EvaluationsPerSecond =
+                Elapsed > 0 ? static_cast<double>(Evaluations) / Elapsed : 0;
+            Shown.SecondsLeft = Params.Seconds > 0 ? std::max(0.0, Params.Seconds - Elapsed) : -1;
+            Shown.Found = Found;
+            if (Why != TBestSearchEnd::Running) {
+                End = Why;
+                return;
+            }
+            Ready.notify_all();
+        }
+    }
+};
+
+TBestCodSearch::TBestCodSearch() = default;
+
+TBestCodSearch::~TBestCodSearch() {
+    if (Run) {
+        Run->StopFlag = true;
+        if (Run->Worker.joinable())
+            Run->Worker.join();
+    }
+}
+
+void TBestCodSearch::Start(const TBestSearchParams& P) {
+    CheckBestSearchParams(P);
+    if (Run) {
+        Run->StopFlag = true;
+        if (Run->Worker.joinable())
+            Run->Worker.join();
+    }
+    Run = std::make_unique<TRun>();
+    RunParams = P;
+    Run->Params = P;
+    Run->Walkers = P.Threads > 0 ? P.Threads : tbb::info::default_concurrency();
+    Run->Worker = std::thread([R = Run.get()] { R->Execute(); });
+}
+
+void TBestCodSearch::Stop() {
+    if (Run)
+        Run->StopFlag = true;
+}
+
+bool TBestCodSearch::Running() const {
+    if (!Run)
+        return false;
+    std::lock_guard G(Run->Lock);
+    return !Run->Ended;
+}
+
+TBestSearchBatch TBestCodSearch::Collect(std::chrono::milliseconds Wait) {
+    TBestSearchBatch Batch;
+    if (!Run) {
+        Batch.Finished = true;
+        return Batch;
+    }
+    std::string Error;
+    {
+        std::unique_lock G(Run->Lock);
+        Run->Ready.wait_for(G, Wait, [this] {
+            return !Run->Pending.Cods.empty() || !Run->Pending.NewBests.empty() || Run->Ended;
+        });
+        Batch = std::move(Run->Pending);
+        Run->Pending = {};
+        Batch.Finished = Run->Ended;
+        Batch.End = Run->Ended ? Run->End : TBestSearchEnd::Running;
+        Error.swap(Run->Error);
+    }
+    if (Batch.Finished && Run->Worker.joinable())
+        Run->Worker.join();
+    if (!Error.empty())
+        throw CodError(Error);
+    return Batch;
+}
+
+TBestSearchProgress TBestCodSearch::Progress() const {
+    if (!Run)
+        return {};
+    std::lock_guard G(Run->Lock);
+    TBestSearchProgress P = Run->Shown;
+    if (!Run->Ended) {
+        P.ElapsedSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - Run->Began).count();
+        if (RunParams.Seconds > 0)
+            P.SecondsLeft = std::max(0.0, RunParams.Seconds - P.ElapsedSeconds);
+    }
+    return P;
+}
+
+std::vector<TScoredCod> TBestCodSearch::Best() const {
+    if (!Run)
+        return {};
+    std::lock_guard G(Run->Lock);
+    return Run->Top.Cods();
+}
+
+TBestSearchBatch TBestCodSearch::RunToEnd(const TBestSearchParams& P,
+                                          const std::function<void(const TBestSearchBatch&)>& Sink,
+                                          const std::function<bool()>& ShouldStop,
+                                          std::chrono::milliseconds Period) {
+    Start(P);
+    TBestSearchBatch Last;
+    do {
+        Last = Collect(Period);
+        if (Sink)
+            Sink(Last);
+        if (ShouldStop && ShouldStop())
+            Stop();
+    } while (!Last.Finished);
+    return Last;
+}
+
+} // namespace codegen
