@@ -3,6 +3,7 @@
 #include "engine/TextLines.h"
 #include "project/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
+#include "ui/BestSearchPanel.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/Dialogs.h"
@@ -25,12 +26,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QToolButton>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <limits>
+#include <utility>
 
 TMainForm* MainForm = nullptr;
 int32_t AutoCorrNumCod = 0;
@@ -228,6 +231,10 @@ void TMainForm::CreateControls() {
                                QStringLiteral("Загрузить из *.txt файла"), {320, 8, 161, 25});
     BitBtn1 = Button(Panel1, QStringLiteral("BitBtn1"), QStringLiteral("Загрузить из *.txt файла"),
                      {560, 8, 161, 25});
+    // The search group has no room left; the top bar has it between the exit button and the
+    // first import button, in line with the speed buttons.
+    BestSearchPanel = new TBestSearchPanel(Panel1);
+    BestSearchPanel->setGeometry(166, 6, 150, 22);
 
     GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("Основные параметры кода"),
                       {0, 33, 233, 72});
@@ -400,6 +407,8 @@ void TMainForm::ConnectHandlers() {
             Guarded(this, &TMainForm::ContinueBitBtnClick));
     connect(BreakSerchBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::BreakSerchBitBtnClick));
+    connect(StatusLabel, &QLabel::linkActivated, this,
+            Guarded(this, &TMainForm::StatusLabelLinkActivated));
     connect(SerchNoCorrCodsBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::SerchNoCorrCodsBitBtnClick));
     connect(ContinueNoCorrCodsBitBtn, &QPushButton::clicked, this,
@@ -475,6 +484,11 @@ void TMainForm::SerchCodsBitBtnClick() {
     TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
+    if (BestSearchPanel->BestMode()) {
+        NoJob = false;
+        SerchBestCods({});
+        return;
+    }
     GoodCodSearch.Reset();
     NoJob = false;
     SerchCods();
@@ -483,7 +497,10 @@ void TMainForm::SerchCodsBitBtnClick() {
 void TMainForm::ContinueBitBtnClick() {
     TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
     NoJob = false;
-    SerchCods();
+    if (BestSearchPanel->BestMode())
+        SerchBestCods(GoodCodTexts());
+    else
+        SerchCods();
 }
 
 void TMainForm::BreakSerchBitBtnClick() {
@@ -492,6 +509,10 @@ void TMainForm::BreakSerchBitBtnClick() {
 
 void TMainForm::SerchCods() {
     using namespace std::chrono_literals;
+    GoodCodRunning = true;
+    BestOfferTaken = false;
+    LongRunOffer.Reset();
+    const auto Ended = qScopeGuard([this] { GoodCodRunning = false; });
     GoodCodSearch.Start(GoodCodParams());
     bool Restart = false;
     for (;;) {
@@ -530,6 +551,63 @@ void TMainForm::SerchCods() {
         }
     }
     Dialogs().Beep();
+    // The offer was taken during the run: the best search starts once this handler is over
+    // and has given its buttons back.
+    if (std::exchange(BestOfferTaken, false))
+        QMetaObject::invokeMethod(SerchCodsBitBtn, &QAbstractButton::click, Qt::QueuedConnection);
+}
+
+codegen::TBestSearchParams TMainForm::BestCodParams() const {
+    const codegen::TSearchParams Good = GoodCodParams();
+    codegen::TBestSearchParams P;
+    P.L = Good.L;
+    P.Type = Good.Type;
+    P.Rule = Good.Rule;
+    P.Z = Good.Z;
+    P.Target = Good.SideLobeLimit;
+    P.Count = 0;
+    P.Seconds = BestSearchPanel->Seconds();
+    P.Seed = NewBestSearchSeed();
+    P.Threads = 0;
+    return P;
+}
+
+void TMainForm::SerchBestCods(std::vector<std::string> Known) {
+    // The mode and the budget hold for the whole run.
+    TDisabledWidgets Busy{BestSearchPanel};
+    codegen::TBestSearchParams P = BestCodParams();
+    P.Known = std::move(Known);
+    RunBestSearch(BestCodSearch, P,
+                  {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
+                   [this](const QString& Best, const QString& Status) {
+                       if (!Best.isEmpty())
+                           CodLabel->setText(Best);
+                       StatusLabel->setText(Status);
+                   },
+                   [] {
+                       QCoreApplication::processEvents();
+                       return NoJob;
+                   }});
+    Dialogs().Beep();
+}
+
+void TMainForm::StatusLabelLinkActivated(const QString& /*Link*/) {
+    BestSearchPanel->SetMode(TBestSearchPanel::TMode::Best);
+    if (GoodCodRunning) {
+        BestOfferTaken = true;
+        NoJob = true;
+        return;
+    }
+    // As a click: nothing starts while the button is off (a selection reading the list, say).
+    SerchCodsBitBtn->click();
+}
+
+std::vector<std::string> TMainForm::GoodCodTexts() const {
+    std::vector<std::string> Texts;
+    Texts.reserve(static_cast<std::size_t>(CodStringGrid->RowCount() - 1));
+    for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
+        Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
+    return Texts;
 }
 
 void TMainForm::SelectBitBtnClick() {
@@ -719,19 +797,15 @@ void TMainForm::AddCodsToStringGrid(const std::vector<std::string>& Cods) {
 }
 
 void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress) {
-    QString Left = QStringLiteral("?");
-    if (Progress.SecondsLeft >= 0) {
-        const auto Seconds = static_cast<long long>(Progress.SecondsLeft);
-        Left = Seconds >= 3600
-                   ? QStringLiteral("%1 ч %2 мин").arg(Seconds / 3600).arg(Seconds / 60 % 60)
-                   : QStringLiteral("%1:%2")
-                         .arg(Seconds / 60)
-                         .arg(Seconds % 60, 2, 10, QLatin1Char('0'));
-    }
-    StatusLabel->setText(QStringLiteral(" Просмотрено %1 %   %2 кодов/с   осталось %3")
-                             .arg(Progress.Fraction * 100, 0, 'f', 1)
-                             .arg(Progress.CodsPerSecond, 0, 'g', 3)
-                             .arg(Left));
+    QString Text = QStringLiteral(" Просмотрено %1 %   %2 кодов/с   осталось %3")
+                       .arg(Progress.Fraction * 100, 0, 'f', 1)
+                       .arg(Progress.CodsPerSecond, 0, 'g', 3)
+                       .arg(TimeLeftText(Progress.SecondsLeft));
+    if (LongRunOffer.Check(Progress))
+        // As rich text, whose spaces would otherwise run together.
+        Text = Text.toHtmlEscaped().replace(u' ', QChar::Nbsp) +
+               QStringLiteral(" — не закончится за часы: <a href=\"best\">искать лучшие коды</a>");
+    StatusLabel->setText(Text);
 }
 
 void TMainForm::VariantRadioGroupClick() {

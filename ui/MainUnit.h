@@ -3,9 +3,11 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "search/BestCodSearch.h"
 #include "search/GoodCodSearch.h"
 #include "search/SetSearch.h"
 
+#include "ui/BestSearchRun.h"
 #include "ui/Form.h"
 #include <memory>
 #include <optional>
@@ -20,6 +22,7 @@ class QMenu;
 class QPushButton;
 class QToolButton;
 class QAction;
+class TBestSearchPanel;
 class TFileDialogSettings;
 class TPBSpinEdit;
 class TRadioGroup;
@@ -40,6 +43,9 @@ public:
     QToolButton* ExitSpeedButton;
     QPushButton* LoadFromTxtBitBtn;
     QPushButton* BitBtn1;
+    // How "Искать коды" searches (exhaustive or best within a time budget); not a component,
+    // so projects do not store it.
+    TBestSearchPanel* BestSearchPanel;
     // Main code parameters.
     QGroupBox* GroupBox1;
     QLabel* Label1;
@@ -122,6 +128,17 @@ public:
     // The search with its counter (the last code examined), kept between runs.
     codegen::TGoodCodSearch GoodCodSearch;
 
+    // The best-code search, which "Искать коды" and "Продолжить" run in its mode: Known lists
+    // the codes whose symmetry classes are not to be reported again.
+    void SerchBestCods(std::vector<std::string> Known);
+    // Its parameters as the controls show them now, with a new seed.
+    codegen::TBestSearchParams BestCodParams() const;
+    codegen::TBestCodSearch BestCodSearch;
+    // When an exhaustive run is seen to take hours, the status line offers the best search;
+    // its link ends the run and starts that search.
+    TLongRunOffer LongRunOffer;
+    void StatusLabelLinkActivated(const QString& Link);
+
     // The set search.
     void SerchNoCorrCodsBitBtnClick();
     void ContinueNoCorrCodsBitBtnClick();
@@ -180,6 +197,11 @@ private:
     void CreateControls();
     void ConnectHandlers();
     bool IsCodRow(int Row) const;
+    // The texts of the good-code grid's rows, first row first.
+    std::vector<std::string> GoodCodTexts() const;
+    // True while SerchCods runs; the offer's link then ends it before the best search starts.
+    bool GoodCodRunning = false;
+    bool BestOfferTaken = false;
 };
 
 extern TMainForm* MainForm;

@@ -1,0 +1,66 @@
+#include "ui/BestSearchPanel.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QSpinBox>
+
+TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
+    : QWidget(Parent), ModeBox(new QComboBox(this)), SecondsBox(new QSpinBox(this)) {
+    setObjectName(QStringLiteral("BestSearchPanel"));
+    ModeBox->setObjectName(QStringLiteral("ModeComboBox"));
+    SecondsBox->setObjectName(QStringLiteral("SecondsSpinBox"));
+
+    // Short item texts: with the seconds beside them they read "лучшие за 60 с".
+    ModeBox->addItem(QStringLiteral("перебор"));
+    ModeBox->addItem(QStringLiteral("лучшие за"));
+    ModeBox->setItemData(0, QStringLiteral("Полный перебор: все коды в пределе выбросов"),
+                         Qt::ToolTipRole);
+    ModeBox->setItemData(1, QStringLiteral("Поиск лучших кодов за заданное время"),
+                         Qt::ToolTipRole);
+    ModeBox->setToolTip(
+        QStringLiteral("Как ищет кнопка «Искать коды»:\n"
+                       "перебор — все коды с выбросами не более заданных, по порядку; "
+                       "для длинных кодов не закончится;\n"
+                       "лучшие за N с — случайный поиск кодов с наименьшими выбросами "
+                       "любой длины, по одному из каждой группы симметрии"));
+    ModeBox->setAccessibleName(QStringLiteral("Способ поиска кодов"));
+
+    SecondsBox->setRange(MinSeconds, MaxSeconds);
+    SecondsBox->setValue(DefaultSeconds);
+    SecondsBox->setSuffix(QStringLiteral(" с"));
+    SecondsBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SecondsBox->setToolTip(QStringLiteral("Время поиска лучших кодов, секунд (от 1 до 86400); "
+                                          "«Продолжить» ищет ещё столько же"));
+    SecondsBox->setAccessibleName(QStringLiteral("Время поиска лучших кодов"));
+    SecondsBox->setEnabled(false);
+
+    auto* Row = new QHBoxLayout(this);
+    Row->setContentsMargins(0, 0, 0, 0);
+    Row->setSpacing(3);
+    // "лучшие за" and "86400 с" whole; the pair fits the free stretch of the top bar.
+    ModeBox->setFixedWidth(85);
+    SecondsBox->setFixedWidth(62);
+    Row->addWidget(ModeBox);
+    Row->addWidget(SecondsBox);
+
+    connect(ModeBox, &QComboBox::currentIndexChanged, this, [this] {
+        SecondsBox->setEnabled(BestMode());
+        emit ModeChanged();
+    });
+}
+
+TBestSearchPanel::TMode TBestSearchPanel::Mode() const {
+    return ModeBox->currentIndex() == 1 ? TMode::Best : TMode::Exhaustive;
+}
+
+void TBestSearchPanel::SetMode(TMode NewMode) {
+    ModeBox->setCurrentIndex(static_cast<int>(NewMode));
+}
+
+int TBestSearchPanel::Seconds() const {
+    return SecondsBox->value();
+}
+
+void TBestSearchPanel::SetSeconds(int NewSeconds) {
+    SecondsBox->setValue(NewSeconds);
+}

@@ -1,0 +1,84 @@
+#include "ui/BestSearchRun.h"
+
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+
+codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
+                                      const codegen::TBestSearchParams& P,
+                                      const TBestSearchView& View) {
+    std::vector<std::string> Found;
+    std::optional<codegen::TScoredCod> Best;
+    const auto Show = [&] {
+        View.AddCods(Found);
+        Found.clear();
+        View.Show(Best ? QString::fromStdString(Best->Text) : QString(),
+                  BestSearchStatusText(Search.Progress(), P.Target));
+    };
+    QElapsedTimer SinceShown;
+    SinceShown.start();
+    codegen::TBestSearchBatch Last;
+    try {
+        Last = Search.RunToEnd(
+            P,
+            [&](const codegen::TBestSearchBatch& Batch) {
+                for (const auto& Cod : Batch.Cods)
+                    Found.push_back(Cod.Text);
+                for (const auto& Cod : Batch.NewBests)
+                    if (!Best || Cod.BetterThan(*Best))
+                        Best = Cod;
+            },
+            [&] {
+                // The window is redrawn and its events handled between batches, never per code.
+                if (SinceShown.elapsed() < 15)
+                    return false;
+                Show();
+                SinceShown.restart();
+                return View.ProcessEvents();
+            });
+    } catch (...) {
+        // No run goes on behind an error shown to the user.
+        Search.Stop();
+        throw;
+    }
+    Show();
+    return Last.End;
+}
+
+QString TimeLeftText(double Seconds) {
+    if (Seconds < 0)
+        return QStringLiteral("?");
+    const auto Whole = static_cast<long long>(Seconds);
+    return Whole >= 3600
+               ? QStringLiteral("%1 ч %2 мин").arg(Whole / 3600).arg(Whole / 60 % 60)
+               : QStringLiteral("%1:%2").arg(Whole / 60).arg(Whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target) {
+    QString Text = QStringLiteral(" Лучший выброс ") +
+                   (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
+    if (Target >= 0)
+        Text += QStringLiteral(" (цель %1)").arg(Target);
+    Text += QStringLiteral("   %1 оценок/с").arg(Progress.EvaluationsPerSecond, 0, 'g', 2);
+    // Rounded up, so that "0:00" means the budget is spent.
+    const double Left =
+        Progress.SecondsLeft > 0 ? Progress.SecondsLeft + 0.999 : Progress.SecondsLeft;
+    Text += QStringLiteral("   осталось ") + TimeLeftText(Left);
+    return Text;
+}
+
+uint64_t NewBestSearchSeed() {
+    static std::atomic<uint64_t> Runs{0};
+    const auto Now =
+        static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return Now ^ (++Runs * 0x9E3779B97F4A7C15ull);
+}
+
+bool TLongRunOffer::Check(const codegen::TSearchProgress& Progress) {
+    if (Progress.SecondsLeft > MaxSecondsLeft ||
+        (Progress.SecondsLeft < 0 && Progress.ElapsedSeconds >= UnknownAfterSeconds))
+        Offered = true;
+    return Offered;
+}

@@ -1,0 +1,53 @@
+// The window's side of the best-code search: one run inside a click handler, with the codes it
+// finds and its progress handed to the window about every 15 ms; and the offer of that search
+// when an exhaustive run shows that it cannot finish in hours.
+#pragma once
+
+#include "search/BestCodSearch.h"
+#include "search/GoodCodSearch.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// What a run hands to the window between batches.
+struct TBestSearchView {
+    // Codes within the target found since the last call, in the order found.
+    std::function<void(const std::vector<std::string>& Cods)> AddCods;
+    // The best code so far (empty before the first) and the status line.
+    std::function<void(const QString& BestCod, const QString& Status)> Show;
+    // Lets the window handle its events; true once the run is to end.
+    std::function<bool()> ProcessEvents;
+};
+
+// Runs P to its end (the budget, or a stop asked for through the view) on the calling thread's
+// behalf and says how it ended.
+codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
+                                      const codegen::TBestSearchParams& P,
+                                      const TBestSearchView& View);
+
+// " Лучший выброс 5 (цель 4)   3.1e+07 оценок/с   осталось 0:42"
+QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target);
+// "0:42" or "3 ч 12 мин"; "?" while unknown (negative).
+QString TimeLeftText(double Seconds);
+// A seed for the next run: runs started one after another differ.
+uint64_t NewBestSearchSeed();
+
+// Whether an exhaustive run's progress shows that it cannot finish in hours: its estimate is
+// longer than MaxSecondsLeft, or there is still none after UnknownAfterSeconds. Once made,
+// the offer stands until Reset, so that it does not flicker with the estimate.
+class TLongRunOffer {
+public:
+    double MaxSecondsLeft = 3600;
+    double UnknownAfterSeconds = 5;
+
+    bool Check(const codegen::TSearchProgress& Progress);
+    bool Made() const { return Offered; }
+    void Reset() { Offered = false; }
+
+private:
+    bool Offered = false;
+};
