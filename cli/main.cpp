@@ -345,6 +345,7 @@ int main(int argc, char** argv) {
 
     TBestSearchParams BestParams;
     BestParams.Seconds = 60;
+    BestParams.Count = 1;
     auto* OptimizeCmd = App.add_subcommand(
         "optimize", "Search for codes with the lowest peak side lobe at any length (a stochastic "
                     "search: where listing every good code cannot finish)");
@@ -356,9 +357,9 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, MaxCodLength));
     OptimizeCmd
         ->add_option("--count", BestParams.Count,
-                     "With --target: stop after this many codes; without: print the best N "
-                     "(default 1)")
-        ->check(CLI::Range(1, 1000000));
+                     "With --target: stop after this many codes; without: print the best N")
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
     OptimizeCmd->add_option("--time", BestParams.Seconds, "Time budget in seconds (0: none)")
         ->check(CLI::Range(0.0, 1e7))
         ->capture_default_str();

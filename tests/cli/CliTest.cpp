@@ -1,12 +1,17 @@
 // codegen-cli as a user runs it: what it prints on each stream and its exit status.
+#include "engine/CodSymmetry.h"
+#include "search/BestCodSearch.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -363,6 +368,93 @@ TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {
     std::remove(Project.c_str());
 }
 
+std::vector<std::string> OutputLines(const std::string& Text) {
+    std::vector<std::string> Result;
+    std::istringstream In(Text);
+    for (std::string Line; std::getline(In, Line);)
+        Result.push_back(Line);
+    return Result;
+}
+
+TEST(CliOptimize, FindsTheBarkerCodeAndReportsItsFigures) {
+    const TRun R = RunCli("optimize --length 13 --target 1");
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    const auto Cods = OutputLines(R.Out);
+    ASSERT_EQ(Cods.size(), 1u);
+    EXPECT_EQ(codegen::SymmetryClassKey(Cods[0], codegen::TCodType::Binary),
+              codegen::SymmetryClassKey("1111100110101", codegen::TCodType::Binary));
+    EXPECT_NE(R.Err.find("PSL 1  ISL 6  F 14.083  " + Cods[0]), std::string::npos) << R.Err;
+    EXPECT_NE(R.Err.find("count reached"), std::string::npos) << R.Err;
+}
+
+TEST(CliOptimize, ATargetNotReachedFailsWithNothingPrinted) {
+    const TRun R = RunCli("optimize --length 13 --target 0 --time 0.3");
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Out, "");
+    EXPECT_NE(R.Err.find("time is up"), std::string::npos) << R.Err;
+    EXPECT_NE(R.Err.find("0 codes within PSL 0"), std::string::npos) << R.Err;
+}
+
+TEST(CliOptimize, BestCodsWithoutATargetAreRepeatable) {
+    const std::string Args = "optimize --length 40 --count 4 --steps 3000 --time 0 --seed 5 "
+                             "--threads 2";
+    const TRun A = RunCli(Args);
+    const TRun B = RunCli(Args);
+    EXPECT_EQ(A.Status, 0) << A.Err;
+    EXPECT_EQ(A.Out, B.Out);
+    const auto Cods = OutputLines(A.Out);
+    ASSERT_EQ(Cods.size(), 4u);
+    std::set<std::string> Keys;
+    int LastPsl = 0;
+    for (const auto& C : Cods) {
+        const auto Figures = codegen::ScoreCod(C, 40, codegen::TCodType::Binary);
+        EXPECT_GE(Figures.Psl, LastPsl) << "best first";
+        LastPsl = Figures.Psl;
+        EXPECT_TRUE(Keys.insert(codegen::SymmetryClassKey(C, codegen::TCodType::Binary)).second);
+    }
+    EXPECT_LE(LastPsl, 4);
+}
+
+TEST(CliOptimize, TernaryCodsKeepTheZeroRule) {
+    const TRun R = RunCli("optimize --length 20 --type ternary --zeros-rule equal --zeros 4 "
+                          "--target 3 --count 5 --time 20");
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    const auto Cods = OutputLines(R.Out);
+    EXPECT_EQ(Cods.size(), 5u);
+    for (const auto& C : Cods) {
+        EXPECT_EQ(std::count(C.begin(), C.end(), '0'), 4) << C;
+        EXPECT_LE(codegen::ScoreCod(C, 20, codegen::TCodType::Ternary).Psl, 3) << C;
+    }
+}
+
+TEST(CliOptimize, InterruptPrintsWhatItHas) {
+    const std::string Command = std::string("sh -c '") + CODEGEN_CLI +
+                                " optimize --length 200 --time 0 2>/dev/null & P=$!; sleep 1; "
+                                "kill -INT $P; wait $P'";
+    FILE* Pipe = popen(Command.c_str(), "r");
+    ASSERT_NE(Pipe, nullptr);
+    std::string Out;
+    std::array<char, 4096> Buffer;
+    std::size_t Read;
+    while ((Read = fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0)
+        Out.append(Buffer.data(), Read);
+    const int Raw = pclose(Pipe);
+    EXPECT_TRUE(WIFEXITED(Raw) && WEXITSTATUS(Raw) == 0);
+    const auto Cods = OutputLines(Out);
+    ASSERT_EQ(Cods.size(), 1u);
+    EXPECT_EQ(Cods[0].size(), 200u);
+}
+
+TEST(CliOptimize, BadOptionsGiveOneLineAndStatus2) {
+    for (const char* Args : {"optimize --length 1", "optimize --start golay", "optimize --count 0",
+                             "optimize --length 20 --type ternary --zeros-rule equal --zeros 21",
+                             "optimize --threads 0"}) {
+        const TRun R = RunCli(Args);
+        EXPECT_EQ(R.Status, 2) << Args;
+        EXPECT_EQ(Lines(R.Err), 1) << Args << ": " << R.Err;
+    }
+}
+
 TEST(CliGeneral, VersionAndHelp) {
     const TRun Version = RunCli("--version");
     EXPECT_EQ(Version.Status, 0);
@@ -372,6 +464,7 @@ TEST(CliGeneral, VersionAndHelp) {
     EXPECT_NE(Help.Out.find("search"), std::string::npos);
     EXPECT_NE(Help.Out.find("correlate"), std::string::npos);
     EXPECT_NE(Help.Out.find("export"), std::string::npos);
+    EXPECT_NE(Help.Out.find("optimize"), std::string::npos);
 }
 
 } // namespace
