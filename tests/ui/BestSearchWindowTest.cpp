@@ -1,0 +1,350 @@
+// The best-code search mode of the main window: the panel that chooses it, runs through
+// "Искать коды" and "Продолжить" (codes within the limit, one per symmetry class, numbered),
+// Break, the time budget, closing the window, the offer a long exhaustive run makes, and
+// projects that stay as they were.
+#include "UiTestSupport.h"
+
+#include "engine/PackedCod.h"
+#include "project/SaveLoadPrjUnit.h"
+#include "ui/BestSearchPanel.h"
+#include "ui/BestSearchRun.h"
+#include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// The smallest of the codes that negation, reversal and negating every other chip give;
+// written apart from the engine's own key, so that the two check each other.
+QString ClassKey(QString Text, codegen::TCodType Type) {
+    const QString From = Type == codegen::TCodType::Binary ? "01" : "12";
+    QString Best;
+    for (int Variant = 0; Variant < 8; ++Variant) {
+        QString V = Text;
+        if (Variant & 1)
+            std::reverse(V.begin(), V.end());
+        for (qsizetype I = 0; I < V.size(); ++I)
+            if (((Variant & 2) != 0) != ((Variant & 4) != 0 && I % 2 == 1) && From.contains(V[I]))
+                V[I] = From[1 - From.indexOf(V[I])];
+        if (Best.isEmpty() || V < Best)
+            Best = V;
+    }
+    return Best;
+}
+
+int Psl(const QString& Text, codegen::TCodType Type) {
+    const std::string Bytes = Text.toStdString();
+    return codegen::PeakSideLobe(
+        codegen::TPackedCod::FromText(Bytes, static_cast<int>(Bytes.size()), Type));
+}
+
+// The keys of the main window's section of a project file, in file order.
+QStringList MainFormKeys(const QString& Path) {
+    QFile File(Path);
+    QStringList Keys;
+    bool InMain = false;
+    if (File.open(QIODevice::ReadOnly))
+        for (const QByteArray& Line : File.readAll().split('\n')) {
+            if (Line.startsWith('['))
+                InMain = Line.trimmed() == "[MainForm]";
+            else if (InMain && Line.contains('='))
+                Keys << QString::fromLatin1(Line.left(Line.indexOf('=')));
+        }
+    return Keys;
+}
+
+} // namespace
+
+class TBestSearchWindowTest : public QObject, public TWindowsSession<> {
+    Q_OBJECT
+
+    TBestSearchPanel* Panel() const { return MainForm->BestSearchPanel; }
+    QStringList Cods() const {
+        QStringList Texts;
+        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
+            Texts << MainForm->CodStringGrid->Cells(1, R);
+        return Texts;
+    }
+    int Beeps() const { return static_cast<int>(Recorded->Calls.count(QStringLiteral("Beep"))); }
+    // The parameters, the mode (by keyboard) and the budget (typed), as a user sets them.
+    void ChooseBest(int L, int Limit, int Seconds) {
+        MainForm->CodLengthPBSpinEdit->SetValue(L);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(Limit);
+        QTest::keyClick(Panel()->ModeComboBox(), Qt::Key_Down);
+        QVERIFY(Panel()->BestMode());
+        Panel()->SecondsSpinBox()->selectAll();
+        QTest::keyClicks(Panel()->SecondsSpinBox(), QString::number(Seconds));
+        QCOMPARE(Panel()->Seconds(), Seconds);
+    }
+    double SecondsOfClick(QPushButton* Button) {
+        QElapsedTimer Clock;
+        Clock.start();
+        QTest::mouseClick(Button, Qt::LeftButton);
+        return Clock.elapsed() / 1000.0;
+    }
+    // Every listed code within the limit and of the length, no two of one class, the rows
+    // numbered 1..N and counted by Label5.
+    void CheckList(int L, int Limit, codegen::TCodType Type) {
+        QSet<QString> Classes;
+        const QStringList Texts = Cods();
+        for (int R = 0; R < Texts.size(); ++R) {
+            QCOMPARE(Texts[R].size(), L);
+            QVERIFY2(Psl(Texts[R], Type) <= Limit, qPrintable(Texts[R]));
+            QVERIFY2(!Classes.contains(ClassKey(Texts[R], Type)), qPrintable(Texts[R]));
+            Classes.insert(ClassKey(Texts[R], Type));
+            QCOMPARE(MainForm->CodStringGrid->Cells(0, R + 1), QString::number(R + 1));
+        }
+        if (!Texts.isEmpty())
+            QCOMPARE(MainForm->Label5->text(),
+                     QStringLiteral("Найдено %1 кодов").arg(Texts.size()));
+    }
+    void CheckButtonsBack() {
+        QVERIFY(MainForm->SerchCodsBitBtn->isEnabled());
+        QVERIFY(MainForm->ContinueBitBtn->isEnabled());
+        QVERIFY(Panel()->isEnabled());
+    }
+
+private slots:
+    void initTestCase() { InstallDialogs(); }
+    void init() { QVERIFY(OpenWindows()); }
+    void cleanup() { Windows.reset(); }
+
+    void panelStartsExhaustiveWithTheBudgetOff() {
+        QVERIFY(!Panel()->BestMode());
+        QCOMPARE(Panel()->Seconds(), 60);
+        QVERIFY(!Panel()->SecondsSpinBox()->isEnabled());
+        ChooseBest(10, 2, 5);
+        QVERIFY(Panel()->SecondsSpinBox()->isEnabled());
+        QTest::keyClick(Panel()->ModeComboBox(), Qt::Key_Up);
+        QVERIFY(!Panel()->SecondsSpinBox()->isEnabled());
+    }
+
+    void panelSitsInTheTopBarOverNothingAndShowsItsTextsWhole() {
+        const QRect Bounds = Panel()->geometry();
+        QVERIFY(MainForm->Panel1->rect().contains(Bounds));
+        for (QWidget* Other : MainForm->Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (Other != Panel())
+                QVERIFY2(!Other->geometry().intersects(Bounds), qPrintable(Other->objectName()));
+        QComboBox* Mode = Panel()->ModeComboBox();
+        QStyleOptionComboBox Option;
+        Option.initFrom(Mode);
+        const int Field =
+            Mode->style()
+                ->subControlRect(QStyle::CC_ComboBox, &Option, QStyle::SC_ComboBoxEditField, Mode)
+                .width();
+        for (int I = 0; I < Mode->count(); ++I)
+            QVERIFY(Mode->fontMetrics().horizontalAdvance(Mode->itemText(I)) <= Field);
+        QSpinBox* Budget = Panel()->SecondsSpinBox();
+        QVERIFY(Budget->fontMetrics().horizontalAdvance(QStringLiteral("86400 с")) <=
+                Budget->findChild<QLineEdit*>()->width());
+    }
+
+    void bestRunListsOneCodePerClassWithinTheLimit_data() {
+        QTest::addColumn<int>("L");
+        QTest::addColumn<int>("Limit");
+        QTest::addColumn<int>("EqualZeros"); // ternary with exactly this many zeros; -1: binary
+        QTest::addColumn<int>("AtMost");     // codes (not classes) the exhaustive search lists
+        QTest::newRow("Barker 13") << 13 << 1 << -1 << 1; // one class only
+        QTest::newRow("13 chips, 2") << 13 << 2 << -1 << 92;
+        QTest::newRow("ternary, 3 zeros") << 9 << 1 << 3 << 508;
+    }
+    void bestRunListsOneCodePerClassWithinTheLimit() {
+        QFETCH(int, L);
+        QFETCH(int, Limit);
+        QFETCH(int, EqualZeros);
+        QFETCH(int, AtMost);
+        const bool Ternary = EqualZeros >= 0;
+        const auto Type = Ternary ? codegen::TCodType::Ternary : codegen::TCodType::Binary;
+        if (Ternary) {
+            ClickItem(MainForm->VariantRadioGroup, 1);
+            ClickItem(MainForm->ZRadioGroup, 1);
+            MainForm->ZeroCountPBSpinEdit->SetValue(EqualZeros);
+        }
+        ChooseBest(L, Limit, 1);
+        QVERIFY(SecondsOfClick(MainForm->SerchCodsBitBtn) < 10);
+        CheckList(L, Limit, Type);
+        QVERIFY(!Cods().isEmpty() && Cods().size() <= AtMost);
+        if (Ternary)
+            for (const QString& Text : Cods())
+                QCOMPARE(Text.count(u'0'), EqualZeros);
+        // The label shows the best code, the status line its peak and the limit.
+        const QString Best = MainForm->CodLabel->text();
+        QVERIFY(Best.size() == L && Psl(Best, Type) <= Limit);
+        QVERIFY2(MainForm->StatusLabel->text().startsWith(
+                     QStringLiteral(" Лучший выброс %1 (цель %2)").arg(Psl(Best, Type)).arg(Limit)),
+                 qPrintable(MainForm->StatusLabel->text()));
+        QCOMPARE(Beeps(), 1);
+        CheckButtonsBack();
+    }
+
+    void continueAppendsWithoutRepeatingAClass() {
+        // The one class within 1 at 13 chips is listed: another run finds nothing new.
+        ChooseBest(13, 1, 1);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QCOMPARE(Cods().size(), 1);
+        const uint64_t FirstSeed = MainForm->BestCodSearch.Params().Seed;
+        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        QCOMPARE(Cods().size(), 1);
+        QVERIFY(MainForm->BestCodSearch.Params().Seed != FirstSeed);
+
+        // Part of a longer list kept: it stays, and only other classes are added after it.
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(2);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        const QStringList Whole = Cods();
+        QVERIFY(Whole.size() >= 4);
+        const int Kept = static_cast<int>(Whole.size() / 2);
+        MainForm->CodStringGrid->SetRowCount(Kept + 1);
+        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        QVERIFY(Cods().size() > Kept);
+        QCOMPARE(Cods().mid(0, Kept), Whole.mid(0, Kept));
+        CheckList(13, 2, codegen::TCodType::Binary);
+        QCOMPARE(Beeps(), 4);
+        CheckButtonsBack();
+    }
+
+    void theBudgetEndsTheRun() {
+        // No code of 64 chips reaches 0: only the budget ends this run.
+        ChooseBest(64, 0, 1);
+        const double Seconds = SecondsOfClick(MainForm->SerchCodsBitBtn);
+        QVERIFY2(Seconds >= 0.9 && Seconds < 5, qPrintable(QString::number(Seconds)));
+        QCOMPARE(Cods().size(), 0);
+        QCOMPARE(MainForm->CodLabel->text().size(), 64);
+        QVERIFY(MainForm->StatusLabel->text().endsWith(QStringLiteral("осталось 0:00")));
+        QCOMPARE(Beeps(), 1);
+    }
+
+    void breakEndsALongBudgetPromptly() {
+        ChooseBest(64, 0, 3600);
+        bool OffWhileRunning = false;
+        QTimer::singleShot(300, MainForm, [&] {
+            OffWhileRunning = !MainForm->SerchCodsBitBtn->isEnabled() &&
+                              !MainForm->ContinueBitBtn->isEnabled() && !Panel()->isEnabled();
+            QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
+        });
+        QVERIFY(SecondsOfClick(MainForm->SerchCodsBitBtn) < 3);
+        QVERIFY(OffWhileRunning);
+        QCOMPARE(Beeps(), 1);
+        CheckButtonsBack();
+    }
+
+    void closingTheWindowEndsABestRun() {
+        ChooseBest(64, 0, 3600);
+        QTimer::singleShot(200, MainForm, [] { MainForm->close(); });
+        QVERIFY(SecondsOfClick(MainForm->SerchCodsBitBtn) < 3);
+        QCOMPARE(Beeps(), 1);
+    }
+
+    void anErrorGivesTheButtonsBack() {
+        ChooseBest(10, 2, 1);
+        MainForm->CodLengthPBSpinEdit->SetText(QStringLiteral("501"));
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        CheckButtonsBack();
+    }
+
+    void aShortExhaustiveRunMakesNoOffer() {
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("100.0 %")));
+        QVERIFY(!MainForm->StatusLabel->text().contains(QStringLiteral("href")));
+    }
+
+    void aLongExhaustiveRunOffersTheBestSearch() {
+        MainForm->CodLengthPBSpinEdit->SetValue(64);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(3);
+        Panel()->SetSeconds(1);
+        QString Offer;
+        // While the run goes on: waits for the offer and clicks its link where the pointer
+        // turns into a hand; ends the run after 15 s without one rather than hang.
+        QTimer Watch;
+        QElapsedTimer Clock;
+        Clock.start();
+        connect(&Watch, &QTimer::timeout, MainForm, [&] {
+            QLabel* Status = MainForm->StatusLabel;
+            if (!Offer.isEmpty() || (Clock.elapsed() < 15000 && !Status->text().contains("href")))
+                return;
+            Offer = Status->text() + u' ';
+            Watch.stop();
+            for (int X = Status->width() - 1; X > 0; X -= 2) {
+                QTest::mouseMove(Status, QPoint(X, Status->height() / 2));
+                if (Status->cursor().shape() == Qt::PointingHandCursor) {
+                    QTest::mouseClick(Status, Qt::LeftButton, {}, {X, Status->height() / 2});
+                    return;
+                }
+            }
+            MainForm->BreakSerchBitBtn->click();
+        });
+        Watch.start(20);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QVERIFY2(Offer.contains(QStringLiteral("не закончится за часы")), qPrintable(Offer));
+        QVERIFY(Panel()->BestMode());
+        // One beep for the exhaustive run, then the best search runs its budget.
+        QTRY_COMPARE_WITH_TIMEOUT(Beeps(), 2, 10000);
+        QVERIFY(MainForm->StatusLabel->text().startsWith(QStringLiteral(" Лучший выброс")));
+        QCOMPARE(MainForm->BestCodSearch.Params().L, 64);
+        CheckList(64, 3, codegen::TCodType::Binary);
+        CheckButtonsBack();
+    }
+
+    void longRunOfferThresholds_data() {
+        QTest::addColumn<double>("SecondsLeft");
+        QTest::addColumn<double>("Elapsed");
+        QTest::addColumn<bool>("Offered");
+        QTest::newRow("two hours left") << 7200.0 << 1.0 << true;
+        QTest::newRow("half an hour left") << 1800.0 << 100.0 << false;
+        QTest::newRow("unknown at first") << -1.0 << 2.0 << false;
+        QTest::newRow("still unknown") << -1.0 << 6.0 << true;
+    }
+    void longRunOfferThresholds() {
+        QFETCH(double, SecondsLeft);
+        QFETCH(double, Elapsed);
+        QFETCH(bool, Offered);
+        TLongRunOffer Offer;
+        codegen::TSearchProgress P;
+        P.SecondsLeft = SecondsLeft;
+        P.ElapsedSeconds = Elapsed;
+        QCOMPARE(Offer.Check(P), Offered);
+        // Once made, the offer stands while the estimate comes down, until the next run.
+        P.SecondsLeft = 10;
+        QCOMPARE(Offer.Check(P), Offered);
+        Offer.Reset();
+        QVERIFY(!Offer.Check(P));
+    }
+
+    void aProjectSavedAfterABestRunHasNoNewKeys() {
+        QList<QObject*> Own = Panel()->findChildren<QObject*>();
+        Own << Panel();
+        for (QObject* Child : Own)
+            QVERIFY(!MainForm->Components().contains(Child));
+        QTemporaryDir Dir;
+        SaveAllFormDataToFile(Dir.filePath("before.cod"));
+        ChooseBest(13, 2, 1);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        SaveAllFormDataToFile(Dir.filePath("after.cod"));
+        // The good-code grid has more rows now; every other key is as before.
+        const auto WithoutGrid = [](QStringList Keys) {
+            Keys.removeIf([](const QString& K) { return K.startsWith(u"CodStringGrid"); });
+            return Keys;
+        };
+        const QStringList Before = MainFormKeys(Dir.filePath("before.cod"));
+        QVERIFY(Before.size() > 10);
+        QCOMPARE(WithoutGrid(MainFormKeys(Dir.filePath("after.cod"))), WithoutGrid(Before));
+    }
+};
+
+UI_TEST_MAIN(TBestSearchWindowTest)
+#include "BestSearchWindowTest.moc"
