@@ -168,9 +168,10 @@ private:
     }
 
     void Restart() {
-        // Measured on lengths where the best peak is hard to reach: the cube finds it about
-        // twice as fast as the fourth power; the fifth power is kept for variety.
-        static constexpr int Exponents[] = {3, 3, 3, 5};
+        // Measured as codes within a hard target found per second: the cube does best from
+        // about 100 chips on (twice the fourth power's rate at 128, four times the fifth's),
+        // the square (the merit factor's sum) near 64 chips.
+        static constexpr int Exponents[] = {2, 3, 3, 3};
         Exponent = Exponents[RandomInt(0, 3)];
         State.Load(StartCod(), Exponent);
         Elite = Chips();
@@ -180,12 +181,14 @@ private:
     }
 
     void BeginPhase() {
-        PhaseLeft = static_cast<uint64_t>(RandomInt(P.L / 2 + 8, 3 * P.L / 2 + 16));
+        PhaseLeft = static_cast<uint64_t>(RandomInt(3 * P.L / 2 + 24, 9 * P.L / 2 + 48));
         PhaseBest = State.Surrogate();
         PhaseBestChips = Chips();
         std::fill(Tabu.begin(), Tabu.end(), 0);
-        TenureLow = 1 + P.L / 32;
-        TenureHigh = 2 + P.L / 8;
+        // Short tenures: at 128 and 200 chips a tenure of up to L/8 moves found a half and a
+        // seventh of the codes that one of up to L/40 finds; below 2 the walk cycles.
+        TenureLow = 1;
+        TenureHigh = 2 + P.L / 40;
     }
 
     void EndPhase() {
@@ -193,7 +196,7 @@ private:
             EliteSurrogate = PhaseBest;
             Elite = PhaseBestChips;
             Stall = 0;
-        } else if (++Stall > 40) {
+        } else if (++Stall > 10) {
             Restart();
             return;
         }

@@ -49,7 +49,9 @@ struct TLobeView {
 template <int P, class TVec> inline __attribute__((always_inline)) TVec VecCost(TVec C) {
     const TVec Abs = C < 0 ? -C : C;
     const TVec C2 = C * C;
-    if constexpr (P == 3)
+    if constexpr (P == 2)
+        return C2;
+    else if constexpr (P == 3)
         return C2 * Abs;
     else if constexpr (P == 4)
         return C2 * C2;
@@ -140,7 +142,7 @@ CODEGEN_SCORE_KERNELS(Portable, , TVec4)
 
 struct TKernel {
     const char* Name;
-    TScoreFn Score[3]; // p = 3, 4, 5
+    TScoreFn Score[4]; // p = 2, 3, 4, 5
     bool (*Available)();
 };
 
@@ -151,13 +153,15 @@ bool Always() {
 const TKernel Kernels[] = {
 #if defined(__x86_64__) && defined(__GNUC__)
     {"avx512",
-     {ScoreMovesAvx512<3>, ScoreMovesAvx512<4>, ScoreMovesAvx512<5>},
+     {ScoreMovesAvx512<2>, ScoreMovesAvx512<3>, ScoreMovesAvx512<4>, ScoreMovesAvx512<5>},
      [] { return __builtin_cpu_supports("avx512f") != 0; }},
     {"avx2",
-     {ScoreMovesAvx2<3>, ScoreMovesAvx2<4>, ScoreMovesAvx2<5>},
+     {ScoreMovesAvx2<2>, ScoreMovesAvx2<3>, ScoreMovesAvx2<4>, ScoreMovesAvx2<5>},
      [] { return __builtin_cpu_supports("avx2") != 0; }},
 #endif
-    {"portable", {ScoreMovesPortable<3>, ScoreMovesPortable<4>, ScoreMovesPortable<5>}, Always},
+    {"portable",
+     {ScoreMovesPortable<2>, ScoreMovesPortable<3>, ScoreMovesPortable<4>, ScoreMovesPortable<5>},
+     Always},
 };
 
 const TKernel* ChooseKernel() {
@@ -229,7 +233,8 @@ void TLobeTable::Load(const std::vector<int8_t>& Chips, int NewP) {
 }
 
 bool TLobeTable::VectorScoring() const {
-    return P == 3   ? LanesCanHold<3>(Lags, PeakValue)
+    return P == 2   ? LanesCanHold<2>(Lags, PeakValue)
+           : P == 3 ? LanesCanHold<3>(Lags, PeakValue)
            : P == 4 ? LanesCanHold<4>(Lags, PeakValue)
                     : LanesCanHold<5>(Lags, PeakValue);
 }
@@ -237,7 +242,9 @@ bool TLobeTable::VectorScoring() const {
 void TLobeTable::Score(const TChipMove* Moves, int N, int64_t* Out) const {
     const TLobeView View{Fwd.data(), Rev.data(), Lobe.data(), Cost.data(), L, Lags};
     if (VectorScoring())
-        ActiveKernel.load(std::memory_order_relaxed)->Score[P - 3](View, Moves, N, Out);
+        ActiveKernel.load(std::memory_order_relaxed)->Score[P - 2](View, Moves, N, Out);
+    else if (P == 2)
+        ScoreMovesWide<2>(View, Moves, N, Out);
     else if (P == 3)
         ScoreMovesWide<3>(View, Moves, N, Out);
     else if (P == 4)
@@ -267,7 +274,10 @@ void TLobeTable::Refresh() {
         const int32_t C = Lobe[Slot(K)];
         Peak = std::max(Peak, C < 0 ? -C : C);
         Isl += int64_t{C} * C;
-        const int64_t G = P == 3 ? ScalarCost<3>(C) : P == 4 ? ScalarCost<4>(C) : ScalarCost<5>(C);
+        const int64_t G = P == 2   ? ScalarCost<2>(C)
+                          : P == 3 ? ScalarCost<3>(C)
+                          : P == 4 ? ScalarCost<4>(C)
+                                   : ScalarCost<5>(C);
         Surrogate += G;
         // The lanes read the cost only while it fits (VectorScoring).
         Cost[Slot(K)] = static_cast<int32_t>(std::min<int64_t>(G, 0x3fffffff));

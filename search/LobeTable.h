@@ -1,6 +1,6 @@
 // The side lobes C_k (k = 1..L-1) of one code, kept up to date under chip changes, and the
 // kernels that score many candidate changes at once by the change of the surrogate
-// sum over k of |C_k|^p (p = 3, 4 or 5) each would make. Changing chip j by d changes C_k by
+// sum over k of |C_k|^p (p = 2 to 5) each would make. Changing chip j by d changes C_k by
 // d * (a[j+k] + a[j-k]), so scoring a change costs O(L) and making one O(L).
 #pragma once
 
@@ -21,7 +21,7 @@ class TLobeTable {
 public:
     // Room for a code of L chips (all zero).
     void Reset(int L);
-    // Chips (+1, 0, -1) of the length given to Reset, scored with the exponent P (3..5).
+    // Chips (+1, 0, -1) of the length given to Reset, scored with the exponent P (2..5).
     void Load(const std::vector<int8_t>& Chips, int P);
 
     int Chip(int I) const { return Fwd[static_cast<std::size_t>(I)]; }

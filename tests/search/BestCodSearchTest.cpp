@@ -94,7 +94,7 @@ TEST(LobeTable, ScoresAndLobesFollowEveryKindOfMoveOnEveryPath) {
         ASSERT_EQ(BestSearchKernel(), Name);
         for (int L : Lengths)
             for (int Shape = 0; Shape < 3; ++Shape) {
-                const int P = 3 + (L + Shape) % 3;
+                const int P = 2 + (L + Shape) % 4;
                 std::vector<int8_t> A(static_cast<std::size_t>(L));
                 for (auto& C : A)
                     // Binary, ternary, and a code of equal chips (the largest lobes).
