@@ -580,8 +580,11 @@ void TMainForm::SerchBestCods(std::vector<std::string> Known) {
     RunBestSearch(BestCodSearch, P,
                   {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
                    [this](const QString& Best, const QString& Status) {
-                       if (!Best.isEmpty())
+                       if (!Best.isEmpty()) {
+                           // A long code is cut at the label's edge; the tip shows it whole.
                            CodLabel->setText(Best);
+                           CodLabel->setToolTip(Best);
+                       }
                        StatusLabel->setText(Status);
                    },
                    [] {
