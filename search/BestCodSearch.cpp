@@ -2,6 +2,7 @@
 
 #include "engine/CodFamilies.h"
 #include "engine/CodSymmetry.h"
+#include "search/CollectToEnd.h"
 #include "search/LobeTable.h"
 
 #include <tbb/info.h>
@@ -648,15 +649,7 @@ TBestSearchBatch TBestCodSearch::RunToEnd(const TBestSearchParams& P,
                                           const std::function<bool()>& ShouldStop,
                                           std::chrono::milliseconds Period) {
     Start(P);
-    TBestSearchBatch Last;
-    do {
-        Last = Collect(Period);
-        if (Sink)
-            Sink(Last);
-        if (ShouldStop && ShouldStop())
-            Stop();
-    } while (!Last.Finished);
-    return Last;
+    return CollectToEnd<TBestCodSearch, TBestSearchBatch>(*this, Sink, ShouldStop, Period);
 }
 
 } // namespace codegen

@@ -1,6 +1,7 @@
 #include "search/GoodCodSearch.h"
 
 #include "engine/PackedCod.h"
+#include "search/CollectToEnd.h"
 
 #include <tbb/enumerable_thread_specific.h>
 #include <tbb/info.h>
@@ -608,16 +609,19 @@ TSearchProgress TGoodCodSearch::Progress() const {
         std::lock_guard G(Run->Lock);
         Collected = Run->RangesCollected;
     }
-    const double Total = static_cast<double>(Run->Plan.RangeCount - Run->FirstRange);
-    P.Fraction = Total > 0 ? static_cast<double>(Collected) / Total : 1.0;
+    // The fraction counts what earlier runs examined too, so that a continued run goes on
+    // from where the last one stopped; the time left comes from this run's own pace.
+    const double Total = static_cast<double>(Run->Plan.RangeCount);
+    const double Done = static_cast<double>(Run->FirstRange + Collected);
+    P.Fraction = std::min(1.0, Done / Total);
     P.ElapsedSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Run->Began).count();
     const double PerRange =
         std::pow(static_cast<double>(Run->Plan.Base), RunParams.L - Run->Plan.PrefixLength);
     if (P.ElapsedSeconds > 0)
         P.CodsPerSecond = static_cast<double>(Collected) * PerRange / P.ElapsedSeconds;
-    if (P.Fraction > 0)
-        P.SecondsLeft = P.ElapsedSeconds * (1 - P.Fraction) / P.Fraction;
+    if (Collected > 0)
+        P.SecondsLeft = P.ElapsedSeconds * std::max(0.0, Total - Done) / static_cast<double>(Collected);
     return P;
 }
 
@@ -626,15 +630,7 @@ TSearchBatch TGoodCodSearch::RunToEnd(const TSearchParams& P, int Threads,
                                       const std::function<bool()>& ShouldStop,
                                       std::chrono::milliseconds Period) {
     Start(P, Threads);
-    TSearchBatch Last;
-    do {
-        Last = Collect(Period);
-        if (Sink)
-            Sink(Last);
-        if (ShouldStop && ShouldStop())
-            Stop();
-    } while (!Last.Finished);
-    return Last;
+    return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period);
 }
 
 } // namespace codegen
