@@ -2,6 +2,8 @@
 
 #include "engine/PackedCod.h"
 
+#include <algorithm>
+
 namespace codegen {
 
 namespace {
@@ -26,6 +28,13 @@ CrossCorrelationPoints(std::string_view TextA, std::string_view TextB, int L, TC
 std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type) {
     const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
     return Points(Cd, Cd, L);
+}
+
+int ValueAxisBottom(const std::vector<TCorrelationPoint>& Points, int Floor) {
+    int Bottom = Floor;
+    for (const auto& P : Points)
+        Bottom = std::min(Bottom, P.Value);
+    return Bottom;
 }
 
 } // namespace codegen

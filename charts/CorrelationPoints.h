@@ -23,4 +23,8 @@ std::vector<TCorrelationPoint> CrossCorrelationPoints(std::string_view TextA,
 // The cross-correlation of the code with itself.
 std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type);
 
+// The bottom of the value axis: Floor, or the lowest value drawn where that is lower, so
+// that no point falls outside the chart.
+int ValueAxisBottom(const std::vector<TCorrelationPoint>& Points, int Floor);
+
 } // namespace codegen

@@ -6,6 +6,8 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainUnit.h"
 
+#include <QLibraryInfo>
+
 namespace {
 
 const QList<TForm*> NoForms;
@@ -13,7 +15,13 @@ const TApplicationWindows* LiveWindows = nullptr;
 
 } // namespace
 
-TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
+    // The window is Russian whatever the system's language; Qt's own dialogs and buttons
+    // follow it. Without the translation package they stay English, nothing worse.
+    if (QtTranslator.load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&QtTranslator);
+}
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
     try {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QList>
+#include <QTranslator>
 
 #include <memory>
 #include <vector>
@@ -19,6 +20,9 @@ public:
 
     // The last resort of the general error handler, for errors no handler guard caught.
     bool notify(QObject* Receiver, QEvent* Event) override;
+
+private:
+    QTranslator QtTranslator;
 };
 
 // Creates MainForm, AutoCorrForm, CrossCorrForm and TextForm in this order, all hidden,

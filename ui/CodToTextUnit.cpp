@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TTextForm* TextForm = nullptr;
 
 TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
@@ -58,6 +60,11 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
                              QStringLiteral("ConvertBitBtn"));
     ConvertBitBtn->setGeometry(280, 72, 97, 25);
     ConvertBitBtn->raise();
+    // Smaller than the design, yet with the button, every format and a few lines of text.
+    constexpr int MinMemoHeight = 60;
+    setMinimumSize(std::min(width(), std::max(ConvertBitBtn->geometry().right() + 9,
+                                              ConvertRadioGroup->sizeHint().width())),
+                   std::min(height(), Panel1->height() + Panel2->height() + MinMemoHeight));
 
     connect(ConvertBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TTextForm::ConvertBitBtnClick));

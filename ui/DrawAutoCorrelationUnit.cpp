@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSaveFile>
 #include <qcustomplot.h>
@@ -47,6 +49,33 @@ protected:
     }
 };
 
+// A chart whose zoom rectangle follows the left button only: a right click opens the
+// context menu, and a rectangle started by it would stay on the chart (and in its pictures)
+// while the menu holds the mouse.
+class TChartPlot : public QCustomPlot {
+public:
+    using QCustomPlot::QCustomPlot;
+
+protected:
+    void mousePressEvent(QMouseEvent* Event) override {
+        if (Event->button() != Qt::LeftButton) {
+            Event->accept();
+            return;
+        }
+        QCustomPlot::mousePressEvent(Event);
+    }
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        if (Event->button() != Qt::LeftButton) {
+            Event->accept();
+            return;
+        }
+        QCustomPlot::mouseReleaseEvent(Event);
+    }
+};
+
+// Room for the chart's axes and a few steps of the values between the two panels.
+constexpr int MinChartHeight = 120;
+
 } // namespace
 
 TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Design.Name) {
@@ -58,7 +87,7 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Desi
 
     Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
     Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
-    Chart = Register(new QCustomPlot(this), QStringLiteral("Chart"));
+    Chart = Register(new TChartPlot(this), QStringLiteral("Chart"));
     SetAlign(Chart, TAlign::Client);
     Series2 = Register(Chart->addGraph(), QStringLiteral("Series2"));
     PopupMenu = Register(new QMenu(this), QStringLiteral("PopupMenu"));
@@ -85,6 +114,12 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Desi
         Register(new QPushButton(QStringLiteral("CalculateAnDDrawBitBtn"), Panel2),
                  QStringLiteral("CalculateAnDDrawBitBtn"));
     CalculateAnDDrawBitBtn->setGeometry(8, 8, 75, 25);
+    // Smaller than the design, yet with the label, the zoom button and the chart's axes.
+    // (The narrow cross-correlation window shows its zoom button once widened, as designed.)
+    const int ControlsRight =
+        std::max(NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right());
+    setMinimumSize(std::min(width(), ControlsRight + 9),
+                   std::min(height(), Panel1->height() + Panel2->height() + MinChartHeight));
 
     QLinearGradient Background(0, 0, 0, 1);
     Background.setCoordinateMode(QGradient::ObjectMode);
@@ -126,7 +161,7 @@ void TCorrelationChartForm::FormCreate() {
 void TCorrelationChartForm::ZoomUnDoButtonClick() {
     const int Limit =
         std::max(MainForm->MaxCorrSidePBSpinEdit->Value(), MainForm->MaxNoCorrPBSpinEdit->Value());
-    Chart->yAxis->setRange(-Limit, MainForm->CodLength());
+    Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Limit), MainForm->CodLength());
     bool Found = false;
     const QCPRange Keys = Series2->getKeyRange(Found);
     if (Found) {
@@ -138,7 +173,14 @@ void TCorrelationChartForm::ZoomUnDoButtonClick() {
 }
 
 void TCorrelationChartForm::SaveToClipBoardN5Click() {
-    QGuiApplication::clipboard()->setPixmap(Chart->toPixmap());
+    QGuiApplication::clipboard()->setPixmap(Picture());
+}
+
+QPixmap TCorrelationChartForm::Picture() const {
+    // A zoom rectangle still being dragged is no part of the chart.
+    if (Chart->selectionRect() && Chart->selectionRect()->isActive())
+        Chart->selectionRect()->cancel();
+    return Chart->toPixmap();
 }
 
 void TCorrelationChartForm::SaveToBMPFileN6Click() {
@@ -153,13 +195,13 @@ void TCorrelationChartForm::SavePicture(const QString& FileName) const {
     const char* Format =
         FileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
     QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || !Chart->toPixmap().save(&File, Format) ||
-        !File.commit())
+    if (!File.open(QIODevice::WriteOnly) || !Picture().save(&File, Format) || !File.commit())
         throw std::runtime_error(
             QStringLiteral("Unable to write to %1").arg(FileName).toStdString());
 }
 
 void TCorrelationChartForm::ShowPoints(const std::vector<codegen::TCorrelationPoint>& Points) {
+    ShownPoints = Points;
     QVector<double> Shifts;
     QVector<double> Values;
     Shifts.reserve(static_cast<qsizetype>(Points.size()));

@@ -18,6 +18,7 @@ class QCustomPlot;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPixmap;
 class QPushButton;
 class TFileDialogSettings;
 class TStringGrid;
@@ -42,14 +43,17 @@ public:
     QPushButton* CalculateAnDDrawBitBtn;
 
     void FormCreate();
-    // Vertical axis from minus the larger of the two limits of the main window up to the
-    // code length; horizontal axis over all points.
+    // Vertical axis from minus the larger of the two limits of the main window (or the
+    // lowest value drawn, where lower) up to the code length; horizontal axis over all
+    // points.
     void ZoomUnDoButtonClick();
     void SaveToClipBoardN5Click();
     void SaveToBMPFileN6Click();
     // The chart as it is shown now: PNG for a name ending in ".png", a Windows bitmap
     // otherwise. Throws when the file cannot be written.
     void SavePicture(const QString& FileName) const;
+    // The chart alone, as the picture exports give it.
+    QPixmap Picture() const;
 
 protected:
     // What tells the two windows apart.
@@ -69,6 +73,9 @@ protected:
     void ShowPoints(const std::vector<codegen::TCorrelationPoint>& Points);
     // The code text of a grid row.
     static std::string CodText(const TStringGrid* Grid, int Row);
+
+private:
+    std::vector<codegen::TCorrelationPoint> ShownPoints;
 };
 
 class TAutoCorrForm : public TCorrelationChartForm {

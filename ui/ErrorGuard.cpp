@@ -1,13 +1,14 @@
 #include "ui/ErrorGuard.h"
 
 #include "ui/Dialogs.h"
+#include "ui/ErrorTexts.h"
 
 void ReportError(const std::exception& Error) {
-    Dialogs().Error(QString::fromUtf8(Error.what()));
+    Dialogs().Error(ErrorText(Error));
 }
 
 void ReportUnknownError() {
-    Dialogs().Error(QStringLiteral("Unknown error"));
+    Dialogs().Error(UnknownErrorText());
 }
 
 TDisabledWidgets::TDisabledWidgets(std::initializer_list<QWidget*> Widgets) {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-// Shows the error's text through Dialogs().
+// Shows the error through Dialogs(), in Russian.
 void ReportError(const std::exception& Error);
 void ReportUnknownError();
 

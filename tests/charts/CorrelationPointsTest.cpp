@@ -121,6 +121,16 @@ TEST(CorrelationPoints, LongestCodeWorks) {
         EXPECT_EQ(P.Value, 500 - std::abs(P.Shift));
 }
 
+TEST(CorrelationPoints, ValueAxisBottomReachesTheLowestPoint) {
+    // This pair reaches -4 at shift 1.
+    const auto Pair =
+        CrossCorrelationPoints("1010110011111", "1111100110101", 13, TCodType::Binary);
+    EXPECT_EQ(ValueAxisBottom(Pair, -2), -4);
+    EXPECT_EQ(ValueAxisBottom(Pair, -4), -4);
+    EXPECT_EQ(ValueAxisBottom(Pair, -7), -7);
+    EXPECT_EQ(ValueAxisBottom({}, -3), -3);
+}
+
 TEST(CorrelationPoints, ShortTextThrowsAndNamesTheProblem) {
     try {
         AutoCorrelationPoints("10101", 13, TCodType::Binary);

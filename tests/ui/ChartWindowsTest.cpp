@@ -163,6 +163,35 @@ private slots:
         QCOMPARE(W->Chart->selectionRectMode(), QCP::srmZoom);
     }
 
+    // Shrunk as far as it goes, a chart window still shows its label and room for the
+    // chart (it could be shrunk to nothing); enlarged, the chart takes the new room.
+    void chartWindowsKeepTheirControlsWhenResized_data() {
+        QTest::addColumn<int>("Form");
+        QTest::newRow("auto") << 0;
+        QTest::newRow("cross") << 1;
+    }
+    void chartWindowsKeepTheirControlsWhenResized() {
+        QFETCH(int, Form);
+        TCorrelationChartForm* W = Window(Form);
+        W->show();
+        QVERIFY(QTest::qWaitForWindowExposed(W));
+        const QSize Design = W->size();
+        QVERIFY(W->minimumWidth() <= Design.width() && W->minimumHeight() <= Design.height());
+
+        W->resize(10, 10);
+        QCOMPARE(W->size(), W->minimumSize());
+        QVERIFY(W->NumCodLabel->geometry().right() < W->Panel1->width());
+        QVERIFY(W->CalculateAnDDrawBitBtn->geometry().bottom() < W->Panel2->height());
+        QVERIFY2(W->Chart->height() >= 100, qPrintable(QString::number(W->Chart->height())));
+        QVERIFY(W->Chart->width() >= 180);
+        // The zoom button where the design shows it whole.
+        if (W->ZoomUnDoButton->geometry().right() < Design.width())
+            QVERIFY(W->ZoomUnDoButton->geometry().right() < W->Panel1->width());
+
+        W->resize(Design + QSize(300, 200));
+        QCOMPARE(W->Chart->size(), QSize(Design.width() + 300, Design.height() + 200 - 74));
+    }
+
     void zoomUnDoSetsTheStandardAxes_data() {
         QTest::addColumn<int>("Form");
         QTest::newRow("auto") << 0;
@@ -183,6 +212,32 @@ private slots:
         QCOMPARE(Vertical(W), QCPRange(-5, 10));
         QTest::mouseClick(W->ZoomUnDoButton, Qt::LeftButton);
         QCOMPARE(Vertical(W), QCPRange(-7, 10));
+    }
+
+    // Values below minus the limits were cut off the chart.
+    void valueAxisReachesTheLowestValueDrawn() {
+        // A pair whose cross-correlation reaches -4 under limits of 2.
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(2);
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(2);
+        AddSetCods({CodB, CodA});
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
+        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-4, 13));
+        // Zoom UnDo keeps it so; a larger limit still gives the bottom.
+        CrossCorrForm->Chart->yAxis->setRange(1, 2);
+        QTest::mouseClick(CrossCorrForm->ZoomUnDoButton, Qt::LeftButton);
+        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-4, 13));
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(6);
+        QTest::mouseClick(CrossCorrForm->ZoomUnDoButton, Qt::LeftButton);
+        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-6, 13));
+
+        // The negative lobes of a long code: alternating chips give -(L - 1) at shift 1.
+        MainForm->CodLengthPBSpinEdit->SetValue(40);
+        AddCods({QString(QStringLiteral("10")).repeated(20)});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        QCOMPARE(ValueAt(AutoCorrForm, 1), -39.0);
+        QCOMPARE(Vertical(AutoCorrForm), QCPRange(-39, 40));
+        QVERIFY(Recorded->Errors.isEmpty());
     }
 
     void selectingAGoodCodeDrawsIt() {
@@ -288,7 +343,8 @@ private slots:
         QCOMPARE(ValueAt(CrossCorrForm, 1), -4.0);
         QCOMPARE(ValueAt(CrossCorrForm, -8), 5.0);
         QCOMPARE(ValueAt(CrossCorrForm, 8), 5.0);
-        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-2, 13));
+        // The axis reaches down to the lowest value, below the limit.
+        QCOMPARE(Vertical(CrossCorrForm), QCPRange(-4, 13));
 
         // The same row twice: that code's auto-correlation.
         ClickCell(Set, 1, 3);
@@ -349,8 +405,85 @@ private slots:
         const QString Path = TempDir->filePath(QStringLiteral("missing/chart.bmp"));
         Recorded->Answer = Path;
         AutoCorrForm->SaveToBMPFileN6->trigger();
-        QCOMPARE(Recorded->Errors, QStringList{QStringLiteral("Unable to write to ") + Path});
+        QCOMPARE(Recorded->Errors,
+                 QStringList{QStringLiteral("Не удалось записать файл ") + Path +
+                             QStringLiteral(". Прежний файл, если он был, не изменён.")});
         QVERIFY(!QFile::exists(Path));
+    }
+
+    // A right click started a zoom rectangle that stayed on the chart and in its pictures.
+    void rightClickLeavesNoMarkOnThePicture_data() {
+        QTest::addColumn<int>("Form");
+        QTest::addColumn<bool>("ToFile");
+        QTest::newRow("auto clipboard") << 0 << false;
+        QTest::newRow("auto file") << 0 << true;
+        QTest::newRow("cross clipboard") << 1 << false;
+        QTest::newRow("cross file") << 1 << true;
+    }
+    void rightClickLeavesNoMarkOnThePicture() {
+        QFETCH(int, Form);
+        QFETCH(bool, ToFile);
+        TCorrelationChartForm* W = Window(Form);
+        AddCods({CodA});
+        AddSetCods({CodA, CodB});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
+        W->show();
+        W->resize(600, 480);
+        QVERIFY(QTest::qWaitForWindowExposed(W));
+        int Saves = 0;
+        const auto Export = [&](QAction* Action) {
+            if (ToFile) {
+                Recorded->Answer = TempDir->filePath(QStringLiteral("%1.png").arg(++Saves));
+                Action->trigger();
+                return QImage(Recorded->Answer).convertToFormat(QImage::Format_RGB32);
+            }
+            QGuiApplication::clipboard()->clear();
+            Action->trigger();
+            return QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        };
+        QAction* Action = ToFile ? W->SaveToBMPFileN6 : W->SaveToClipBoardN5;
+        const QImage Clean = Export(Action);
+        QVERIFY(!Clean.isNull());
+        const QCPRange Keys = W->Chart->xAxis->range();
+        const QCPRange Values = W->Chart->yAxis->range();
+
+        // Right clicks inside the plot, the menu chosen from as a user would.
+        const QPoint Inside = W->Chart->axisRect()->rect().center();
+        for (const QPoint& At : {Inside, Inside + QPoint(40, 30)}) {
+            QTest::mousePress(W->Chart, Qt::RightButton, Qt::NoModifier, At);
+            QTest::mouseMove(W->Chart, At + QPoint(25, 20));
+            const QImage Picture = Export(Action);
+            W->PopupMenu->close();
+            QTest::mouseRelease(W->Chart, Qt::RightButton, Qt::NoModifier, At + QPoint(25, 20));
+            QVERIFY(Picture == Clean);
+        }
+        // Nor did the clicks zoom.
+        QCOMPARE(W->Chart->xAxis->range(), Keys);
+        QCOMPARE(W->Chart->yAxis->range(), Values);
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    // The left-button zoom still works, and a picture taken mid-drag shows no rectangle.
+    void leftDragZoomsAndLeavesNoRectangle() {
+        AddCods({CodA});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        AutoCorrForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(AutoCorrForm));
+        QCustomPlot* Chart = AutoCorrForm->Chart;
+        const QPoint From = Chart->axisRect()->rect().center() - QPoint(30, 30);
+        const QCPRange Before = Chart->xAxis->range();
+        QTest::mousePress(Chart, Qt::LeftButton, Qt::NoModifier, From);
+        QTest::mouseMove(Chart, From + QPoint(60, 60));
+        QTest::mouseRelease(Chart, Qt::LeftButton, Qt::NoModifier, From + QPoint(60, 60));
+        QVERIFY(Chart->xAxis->range().size() < Before.size());
+
+        const QImage Clean = AutoCorrForm->Picture().toImage();
+        QTest::mousePress(Chart, Qt::LeftButton, Qt::NoModifier, From);
+        QTest::mouseMove(Chart, From + QPoint(30, 30));
+        QCOMPARE(AutoCorrForm->Picture().toImage(), Clean);
+        QTest::mouseRelease(Chart, Qt::LeftButton, Qt::NoModifier, From + QPoint(30, 30));
     }
 
     void clipboardReceivesThePicture() {

@@ -196,7 +196,9 @@ private slots:
         for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1}) {
             Recorded->Errors.clear();
             Import(Button, Path);
-            QCOMPARE(Recorded->Errors, QStringList({QStringLiteral("Cannot open file ") + Path}));
+            QCOMPARE(Recorded->Errors,
+                     QStringList({QStringLiteral("Не удалось открыть файл ") + Path +
+                                  QStringLiteral(". Ничего не загружено.")}));
             QCOMPARE(State(), Before);
         }
     }

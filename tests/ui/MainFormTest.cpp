@@ -402,7 +402,7 @@ private slots:
         TThrowingObject Thrower;
         QEvent Event(QEvent::User);
         QCoreApplication::sendEvent(&Thrower, &Event);
-        QCOMPARE(Recorded->Errors, QStringList{"Range check error"});
+        QCOMPARE(Recorded->Errors, QStringList{"Ошибка диапазона."});
     }
 
     void codModelFollowsTheControls() {

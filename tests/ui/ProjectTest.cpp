@@ -207,7 +207,9 @@ private slots:
         const QString Dir = MainForm->SaveDialog->InitialDir;
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         QCOMPARE(Recorded->Errors.size(), 1);
-        QCOMPARE(Recorded->Errors.front(), QStringLiteral("Unable to write to ") + Old);
+        QCOMPARE(Recorded->Errors.front(),
+                 QStringLiteral("Не удалось записать файл ") + Old +
+                     QStringLiteral(". Прежний файл, если он был, не изменён."));
         QCOMPARE(ReadAll(Old), QByteArray("[MainForm]\r\nOld=1\r\n"));
         QCOMPARE(MainForm->windowTitle(), Caption);
         QCOMPARE(MainForm->SaveDialog->InitialDir, Dir);

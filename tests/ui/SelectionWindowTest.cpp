@@ -137,7 +137,7 @@ private slots:
         MainForm->CodStringGrid->SetCells(1, 3, QStringLiteral("101"));
         Select(3, 2);
         QCOMPARE(Recorded->Errors.size(), 1);
-        QVERIFY(Recorded->Errors.front().contains(QStringLiteral("row 3")));
+        QVERIFY(Recorded->Errors.front().contains(QStringLiteral("Строка 3")));
         QVERIFY(MainForm->SelectBitBtn->isEnabled());
     }
 };

@@ -188,13 +188,32 @@ private slots:
         QCOMPARE(Lines[7], QString());
     }
 
+    // The window could be shrunk until the button and the formats were cut off.
+    void shrunkTheWindowKeepsItsControlsAndEnlargedItsTextGrows() {
+        const QSize Design = TextForm->size();
+        QVERIFY(TextForm->minimumWidth() <= Design.width());
+        QVERIFY(TextForm->minimumHeight() <= Design.height());
+        TextForm->resize(10, 10);
+        QCOMPARE(TextForm->size(), TextForm->minimumSize());
+        QVERIFY(TextForm->ConvertBitBtn->geometry().right() < TextForm->Panel2->width());
+        QVERIFY(TextForm->Memo->height() >= 50);
+        QTRY_COMPARE(TextForm->ConvertRadioGroup->geometry(), TextForm->Panel2->contentsRect());
+        for (int Item = 0; Item < 6; ++Item) {
+            QRadioButton* Button = TextForm->ConvertRadioGroup->Button(Item);
+            QVERIFY(Button->width() >= Button->sizeHint().width());
+        }
+
+        TextForm->resize(Design + QSize(300, 200));
+        QCOMPARE(TextForm->Memo->size(), QSize(Design.width() + 300, Design.height() + 200 - 194));
+    }
+
     void aShortTextIsReportedAndTheLinesBeforeItStay() {
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         AddSetCods({CodA, CodB, QStringLiteral("10101")});
         Convert(5);
         QCOMPARE(Recorded->Errors,
-                 QStringList{QStringLiteral("Set row 3: the code text \"10101\" has fewer "
-                                            "characters (5) than the code length 13")});
+                 QStringList{QStringLiteral("Строка 3 набора кодов: в тексте кода «10101» "
+                                            "символов (5) меньше длины кода 13.")});
         const QStringList Lines = MemoLines();
         // Header, three comments, the empty line, the count, the encoding, the empty line
         // and the parameters of the first two codes.

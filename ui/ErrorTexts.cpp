@@ -1,0 +1,138 @@
+#include "ui/ErrorTexts.h"
+
+#include <QRegularExpression>
+
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+// What an abandoned operation leaves behind: the general error handler stops it where it
+// was, so what the window showed before stays, with whatever the operation had added.
+const QString Kept = QStringLiteral("Операция прервана; данные в окнах сохранены.");
+
+struct TTranslation {
+    QRegularExpression Pattern;
+    // %1, %2 ... take the pattern's captures in order.
+    QString Russian;
+};
+
+QString Text(const char* Utf8) {
+    return QString::fromUtf8(Utf8);
+}
+
+// English message patterns of the GUI-free layers and the windows, whole messages only.
+const std::vector<TTranslation>& Translations() {
+    static const std::vector<TTranslation> Table = [] {
+        const std::pair<const char*, const char*> Rows[] = {
+            {R"(Range check error: code element (-?\d+) lies outside (-?\d+)\.\.(-?\d+))",
+             "Ошибка диапазона: элемент кода %1 вне пределов %2..%3."},
+            {R"(Range check error: code of (\d+) words)",
+             "Ошибка диапазона: код из %1 машинных слов."},
+            {R"(Range check error)", "Ошибка диапазона."},
+            {R"(The code length (-?\d+) lies outside (\d+)\.\.(\d+))",
+             "Длина кода %1 вне допустимых пределов %2..%3."},
+            {R"(The code text is empty; the code length is (\d+) chips)",
+             "Текст кода пуст, а длина кода %1 элементов."},
+            {R"re(The code text "(.*)" has fewer characters \((\d+)\) than the code length (\d+))re",
+             "В тексте кода «%1» символов (%2) меньше длины кода %3."},
+            {R"(Codes of different lengths \((\d+) and (\d+)\) cannot be correlated)",
+             "Коды разной длины (%1 и %2) нельзя коррелировать."},
+            {R"(A Legendre sequence needs an odd prime length, not (-?\d+))",
+             "Для последовательности Лежандра нужна нечётная простая длина, а не %1."},
+            {R"(An m-sequence degree must lie in 2\.\.10, not (-?\d+))",
+             "Степень М-последовательности должна быть от 2 до 10, а не %1."},
+            {R"(The number of zeros must not be negative)",
+             "Число нулей не может быть отрицательным."},
+            {R"(A code of (\d+) chips cannot have (\d+) zeros)",
+             "В коде из %1 элементов не может быть %2 нулей."},
+            {R"(At most (\d+) walkers)", "Не более %1 параллельных поисков."},
+            {R"(The count must not be negative)", "Количество не может быть отрицательным."},
+            {R"(The side-lobe limit must not be negative)",
+             "Предел боковых лепестков не может быть отрицательным."},
+            {R"(The search is running)", "Поиск ещё идёт."},
+            {R"(The set of codes was emptied during the search)",
+             "Набор кодов был очищен во время поиска."},
+            {R"(The good-code row (-?\d+) does not exist any more)",
+             "Строки %1 в списке хороших кодов больше нет."},
+            {R"(The good-code row (-?\d+) does not exist)",
+             "Строки %1 в списке хороших кодов нет."},
+            {R"re(No scoring kernel "(.*)" on this processor)re",
+             "Ядро оценки «%1» на этом процессоре недоступно."},
+            {R"(A ROM256X1 block holds eight code slots from 0 on, not (-?\d+)\.\.(-?\d+))",
+             "Блок ROM256X1 вмещает восемь кодов с нулевого, а не %1..%2."},
+            {R"(Cannot open file (.*))", "Не удалось открыть файл %1. Ничего не загружено."},
+            {R"(Cannot read file (.*))", "Не удалось прочитать файл %1. Ничего не загружено."},
+            {R"(Unable to write to (.*))",
+             "Не удалось записать файл %1. Прежний файл, если он был, не изменён."},
+            {R"('(.*)' is not a valid floating point value)", "«%1» — не число."},
+            {R"(No conversion from (.*) to (.*))",
+             "Нет преобразования текста из кодировки %1 в %2."},
+        };
+        std::vector<TTranslation> Result;
+        for (const auto& [English, Russian] : Rows)
+            Result.push_back({QRegularExpression(
+                                  QRegularExpression::anchoredPattern(QString::fromUtf8(English))),
+                              Text(Russian)});
+        return Result;
+    }();
+    return Table;
+}
+
+// Messages that name a row and carry the message of the code in it.
+const std::vector<TTranslation>& RowPrefixes() {
+    static const std::vector<TTranslation> Table = {
+        {QRegularExpression(QStringLiteral(R"(^Good-code row (\d+): (.*)$)")),
+         Text("Строка %1 списка хороших кодов: ")},
+        {QRegularExpression(QStringLiteral(R"(^Set row (\d+): (.*)$)")),
+         Text("Строка %1 набора кодов: ")},
+    };
+    return Table;
+}
+
+QString Translated(const QString& English) {
+    for (const TTranslation& Row : RowPrefixes()) {
+        const QRegularExpressionMatch Match = Row.Pattern.match(English);
+        if (!Match.hasMatch())
+            continue;
+        // The row's own message, as it reads when it stands alone.
+        QString Inner = Match.captured(2);
+        if (!Inner.isEmpty())
+            Inner[0] = Inner[0].toUpper();
+        QString Rest = Translated(Inner);
+        if (!Rest.isEmpty())
+            Rest[0] = Rest[0].toLower();
+        return QString(Row.Russian).replace(QStringLiteral("%1"), Match.captured(1)) + Rest;
+    }
+    for (const TTranslation& Row : Translations()) {
+        const QRegularExpressionMatch Match = Row.Pattern.match(English);
+        if (!Match.hasMatch())
+            continue;
+        // By hand: a captured file name may itself hold "%1".
+        QString Russian;
+        for (qsizetype I = 0; I < Row.Russian.size(); ++I) {
+            const QChar Ch = Row.Russian[I];
+            if (Ch == u'%' && I + 1 < Row.Russian.size() && Row.Russian[I + 1].isDigit())
+                Russian += Match.captured(Row.Russian[++I].digitValue());
+            else
+                Russian += Ch;
+        }
+        return Russian;
+    }
+    return Text("Ошибка: ") + English;
+}
+
+} // namespace
+
+QString ErrorText(const std::exception& Error) {
+    if (dynamic_cast<const std::bad_alloc*>(&Error))
+        return Text("Не хватает памяти. ") + Kept;
+    if (dynamic_cast<const std::length_error*>(&Error))
+        return Text("Слишком много данных: столько не поместится в памяти. ") + Kept;
+    return Translated(QString::fromUtf8(Error.what()));
+}
+
+QString UnknownErrorText() {
+    return Text("Непредвиденная ошибка. ") + Kept;
+}
