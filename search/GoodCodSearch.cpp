@@ -621,7 +621,8 @@ TSearchProgress TGoodCodSearch::Progress() const {
     if (P.ElapsedSeconds > 0)
         P.CodsPerSecond = static_cast<double>(Collected) * PerRange / P.ElapsedSeconds;
     if (Collected > 0)
-        P.SecondsLeft = P.ElapsedSeconds * std::max(0.0, Total - Done) / static_cast<double>(Collected);
+        P.SecondsLeft =
+            P.ElapsedSeconds * std::max(0.0, Total - Done) / static_cast<double>(Collected);
     return P;
 }
 

@@ -42,7 +42,8 @@ struct TSearchBatch {
 };
 
 struct TSearchProgress {
-    // Fraction of this run's part of the counting order that has been examined, 0..1.
+    // Fraction of the whole counting order examined, by this run and the ones it continues;
+    // 0..1.
     double Fraction = 0;
     // Codes of the counting order examined (counted, not necessarily measured) per second.
     double CodsPerSecond = 0;

@@ -1,5 +1,7 @@
 #include "ui/BestSearchRun.h"
 
+#include "ui/ProgressText.h"
+
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -47,25 +49,17 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
     return Last.End;
 }
 
-QString TimeLeftText(double Seconds) {
-    if (Seconds < 0)
-        return QStringLiteral("?");
-    const auto Whole = static_cast<long long>(Seconds);
-    return Whole >= 3600
-               ? QStringLiteral("%1 ч %2 мин").arg(Whole / 3600).arg(Whole / 60 % 60)
-               : QStringLiteral("%1:%2").arg(Whole / 60).arg(Whole % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target) {
     QString Text = QStringLiteral(" Лучший выброс ") +
                    (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
     if (Target >= 0)
         Text += QStringLiteral(" (цель %1)").arg(Target);
-    Text += QStringLiteral("   %1 оценок/с").arg(Progress.EvaluationsPerSecond, 0, 'g', 2);
+    Text +=
+        QStringLiteral("   ") + RateText(Progress.EvaluationsPerSecond, QStringLiteral("оценок"));
     // Rounded up, so that "0:00" means the budget is spent.
     const double Left =
         Progress.SecondsLeft > 0 ? Progress.SecondsLeft + 0.999 : Progress.SecondsLeft;
-    Text += QStringLiteral("   осталось ") + TimeLeftText(Left);
+    Text += QStringLiteral("   ") + TimeLeftText(Left);
     return Text;
 }
 

@@ -29,10 +29,8 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
                                       const codegen::TBestSearchParams& P,
                                       const TBestSearchView& View);
 
-// " Лучший выброс 5 (цель 4)   3.1e+07 оценок/с   осталось 0:42"
+// " Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target);
-// "0:42" or "3 ч 12 мин"; "?" while unknown (negative).
-QString TimeLeftText(double Seconds);
 // A seed for the next run: runs started one after another differ.
 uint64_t NewBestSearchSeed();
 

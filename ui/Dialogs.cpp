@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -88,4 +89,17 @@ void TQtDialogs::Error(const QString& Text) {
 
 void TQtDialogs::Beep() {
     QApplication::beep();
+}
+
+int TQtDialogs::Choose(const QString& Text, const QStringList& Choices) {
+    QMessageBox Box(QMessageBox::Question, BoxTitle(), Shown(Text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QAbstractButton*> Buttons;
+    for (const QString& Choice : Choices)
+        Buttons.append(Box.addButton(Choice, QMessageBox::AcceptRole));
+    Box.addButton(QMessageBox::Cancel);
+    if (!Buttons.isEmpty())
+        Box.setDefaultButton(static_cast<QPushButton*>(Buttons.constFirst()));
+    Box.exec();
+    return static_cast<int>(Buttons.indexOf(Box.clickedButton()));
 }

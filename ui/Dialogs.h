@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -36,6 +37,9 @@ public:
     virtual bool Confirm(const QString& Text) = 0;
     virtual void Error(const QString& Text) = 0;
     virtual void Beep() = 0;
+    // One button per text of Choices, then "Отмена"; the index of the chosen text, -1 for
+    // Cancel.
+    virtual int Choose(const QString& Text, const QStringList& Choices) = 0;
 };
 
 class TQtDialogs : public TDialogs {
@@ -46,6 +50,7 @@ public:
     bool Confirm(const QString& Text) override;
     void Error(const QString& Text) override;
     void Beep() override;
+    int Choose(const QString& Text, const QStringList& Choices) override;
 };
 
 // The dialogs in use; TQtDialogs until replaced.

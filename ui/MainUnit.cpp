@@ -9,8 +9,11 @@
 #include "ui/Dialogs.h"
 #include "ui/DrawAutoCorrelationUnit.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FittedLabel.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/ProgressText.h"
 #include "ui/RadioGroup.h"
+#include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
 
@@ -163,6 +166,15 @@ void TMainForm::CreateControls() {
                              std::max(Bounds.height(), Hint.height()));
         return Created;
     };
+    // Labels whose text the operations rewrite get the room up to the next control and draw
+    // a longer text shortened there, the part that matters kept in view.
+    const auto FittedLabel = [this](QWidget* Parent, const QString& Name, const QString& Text,
+                                    QRect Bounds, Qt::TextElideMode Mode) {
+        auto* Created = Register(new TFittedLabel(Text, Mode, Parent), Name);
+        Created->setGeometry(Bounds.x(), Bounds.y(), Bounds.width(),
+                             std::max(Bounds.height(), Created->sizeHint().height()));
+        return Created;
+    };
     const auto Button = [this](QWidget* Parent, const QString& Name, const QString& Text,
                                QRect Bounds) {
         auto* Created = Register(new QPushButton(Text, Parent), Name);
@@ -265,10 +277,12 @@ void TMainForm::CreateControls() {
                               QStringLiteral("Прервать"), {144, 96, 75, 25});
     ContinueBitBtn = Button(GroupBox2, QStringLiteral("ContinueBitBtn"),
                             QStringLiteral("Продолжить"), {144, 128, 75, 25});
-    CodLabel = Label(GroupBox2, QStringLiteral("CodLabel"), QStringLiteral("Строка текущего кода"),
-                     {8, 128, 114, 13});
-    Label5 =
-        Label(GroupBox2, QStringLiteral("Label5"), QStringLiteral("Найдено"), {8, 144, 44, 13});
+    // A code's first and last chips both tell how far a search is.
+    CodLabel =
+        FittedLabel(GroupBox2, QStringLiteral("CodLabel"), QStringLiteral("Строка текущего кода"),
+                    {8, 128, 134, 13}, Qt::ElideMiddle);
+    Label5 = FittedLabel(GroupBox2, QStringLiteral("Label5"), QStringLiteral("Найдено"),
+                         {8, 144, 134, 13}, Qt::ElideMiddle);
 
     GroupBox3 =
         Group(QStringLiteral("GroupBox3"), QStringLiteral("Хорошие коды"), {232, 33, 265, 672});
@@ -301,14 +315,14 @@ void TMainForm::CreateControls() {
                                    QStringLiteral("Прервать"), {144, 136, 75, 25});
     ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
                                       QStringLiteral("Продолжить"), {144, 168, 75, 25});
-    Mess1Label = Label(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
-                       {24, 168, 67, 13});
-    Mess2Label = Label(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
-                       {24, 184, 67, 13});
-    Mess3Label = Label(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
-                       {24, 200, 67, 13});
-    Mess4Label = Label(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
-                       {24, 216, 67, 13});
+    Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
+                             {24, 168, 118, 13}, Qt::ElideMiddle);
+    Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
+                             {24, 184, 118, 13}, Qt::ElideMiddle);
+    Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
+                             {24, 200, 205, 13}, Qt::ElideMiddle);
+    Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
+                             {24, 216, 205, 13}, Qt::ElideMiddle);
     LoadBestResultBitBtn =
         Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
                QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 232, 217, 25});
@@ -333,8 +347,9 @@ void TMainForm::CreateControls() {
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
                           QStringLiteral("Селектировать"), {8, 56, 89, 25});
-    SelectLabel = Label(GroupBox6, QStringLiteral("SelectLabel"), QStringLiteral("SelectLabel"),
-                        {8, 80, 56, 13});
+    // Up to the selection grid; the count of codes kept is at the text's end.
+    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"),
+                              QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
     SelCountPBSpinEdit =
         SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500, 1, {136, 32, 81, 22});
@@ -358,24 +373,29 @@ void TMainForm::CreateControls() {
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
 
-    // Labels whose text the operations rewrite get the room up to the next control (the
-    // design's labels grew with their text); a longer text is cut there.
-    const auto Widen = [](QLabel* Target, int Width) {
-        Target->resize(std::max(Target->width(), Width), Target->height());
-    };
-    Widen(CodLabel, 134);
-    Widen(Label5, 134);
-    Widen(Mess1Label, 118);
-    Widen(Mess2Label, 118);
-    Widen(Mess3Label, 205);
-    Widen(Mess4Label, 205);
-    Widen(SelectLabel, 225);
-    SelectLabel->lower(); // under the selection grid it reaches into
-
     StatusLabel = Register(new QLabel(this), QStringLiteral("StatusLabel"));
     StatusLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLabel->resize(width(), 20);
     SetAlign(StatusLabel, TAlign::Bottom);
+    MakeStretchable();
+}
+
+void TMainForm::MakeStretchable() {
+    // The two list columns share the extra width and take the extra height; on the left, the
+    // selection grid takes the extra height and the set search below it moves down.
+    auto* Stretch = new TStretchLayout(this);
+    Stretch->Add(GroupBox3, 0, 0, 0.5, 1);
+    Stretch->Add(CodStringGrid, 0, 0, 0.5, 1);
+    Stretch->Add(AutoCorrBitBtn, 0, 1, 0.5, 0);
+    Stretch->Add(GroupBox5, 0.5, 0, 0.5, 1);
+    Stretch->Add(NoCorrCodsStringGrid, 0, 0, 0.5, 1);
+    Stretch->Add(TextBitBtn, 0, 1, 0, 0);
+    Stretch->Add(CrossCorrBitBtn, 0, 1, 0.5, 0);
+    Stretch->Add(GroupBox6, 0, 0, 0, 1);
+    Stretch->Add(SelectStringGrid, 0, 0, 0, 1);
+    Stretch->Add(GroupBox4, 0, 1, 0, 0);
+    Stretch->MoveDownBelow(GroupBox3, 600);
+    Stretch->MoveDownBelow(GroupBox5, 600);
 }
 
 void TMainForm::ConnectHandlers() {
@@ -436,6 +456,47 @@ void TMainForm::ConnectHandlers() {
             Guarded(this, &TMainForm::NoCorrCodsStringGridSelectCell));
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
     connect(N2, &QAction::triggered, this, Guarded(this, &TMainForm::N2Click));
+    ConnectListWatchers();
+}
+
+void TMainForm::ConnectListWatchers() {
+    // A grid's texts replaced in one go (a project opened) are another list.
+    connect(CodStringGrid->Model(), &QAbstractItemModel::modelReset, this,
+            &TMainForm::GoodCodListReplaced);
+    connect(NoCorrCodsStringGrid->Model(), &QAbstractItemModel::modelReset, this,
+            &TMainForm::SetListReplaced);
+    // "Добавить" and "Вставить" are on only while they have a code to take and a place for it.
+    connect(CodPopupMenu, &QMenu::aboutToShow, this, &TMainForm::UpdateCodMenu);
+    for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid}) {
+        QAbstractItemModel* Model = Grid->Model();
+        connect(Model, &QAbstractItemModel::modelReset, this, &TMainForm::UpdateCodMenu);
+        connect(Model, &QAbstractItemModel::rowsInserted, this, &TMainForm::UpdateCodMenu);
+        connect(Model, &QAbstractItemModel::rowsRemoved, this, &TMainForm::UpdateCodMenu);
+        connect(Model, &QAbstractItemModel::dataChanged, this, &TMainForm::UpdateCodMenu);
+    }
+    for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid, SelectStringGrid})
+        connect(Grid, &TStringGrid::SelectCell, this, &TMainForm::UpdateCodMenu);
+    connect(CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this, &TMainForm::UpdateCodMenu);
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, &TMainForm::UpdateCodMenu);
+    UpdateCodMenu();
+}
+
+bool TMainForm::SelectedCodValid() const {
+    if (!IsCodRow(AutoCorrNumCod))
+        return false;
+    try {
+        codegen::TCod Cod{};
+        LoadDigitalCodFromString(CodStringGrid->Cells(TStringGrid::CodColumn, AutoCorrNumCod), Cod);
+        return true;
+    } catch (const codegen::CodError&) {
+        return false;
+    }
+}
+
+void TMainForm::UpdateCodMenu() {
+    const bool Valid = SelectedCodValid();
+    N1->setEnabled(Valid);
+    N2->setEnabled(Valid && CrossCorrNumA >= 1 && CrossCorrNumA < NoCorrCodsStringGrid->RowCount());
 }
 
 void TMainForm::FormCreate() {
@@ -520,6 +581,11 @@ void TMainForm::SerchCods() {
         AddCodsToStringGrid(Batch.Cods);
         CodLabel->setText(QString::fromStdString(
             codegen::ViewCod(GoodCodSearch.Cod(), GoodCodSearch.Params().L)));
+        if (Batch.Finished && !Batch.Completed && NoJob) {
+            // Broken off: it says so instead of a time left that no longer runs down.
+            ShowProgress(GoodCodSearch.Progress(), true);
+            break;
+        }
         ShowProgress(GoodCodSearch.Progress());
         if (Batch.Finished) {
             if (!Restart || NoJob)
@@ -664,26 +730,52 @@ void TMainForm::SelectBitBtnClick() {
 }
 
 namespace {
+// The type of the codes of an imported file: a chip 2 makes them ternary; codes of 0 and 1
+// alone are binary or ternary codes without a -1 chip, which only the user knows (read as
+// ternary, every -1 chip of a binary code would become a 0 chip). None on Cancel.
+std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>& Lines) {
+    bool BinaryDigitsOnly = false;
+    for (const std::string& Line : Lines) {
+        if (Line.find('2') != std::string::npos)
+            return codegen::TCodType::Ternary;
+        if (!Line.empty() && Line.find_first_not_of("01") == std::string::npos)
+            BinaryDigitsOnly = true;
+    }
+    if (!BinaryDigitsOnly)
+        return codegen::TCodType::Ternary;
+    const int Choice = Dialogs().Choose(
+        QStringLiteral("Коды файла состоят только из 0 и 1. Какого они типа?\n"
+                       "Двоичные: 1 это +1, 0 это -1. Троичные: 0 это нулевой элемент."),
+        {QStringLiteral("Двоичные (+1, -1)"), QStringLiteral("Троичные (+1, 0, -1)")});
+    if (Choice < 0)
+        return std::nullopt;
+    return Choice == 0 ? codegen::TCodType::Binary : codegen::TCodType::Ternary;
+}
+
 // Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
-// title row), and type and length switch so that the lines read as ternary codes.
-void LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
+// title row), and type and length switch so that the lines read as codes of that type.
+// True once the rows are replaced.
+bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
     const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
     if (Path.isEmpty())
-        return;
-    Form.TxtMemo->clear();
+        return false;
     // Read before the caption changes: a file that cannot be opened leaves the window as it
     // was.
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly))
         throw codegen::CodError("Cannot open file " + Path.toStdString());
     const QByteArray Text = File.readAll();
-    Form.setWindowTitle(Path);
-    // Code texts are ASCII; any other byte is kept as one character all the same.
-    Form.TxtMemo->setPlainText(QString::fromLatin1(Text));
     const std::vector<std::string> Lines =
         codegen::SplitLines(std::string_view(Text.constData(), Text.size()));
+    const std::optional<codegen::TCodType> Type = ImportedCodType(Lines);
+    if (!Type)
+        return false;
+    Form.setWindowTitle(Path);
+    // Code texts are ASCII; any other byte is kept as one character all the same.
+    Form.TxtMemo->clear();
+    Form.TxtMemo->setPlainText(QString::fromLatin1(Text));
 
-    Form.VariantRadioGroup->SetItemIndex(1);
+    Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
     // The first line may be a heading, so the length comes from the second.
     const std::size_t Length = Lines.size() > 1 ? Lines[1].size() : 0;
     Form.CodLengthPBSpinEdit->SetValue(
@@ -697,15 +789,18 @@ void LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
             {QString::number(N + 1),
              QString::fromLatin1(Lines[N].data(), static_cast<qsizetype>(Lines[N].size()))});
     Target->AppendRows(Rows);
+    return true;
 }
 } // namespace
 
 void TMainForm::LoadFromTxtBitBtnClick() {
-    LoadCodsFromTxtFile(*this, CodStringGrid, &TMainForm::StartStringGridToLoad);
+    if (LoadCodsFromTxtFile(*this, CodStringGrid, &TMainForm::StartStringGridToLoad))
+        GoodCodListReplaced();
 }
 
 void TMainForm::BitBtn1Click() {
-    LoadCodsFromTxtFile(*this, NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad);
+    if (LoadCodsFromTxtFile(*this, NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad))
+        SetListReplaced();
 }
 
 void TMainForm::LoadSelectionsBitBtnClick() {
@@ -714,6 +809,7 @@ void TMainForm::LoadSelectionsBitBtnClick() {
     for (int J = 1; J < SelectStringGrid->RowCount(); ++J)
         Rows.append({SelectStringGrid->Cells(0, J), SelectStringGrid->Cells(1, J)});
     CodStringGrid->AppendRows(Rows);
+    GoodCodListReplaced();
 }
 
 void TMainForm::SelectStringGridSelectCell(int /*ACol*/, int ARow) {
@@ -795,16 +891,28 @@ void TMainForm::AddCodsToStringGrid(const std::vector<std::string>& Cods) {
         Rows.append({QString::number(Row++),
                      QString::fromLatin1(C.data(), static_cast<qsizetype>(C.size()))});
     CodStringGrid->AppendRows(Rows);
+    ShowGoodCodCount();
+}
+
+void TMainForm::ShowGoodCodCount() {
     Label5->setText(QStringLiteral("Найдено ") + QString::number(CodStringGrid->RowCount() - 1) +
                     QStringLiteral(" кодов"));
 }
 
-void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress) {
-    QString Text = QStringLiteral(" Просмотрено %1 %   %2 кодов/с   осталось %3")
-                       .arg(Progress.Fraction * 100, 0, 'f', 1)
-                       .arg(Progress.CodsPerSecond, 0, 'g', 3)
-                       .arg(TimeLeftText(Progress.SecondsLeft));
-    if (LongRunOffer.Check(Progress))
+void TMainForm::GoodCodListReplaced() {
+    ShowGoodCodCount();
+    // The set search's messages were about the list that is gone.
+    SetListReplaced();
+}
+
+void TMainForm::SetListReplaced() {
+    for (QLabel* Message : {Mess1Label, Mess2Label, Mess3Label, Mess4Label})
+        Message->clear();
+}
+
+void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress, bool Broken) {
+    QString Text = GoodSearchStatusText(Progress, Broken);
+    if (!Broken && LongRunOffer.Check(Progress))
         // As rich text, whose spaces would otherwise run together.
         Text = Text.toHtmlEscaped().replace(u' ', QChar::Nbsp) +
                QStringLiteral(" — не закончится за часы: <a href=\"best\">искать лучшие коды</a>");

@@ -193,7 +193,15 @@ private:
     std::unique_ptr<codegen::TSetSearch> NoCorrSearch;
     // Runs a set-search operation with its buttons off and its labels shown at the end.
     template <class TWork> void RunSetSearchOperation(TWork&& Work);
-    void ShowProgress(const codegen::TSearchProgress& Progress);
+    void ShowProgress(const codegen::TSearchProgress& Progress, bool Broken = false);
+    // Labels that describe a list are refreshed or emptied when another list replaces it.
+    void ShowGoodCodCount();
+    void GoodCodListReplaced();
+    void SetListReplaced();
+    void ConnectListWatchers();
+    // The popup's items that take the selected good code are on only while there is one.
+    bool SelectedCodValid() const;
+    void UpdateCodMenu();
     void CreateControls();
     void ConnectHandlers();
     bool IsCodRow(int Row) const;
@@ -206,6 +214,8 @@ private:
 
 extern TMainForm* MainForm;
 
+    // Enlarged, the window gives the room to the code grids; its design size is its least.
+    void MakeStretchable();
 // Grid selection state, 0 at start: the good-code row selected last (through the good-code
 // grid or the selection grid), and the set rows selected last and before that.
 extern int32_t AutoCorrNumCod;

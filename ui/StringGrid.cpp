@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPalette>
+#include <QStyle>
 
 #include <algorithm>
+#include <cstdlib>
 
 TStringGridModel::TStringGridModel(QObject* Parent) : QAbstractTableModel(Parent) {
     Columns.resize(1, std::vector<QString>(1));
@@ -28,6 +30,11 @@ QVariant TStringGridModel::data(const QModelIndex& Index, int Role) const {
     switch (Role) {
     case Qt::DisplayRole:
         return Cells(Index.column(), Index.row());
+    case Qt::ToolTipRole:
+        // The whole text, for a code wider than its column.
+        if (!IsFixed(Index.column(), Index.row()) && !Cells(Index.column(), Index.row()).isEmpty())
+            return Cells(Index.column(), Index.row());
+        return {};
     case Qt::BackgroundRole:
         if (IsFixed(Index.column(), Index.row()))
             return QApplication::palette().brush(QPalette::Button);
@@ -174,6 +181,68 @@ TStringGrid::TStringGrid(QWidget* Parent)
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    WatchCodWidths();
+}
+
+void TStringGrid::WatchCodWidths() {
+    // The pointer turns into a splitter over a column edge in the title row.
+    setMouseTracking(true);
+    connect(GridModel, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int First, int Last) { MeasureCods(First, Last); });
+    connect(GridModel, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& TopLeft, const QModelIndex& BottomRight) {
+                if (TopLeft.column() <= CodColumn && BottomRight.column() >= CodColumn)
+                    MeasureCods(TopLeft.row(), BottomRight.row());
+            });
+    // Rows removed may have held the longest code.
+    const auto MeasureAll = [this] {
+        LongestCod = 0;
+        MeasureCods(0, RowCount() - 1);
+    };
+    connect(GridModel, &QAbstractItemModel::modelReset, this, MeasureAll);
+    connect(GridModel, &QAbstractItemModel::rowsRemoved, this, MeasureAll);
+    connect(GridModel, &QAbstractItemModel::columnsInserted, this, MeasureAll);
+    connect(GridModel, &QAbstractItemModel::columnsRemoved, this, MeasureAll);
+}
+
+void TStringGrid::MeasureCods(int First, int Last) {
+    if (ColCount() <= CodColumn)
+        return;
+    // Codes are digits, all of one width in the fonts in use: the longest text is the widest.
+    const int Before = LongestCod;
+    int Longest = LongestCod;
+    int LongestRow = -1;
+    for (int Row = std::max(First, FixedRows()); Row <= Last && Row < RowCount(); ++Row) {
+        const int Size = static_cast<int>(Cells(CodColumn, Row).size());
+        if (Size > Longest) {
+            Longest = Size;
+            LongestRow = Row;
+        }
+    }
+    LongestCod = Longest;
+    if (LongestCod == Before && LongestRow < 0 && First > 0)
+        return;
+    const QString Text = LongestRow >= 0 ? Cells(CodColumn, LongestRow) : QString(LongestCod, u'0');
+    setColumnWidth(CodColumn, std::max(DefaultColWidth(), CodColumnWidth(Text)));
+}
+
+int TStringGrid::CodColumnWidth(const QString& Text) const {
+    // The text, the cell's margins on both sides and the grid line.
+    const int Margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(Text) + 2 * Margin + 2;
+}
+
+int TStringGrid::ColumnEdgeAt(const QPoint& Pos) const {
+    // Column edges are dragged in the first row, the title row of the code grids, as the
+    // grid has no header.
+    if (rowAt(Pos.y()) != 0)
+        return -1;
+    for (int Col = 0; Col < ColCount(); ++Col) {
+        const int Right = columnViewportPosition(Col) + columnWidth(Col);
+        if (std::abs(Pos.x() - Right) <= 3)
+            return Col;
+    }
+    return -1;
 }
 
 int TStringGrid::DefaultColWidth() const {
@@ -233,7 +302,41 @@ void TStringGrid::currentChanged(const QModelIndex& Current, const QModelIndex& 
         emit SelectCell(Current.column(), Current.row());
 }
 
+void TStringGrid::mouseMoveEvent(QMouseEvent* Event) {
+    const QPoint Pos = Event->position().toPoint();
+    if (ResizedCol >= 0) {
+        setColumnWidth(ResizedCol,
+                       std::max(8, Pos.x() + DragOffset - columnViewportPosition(ResizedCol)));
+        Event->accept();
+        return;
+    }
+    if (ColumnEdgeAt(Pos) >= 0)
+        viewport()->setCursor(Qt::SplitHCursor);
+    else
+        viewport()->unsetCursor();
+    QTableView::mouseMoveEvent(Event);
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* Event) {
+    if (ResizedCol >= 0 && Event->button() == Qt::LeftButton) {
+        ResizedCol = -1;
+        Event->accept();
+        return;
+    }
+    QTableView::mouseReleaseEvent(Event);
+}
+
 void TStringGrid::mousePressEvent(QMouseEvent* Event) {
+    if (Event->button() == Qt::LeftButton) {
+        ResizedCol = ColumnEdgeAt(Event->position().toPoint());
+        if (ResizedCol >= 0) {
+            // The edge keeps its distance from the pointer.
+            DragOffset = columnViewportPosition(ResizedCol) + columnWidth(ResizedCol) -
+                         Event->position().toPoint().x();
+            Event->accept();
+            return;
+        }
+    }
     // Only the left button chooses a cell; the right one just opens the menu.
     if (Event->button() != Qt::LeftButton) {
         Event->accept();

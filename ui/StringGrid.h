@@ -110,6 +110,8 @@ signals:
 protected:
     void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;
@@ -118,4 +120,15 @@ private:
     TStringGridModel* GridModel;
     QMenu* Popup = nullptr;
     bool FocusArriving = false;
+
+    // The code column grows to the longest code (a horizontal scroll bar shows the rest) and
+    // the user may drag any column's edge in the title row.
+    void WatchCodWidths();
+    void MeasureCods(int First, int Last);
+    int CodColumnWidth(const QString& Text) const;
+    // The column whose right edge is at Pos in the title row, or -1.
+    int ColumnEdgeAt(const QPoint& Pos) const;
+    int LongestCod = 0; // characters
+    int ResizedCol = -1;
+    int DragOffset = 0;
 };

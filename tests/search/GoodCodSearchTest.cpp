@@ -167,5 +167,43 @@ TEST(GoodCodSearch, LongCodesRunAndStop) {
     }
 }
 
+TEST(GoodCodSearch, ProgressAfterContinueCountsTheWholeOrder) {
+    // A continued run once restarted its fraction from zero (32.5 % then 4.2 %); it must go
+    // on from the share that earlier runs examined and reach 1 at the end.
+    TGoodCodSearch S;
+    const auto P = Binary(22, 3);
+    S.Start(P, 1);
+    while (S.Progress().Fraction < 0.2) {
+        const TSearchBatch B = S.Collect(std::chrono::milliseconds(5));
+        ASSERT_FALSE(B.Finished);
+    }
+    S.Stop();
+    while (!S.Collect(std::chrono::milliseconds(50)).Finished) {
+    }
+    const double Stopped = S.Progress().Fraction;
+    EXPECT_GE(Stopped, 0.2);
+    EXPECT_LT(Stopped, 1.0);
+
+    S.Start(P, 2);
+    const TSearchProgress Resumed = S.Progress();
+    EXPECT_NEAR(Resumed.Fraction, Stopped, 0.01);
+    // Nothing of this run examined yet: no estimate.
+    EXPECT_LT(Resumed.SecondsLeft, 0);
+    TSearchBatch B;
+    double Last = Resumed.Fraction;
+    do {
+        B = S.Collect(std::chrono::milliseconds(20));
+        const TSearchProgress Now = S.Progress();
+        EXPECT_GE(Now.Fraction, Last);
+        if (Now.Fraction > Resumed.Fraction && !B.Finished) {
+            EXPECT_GE(Now.SecondsLeft, 0);
+        }
+        Last = Now.Fraction;
+    } while (!B.Finished);
+    EXPECT_TRUE(B.Completed);
+    EXPECT_DOUBLE_EQ(S.Progress().Fraction, 1.0);
+    EXPECT_DOUBLE_EQ(S.Progress().SecondsLeft, 0.0);
+}
+
 } // namespace
 } // namespace codegen

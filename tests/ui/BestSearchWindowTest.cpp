@@ -223,7 +223,7 @@ private slots:
         QVERIFY2(Seconds >= 0.9 && Seconds < 5, qPrintable(QString::number(Seconds)));
         QCOMPARE(Cods().size(), 0);
         QCOMPARE(MainForm->CodLabel->text().size(), 64);
-        QVERIFY(MainForm->StatusLabel->text().endsWith(QStringLiteral("осталось 0:00")));
+        QVERIFY(MainForm->StatusLabel->text().endsWith(QStringLiteral("осталось 0 с")));
         QCOMPARE(Beeps(), 1);
     }
 

@@ -83,8 +83,62 @@ private slots:
         QVERIFY(Dir.isValid());
         InstallDialogs();
     }
-    void init() { QVERIFY(OpenWindows()); }
+    void init() {
+        QVERIFY(OpenWindows());
+        // Files of 0 and 1 alone read as ternary, as they always did, unless a test says other.
+        Recorded->Choice = 1;
+    }
     void cleanup() { Windows.reset(); }
+
+    void codsOfZeroAndOneAskForTheType_data() {
+        QTest::addColumn<int>("Answer");
+        QTest::addColumn<int>("Type");
+        QTest::newRow("binary") << 0 << 0;
+        QTest::newRow("ternary") << 1 << 1;
+    }
+    void codsOfZeroAndOneAskForTheType() {
+        // Read as ternary, a binary list turned every -1 chip into a 0 chip.
+        QFETCH(int, Answer);
+        QFETCH(int, Type);
+        SetUpBinaryWithCods();
+        if (Type == 0)
+            ClickItem(MainForm->VariantRadioGroup, 1);
+        Recorded->Choice = Answer;
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1}) {
+            Recorded->Calls.clear();
+            Import(Button, WriteFile("1110010\n0001101\n"));
+            QCOMPARE(Recorded->Calls.size(), 2);
+            QVERIFY(Recorded->Calls.at(1).startsWith(QStringLiteral("Choose ")));
+            QVERIFY(Recorded->Calls.at(1).contains(QStringLiteral("Двоичные")));
+            QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), Type);
+            QCOMPARE(MainForm->ZeroCountPBSpinEdit->isEnabled(), Type == 1);
+            QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
+        }
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"1110010", "0001101"}));
+        QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"1110010", "0001101"}));
+        // Binary, the first code has the side lobes of the Barker code of 7.
+        codegen::TCod Cod{};
+        MainForm->LoadDigitalCodFromString(MainForm->CodStringGrid->Cells(1, 1), Cod);
+        QCOMPARE(MainForm->SidePulseCorrelation(Cod), Type == 0 ? 1 : 2);
+    }
+
+    void cancelledTypeQuestionChangesNothing() {
+        SetUpBinaryWithCods();
+        const QString MemoBefore = MainForm->TxtMemo->toPlainText();
+        const QStringList Before = State();
+        Recorded->Choice = -1;
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1})
+            Import(Button, WriteFile("head\n0110\n1001\n"));
+        QCOMPARE(Recorded->Calls.size(), 4);
+        QCOMPARE(State(), Before);
+        QCOMPARE(MainForm->TxtMemo->toPlainText(), MemoBefore);
+    }
+
+    void aChipTwoAsksNothing() {
+        Import(MainForm->LoadFromTxtBitBtn, WriteFile("0110\n1021\n"));
+        QCOMPARE(Recorded->Calls.size(), 1);
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+    }
 
     void threeCodesReplaceTheGoodCodes() {
         SetUpBinaryWithCods();

@@ -41,6 +41,12 @@ public:
         Errors.append(Text);
     }
     void Beep() override { Calls.append(QStringLiteral("Beep")); }
+    // Cancel, unless a test sets another answer.
+    int Choice = -1;
+    int Choose(const QString& Text, const QStringList& Choices) override {
+        Calls.append(QStringLiteral("Choose ") + Text + u' ' + Choices.join(u'/'));
+        return Choice;
+    }
 };
 
 // What every window test starts from: the recording dialogs installed once, then for each

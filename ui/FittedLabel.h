@@ -1,0 +1,24 @@
+// A label for texts that the window writes at run time (the current code, counts, messages):
+// a text wider than the label is drawn shortened at the chosen side, so that the part that
+// matters (a number, the ends of a code) stays in view, and its tooltip then gives it whole.
+// text() is always the whole text.
+#pragma once
+
+#include <QLabel>
+
+class TFittedLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    TFittedLabel(const QString& Text, Qt::TextElideMode Mode, QWidget* Parent = nullptr);
+
+    // The text as drawn: the whole text when it fits.
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    bool event(QEvent* Event) override;
+
+private:
+    Qt::TextElideMode Mode;
+};
