@@ -67,6 +67,9 @@ const std::vector<TTranslation>& Translations() {
             {R"(Unable to write to (.*))",
              "Не удалось записать файл %1. Прежний файл, если он был, не изменён."},
             {R"('(.*)' is not a valid floating point value)", "«%1» — не число."},
+            {R"(The project declares more rows of (.*) than the file holds)",
+             "Проект требует для таблицы %1 больше строк, чем может быть в файле такого "
+             "размера."},
             {R"(No conversion from (.*) to (.*))",
              "Нет преобразования текста из кодировки %1 в %2."},
         };

@@ -93,6 +93,11 @@ private slots:
                                        "он был, не изменён."));
         QCOMPARE(ErrorText(codegen::CodError("Cannot open file /x/y.txt")),
                  QStringLiteral("Не удалось открыть файл /x/y.txt. Ничего не загружено."));
+        // A project file asking for two billion rows.
+        QVERIFY(!HasEnglishWords(
+            ErrorText(codegen::CodError(
+                          "The project declares more rows of CodStringGrid than the file holds"))
+                .remove(QStringLiteral("CodStringGrid"))));
     }
 
     // The general error handler showed "std::bad_alloc" and the like as they were.
