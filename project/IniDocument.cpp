@@ -122,6 +122,11 @@ std::string TIniDocument::ToBytes() const {
     return Bytes;
 }
 
+std::size_t TIniDocument::SectionBytes(std::string_view Section) const {
+    const TSection* S = Find(Section);
+    return S ? S->Body.size() : 0;
+}
+
 TIniDocument::TSection* TIniDocument::Find(std::string_view Section) {
     for (auto& S : Sections)
         if (S.Header && SameName(S.Name, Section))

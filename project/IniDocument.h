@@ -22,6 +22,8 @@ public:
     std::string ToBytes() const;
 
     bool HasSection(std::string_view Section) const;
+    // The length of a section's text in bytes (0 when there is no such section).
+    std::size_t SectionBytes(std::string_view Section) const;
     void EraseSection(std::string_view Section);
 
     // The value of a key as the file holds it (blanks around it and one pair of enclosing

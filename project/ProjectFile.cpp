@@ -1,5 +1,7 @@
 #include "project/ProjectFile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace codegen {
@@ -14,9 +16,27 @@ std::string CellKey(std::string_view Grid, int Col, int Row) {
     return std::string(Grid) + Digits;
 }
 
+std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_view Section,
+                                          std::string_view Grid) {
+    const std::string Name(Grid);
+    TGridSize Size;
+    Size.Cols = std::max(1, Doc.ReadInteger(Section, Name + "ColCount", 1));
+    Size.Rows = std::max(1, Doc.ReadInteger(Section, Name + "RowCount", 1));
+    // Hand-written files may leave cells out (they read as empty); this many are forgiven.
+    constexpr std::uint64_t MissingCells = 1 << 16;
+    const std::uint64_t Cells =
+        static_cast<std::uint64_t>(Size.Cols) * static_cast<std::uint64_t>(Size.Rows);
+    if (Cells > Doc.SectionBytes(Section) + MissingCells)
+        return std::nullopt;
+    return Size;
+}
+
 std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_view Grid) {
     const std::string Name(Grid);
-    const int Rows = Doc.ReadInteger(MainSection, Name + "RowCount", 1);
+    const auto Size = DeclaredGridSize(Doc, MainSection, Grid);
+    if (!Size)
+        throw CodError("The project declares more rows of " + Name + " than the file holds");
+    const int Rows = Size->Rows;
     std::vector<std::string> Cods;
     for (int Row = 1; Row < Rows; ++Row)
         Cods.push_back(Doc.ReadString(MainSection, CellKey(Name, 1, Row), ""));

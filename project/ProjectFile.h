@@ -6,6 +6,7 @@
 #include "project/IniDocument.h"
 #include "search/GoodCodSearch.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,18 @@ namespace codegen {
 // The key of a grid cell: the grid's name, then column and row with at least four digits.
 std::string CellKey(std::string_view Grid, int Col, int Row);
 
-// The code texts (column 1, rows 1..) of a grid of the main window's section.
+// The column and row counts a grid of a section declares, each at least 1. A saved grid
+// writes a line for every cell, so counts asking for far more cells than the section's text
+// could hold are a fault of the file, not a size to allocate: nothing then.
+struct TGridSize {
+    int Cols = 1;
+    int Rows = 1;
+};
+std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_view Section,
+                                          std::string_view Grid);
+
+// The code texts (column 1, rows 1..) of a grid of the main window's section. Throws
+// CodError when the grid declares more rows than the file could hold.
 std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_view Grid);
 
 // The main window's section of a project holding a good-code list found with these

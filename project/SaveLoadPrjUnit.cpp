@@ -144,8 +144,12 @@ void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
         } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
             Pages->setCurrentIndex(Ini.ReadInteger(S, Name, Pages->currentIndex()));
         } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
-            const int Cols = std::max(1, Ini.ReadInteger(S, Name + "ColCount", 1));
-            const int Rows = std::max(1, Ini.ReadInteger(S, Name + "RowCount", 1));
+            const auto Size = codegen::DeclaredGridSize(Ini, S, Name);
+            if (!Size)
+                throw std::runtime_error("The project declares more rows of " + Name +
+                                         " than the file holds");
+            const int Cols = Size->Cols;
+            const int Rows = Size->Rows;
             std::vector<std::vector<QString>> Cells(static_cast<std::size_t>(Cols));
             for (int C = 0; C < Cols; ++C) {
                 auto& Column = Cells[static_cast<std::size_t>(C)];
@@ -179,31 +183,84 @@ void SaveAllFormDataToFile(const QString& FileName) {
         throw std::runtime_error(("Unable to write to " + FileName).toStdString());
 }
 
-void LoadAllFormDataFromFile(const QString& FileName) {
-    const TIniDocument Ini = ReadDocument(FileName);
-    for (TForm* Form : ApplicationForms())
-        LoadFormDataFromFile(Ini, Form);
+namespace {
+
+// A project of these windows has the main window's section with a key the window stores.
+bool HoldsMainWindow(const TIniDocument& Ini) {
+    const std::string S = MainForm->objectName().toStdString();
+    if (!Ini.HasSection(S))
+        return false;
+    for (const char* Key : {"Top", "Left", "Width", "Height", "Wisible", "Enabled"})
+        if (Ini.Value(S, Key))
+            return true;
+    for (QObject* Component : MainForm->Components()) {
+        const std::string Name = Component->objectName().toStdString();
+        if (Ini.Value(S, Name) || Ini.Value(S, Name + "ColCount") ||
+            Ini.Value(S, Name + "RowCount"))
+            return true;
+    }
+    return false;
 }
 
-QString OpenPrjFile(TFileDialogSettings& OpenDialog) {
-    QString Result = MainForm->windowTitle();
+// Why the document cannot be loaded into the windows at all, or the empty text when it can.
+// Checked before anything changes, so that a refused file leaves the work as it was.
+QString Refusal(const TIniDocument& Ini, const QString& FileName) {
+    const QString Nothing = QStringLiteral("\rНичего не загружено, открытый проект не изменён.");
+    if (!HoldsMainWindow(Ini))
+        return QStringLiteral("Файл ") + FileName +
+               QStringLiteral(
+                   " — не проект: в нём нет раздела [MainForm] с данными главного окна.") +
+               Nothing;
+    for (TForm* Form : ApplicationForms())
+        for (QObject* Component : Form->Components())
+            if (qobject_cast<TStringGrid*>(Component) &&
+                !codegen::DeclaredGridSize(Ini, Form->objectName().toStdString(),
+                                           Component->objectName().toStdString()))
+                return QStringLiteral("Файл ") + FileName +
+                       QStringLiteral(" требует слишком много строк для таблицы ") +
+                       Component->objectName() +
+                       QStringLiteral(": столько строк не может быть в файле такого размера.") +
+                       Nothing;
+    return {};
+}
+
+} // namespace
+
+bool LoadAllFormDataFromFile(const QString& FileName) {
+    const TIniDocument Ini = ReadDocument(FileName);
+    if (const QString Reason = Refusal(Ini, FileName); !Reason.isEmpty()) {
+        Dialogs().Error(Reason);
+        return false;
+    }
+    for (TForm* Form : ApplicationForms())
+        LoadFormDataFromFile(Ini, Form);
+    return true;
+}
+
+std::optional<QString> OpenPrjFileNamed(const QString& FileName) {
+    if (!QFileInfo::exists(FileName)) {
+        Dialogs().Information(QStringLiteral("Не существует Файл ") + u'\r' + FileName);
+        return std::nullopt;
+    }
+    if (!LoadAllFormDataFromFile(FileName))
+        return std::nullopt;
+    return FileName;
+}
+
+std::optional<QString> OpenPrjFile(TFileDialogSettings& OpenDialog) {
+    std::optional<QString> Result;
     OpenDialog.Title = QStringLiteral("Загрузить проект из файла");
     const QString Chosen = Dialogs().OpenFile(MainForm, OpenDialog);
     if (!Chosen.isEmpty()) {
         OpenDialog.FileName = Chosen;
-        if (QFileInfo::exists(Chosen)) {
-            LoadAllFormDataFromFile(Chosen);
-            Result = Chosen;
-        } else {
-            Dialogs().Information(QStringLiteral("Не существует Файл ") + u'\r' + Chosen);
-        }
+        Result = OpenPrjFileNamed(Chosen);
     }
     OpenDialog.InitialDir = FolderOf(OpenDialog.FileName);
     return Result;
 }
 
-QString SavePrjFile(TFileDialogSettings& SaveDialog) {
-    QString Result = MainForm->windowTitle();
+std::optional<QString> SavePrjFile(TFileDialogSettings& SaveDialog) {
+    std::optional<QString> Result;
     SaveDialog.Title = QStringLiteral("Сохранить проект в файл как...");
     const QString Chosen = Dialogs().SaveFile(MainForm, SaveDialog);
     if (!Chosen.isEmpty()) {

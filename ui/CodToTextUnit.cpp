@@ -3,6 +3,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
 #include "ui/StringGrid.h"
 
@@ -100,7 +101,7 @@ codegen::TCodSet TTextForm::CodSet() const {
 codegen::THeaderParams TTextForm::HeaderParams() const {
     codegen::THeaderParams Header;
     Header.DateTime = DateTimeText(QDateTime::currentDateTime()).toStdString();
-    Header.Caption = MainForm->windowTitle().toStdString();
+    Header.Caption = MainForm->ProjectState->Caption().toStdString();
     const codegen::TSearchParams Search = MainForm->GoodCodParams();
     Header.SideLobeLimit = Search.SideLobeLimit;
     Header.Z = Search.Z;

@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include <QEvent>
 #include <QFont>
 
 TForm::TForm(const QString& Name, QWidget* Parent) : QWidget(Parent, Qt::Window) {
@@ -24,11 +25,44 @@ QObject* TForm::FindComponent(const QString& Name) const {
     return nullptr;
 }
 
+QRect TForm::OuterBounds() const {
+    if (SetOuter.isValid() && frameGeometry() == Settled)
+        return SetOuter;
+    return frameGeometry();
+}
+
 void TForm::SetOuterBounds(int Left, int Top, int Width, int Height) {
-    // The frame is known only once the window manager has decorated the window.
-    const QSize Frame = frameGeometry().size() - geometry().size();
+    // The frame is known only once the window manager has decorated the window; a window
+    // never shown has none yet, and gets its inner size again when it has.
+    const QSize Frame = FrameSize();
     move(Left, Top);
     resize(Width - Frame.width(), Height - Frame.height());
+    SetOuter = QRect(Left, Top, Width, Height);
+    FramePending = Frame.isNull() && !isVisible();
+    Settled = frameGeometry();
+    SettleOnShow = !isVisible();
+    SettleUntil = QDeadlineTimer(SettleOnShow ? 0 : SettleTime);
+}
+
+bool TForm::event(QEvent* Event) {
+    const bool Result = QWidget::event(Event);
+    const QEvent::Type Type = Event->type();
+    if (Type != QEvent::Show && Type != QEvent::Move && Type != QEvent::Resize)
+        return Result;
+    if (Type == QEvent::Show && SettleOnShow) {
+        SettleOnShow = false;
+        SettleUntil = QDeadlineTimer(SettleTime);
+    }
+    if (FramePending && isVisible() && !FrameSize().isNull()) {
+        FramePending = false;
+        const QSize Frame = FrameSize();
+        resize(SetOuter.width() - Frame.width(), SetOuter.height() - Frame.height());
+    }
+    // Where the window system puts the window right after it is shown is its placement of
+    // the bounds set, not a move by the user.
+    if (!SettleUntil.hasExpired())
+        Settled = frameGeometry();
+    return Result;
 }
 
 void TForm::SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight) {

@@ -3,6 +3,7 @@
 // edges the way the window designs expect.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QList>
 #include <QRect>
@@ -22,8 +23,11 @@ public:
     const QList<QObject*>& Components() const { return ComponentList; }
     QObject* FindComponent(const QString& Name) const;
 
-    // Bounds including the window frame, as the project file stores them.
-    QRect OuterBounds() const { return frameGeometry(); }
+    // Bounds including the window frame, as the project file stores them. Bounds set before
+    // the window manager has framed the window are reported as set until it has, and are
+    // applied again with the frame then, so that a project keeps its sizes through any
+    // number of opens and saves.
+    QRect OuterBounds() const;
     void SetOuterBounds(int Left, int Top, int Width, int Height);
     void SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight);
 
@@ -42,9 +46,23 @@ protected:
     QFrame* AddPanel(const QString& Name, int Height, TAlign Align);
 
     void resizeEvent(QResizeEvent* Event) override;
+    bool event(QEvent* Event) override;
 
 private:
     void ArrangeAligned();
+    // The frame around the client area, or nothing before the window manager has drawn one.
+    QSize FrameSize() const { return frameGeometry().size() - geometry().size(); }
+
+    // The outer bounds last set and the bounds they gave (again once the frame was known):
+    // while the window still has those, the set ones are reported, so limits of size or
+    // screen that moved the window by a few pixels do not creep into the project.
+    QRect SetOuter;
+    bool FramePending = false;
+    QRect Settled;
+    // The window system places and frames a window shortly after it is shown.
+    static constexpr int SettleTime = 500; // ms
+    bool SettleOnShow = false;
+    QDeadlineTimer SettleUntil{0};
 
     QList<QObject*> ComponentList;
     std::vector<std::pair<QWidget*, TAlign>> Aligned;

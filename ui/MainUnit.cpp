@@ -12,7 +12,9 @@
 #include "ui/FittedLabel.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
+#include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
+#include "ui/RecentProjects.h"
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
@@ -24,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -146,6 +149,10 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     SetClientBounds(122, 70, 762, 729);
     CreateControls();
     ConnectHandlers();
+    ProjectState = new TProjectState(*this);
+    RecentProjects = new TRecentProjects(OpenFileSpeedButton);
+    connect(RecentProjects, &TRecentProjects::OpenRequested, this,
+            Guarded(this, &TMainForm::OpenRecentProject));
     FormCreate();
 }
 
@@ -513,16 +520,53 @@ void TMainForm::ExitSpeedButtonClick() {
 }
 
 void TMainForm::OpenFileSpeedButtonClick() {
-    setWindowTitle(OpenPrjFile(*OpenDialog));
+    if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
+        return;
+    const std::optional<QString> Opened = OpenPrjFile(*OpenDialog);
     SaveDialog->FileName = OpenDialog->FileName;
+    if (Opened)
+        ProjectOpened(*Opened);
+}
+
+void TMainForm::OpenRecentProject(const QString& FileName) {
+    if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
+        return;
+    if (const std::optional<QString> Opened = OpenPrjFileNamed(FileName)) {
+        OpenDialog->FileName = SaveDialog->FileName = *Opened;
+        ProjectOpened(*Opened);
+    } else if (!QFileInfo::exists(FileName)) {
+        RecentProjects->Remove(FileName);
+    }
+}
+
+void TMainForm::ProjectOpened(const QString& FileName) {
+    setWindowTitle(FileName);
+    ProjectState->MarkSaved();
+    RecentProjects->Add(FileName);
 }
 
 void TMainForm::SaveFileSpeedButtonClick() {
-    setWindowTitle(SavePrjFile(*SaveDialog));
+    SaveProject();
+}
+
+bool TMainForm::SaveProject() {
+    const std::optional<QString> Saved = SavePrjFile(*SaveDialog);
     OpenDialog->FileName = SaveDialog->FileName;
+    if (!Saved)
+        return false;
+    setWindowTitle(*Saved);
+    ProjectState->MarkSaved();
+    RecentProjects->Add(*Saved);
+    return true;
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
+    // Unsaved work is kept unless the user gives it up; an error while saving it keeps the
+    // window open too.
+    Event->ignore();
+    if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
+        return;
+    Event->accept();
     // A search running inside a handler ends at its next batch; the program ends with the
     // main window even when a secondary window is still open.
     NoJob = true;

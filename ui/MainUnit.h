@@ -25,6 +25,8 @@ class QAction;
 class TBestSearchPanel;
 class TFileDialogSettings;
 class TPBSpinEdit;
+class TProjectState;
+class TRecentProjects;
 class TRadioGroup;
 class TTextBuffer;
 class TStringGrid;
@@ -111,6 +113,10 @@ public:
     void ExitSpeedButtonClick();
     void OpenFileSpeedButtonClick();
     void SaveFileSpeedButtonClick();
+    // Unsaved work and the projects used last; not components.
+    TProjectState* ProjectState;
+    TRecentProjects* RecentProjects;
+    void OpenRecentProject(const QString& FileName);
     void VariantRadioGroupClick();
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
@@ -203,7 +209,13 @@ private:
     bool SelectedCodValid() const;
     void UpdateCodMenu();
     void CreateControls();
+    // Enlarged, the window gives the room to the code grids; its design size is its least.
+    void MakeStretchable();
     void ConnectHandlers();
+    // Saves through the dialog; true when saved. The caption, the unsaved-work mark and the
+    // recent projects follow an open or a save.
+    bool SaveProject();
+    void ProjectOpened(const QString& FileName);
     bool IsCodRow(int Row) const;
     // The texts of the good-code grid's rows, first row first.
     std::vector<std::string> GoodCodTexts() const;
@@ -214,8 +226,6 @@ private:
 
 extern TMainForm* MainForm;
 
-    // Enlarged, the window gives the room to the code grids; its design size is its least.
-    void MakeStretchable();
 // Grid selection state, 0 at start: the good-code row selected last (through the good-code
 // grid or the selection grid), and the set rows selected last and before that.
 extern int32_t AutoCorrNumCod;

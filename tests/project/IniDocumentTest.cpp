@@ -103,5 +103,28 @@ TEST(ProjectFile, CellKeysAndTheSearchProject) {
     EXPECT_EQ(Doc.ReadInteger("MainForm", "SelectStringGridRowCount", 0), 5);
 }
 
+// A count is no size to allocate: a file declaring two billion rows is refused at once,
+// while cells left out of a hand-written file still read as empty.
+TEST(ProjectFile, AbsurdRowCountIsRefusedBeforeAnyAllocation) {
+    const auto Huge = TIniDocument::FromBytes(
+        "[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=2000000000\r\n");
+    EXPECT_FALSE(DeclaredGridSize(Huge, "MainForm", "CodStringGrid"));
+    EXPECT_THROW(ReadProjectGrid(Huge, "CodStringGrid"), CodError);
+    const auto Wide = TIniDocument::FromBytes(
+        "[MainForm]\r\nCodStringGridColCount=2000000000\r\nCodStringGridRowCount=3\r\n");
+    EXPECT_FALSE(DeclaredGridSize(Wide, "MainForm", "CodStringGrid"));
+
+    const auto Sparse = TIniDocument::FromBytes(
+        "[MainForm]\r\nCodStringGridRowCount=1000\r\nCodStringGrid00010002=0110\r\n");
+    const auto Size = DeclaredGridSize(Sparse, "MainForm", "CodStringGrid");
+    ASSERT_TRUE(Size);
+    EXPECT_EQ(Size->Cols, 1);
+    EXPECT_EQ(Size->Rows, 1000);
+    const auto Cods = ReadProjectGrid(Sparse, "CodStringGrid");
+    ASSERT_EQ(Cods.size(), 999u);
+    EXPECT_EQ(Cods[1], "0110");
+    EXPECT_EQ(Cods[0], "");
+}
+
 } // namespace
 } // namespace codegen

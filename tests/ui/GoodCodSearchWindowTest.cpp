@@ -117,6 +117,7 @@ private slots:
 
     void closingTheWindowStopsARun() {
         SetParams(60, 3);
+        Recorded->Choice = 1; // the list found so far is not kept
         QTimer::singleShot(30, MainForm, [] { MainForm->close(); });
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
         QVERIFY(!MainForm->isVisible());

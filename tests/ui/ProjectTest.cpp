@@ -11,10 +11,14 @@
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/RadioGroup.h"
+#include "ui/RecentProjects.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -53,6 +57,26 @@ struct TProjectDialogs : TRecordingDialogs {
     }
 };
 
+// Files a project open must refuse: nothing in them is a project of these windows.
+void AddNoProjectRows() {
+    QTest::addColumn<QByteArray>("Bytes");
+    QByteArray Random;
+    quint32 Seed = 12345;
+    for (int I = 0; I < 4096; ++I) {
+        Seed = Seed * 1664525u + 1013904223u;
+        Random.append(char(Seed >> 24));
+    }
+    QTest::newRow("random bytes") << Random;
+    QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10"
+                                             "\0\0\0\x10\x08\x02\0\0\0\x90\x91h6",
+                                             33);
+    QTest::newRow("a code list") << QByteArray("0001101\r\n0100111\r\n1011000\r\n");
+    QTest::newRow("no key of the window") << QByteArray("[MainForm]\r\nSomething=1\r\n");
+    QTest::newRow("two billion rows")
+        << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\nCodStringGridColCount=2\r\n"
+                      "CodStringGridRowCount=2000000000\r\n");
+}
+
 } // namespace
 
 class TProjectTest : public QObject, public TWindowsSession<TProjectDialogs> {
@@ -81,6 +105,7 @@ private slots:
         Recorded->OpenAnswer.clear();
         Recorded->SaveAnswer.clear();
         Recorded->ConfirmAnswer = false;
+        Recorded->Choice = -1;
     }
     void cleanup() { Windows.reset(); }
 
@@ -237,6 +262,7 @@ private slots:
         // Opening it brings the list back; Ctrl+O works as the button.
         MainForm->setWindowTitle(QStringLiteral("other"));
         Recorded->OpenAnswer = Path("a.cod");
+        Recorded->Choice = 1; // the emptied list is given up
         QTest::keyClick(MainForm, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
         QCOMPARE(MainForm->CodStringGrid->RowCount(), 5);
@@ -255,6 +281,183 @@ private slots:
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QVERIFY(MainForm->OpenDialog->InitialDir.isEmpty());
         QCOMPARE(MainForm->windowTitle(), QStringLiteral("Генератор кодов +1, 0, -1"));
+    }
+
+    // Secondary windows stored shown but hidden at the open (never framed yet) got their
+    // outer size as inner size, so each open and save grew them by the frame.
+    void windowSizesDoNotDriftThroughOpenAndSave_data() {
+        QTest::addColumn<bool>("Shown");
+        QTest::addColumn<QRect>("Bounds");
+        QTest::newRow("shown") << true << QRect(300, 120, 500, 400);
+        QTest::newRow("hidden") << false << QRect(310, 130, 450, 420);
+        QTest::newRow("shown, small") << true << QRect(5, 6, 150, 110);
+        QTest::newRow("shown, huge") << true << QRect(-50, -20, 3000, 2500);
+    }
+    void windowSizesDoNotDriftThroughOpenAndSave() {
+        QFETCH(bool, Shown);
+        QFETCH(QRect, Bounds);
+        SearchSevenChips();
+        SaveAllFormDataToFile(Path("base.cod"));
+        QByteArray Project = ReadAll(Path("base.cod"));
+        for (const char* Name : {"AutoCorrForm", "CrossCorrForm", "TextForm"}) {
+            const qsizetype At = Project.indexOf(QByteArray("[") + Name + "]\r\n");
+            QVERIFY(At >= 0);
+            const qsizetype End = Project.indexOf("Wisible=", At);
+            const QByteArray Geometry =
+                QByteArray("[") + Name + "]\r\nTop=" + QByteArray::number(Bounds.top()) +
+                "\r\nLeft=" + QByteArray::number(Bounds.left()) +
+                "\r\nWidth=" + QByteArray::number(Bounds.width()) +
+                "\r\nHeight=" + QByteArray::number(Bounds.height()) + "\r\n";
+            const qsizetype Rest = Project.indexOf("ConvertRadioGroup", At);
+            Project.replace(At, (Rest >= 0 && Rest < End ? Rest : End) - At, Geometry);
+            Project.replace(Project.indexOf("Wisible=", At), 9,
+                            Shown ? QByteArray("Wisible=1") : QByteArray("Wisible=0"));
+        }
+        WriteAll(Path("p.cod"), Project);
+
+        for (int Cycle = 0; Cycle < 3; ++Cycle) {
+            // Right after start: the secondary windows exist but were never shown.
+            Windows.reset();
+            QVERIFY(OpenWindows());
+            QVERIFY(LoadAllFormDataFromFile(Path("p.cod")));
+            QCOMPARE(AutoCorrForm->isVisible(), Shown);
+            QCoreApplication::processEvents();
+            SaveAllFormDataToFile(Path("p.cod"));
+            QCOMPARE(ReadAll(Path("p.cod")), Project);
+        }
+        // Shown, the window has the stored size with its frame, not the frame on top of it.
+        if (QTest::currentDataTag() == QByteArray("shown"))
+            QCOMPARE(AutoCorrForm->frameGeometry(), Bounds);
+    }
+
+    // Any such file left every grid as one empty cell and took the caption, unasked.
+    void aFileThatIsNoProjectChangesNothing_data() { AddNoProjectRows(); }
+    void aFileThatIsNoProjectChangesNothing() {
+        QFETCH(QByteArray, Bytes);
+        SearchSevenChips();
+        MainForm->AddCodToNoCorrStringGrid(2);
+        MainForm->setWindowTitle(QStringLiteral("kept"));
+        const QStringList Good = Cods(MainForm->CodStringGrid);
+        const QStringList Set = Cods(MainForm->NoCorrCodsStringGrid);
+        const QStringList Selected = Cods(MainForm->SelectStringGrid);
+        WriteAll(Path("x.cod"), Bytes);
+        Recorded->OpenAnswer = Path("x.cod");
+        Recorded->Choice = 1; // the unsaved work is not saved first
+        QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QVERIFY2(Recorded->Errors.front().startsWith(QStringLiteral("Файл ") + Path("x.cod")),
+                 qPrintable(Recorded->Errors.front()));
+        QVERIFY(Recorded->Errors.front().endsWith(
+            QStringLiteral("Ничего не загружено, открытый проект не изменён.")));
+        QCOMPARE(Cods(MainForm->CodStringGrid), Good);
+        QCOMPARE(Cods(MainForm->NoCorrCodsStringGrid), Set);
+        QCOMPARE(Cods(MainForm->SelectStringGrid), Selected);
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("kept*"));
+        QVERIFY(MainForm->isEnabled());
+    }
+
+    // The unsaved work is asked about before it is given up: each answer does what it says,
+    // and the asterisk in the caption tells whether there is any.
+    void unsavedWorkIsAskedAboutOnOpenAndExit_data() {
+        QTest::addColumn<bool>("Exit");
+        QTest::addColumn<int>("Answer");
+        for (bool Exit : {false, true})
+            for (int Answer : {0, 1, -1})
+                QTest::addRow("%s, %s", Exit ? "exit" : "open",
+                              Answer == 0   ? "yes"
+                              : Answer == 1 ? "no"
+                                            : "cancel")
+                    << Exit << Answer;
+    }
+    void unsavedWorkIsAskedAboutOnOpenAndExit() {
+        QFETCH(bool, Exit);
+        QFETCH(int, Answer);
+        Recorded->SaveAnswer = Path("other.cod");
+        QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(MainForm->windowTitle(), Path("other.cod"));
+        Recorded->SaveAnswer = Path("work.cod");
+        Recorded->OpenAnswer = Path("other.cod");
+        SearchSevenChips();
+        QCOMPARE(MainForm->windowTitle(), Path("other.cod") + u'*');
+        const QStringList Found = Cods(MainForm->CodStringGrid);
+        Recorded->Calls.clear();
+        Recorded->Choice = Answer;
+        if (Exit)
+            QTest::mouseClick(MainForm->ExitSpeedButton, Qt::LeftButton);
+        else
+            QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(Recorded->Calls.front(),
+                 QStringLiteral("Choose Сохранить изменения в проекте? Да/Нет"));
+        QCOMPARE(QFileInfo::exists(Path("work.cod")), Answer == 0);
+        const bool GoesOn = Answer != -1;
+        QCOMPARE(MainForm->isVisible(), !(Exit && GoesOn));
+        if (Answer == 0) {
+            LoadAllFormDataFromFile(Path("work.cod"));
+            QCOMPARE(Cods(MainForm->CodStringGrid), Found);
+        } else if (!Exit) {
+            QCOMPARE(MainForm->CodStringGrid->RowCount(), GoesOn ? 1 : 5);
+            QCOMPARE(MainForm->windowTitle(), Path("other.cod") + (GoesOn ? "" : "*"));
+        }
+    }
+
+    void noQuestionWithoutUnsavedWork() {
+        SearchSevenChips();
+        Recorded->SaveAnswer = Path("a.cod");
+        QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        Recorded->OpenAnswer = Path("a.cod");
+        QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
+        QTest::mouseClick(MainForm->ExitSpeedButton, Qt::LeftButton);
+        QVERIFY(!MainForm->isVisible());
+        for (const QString& Call : Recorded->Calls)
+            QVERIFY2(!Call.startsWith(QStringLiteral("Choose")), qPrintable(Call));
+    }
+
+    // The projects used last, newest first, in the user's settings and never in a project.
+    void recentProjectsAreOfferedOnTheOpenButton() {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("codegen"),
+                  QStringLiteral("codegen"))
+            .clear();
+        for (int I = 0; I < TRecentProjects::Kept + 2; ++I) {
+            Recorded->SaveAnswer = Path(QStringLiteral("r%1.cod").arg(I));
+            QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        }
+        Recorded->OpenAnswer = Path("r5.cod");
+        QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
+        QStringList Expected{Path("r5.cod")};
+        for (int I = TRecentProjects::Kept + 1; I >= 2; --I)
+            if (I != 5)
+                Expected << Path(QStringLiteral("r%1.cod").arg(I));
+        QCOMPARE(MainForm->RecentProjects->Files(), Expected);
+        QVERIFY(!ReadAll(Path("r9.cod")).contains("r8.cod"));
+
+        // A new session lists them; an item opens its project after the question.
+        Windows.reset();
+        QVERIFY(OpenWindows());
+        QMenu* Menu = MainForm->OpenFileSpeedButton->menu();
+        QVERIFY(Menu);
+        emit Menu->aboutToShow();
+        QList<QAction*> Items = Menu->actions();
+        QVERIFY(Items.size() > TRecentProjects::Kept);
+        QVERIFY(Items[1]->text().endsWith(Path("r9.cod")));
+        SearchSevenChips();
+        Recorded->Choice = 1;
+        Items[1]->trigger();
+        QCOMPARE(MainForm->windowTitle(), Path("r9.cod"));
+        QCOMPARE(MainForm->RecentProjects->Files().front(), Path("r9.cod"));
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
+
+        // A project gone since is said so and leaves the list.
+        QFile::remove(Path("r8.cod"));
+        emit Menu->aboutToShow();
+        for (QAction* Item : Menu->actions())
+            if (Item->text().endsWith(Path("r8.cod")))
+                Item->trigger();
+        QVERIFY(Recorded->Calls.contains(QStringLiteral("Information Не существует Файл \r") +
+                                         Path("r8.cod")));
+        QVERIFY(!MainForm->RecentProjects->Files().contains(Path("r8.cod")));
+        QCOMPARE(MainForm->windowTitle(), Path("r9.cod"));
     }
 
     void aProjectOfTheCommandLineOpensInTheWindow() {

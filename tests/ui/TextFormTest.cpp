@@ -6,6 +6,7 @@
 #include "ui/CodToTextUnit.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/ProjectState.h"
 
 #include <QFrame>
 #include <QPlainTextEdit>
@@ -113,7 +114,8 @@ private slots:
         const QStringList Lines = MemoLines();
         QCOMPARE(Lines.size(), 12);
         QVERIFY2(Lines[0].startsWith(QStringLiteral("//Дата ")), qPrintable(Lines[0]));
-        QCOMPARE(Lines.mid(1), (QStringList{"//Файл " + MainForm->windowTitle(),
+        // The caption without the mark of unsaved work.
+        QCOMPARE(Lines.mid(1), (QStringList{"//Файл " + MainForm->ProjectState->Caption(),
                                             "//Длина кода 10 бит", "//Тип кода +1, -1       (1,0)",
                                             "//Боковые пики автокорреляционной х-ки не более 2",
                                             "//Пики взаимной корреляционной х-ки не более 2",

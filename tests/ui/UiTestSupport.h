@@ -9,7 +9,9 @@
 #include "ui/StringGrid.h"
 
 #include <QRadioButton>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -100,6 +102,9 @@ inline void ClickItem(TRadioGroup* Group, int Item) {
     int main(int Argc, char** Argv) {                                                              \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
         TApplication App(Argc, Argv);                                                              \
+        /* The user's settings (recent projects) go to a folder of the run's own. */               \
+        QTemporaryDir SettingsDir;                                                                 \
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, SettingsDir.path());        \
         TestClass Test;                                                                            \
         return QTest::qExec(&Test, Argc, Argv);                                                    \
     }
