@@ -3,6 +3,7 @@
 #include "charts/CorrelationPoints.h"
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
+#include "export/CodFiles.h"
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
 #include "search/BestCodSearch.h"
@@ -271,17 +272,25 @@ void PrintLines(const std::vector<std::string>& Lines) {
 
 // The lines the text export window shows for the set in CodsFile (read like a code list
 // file), each ended by a line break. A short code text prints the lines before it and fails.
-int RunExport(const std::string& CodsFile, int Item, TCodSet Set, THeaderParams Header) {
+// The formats "coe" and "mem" print the memory file the window saves instead, and print
+// nothing when a code does not fit it.
+int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Set,
+              THeaderParams Header) {
     Set.Cods = ReadCodsFile(CodsFile);
+    TTextLines Lines;
+    if (Format == "coe" || Format == "mem") {
+        ConvertToMemoryFile(Format == "coe" ? TMemoryFormat::Coe : TMemoryFormat::Mem, Set, Lines);
+        PrintLines(Lines);
+        return 0;
+    }
 
     const std::time_t Now = std::time(nullptr);
     std::tm Local{};
     localtime_r(&Now, &Local);
     Header.DateTime = DateTimeText(Local);
 
-    TTextLines Lines;
     try {
-        ConvertToText(Item, Set, Header, Lines);
+        ConvertToText(std::stoi(Format), Set, Header, Lines);
     } catch (...) {
         PrintLines(Lines);
         throw;
@@ -400,7 +409,7 @@ int main(int argc, char** argv) {
     auto* CodBOption = CorrelateCmd->add_option("CODE2", CodB, "Second code text (B)");
 
     std::string ExportCods;
-    int ExportItem = 0;
+    std::string ExportFormat = "0";
     TCodSet ExportSet;
     THeaderParams ExportHeader;
     auto* ExportCmd = App.add_subcommand(
@@ -409,10 +418,11 @@ int main(int argc, char** argv) {
     AddCodsOption(*ExportCmd, ExportCods, "The set of codes");
     AddCodShape(*ExportCmd, ExportSet.L, ExportSet.Type);
     ExportCmd
-        ->add_option("--format", ExportItem,
+        ->add_option("--format", ExportFormat,
                      "0 plain text, 1 ROM128X1, 2 ROM256X1, 3 ROM256X1 of 32-chip codes, "
-                     "4 four ROM256X1 of 32-chip codes, 5 two 128-bit parameters per code")
-        ->check(CLI::Range(0, ExportFormatCount - 1))
+                     "4 four ROM256X1 of 32-chip codes, 5 two 128-bit parameters per code; "
+                     "coe a Xilinx coefficient file, mem a $readmemb file (one word per code)")
+        ->check(CLI::IsMember({"0", "1", "2", "3", "4", "5", "coe", "mem"}))
         ->capture_default_str();
     AddAmount(*ExportCmd, "--side-lobes", ExportHeader.SideLobeLimit,
               "Largest side lobe, as the header states it");
@@ -469,7 +479,7 @@ int main(int argc, char** argv) {
         if (*ExportCmd) {
             if (!*CaptionOption)
                 ExportHeader.Caption = ExportCods;
-            return RunExport(ExportCods, ExportItem, ExportSet, ExportHeader);
+            return RunExport(ExportCods, ExportFormat, ExportSet, ExportHeader);
         }
         if (*SetsCmd)
             return RunSets(SetsCods, SetsMethod, SetsHost);

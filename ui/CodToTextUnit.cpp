@@ -1,6 +1,10 @@
 #include "ui/CodToTextUnit.h"
 
+#include "export/CodFiles.h"
+#include "ui/CodGridEditor.h"
+#include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FileSaving.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProjectState.h"
@@ -69,6 +73,20 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
 
     connect(ConvertBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TTextForm::ConvertBitBtnClick));
+
+    // The top bar was empty in the design.
+    SaveToFileButton = new QPushButton(QStringLiteral("Сохранить в файл…"), Panel1);
+    SaveToFileButton->setObjectName(QStringLiteral("SaveToFileButton"));
+    SaveToFileButton->setGeometry(8, 8, 137, 25);
+    SaveTextDialog = new TFileDialogSettings(this);
+    SaveTextDialog->Title = QStringLiteral("Сохранить текст в файл");
+    SaveTextDialog->DefaultExt = QStringLiteral("*.txt");
+    SaveTextDialog->FileName = QStringLiteral("codes.txt");
+    SaveTextDialog->Filter =
+        QStringLiteral("Текст (*.txt)|*.txt|Память Xilinx, комплект кодов (*.coe)|*.coe|"
+                       "Память $readmemb, комплект кодов (*.mem)|*.mem");
+    connect(SaveToFileButton, &QPushButton::clicked, this,
+            Guarded(this, &TTextForm::SaveToFileButtonClick));
 }
 
 TTextForm::~TTextForm() {
@@ -85,6 +103,44 @@ void TTextForm::ConvertBitBtnClick() {
         throw;
     }
     ShowLines(Lines);
+}
+
+void TTextForm::SaveToFileButtonClick() {
+    const QString Path = AskSavePath(this, *SaveTextDialog);
+    if (!Path.isEmpty())
+        SaveToFile(Path);
+}
+
+void TTextForm::SaveToFile(const QString& Path) {
+    const auto Is = [&Path](const char* Suffix) {
+        return Path.endsWith(QLatin1String(Suffix), Qt::CaseInsensitive);
+    };
+    if (!Is(".coe") && !Is(".mem")) {
+        QString Text = Memo->toPlainText();
+        if (!Text.isEmpty() && !Text.endsWith(u'\n'))
+            Text += u'\n';
+        WriteFileAtomically(Path, Text.toStdString());
+        return;
+    }
+    // The memory file is written from the set itself; its codes are checked first, so that
+    // the window can say in Russian which one is wrong.
+    const codegen::TCodSet Set = CodSet();
+    if (Set.Cods.empty())
+        throw std::runtime_error(
+            QStringLiteral("В комплекте нет кодов: файл памяти не записан.").toStdString());
+    for (std::size_t Row = 0; Row < Set.Cods.size(); ++Row)
+        if (const auto Fault = codegen::CodTextFault(Set.Cods[Row], Set.L, Set.Type))
+            throw std::runtime_error(
+                QStringLiteral("Код в строке %1 комплекта («%2») не годится для файла памяти: "
+                               "%3. Файл не записан.")
+                    .arg(Row + 1)
+                    .arg(QString::fromStdString(Set.Cods[Row]))
+                    .arg(CodTextFaultMessage(*Fault, Set.L, Set.Type))
+                    .toStdString());
+    codegen::TTextLines Lines;
+    codegen::ConvertToMemoryFile(
+        Is(".coe") ? codegen::TMemoryFormat::Coe : codegen::TMemoryFormat::Mem, Set, Lines);
+    WriteFileAtomically(Path, codegen::FileText(Lines));
 }
 
 codegen::TCodSet TTextForm::CodSet() const {

@@ -8,6 +8,7 @@ class QDateTime;
 class QFrame;
 class QPlainTextEdit;
 class QPushButton;
+class TFileDialogSettings;
 class TRadioGroup;
 
 class TTextForm : public TForm {
@@ -22,10 +23,18 @@ public:
     QPlainTextEdit* Memo;
     TRadioGroup* ConvertRadioGroup;
     QPushButton* ConvertBitBtn;
+    // Not components: projects do not store them.
+    QPushButton* SaveToFileButton;
+    TFileDialogSettings* SaveTextDialog;
 
     // Replaces the memo text by the header and the chosen format of the main window's set.
     // When a code text is too short, the lines written before it stay and the error goes on.
     void ConvertBitBtnClick();
+
+    // The text to a file the user names: the memo as it stands for a .txt name, the set as
+    // a memory file for .coe and .mem (which an FPGA tool reads directly).
+    void SaveToFileButtonClick();
+    void SaveToFile(const QString& Path);
 
     // The set grid's codes under the length and type the main window shows now.
     codegen::TCodSet CodSet() const;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 
 namespace {
@@ -10,6 +11,18 @@ namespace {
 std::unique_ptr<TDialogs>& CurrentDialogs() {
     static std::unique_ptr<TDialogs> Current = std::make_unique<TQtDialogs>();
     return Current;
+}
+
+// A name typed without an extension gets the one of the file type chosen in the dialog, so
+// that "rom" saved as "*.coe" becomes rom.coe rather than the first type's rom.txt.
+void FollowChosenType(QFileDialog& Dialog) {
+    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog,
+                     [&Dialog](const QString& Filter) {
+                         static const QRegularExpression Pattern(QStringLiteral("\\*\\.(\\w+)"));
+                         const QRegularExpressionMatch Match = Pattern.match(Filter);
+                         if (Match.hasMatch())
+                             Dialog.setDefaultSuffix(Match.captured(1));
+                     });
 }
 
 QString RunFileDialog(QWidget* Parent, const TFileDialogSettings& Settings,
@@ -23,6 +36,7 @@ QString RunFileDialog(QWidget* Parent, const TFileDialogSettings& Settings,
     QString Suffix = Settings.DefaultExt;
     Suffix.remove(QStringLiteral("*")).remove(QStringLiteral("."));
     Dialog.setDefaultSuffix(Suffix);
+    FollowChosenType(Dialog);
     Dialog.selectFile(Settings.FileName);
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
         return {};

@@ -4,6 +4,7 @@
 #include "project/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
+#include "ui/CodGridEditor.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/Dialogs.h"
@@ -149,6 +150,7 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     SetClientBounds(122, 70, 762, 729);
     CreateControls();
     ConnectHandlers();
+    CreateGridEditors();
     ProjectState = new TProjectState(*this);
     RecentProjects = new TRecentProjects(OpenFileSpeedButton);
     connect(RecentProjects, &TRecentProjects::OpenRequested, this,
@@ -403,6 +405,25 @@ void TMainForm::MakeStretchable() {
     Stretch->Add(GroupBox4, 0, 1, 0, 0);
     Stretch->MoveDownBelow(GroupBox3, 600);
     Stretch->MoveDownBelow(GroupBox5, 600);
+}
+
+void TMainForm::CreateGridEditors() {
+    const auto Length = [this] { return CodLength(); };
+    const auto Type = [this] { return CodType(); };
+    CodGridEditor =
+        new TCodGridEditor(CodStringGrid, TCodGridEditor::TNumbers::Renumber, Length, Type);
+    NoCorrGridEditor =
+        new TCodGridEditor(NoCorrCodsStringGrid, TCodGridEditor::TNumbers::Keep, Length, Type);
+    // Beside "Преобразовать в тект", where the group had room.
+    ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
+    // The rows the charts show follow their codes, or are forgotten with them.
+    connect(CodGridEditor, &TCodGridEditor::RowsRemoved, this, [this](const QList<int>& Rows) {
+        AutoCorrNumCod = RowAfterRemoval(AutoCorrNumCod, Rows);
+    });
+    connect(NoCorrGridEditor, &TCodGridEditor::RowsRemoved, this, [this](const QList<int>& Rows) {
+        CrossCorrNumA = RowAfterRemoval(CrossCorrNumA, Rows);
+        CrossCorrNumB = RowAfterRemoval(CrossCorrNumB, Rows);
+    });
 }
 
 void TMainForm::ConnectHandlers() {

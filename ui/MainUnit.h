@@ -23,6 +23,7 @@ class QPushButton;
 class QToolButton;
 class QAction;
 class TBestSearchPanel;
+class TCodGridEditor;
 class TFileDialogSettings;
 class TPBSpinEdit;
 class TProjectState;
@@ -107,6 +108,10 @@ public:
     QAction* N2;
     // Progress of long work (fraction done, speed, time left), along the bottom edge.
     QLabel* StatusLabel;
+    // Delete, paste, clear and save of the two code grids; not components.
+    TCodGridEditor* CodGridEditor;
+    TCodGridEditor* NoCorrGridEditor;
+    QPushButton* ClearSetButton;
 
     // Handlers of the window itself.
     void FormCreate();
@@ -212,6 +217,7 @@ private:
     // Enlarged, the window gives the room to the code grids; its design size is its least.
     void MakeStretchable();
     void ConnectHandlers();
+    void CreateGridEditors();
     // Saves through the dialog; true when saved. The caption, the unsaved-work mark and the
     // recent projects follow an open or a save.
     bool SaveProject();

@@ -279,6 +279,25 @@ TEST(CliExport, AShortTextPrintsTheLinesBeforeItAndFails) {
                      "than the code length 13\n");
 }
 
+// The memory files print what the export window saves, and nothing for a code that does not
+// fit a word.
+TEST(CliExport, MemoryFormatsPrintTheSetAsWords) {
+    const TCodsFile Cods("1201\n0012\n");
+    const TRun Coe =
+        RunCli("export --codes " + Cods.Path + " --type ternary --length 4 --format coe");
+    EXPECT_EQ(Coe.Status, 0) << Coe.Err;
+    EXPECT_EQ(Coe.Out, "; 2 codes of 4 chips, first chip first; two bits {D1,D0} per chip: "
+                       "01 = +1, 10 = -1, 00 = zero\n"
+                       "memory_initialization_radix=2;\n"
+                       "memory_initialization_vector=\n"
+                       "01100001,\n"
+                       "00000110;\n");
+    const TRun Bad = RunCli("export --codes " + Cods.Path + " --length 4 --format mem");
+    EXPECT_EQ(Bad.Status, 2);
+    EXPECT_TRUE(Bad.Out.empty()) << Bad.Out;
+    EXPECT_EQ(Bad.Err, "codegen-cli: Set row 1: character 2 is not a binary digit (0 or 1)\n");
+}
+
 TEST(CliExport, BadFilesAndOptionsGiveOneLineAndStatus2) {
     const TCodsFile Cods("1111100110\n");
     const std::string Missing = ::testing::TempDir() + "codegen_cli_no_such_file.txt";
