@@ -12,6 +12,9 @@ namespace codegen {
 
 inline constexpr int MinCodLength = 2;
 inline constexpr int MaxCodLength = 500;
+// Most worker threads a search takes: far beyond any machine's cores, and small enough that
+// the thread pool's set-up and per-thread buffers stay modest.
+inline constexpr int MaxThreads = 1024;
 
 // Item index of the code-type radio group: 0 = binary (+1/-1), 1 = ternary (+1/0/-1).
 enum class TCodType { Binary = 0, Ternary = 1 };

@@ -124,9 +124,20 @@ std::string DateTimeText(const std::tm& Local) {
     return Text;
 }
 
+namespace {
+// A header line is a comment only up to its end: a line break (or any other control
+// character) in a file name or caption would start a live line of the design.
+std::string CommentSafe(std::string Text) {
+    for (char& Ch : Text)
+        if (static_cast<unsigned char>(Ch) < 0x20 || Ch == 0x7f)
+            Ch = ' ';
+    return Text;
+}
+} // namespace
+
 void LoadTextHeader(const TCodSet& Set, const THeaderParams& Header, TTextLines& Out) {
-    Out.push_back("//Дата " + Header.DateTime);
-    Out.push_back("//Файл " + Header.Caption);
+    Out.push_back("//Дата " + CommentSafe(Header.DateTime));
+    Out.push_back("//Файл " + CommentSafe(Header.Caption));
     Out.push_back("//Длина кода " + std::to_string(Set.L) + " бит");
     Out.push_back("//Тип кода " + std::string(CodTypeText(Set.Type)));
     if (Set.Type == TCodType::Ternary)

@@ -1,5 +1,7 @@
 #include "project/IniDocument.h"
 
+#include <unordered_set>
+
 #include <iconv.h>
 
 #include <algorithm>
@@ -147,19 +149,34 @@ void TIniDocument::EraseSection(std::string_view Section) {
                   [&](const TSection& S) { return S.Header && SameName(S.Name, Section); });
 }
 
+namespace {
+uint64_t CaseBlindHash(std::string_view Name) {
+    uint64_t Hash = 14695981039346656037ull;
+    for (unsigned char Ch : Name) {
+        Hash ^= static_cast<unsigned char>(Lower(static_cast<char>(Ch)));
+        Hash *= 1099511628211ull;
+    }
+    return Hash;
+}
+} // namespace
+
 std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::string_view Key) {
     if (!S.Parsed) {
+        std::unordered_set<uint64_t> Hashes;
         ForEachLine(S.Body, [&](std::string_view Line) {
             const std::size_t Equals = Line.find('=');
             const std::string_view Name = Trim(Line.substr(0, Equals));
             if (Equals == std::string_view::npos || Name.empty() || Name.front() == ';')
                 return;
             S.Entries.push_back({Name, Line.substr(Equals + 1)});
+            if (!S.MayRepeat && !Hashes.insert(CaseBlindHash(Name)).second)
+                S.MayRepeat = true;
         });
         S.Parsed = true;
     }
-    // A key read in file order is the entry after the one read before.
-    if (S.Next < S.Entries.size() && SameName(S.Entries[S.Next].Key, Key)) {
+    // A key read in file order is the entry after the one read before, unless an equal
+    // key may come earlier (the first of equal keys counts).
+    if (!S.MayRepeat && S.Next < S.Entries.size() && SameName(S.Entries[S.Next].Key, Key)) {
         const std::size_t Found = S.Next++;
         // The first of equal keys counts: make sure no earlier one exists.
         if (!S.Indexed || S.Index.at(LowerCase(Key)) == Found)

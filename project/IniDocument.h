@@ -75,10 +75,13 @@ private:
         mutable std::size_t Next = 0;
         mutable std::unordered_map<std::string, std::size_t> Index;
         mutable bool Indexed = false;
+        // Set at parsing when two keys may be equal (their case-blind hashes met): the
+        // entry after the last one found is then not trusted to be the first of its name.
+        mutable bool MayRepeat = false;
         void Changed() {
             Entries.clear();
             Index.clear();
-            Parsed = Indexed = false;
+            Parsed = Indexed = MayRepeat = false;
             Next = 0;
         }
     };

@@ -400,8 +400,8 @@ void CheckBestSearchParams(const TBestSearchParams& P) {
     if (P.Type == TCodType::Ternary && P.Rule == TZeroRule::Equal && P.Z > P.L)
         throw CodError("A code of " + std::to_string(P.L) + " chips cannot have " +
                        std::to_string(P.Z) + " zeros");
-    if (P.Threads > 256)
-        throw CodError("At most 256 walkers");
+    if (P.Threads > MaxThreads)
+        throw CodError("At most " + std::to_string(MaxThreads) + " threads");
     if (P.Count < 0)
         throw CodError("The count must not be negative");
 }

@@ -550,6 +550,8 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     RunParams = P;
     Run->Params = P;
     Run->Plan = PlanRanges(P);
+    if (Threads > MaxThreads)
+        throw CodError("At most " + std::to_string(MaxThreads) + " threads");
     Run->Threads = Threads > 0 ? Threads : tbb::info::default_concurrency();
     // The first code of the run follows the counter; after the last code it wraps round to
     // the all-zero code, which this run then examines.

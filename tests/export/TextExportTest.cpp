@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -112,6 +114,22 @@ TEST(TextHeader, TernaryAddsTheZeroCountLineUnderEitherRule) {
     LoadTextHeader(Set({}), H, Binary);
     EXPECT_EQ(Binary.size(), 8u);
     EXPECT_EQ(Binary[6], "//Количество кодов 0");
+}
+
+TEST(TextHeader, ALineBreakInTheCaptionStartsNoLiveLine) {
+    // A file named with a line break once put a working parameter line into the design.
+    THeaderParams H = Header();
+    H.Caption = "a\nparameter [127:0] EVIL = 1;\r\tb\x7f";
+    TTextLines Out;
+    ConvertToText(5, Set({CodA}, 10), H, Out);
+    EXPECT_EQ(Out[1], "//Файл a parameter [127:0] EVIL = 1;  b ");
+    for (const auto& Line : Out)
+        for (char Ch : Line)
+            EXPECT_FALSE(Ch == '\n' || Ch == '\r') << Line;
+    EXPECT_EQ(
+        std::count_if(Out.begin(), Out.end(),
+                      [](const std::string& L) { return L.find("EVIL") != std::string::npos; }),
+        1);
 }
 
 TEST(TextHeader, DateWithoutTheTimeAtMidnight) {

@@ -50,6 +50,16 @@ TEST(IniDocument, ReadsAnyLineEndAndTheFirstOfEqualKeys) {
     EXPECT_EQ(Doc.ReadInteger("A", "Z", 0), 0) << "the first of two equal sections counts";
 }
 
+TEST(IniDocument, TheFirstOfEqualKeysWinsInFileOrderToo) {
+    // Read in file order, the entry after the last one read was once taken for the key
+    // without asking whether an equal key came earlier: 7, 13, 7.
+    const auto Doc = TIniDocument::FromBytes("[A]\nX=7\nY=1\nx=13\n");
+    EXPECT_EQ(Doc.ReadInteger("A", "X", 0), 7);
+    EXPECT_EQ(Doc.ReadInteger("A", "Y", 0), 1);
+    EXPECT_EQ(Doc.ReadInteger("A", "X", 0), 7);
+    EXPECT_EQ(Doc.ReadInteger("A", "x", 0), 7);
+}
+
 TEST(IniDocument, WritesInPlaceAndAppendsWhatIsNew) {
     auto Doc =
         TIniDocument::FromBytes("; a note\r\n[Keep]\r\nForeign=1\r\n\r\n[Main]\r\nA=1\r\nB=2\r\n");
