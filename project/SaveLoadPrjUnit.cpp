@@ -116,7 +116,7 @@ void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
     // Every window of this system can be resized, so its size is loaded too.
     const int Width = Ini.ReadInteger(S, "Width", Outer.width());
     const int Height = Ini.ReadInteger(S, "Height", Outer.height());
-    Form->SetOuterBounds(Left, Top, Width, Height);
+    Form->SetOuterBounds(Left, Top, Width, Height, true);
     for (QObject* Component : Form->Components()) {
         const std::string Name = Component->objectName().toStdString();
         if (auto* Edit = qobject_cast<QLineEdit*>(Component)) {

@@ -2,6 +2,10 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
 
 TForm::TForm(const QString& Name, QWidget* Parent) : QWidget(Parent, Qt::Window) {
     setObjectName(Name);
@@ -31,13 +35,42 @@ QRect TForm::OuterBounds() const {
     return frameGeometry();
 }
 
-void TForm::SetOuterBounds(int Left, int Top, int Width, int Height) {
+namespace {
+// Where a window may go: the available area of the screens, or a common size without any.
+QRect AvailableArea() {
+    QRect Area;
+    for (const QScreen* Screen : QGuiApplication::screens())
+        Area = Area.united(Screen->availableGeometry());
+    return Area.isValid() ? Area : QRect(0, 0, 1024, 768);
+}
+} // namespace
+
+void TForm::SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOnScreen) {
+    // A project can hold any numbers. Kept within what a screen could ever show, the
+    // bounds are remembered as asked (a project saves as it was opened) ...
+    constexpr int Far = 1 << 20;
+    Left = std::clamp(Left, -Far, Far);
+    Top = std::clamp(Top, -Far, Far);
+    Width = std::clamp(Width, 0, Far);
+    Height = std::clamp(Height, 0, Far);
+    SetOuter = QRect(Left, Top, Width, Height);
+    // ... but a window placed from a file is no larger than the screens and keeps a good
+    // part of itself, its title bar included, where it can be seen.
+    if (KeepOnScreen) {
+        const QRect Area = AvailableArea();
+        Width = std::min(Width, Area.width());
+        Height = std::min(Height, Area.height());
+        constexpr int Visible = 100;
+        Left = std::clamp(Left, Area.left() - std::max(0, Width - Visible),
+                          std::max(Area.left(), Area.right() - Visible));
+        Top = std::clamp(Top, Area.top(), std::max(Area.top(), Area.bottom() - Visible));
+    }
+    Placed = QRect(Left, Top, Width, Height);
     // The frame is known only once the window manager has decorated the window; a window
     // never shown has none yet, and gets its inner size again when it has.
     const QSize Frame = FrameSize();
     move(Left, Top);
-    resize(Width - Frame.width(), Height - Frame.height());
-    SetOuter = QRect(Left, Top, Width, Height);
+    resize(std::max(0, Width - Frame.width()), std::max(0, Height - Frame.height()));
     FramePending = Frame.isNull() && !isVisible();
     Settled = frameGeometry();
     SettleOnShow = !isVisible();
@@ -56,7 +89,8 @@ bool TForm::event(QEvent* Event) {
     if (FramePending && isVisible() && !FrameSize().isNull()) {
         FramePending = false;
         const QSize Frame = FrameSize();
-        resize(SetOuter.width() - Frame.width(), SetOuter.height() - Frame.height());
+        resize(std::max(0, Placed.width() - Frame.width()),
+               std::max(0, Placed.height() - Frame.height()));
     }
     // Where the window system puts the window right after it is shown is its placement of
     // the bounds set, not a move by the user.

@@ -28,7 +28,8 @@ public:
     // applied again with the frame then, so that a project keeps its sizes through any
     // number of opens and saves.
     QRect OuterBounds() const;
-    void SetOuterBounds(int Left, int Top, int Width, int Height);
+    // KeepOnScreen (bounds read from a file): the window itself is kept within the screens.
+    void SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOnScreen = false);
     void SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight);
 
     // Keeps a direct child docked to an edge (its height kept) or filling the space left.
@@ -57,6 +58,8 @@ private:
     // while the window still has those, the set ones are reported, so limits of size or
     // screen that moved the window by a few pixels do not creep into the project.
     QRect SetOuter;
+    // Where SetOuterBounds really put the window: SetOuter kept on the screens.
+    QRect Placed;
     bool FramePending = false;
     QRect Settled;
     // The window system places and frames a window shortly after it is shown.

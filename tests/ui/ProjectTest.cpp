@@ -16,8 +16,10 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -328,6 +330,32 @@ private slots:
         // Shown, the window has the stored size with its frame, not the frame on top of it.
         if (QTest::currentDataTag() == QByteArray("shown"))
             QCOMPARE(AutoCorrForm->frameGeometry(), Bounds);
+    }
+
+    // Bounds from a file were applied unchecked: a width of a billion froze the window at
+    // gigabytes, and a left edge of -2^31 overflowed and put it out of sight.
+    void absurdWindowBoundsAreKeptOnTheScreen() {
+        SearchSevenChips();
+        SaveAllFormDataToFile(Path("base.cod"));
+        QByteArray Project = ReadAll(Path("base.cod"));
+        const qsizetype At = Project.indexOf("[AutoCorrForm]\r\n");
+        QVERIFY(At >= 0);
+        const qsizetype End = Project.indexOf("Wisible=", At);
+        Project.replace(At, End - At,
+                        "[AutoCorrForm]\r\nTop=2147483647\r\nLeft=-2147483648\r\n"
+                        "Width=1000000000\r\nHeight=1000000000\r\n");
+        Project.replace(Project.indexOf("Wisible=", At), 9, "Wisible=1");
+        WriteAll(Path("absurd.cod"), Project);
+        QVERIFY(LoadAllFormDataFromFile(Path("absurd.cod")));
+        QCoreApplication::processEvents();
+        QRect Area;
+        for (const QScreen* Screen : QGuiApplication::screens())
+            Area = Area.united(Screen->availableGeometry());
+        const QRect Shown = AutoCorrForm->frameGeometry();
+        QVERIFY2(Shown.width() <= Area.width() && Shown.height() <= Area.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(Shown.width()).arg(Shown.height())));
+        QVERIFY(Area.intersects(Shown));
+        QVERIFY(Shown.top() >= Area.top());
     }
 
     // Any such file left every grid as one empty cell and took the caption, unasked.
