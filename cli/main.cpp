@@ -1,6 +1,7 @@
 // codegen-cli: the GUI-free searches and conversions of the code generator, for scripts
 // and servers. Every subcommand runs the same library code as the windows.
 #include "charts/CorrelationPoints.h"
+#include "engine/AtomicWrite.h"
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
@@ -99,28 +100,16 @@ void DrawProgress(const TSearchProgress& P, std::size_t Found) {
     std::fflush(stderr);
 }
 
-// Writes Content to Path as a whole: into a file beside it first, then renamed over it, so
-// an old file stays whole when the new one cannot be written.
+// Writes Content to Path as a whole; an old file stays whole when the new one cannot be
+// written. The error names the file and the reason.
 void WriteWhole(const std::string& Path, const std::string& Content) {
-    const std::string Temporary = Path + ".new";
-    {
-        std::ofstream File(Temporary, std::ios::binary | std::ios::trunc);
-        File.write(Content.data(), static_cast<std::streamsize>(Content.size()));
-        File.close();
-        if (!File) {
-            std::remove(Temporary.c_str());
-            throw std::runtime_error("Unable to write to " + Path);
-        }
-    }
-    std::error_code Error;
-    std::filesystem::rename(Temporary, Path, Error);
-    if (Error) {
-        std::remove(Temporary.c_str());
-        throw std::runtime_error("Unable to write to " + Path);
-    }
+    WriteFileWhole(Path, Content);
 }
 
-int RunSearch(const TSearchParams& P, int Threads, const std::string& ProjectOut) {
+// ProjectOut is null when no project file was asked for; an empty name given is an error.
+int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut) {
+    if (ProjectOut && ProjectOut->empty()) // refused before a long search, not after it
+        throw WriteError(*ProjectOut, "no file name given");
     TGoodCodSearch Search;
     std::vector<std::string> All; // kept only for a project file
     const bool Terminal = isatty(STDERR_FILENO);
@@ -135,7 +124,7 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string& ProjectOut
                 Out += C;
                 Out += '\n';
             }
-            if (!ProjectOut.empty())
+            if (ProjectOut)
                 All.insert(All.end(), B.Cods.begin(), B.Cods.end());
             Found += B.Cods.size();
             if (Out.size() > (1 << 16)) {
@@ -157,8 +146,8 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string& ProjectOut
         std::fprintf(stderr, "\r%*s\r", 100, "");
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
-    if (!ProjectOut.empty())
-        WriteWhole(ProjectOut, SearchProject(P, All).ToBytes());
+    if (ProjectOut)
+        WriteWhole(*ProjectOut, SearchProject(P, All).ToBytes());
     return 0;
 }
 
@@ -475,7 +464,8 @@ int main(int argc, char** argv) {
     }
     try {
         if (*SearchCmd)
-            return RunSearch(SearchParams, Threads, ProjectOut);
+            return RunSearch(SearchParams, Threads,
+                             SearchCmd->count("--project-out") ? &ProjectOut : nullptr);
         if (*ExportCmd) {
             if (!*CaptionOption)
                 ExportHeader.Caption = ExportCods;

@@ -1,5 +1,6 @@
 #include "project/SaveLoadPrjUnit.h"
 
+#include "engine/AtomicWrite.h"
 #include "project/ProjectFile.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
@@ -175,12 +175,11 @@ void SaveAllFormDataToFile(const QString& FileName) {
         SaveFormDataToFile(Ini, Form);
     // All or nothing: the old file stays whole when the new one cannot be written.
     const std::string Content = Ini.ToBytes();
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) ||
-        File.write(Content.data(), static_cast<qint64>(Content.size())) !=
-            static_cast<qint64>(Content.size()) ||
-        !File.commit())
+    try {
+        codegen::WriteFileWhole(QFile::encodeName(FileName).toStdString(), Content);
+    } catch (const codegen::WriteError&) {
         throw std::runtime_error(("Unable to write to " + FileName).toStdString());
+    }
 }
 
 namespace {

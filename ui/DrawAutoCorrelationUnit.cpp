@@ -1,5 +1,6 @@
 #include "ui/DrawAutoCorrelationUnit.h"
 
+#include "engine/AtomicWrite.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MainUnit.h"
@@ -7,7 +8,9 @@
 #include "ui/StringGrid.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,12 +19,12 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <qcustomplot.h>
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string_view>
 
 TAutoCorrForm* AutoCorrForm = nullptr;
 
@@ -194,10 +197,22 @@ void TCorrelationChartForm::SaveToBMPFileN6Click() {
 void TCorrelationChartForm::SavePicture(const QString& FileName) const {
     const char* Format =
         FileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || !Picture().save(&File, Format) || !File.commit())
-        throw std::runtime_error(
+    const auto Failed = [&] {
+        return std::runtime_error(
             QStringLiteral("Unable to write to %1").arg(FileName).toStdString());
+    };
+    // Encoded in memory first, so that the file is replaced in one step like every other.
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    if (!Buffer.open(QIODevice::WriteOnly) || !Picture().save(&Buffer, Format))
+        throw Failed();
+    try {
+        codegen::WriteFileWhole(
+            QFile::encodeName(FileName).toStdString(),
+            std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())));
+    } catch (const codegen::WriteError&) {
+        throw Failed();
+    }
 }
 
 void TCorrelationChartForm::ShowPoints(const std::vector<codegen::TCorrelationPoint>& Points) {

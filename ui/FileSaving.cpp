@@ -1,10 +1,11 @@
 #include "ui/FileSaving.h"
 
+#include "engine/AtomicWrite.h"
 #include "ui/Dialogs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -22,12 +23,13 @@ QString AskSavePath(QWidget* Parent, TFileDialogSettings& Settings) {
 }
 
 void WriteFileAtomically(const QString& Path, const std::string& Bytes) {
-    QSaveFile File(Path);
-    const auto Size = static_cast<qint64>(Bytes.size());
-    if (File.open(QIODevice::WriteOnly) && File.write(Bytes.data(), Size) == Size && File.commit())
-        return;
-    throw std::runtime_error(QStringLiteral("Не удалось записать файл «%1» (%2). Ничего не "
-                                            "записано; прежний файл, если он был, не изменён.")
-                                 .arg(QDir::toNativeSeparators(Path), File.errorString())
-                                 .toStdString());
+    try {
+        codegen::WriteFileWhole(QFile::encodeName(Path).toStdString(), Bytes);
+    } catch (const codegen::WriteError& Error) {
+        throw std::runtime_error(
+            QStringLiteral("Не удалось записать файл «%1» (%2). Ничего не "
+                           "записано; прежний файл, если он был, не изменён.")
+                .arg(QDir::toNativeSeparators(Path), QString::fromLocal8Bit(Error.Reason()))
+                .toStdString());
+    }
 }

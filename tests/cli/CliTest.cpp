@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -385,6 +387,66 @@ TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {
     EXPECT_EQ(EmptySet.Out, "");
     EXPECT_EQ(RunCli("search --length 7 --project-out /nonexistent/dir/p.cod").Status, 2);
     std::remove(Project.c_str());
+}
+
+std::string FileText(const std::string& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << File.rdbuf();
+    return Text.str();
+}
+
+// --project-out replaces the file the way an editor does, whatever sits at or beside it.
+TEST(CliProjectOut, ReplacesOnlyTheProjectWhateverLiesAtOrBesideIt) {
+    namespace fs = std::filesystem;
+    std::string Pattern = ::testing::TempDir() + "codegen_cli_out_XXXXXX";
+    ASSERT_NE(mkdtemp(Pattern.data()), nullptr);
+    const fs::path Dir = Pattern;
+    const std::string Project = (Dir / "p.cod").string();
+    const std::string Search = "search --length 7 --side-lobes 1 --project-out ";
+
+    // A link planted where a temporary file might go is not followed.
+    std::ofstream((Dir / "victim").string()) << "precious";
+    fs::create_symlink(Dir / "victim", Dir / "p.cod.new");
+    EXPECT_EQ(RunCli(Search + Project).Status, 0);
+    EXPECT_EQ(FileText((Dir / "victim").string()), "precious");
+    EXPECT_NE(FileText(Project).find("1110010"), std::string::npos);
+
+    // A private project stays private.
+    chmod(Project.c_str(), 0600);
+    EXPECT_EQ(RunCli(Search + Project).Status, 0);
+    struct stat Info {};
+    stat(Project.c_str(), &Info);
+    EXPECT_EQ(Info.st_mode & 07777, 0600u);
+
+    // A link to the project stays a link.
+    fs::create_symlink(Project, Dir / "link.cod");
+    EXPECT_EQ(RunCli(Search + (Dir / "link.cod").string()).Status, 0);
+    EXPECT_TRUE(fs::is_symlink(Dir / "link.cod"));
+
+    // A pipe is refused, named, and left a pipe.
+    const std::string Fifo = (Dir / "fifo").string();
+    ASSERT_EQ(mkfifo(Fifo.c_str(), 0600), 0);
+    const TRun Pipe = RunCli(Search + Fifo);
+    EXPECT_EQ(Pipe.Status, 2);
+    EXPECT_NE(Pipe.Err.find("Unable to write to " + Fifo + ": it is a pipe"), std::string::npos)
+        << Pipe.Err;
+    EXPECT_TRUE(fs::is_fifo(Fifo));
+
+    // A name near the limit, which a fixed suffix would push over it.
+    const std::string Long = (Dir / (std::string(248, 'n') + ".cod")).string();
+    EXPECT_EQ(RunCli(Search + Long).Status, 0);
+    EXPECT_TRUE(fs::is_regular_file(Long));
+
+    // An empty name is an error, not a silent no.
+    const TRun Empty = RunCli(Search + "\"\"");
+    EXPECT_EQ(Empty.Status, 2);
+    EXPECT_NE(Empty.Err.find("no file name given"), std::string::npos) << Empty.Err;
+    EXPECT_EQ(Empty.Out, "");
+
+    // Nothing else appeared beside them.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 6);
+    fs::remove_all(Dir);
 }
 
 std::vector<std::string> OutputLines(const std::string& Text) {

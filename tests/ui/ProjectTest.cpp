@@ -14,6 +14,7 @@
 #include "ui/RecentProjects.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -23,6 +24,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
+
+#include <sys/resource.h>
+
+#include <csignal>
 
 namespace {
 
@@ -225,14 +230,23 @@ private slots:
     }
 
     void aFailedSaveLeavesTheOldFileWhole() {
-        // A name so long that the file written beside it first cannot be made.
-        const QString Old = Path(QString(250, u'p'));
+        // A file size limit fails the write even for root, who passes every permission.
+        const QString Old = Path(QStringLiteral("old.cod"));
         WriteAll(Old, "[MainForm]\r\nOld=1\r\n");
         Recorded->SaveAnswer = Old;
         Recorded->ConfirmAnswer = true;
         const QString Caption = MainForm->windowTitle();
         const QString Dir = MainForm->SaveDialog->InitialDir;
+        const auto Files = QDir(QFileInfo(Old).absolutePath()).count();
+        rlimit Limit{};
+        getrlimit(RLIMIT_FSIZE, &Limit);
+        const rlimit Small{64, Limit.rlim_max};
+        const auto OldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &Small);
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
+        setrlimit(RLIMIT_FSIZE, &Limit);
+        std::signal(SIGXFSZ, OldSignal);
+        QCOMPARE(QDir(QFileInfo(Old).absolutePath()).count(), Files); // no temporary file left
         QCOMPARE(Recorded->Errors.size(), 1);
         QCOMPARE(Recorded->Errors.front(),
                  QStringLiteral("Не удалось записать файл ") + Old +

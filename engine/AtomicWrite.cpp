@@ -1,0 +1,140 @@
+#include "engine/AtomicWrite.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace codegen {
+
+WriteError::WriteError(const std::string& Path, const std::string& Reason)
+    : std::runtime_error("Unable to write to " + Path + ": " + Reason), FilePath(Path),
+      Why(Reason) {}
+
+namespace {
+
+std::string Directory(const std::string& Path) {
+    const auto Slash = Path.rfind('/');
+    if (Slash == std::string::npos)
+        return ".";
+    return Slash == 0 ? "/" : Path.substr(0, Slash);
+}
+
+// The file a chain of symbolic links at Path ends at (which may not exist yet); only the
+// last component is followed, the directories are used as the kernel finds them.
+std::string FollowLinks(const std::string& Path) {
+    std::string Current = Path;
+    for (int Hops = 0; Hops < 40; ++Hops) {
+        struct stat Info;
+        if (lstat(Current.c_str(), &Info) != 0 || !S_ISLNK(Info.st_mode))
+            return Current;
+        std::vector<char> Target(static_cast<std::size_t>(Info.st_size) + 256);
+        const ssize_t Length = readlink(Current.c_str(), Target.data(), Target.size());
+        if (Length < 0 || static_cast<std::size_t>(Length) >= Target.size())
+            throw WriteError(Path, "cannot read the symbolic link " + Current);
+        std::string Next(Target.data(), static_cast<std::size_t>(Length));
+        Current = Next.front() == '/' ? Next : Directory(Current) + "/" + Next;
+    }
+    throw WriteError(Path, std::strerror(ELOOP));
+}
+
+const char* NotRegular(mode_t Mode) {
+    if (S_ISDIR(Mode))
+        return "it is a directory, not a regular file";
+    if (S_ISCHR(Mode) || S_ISBLK(Mode))
+        return "it is a device, not a regular file";
+    if (S_ISFIFO(Mode))
+        return "it is a pipe, not a regular file";
+    if (S_ISSOCK(Mode))
+        return "it is a socket, not a regular file";
+    return "it is not a regular file";
+}
+
+// Short, so that it fits the name limit whatever the length of the target's name.
+std::string TemporaryName(const std::string& Dir) {
+    static constexpr char Letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 Random{std::random_device{}() ^
+                                        (static_cast<std::uint64_t>(getpid()) << 32)};
+    std::string Name = Dir + "/.codegen-";
+    for (int I = 0; I < 12; ++I)
+        Name += Letters[Random() % (sizeof Letters - 1)];
+    return Name + ".tmp";
+}
+
+void WriteAll(int Fd, std::string_view Bytes) {
+    while (!Bytes.empty()) {
+        const ssize_t Done = write(Fd, Bytes.data(), Bytes.size());
+        if (Done < 0) {
+            if (errno == EINTR)
+                continue;
+            throw errno;
+        }
+        Bytes.remove_prefix(static_cast<std::size_t>(Done));
+    }
+}
+
+} // namespace
+
+void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
+    if (Path.empty())
+        throw WriteError(Path, "no file name given");
+    const std::string Target = FollowLinks(Path);
+    struct stat Old;
+    const bool Exists = stat(Target.c_str(), &Old) == 0;
+    if (!Exists && errno != ENOENT)
+        throw WriteError(Path, std::strerror(errno));
+    if (Exists && !S_ISREG(Old.st_mode))
+        throw WriteError(Path, NotRegular(Old.st_mode));
+
+    const std::string Dir = Directory(Target);
+    std::string Temporary;
+    int Fd = -1;
+    // An existing file's mode is set below; a new one takes 0666 less the umask here.
+    const mode_t CreateMode = Exists ? S_IRUSR | S_IWUSR : 0666;
+    for (int Attempt = 0; Fd < 0 && Attempt < 100; ++Attempt) {
+        Temporary = TemporaryName(Dir);
+        Fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  CreateMode);
+        if (Fd < 0 && errno != EEXIST)
+            throw WriteError(Path, std::strerror(errno));
+    }
+    if (Fd < 0)
+        throw WriteError(Path, "no free temporary file name in " + Dir);
+
+    try {
+        if (Exists) {
+            // Root keeps a user's file owned by that user; anyone else cannot, and need not.
+            if (fchown(Fd, Old.st_uid, Old.st_gid) != 0) {
+            }
+            if (fchmod(Fd, Old.st_mode & 07777) != 0)
+                throw errno;
+        }
+        WriteAll(Fd, Bytes);
+        if (fsync(Fd) != 0)
+            throw errno;
+        const int Closing = Fd;
+        Fd = -1;
+        if (close(Closing) != 0)
+            throw errno;
+        if (rename(Temporary.c_str(), Target.c_str()) != 0)
+            throw errno;
+    } catch (int Error) {
+        if (Fd >= 0)
+            close(Fd);
+        unlink(Temporary.c_str());
+        throw WriteError(Path, std::strerror(Error));
+    }
+    // The rename is only durable once the directory entry is on disk.
+    const int DirFd = open(Dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DirFd >= 0) {
+        fsync(DirFd);
+        close(DirFd);
+    }
+}
+
+} // namespace codegen

@@ -1,0 +1,31 @@
+// Writing a whole file so that readers see either the old contents or the new, never a mix:
+// the one way the window and the command line replace files.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace codegen {
+
+// A file that could not be written; the old one, if any, is unchanged. what() reads
+// "Unable to write to PATH: REASON".
+class WriteError : public std::runtime_error {
+public:
+    WriteError(const std::string& Path, const std::string& Reason);
+    const std::string& Path() const { return FilePath; }
+    const std::string& Reason() const { return Why; }
+
+private:
+    std::string FilePath;
+    std::string Why;
+};
+
+// Replaces Path with Bytes: a fresh temporary file beside it (created exclusively, never
+// through a link) is written, synced and renamed over it. A symbolic link at Path is
+// followed, so the link stays and its target is replaced; the target keeps its mode (a new
+// file gets 0666 less the umask). Targets that are not regular files are refused. Throws
+// WriteError; no temporary file remains after a failure.
+void WriteFileWhole(const std::string& Path, std::string_view Bytes);
+
+} // namespace codegen

@@ -1,0 +1,185 @@
+// Replacing files whole: links, special files, modes, long names and writers racing.
+#include "engine/AtomicWrite.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using codegen::WriteError;
+using codegen::WriteFileWhole;
+
+// A fresh directory per test, removed afterwards: ctest runs the cases side by side.
+class AtomicWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string Pattern = ::testing::TempDir() + "codegen_atomic_XXXXXX";
+        ASSERT_NE(mkdtemp(Pattern.data()), nullptr);
+        Dir = Pattern;
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    std::string In(const std::string& Name) const { return (Dir / Name).string(); }
+    std::size_t Entries() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(Dir), fs::directory_iterator()));
+    }
+
+    fs::path Dir;
+};
+
+std::string Read(const std::string& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << File.rdbuf();
+    return Text.str();
+}
+
+void Write(const std::string& Path, const std::string& Text) {
+    std::ofstream(Path, std::ios::binary) << Text;
+}
+
+mode_t Mode(const std::string& Path) {
+    struct stat Info {};
+    stat(Path.c_str(), &Info);
+    return Info.st_mode & 07777;
+}
+
+TEST_F(AtomicWriteTest, ReplacesOrCreatesTheFileAndLeavesNothingBeside) {
+    const std::string File = In("p.cod");
+    WriteFileWhole(File, "first");
+    EXPECT_EQ(Read(File), "first");
+    const mode_t Mask = umask(0);
+    umask(Mask);
+    EXPECT_EQ(Mode(File), 0666 & ~Mask);
+    WriteFileWhole(File, std::string("a\0b", 3));
+    EXPECT_EQ(Read(File), std::string("a\0b", 3));
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(AtomicWriteTest, SymlinksPlantedAtTemporaryNamesAreNeverFollowed) {
+    const std::string Victim = In("victim");
+    Write(Victim, "precious");
+    for (const char* Name : {"p.cod.new", "p.cod.tmp", "p.cod~", ".p.cod.swp", "p.cod.bak"})
+        fs::create_symlink(Victim, Dir / Name);
+    WriteFileWhole(In("p.cod"), "new");
+    EXPECT_EQ(Read(Victim), "precious");
+    EXPECT_EQ(Read(In("p.cod")), "new");
+    EXPECT_TRUE(fs::is_symlink(Dir / "p.cod.new"));
+    EXPECT_EQ(Entries(), 7u);
+}
+
+TEST_F(AtomicWriteTest, ASymlinkTargetIsWrittenThroughAndTheLinkKept) {
+    fs::create_directory(Dir / "real");
+    Write(In("real/p.cod"), "old");
+    fs::create_symlink("real/p.cod", Dir / "relative");
+    fs::create_symlink("relative", Dir / "chain");
+    WriteFileWhole(In("chain"), "through");
+    EXPECT_TRUE(fs::is_symlink(Dir / "chain"));
+    EXPECT_TRUE(fs::is_symlink(Dir / "relative"));
+    EXPECT_EQ(Read(In("real/p.cod")), "through");
+    // A dangling link gets its target created, not replaced by a plain file.
+    fs::create_symlink(In("real/later.cod"), Dir / "dangling");
+    WriteFileWhole(In("dangling"), "later");
+    EXPECT_TRUE(fs::is_symlink(Dir / "dangling"));
+    EXPECT_EQ(Read(In("real/later.cod")), "later");
+}
+
+TEST_F(AtomicWriteTest, SpecialFilesDirectoriesAndEmptyNamesAreRefusedUntouched) {
+    // A null device of our own: a fault here must not clobber the machine's /dev/null.
+    const std::string Device = In("null");
+    if (mknod(Device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_THROW(WriteFileWhole(Device, "x"), WriteError);
+        struct stat After {};
+        ASSERT_EQ(stat(Device.c_str(), &After), 0);
+        EXPECT_TRUE(S_ISCHR(After.st_mode));
+        fs::remove(Device);
+    }
+
+    const std::string Fifo = In("fifo");
+    ASSERT_EQ(mkfifo(Fifo.c_str(), 0600), 0);
+    try {
+        WriteFileWhole(Fifo, "x");
+        ADD_FAILURE() << "a FIFO was written";
+    } catch (const WriteError& E) {
+        EXPECT_EQ(std::string(E.what()),
+                  "Unable to write to " + Fifo + ": it is a pipe, not a regular file");
+    }
+    EXPECT_TRUE(fs::is_fifo(Fifo));
+
+    fs::create_directory(Dir / "folder");
+    try {
+        WriteFileWhole(In("folder"), "x");
+        ADD_FAILURE() << "a directory was written";
+    } catch (const WriteError& E) {
+        EXPECT_NE(std::string(E.what()).find("is a directory"), std::string::npos);
+    }
+    EXPECT_TRUE(fs::is_empty(Dir / "folder"));
+    EXPECT_EQ(Entries(), 2u) << "a temporary file was left";
+
+    EXPECT_THROW(WriteFileWhole("", "x"), WriteError);
+    EXPECT_THROW(WriteFileWhole(In("missing/p.cod"), "x"), WriteError);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(AtomicWriteTest, TheModeIsKeptAndOtherHardLinksKeepTheOldContent) {
+    const std::string Private = In("private.cod");
+    Write(Private, "old");
+    chmod(Private.c_str(), 0600);
+    WriteFileWhole(Private, "new");
+    EXPECT_EQ(Mode(Private), 0600u);
+    chmod(Private.c_str(), 0640);
+    WriteFileWhole(Private, "newer");
+    EXPECT_EQ(Mode(Private), 0640u);
+    // Replaced by rename: the name gets a new file, another name of the old one keeps it.
+    fs::create_hard_link(Private, Dir / "other");
+    WriteFileWhole(Private, "newest");
+    EXPECT_EQ(Read(Private), "newest");
+    EXPECT_EQ(Read(In("other")), "newer");
+}
+
+TEST_F(AtomicWriteTest, ANameNearTheLimitSaves) {
+    const std::string File = In(std::string(248, 'n') + ".cod");
+    WriteFileWhole(File, "long");
+    EXPECT_EQ(Read(File), "long");
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(AtomicWriteTest, TwoWritersAtOnceLeaveOneWholeContent) {
+    const std::string File = In("p.cod");
+    // Of different sizes, so that a shared temporary file shows as a mix or a tail.
+    const std::string A(4 << 20, 'a'), B(1 << 20, 'b');
+    for (int Round = 0; Round < 20; ++Round) {
+        std::atomic<int> Failures = 0;
+        const auto Writer = [&](const std::string& Text) {
+            try {
+                WriteFileWhole(File, Text);
+            } catch (const WriteError&) {
+                ++Failures;
+            }
+        };
+        std::thread First(Writer, std::cref(A));
+        std::thread Second(Writer, std::cref(B));
+        First.join();
+        Second.join();
+        ASSERT_EQ(Failures, 0) << "a writer failed in round " << Round;
+        const std::string Got = Read(File);
+        ASSERT_TRUE(Got == A || Got == B) << "mixed content in round " << Round;
+    }
+    EXPECT_EQ(Entries(), 1u);
+}
+
+} // namespace
