@@ -75,6 +75,20 @@ void AddZeroRule(CLI::App& Cmd, int& Z, TZeroRule& Rule) {
         ->default_str("at-most");
 }
 
+// --threads: 1 to MaxThreads; left out, every core.
+void AddThreads(CLI::App& Cmd, int& Threads, const std::string& What) {
+    Cmd.add_option("--threads", Threads, What + " (default: all cores)")
+        ->check(CLI::Validator(
+            [](const std::string& Text) -> std::string {
+                int N = 0;
+                if (!CLI::detail::lexical_cast(Text, N) || N < 1 || N > MaxThreads)
+                    return "the number of threads must be a whole number from 1 to " +
+                           std::to_string(MaxThreads) + ", not " + Text;
+                return {};
+            },
+            "1.." + std::to_string(MaxThreads)));
+}
+
 std::string Duration(double Seconds) {
     char Text[64];
     if (Seconds < 60)
@@ -338,8 +352,7 @@ int main(int argc, char** argv) {
         ->add_option("--project-out", ProjectOut,
                      "Also write the parameters and the list into this project file (*.cod)")
         ->type_name("FILE");
-    SearchCmd->add_option("--threads", Threads, "Worker threads (default: all cores)")
-        ->check(CLI::PositiveNumber);
+    AddThreads(*SearchCmd, Threads, "Worker threads");
 
     TBestSearchParams BestParams;
     BestParams.Seconds = 60;
@@ -363,11 +376,7 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     OptimizeCmd->add_option("--seed", BestParams.Seed, "Seed of the random walks")
         ->capture_default_str();
-    OptimizeCmd
-        ->add_option("--threads", BestParams.Threads,
-                     "Walkers, one per thread (default: "
-                     "all cores)")
-        ->check(CLI::Range(1, 256));
+    AddThreads(*OptimizeCmd, BestParams.Threads, "Walkers, one per thread");
     OptimizeCmd
         ->add_option("--steps", BestParams.MaxSteps,
                      "Moves per walker after which to stop (0: no limit); with --time 0 a run is "

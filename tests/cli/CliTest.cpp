@@ -100,6 +100,19 @@ TEST(CliSearch, BadOptionsGiveOneLineAndStatus2) {
     }
 }
 
+TEST(CliSearch, ThreadCountsBeyondAnyMachineAreRefusedInWords) {
+    // 8,388,607 threads once crashed the thread pool's set-up; 0 gave a 309-digit range.
+    for (const char* Args : {"search --length 8 --threads 8388607", "search --length 8 --threads 0",
+                             "optimize --length 8 --threads 1025", "search --threads x"}) {
+        const TRun R = RunCli(Args);
+        EXPECT_EQ(R.Status, 2) << Args;
+        EXPECT_EQ(Lines(R.Err), 1) << R.Err;
+        EXPECT_NE(R.Err.find("from 1 to 1024"), std::string::npos) << R.Err;
+        EXPECT_EQ(R.Out, "");
+    }
+    EXPECT_EQ(RunCli("search --length 8 --side-lobes 2 --threads 1024").Status, 0);
+}
+
 TEST(CliCorrelate, AutoCorrelationAsShiftValueLines) {
     const TRun R = RunCli("correlate --length 13 1111100110101");
     EXPECT_EQ(R.Status, 0);
