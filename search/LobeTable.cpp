@@ -46,7 +46,7 @@ struct TLobeView {
     int Lags;
 };
 
-template <int P, class TVec> inline __attribute__((always_inline)) TVec VecCost(TVec C) {
+template <int P, class TVec> inline __attribute__((always_inline)) TVec VecCost(const TVec& C) {
     const TVec Abs = C < 0 ? -C : C;
     const TVec C2 = C * C;
     if constexpr (P == 2)
