@@ -2,6 +2,7 @@
 
 #include "engine/CodFamilies.h"
 #include "engine/CodSymmetry.h"
+#include "engine/PackedCod.h"
 #include "search/CollectToEnd.h"
 #include "search/LobeTable.h"
 
@@ -373,20 +374,14 @@ double TScoredCod::MeritFactor() const {
 
 TScoredCod ScoreCod(std::string_view Text, int L, TCodType Type) {
     CheckCodLength(L);
-    if (Text.size() < static_cast<std::size_t>(L))
-        throw CodError("The code text \"" + std::string(Text) + "\" has fewer characters (" +
-                       std::to_string(Text.size()) + ") than the code length " + std::to_string(L));
-    std::vector<int> Chips(static_cast<std::size_t>(L));
+    // The packed form checks the text's length and computes each lobe with the kernels.
+    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
     TScoredCod Cod;
     Cod.Text = std::string(Text.substr(0, static_cast<std::size_t>(L)));
-    for (int I = 0; I < L; ++I) {
-        Chips[static_cast<std::size_t>(I)] = CharToChip(Text[static_cast<std::size_t>(I)], Type);
-        Cod.Energy += Chips[static_cast<std::size_t>(I)] != 0;
-    }
+    for (int I = 0; I < L; ++I)
+        Cod.Energy += Cd.Chip(I) != 0;
     for (int K = 1; K < L; ++K) {
-        int64_t C = 0;
-        for (int I = 0; I + K < L; ++I)
-            C += Chips[static_cast<std::size_t>(I)] * Chips[static_cast<std::size_t>(I + K)];
+        const int64_t C = CorrelationTerm(Cd, Cd, K);
         Cod.Psl = std::max<int>(Cod.Psl, static_cast<int>(C < 0 ? -C : C));
         Cod.Isl += C * C;
     }
@@ -487,19 +482,13 @@ struct TBestCodSearch::TRun {
             StepsDone += Steps;
 
             TBestSearchBatch Batch;
-            TScoredCod OldBest;
-            bool HadBest;
-            {
-                std::lock_guard G(Lock);
-                HadBest = !Top.Entries().empty();
-                if (HadBest)
-                    OldBest = Top.Entries().front().Cod;
-            }
             TTopCods Merged(TopCapacity);
             {
                 std::lock_guard G(Lock);
                 Merged = Top;
             }
+            const bool HadBest = !Merged.Entries().empty();
+            const TScoredCod OldBest = HadBest ? Merged.Entries().front().Cod : TScoredCod{};
             for (int W = 0; W < Walkers; ++W) {
                 const auto& Report = Reports[static_cast<std::size_t>(W)];
                 Evaluations += Report.Evaluations;
