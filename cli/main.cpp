@@ -15,6 +15,9 @@
 #include <CLI/CLI.hpp>
 
 #include <csignal>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <unistd.h>
 
 #include <chrono>
@@ -114,36 +117,167 @@ void DrawProgress(const TSearchProgress& P, std::size_t Found) {
     std::fflush(stderr);
 }
 
-// Writes Content to Path as a whole; an old file stays whole when the new one cannot be
-// written. The error names the file and the reason.
-void WriteWhole(const std::string& Path, const std::string& Content) {
-    WriteFileWhole(Path, Content);
+// The signal that asked the run to stop (SIGINT or SIGTERM), 0 while none has.
+volatile std::sig_atomic_t Interrupted = 0;
+
+void CatchStopSignals() {
+    struct sigaction Action {};
+    Action.sa_handler = [](int Signal) { Interrupted = Signal; };
+    sigemptyset(&Action.sa_mask);
+    sigaction(SIGINT, &Action, nullptr);
+    sigaction(SIGTERM, &Action, nullptr);
 }
 
+// Standard output went away: the reader of a pipe has closed it (`| head`, say).
+struct TOutputClosed {};
+
+// Every byte for standard output goes through here, unbuffered: what was written is out,
+// whatever happens next. A failed write is an error naming the reason; a closed pipe (with
+// SIGPIPE ignored) throws TOutputClosed, which ends the listing quietly.
+void WriteOut(std::string_view Text) {
+    while (!Text.empty()) {
+        const ssize_t Done = ::write(STDOUT_FILENO, Text.data(), Text.size());
+        if (Done < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EPIPE)
+                throw TOutputClosed{};
+            throw std::runtime_error(std::string("Unable to write to standard output: ") +
+                                     std::strerror(errno));
+        }
+        Text.remove_prefix(static_cast<std::size_t>(Done));
+    }
+}
+
+// The exit status of a run that a signal stopped: 128 plus its number, as shells report.
+int SignalStatus() { return 128 + static_cast<int>(Interrupted); }
+
+const char* SignalName() { return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)"; }
+
+// The command line that continues a stopped search right after Last: this one, with
+// --resume-after set to Last.
+std::string ResumeCommand(int argc, char** argv, const std::string& Last) {
+    std::string Command;
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        if (Arg == "--resume-after") {
+            ++I;
+            continue;
+        }
+        if (Arg.rfind("--resume-after=", 0) == 0)
+            continue;
+        const bool Plain = !Arg.empty() && Arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") ==
+                                               std::string::npos;
+        if (!Command.empty())
+            Command += ' ';
+        if (Plain) {
+            Command += Arg;
+        } else {
+            Command += '\'';
+            for (char Ch : Arg)
+                Command += Ch == '\'' ? std::string("'\\''") : std::string(1, Ch);
+            Command += '\'';
+        }
+    }
+    return Command + " --resume-after " + Last;
+}
+
+// Codes kept on disk for a project file while they stream to standard output, so that a
+// list of any length costs no memory: a temporary file that vanishes when closed.
+class TSpool {
+public:
+    TSpool() : File(std::tmpfile()) {
+        if (!File)
+            throw std::runtime_error(std::string("Unable to create a temporary file: ") +
+                                     std::strerror(errno));
+    }
+    ~TSpool() { std::fclose(File); }
+    TSpool(const TSpool&) = delete;
+    TSpool& operator=(const TSpool&) = delete;
+
+    void Add(const std::string& Cod) {
+        if (std::fwrite(Cod.data(), 1, Cod.size(), File) != Cod.size() ||
+            std::fputc('\n', File) == EOF)
+            Fail();
+        ++Count;
+    }
+    uint64_t Size() const { return Count; }
+    // Back to the first code, for Next.
+    void Rewind() {
+        if (std::fflush(File) != 0 || std::fseek(File, 0, SEEK_SET) != 0)
+            Fail();
+    }
+    std::string Next() {
+        std::string Cod;
+        int Ch;
+        while ((Ch = std::fgetc(File)) != EOF && Ch != '\n')
+            Cod += static_cast<char>(Ch);
+        if (Ch == EOF)
+            Fail();
+        return Cod;
+    }
+
+private:
+    [[noreturn]] void Fail() {
+        throw std::runtime_error(std::string("Unable to keep the codes in a temporary file: ") +
+                                 (std::ferror(File) ? std::strerror(errno) : "it ended early"));
+    }
+    std::FILE* File;
+    uint64_t Count = 0;
+};
+
+// The search of every good code: the codes go to standard output as each piece of the
+// counting order is finished, in order, so that nothing found is lost when the run is
+// stopped. SIGINT or SIGTERM stops the run: what was found is written, and standard error
+// says how to go on after it (exit status 128 + the signal's number). When standard output
+// is closed the listing ends; a project file still gets the whole list.
 // ProjectOut is null when no project file was asked for; an empty name given is an error.
-int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut) {
+int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut,
+              const std::string* ResumeAfter, int argc, char** argv) {
     if (ProjectOut && ProjectOut->empty()) // refused before a long search, not after it
         throw WriteError(*ProjectOut, "no file name given");
     TGoodCodSearch Search;
-    std::vector<std::string> All; // kept only for a project file
+    if (ResumeAfter) {
+        CheckSearchParams(P);
+        if (const auto Fault = CodTextFault(*ResumeAfter, P.L, P.Type))
+            throw std::runtime_error("--resume-after: " +
+                                     CodTextFaultText(*Fault, P.L, P.Type));
+        TCod Counter;
+        for (int I = 0; I < P.L; ++I)
+            Counter[I] = (*ResumeAfter)[static_cast<std::size_t>(I)] - '0';
+        Search.SetCod(Counter);
+    }
+    std::optional<TSpool> Spool;
+    if (ProjectOut)
+        Spool.emplace();
     const bool Terminal = isatty(STDERR_FILENO);
     std::size_t Found = 0;
-    std::string Out;
+    bool Listing = true; // standard output still open
+    std::string OutputError;
     const auto Began = std::chrono::steady_clock::now();
     auto LastDraw = Began;
+    CatchStopSignals();
     const auto Result = Search.RunToEnd(
         P, Threads,
         [&](const TSearchBatch& B) {
-            for (const auto& C : B.Cods) {
-                Out += C;
-                Out += '\n';
-            }
-            if (ProjectOut)
-                All.insert(All.end(), B.Cods.begin(), B.Cods.end());
             Found += B.Cods.size();
-            if (Out.size() > (1 << 16)) {
-                std::fwrite(Out.data(), 1, Out.size(), stdout);
-                Out.clear();
+            if (Spool)
+                for (const auto& C : B.Cods)
+                    Spool->Add(C);
+            if (Listing && !B.Cods.empty()) {
+                std::string Out;
+                for (const auto& C : B.Cods) {
+                    Out += C;
+                    Out += '\n';
+                }
+                try {
+                    WriteOut(Out);
+                } catch (const TOutputClosed&) {
+                    Listing = false;
+                } catch (const std::exception& E) {
+                    Listing = false;
+                    OutputError = E.what();
+                }
             }
             const auto Now = std::chrono::steady_clock::now();
             if (Terminal && Now - LastDraw > std::chrono::milliseconds(200)) {
@@ -151,23 +285,41 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut
                 LastDraw = Now;
             }
         },
-        {}, std::chrono::milliseconds(50));
-    std::fwrite(Out.data(), 1, Out.size(), stdout);
-    std::fflush(stdout);
+        // Without a project to fill, nobody needs the rest once the output is gone.
+        [&] { return Interrupted != 0 || (!Listing && !Spool); }, std::chrono::milliseconds(20),
+        std::size_t{1} << 16);
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
     if (Terminal)
         std::fprintf(stderr, "\r%*s\r", 100, "");
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
-    if (ProjectOut)
-        WriteWhole(*ProjectOut, SearchProject(P, All).ToBytes());
+    if (Spool) {
+        TAtomicFile File(*ProjectOut);
+        Spool->Rewind();
+        WriteSearchProject(
+            P, Spool->Size(), [&] { return Spool->Next(); },
+            [&File](std::string_view Bytes) { File.Write(Bytes); });
+        File.Commit();
+    }
+    if (!OutputError.empty())
+        throw std::runtime_error(OutputError);
+    if (Interrupted && !Result.Completed) {
+        const std::string Last = ViewCod(Search.Cod(), P.L);
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s: the list above is complete up to code %s%s.\n"
+                     "To go on after it: %s\n",
+                     SignalName(), Last.c_str(),
+                     ProjectOut ? (" (and so is " + *ProjectOut + ")").c_str() : "",
+                     ResumeCommand(argc, argv, Last).c_str());
+        return SignalStatus();
+    }
+    if (!Listing && !Spool)
+        return 128 + SIGPIPE;
     return 0;
 }
 
 void PrintLines(const std::vector<std::string>& Lines);
-
-volatile std::sig_atomic_t Interrupted = 0;
 
 std::string ScoredLine(const TScoredCod& C) {
     char Figures[96];
@@ -180,7 +332,7 @@ std::string ScoredLine(const TScoredCod& C) {
 // the codes within the target (as found) or the best codes (at the end) on standard output.
 // Ctrl+C ends the run with what it has. Exit status 1 when a target was set and not reached.
 int RunOptimize(const TBestSearchParams& P) {
-    std::signal(SIGINT, [](int) { Interrupted = 1; });
+    CatchStopSignals();
     TBestCodSearch Search;
     const auto Began = std::chrono::steady_clock::now();
     uint64_t Printed = 0;
@@ -197,8 +349,7 @@ int RunOptimize(const TBestSearchParams& P) {
                 Out += '\n';
             }
             Printed += B.Cods.size();
-            std::fwrite(Out.data(), 1, Out.size(), stdout);
-            std::fflush(stdout);
+            WriteOut(Out);
         },
         [] { return Interrupted != 0; }, std::chrono::milliseconds(50));
     if (P.Target < 0) {
@@ -227,7 +378,7 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
     std::string Out;
     for (const auto& P : Points)
         Out += std::to_string(P.Shift) + ' ' + std::to_string(P.Value) + '\n';
-    std::fwrite(Out.data(), 1, Out.size(), stdout);
+    WriteOut(Out);
     return 0;
 }
 
@@ -269,8 +420,7 @@ void PrintLines(const std::vector<std::string>& Lines) {
         Out += Line;
         Out += '\n';
     }
-    std::fwrite(Out.data(), 1, Out.size(), stdout);
-    std::fflush(stdout);
+    WriteOut(Out);
 }
 
 // The lines the text export window shows for the set in CodsFile (read like a code list
@@ -336,6 +486,8 @@ int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe is an error of a write, handled where it happens, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
     CLI::App App{"Finds spreading codes with low aperiodic correlation."};
     App.set_version_flag("--version", std::string("codegen-cli ") + CODEGEN_VERSION);
     App.require_subcommand(0, 1);
@@ -352,6 +504,12 @@ int main(int argc, char** argv) {
         ->add_option("--project-out", ProjectOut,
                      "Also write the parameters and the list into this project file (*.cod)")
         ->type_name("FILE");
+    std::string ResumeAfter;
+    SearchCmd
+        ->add_option("--resume-after", ResumeAfter,
+                     "Start after this code (the one a stopped run names): the codes after it, "
+                     "exactly as the uninterrupted run lists them")
+        ->type_name("CODE");
     AddThreads(*SearchCmd, Threads, "Worker threads");
 
     TBestSearchParams BestParams;
@@ -464,8 +622,16 @@ int main(int argc, char** argv) {
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
-        if (E.get_exit_code() == 0)
-            return App.exit(E);
+        if (E.get_exit_code() == 0) { // --help or --version
+            App.exit(E);
+            std::cout.flush();
+            if (!std::cout) {
+                std::cerr << "codegen-cli: Unable to write to standard output: "
+                          << std::strerror(errno) << "\n";
+                return 2;
+            }
+            return 0;
+        }
         std::string Message = E.what();
         std::replace(Message.begin(), Message.end(), '\n', ' ');
         std::cerr << "codegen-cli: " << Message << "\n";
@@ -474,7 +640,9 @@ int main(int argc, char** argv) {
     try {
         if (*SearchCmd)
             return RunSearch(SearchParams, Threads,
-                             SearchCmd->count("--project-out") ? &ProjectOut : nullptr);
+                             SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
+                             SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr, argc,
+                             argv);
         if (*ExportCmd) {
             if (!*CaptionOption)
                 ExportHeader.Caption = ExportCods;
@@ -489,10 +657,19 @@ int main(int argc, char** argv) {
         if (*CorrelateCmd)
             return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
                                 CorrelateType);
+    } catch (const TOutputClosed&) {
+        return 128 + SIGPIPE;
     } catch (const std::exception& E) {
         std::cerr << "codegen-cli: " << E.what() << "\n";
         return 2;
     }
-    std::cout << App.help();
+    try {
+        WriteOut(App.help());
+    } catch (const TOutputClosed&) {
+        return 128 + SIGPIPE;
+    } catch (const std::exception& E) {
+        std::cerr << "codegen-cli: " << E.what() << "\n";
+        return 2;
+    }
     return 0;
 }

@@ -80,10 +80,10 @@ void WriteAll(int Fd, std::string_view Bytes) {
 
 } // namespace
 
-void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
+TAtomicFile::TAtomicFile(const std::string& P) : Path(P) {
     if (Path.empty())
         throw WriteError(Path, "no file name given");
-    const std::string Target = FollowLinks(Path);
+    Target = FollowLinks(Path);
     struct stat Old;
     const bool Exists = stat(Target.c_str(), &Old) == 0;
     if (!Exists && errno != ENOENT)
@@ -91,9 +91,7 @@ void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
     if (Exists && !S_ISREG(Old.st_mode))
         throw WriteError(Path, NotRegular(Old.st_mode));
 
-    const std::string Dir = Directory(Target);
-    std::string Temporary;
-    int Fd = -1;
+    Dir = Directory(Target);
     // An existing file's mode is set below; a new one takes 0666 less the umask here.
     const mode_t CreateMode = Exists ? S_IRUSR | S_IWUSR : 0666;
     for (int Attempt = 0; Fd < 0 && Attempt < 100; ++Attempt) {
@@ -105,27 +103,68 @@ void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
     }
     if (Fd < 0)
         throw WriteError(Path, "no free temporary file name in " + Dir);
-
-    try {
-        if (Exists) {
-            // Root keeps a user's file owned by that user; anyone else cannot, and need not.
-            if (fchown(Fd, Old.st_uid, Old.st_gid) != 0) {
-            }
-            if (fchmod(Fd, Old.st_mode & 07777) != 0)
-                throw errno;
+    if (Exists) {
+        // Root keeps a user's file owned by that user; anyone else cannot, and need not.
+        if (fchown(Fd, Old.st_uid, Old.st_gid) != 0) {
         }
-        WriteAll(Fd, Bytes);
-        if (fsync(Fd) != 0)
-            throw errno;
-        const int Closing = Fd;
+        if (fchmod(Fd, Old.st_mode & 07777) != 0)
+            Fail(errno);
+    }
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (Fd >= 0) {
+        close(Fd);
+        unlink(Temporary.c_str());
+    }
+}
+
+void TAtomicFile::Fail(int Error) {
+    if (Fd >= 0) {
+        close(Fd);
         Fd = -1;
-        if (close(Closing) != 0)
-            throw errno;
-        if (rename(Temporary.c_str(), Target.c_str()) != 0)
-            throw errno;
+        unlink(Temporary.c_str());
+    }
+    throw WriteError(Path, std::strerror(Error));
+}
+
+void TAtomicFile::Flush() {
+    try {
+        WriteAll(Fd, Buffer);
     } catch (int Error) {
-        if (Fd >= 0)
-            close(Fd);
+        Fail(Error);
+    }
+    Buffer.clear();
+}
+
+void TAtomicFile::Write(std::string_view Bytes) {
+    if (Fd < 0)
+        throw WriteError(Path, "the file is closed");
+    constexpr std::size_t Chunk = 1 << 20;
+    if (Buffer.size() + Bytes.size() > Chunk) {
+        Flush();
+        if (Bytes.size() > Chunk) {
+            try {
+                WriteAll(Fd, Bytes);
+            } catch (int Error) {
+                Fail(Error);
+            }
+            return;
+        }
+    }
+    Buffer.append(Bytes);
+}
+
+void TAtomicFile::Commit() {
+    if (Fd < 0)
+        throw WriteError(Path, "the file is closed");
+    Flush();
+    if (fsync(Fd) != 0)
+        Fail(errno);
+    const int Closing = Fd;
+    Fd = -1;
+    if (close(Closing) != 0 || rename(Temporary.c_str(), Target.c_str()) != 0) {
+        const int Error = errno;
         unlink(Temporary.c_str());
         throw WriteError(Path, std::strerror(Error));
     }
@@ -135,6 +174,12 @@ void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
         fsync(DirFd);
         close(DirFd);
     }
+}
+
+void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
+    TAtomicFile File(Path);
+    File.Write(Bytes);
+    File.Commit();
 }
 
 } // namespace codegen

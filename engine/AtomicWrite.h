@@ -28,4 +28,31 @@ private:
 // WriteError; no temporary file remains after a failure.
 void WriteFileWhole(const std::string& Path, std::string_view Bytes);
 
+// The same replacement for contents too large to hold in memory: written piece by piece,
+// then committed. A file not committed (an error, an exception on the way) is never seen:
+// the destructor removes the temporary file and the old file stays.
+class TAtomicFile {
+public:
+    // Checks the target and creates the temporary file; throws WriteError.
+    explicit TAtomicFile(const std::string& Path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(std::string_view Bytes);
+    // Syncs and renames the temporary file over the target; throws WriteError.
+    void Commit();
+
+private:
+    void Flush();
+    [[noreturn]] void Fail(int Error);
+
+    std::string Path;
+    std::string Target;
+    std::string Dir;
+    std::string Temporary;
+    int Fd = -1;
+    std::string Buffer;
+};
+
 } // namespace codegen

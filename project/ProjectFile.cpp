@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace codegen {
 
@@ -43,42 +44,87 @@ std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_vi
     return Cods;
 }
 
+namespace {
+
+// The keys of a project holding a search's list, in the window's order, each given to
+// Emit(Key, Value); the list has Count codes, which NextCod gives one by one.
+template <class TEmit>
+void EmitSearchProject(const TSearchParams& Params, std::uint64_t Count,
+                       const std::function<std::string()>& NextCod, TEmit&& Emit) {
+    // The window's grids count their rows in an int, the title row included.
+    if (Count >= static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
+        throw CodError("A project holds at most " +
+                       std::to_string(std::numeric_limits<int>::max() - 1) + " codes, not " +
+                       std::to_string(Count));
+    const int Rows = static_cast<int>(Count) + 1;
+    const auto Integer = [&Emit](std::string_view Key, int Value) {
+        Emit(Key, std::to_string(Value));
+    };
+    const std::string Number = Utf8ToCp1251("Номер"), Cod = Utf8ToCp1251("КОД");
+    const auto Header = [&](const std::string& Name, int RowCount) {
+        Integer(Name + "ColCount", 2);
+        Integer(Name + "RowCount", RowCount);
+    };
+    Integer("CodLengthPBSpinEdit", Params.L);
+    Integer("VariantRadioGroup", static_cast<int>(Params.Type));
+    Integer("MaxCorrSidePBSpinEdit", Params.SideLobeLimit);
+    Integer("ZeroCountPBSpinEdit", Params.Z);
+    Integer("ZRadioGroup", static_cast<int>(Params.Rule));
+    const std::string Good = "CodStringGrid";
+    Header(Good, Rows);
+    Emit(CellKey(Good, 0, 0), Number);
+    for (int R = 1; R < Rows; ++R)
+        Emit(CellKey(Good, 0, R), std::to_string(R));
+    Emit(CellKey(Good, 1, 0), Cod);
+    for (int R = 1; R < Rows; ++R)
+        Emit(CellKey(Good, 1, R), NextCod());
+    Integer("MaxNoCorrPBSpinEdit", 2);
+    Integer("PairCheckBox", 0);
+    Integer("RadioGroup1", 0);
+    const std::string Set = "NoCorrCodsStringGrid";
+    Header(Set, 1);
+    Emit(CellKey(Set, 0, 0), Number);
+    Emit(CellKey(Set, 1, 0), Cod);
+    Integer("SelectPBSpinEdit", 2);
+    const std::string Select = "SelectStringGrid";
+    Header(Select, 5);
+    for (int Col = 0; Col < 2; ++Col)
+        for (int R = 0; R < 5; ++R)
+            Emit(CellKey(Select, Col, R), "");
+    Integer("SelCountPBSpinEdit", 1);
+    Integer("Wisible", 1);
+    Integer("Enabled", 0);
+}
+
+} // namespace
+
 TIniDocument SearchProject(const TSearchParams& Params, const std::vector<std::string>& Cods) {
     TIniDocument Doc;
     auto Main = Doc.RewriteSection(MainSection);
-    const auto Grid = [&Main](std::string_view Name, const std::vector<std::string>& Col0,
-                              const std::vector<std::string>& Col1) {
-        const std::string N(Name);
-        Main.WriteInteger(N + "ColCount", 2);
-        Main.WriteInteger(N + "RowCount", static_cast<int>(Col0.size()));
-        for (std::size_t R = 0; R < Col0.size(); ++R)
-            Main.Write(CellKey(N, 0, static_cast<int>(R)), Col0[R]);
-        for (std::size_t R = 0; R < Col1.size(); ++R)
-            Main.Write(CellKey(N, 1, static_cast<int>(R)), Col1[R]);
-    };
-    const std::string Number = Utf8ToCp1251("Номер"), Cod = Utf8ToCp1251("КОД");
-    std::vector<std::string> Numbers{Number}, Texts{Cod};
-    for (std::size_t I = 0; I < Cods.size(); ++I) {
-        Numbers.push_back(std::to_string(I + 1));
-        Texts.push_back(Cods[I]);
-    }
-    Main.WriteInteger("CodLengthPBSpinEdit", Params.L);
-    Main.WriteInteger("VariantRadioGroup", static_cast<int>(Params.Type));
-    Main.WriteInteger("MaxCorrSidePBSpinEdit", Params.SideLobeLimit);
-    Main.WriteInteger("ZeroCountPBSpinEdit", Params.Z);
-    Main.WriteInteger("ZRadioGroup", static_cast<int>(Params.Rule));
-    Grid("CodStringGrid", Numbers, Texts);
-    Main.WriteInteger("MaxNoCorrPBSpinEdit", 2);
-    Main.WriteBool("PairCheckBox", false);
-    Main.WriteInteger("RadioGroup1", 0);
-    Grid("NoCorrCodsStringGrid", {Number}, {Cod});
-    Main.WriteInteger("SelectPBSpinEdit", 2);
-    const std::vector<std::string> Empty(5);
-    Grid("SelectStringGrid", Empty, Empty);
-    Main.WriteInteger("SelCountPBSpinEdit", 1);
-    Main.WriteBool("Wisible", true);
-    Main.WriteBool("Enabled", false);
+    std::size_t Next = 0;
+    EmitSearchProject(
+        Params, Cods.size(), [&] { return Cods[Next++]; },
+        [&Main](std::string_view Key, std::string_view Value) { Main.Write(Key, Value); });
     return Doc;
+}
+
+void WriteSearchProject(const TSearchParams& Params, std::uint64_t Count,
+                        const std::function<std::string()>& NextCod,
+                        const std::function<void(std::string_view)>& Out) {
+    std::string Line = "[";
+    Line += MainSection;
+    Line += "]\r\n";
+    EmitSearchProject(Params, Count, NextCod, [&](std::string_view Key, std::string_view Value) {
+        Line.append(Key);
+        Line += '=';
+        Line.append(Value);
+        Line += "\r\n";
+        if (Line.size() >= 4096) {
+            Out(Line);
+            Line.clear();
+        }
+    });
+    Out(Line);
 }
 
 } // namespace codegen

@@ -6,6 +6,8 @@
 #include "project/IniDocument.h"
 #include "search/GoodCodSearch.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,5 +36,12 @@ std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_vi
 // parameters: the keys the window stores, in its order, with the other controls at their
 // defaults, the set grid empty and the selection grid as at start.
 TIniDocument SearchProject(const TSearchParams& Params, const std::vector<std::string>& Cods);
+
+// The bytes of the same project, written piece by piece to Out, with the Count codes of the
+// list taken one by one from NextCod: a list too long to hold in memory. Throws CodError
+// for more codes than the window's grid can hold.
+void WriteSearchProject(const TSearchParams& Params, std::uint64_t Count,
+                        const std::function<std::string()>& NextCod,
+                        const std::function<void(std::string_view)>& Out);
 
 } // namespace codegen

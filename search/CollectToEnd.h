@@ -8,12 +8,13 @@
 
 namespace codegen {
 
-template <class TSearch, class TBatch>
+template <class TSearch, class TBatch, class... TCollectArgs>
 TBatch CollectToEnd(TSearch& Search, const std::function<void(const TBatch&)>& Sink,
-                    const std::function<bool()>& ShouldStop, std::chrono::milliseconds Period) {
+                    const std::function<bool()>& ShouldStop, std::chrono::milliseconds Period,
+                    TCollectArgs... CollectArgs) {
     TBatch Last;
     do {
-        Last = Search.Collect(Period);
+        Last = Search.Collect(Period, CollectArgs...);
         if (Sink)
             Sink(Last);
         if (ShouldStop && ShouldStop())

@@ -3,10 +3,7 @@
 #include "engine/PackedCod.h"
 #include "search/CollectToEnd.h"
 
-#include <tbb/enumerable_thread_specific.h>
 #include <tbb/info.h>
-#include <tbb/parallel_pipeline.h>
-#include <tbb/task_arena.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +11,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <unordered_map>
 
 namespace codegen {
 
@@ -53,24 +51,6 @@ std::string CounterText(const TCod& Cd, int L, TCodType Type) {
     return Text;
 }
 
-uint64_t PrefixIndex(const std::string& Text, const TRangePlan& Plan) {
-    uint64_t Index = 0;
-    for (int I = 0; I < Plan.PrefixLength; ++I)
-        Index = Index * static_cast<uint64_t>(Plan.Base) +
-                static_cast<uint64_t>(Text[static_cast<std::size_t>(I)] - '0');
-    return Index;
-}
-
-std::string PrefixText(uint64_t Index, const TRangePlan& Plan) {
-    std::string Text(static_cast<std::size_t>(Plan.PrefixLength), '0');
-    for (int I = Plan.PrefixLength - 1; I >= 0; --I) {
-        Text[static_cast<std::size_t>(I)] =
-            static_cast<char>('0' + Index % static_cast<uint64_t>(Plan.Base));
-        Index /= static_cast<uint64_t>(Plan.Base);
-    }
-    return Text;
-}
-
 std::string Negated(std::string Text, TCodType Type) {
     for (char& Ch : Text) {
         if (Type == TCodType::Binary)
@@ -80,6 +60,16 @@ std::string Negated(std::string Text, TCodType Type) {
     }
     return Text;
 }
+
+// How the search of one piece of the counting order ended: searched through, stopped from
+// outside, or given up because it found or took too much (the piece is then cut finer).
+enum class TPieceEnd { Done, Stopped, TooMany, TooLong };
+
+struct TPieceLimits {
+    const std::atomic<bool>* Stop = nullptr;
+    std::size_t MaxCods = 0;
+    std::chrono::steady_clock::time_point Deadline;
+};
 
 // A fixed-width bit set of NumWords words; bit i is chip i.
 template <int NumWords> struct TBits {
@@ -204,23 +194,25 @@ public:
         }
     }
 
-    // Searches the range whose first chips spell Prefix; returns false when stopped.
-    bool Search(const std::string& Prefix, const std::atomic<bool>& StopFlag,
-                std::vector<std::string>& Found) {
-        Stop = &StopFlag;
+    // Searches the range whose first chips spell Prefix (as long as the plan's prefix).
+    TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
+                     std::vector<std::string>& Found) {
+        Stop = Limits.Stop;
+        MaxCods = Limits.MaxCods;
+        Deadline = Limits.Deadline;
         Out = &Found;
         Negative = {};
         NonZero = {};
         Zeros = 0;
-        Aborted = false;
+        End = TPieceEnd::Done;
         const int Fixed = static_cast<int>(Prefix.size());
         for (int D = 0; D < Fixed; ++D) {
             Place(D, Prefix[static_cast<std::size_t>(D)] - '0');
             if (!Admissible(D))
-                return true;
+                return TPieceEnd::Done;
         }
         Descend(Fixed);
-        return !Aborted;
+        return End;
     }
 
 private:
@@ -297,12 +289,17 @@ private:
             Emit();
             return;
         }
-        if ((++Nodes & 0x3FFF) == 0 && Stop->load(std::memory_order_relaxed)) {
-            Aborted = true;
-            return;
+        // A few thousand nodes take well under a millisecond: a stop is seen at once.
+        if ((++Nodes & 0xFFF) == 0) {
+            if (Stop->load(std::memory_order_relaxed))
+                End = TPieceEnd::Stopped;
+            else if (std::chrono::steady_clock::now() > Deadline)
+                End = TPieceEnd::TooLong;
+            if (End != TPieceEnd::Done)
+                return;
         }
         constexpr int Digits = Ternary ? 3 : 2;
-        for (int Digit = 0; Digit < Digits && !Aborted; ++Digit) {
+        for (int Digit = 0; Digit < Digits && End == TPieceEnd::Done; ++Digit) {
             Place(D, Digit);
             if (Admissible(D))
                 Descend(D + 1);
@@ -320,6 +317,8 @@ private:
                 Ch = Negative.Test(I) ? '0' : '1';
         }
         Out->push_back(std::move(Text));
+        if (Out->size() >= MaxCods)
+            End = TPieceEnd::TooMany;
     }
 
     TSearchParams Params;
@@ -330,8 +329,10 @@ private:
     TBits<NumWords> Negative, NonZero;
     int Zeros = 0;
     uint64_t Nodes = 0;
-    bool Aborted = false;
+    TPieceEnd End = TPieceEnd::Done;
     const std::atomic<bool>* Stop = nullptr;
+    std::size_t MaxCods = 0;
+    std::chrono::steady_clock::time_point Deadline;
     std::vector<std::string>* Out = nullptr;
 };
 
@@ -339,16 +340,16 @@ private:
 class TRangeSearcher {
 public:
     virtual ~TRangeSearcher() = default;
-    virtual bool Search(const std::string& Prefix, const std::atomic<bool>& Stop,
-                        std::vector<std::string>& Found) = 0;
+    virtual TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
+                             std::vector<std::string>& Found) = 0;
 };
 
 template <int NumWords, bool Ternary> class TRangeSearcherOf : public TRangeSearcher {
 public:
     TRangeSearcherOf(const TSearchParams& P, const TRangePlan& Plan) : Engine(P, Plan) {}
-    bool Search(const std::string& Prefix, const std::atomic<bool>& Stop,
-                std::vector<std::string>& Found) override {
-        return Engine.Search(Prefix, Stop, Found);
+    TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
+                     std::vector<std::string>& Found) override {
+        return Engine.Search(Prefix, Limits, Found);
     }
 
 private:
@@ -383,11 +384,12 @@ std::unique_ptr<TRangeSearcher> MakeSearcher(const TSearchParams& P, const TRang
     }
 }
 
-struct TRangeResult {
-    uint64_t Index = 0;
-    std::vector<std::string> Cods;
-    bool Aborted = false;
-};
+// Bytes a code text of L chips takes in memory: the string, and the heap block of a text
+// too long to keep inside it (rounded up as the allocator does, with its header).
+std::size_t CodBytes(int L) {
+    const auto Text = static_cast<std::size_t>(L) + 1;
+    return sizeof(std::string) + (Text > 16 ? (Text + 8 + 15) / 16 * 16 : 0);
+}
 
 } // namespace
 
@@ -399,115 +401,254 @@ void CheckSearchParams(const TSearchParams& P) {
         throw CodError("The number of zeros must not be negative");
 }
 
-// One background run: a pipeline over the ranges from the one holding the start code to
-// the last, with the finished ranges queued in order for Collect.
+// One background run. The counting order from the start code to the last code is cut into
+// pieces, each the codes that share a prefix of the first chips; worker threads search the
+// pieces in parallel and the finished ones are handed over in counting order. A piece that
+// yields too many codes or runs too long is given up and cut into the pieces one chip
+// longer, and the pieces made after it start at that finer cut. So every piece ends within a
+// fraction of a second and holds a bounded number of codes, at any length and limit, and a
+// run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
+    static constexpr std::size_t BufferBytes = std::size_t{32} << 20; // finished, not collected
+    static constexpr std::size_t MirrorBytes = std::size_t{32} << 20; // the negation store
+
+    struct TPiece {
+        uint64_t Id = 0;
+        std::string Prefix;
+        enum class TState { Waiting, Running, Done } State = TState::Waiting;
+        std::vector<std::string> Cods;
+        std::size_t Taken = 0; // codes already handed over
+    };
+
     TSearchParams Params;
-    TRangePlan Plan;
-    std::string StartText; // first code of the run: the one after the counter
-    uint64_t FirstRange = 0;
+    int Base = 2;
     int Threads = 1;
+    std::size_t MaxCods = 1;
+    std::chrono::milliseconds PieceTime{200};
+    std::size_t MaxPieces = 64;
 
     std::atomic<bool> StopFlag{false};
-    std::thread Worker;
+    std::vector<std::thread> Workers;
 
     mutable std::mutex Lock;
-    std::condition_variable Ready;
-    std::deque<TRangeResult> Done;
-    bool Ended = false;     // the pipeline has returned
-    bool Completed = false; // ... after the last range
+    std::condition_variable Ready; // for Collect: codes handed over, or the end
+    std::condition_variable Work;  // for the workers: a piece to take, room, or the end
+    std::deque<TPiece> Pieces;     // made, not yet handed over; in counting order
+    std::string NextText;          // first code of the next piece to make; empty at the end
+    int Depth = 1;                 // prefix length of new pieces, only growing
+    uint64_t NextId = 0;
+    std::deque<TPiece> Out;        // finished in order, for Collect
+    std::size_t Buffered = 0;      // bytes of the codes in Pieces and Out
+    int Active = 0;                // workers not yet returned
+    bool Ended = false;
+    bool Completed = false;
     std::string Error;
 
-    // Progress, in ranges handed over.
-    uint64_t RangesCollected = 0;
+    // Shares of the whole counting order: before the start, and up to the end of the last
+    // piece collected whole.
+    double StartFraction = 0;
+    double CollectedFraction = 0;
     std::chrono::steady_clock::time_point Began = std::chrono::steady_clock::now();
 
-    void Execute() {
-        try {
-            Pipeline();
-        } catch (const std::exception& E) {
-            std::lock_guard G(Lock);
-            Error = E.what();
-        }
-        std::lock_guard G(Lock);
-        Ended = true;
-        Ready.notify_all();
+    // Negating every chip keeps every side lobe and the zero count, so the piece whose
+    // prefix is the negation of an earlier piece's holds the negations of that piece's codes:
+    // they are taken from there instead of being searched again. The store keeps the codes
+    // of earlier pieces (by the negated prefix) until their mirror comes, up to a size.
+    std::mutex MirrorLock;
+    std::unordered_map<std::string, std::vector<std::string>> Mirrors;
+    std::size_t MirrorUse = 0;
+
+    double PieceShare(const std::string& Prefix) const {
+        return std::pow(static_cast<double>(Base), -static_cast<double>(Prefix.size()));
     }
 
-    // Negating every chip keeps every side lobe and the zero count, so a range whose
-    // negated prefix comes earlier in the counting order is the negation of that earlier
-    // range: its codes are taken from there instead of being searched again.
-    std::mutex MirrorLock;
-    std::map<std::string, std::vector<std::string>> Mirrors; // by negated prefix
+    // The share of the counting order before the code Text.
+    double FractionBefore(const std::string& Text) const {
+        double Fraction = 0, Unit = 1;
+        for (char Ch : Text) {
+            Unit /= Base;
+            Fraction += (Ch - '0') * Unit;
+        }
+        return Fraction;
+    }
 
-    void SearchRange(TRangeResult& R, TRangeSearcher& Searcher) {
-        const std::string Prefix = PrefixText(R.Index, Plan);
+    // Appends the next piece: at the current cut, or finer while NextText is not aligned to
+    // it (a run that starts inside a piece climbs back to the cut piece by piece).
+    bool MakePiece() {
+        if (NextText.empty())
+            return false;
+        int Aligned = Params.L;
+        while (Aligned > 0 && NextText[static_cast<std::size_t>(Aligned - 1)] == '0')
+            --Aligned;
+        const int D = std::max(Depth, Aligned);
+        TPiece Piece;
+        Piece.Id = NextId++;
+        Piece.Prefix = NextText.substr(0, static_cast<std::size_t>(D));
+        Pieces.push_back(std::move(Piece));
+        int I = D - 1;
+        while (I >= 0 && NextText[static_cast<std::size_t>(I)] - '0' == Base - 1)
+            NextText[static_cast<std::size_t>(I--)] = '0';
+        if (I < 0)
+            NextText.clear();
+        else
+            ++NextText[static_cast<std::size_t>(I)];
+        return true;
+    }
+
+    TPiece* TakeablePiece() {
+        for (auto& P : Pieces)
+            if (P.State == TPiece::TState::Waiting)
+                return &P;
+        if (Pieces.size() < MaxPieces && Buffered < BufferBytes && MakePiece())
+            return &Pieces.back();
+        return nullptr;
+    }
+
+    bool NothingLeft() const {
+        return NextText.empty() &&
+               std::none_of(Pieces.begin(), Pieces.end(),
+                            [](const TPiece& P) { return P.State != TPiece::TState::Done; });
+    }
+
+    std::deque<TPiece>::iterator PieceById(uint64_t Id) {
+        return std::find_if(Pieces.begin(), Pieces.end(),
+                            [Id](const TPiece& P) { return P.Id == Id; });
+    }
+
+    // Moves the finished pieces at the front over to Out.
+    void Release() {
+        bool Any = false;
+        while (!Pieces.empty() && Pieces.front().State == TPiece::TState::Done) {
+            Out.push_back(std::move(Pieces.front()));
+            Pieces.pop_front();
+            Any = true;
+        }
+        if (NextText.empty() && Pieces.empty())
+            Completed = true;
+        if (Any)
+            Ready.notify_all();
+    }
+
+    // An entry of the store: its key, its list and the map's node and bucket.
+    std::size_t MirrorEntryBytes(const std::string& Key, std::size_t Cods) const {
+        return CodBytes(static_cast<int>(Key.size())) + 64 + Cods * CodBytes(Params.L);
+    }
+
+    TPieceEnd SearchPiece(const std::string& Prefix,
+                          std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
+                          std::vector<std::string>& Found) {
         const std::string Mirror = Negated(Prefix, Params.Type);
         if (Mirror < Prefix) {
             std::unique_lock G(MirrorLock);
             const auto It = Mirrors.find(Prefix);
             if (It != Mirrors.end()) {
                 std::vector<std::string> Source = std::move(It->second);
+                MirrorUse -= MirrorEntryBytes(Prefix, Source.size());
                 Mirrors.erase(It);
                 G.unlock();
                 for (auto& C : Source)
-                    R.Cods.push_back(Negated(std::move(C), Params.Type));
-                std::sort(R.Cods.begin(), R.Cods.end());
-                return;
+                    Found.push_back(Negated(std::move(C), Params.Type));
+                std::sort(Found.begin(), Found.end());
+                return TPieceEnd::Done;
             }
         }
-        R.Aborted = !Searcher.Search(Prefix, StopFlag, R.Cods);
-        std::sort(R.Cods.begin(), R.Cods.end());
-        if (!R.Aborted && Prefix < Mirror) {
+        auto& Engine = Engines[static_cast<int>(Prefix.size())];
+        if (!Engine)
+            Engine = MakeSearcher(Params, {Base, static_cast<int>(Prefix.size()), 0});
+        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime};
+        const TPieceEnd End = Engine->Search(Prefix, Limits, Found);
+        if (End != TPieceEnd::Done)
+            return End;
+        std::sort(Found.begin(), Found.end());
+        if (Prefix < Mirror) {
+            const std::size_t Bytes = MirrorEntryBytes(Mirror, Found.size());
             std::lock_guard G(MirrorLock);
-            Mirrors.emplace(Mirror, R.Cods);
+            if (MirrorUse + Bytes <= MirrorBytes) {
+                Mirrors.emplace(Mirror, Found);
+                MirrorUse += Bytes;
+            }
         }
+        return TPieceEnd::Done;
     }
 
-    void Pipeline() {
-        tbb::task_arena Arena(Threads);
-        tbb::enumerable_thread_specific<std::unique_ptr<TRangeSearcher>> Searchers(
-            [this] { return MakeSearcher(Params, Plan); });
-        uint64_t Next = FirstRange;
-        bool Broken = false;
-        Arena.execute([&] {
-            tbb::parallel_pipeline(
-                static_cast<std::size_t>(Threads) * 4,
-                tbb::make_filter<void, uint64_t>(tbb::filter_mode::serial_in_order,
-                                                 [&](tbb::flow_control& Fc) -> uint64_t {
-                                                     if (Next >= Plan.RangeCount ||
-                                                         StopFlag.load()) {
-                                                         Fc.stop();
-                                                         return 0;
-                                                     }
-                                                     return Next++;
-                                                 }) &
-                    tbb::make_filter<uint64_t, std::shared_ptr<TRangeResult>>(
-                        tbb::filter_mode::parallel,
-                        [&](uint64_t Index) {
-                            auto R = std::make_shared<TRangeResult>();
-                            R->Index = Index;
-                            SearchRange(*R, *Searchers.local());
-                            if (Index == FirstRange)
-                                std::erase_if(R->Cods,
-                                              [&](const std::string& C) { return C < StartText; });
-                            return R;
-                        }) &
-                    tbb::make_filter<std::shared_ptr<TRangeResult>, void>(
-                        tbb::filter_mode::serial_in_order, [&](std::shared_ptr<TRangeResult> R) {
-                            // Only an unbroken sequence of finished ranges is handed over,
-                            // so the counter always names the end of what was examined.
-                            if (Broken || R->Aborted) {
-                                Broken = true;
-                                return;
-                            }
-                            std::lock_guard G(Lock);
-                            Done.push_back(std::move(*R));
-                            if (Done.back().Index + 1 == Plan.RangeCount)
-                                Completed = true;
-                            Ready.notify_all();
-                        }));
-        });
+    void WorkerLoop() {
+        std::map<int, std::unique_ptr<TRangeSearcher>> Engines; // by prefix length
+        std::vector<std::string> Found;
+        std::unique_lock G(Lock);
+        while (!StopFlag.load()) {
+            TPiece* Piece = TakeablePiece();
+            if (!Piece) {
+                if (NothingLeft())
+                    break;
+                Work.wait(G);
+                continue;
+            }
+            Piece->State = TPiece::TState::Running;
+            const uint64_t Id = Piece->Id;
+            const std::string Prefix = Piece->Prefix;
+            G.unlock();
+            Found.clear();
+            TPieceEnd End;
+            try {
+                End = SearchPiece(Prefix, Engines, Found);
+            } catch (const std::exception& E) {
+                G.lock();
+                Error = E.what();
+                StopFlag = true;
+                break;
+            }
+            G.lock();
+            if (StopFlag.load() || End == TPieceEnd::Stopped)
+                break;
+            const auto It = PieceById(Id);
+            if (End == TPieceEnd::TooMany || End == TPieceEnd::TooLong) {
+                const int Longer = static_cast<int>(Prefix.size()) + 1;
+                Depth = std::max(Depth, Longer);
+                std::vector<TPiece> Children(static_cast<std::size_t>(Base));
+                for (int Digit = 0; Digit < Base; ++Digit) {
+                    TPiece& Child = Children[static_cast<std::size_t>(Digit)];
+                    Child.Id = NextId++;
+                    Child.Prefix = Prefix + static_cast<char>('0' + Digit);
+                }
+                Pieces.insert(Pieces.erase(It), std::make_move_iterator(Children.begin()),
+                              std::make_move_iterator(Children.end()));
+                Work.notify_all();
+                continue;
+            }
+            It->State = TPiece::TState::Done;
+            Buffered += Found.size() * CodBytes(Params.L);
+            It->Cods = std::move(Found);
+            Found = {};
+            Release();
+            Work.notify_all();
+        }
+        if (--Active == 0) {
+            Ended = true;
+            Ready.notify_all();
+        }
+        Work.notify_all();
+    }
+
+    // Stops the workers and drops what is not collected yet: the counter stays at the last
+    // code handed over, so a new run finds those codes again, and a stop takes effect at
+    // once however many codes were waiting.
+    void RequestStop() {
+        {
+            std::lock_guard G(Lock);
+            StopFlag = true;
+            if (!Out.empty())
+                Completed = false;
+            Out.clear();
+            Buffered = 0;
+        }
+        Work.notify_all();
+        Ready.notify_all();
+    }
+
+    void Join() {
+        for (auto& W : Workers)
+            if (W.joinable())
+                W.join();
     }
 };
 
@@ -515,9 +656,8 @@ TGoodCodSearch::TGoodCodSearch() = default;
 
 TGoodCodSearch::~TGoodCodSearch() {
     if (Run) {
-        Run->StopFlag = true;
-        if (Run->Worker.joinable())
-            Run->Worker.join();
+        Run->RequestStop();
+        Run->Join();
     }
 }
 
@@ -537,66 +677,91 @@ bool TGoodCodSearch::Running() const {
     if (!Run)
         return false;
     std::lock_guard G(Run->Lock);
-    return !Run->Ended || !Run->Done.empty();
+    return !Run->Ended || !Run->Out.empty();
 }
 
 void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     CheckSearchParams(P);
     if (Running())
         throw CodError("The search is running");
-    if (Run && Run->Worker.joinable())
-        Run->Worker.join();
-    Run = std::make_unique<TRun>();
-    RunParams = P;
-    Run->Params = P;
-    Run->Plan = PlanRanges(P);
     if (Threads > MaxThreads)
         throw CodError("At most " + std::to_string(MaxThreads) + " threads");
-    Run->Threads = Threads > 0 ? Threads : tbb::info::default_concurrency();
+    if (Run)
+        Run->Join();
+    Run = std::make_unique<TRun>();
+    RunParams = P;
+    TRun& R = *Run;
+    R.Params = P;
+    R.Base = MaxDigit(P.Type) + 1;
+    R.Depth = PlanRanges(P).PrefixLength;
+    R.MaxCods = std::max<std::size_t>(1, PieceBytes / CodBytes(P.L));
+    R.PieceTime = PieceTime;
+    R.Threads = Threads > 0 ? Threads : tbb::info::default_concurrency();
+    R.MaxPieces = static_cast<std::size_t>(R.Threads) * 16;
     // The first code of the run follows the counter; after the last code it wraps round to
     // the all-zero code, which this run then examines.
     TCod First;
     for (int I = 0; I < P.L; ++I)
         First[I] = std::clamp(Position[I], 0, MaxDigit(P.Type));
     IncCod(First, P.L, P.Type);
-    Run->StartText = CounterText(First, P.L, P.Type);
-    Run->FirstRange = PrefixIndex(Run->StartText, Run->Plan);
-    Run->Worker = std::thread([R = Run.get()] { R->Execute(); });
+    R.NextText = CounterText(First, P.L, P.Type);
+    R.StartFraction = R.CollectedFraction = R.FractionBefore(R.NextText);
+    R.Active = R.Threads;
+    R.Workers.reserve(static_cast<std::size_t>(R.Threads));
+    for (int I = 0; I < R.Threads; ++I)
+        R.Workers.emplace_back([&R] { R.WorkerLoop(); });
 }
 
 void TGoodCodSearch::Stop() {
     if (Run)
-        Run->StopFlag = true;
+        Run->RequestStop();
 }
 
-TSearchBatch TGoodCodSearch::Collect(std::chrono::milliseconds Wait) {
+TSearchBatch TGoodCodSearch::Collect(std::chrono::milliseconds Wait, std::size_t MaxCods) {
     TSearchBatch Batch;
     if (!Run) {
         Batch.Finished = true;
         return Batch;
     }
-    std::deque<TRangeResult> Taken;
+    TRun& R = *Run;
     std::string Error;
     {
-        std::unique_lock G(Run->Lock);
-        Run->Ready.wait_for(G, Wait, [this] { return !Run->Done.empty() || Run->Ended; });
-        Taken.swap(Run->Done);
-        Batch.Finished = Run->Ended;
-        Batch.Completed = Run->Ended && Run->Completed;
-        Run->RangesCollected += Taken.size();
-        Error.swap(Run->Error);
+        std::unique_lock G(R.Lock);
+        R.Ready.wait_for(G, Wait, [&R] { return !R.Out.empty() || R.Ended; });
+        std::size_t Moved = 0;
+        while (!R.Out.empty() && Batch.Cods.size() < MaxCods) {
+            TRun::TPiece& Piece = R.Out.front();
+            const std::size_t Left = Piece.Cods.size() - Piece.Taken;
+            const std::size_t Take = std::min(Left, MaxCods - Batch.Cods.size());
+            for (std::size_t I = Piece.Taken; I < Piece.Taken + Take; ++I)
+                Batch.Cods.push_back(std::move(Piece.Cods[I]));
+            Piece.Taken += Take;
+            Moved += Take;
+            if (Take < Left) {
+                // Part of a piece: the counter names the last code handed over, every code
+                // before it having been examined.
+                const std::string& Last = Batch.Cods.back();
+                for (int I = 0; I < RunParams.L; ++I)
+                    Position[I] = Last[static_cast<std::size_t>(I)] - '0';
+                break;
+            }
+            // The whole piece: the counter moves to its last code (its prefix, then the
+            // largest digits).
+            for (int I = 0; I < RunParams.L; ++I)
+                Position[I] = I < static_cast<int>(Piece.Prefix.size())
+                                  ? Piece.Prefix[static_cast<std::size_t>(I)] - '0'
+                                  : MaxDigit(RunParams.Type);
+            R.CollectedFraction += R.PieceShare(Piece.Prefix);
+            R.Out.pop_front();
+        }
+        R.Buffered -= Moved * CodBytes(RunParams.L);
+        Batch.Finished = R.Ended && R.Out.empty();
+        Batch.Completed = Batch.Finished && R.Completed && R.Error.empty();
+        Error.swap(R.Error);
     }
-    if (Batch.Finished && Run->Worker.joinable())
-        Run->Worker.join();
-    for (auto& R : Taken) {
-        for (auto& C : R.Cods)
-            Batch.Cods.push_back(std::move(C));
-        // The counter moves to the last code of the range: its prefix, then largest digits.
-        const std::string Prefix = PrefixText(R.Index, Run->Plan);
-        for (int I = 0; I < RunParams.L; ++I)
-            Position[I] = I < Run->Plan.PrefixLength ? Prefix[static_cast<std::size_t>(I)] - '0'
-                                                     : MaxDigit(RunParams.Type);
-    }
+    R.Work.notify_all();
+    if (Batch.Finished)
+        R.Join();
     if (!Error.empty())
         throw CodError(Error);
     return Batch;
@@ -606,34 +771,35 @@ TSearchProgress TGoodCodSearch::Progress() const {
     TSearchProgress P;
     if (!Run)
         return P;
-    uint64_t Collected;
+    const TRun& R = *Run;
+    double Collected;
+    bool All;
     {
-        std::lock_guard G(Run->Lock);
-        Collected = Run->RangesCollected;
+        std::lock_guard G(R.Lock);
+        Collected = R.CollectedFraction;
+        All = R.Completed && R.Out.empty();
+        P.PieceChips = R.Depth;
     }
     // The fraction counts what earlier runs examined too, so that a continued run goes on
     // from where the last one stopped; the time left comes from this run's own pace.
-    const double Total = static_cast<double>(Run->Plan.RangeCount);
-    const double Done = static_cast<double>(Run->FirstRange + Collected);
-    P.Fraction = std::min(1.0, Done / Total);
+    P.Fraction = All ? 1.0 : std::min(1.0, Collected);
     P.ElapsedSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - Run->Began).count();
-    const double PerRange =
-        std::pow(static_cast<double>(Run->Plan.Base), RunParams.L - Run->Plan.PrefixLength);
-    if (P.ElapsedSeconds > 0)
-        P.CodsPerSecond = static_cast<double>(Collected) * PerRange / P.ElapsedSeconds;
-    if (Collected > 0)
-        P.SecondsLeft =
-            P.ElapsedSeconds * std::max(0.0, Total - Done) / static_cast<double>(Collected);
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - R.Began).count();
+    const double Examined = P.Fraction - R.StartFraction;
+    if (P.ElapsedSeconds > 0 && Examined > 0)
+        P.CodsPerSecond =
+            Examined * std::pow(static_cast<double>(R.Base), RunParams.L) / P.ElapsedSeconds;
+    if (Examined > 0)
+        P.SecondsLeft = P.ElapsedSeconds * std::max(0.0, 1.0 - P.Fraction) / Examined;
     return P;
 }
 
 TSearchBatch TGoodCodSearch::RunToEnd(const TSearchParams& P, int Threads,
                                       const std::function<void(const TSearchBatch&)>& Sink,
                                       const std::function<bool()>& ShouldStop,
-                                      std::chrono::milliseconds Period) {
+                                      std::chrono::milliseconds Period, std::size_t MaxCods) {
     Start(P, Threads);
-    return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period);
+    return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period, MaxCods);
 }
 
 } // namespace codegen

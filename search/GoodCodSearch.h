@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,6 +51,9 @@ struct TSearchProgress {
     double ElapsedSeconds = 0;
     // Estimated seconds left, negative while unknown.
     double SecondsLeft = -1;
+    // Chips the pieces of the counting order now share: the search cuts finer (more chips)
+    // when a piece holds too many codes or takes too long.
+    int PieceChips = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -69,32 +73,46 @@ public:
     // Puts the counter anywhere; the next run starts at the code after it.
     void SetCod(const TCod& Cd);
 
+    // How large a piece of the counting order may grow before it is cut finer: the bytes of
+    // its codes and its time. Runs started later use them; tests and benchmarks set them.
+    void SetPieceLimits(std::size_t MaxBytes, std::chrono::milliseconds MaxTime) {
+        PieceBytes = MaxBytes;
+        PieceTime = MaxTime;
+    }
+
     // Starts a run in the background from the code after Cod() up to the last code of the
     // counting order (after the last code the counter wraps round to the all-zero code,
     // which the run then examines). Threads <= 0 uses every core.
     void Start(const TSearchParams& P, int Threads = 0);
-    // Asks the running search to stop; the codes examined before stay valid and Cod()
-    // names the last of them once Collect reports the run finished.
+    // Stops the running search at once. Codes not collected yet are dropped (a new run
+    // finds them again): Cod() names the last code handed over, and the next Collect
+    // reports the run finished.
     void Stop();
     bool Running() const;
     const TSearchParams& Params() const { return RunParams; }
 
-    // Hands over, in order, the codes found since the last call, waiting up to Wait for
-    // the first of them. Advances Cod() over everything examined so far.
-    TSearchBatch Collect(std::chrono::milliseconds Wait);
+    // Hands over, in order, the codes found since the last call (at most MaxCods of them),
+    // waiting up to Wait for the first of them. Advances Cod() over everything examined up
+    // to the last code handed over. While nobody collects, the run pauses once it holds some
+    // tens of megabytes of codes.
+    TSearchBatch Collect(std::chrono::milliseconds Wait,
+                         std::size_t MaxCods = std::numeric_limits<std::size_t>::max());
     TSearchProgress Progress() const;
 
-    // Runs from Cod() to the end on the calling thread's behalf, handing every batch to
-    // Sink, until the end or until ShouldStop returns true.
+    // Runs from Cod() to the end on the calling thread's behalf, handing every batch (of at
+    // most MaxCods codes) to Sink, until the end or until ShouldStop returns true.
     TSearchBatch RunToEnd(const TSearchParams& P, int Threads,
                           const std::function<void(const TSearchBatch&)>& Sink,
                           const std::function<bool()>& ShouldStop = {},
-                          std::chrono::milliseconds Period = std::chrono::milliseconds(15));
+                          std::chrono::milliseconds Period = std::chrono::milliseconds(15),
+                          std::size_t MaxCods = std::numeric_limits<std::size_t>::max());
 
 private:
     struct TRun;
     TCod Position;
     TSearchParams RunParams;
+    std::size_t PieceBytes = std::size_t{2} << 20;
+    std::chrono::milliseconds PieceTime{200};
     std::unique_ptr<TRun> Run;
 };
 

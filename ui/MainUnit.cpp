@@ -642,7 +642,9 @@ void TMainForm::SerchCods() {
     GoodCodSearch.Start(GoodCodParams());
     bool Restart = false;
     for (;;) {
-        const codegen::TSearchBatch Batch = GoodCodSearch.Collect(15ms);
+        // A bounded batch keeps the window answering (Break above all) when codes come
+        // faster than the grid takes them.
+        const codegen::TSearchBatch Batch = GoodCodSearch.Collect(15ms, 20000);
         AddCodsToStringGrid(Batch.Cods);
         CodLabel->setText(QString::fromStdString(
             codegen::ViewCod(GoodCodSearch.Cod(), GoodCodSearch.Params().L)));

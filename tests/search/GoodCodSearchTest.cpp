@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace codegen {
@@ -109,6 +110,60 @@ TEST(GoodCodSearch, StopAndStartGiveTheUninterruptedList) {
             ASSERT_LT(++Runs, 100000);
         }
         EXPECT_EQ(Pieces, Whole) << P.L << " after " << Runs << " runs";
+    }
+}
+
+TEST(GoodCodSearch, ListsTooLongForOnePieceAreCutFinerAndStayInOrder) {
+    // Every code passes, and a piece of the first cut holds more codes than a piece may
+    // (or, in the second round, takes longer than a piece may).
+    for (const auto& [P, Bytes, Time] :
+         {std::tuple{Binary(18, 18), 8 << 10, 1000}, std::tuple{Binary(17, 3), 64 << 20, 0},
+          std::tuple{Ternary(11, 11, TZeroRule::AtMost, 11), 4 << 10, 1000},
+          std::tuple{Ternary(10, 2, TZeroRule::AtMost, 4), 64 << 20, 0}}) {
+        TGoodCodSearch S;
+        S.SetPieceLimits(static_cast<std::size_t>(Bytes), std::chrono::milliseconds(Time));
+        // The search with its usual limits cuts none of these lists finer.
+        TGoodCodSearch Usual;
+        const Cods Expected = RunOnce(Usual, P);
+        const int FirstCut = Usual.Progress().PieceChips;
+        S.Start(P, 2);
+        Cods Found;
+        TSearchBatch B;
+        do {
+            B = S.Collect(std::chrono::milliseconds(20), 5000);
+            EXPECT_LE(B.Cods.size(), 5000u);
+            Found.insert(Found.end(), B.Cods.begin(), B.Cods.end());
+        } while (!B.Finished);
+        EXPECT_TRUE(B.Completed);
+        EXPECT_GT(S.Progress().PieceChips, FirstCut) << "the pieces were not cut finer";
+        EXPECT_EQ(Found, Expected) << P.L;
+    }
+}
+
+TEST(GoodCodSearch, StopsInsideAPieceAndGoesOnFromTheLastCodeHandedOver) {
+    // Batches end inside pieces, and a stop drops what was found but not collected: the
+    // counter must name the last code handed over, and the runs together the whole list.
+    for (const auto& P : {Binary(16, 16), Ternary(10, 3, TZeroRule::AtMost, 10)}) {
+        const Cods Whole = Search(P);
+        TGoodCodSearch S;
+        S.SetPieceLimits(8 << 10, std::chrono::milliseconds(1000));
+        Cods Pieces;
+        TSearchBatch B;
+        for (int Run = 0; !B.Completed; ++Run) {
+            ASSERT_LT(Run, 100000);
+            S.Start(P, 2);
+            B = S.Collect(std::chrono::milliseconds(20), 777);
+            Pieces.insert(Pieces.end(), B.Cods.begin(), B.Cods.end());
+            if (!B.Cods.empty()) {
+                EXPECT_GE(ViewCod(S.Cod(), P.L), B.Cods.back());
+            }
+            S.Stop();
+            while (!B.Finished) {
+                B = S.Collect(std::chrono::milliseconds(50), 777);
+                Pieces.insert(Pieces.end(), B.Cods.begin(), B.Cods.end());
+            }
+        }
+        EXPECT_EQ(Pieces, Whole) << P.L;
     }
 }
 

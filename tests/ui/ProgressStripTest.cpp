@@ -26,7 +26,9 @@ class TProgressStripTest : public QObject, public TWindowsSession<> {
     static void RunAndBreak(QPushButton* Button) {
         QTimer Watch;
         connect(&Watch, &QTimer::timeout, MainForm, [&] {
-            if (!MainForm->StatusLabel->text().contains(QStringLiteral("осталось")))
+            // The run starts with pieces of a few codes each: wait for a share worth showing.
+            if (!MainForm->StatusLabel->text().contains(QStringLiteral("осталось")) ||
+                ShownPercent() <= 0)
                 return;
             Watch.stop();
             QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
