@@ -503,8 +503,7 @@ int main(int argc, char** argv) {
         // One line, whatever a file name holds.
         std::string Message = E.what();
         std::replace_if(
-            Message.begin(), Message.end(),
-            [](char Ch) { return Ch == '\n' || Ch == '\r'; }, ' ');
+            Message.begin(), Message.end(), [](char Ch) { return Ch == '\n' || Ch == '\r'; }, ' ');
         std::cerr << "codegen-cli: " << Message << "\n";
         return 2;
     }

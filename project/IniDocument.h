@@ -88,14 +88,13 @@ private:
         // section moved or copied (the vector of sections grows, or one before it is
         // erased) parses its own Body afresh.
         TSection() = default;
-        TSection(const TSection& Other) : Name(Other.Name), Header(Other.Header), Body(Other.Body) {}
+        TSection(const TSection& Other)
+            : Name(Other.Name), Header(Other.Header), Body(Other.Body) {}
         TSection(TSection&& Other) noexcept
             : Name(std::move(Other.Name)), Header(Other.Header), Body(std::move(Other.Body)) {
             Other.Changed();
         }
-        TSection& operator=(const TSection& Other) {
-            return *this = TSection(Other);
-        }
+        TSection& operator=(const TSection& Other) { return *this = TSection(Other); }
         TSection& operator=(TSection&& Other) noexcept {
             Name = std::move(Other.Name);
             Header = Other.Header;

@@ -118,7 +118,8 @@ TCodsSource ReadCodsSource(std::istream& In, std::string_view Name, std::string*
         Shown.remove_prefix(3);
     const std::size_t First = Shown.find_first_not_of(" \t\r\n");
     TCodsSource Source;
-    Source.Project = First != std::string_view::npos && (Shown[First] == '[' || Shown[First] == ';');
+    Source.Project =
+        First != std::string_view::npos && (Shown[First] == '[' || Shown[First] == ';');
     if (!Source.Project) {
         Source.Lines = ReadTextLines(In, Name, Start, Text);
         return Source;

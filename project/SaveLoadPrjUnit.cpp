@@ -1,9 +1,9 @@
 #include "project/SaveLoadPrjUnit.h"
 
 #include "engine/AtomicWrite.h"
+#include "engine/TextLines.h"
 #include "project/ProjectFile.h"
 #include "ui/Application.h"
-#include "engine/TextLines.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorTexts.h"
 #include "ui/Form.h"

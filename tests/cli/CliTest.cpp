@@ -470,7 +470,8 @@ TEST(CliInput, EndlessAndBinaryInputsAreRefusedByName) {
     const TRun Zero = RunCli("export --codes /dev/zero");
     EXPECT_EQ(Zero.Status, 2);
     EXPECT_EQ(Zero.Out, "");
-    EXPECT_EQ(Zero.Err, "codegen-cli: /dev/zero holds a NUL byte in line 1: it is not a text file\n");
+    EXPECT_EQ(Zero.Err,
+              "codegen-cli: /dev/zero holds a NUL byte in line 1: it is not a text file\n");
 
     // A line without end, as a pipe gives it.
     const TRun Endless =
@@ -486,7 +487,9 @@ TEST(CliInput, EndlessAndBinaryInputsAreRefusedByName) {
                          " is longer than any code can be (over 4096 bytes)\n");
 
     // Once cut at the NUL: "the code text "01" has fewer characters (5)".
-    const TCodsFile Nul(std::string("0001101\n01\0" "01\n", 13));
+    const TCodsFile Nul(std::string("0001101\n01\0"
+                                    "01\n",
+                                    13));
     const TRun N = RunCli("export --codes " + Nul.Path + " --length 7 --format 1");
     EXPECT_EQ(N.Status, 2);
     EXPECT_EQ(N.Err,
@@ -550,7 +553,8 @@ TEST(CliInput, ProjectsAndCodeListsAreToldApartByContent) {
 
 // A 69-byte project declaring a hundred million rows once ran four minutes to 6.4 GB.
 TEST(CliInput, CountsBeyondTheFileAreRefusedByTheirKey) {
-    const TCodsFile Tall("[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=100000000\r\n");
+    const TCodsFile Tall(
+        "[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=100000000\r\n");
     const TRun T = RunCli("export --codes " + Tall.Path);
     EXPECT_EQ(T.Status, 2);
     EXPECT_EQ(T.Out, "");

@@ -131,7 +131,9 @@ TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
     // Bytes taken from the stream before: they come first.
     EXPECT_EQ(ReadAll("01\n11", "10\r"), (TLines{"10", "01", "11"}));
     // A UTF-8 byte order mark is no part of the first code.
-    EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "0101\n"), (TLines{"0101"}));
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBF"
+                      "0101\n"),
+              (TLines{"0101"}));
 }
 
 // A stream that never ends, like /dev/zero or a runaway pipe.
@@ -170,15 +172,33 @@ TEST(ReadTextLines, NulBytesAndUtf16AreNamedAsSuch) {
     EXPECT_EQ(ErrorOf([&] { ReadTextLines(In, "/dev/zero"); }),
               "/dev/zero holds a NUL byte in line 1: it is not a text file");
     EXPECT_LE(Zeros.Given, std::size_t{1} << 16);
-    EXPECT_EQ(ErrorOf([] { ReadAll(std::string("0101\n1\0" "01\n", 9)); }),
+    EXPECT_EQ(ErrorOf([] {
+                  ReadAll(std::string("0101\n1\0"
+                                      "01\n",
+                                      9));
+              }),
               "f.txt holds a NUL byte in line 2: it is not a text file");
     // "01" and a break in UTF-16, both byte orders, with and without the byte order mark.
     const std::string Utf16 = "f.txt is UTF-16 text; codes and projects are read from 8-bit text "
                               "(ASCII or Windows-1251)";
-    for (const std::string& Text :
-         {std::string("\xFF\xFE" "0\0" "1\0" "\n\0", 8), std::string("\xFE\xFF\0" "0\0" "1\0\n", 8),
-          std::string("0\0" "1\0" "\n\0", 6), std::string("\0" "0\0" "1\0\n", 6),
-          std::string("\xFF\xFE\x1E\x04", 4)})
+    for (const std::string& Text : {std::string("\xFF\xFE"
+                                                "0\0"
+                                                "1\0"
+                                                "\n\0",
+                                                8),
+                                    std::string("\xFE\xFF\0"
+                                                "0\0"
+                                                "1\0\n",
+                                                8),
+                                    std::string("0\0"
+                                                "1\0"
+                                                "\n\0",
+                                                6),
+                                    std::string("\0"
+                                                "0\0"
+                                                "1\0\n",
+                                                6),
+                                    std::string("\xFF\xFE\x1E\x04", 4)})
         EXPECT_EQ(ErrorOf([&] { ReadAll(Text); }), Utf16);
     EXPECT_FALSE(codegen::LooksLikeUtf16("0101\r\n0011"));
     EXPECT_FALSE(codegen::LooksLikeUtf16(std::string("\0\0\0\0", 4)));
@@ -186,15 +206,20 @@ TEST(ReadTextLines, NulBytesAndUtf16AreNamedAsSuch) {
 
 TEST(EscapedText, ControlAndEightBitBytesBecomeHexadecimal) {
     EXPECT_EQ(codegen::EscapedText("0101"), "0101");
-    EXPECT_EQ(codegen::EscapedText(std::string("1\0" "2\n\x7F\xC3\xA9\\", 8)),
+    EXPECT_EQ(codegen::EscapedText(std::string("1\0"
+                                               "2\n\x7F\xC3\xA9\\",
+                                               8)),
               "1\\x002\\x0A\\x7F\\xC3\\xA9\\\\");
     // In the message of a short code text.
     codegen::TCod Cd;
-    EXPECT_EQ(ErrorOf([&] {
-                  codegen::LoadDigitalCodFromString(std::string("1\0" "1\r\xFF", 5), Cd, 8,
-                                                    TCodType::Binary);
-              }),
-              "The code text \"1\\x001\\x0D\\xFF\" has fewer characters (5) than the code length 8");
+    EXPECT_EQ(
+        ErrorOf([&] {
+            codegen::LoadDigitalCodFromString(std::string("1\0"
+                                                          "1\r\xFF",
+                                                          5),
+                                              Cd, 8, TCodType::Binary);
+        }),
+        "The code text \"1\\x001\\x0D\\xFF\" has fewer characters (5) than the code length 8");
 }
 
 } // namespace

@@ -203,8 +203,8 @@ TEST(ProjectFile, AGridTooLargeForTheFileIsNamedByItsKey) {
         EXPECT_EQ(Error.what(), Fault);
     }
 
-    const auto Wide = TIniDocument::FromBytes(
-        "[Other]\r\nGridColCount=1000000\r\nGridRowCount=1000\r\n");
+    const auto Wide =
+        TIniDocument::FromBytes("[Other]\r\nGridColCount=1000000\r\nGridRowCount=1000\r\n");
     EXPECT_FALSE(DeclaredGridSize(Wide, "Other", "Grid", &Fault));
     EXPECT_EQ(Fault, "The project declares GridColCount=1000000 in [Other]: more cells than the "
                      "file holds");

@@ -417,8 +417,9 @@ private slots:
         QTest::addColumn<QByteArray>("Bytes");
         QTest::addColumn<QString>("Why");
         QTest::newRow("columns")
-            << QByteArray("[MainForm]\r\nCodStringGridColCount=1000000\r\nCodStringGridRowCount=1000"
-                          "\r\n")
+            << QByteArray(
+                   "[MainForm]\r\nCodStringGridColCount=1000000\r\nCodStringGridRowCount=1000"
+                   "\r\n")
             << QStringLiteral(": Проект задаёт CodStringGridColCount=1000000 в разделе [MainForm]: "
                               "столько ячеек не может быть в файле такого размера.");
         QTest::newRow("rows")
@@ -426,17 +427,19 @@ private slots:
             << QStringLiteral(": Проект задаёт SelectStringGridRowCount=99999999 в разделе "
                               "[MainForm]: столько ячеек не может быть в файле такого размера.");
         QTest::newRow("NUL") << QByteArray("[MainForm]\r\nA=1\r\n\0", 20)
-                             << QStringLiteral(" содержит нулевой байт в строке 3: это не текстовый "
-                                               "файл.");
+                             << QStringLiteral(
+                                    " содержит нулевой байт в строке 3: это не текстовый "
+                                    "файл.");
     }
     void aRefusalSaysWhy() {
         QFETCH(QByteArray, Bytes);
         QFETCH(QString, Why);
         WriteAll(Path("x.cod"), Bytes);
         QVERIFY(!LoadAllFormDataFromFile(Path("x.cod")));
-        QCOMPARE(Recorded->Errors,
-                 QStringList({QStringLiteral("Файл ") + Path("x.cod") + Why +
-                              QStringLiteral("\rНичего не загружено, открытый проект не изменён.")}));
+        QCOMPARE(
+            Recorded->Errors,
+            QStringList({QStringLiteral("Файл ") + Path("x.cod") + Why +
+                         QStringLiteral("\rНичего не загружено, открытый проект не изменён.")}));
     }
 
     // The unsaved work is asked about before it is given up: each answer does what it says,

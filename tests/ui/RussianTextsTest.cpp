@@ -98,7 +98,10 @@ private slots:
              QStringLiteral("Файл /d/c.txt содержит нулевой байт в строке 2: это не текстовый "
                             "файл.")},
             {[] {
-                 std::istringstream In(std::string("\xFF\xFE" "0\0" "1\0", 6));
+                 std::istringstream In(std::string("\xFF\xFE"
+                                                   "0\0"
+                                                   "1\0",
+                                                   6));
                  codegen::ReadTextLines(In, "/d/c.txt");
              },
              QStringLiteral("Файл /d/c.txt — текст в кодировке UTF-16, а коды и проекты "
@@ -110,10 +113,9 @@ private slots:
              QStringLiteral("Файл /d/p.cod — не проект (в нём нет раздела [MainForm]) и не "
                             "список кодов.")},
             {[] {
-                 codegen::ReadProjectGrid(
-                     codegen::TIniDocument::FromBytes(
-                         "[MainForm]\r\nCodStringGridRowCount=2000000000\r\n"),
-                     "CodStringGrid");
+                 codegen::ReadProjectGrid(codegen::TIniDocument::FromBytes(
+                                              "[MainForm]\r\nCodStringGridRowCount=2000000000\r\n"),
+                                          "CodStringGrid");
              },
              QStringLiteral("Проект задаёт CodStringGridRowCount=2000000000 в разделе "
                             "[MainForm]: столько ячеек не может быть в файле такого размера.")},
