@@ -20,14 +20,15 @@
 #include <optional>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -385,21 +386,20 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
 // Which grid of a project file --codes reads.
 std::string CodsGrid = "good";
 
-// The code texts of a code list file, one per line, or of a grid of a project file.
+// The code texts of a code list file, one per line, or of a grid of a project file, told
+// apart by their content; "-" reads standard input.
 std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
-    std::ifstream File(CodsFile, std::ios::binary);
-    if (!File || std::filesystem::is_directory(CodsFile))
-        throw std::runtime_error("Cannot open file " + CodsFile);
-    const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-    if (File.bad())
-        throw std::runtime_error("Cannot read file " + CodsFile);
-    std::string Extension = std::filesystem::path(CodsFile).extension().string();
-    for (char& Ch : Extension)
-        Ch = static_cast<char>(std::tolower(static_cast<unsigned char>(Ch)));
-    if (Extension == ".cod")
-        return ReadProjectGrid(TIniDocument::FromBytes(Text),
+    TCodsSource Source;
+    if (CodsFile == "-") {
+        Source = ReadCodsSource(std::cin, "standard input");
+    } else {
+        std::ifstream File = OpenInputFile(CodsFile);
+        Source = ReadCodsSource(File, CodsFile);
+    }
+    if (Source.Project)
+        return ReadProjectGrid(Source.Doc,
                                CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid");
-    return SplitLines(Text);
+    return std::move(Source.Lines);
 }
 
 // --codes FILE and --grid of the subcommands that read a code list.
@@ -409,7 +409,8 @@ CLI::Option* AddCodsOption(CLI::App& Cmd, std::string& File, const std::string& 
         ->capture_default_str();
     return Cmd
         .add_option("--codes", File,
-                    What + ": a text file with one code per line, or a project file (*.cod)")
+                    What + ": a text file with one code per line, or a project file (*.cod); "
+                           "- reads standard input")
         ->type_name("FILE")
         ->required();
 }
@@ -455,6 +456,8 @@ int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Se
 // Search of a set to its end, then the set that Load best shows.
 int RunSets(const std::string& CodsFile, TSetMethod Method, TMemorySetHost Host) {
     Host.Good = ReadCodsFile(CodsFile);
+    // A text the search cannot take is named by its row before the search starts.
+    DecodeCods(Host.Good, Host.Length, Host.Type);
     TSetSearch Search(Host);
     Search.Search(Method);
     Search.LoadBest(Method);
@@ -659,8 +662,18 @@ int main(int argc, char** argv) {
                                 CorrelateType);
     } catch (const TOutputClosed&) {
         return 128 + SIGPIPE;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "codegen-cli: the input is too large for memory (out of memory)\n";
+        return 2;
+    } catch (const std::length_error&) {
+        std::cerr << "codegen-cli: the input is too large for memory (a size beyond the limit)\n";
+        return 2;
     } catch (const std::exception& E) {
-        std::cerr << "codegen-cli: " << E.what() << "\n";
+        // One line, whatever a file name holds.
+        std::string Message = E.what();
+        std::replace_if(
+            Message.begin(), Message.end(), [](char Ch) { return Ch == '\n' || Ch == '\r'; }, ' ');
+        std::cerr << "codegen-cli: " << Message << "\n";
         return 2;
     }
     try {

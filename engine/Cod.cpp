@@ -1,6 +1,7 @@
 #include "engine/Cod.h"
 
 #include "engine/PackedCod.h"
+#include "engine/TextLines.h"
 
 #include <string>
 
@@ -58,7 +59,7 @@ void LoadDigitalCodFromString(std::string_view SCd, TCod& ToCod, int L, TCodType
             if (Available == 0)
                 throw CodError("The code text is empty; the code length is " + std::to_string(L) +
                                " chips");
-            throw CodError("The code text \"" + std::string(SCd) + "\" has fewer characters (" +
+            throw CodError("The code text \"" + EscapedText(SCd) + "\" has fewer characters (" +
                            std::to_string(Available) + ") than the code length " +
                            std::to_string(L));
         }

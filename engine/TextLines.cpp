@@ -1,6 +1,8 @@
 #include "engine/TextLines.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <istream>
 
 namespace codegen {
 
@@ -19,6 +21,122 @@ std::vector<std::string> SplitLines(std::string_view Text) {
             ++Begin;
     }
     return Lines;
+}
+
+bool LooksLikeUtf16(std::string_view Head) {
+    if (Head.starts_with("\xFF\xFE") || Head.starts_with("\xFE\xFF"))
+        return true;
+    // Text of Latin letters and digits: every other byte is 0, at the same parity.
+    if (Head.size() < 2)
+        return false;
+    const std::size_t ZeroAt = Head[0] == '\0' ? 0 : 1;
+    for (std::size_t I = 0; I < Head.size(); ++I)
+        if ((Head[I] == '\0') != (I % 2 == ZeroAt))
+            return false;
+    return true;
+}
+
+CodError NotTextError(std::string_view Head, std::string_view Name, std::size_t Line) {
+    if (LooksLikeUtf16(Head))
+        return CodError(std::string(Name) +
+                        " is UTF-16 text; codes and projects are read from 8-bit text "
+                        "(ASCII or Windows-1251)");
+    return CodError(std::string(Name) + " holds a NUL byte in line " + std::to_string(Line) +
+                    ": it is not a text file");
+}
+
+std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
+                                       std::string_view Start, std::string* Raw) {
+    // The first bytes decide whether a NUL byte means UTF-16: gathered before any line.
+    constexpr std::size_t HeadBytes = 64;
+    std::string Head(Start.substr(0, HeadBytes));
+    if (Head.size() < HeadBytes) {
+        Head.resize(HeadBytes);
+        In.read(Head.data() + Start.size(), static_cast<std::streamsize>(HeadBytes - Start.size()));
+        Head.resize(Start.size() + static_cast<std::size_t>(In.gcount()));
+    }
+    if (In.bad())
+        throw CodError("Cannot read file " + std::string(Name));
+    if (LooksLikeUtf16(Head))
+        throw NotTextError(Head, Name, 1);
+
+    std::vector<std::string> Lines;
+    std::string Line;
+    bool Open = false;    // bytes of a line not yet ended
+    bool AfterCr = false; // a CR ended the last line: an LF right after it belongs to it
+    bool First = true;
+    const auto Take = [&](std::string_view Bytes) {
+        if (First) {
+            First = false;
+            if (Bytes.starts_with("\xEF\xBB\xBF"))
+                Bytes.remove_prefix(3);
+        }
+        if (Raw)
+            Raw->append(Bytes);
+        for (const char Ch : Bytes) {
+            if (AfterCr) {
+                AfterCr = false;
+                if (Ch == '\n')
+                    continue;
+            }
+            if (Ch == '\r' || Ch == '\n') {
+                Lines.push_back(std::move(Line));
+                Line.clear();
+                Open = false;
+                AfterCr = Ch == '\r';
+                continue;
+            }
+            if (Ch == '\0')
+                throw NotTextError(Head, Name, Lines.size() + 1);
+            if (Line.size() == MaxLineBytes)
+                throw CodError("Line " + std::to_string(Lines.size() + 1) + " of " +
+                               std::string(Name) + " is longer than any code can be (over " +
+                               std::to_string(MaxLineBytes) + " bytes)");
+            Line += Ch;
+            Open = true;
+        }
+    };
+    // Head holds Start, and more when Start was shorter.
+    Take(Start.size() > Head.size() ? Start : std::string_view(Head));
+    std::string Buffer(1 << 16, '\0');
+    while (In) {
+        In.read(Buffer.data(), static_cast<std::streamsize>(Buffer.size()));
+        Take(std::string_view(Buffer.data(), static_cast<std::size_t>(In.gcount())));
+    }
+    if (In.bad())
+        throw CodError("Cannot read file " + std::string(Name));
+    if (Open)
+        Lines.push_back(std::move(Line));
+    return Lines;
+}
+
+std::ifstream OpenInputFile(const std::string& Path) {
+    std::error_code Error;
+    std::ifstream File;
+    if (!std::filesystem::is_directory(Path, Error))
+        File.open(Path, std::ios::binary);
+    if (!File.is_open())
+        throw CodError("Cannot open file " + Path);
+    return File;
+}
+
+std::string EscapedText(std::string_view Text) {
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string Result;
+    Result.reserve(Text.size());
+    for (const char Ch : Text) {
+        const auto Byte = static_cast<unsigned char>(Ch);
+        if (Byte == '\\') {
+            Result += "\\\\";
+        } else if (Byte < 0x20 || Byte >= 0x7F) {
+            Result += "\\x";
+            Result += Hex[Byte >> 4];
+            Result += Hex[Byte & 15];
+        } else {
+            Result += Ch;
+        }
+    }
+    return Result;
 }
 
 std::optional<TCodTextFault> CodTextFault(std::string_view Text, int L, TCodType Type) {

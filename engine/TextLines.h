@@ -4,6 +4,8 @@
 
 #include "engine/Cod.h"
 
+#include <fstream>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +17,35 @@ namespace codegen {
 // at the very end adds no empty line, so "" gives no line and "\n" one empty line. Empty
 // lines elsewhere are kept, and the bytes are taken as they are.
 std::vector<std::string> SplitLines(std::string_view Text);
+
+// The longest line a code list may hold: several times the longest code, so that blanks,
+// a heading or a comment fit, while a file without line breaks is refused early.
+inline constexpr std::size_t MaxLineBytes = 4096;
+
+// The lines of a code list read from In, split as SplitLines splits them, after the bytes
+// of Start (taken from In before). A UTF-8 byte order mark at the start is dropped. Reading
+// stops at the first fault, with CodError naming Name (the file, for messages) and saying
+// why: a line longer than MaxLineBytes, a NUL byte, UTF-16 text, a read error. So memory
+// stays bounded by the lines themselves, whatever the input. Raw, when given, receives the
+// bytes read (without the mark).
+std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
+                                       std::string_view Start = {}, std::string* Raw = nullptr);
+
+// Whether Head, the first bytes of an input, is UTF-16 text: a byte order mark, or a NUL
+// byte in every other place.
+bool LooksLikeUtf16(std::string_view Head);
+// The error of an input holding a NUL byte in line Line (from 1): named UTF-16 text when its
+// first bytes Head look like it, else a file that is no text.
+CodError NotTextError(std::string_view Head, std::string_view Name, std::size_t Line);
+
+// A file opened for reading; CodError "Cannot open file PATH" when it does not exist, cannot
+// be opened or is a folder.
+std::ifstream OpenInputFile(const std::string& Path);
+
+// Text as a message may quote it on one line: a control byte, a byte above 127 and the
+// backslash become \xNN, so that neither a line break nor a NUL nor half of a multi-byte
+// character gets into the message.
+std::string EscapedText(std::string_view Text);
 
 // Why a text is not a code of L chips of a type: its length differs from L, or the
 // character at Position is not one of the type's digits.

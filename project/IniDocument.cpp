@@ -104,7 +104,22 @@ TIniDocument TIniDocument::FromBytes(std::string_view Bytes) {
     });
     if (Doc.Sections.front().Body.empty())
         Doc.Sections.erase(Doc.Sections.begin());
+    Doc.Reindex();
     return Doc;
+}
+
+void TIniDocument::Reindex() {
+    SectionIndex.clear();
+    for (std::size_t I = 0; I < Sections.size(); ++I)
+        if (Sections[I].Header)
+            SectionIndex.emplace(LowerCase(Sections[I].Name), I); // the first of equal names
+}
+
+TIniDocument::TSection& TIniDocument::Append(std::string_view Section) {
+    Sections.push_back({});
+    Sections.back().Name = std::string(Section);
+    SectionIndex.emplace(LowerCase(Section), Sections.size() - 1);
+    return Sections.back();
 }
 
 std::string TIniDocument::ToBytes() const {
@@ -130,10 +145,8 @@ std::size_t TIniDocument::SectionBytes(std::string_view Section) const {
 }
 
 TIniDocument::TSection* TIniDocument::Find(std::string_view Section) {
-    for (auto& S : Sections)
-        if (S.Header && SameName(S.Name, Section))
-            return &S;
-    return nullptr;
+    const auto It = SectionIndex.find(LowerCase(Section));
+    return It == SectionIndex.end() ? nullptr : &Sections[It->second];
 }
 
 const TIniDocument::TSection* TIniDocument::Find(std::string_view Section) const {
@@ -145,8 +158,11 @@ bool TIniDocument::HasSection(std::string_view Section) const {
 }
 
 void TIniDocument::EraseSection(std::string_view Section) {
+    if (!Find(Section))
+        return;
     std::erase_if(Sections,
                   [&](const TSection& S) { return S.Header && SameName(S.Name, Section); });
+    Reindex();
 }
 
 namespace {
@@ -223,11 +239,8 @@ bool TIniDocument::ReadBool(std::string_view Section, std::string_view Key, bool
 void TIniDocument::WriteString(std::string_view Section, std::string_view Key,
                                std::string_view Value) {
     TSection* S = Find(Section);
-    if (!S) {
-        Sections.push_back({});
-        Sections.back().Name = std::string(Section);
-        S = &Sections.back();
-    }
+    if (!S)
+        S = &Append(Section);
     // Replace the line of the key, or add one at the end of the section.
     std::string NewBody;
     bool Replaced = false;
@@ -263,9 +276,7 @@ void TIniDocument::WriteBool(std::string_view Section, std::string_view Key, boo
 
 TIniDocument::TAppender TIniDocument::RewriteSection(std::string_view Section) {
     EraseSection(Section);
-    Sections.push_back({});
-    Sections.back().Name = std::string(Section);
-    return TAppender(Sections.back().Body);
+    return TAppender(Append(Section).Body);
 }
 
 void TIniDocument::TAppender::Write(std::string_view Key, std::string_view Value) {

@@ -84,12 +84,37 @@ private:
             Parsed = Indexed = MayRepeat = false;
             Next = 0;
         }
+        // The entries view Body's bytes, which a short Body keeps inside the object: a
+        // section moved or copied (the vector of sections grows, or one before it is
+        // erased) parses its own Body afresh.
+        TSection() = default;
+        TSection(const TSection& Other)
+            : Name(Other.Name), Header(Other.Header), Body(Other.Body) {}
+        TSection(TSection&& Other) noexcept
+            : Name(std::move(Other.Name)), Header(Other.Header), Body(std::move(Other.Body)) {
+            Other.Changed();
+        }
+        TSection& operator=(const TSection& Other) { return *this = TSection(Other); }
+        TSection& operator=(TSection&& Other) noexcept {
+            Name = std::move(Other.Name);
+            Header = Other.Header;
+            Body = std::move(Other.Body);
+            Changed();
+            Other.Changed();
+            return *this;
+        }
     };
     TSection* Find(std::string_view Section);
     const TSection* Find(std::string_view Section) const;
     static std::optional<std::string_view> Lookup(const TSection& S, std::string_view Key);
+    // Adds the section at the end of the document.
+    TSection& Append(std::string_view Section);
+    void Reindex();
 
     std::vector<TSection> Sections;
+    // The place in Sections of the first section of each lower-case name: a look-up costs
+    // the same among two hundred thousand sections as among three.
+    std::unordered_map<std::string, std::size_t> SectionIndex;
 };
 
 // Texts of the project file and the code list files are 8-bit Windows-1251.

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,17 +21,42 @@ std::string CellKey(std::string_view Grid, int Col, int Row);
 
 // The column and row counts a grid of a section declares, each at least 1. A saved grid
 // writes a line for every cell, so counts asking for far more cells than the section's text
-// could hold are a fault of the file, not a size to allocate: nothing then.
+// could hold are a fault of the file, not a size to allocate: nothing then, and Fault (when
+// given) says which key of which section asks too much, as an English one-line message.
 struct TGridSize {
     int Cols = 1;
     int Rows = 1;
 };
 std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_view Section,
-                                          std::string_view Grid);
+                                          std::string_view Grid, std::string* Fault = nullptr);
 
 // The code texts (column 1, rows 1..) of a grid of the main window's section. Throws
-// CodError when the grid declares more rows than the file could hold.
+// CodError naming the key when the grid declares more cells than the file could hold.
 std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_view Grid);
+
+// The largest project file read: a list of a million codes of 500 chips fits.
+inline constexpr std::size_t MaxProjectBytes = std::size_t{512} << 20;
+
+// A project file read whole from In after the bytes of Start (taken from In before). Name
+// names it in messages. CodError, with nothing more read, for more than MaxBytes, UTF-16
+// text or a NUL byte, and for a read error.
+TIniDocument ReadProject(std::istream& In, std::string_view Name, std::string_view Start = {},
+                         std::size_t MaxBytes = MaxProjectBytes);
+
+// Whether a document is a project of the windows: it has the main window's section.
+bool IsProject(const TIniDocument& Doc);
+
+// What an input that may be either holds, told by its content, not its name: a project
+// when its first text is a section header or a comment of an INI file, else a code list.
+struct TCodsSource {
+    bool Project = false;
+    TIniDocument Doc;               // a project's
+    std::vector<std::string> Lines; // a code list's, as ReadTextLines reads them
+};
+// A project that is not one of the windows (no [MainForm] section) is an error naming
+// Name, as are the faults ReadProject and ReadTextLines find. Text, when given, receives a
+// code list's bytes.
+TCodsSource ReadCodsSource(std::istream& In, std::string_view Name, std::string* Text = nullptr);
 
 // The main window's section of a project holding a good-code list found with these
 // parameters: the keys the window stores, in its order, with the other controls at their

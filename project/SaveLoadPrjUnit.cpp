@@ -1,9 +1,11 @@
 #include "project/SaveLoadPrjUnit.h"
 
 #include "engine/AtomicWrite.h"
+#include "engine/TextLines.h"
 #include "project/ProjectFile.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorTexts.h"
 #include "ui/Form.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
@@ -20,6 +22,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <fstream>
 #include <stdexcept>
 
 namespace {
@@ -144,10 +147,10 @@ void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
         } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
             Pages->setCurrentIndex(Ini.ReadInteger(S, Name, Pages->currentIndex()));
         } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
-            const auto Size = codegen::DeclaredGridSize(Ini, S, Name);
+            std::string Fault;
+            const auto Size = codegen::DeclaredGridSize(Ini, S, Name, &Fault);
             if (!Size)
-                throw std::runtime_error("The project declares more rows of " + Name +
-                                         " than the file holds");
+                throw codegen::CodError(Fault);
             const int Cols = Size->Cols;
             const int Rows = Size->Rows;
             std::vector<std::vector<QString>> Cells(static_cast<std::size_t>(Cols));
@@ -187,7 +190,7 @@ namespace {
 // A project of these windows has the main window's section with a key the window stores.
 bool HoldsMainWindow(const TIniDocument& Ini) {
     const std::string S = MainForm->objectName().toStdString();
-    if (!Ini.HasSection(S))
+    if (!codegen::IsProject(Ini))
         return false;
     for (const char* Key : {"Top", "Left", "Width", "Height", "Wisible", "Enabled"})
         if (Ini.Value(S, Key))
@@ -201,32 +204,42 @@ bool HoldsMainWindow(const TIniDocument& Ini) {
     return false;
 }
 
+QString NothingLoaded() {
+    return QStringLiteral("\rНичего не загружено, открытый проект не изменён.");
+}
+
 // Why the document cannot be loaded into the windows at all, or the empty text when it can.
 // Checked before anything changes, so that a refused file leaves the work as it was.
 QString Refusal(const TIniDocument& Ini, const QString& FileName) {
-    const QString Nothing = QStringLiteral("\rНичего не загружено, открытый проект не изменён.");
+    const QString Nothing = NothingLoaded();
     if (!HoldsMainWindow(Ini))
         return QStringLiteral("Файл ") + FileName +
                QStringLiteral(
                    " — не проект: в нём нет раздела [MainForm] с данными главного окна.") +
                Nothing;
+    std::string Fault;
     for (TForm* Form : ApplicationForms())
         for (QObject* Component : Form->Components())
             if (qobject_cast<TStringGrid*>(Component) &&
                 !codegen::DeclaredGridSize(Ini, Form->objectName().toStdString(),
-                                           Component->objectName().toStdString()))
-                return QStringLiteral("Файл ") + FileName +
-                       QStringLiteral(" требует слишком много строк для таблицы ") +
-                       Component->objectName() +
-                       QStringLiteral(": столько строк не может быть в файле такого размера.") +
-                       Nothing;
+                                           Component->objectName().toStdString(), &Fault))
+                return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
+                       ErrorText(codegen::CodError(Fault)) + Nothing;
     return {};
 }
 
 } // namespace
 
 bool LoadAllFormDataFromFile(const QString& FileName) {
-    const TIniDocument Ini = ReadDocument(FileName);
+    std::ifstream File = codegen::OpenInputFile(QFile::encodeName(FileName).toStdString());
+    TIniDocument Ini;
+    try {
+        Ini = codegen::ReadProject(File, FileName.toStdString());
+    } catch (const codegen::CodError& Error) {
+        // No text, too large, unreadable.
+        Dialogs().Error(ErrorText(Error) + NothingLoaded());
+        return false;
+    }
     if (const QString Reason = Refusal(Ini, FileName); !Reason.isEmpty()) {
         Dialogs().Error(Reason);
         return false;

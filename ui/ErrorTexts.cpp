@@ -67,9 +67,20 @@ const std::vector<TTranslation>& Translations() {
             {R"(Unable to write to (.*))",
              "Не удалось записать файл %1. Прежний файл, если он был, не изменён."},
             {R"('(.*)' is not a valid floating point value)", "«%1» — не число."},
-            {R"(The project declares more rows of (.*) than the file holds)",
-             "Проект требует для таблицы %1 больше строк, чем может быть в файле такого "
+            {R"(The project declares (.*) in \[(.*)\]: more cells than the file holds)",
+             "Проект задаёт %1 в разделе [%2]: столько ячеек не может быть в файле такого "
              "размера."},
+            {R"((.*) is UTF-16 text; codes and projects are read from 8-bit text \(ASCII or Windows-1251\))",
+             "Файл %1 — текст в кодировке UTF-16, а коды и проекты читаются только из "
+             "8-битного текста (ASCII или Windows-1251)."},
+            {R"((.*) holds a NUL byte in line (\d+): it is not a text file)",
+             "Файл %1 содержит нулевой байт в строке %2: это не текстовый файл."},
+            {R"(Line (\d+) of (.*) is longer than any code can be \(over (\d+) bytes\))",
+             "Строка %1 файла %2 длиннее любого кода (больше %3 байт)."},
+            {R"((.*) is larger than a project can be \(over (\d+) MB\))",
+             "Файл %1 больше, чем может быть проект (больше %2 МБ)."},
+            {R"((.*) is neither a project \(it has no \[MainForm\] section\) nor a code list)",
+             "Файл %1 — не проект (в нём нет раздела [MainForm]) и не список кодов."},
             {R"(No conversion from (.*) to (.*))",
              "Нет преобразования текста из кодировки %1 в %2."},
         };

@@ -1,6 +1,7 @@
 #include "ui/MainUnit.h"
 
 #include "engine/TextLines.h"
+#include "project/ProjectFile.h"
 #include "project/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
@@ -10,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/DrawAutoCorrelationUnit.h"
 #include "ui/ErrorGuard.h"
+#include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
@@ -38,6 +40,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <utility>
@@ -826,21 +829,32 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
     if (Path.isEmpty())
         return false;
-    // Read before the caption changes: a file that cannot be opened leaves the window as it
-    // was.
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        throw codegen::CodError("Cannot open file " + Path.toStdString());
-    const QByteArray Text = File.readAll();
-    const std::vector<std::string> Lines =
-        codegen::SplitLines(std::string_view(Text.constData(), Text.size()));
+    // Read before the caption changes: a file that cannot be opened or read leaves the window
+    // as it was.
+    std::ifstream File = codegen::OpenInputFile(QFile::encodeName(Path).toStdString());
+    std::string Text;
+    codegen::TCodsSource Source;
+    try {
+        Source = codegen::ReadCodsSource(File, Path.toStdString(), &Text);
+    } catch (const codegen::CodError& Error) {
+        Dialogs().Error(ErrorText(Error) + QStringLiteral("\rНичего не загружено."));
+        return false;
+    }
+    if (Source.Project) {
+        Dialogs().Error(QStringLiteral("Файл ") + Path +
+                        QStringLiteral(" — проект, а не список кодов: откройте его кнопкой "
+                                       "«Загрузить проект».\rНичего не загружено."));
+        return false;
+    }
+    const std::vector<std::string>& Lines = Source.Lines;
     const std::optional<codegen::TCodType> Type = ImportedCodType(Lines);
     if (!Type)
         return false;
     Form.setWindowTitle(Path);
     // Code texts are ASCII; any other byte is kept as one character all the same.
     Form.TxtMemo->clear();
-    Form.TxtMemo->setPlainText(QString::fromLatin1(Text));
+    Form.TxtMemo->setPlainText(
+        QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size())));
 
     Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
     // The first line may be a heading, so the length comes from the second.

@@ -27,12 +27,13 @@ struct TRun {
     int Status = -1;
 };
 
-TRun RunCli(const std::string& Args) {
+// Before, when given, comes first in the shell command: a pipe into standard input, say.
+TRun RunCli(const std::string& Args, const std::string& Before = "") {
     // One file per process and call: ctest runs the cases of this suite side by side.
     static int Calls = 0;
     const std::string ErrFile = ::testing::TempDir() + "codegen_cli_stderr_" +
                                 std::to_string(getpid()) + "_" + std::to_string(++Calls) + ".txt";
-    const std::string Command = std::string(CODEGEN_CLI) + " " + Args + " 2>" + ErrFile;
+    const std::string Command = Before + CODEGEN_CLI + " " + Args + " 2>" + ErrFile;
     TRun Run;
     FILE* Pipe = popen(Command.c_str(), "r");
     if (!Pipe)
@@ -460,6 +461,139 @@ TEST(CliProjectOut, ReplacesOnlyTheProjectWhateverLiesAtOrBesideIt) {
     // Nothing else appeared beside them.
     EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 6);
     fs::remove_all(Dir);
+}
+
+// Whatever the input, codegen-cli ends with one line saying what failed and why, having read
+// no more than it needed to know.
+TEST(CliInput, EndlessAndBinaryInputsAreRefusedByName) {
+    // /dev/zero once grew to 2 GB before failing with "std::bad_alloc".
+    const TRun Zero = RunCli("export --codes /dev/zero");
+    EXPECT_EQ(Zero.Status, 2);
+    EXPECT_EQ(Zero.Out, "");
+    EXPECT_EQ(Zero.Err,
+              "codegen-cli: /dev/zero holds a NUL byte in line 1: it is not a text file\n");
+
+    // A line without end, as a pipe gives it.
+    const TRun Endless =
+        RunCli("select --codes - --length 7", "tr '\\0' 1 < /dev/zero 2>/dev/null | ");
+    EXPECT_EQ(Endless.Status, 2);
+    EXPECT_EQ(Endless.Err, "codegen-cli: Line 1 of standard input is longer than any code can be "
+                           "(over 4096 bytes)\n");
+
+    const TCodsFile Long("0001101\n\n" + std::string(5000, '1') + "\n0001101\n");
+    const TRun L = RunCli("sets --codes " + Long.Path + " --length 7");
+    EXPECT_EQ(L.Status, 2);
+    EXPECT_EQ(L.Err, "codegen-cli: Line 3 of " + Long.Path +
+                         " is longer than any code can be (over 4096 bytes)\n");
+
+    // Once cut at the NUL: "the code text "01" has fewer characters (5)".
+    const TCodsFile Nul(std::string("0001101\n01\0"
+                                    "01\n",
+                                    13));
+    const TRun N = RunCli("export --codes " + Nul.Path + " --length 7 --format 1");
+    EXPECT_EQ(N.Status, 2);
+    EXPECT_EQ(N.Err,
+              "codegen-cli: " + Nul.Path + " holds a NUL byte in line 2: it is not a text file\n");
+
+    // "0001101" and a line break saved as UTF-16 by an editor.
+    std::string Wide = "\xFF\xFE";
+    for (char Ch : std::string("0001101\r\n"))
+        Wide += std::string{Ch, '\0'};
+    const TCodsFile Utf16(Wide);
+    const TRun U = RunCli("select --codes " + Utf16.Path + " --length 7");
+    EXPECT_EQ(U.Status, 2);
+    EXPECT_EQ(U.Err, "codegen-cli: " + Utf16.Path +
+                         " is UTF-16 text; codes and projects are read from 8-bit text (ASCII or "
+                         "Windows-1251)\n");
+}
+
+TEST(CliInput, StandardInputTakesACodeListOrAProject) {
+    const std::string Four = "0001101\n0100111\n1011000\n1110010\n";
+    const TRun List = RunCli("select --codes - --length 7 --limit 7 --count 1",
+                             "printf '0001101\\r\\n0100111\\n1011000\\n1110010' | ");
+    EXPECT_EQ(List.Status, 0) << List.Err;
+    EXPECT_EQ(List.Out, Four);
+
+    const std::string Project =
+        ::testing::TempDir() + "codegen_cli_stdin_" + std::to_string(getpid()) + ".cod";
+    ASSERT_EQ(RunCli("search --length 7 --side-lobes 1 --project-out " + Project).Status, 0);
+    const TRun FromProject =
+        RunCli("select --codes - --length 7 --limit 7 --count 1", "cat " + Project + " | ");
+    EXPECT_EQ(FromProject.Status, 0) << FromProject.Err;
+    EXPECT_EQ(FromProject.Out, Four);
+    std::remove(Project.c_str());
+}
+
+// The name of a file says nothing: a code list named *.cod is a code list, a project named
+// *.txt a project, and an INI file of another program neither (it once gave an empty list
+// and status 0).
+TEST(CliInput, ProjectsAndCodeListsAreToldApartByContent) {
+    const std::string Dir = ::testing::TempDir() + "codegen_cli_kinds_" + std::to_string(getpid());
+    std::filesystem::create_directories(Dir);
+    const std::string Four = "0001101\n0100111\n1011000\n1110010\n";
+    std::ofstream(Dir + "/list.cod", std::ios::binary) << Four;
+    const TRun List = RunCli("select --codes " + Dir + "/list.cod --length 7 --limit 7 --count 1");
+    EXPECT_EQ(List.Status, 0) << List.Err;
+    EXPECT_EQ(List.Out, Four);
+
+    ASSERT_EQ(RunCli("search --length 7 --side-lobes 1 --project-out " + Dir + "/p.txt").Status, 0);
+    const TRun Project = RunCli("select --codes " + Dir + "/p.txt --length 7 --limit 7 --count 1");
+    EXPECT_EQ(Project.Status, 0) << Project.Err;
+    EXPECT_EQ(Project.Out, Four);
+
+    std::ofstream(Dir + "/other.cod", std::ios::binary) << "[Settings]\r\nTheme=dark\r\n";
+    const TRun Other = RunCli("export --codes " + Dir + "/other.cod --length 7");
+    EXPECT_EQ(Other.Status, 2);
+    EXPECT_EQ(Other.Out, "");
+    EXPECT_EQ(Other.Err, "codegen-cli: " + Dir +
+                             "/other.cod is neither a project (it has no [MainForm] section) nor "
+                             "a code list\n");
+    std::filesystem::remove_all(Dir);
+}
+
+// A 69-byte project declaring a hundred million rows once ran four minutes to 6.4 GB.
+TEST(CliInput, CountsBeyondTheFileAreRefusedByTheirKey) {
+    const TCodsFile Tall(
+        "[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=100000000\r\n");
+    const TRun T = RunCli("export --codes " + Tall.Path);
+    EXPECT_EQ(T.Status, 2);
+    EXPECT_EQ(T.Out, "");
+    EXPECT_EQ(T.Err, "codegen-cli: The project declares CodStringGridRowCount=100000000 in "
+                     "[MainForm]: more cells than the file holds\n");
+    const TCodsFile Wide("[MainForm]\r\nNoCorrCodsStringGridColCount=1000000\r\n"
+                         "NoCorrCodsStringGridRowCount=1000\r\n");
+    const TRun W = RunCli("export --grid set --codes " + Wide.Path);
+    EXPECT_EQ(W.Status, 2);
+    EXPECT_NE(W.Err.find("NoCorrCodsStringGridColCount=1000000 in [MainForm]"), std::string::npos)
+        << W.Err;
+}
+
+TEST(CliErrors, TheRowAndTheEscapedTextOfABadCode) {
+    // sets said only what was wrong with a code, not where it was.
+    const TCodsFile Short("0000000000\n0101\n");
+    const TRun Sets = RunCli("sets --codes " + Short.Path + " --length 10");
+    EXPECT_EQ(Sets.Status, 2);
+    EXPECT_EQ(Sets.Err, "codegen-cli: Good-code row 2: The code text \"0101\" has fewer characters "
+                        "(4) than the code length 10\n");
+
+    // Control and 8-bit bytes of a code text went to the terminal as they were.
+    const TCodsFile Odd("1111100110\n1\x1B[2J\xE9\n");
+    const TRun Export = RunCli("export --codes " + Odd.Path + " --format 1");
+    EXPECT_EQ(Export.Status, 2);
+    EXPECT_EQ(Export.Err, "codegen-cli: Set row 2: the code text \"1\\x1B[2J\\xE9\" has fewer "
+                          "characters (6) than the code length 10\n");
+}
+
+// Memory running out is said in words, not as "std::bad_alloc".
+TEST(CliErrors, RunningOutOfMemoryIsSaidInWords) {
+    const std::string Limit = "ulimit -v 40000 2>/dev/null && ";
+    const std::string Cod(500, '1');
+    if (RunCli("export --codes - --length 500", Limit + "echo " + Cod + " | ").Status != 0)
+        GTEST_SKIP() << "codegen-cli does not start within 40 MB here";
+    const TRun R = RunCli("export --codes - --length 500",
+                          Limit + "yes " + Cod + " 2>/dev/null | head -n 40000 | ");
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Err, "codegen-cli: the input is too large for memory (out of memory)\n");
 }
 
 std::vector<std::string> OutputLines(const std::string& Text) {

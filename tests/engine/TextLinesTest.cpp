@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sstream>
+#include <streambuf>
+
 namespace {
 
 using codegen::SplitLines;
@@ -85,6 +89,137 @@ TEST(ReadCodLines, TheFirstBadLineIsNamedAndNoCodeIsKept) {
     EXPECT_EQ(Long.FaultLine, 2);
     EXPECT_EQ(Long.Fault->Kind, TCodTextFault::TKind::Length);
     EXPECT_EQ(Long.Fault->Length, 5u);
+}
+
+} // namespace
+
+// The code list reader: the lines SplitLines gives, read from a stream in blocks, and a
+// refusal, before memory runs out, of whatever no code list can be.
+namespace {
+
+using codegen::CodError;
+using codegen::ReadTextLines;
+
+TLines ReadAll(const std::string& Text, const std::string& Start = {}) {
+    std::istringstream In(Text);
+    return ReadTextLines(In, "f.txt", Start);
+}
+
+std::string ErrorOf(const std::function<void()>& Read) {
+    try {
+        Read();
+    } catch (const CodError& Error) {
+        return Error.what();
+    }
+    return "(no error)";
+}
+
+TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
+    for (const std::string Text :
+         {"", "\n", "\r\n", "1201", "1201\r", "1201\r\n\r\n2101", "1201\n\r2101", "\r\n1201",
+          "\xca\xce\xc4\n\t 1", "1201\r\n2101\n0012\r110"})
+        EXPECT_EQ(ReadAll(Text), SplitLines(Text)) << Text;
+    // A CR LF across the end of the first bytes looked at and across the end of a block.
+    for (const std::size_t At : {std::size_t{63}, std::size_t{64 + 65536 - 1}, std::size_t{4095}}) {
+        std::string Text(At, '1');
+        for (std::size_t I = 400; I + 1 < At; I += 400)
+            Text[I] = '\n';
+        Text += "\r\n0101\r\n";
+        ASSERT_EQ(Text.substr(At, 2), "\r\n");
+        EXPECT_EQ(ReadAll(Text), SplitLines(Text)) << At;
+    }
+    // Bytes taken from the stream before: they come first.
+    EXPECT_EQ(ReadAll("01\n11", "10\r"), (TLines{"10", "01", "11"}));
+    // A UTF-8 byte order mark is no part of the first code.
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBF"
+                      "0101\n"),
+              (TLines{"0101"}));
+}
+
+// A stream that never ends, like /dev/zero or a runaway pipe.
+class TEndlessBytes : public std::streambuf {
+public:
+    explicit TEndlessBytes(std::string Block) : Block(std::move(Block)) {}
+    std::size_t Given = 0;
+
+protected:
+    int_type underflow() override {
+        Given += Block.size();
+        setg(Block.data(), Block.data(), Block.data() + Block.size());
+        return traits_type::to_int_type(Block[0]);
+    }
+
+private:
+    std::string Block;
+};
+
+TEST(ReadTextLines, ALineLongerThanAnyCodeStopsTheReadingAndIsNamed) {
+    const std::string Longest(codegen::MaxLineBytes, '1');
+    EXPECT_EQ(ReadAll("0\n" + Longest), (TLines{"0", Longest}));
+    EXPECT_EQ(ErrorOf([] { ReadAll("0\r\n\r\n" + std::string(codegen::MaxLineBytes + 1, '1')); }),
+              "Line 3 of f.txt is longer than any code can be (over 4096 bytes)");
+
+    TEndlessBytes Ones(std::string(1 << 16, '1'));
+    std::istream In(&Ones);
+    EXPECT_EQ(ErrorOf([&] { ReadTextLines(In, "-"); }),
+              "Line 1 of - is longer than any code can be (over 4096 bytes)");
+    EXPECT_LE(Ones.Given, std::size_t{2} << 16) << "read on after the line was too long";
+}
+
+TEST(ReadTextLines, NulBytesAndUtf16AreNamedAsSuch) {
+    TEndlessBytes Zeros(std::string(1 << 16, '\0'));
+    std::istream In(&Zeros);
+    EXPECT_EQ(ErrorOf([&] { ReadTextLines(In, "/dev/zero"); }),
+              "/dev/zero holds a NUL byte in line 1: it is not a text file");
+    EXPECT_LE(Zeros.Given, std::size_t{1} << 16);
+    EXPECT_EQ(ErrorOf([] {
+                  ReadAll(std::string("0101\n1\0"
+                                      "01\n",
+                                      9));
+              }),
+              "f.txt holds a NUL byte in line 2: it is not a text file");
+    // "01" and a break in UTF-16, both byte orders, with and without the byte order mark.
+    const std::string Utf16 = "f.txt is UTF-16 text; codes and projects are read from 8-bit text "
+                              "(ASCII or Windows-1251)";
+    for (const std::string& Text : {std::string("\xFF\xFE"
+                                                "0\0"
+                                                "1\0"
+                                                "\n\0",
+                                                8),
+                                    std::string("\xFE\xFF\0"
+                                                "0\0"
+                                                "1\0\n",
+                                                8),
+                                    std::string("0\0"
+                                                "1\0"
+                                                "\n\0",
+                                                6),
+                                    std::string("\0"
+                                                "0\0"
+                                                "1\0\n",
+                                                6),
+                                    std::string("\xFF\xFE\x1E\x04", 4)})
+        EXPECT_EQ(ErrorOf([&] { ReadAll(Text); }), Utf16);
+    EXPECT_FALSE(codegen::LooksLikeUtf16("0101\r\n0011"));
+    EXPECT_FALSE(codegen::LooksLikeUtf16(std::string("\0\0\0\0", 4)));
+}
+
+TEST(EscapedText, ControlAndEightBitBytesBecomeHexadecimal) {
+    EXPECT_EQ(codegen::EscapedText("0101"), "0101");
+    EXPECT_EQ(codegen::EscapedText(std::string("1\0"
+                                               "2\n\x7F\xC3\xA9\\",
+                                               8)),
+              "1\\x002\\x0A\\x7F\\xC3\\xA9\\\\");
+    // In the message of a short code text.
+    codegen::TCod Cd;
+    EXPECT_EQ(
+        ErrorOf([&] {
+            codegen::LoadDigitalCodFromString(std::string("1\0"
+                                                          "1\r\xFF",
+                                                          5),
+                                              Cd, 8, TCodType::Binary);
+        }),
+        "The code text \"1\\x001\\x0D\\xFF\" has fewer characters (5) than the code length 8");
 }
 
 } // namespace

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <streambuf>
+
 namespace codegen {
 namespace {
 
@@ -134,6 +139,185 @@ TEST(ProjectFile, AbsurdRowCountIsRefusedBeforeAnyAllocation) {
     ASSERT_EQ(Cods.size(), 999u);
     EXPECT_EQ(Cods[1], "0110");
     EXPECT_EQ(Cods[0], "");
+}
+
+// Two hundred thousand sections of names of one length: found by a scan of the sections per
+// look-up, the loop below takes about an hour, and ctest stops it.
+TEST(IniDocument, TwoHundredThousandSectionsAnswerEveryLookUp) {
+    constexpr int Count = 200000;
+    const auto Name = [](const char* Stem, int I) {
+        char Text[32];
+        std::snprintf(Text, sizeof Text, "%s%06d", Stem, I);
+        return std::string(Text);
+    };
+    std::string Bytes;
+    for (int I = 0; I < Count; ++I) {
+        Bytes.append("[").append(Name("Section", I)).append("]\r\nValue=");
+        Bytes.append(std::to_string(I)).append("\r\n");
+    }
+    Bytes += "[Section000007]\r\nValue=-7\r\n"; // a second of equal name: the first counts
+    const auto Doc = TIniDocument::FromBytes(Bytes);
+    int Wrong = 0;
+    for (int I = 0; I < Count; ++I) {
+        Wrong += Doc.ReadInteger(Name("SECTION", I), "value", -1) != I;
+        Wrong += Doc.HasSection(Name("Missing", I));
+    }
+    EXPECT_EQ(Wrong, 0);
+    EXPECT_EQ(Doc.ReadInteger("section000007", "Value", 0), 7);
+    // File order is kept for writing.
+    const std::string Start = "[Section000000]\r\nValue=0\r\n[Section000001]\r\nValue=1\r\n";
+    EXPECT_EQ(Doc.ToBytes().substr(0, Start.size()), Start);
+}
+
+// Erasing and adding sections moves the others: every one must still be found, the first of
+// equal names still first, and a section read before a move reads its own keys after it
+// (they were once read through views into where a short section had been).
+TEST(IniDocument, SectionsAreFoundAfterErasingAndAdding) {
+    auto Doc = TIniDocument::FromBytes("[A]\r\nK=1\r\n[B]\r\nK=2\r\n[C]\r\nK=3\r\n[b]\r\nK=4\r\n");
+    Doc.EraseSection("b");
+    EXPECT_FALSE(Doc.HasSection("B"));
+    EXPECT_EQ(Doc.ReadInteger("C", "K", 0), 3);
+    EXPECT_EQ(Doc.ReadInteger("A", "K", 0), 1);
+    Doc.WriteInteger("D", "K", 5);
+    Doc.RewriteSection("A").WriteInteger("K", 6);
+    EXPECT_EQ(Doc.ReadInteger("a", "K", 0), 6);
+    EXPECT_EQ(Doc.ReadInteger("c", "K", 0), 3);
+    EXPECT_EQ(Doc.ReadInteger("d", "K", 0), 5);
+    EXPECT_EQ(Doc.ToBytes(), "[C]\r\nK=3\r\n[D]\r\nK=5\r\n[A]\r\nK=6\r\n");
+    Doc.EraseSection("nothing");
+    EXPECT_EQ(Doc.ReadInteger("D", "K", 0), 5);
+}
+
+// The message says which count of which grid asks too much, for the one too large alone or
+// for both when only their product is.
+TEST(ProjectFile, AGridTooLargeForTheFileIsNamedByItsKey) {
+    std::string Fault;
+    const auto Tall = TIniDocument::FromBytes("[MainForm]\r\nCodStringGridRowCount=100000000\r\n");
+    EXPECT_FALSE(DeclaredGridSize(Tall, "MainForm", "CodStringGrid", &Fault));
+    EXPECT_EQ(Fault, "The project declares CodStringGridRowCount=100000000 in [MainForm]: more "
+                     "cells than the file holds");
+    try {
+        ReadProjectGrid(Tall, "CodStringGrid");
+        ADD_FAILURE() << "no error";
+    } catch (const CodError& Error) {
+        EXPECT_EQ(Error.what(), Fault);
+    }
+
+    const auto Wide =
+        TIniDocument::FromBytes("[Other]\r\nGridColCount=1000000\r\nGridRowCount=1000\r\n");
+    EXPECT_FALSE(DeclaredGridSize(Wide, "Other", "Grid", &Fault));
+    EXPECT_EQ(Fault, "The project declares GridColCount=1000000 in [Other]: more cells than the "
+                     "file holds");
+
+    const auto Both = TIniDocument::FromBytes(
+        "[MainForm]\r\nSelectStringGridColCount=1000\r\nSelectStringGridRowCount=1000\r\n");
+    EXPECT_FALSE(DeclaredGridSize(Both, "MainForm", "SelectStringGrid", &Fault));
+    EXPECT_NE(Fault.find("SelectStringGridColCount=1000, SelectStringGridRowCount=1000"),
+              std::string::npos)
+        << Fault;
+
+    // A grid of a million cells written by the windows holds a line for each: it loads.
+    TIniDocument Saved;
+    auto Main = Saved.RewriteSection("MainForm");
+    Main.WriteInteger("CodStringGridColCount", 2);
+    Main.WriteInteger("CodStringGridRowCount", 500000);
+    for (int C = 0; C < 2; ++C)
+        for (int R = 0; R < 500000; ++R)
+            Main.Write(CellKey("CodStringGrid", C, R), "");
+    const auto Size = DeclaredGridSize(Saved, "MainForm", "CodStringGrid");
+    ASSERT_TRUE(Size);
+    EXPECT_EQ(Size->Rows, 500000);
+}
+
+// A stream of endless bytes, as /dev/zero or a runaway pipe gives them; counts what it gave.
+class TEndlessBytes : public std::streambuf {
+public:
+    explicit TEndlessBytes(char Byte) : Block(1 << 16, Byte) {}
+    std::size_t Given = 0;
+
+protected:
+    int_type underflow() override {
+        Given += Block.size();
+        setg(Block.data(), Block.data(), Block.data() + Block.size());
+        return traits_type::to_int_type(Block[0]);
+    }
+
+private:
+    std::string Block;
+};
+
+std::string ErrorOf(const std::function<void()>& Read) {
+    try {
+        Read();
+    } catch (const CodError& Error) {
+        return Error.what();
+    }
+    return "(no error)";
+}
+
+TEST(ProjectFile, AProjectIsReadWithinItsBoundAndOnlyAsText) {
+    std::istringstream Bom("\xEF\xBB\xBF[MainForm]\r\nCodLengthPBSpinEdit=7\r\n");
+    EXPECT_EQ(ReadProject(Bom, "p.cod").ReadInteger("MainForm", "CodLengthPBSpinEdit", 0), 7);
+
+    std::istringstream Big(std::string(3 << 20, ' '));
+    EXPECT_EQ(ErrorOf([&] { ReadProject(Big, "big.cod", {}, 2 << 20); }),
+              "big.cod is larger than a project can be (over 2 MB)");
+    // Endless text stops at the bound; endless zeros at the first block.
+    TEndlessBytes Spaces(' ');
+    std::istream SpacesIn(&Spaces);
+    EXPECT_NE(ErrorOf([&] { ReadProject(SpacesIn, "-", {}, 1 << 20); }), "(no error)");
+    EXPECT_LT(Spaces.Given, std::size_t{2} << 20);
+    TEndlessBytes Zeros('\0');
+    std::istream ZerosIn(&Zeros);
+    EXPECT_EQ(ErrorOf([&] { ReadProject(ZerosIn, "/dev/zero"); }),
+              "/dev/zero holds a NUL byte in line 1: it is not a text file");
+    EXPECT_LT(Zeros.Given, std::size_t{1} << 20);
+
+    std::istringstream Nul(std::string("[MainForm]\r\nA=1\r\nB=\0\r\n", 20));
+    EXPECT_EQ(ErrorOf([&] { ReadProject(Nul, "n.cod"); }),
+              "n.cod holds a NUL byte in line 3: it is not a text file");
+    // "[M" in UTF-16, with and without the byte order mark, either byte order.
+    for (const std::string& Utf16 :
+         {std::string("\xFF\xFE[\0M\0", 6), std::string("\xFE\xFF\0[\0M", 6),
+          std::string("[\0M\0", 4), std::string("\0[\0M", 4)}) {
+        std::istringstream In(Utf16);
+        EXPECT_EQ(ErrorOf([&] { ReadProject(In, "u.cod"); }),
+                  "u.cod is UTF-16 text; codes and projects are read from 8-bit text (ASCII or "
+                  "Windows-1251)");
+    }
+}
+
+// Whatever its name: a project by its section header, a code list by its lines.
+TEST(ProjectFile, ProjectsAndCodeListsAreToldApartByContent) {
+    const std::string Project =
+        SearchProject({7, TCodType::Binary, 1, TZeroRule::AtMost, 2}, {"0001101", "0100111"})
+            .ToBytes();
+    for (const std::string& Bytes : {Project, "\r\n  " + Project, "; mine\r\n" + Project}) {
+        std::istringstream In(Bytes);
+        const TCodsSource Source = ReadCodsSource(In, "list.txt");
+        ASSERT_TRUE(Source.Project);
+        EXPECT_EQ(ReadProjectGrid(Source.Doc, "CodStringGrid"),
+                  (std::vector<std::string>{"0001101", "0100111"}));
+    }
+
+    std::istringstream List("0001101\r\n0100111\r\n");
+    std::string Text;
+    const TCodsSource Cods = ReadCodsSource(List, "codes.cod", &Text);
+    EXPECT_FALSE(Cods.Project);
+    EXPECT_EQ(Cods.Lines, (std::vector<std::string>{"0001101", "0100111"}));
+    EXPECT_EQ(Text, "0001101\r\n0100111\r\n");
+
+    std::istringstream Empty("");
+    EXPECT_TRUE(ReadCodsSource(Empty, "e.txt").Lines.empty());
+
+    std::istringstream Foreign("[Settings]\r\nTheme=dark\r\n");
+    EXPECT_EQ(ErrorOf([&] { ReadCodsSource(Foreign, "x.cod"); }),
+              "x.cod is neither a project (it has no [MainForm] section) nor a code list");
+
+    // A code list's faults come from the line reader.
+    std::istringstream Long("0101\n" + std::string(5000, '0'));
+    EXPECT_EQ(ErrorOf([&] { ReadCodsSource(Long, "l.txt"); }),
+              "Line 2 of l.txt is longer than any code can be (over 4096 bytes)");
 }
 
 } // namespace

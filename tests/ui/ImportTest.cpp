@@ -257,6 +257,53 @@ private slots:
         }
     }
 
+    // What no code list can be is refused by name, and nothing changes: a NUL byte (a file of
+    // /dev/zero's once grew to 2 GB), a line longer than any code, UTF-16 text, a project or
+    // an INI file of another program.
+    void hostileFilesChangeNothing_data() {
+        QTest::addColumn<QByteArray>("Contents");
+        QTest::addColumn<QString>("Why");
+        QTest::newRow("NUL bytes") << QByteArray(1 << 20, '\0')
+                                   << QStringLiteral(" содержит нулевой байт в строке 1: это не "
+                                                     "текстовый файл.");
+        QTest::newRow("long line")
+            << "0101\n" + QByteArray(100000, '1')
+            << QStringLiteral("Строка 2 файла %1 длиннее любого кода (больше 4096 байт).");
+        QByteArray Wide("\xFF\xFE", 2);
+        for (const char Ch : QByteArray("1201\r\n2101\r\n"))
+            Wide.append(Ch).append('\0');
+        QTest::newRow("UTF-16") << Wide
+                                << QStringLiteral(" — текст в кодировке UTF-16, а коды и проекты "
+                                                  "читаются только из 8-битного текста (ASCII или "
+                                                  "Windows-1251).");
+        QTest::newRow("project")
+            << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\n")
+            << QStringLiteral(" — проект, а не список кодов: откройте его кнопкой «Загрузить "
+                              "проект».");
+        QTest::newRow("other INI") << QByteArray("[Settings]\r\nTheme=dark\r\n")
+                                   << QStringLiteral(" — не проект (в нём нет раздела [MainForm]) "
+                                                     "и не список кодов.");
+    }
+    void hostileFilesChangeNothing() {
+        QFETCH(QByteArray, Contents);
+        QFETCH(QString, Why);
+        SetUpBinaryWithCods();
+        const QString Path = WriteFile(Contents);
+        const QString Message = Why.contains(QStringLiteral("%1"))
+                                    ? Why.arg(Path)
+                                    : QStringLiteral("Файл ") + Path + Why;
+        const QStringList Before = State();
+        const QString MemoBefore = MainForm->TxtMemo->toPlainText();
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1}) {
+            Recorded->Errors.clear();
+            Import(Button, Path);
+            QCOMPARE(Recorded->Errors,
+                     QStringList({Message + QStringLiteral("\rНичего не загружено.")}));
+            QCOMPARE(State(), Before);
+            QCOMPARE(MainForm->TxtMemo->toPlainText(), MemoBefore);
+        }
+    }
+
     void aFailedImportKeepsTheLastGoodCaption() {
         const QString Good = WriteFile("1201\n2101\n");
         Import(MainForm->LoadFromTxtBitBtn, Good);

@@ -82,6 +82,19 @@ void AddNoProjectRows() {
     QTest::newRow("two billion rows")
         << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\nCodStringGridColCount=2\r\n"
                       "CodStringGridRowCount=2000000000\r\n");
+    // Once froze the window for two and a half minutes and took 12 GB.
+    QTest::newRow("a million columns")
+        << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\nCodStringGridColCount=1000000\r\n"
+                      "CodStringGridRowCount=1000\r\n");
+    QTest::newRow("rows beyond the file in the set grid")
+        << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\nCodStringGridColCount=2\r\n"
+                      "CodStringGridRowCount=1\r\nNoCorrCodsStringGridColCount=2\r\n"
+                      "NoCorrCodsStringGridRowCount=100000\r\n");
+    QByteArray Wide("\xFF\xFE", 2);
+    for (const char Ch : QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\r\n"))
+        Wide.append(Ch).append('\0');
+    QTest::newRow("UTF-16") << Wide;
+    QTest::newRow("NUL bytes") << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=7\0\r\n", 36);
 }
 
 } // namespace
@@ -397,6 +410,36 @@ private slots:
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
         QCOMPARE(MainForm->windowTitle(), QStringLiteral("kept*"));
         QVERIFY(MainForm->isEnabled());
+    }
+
+    // The refusal says which key of which grid asks too much, and why a file is no text.
+    void aRefusalSaysWhy_data() {
+        QTest::addColumn<QByteArray>("Bytes");
+        QTest::addColumn<QString>("Why");
+        QTest::newRow("columns")
+            << QByteArray(
+                   "[MainForm]\r\nCodStringGridColCount=1000000\r\nCodStringGridRowCount=1000"
+                   "\r\n")
+            << QStringLiteral(": Проект задаёт CodStringGridColCount=1000000 в разделе [MainForm]: "
+                              "столько ячеек не может быть в файле такого размера.");
+        QTest::newRow("rows")
+            << QByteArray("[MainForm]\r\nSelectStringGridRowCount=99999999\r\n")
+            << QStringLiteral(": Проект задаёт SelectStringGridRowCount=99999999 в разделе "
+                              "[MainForm]: столько ячеек не может быть в файле такого размера.");
+        QTest::newRow("NUL") << QByteArray("[MainForm]\r\nA=1\r\n\0", 20)
+                             << QStringLiteral(
+                                    " содержит нулевой байт в строке 3: это не текстовый "
+                                    "файл.");
+    }
+    void aRefusalSaysWhy() {
+        QFETCH(QByteArray, Bytes);
+        QFETCH(QString, Why);
+        WriteAll(Path("x.cod"), Bytes);
+        QVERIFY(!LoadAllFormDataFromFile(Path("x.cod")));
+        QCOMPARE(
+            Recorded->Errors,
+            QStringList({QStringLiteral("Файл ") + Path("x.cod") + Why +
+                         QStringLiteral("\rНичего не загружено, открытый проект не изменён.")}));
     }
 
     // The unsaved work is asked about before it is given up: each answer does what it says,

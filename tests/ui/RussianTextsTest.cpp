@@ -5,7 +5,9 @@
 
 #include "engine/Cod.h"
 #include "engine/CodFamilies.h"
+#include "engine/TextLines.h"
 #include "export/TextExport.h"
+#include "project/ProjectFile.h"
 #include "search/Selection.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
@@ -16,6 +18,7 @@
 
 #include <functional>
 #include <new>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -82,6 +85,40 @@ private slots:
              },
              QStringLiteral("Строка 3 набора кодов: в тексте кода «10101» символов (5) меньше "
                             "длины кода 13.")},
+            // What the readers of code lists and projects refuse.
+            {[] {
+                 std::istringstream In("0101\n" + std::string(5000, '1'));
+                 codegen::ReadTextLines(In, "/d/c.txt");
+             },
+             QStringLiteral("Строка 2 файла /d/c.txt длиннее любого кода (больше 4096 байт).")},
+            {[] {
+                 std::istringstream In(std::string("0101\n01\0", 8));
+                 codegen::ReadTextLines(In, "/d/c.txt");
+             },
+             QStringLiteral("Файл /d/c.txt содержит нулевой байт в строке 2: это не текстовый "
+                            "файл.")},
+            {[] {
+                 std::istringstream In(std::string("\xFF\xFE"
+                                                   "0\0"
+                                                   "1\0",
+                                                   6));
+                 codegen::ReadTextLines(In, "/d/c.txt");
+             },
+             QStringLiteral("Файл /d/c.txt — текст в кодировке UTF-16, а коды и проекты "
+                            "читаются только из 8-битного текста (ASCII или Windows-1251).")},
+            {[] {
+                 std::istringstream In("[Other]\nKey=1\n");
+                 codegen::ReadCodsSource(In, "/d/p.cod");
+             },
+             QStringLiteral("Файл /d/p.cod — не проект (в нём нет раздела [MainForm]) и не "
+                            "список кодов.")},
+            {[] {
+                 codegen::ReadProjectGrid(codegen::TIniDocument::FromBytes(
+                                              "[MainForm]\r\nCodStringGridRowCount=2000000000\r\n"),
+                                          "CodStringGrid");
+             },
+             QStringLiteral("Проект задаёт CodStringGridRowCount=2000000000 в разделе "
+                            "[MainForm]: столько ячеек не может быть в файле такого размера.")},
         };
         for (const auto& [Throw, Expected] : Cases)
             QCOMPARE(Shown(Throw), Expected);
@@ -95,9 +132,10 @@ private slots:
                  QStringLiteral("Не удалось открыть файл /x/y.txt. Ничего не загружено."));
         // A project file asking for two billion rows.
         QVERIFY(!HasEnglishWords(
-            ErrorText(codegen::CodError(
-                          "The project declares more rows of CodStringGrid than the file holds"))
-                .remove(QStringLiteral("CodStringGrid"))));
+            ErrorText(codegen::CodError("The project declares CodStringGridRowCount=2000000000 in "
+                                        "[MainForm]: more cells than the file holds"))
+                .remove(QStringLiteral("CodStringGridRowCount"))
+                .remove(QStringLiteral("MainForm"))));
     }
 
     // The general error handler showed "std::bad_alloc" and the like as they were.
