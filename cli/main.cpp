@@ -454,12 +454,55 @@ int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Se
 }
 
 // Search of a set to its end, then the set that Load best shows.
-int RunSets(const std::string& CodsFile, TSetMethod Method, TMemorySetHost Host) {
+// The set search's host on the command line: the window's progress labels as one line on a
+// terminal, and SIGINT or SIGTERM as the Break button.
+class TCliSetHost : public TMemorySetHost {
+public:
+    explicit TCliSetHost(const TMemorySetHost& Base)
+        : TMemorySetHost(Base), Terminal(isatty(STDERR_FILENO)) {}
+    TSetSearch* Search = nullptr;
+
+    bool Poll() override {
+        if (Interrupted && Search)
+            Search->Break();
+        if (Terminal && ++Polls % 256 == 0) {
+            const auto Now = std::chrono::steady_clock::now();
+            if (Now - LastDraw > std::chrono::milliseconds(200)) {
+                LastDraw = Now;
+                std::string Line;
+                for (int I = 1; I <= 4; ++I)
+                    if (const std::string Text = Label(I); !Text.empty())
+                        Line += (Line.empty() ? "" : "   ") + Text;
+                std::fprintf(stderr, "\r%-100.100s", Line.c_str());
+                std::fflush(stderr);
+                Drawn = true;
+            }
+        }
+        return false;
+    }
+    void EndProgress() {
+        if (Drawn)
+            std::fprintf(stderr, "\r%100s\r", "");
+    }
+
+private:
+    bool Terminal;
+    bool Drawn = false;
+    uint64_t Polls = 0;
+    std::chrono::steady_clock::time_point LastDraw = std::chrono::steady_clock::now();
+};
+
+// Search of a set to its end (or to SIGINT/SIGTERM), then the set that Load best shows.
+int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost& Params) {
+    TCliSetHost Host(Params);
     Host.Good = ReadCodsFile(CodsFile);
     // A text the search cannot take is named by its row before the search starts.
     DecodeCods(Host.Good, Host.Length, Host.Type);
     TSetSearch Search(Host);
+    Host.Search = &Search;
+    CatchStopSignals();
     Search.Search(Method);
+    Host.EndProgress();
     Search.LoadBest(Method);
     std::vector<std::string> Set;
     for (int M = 1; M <= Host.SetCount(); ++M)
@@ -469,6 +512,12 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, TMemorySetHost Host)
         std::fprintf(stderr, "best package: %d codes\n", Search.BestCount);
     else
         std::fprintf(stderr, "best: %d codes from row %d\n", Search.BestResult, Search.BestStart);
+    if (Interrupted) {
+        std::fprintf(stderr, "codegen-cli: stopped by %s: the set above is the best found so far, "
+                             "not the end of the search\n",
+                     SignalName());
+        return SignalStatus();
+    }
     return 0;
 }
 
