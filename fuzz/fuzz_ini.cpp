@@ -178,10 +178,12 @@ std::vector<TQuery> Queries(const std::vector<TRefSection>& Sections) {
     for (const auto& S : Sections) {
         if (!S.Header)
             continue;
-        Forward.push_back({S.Name, "NoSuchKey"});
+        // A miss only after the keys: a first read that misses would build the index and
+        // leave the file-order shortcut untried.
         for (const auto& Line : S.Lines)
             if (const auto Name = KeyOf(Line); Name && Forward.size() < Most)
                 Forward.push_back({S.Name, std::string(*Name)});
+        Forward.push_back({S.Name, "NoSuchKey"});
     }
     std::vector<TQuery> All = Forward;
     for (auto It = Forward.rbegin(); It != Forward.rend(); ++It)
