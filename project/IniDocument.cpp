@@ -76,7 +76,8 @@ std::optional<int> ParseInteger(std::string_view Text) {
             return std::nullopt;
         return static_cast<int>(Unsigned);
     }
-    if (!Text.empty() && Text[0] == '+')
+    // One sign at most: from_chars takes a '-' of its own, so "+-5" must not reach it.
+    if (Text.size() > 1 && Text[0] == '+' && Text[1] != '-')
         Text.remove_prefix(1);
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
     if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
@@ -184,7 +185,11 @@ std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::str
             const std::string_view Name = Trim(Line.substr(0, Equals));
             if (Equals == std::string_view::npos || Name.empty() || Name.front() == ';')
                 return;
-            S.Entries.push_back({Name, Line.substr(Equals + 1)});
+            const auto At = [&S](std::string_view Part) {
+                return static_cast<std::size_t>(Part.data() - S.Body.data());
+            };
+            const std::string_view Value = Line.substr(Equals + 1);
+            S.Entries.push_back({At(Name), Name.size(), At(Value), Value.size()});
             if (!S.MayRepeat && !Hashes.insert(CaseBlindHash(Name)).second)
                 S.MayRepeat = true;
         });
@@ -192,23 +197,23 @@ std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::str
     }
     // A key read in file order is the entry after the one read before, unless an equal
     // key may come earlier (the first of equal keys counts).
-    if (!S.MayRepeat && S.Next < S.Entries.size() && SameName(S.Entries[S.Next].Key, Key)) {
+    if (!S.MayRepeat && S.Next < S.Entries.size() && SameName(S.Key(S.Entries[S.Next]), Key)) {
         const std::size_t Found = S.Next++;
         // The first of equal keys counts: make sure no earlier one exists.
         if (!S.Indexed || S.Index.at(LowerCase(Key)) == Found)
-            return Unquoted(S.Entries[Found].Value);
+            return Unquoted(S.Value(S.Entries[Found]));
     }
     if (!S.Indexed) {
         S.Index.reserve(S.Entries.size());
         for (std::size_t I = 0; I < S.Entries.size(); ++I)
-            S.Index.emplace(LowerCase(S.Entries[I].Key), I);
+            S.Index.emplace(LowerCase(S.Key(S.Entries[I])), I);
         S.Indexed = true;
     }
     const auto It = S.Index.find(LowerCase(Key));
     if (It == S.Index.end())
         return std::nullopt;
     S.Next = It->second + 1;
-    return Unquoted(S.Entries[It->second].Value);
+    return Unquoted(S.Value(S.Entries[It->second]));
 }
 
 std::optional<std::string_view> TIniDocument::Value(std::string_view Section,

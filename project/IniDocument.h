@@ -59,9 +59,11 @@ public:
     TAppender RewriteSection(std::string_view Section);
 
 private:
+    // A key line as places in its section's Body, not as views: sections move within the
+    // list when sections are added or erased, and a short Body moves its bytes with it.
     struct TEntry {
-        std::string_view Key;
-        std::string_view Value;
+        std::size_t KeyAt = 0, KeySize = 0;
+        std::size_t ValueAt = 0, ValueSize = 0;
     };
     struct TSection {
         std::string Name;   // empty for the lines before the first section
@@ -71,6 +73,12 @@ private:
         // mostly come in file order, so the entry after the last one found is tried first;
         // the index by lower-case key is built only when that fails.
         mutable std::vector<TEntry> Entries;
+        std::string_view Key(const TEntry& E) const {
+            return std::string_view(Body).substr(E.KeyAt, E.KeySize);
+        }
+        std::string_view Value(const TEntry& E) const {
+            return std::string_view(Body).substr(E.ValueAt, E.ValueSize);
+        }
         mutable bool Parsed = false;
         mutable std::size_t Next = 0;
         mutable std::unordered_map<std::string, std::size_t> Index;

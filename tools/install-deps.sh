@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libqcustomplot-dev fonts-dejavu-core
     libtbb-dev libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

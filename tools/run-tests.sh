@@ -16,3 +16,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCODEGEN_SA
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# The fuzz targets under fuzz/, built with clang's libFuzzer and the sanitizers: each runs
+# over its seeds, then fuzzes briefly (tools/run-fuzzers.sh).
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCODEGEN_FUZZ=ON -DCODEGEN_BUILD_GUI=OFF -DCODEGEN_BUILD_BENCH=OFF -DCODEGEN_BUILD_TESTS=OFF
+cmake --build build-fuzz -j"$jobs" --target fuzz_all
+bash tools/run-fuzzers.sh build-fuzz 15

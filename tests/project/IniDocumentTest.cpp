@@ -22,6 +22,9 @@ TEST(IniDocument, ReadsValuesAsTheFormatDefinesThem) {
                                              "BareHex=0x\r\n"
                                              "Text=x\r\n"
                                              "Mixed=12abc\r\n"
+                                             "Plus=+12\r\n"
+                                             "TwoSigns=+-12\r\n"
+                                             "SignAlone=+\r\n"
                                              "Two=2\r\n"
                                              "Empty=\r\n"
                                              "  Spaced  =  value with blanks  \r\n"
@@ -35,6 +38,9 @@ TEST(IniDocument, ReadsValuesAsTheFormatDefinesThem) {
     EXPECT_EQ(Doc.ReadInteger("Main", "BareHex", 7), 7);
     EXPECT_EQ(Doc.ReadInteger("Main", "Text", 7), 7);
     EXPECT_EQ(Doc.ReadInteger("Main", "Mixed", 7), 7);
+    EXPECT_EQ(Doc.ReadInteger("Main", "Plus", 7), 12);
+    EXPECT_EQ(Doc.ReadInteger("Main", "TwoSigns", 7), 7) << "one sign at most";
+    EXPECT_EQ(Doc.ReadInteger("Main", "SignAlone", 7), 7);
     EXPECT_EQ(Doc.ReadInteger("Main", "Missing", 7), 7);
     EXPECT_EQ(Doc.ReadInteger("Nowhere", "Dec", 7), 7);
     EXPECT_TRUE(Doc.ReadBool("Main", "Two", false));
@@ -91,6 +97,25 @@ TEST(IniDocument, ReadsAfterWriting) {
         Grid.WriteInteger("Key" + std::to_string(I), I);
     for (int I = 99; I >= 0; I -= 7)
         EXPECT_EQ(Doc.ReadInteger("G", "key" + std::to_string(I), -1), I);
+}
+
+// Sections move within the document when others are erased or added; a short section keeps
+// its text inside itself, so keys read before the move must still be found after it.
+TEST(IniDocument, ReadsAfterOtherSectionsComeAndGo) {
+    auto Doc = TIniDocument::FromBytes("[A]\r\nX=1\r\n[B]\r\nY=2\r\n[C]\r\nZ=3\r\n");
+    EXPECT_EQ(Doc.ReadInteger("C", "Z", 0), 3);
+    Doc.EraseSection("B");
+    EXPECT_EQ(Doc.ReadInteger("C", "Z", 0), 3);
+    EXPECT_EQ(Doc.ReadInteger("C", "z", 0), 3);
+    EXPECT_EQ(Doc.ReadInteger("A", "X", 0), 1);
+    for (int I = 0; I < 40; ++I)
+        Doc.WriteInteger("New" + std::to_string(I), "V", I);
+    EXPECT_EQ(Doc.ReadInteger("A", "X", 0), 1);
+    EXPECT_EQ(Doc.ReadInteger("C", "Z", 0), 3);
+    auto Grid = Doc.RewriteSection("Grid");
+    Grid.WriteInteger("Rows", 4);
+    EXPECT_EQ(Doc.ReadInteger("A", "x", 0), 1);
+    EXPECT_EQ(Doc.ReadInteger("Grid", "Rows", 0), 4);
 }
 
 TEST(IniDocument, WindowsCp1251Texts) {
