@@ -92,25 +92,6 @@ private:
             Parsed = Indexed = MayRepeat = false;
             Next = 0;
         }
-        // The entries view Body's bytes, which a short Body keeps inside the object: a
-        // section moved or copied (the vector of sections grows, or one before it is
-        // erased) parses its own Body afresh.
-        TSection() = default;
-        TSection(const TSection& Other)
-            : Name(Other.Name), Header(Other.Header), Body(Other.Body) {}
-        TSection(TSection&& Other) noexcept
-            : Name(std::move(Other.Name)), Header(Other.Header), Body(std::move(Other.Body)) {
-            Other.Changed();
-        }
-        TSection& operator=(const TSection& Other) { return *this = TSection(Other); }
-        TSection& operator=(TSection&& Other) noexcept {
-            Name = std::move(Other.Name);
-            Header = Other.Header;
-            Body = std::move(Other.Body);
-            Changed();
-            Other.Changed();
-            return *this;
-        }
     };
     TSection* Find(std::string_view Section);
     const TSection* Find(std::string_view Section) const;
