@@ -1,7 +1,7 @@
 // Saving and loading a project that holds a long good-code list, through the real windows
 // (offscreen). Quote how the time grows from 100,000 to 1,000,000 codes, and how a project
 // loads that holds many sections of other programs besides those of the windows.
-#include "project/SaveLoadPrjUnit.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/Application.h"
 #include "ui/MainUnit.h"
 #include "ui/StringGrid.h"

@@ -4,7 +4,7 @@
 
 #include "engine/Cod.h"
 #include "project/IniDocument.h"
-#include "search/GoodCodSearch.h"
+#include "search/SearchParams.h"
 
 #include <cstdint>
 #include <functional>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "search/SearchParams.h"
 
 #include <atomic>
 #include <chrono>
@@ -19,19 +20,6 @@
 #include <vector>
 
 namespace codegen {
-
-struct TSearchParams {
-    int L = 10;
-    TCodType Type = TCodType::Binary;
-    int SideLobeLimit = 2;
-    TZeroRule Rule = TZeroRule::AtMost;
-    int Z = 2;
-
-    bool operator==(const TSearchParams&) const = default;
-};
-
-// Throws CodError for a length outside 2..500 or a negative limit or zero count.
-void CheckSearchParams(const TSearchParams& P);
 
 // The codes one collection hands over, all in counting order.
 struct TSearchBatch {

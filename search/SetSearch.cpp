@@ -1,6 +1,7 @@
 #include "search/SetSearch.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace codegen {
 
@@ -171,11 +172,24 @@ bool TSetSearch::InSet(int Row) {
     return TextsInSet.contains(GoodTextOf(Row));
 }
 
-int TSetSearch::Correlation2Back(int NN) {
+int TSetSearch::Correlation2Back(int NN, int Limit) {
     Revalidate();
     const TPackedCod& Cd = Good(NN);
     const auto& Set = DecodedMembers();
     const int M = static_cast<int>(Set.size());
+    // The graded margins of the score, each tested with an early exit: the last member
+    // within Limit, the one before within Limit + 2, all within Limit + 3.
+    if (Limit < std::numeric_limits<int>::max() - 3) {
+        const bool Within =
+            CrossCorrelationWithin(Cd, LastOf(Set), Limit) &&
+            (M < 2 ||
+             (CrossCorrelationWithin(Cd, Set[static_cast<std::size_t>(M - 2)], Limit + 2) &&
+              std::all_of(Set.begin(), Set.end(), [&](const TPackedCod& O) {
+                  return CrossCorrelationWithin(Cd, O, Limit + 3);
+              })));
+        if (!Within)
+            return Limit + 1;
+    }
     int Score = PeakCrossCorrelation(Cd, LastOf(Set));
     if (M >= 2) {
         Score = std::max(Score, PeakCrossCorrelation(Cd, Set[static_cast<std::size_t>(M - 2)]) - 2);
@@ -274,21 +288,10 @@ int TSetSearch::CyclePass(int NN, bool TwoBack) {
             bool Fits;
             const int Limit = Host.Limit();
             const auto& Set = DecodedMembers();
-            if (!TwoBack) {
+            if (!TwoBack)
                 Fits = CrossCorrelationWithin(Good(I), LastOf(Set), Limit);
-            } else {
-                // The graded margins of the score, each tested with an early exit: the last
-                // member within Limit, the one before within Limit + 2, all within Limit + 3.
-                const TPackedCod& Cd = Good(I);
-                const int M = static_cast<int>(Set.size());
-                Fits = CrossCorrelationWithin(Cd, LastOf(Set), Limit);
-                if (Fits && M >= 2)
-                    Fits = CrossCorrelationWithin(Cd, Set[static_cast<std::size_t>(M - 2)],
-                                                  Limit + 2) &&
-                           std::all_of(Set.begin(), Set.end(), [&](const TPackedCod& O) {
-                               return CrossCorrelationWithin(Cd, O, Limit + 3);
-                           });
-            }
+            else
+                Fits = Correlation2Back(I, Limit) <= Limit;
             if (Fits && !InSet(I)) {
                 AddMember(I);
                 Sh = true;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -96,8 +97,9 @@ public:
     int SerchByStartCodEnd(int NN);
     int SerchByStartCyrcle(int NN);
     int SerchByStartCyrcle2(int NN);
-    // Score of a candidate in method 3.
-    int Correlation2Back(int NN);
+    // Score of a candidate in method 3. Given a limit, a score over it may come back as
+    // Limit + 1 (the exact score is worked out only for a candidate within it).
+    int Correlation2Back(int NN, int Limit = std::numeric_limits<int>::max());
     // Peak of a candidate against the package of method 4.
     int SerchFull(int NN);
 

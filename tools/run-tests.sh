@@ -7,12 +7,13 @@ bash tools/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+# Warnings are errors here: a build that warns does not pass.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCODEGEN_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCODEGEN_SANITIZE=ON \
-    -DCODEGEN_BUILD_GUI=OFF -DCODEGEN_BUILD_BENCH=OFF
+    -DCODEGEN_BUILD_GUI=OFF -DCODEGEN_BUILD_BENCH=OFF -DCODEGEN_WERROR=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs"

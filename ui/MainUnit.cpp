@@ -2,7 +2,7 @@
 
 #include "engine/TextLines.h"
 #include "project/ProjectFile.h"
-#include "project/SaveLoadPrjUnit.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/CodGridEditor.h"

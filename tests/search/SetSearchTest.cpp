@@ -380,6 +380,46 @@ TEST(SetSearch, ReadsTheGridsAfreshWhenTheyChange) {
     EXPECT_TRUE(S.NotCodExist(3));
 }
 
+TEST(SetSearch, ScoreOfMethod3WithAndWithoutALimit) {
+    // The score against sets of one to five members, exact and with every limit: within a
+    // limit it is exact, over it only said to be over.
+    std::mt19937 Rng(11);
+    for (int Round = 0; Round < 60; ++Round) {
+        const auto Type = Round % 2 ? TCodType::Ternary : TCodType::Binary;
+        const int L = std::uniform_int_distribution<int>(4, 24)(Rng);
+        std::vector<std::string> Cods(12);
+        for (auto& Text : Cods)
+            for (int C = 0; C < L; ++C)
+                Text += static_cast<char>(
+                    '0' + std::uniform_int_distribution<int>(0, MaxDigit(Type))(Rng));
+        TTestHost Host;
+        Host.Good = Cods;
+        Host.Length = L;
+        Host.Type = Type;
+        oracle::TNaiveSetSearch Naive;
+        Naive.Good = Cods;
+        Naive.L = L;
+        Naive.Type = Type;
+        const int Members = 1 + Round % 5;
+        for (int M = 1; M <= Members; ++M) {
+            Host.AddToSet(M);
+            Naive.Set.push_back(M);
+        }
+        TSetSearch S(Host);
+        for (int NN = Members + 1; NN <= 12; ++NN) {
+            const int Exact = Naive.Score2Back(NN);
+            ASSERT_EQ(S.Correlation2Back(NN), Exact) << "round " << Round << " row " << NN;
+            for (int Limit = 0; Limit <= L + 3; ++Limit) {
+                const int Limited = S.Correlation2Back(NN, Limit);
+                if (Exact <= Limit)
+                    ASSERT_EQ(Limited, Exact) << "round " << Round << " limit " << Limit;
+                else
+                    ASSERT_GT(Limited, Limit) << "round " << Round << " limit " << Limit;
+            }
+        }
+    }
+}
+
 TEST(SetSearch, MatchesThePlainAlgorithmOnRandomLists) {
     std::mt19937 Rng(7);
     for (int Round = 0; Round < 300; ++Round) {

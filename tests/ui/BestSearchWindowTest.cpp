@@ -5,7 +5,7 @@
 #include "UiTestSupport.h"
 
 #include "engine/PackedCod.h"
-#include "project/SaveLoadPrjUnit.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/BestSearchRun.h"
 #include "ui/MainUnit.h"

@@ -4,7 +4,7 @@
 
 #include "project/IniDocument.h"
 #include "project/ProjectFile.h"
-#include "project/SaveLoadPrjUnit.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/DrawAutoCorrelationUnit.h"

@@ -1,4 +1,4 @@
-#include "project/SaveLoadPrjUnit.h"
+#include "ui/SaveLoadPrjUnit.h"
 
 #include "engine/AtomicWrite.h"
 #include "engine/TextLines.h"
