@@ -4,6 +4,8 @@
 #include "engine/CodSymmetry.h"
 #include "search/BestCodSearch.h"
 
+#include "cli/CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -20,12 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct TRun {
-    std::string Out;
-    std::string Err;
-    int Status = -1; // exit status, or -1 when killed by a signal
-};
 
 std::vector<std::string> LinesOf(const std::string& Text) {
     std::vector<std::string> Lines;
@@ -85,24 +81,9 @@ TRun RunAndSignal(const std::vector<std::string>& Args, int Signal) {
     return Run;
 }
 
-// Runs a shell command line; standard output is read, standard error kept in a file.
+// A command line under bash (for its PIPESTATUS).
 TRun Shell(const std::string& Command) {
-    static int Calls = 0;
-    const std::string ErrFile = ::testing::TempDir() + "codegen_stop_stderr_" +
-                                std::to_string(getpid()) + "_" + std::to_string(++Calls);
-    TRun Run;
-    FILE* Pipe = popen(("bash -c '" + Command + "' 2>" + ErrFile).c_str(), "r");
-    if (!Pipe)
-        return Run;
-    Run.Out = ReadAll(fileno(Pipe));
-    const int Raw = pclose(Pipe);
-    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    std::ifstream Err(ErrFile);
-    std::stringstream Text;
-    Text << Err.rdbuf();
-    Run.Err = Text.str();
-    std::remove(ErrFile.c_str());
-    return Run;
+    return RunCommand("bash -c '" + Command + "'");
 }
 
 const std::string Cli = CODEGEN_CLI;

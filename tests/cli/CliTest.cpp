@@ -2,6 +2,8 @@
 #include "engine/CodSymmetry.h"
 #include "search/BestCodSearch.h"
 
+#include "cli/CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -20,37 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct TRun {
-    std::string Out;
-    std::string Err;
-    int Status = -1;
-};
-
-// Before, when given, comes first in the shell command: a pipe into standard input, say.
-TRun RunCli(const std::string& Args, const std::string& Before = "") {
-    // One file per process and call: ctest runs the cases of this suite side by side.
-    static int Calls = 0;
-    const std::string ErrFile = ::testing::TempDir() + "codegen_cli_stderr_" +
-                                std::to_string(getpid()) + "_" + std::to_string(++Calls) + ".txt";
-    const std::string Command = Before + CODEGEN_CLI + " " + Args + " 2>" + ErrFile;
-    TRun Run;
-    FILE* Pipe = popen(Command.c_str(), "r");
-    if (!Pipe)
-        return Run;
-    std::array<char, 4096> Buffer;
-    std::size_t Read;
-    while ((Read = fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0)
-        Run.Out.append(Buffer.data(), Read);
-    const int Raw = pclose(Pipe);
-    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    std::ifstream Err(ErrFile);
-    std::stringstream Text;
-    Text << Err.rdbuf();
-    Run.Err = Text.str();
-    std::remove(ErrFile.c_str());
-    return Run;
-}
 
 int Lines(const std::string& Text) {
     int Count = 0;

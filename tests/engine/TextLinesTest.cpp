@@ -1,5 +1,6 @@
 // Line splitting of code list files: every kind of line break, the final break, empty lines.
 #include "engine/TextLines.h"
+#include "EndlessBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -136,22 +137,6 @@ TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
               (TLines{"0101"}));
 }
 
-// A stream that never ends, like /dev/zero or a runaway pipe.
-class TEndlessBytes : public std::streambuf {
-public:
-    explicit TEndlessBytes(std::string Block) : Block(std::move(Block)) {}
-    std::size_t Given = 0;
-
-protected:
-    int_type underflow() override {
-        Given += Block.size();
-        setg(Block.data(), Block.data(), Block.data() + Block.size());
-        return traits_type::to_int_type(Block[0]);
-    }
-
-private:
-    std::string Block;
-};
 
 TEST(ReadTextLines, ALineLongerThanAnyCodeStopsTheReadingAndIsNamed) {
     const std::string Longest(codegen::MaxLineBytes, '1');

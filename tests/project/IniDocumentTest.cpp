@@ -1,6 +1,7 @@
 // The project file's INI document: reading values as the format defines them, writing keys
 // and sections in place, keeping what it does not know, and the Windows-1251 texts.
 #include "project/IniDocument.h"
+#include "EndlessBytes.h"
 #include "project/ProjectFile.h"
 
 #include <gtest/gtest.h>
@@ -254,22 +255,6 @@ TEST(ProjectFile, AGridTooLargeForTheFileIsNamedByItsKey) {
     EXPECT_EQ(Size->Rows, 500000);
 }
 
-// A stream of endless bytes, as /dev/zero or a runaway pipe gives them; counts what it gave.
-class TEndlessBytes : public std::streambuf {
-public:
-    explicit TEndlessBytes(char Byte) : Block(1 << 16, Byte) {}
-    std::size_t Given = 0;
-
-protected:
-    int_type underflow() override {
-        Given += Block.size();
-        setg(Block.data(), Block.data(), Block.data() + Block.size());
-        return traits_type::to_int_type(Block[0]);
-    }
-
-private:
-    std::string Block;
-};
 
 std::string ErrorOf(const std::function<void()>& Read) {
     try {
