@@ -1,6 +1,6 @@
 // Line splitting of code list files: every kind of line break, the final break, empty lines.
 #include "engine/TextLines.h"
-#include "EndlessBytes.h"
+#include "InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +106,6 @@ TLines ReadAll(const std::string& Text, const std::string& Start = {}) {
     return ReadTextLines(In, "f.txt", Start);
 }
 
-std::string ErrorOf(const std::function<void()>& Read) {
-    try {
-        Read();
-    } catch (const CodError& Error) {
-        return Error.what();
-    }
-    return "(no error)";
-}
 
 TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
     for (const std::string Text :

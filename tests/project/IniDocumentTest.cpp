@@ -1,7 +1,7 @@
 // The project file's INI document: reading values as the format defines them, writing keys
 // and sections in place, keeping what it does not know, and the Windows-1251 texts.
 #include "project/IniDocument.h"
-#include "EndlessBytes.h"
+#include "InputSupport.h"
 #include "project/ProjectFile.h"
 
 #include <gtest/gtest.h>
@@ -256,14 +256,6 @@ TEST(ProjectFile, AGridTooLargeForTheFileIsNamedByItsKey) {
 }
 
 
-std::string ErrorOf(const std::function<void()>& Read) {
-    try {
-        Read();
-    } catch (const CodError& Error) {
-        return Error.what();
-    }
-    return "(no error)";
-}
 
 TEST(ProjectFile, AProjectIsReadWithinItsBoundAndOnlyAsText) {
     std::istringstream Bom("\xEF\xBB\xBF[MainForm]\r\nCodLengthPBSpinEdit=7\r\n");

@@ -1,10 +1,14 @@
-// A stream of endless bytes, as /dev/zero or a runaway pipe gives them; counts what it gave.
+// What the tests of the input readers share: endless input and the message of a refusal.
 #pragma once
 
+#include "engine/Cod.h"
+
 #include <cstddef>
+#include <functional>
 #include <streambuf>
 #include <string>
 
+// A stream of endless bytes, as /dev/zero or a runaway pipe gives them; counts what it gave.
 class TEndlessBytes : public std::streambuf {
 public:
     explicit TEndlessBytes(std::string Block) : Block(std::move(Block)) {}
@@ -21,3 +25,13 @@ protected:
 private:
     std::string Block;
 };
+
+// The message of the CodError that Read throws, "(no error)" when it throws none.
+inline std::string ErrorOf(const std::function<void()>& Read) {
+    try {
+        Read();
+    } catch (const codegen::CodError& Error) {
+        return Error.what();
+    }
+    return "(no error)";
+}
