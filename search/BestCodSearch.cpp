@@ -317,6 +317,7 @@ private:
             Cod.Text[static_cast<std::size_t>(I)] = ChipDigit(State.Chip(I), P.Type);
             Cod.Energy += State.Chip(I) != 0;
         }
+        Cod.Zeros = P.L - Cod.Energy;
         Cod.Psl = State.Peak();
         Cod.Isl = State.Isl();
         return Cod;
@@ -368,23 +369,12 @@ uint64_t StepsPerEpoch(const TBestSearchParams& P) {
 
 // ---------------------------------------------------------------------------------------
 
-double TScoredCod::MeritFactor() const {
-    return Isl > 0 ? static_cast<double>(Energy) * Energy / (2.0 * static_cast<double>(Isl)) : 0;
-}
-
 TScoredCod ScoreCod(std::string_view Text, int L, TCodType Type) {
     CheckCodLength(L);
-    // The packed form checks the text's length and computes each lobe with the kernels.
-    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
+    // The packed form checks the text's length.
     TScoredCod Cod;
+    static_cast<TCodMetrics&>(Cod) = MeasureCod(TPackedCod::FromText(Text, L, Type));
     Cod.Text = std::string(Text.substr(0, static_cast<std::size_t>(L)));
-    for (int I = 0; I < L; ++I)
-        Cod.Energy += Cd.Chip(I) != 0;
-    for (int K = 1; K < L; ++K) {
-        const int64_t C = CorrelationTerm(Cd, Cd, K);
-        Cod.Psl = std::max<int>(Cod.Psl, static_cast<int>(C < 0 ? -C : C));
-        Cod.Isl += C * C;
-    }
     return Cod;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "engine/CodMetrics.h"
 
 #include <chrono>
 #include <cstdint>
@@ -51,13 +52,8 @@ void CheckBestSearchParams(const TBestSearchParams& P);
 
 // A code with its figures: text form, peak side lobe, integrated side-lobe level (sum of
 // the squared side lobes over k = 1..L-1) and energy (the number of non-zero chips).
-struct TScoredCod {
+struct TScoredCod : TCodMetrics {
     std::string Text;
-    int Psl = 0;
-    int64_t Isl = 0;
-    int Energy = 0;
-    // Merit factor E^2 / (2 ISL); 0 for a code without side lobes.
-    double MeritFactor() const;
     // Lower peak first, then lower ISL.
     bool BetterThan(const TScoredCod& Other) const {
         return Psl != Other.Psl ? Psl < Other.Psl : Isl < Other.Isl;

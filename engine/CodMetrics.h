@@ -1,0 +1,35 @@
+// The figures of merit of codes, from their aperiodic side lobes C_k (k = 1..L-1), and the
+// peak cross-correlations of a set, computed with the packed kernels.
+#pragma once
+
+#include "engine/Cod.h"
+#include "engine/PackedCod.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace codegen {
+
+struct TCodMetrics {
+    int Psl = 0;     // peak side lobe, max |C_k|
+    int64_t Isl = 0; // integrated side-lobe level, the sum of C_k^2
+    int Energy = 0;  // C_0: the number of non-zero chips
+    int Zeros = 0;   // chips that are 0
+
+    // E^2 / (2 ISL); 0 for a code without side lobes.
+    double MeritFactor() const;
+    // Peak-to-side-lobe ratio 20 log10(E / PSL) in dB; infinite without side lobes.
+    double PsrDb() const;
+};
+
+TCodMetrics MeasureCod(const TPackedCod& Cd);
+// The figures of every code, on every core.
+std::vector<TCodMetrics> MeasureCods(const std::vector<TPackedCod>& Cods);
+
+// The peak cross-correlation max |X(k)| of every pair, row-major M x M, on every core; the
+// diagonal holds each code's peak with itself (its energy).
+std::vector<int> PeakMatrix(const std::vector<TPackedCod>& Cods);
+// For each code the largest peak against the other codes of the list (0 for a single one).
+std::vector<int> WorstPartnerPeaks(const std::vector<TPackedCod>& Cods);
+
+} // namespace codegen
