@@ -3,31 +3,80 @@
 #include "engine/PackedCod.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 namespace codegen {
 
 namespace {
 
-std::vector<TCorrelationPoint> Points(const TPackedCod& A, const TPackedCod& B, int L) {
+std::vector<TCorrelationPoint> Points(const TPackedCod& A, const TPackedCod& B, int L,
+                                      TCorrelationKind Kind) {
     std::vector<TCorrelationPoint> Result;
     Result.reserve(static_cast<std::size_t>(2 * L + 1));
-    for (int J = -L; J <= L; ++J)
-        Result.push_back({J, CorrelationTerm(A, B, J)});
+    for (int J = -L; J <= L; ++J) {
+        int Value = CorrelationTerm(A, B, J);
+        if (Kind == TCorrelationKind::Periodic) {
+            // The chips that wrap round meet at the shift one period away.
+            const int Cyclic = ((J % L) + L) % L;
+            Value = CorrelationTerm(A, B, Cyclic) + CorrelationTerm(A, B, Cyclic - L);
+        }
+        Result.push_back({J, Value});
+    }
     return Result;
 }
 
 } // namespace
 
-std::vector<TCorrelationPoint>
-CrossCorrelationPoints(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
+std::vector<TCorrelationPoint> CrossCorrelationPoints(std::string_view TextA,
+                                                      std::string_view TextB, int L, TCodType Type,
+                                                      TCorrelationKind Kind) {
     const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
     const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
-    return Points(A, B, L);
+    return Points(A, B, L, Kind);
 }
 
-std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type) {
+std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type,
+                                                     TCorrelationKind Kind) {
     const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
-    return Points(Cd, Cd, L);
+    return Points(Cd, Cd, L, Kind);
+}
+
+std::vector<TChartPoint> ScaledPoints(const std::vector<TCorrelationPoint>& Points,
+                                      TValueScale Scale, double Reference) {
+    std::vector<TChartPoint> Result;
+    Result.reserve(Points.size());
+    for (const auto& P : Points) {
+        double Value = P.Value;
+        if (Scale == TValueScale::Magnitude)
+            Value = std::abs(Value);
+        else if (Scale == TValueScale::Decibel)
+            Value = P.Value == 0 || Reference <= 0
+                        ? DecibelFloor
+                        : std::max(DecibelFloor, 20 * std::log10(std::abs(Value) / Reference));
+        Result.push_back({P.Shift, Value});
+    }
+    return Result;
+}
+
+double DecibelReference(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
+    const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
+    const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
+    return std::sqrt(static_cast<double>(CorrelationTerm(A, A, 0)) * CorrelationTerm(B, B, 0));
+}
+
+std::string PointsCsv(const std::vector<TChartPoint>& Points, TValueScale Scale) {
+    std::string Csv = "shift,value\n";
+    char Line[64];
+    for (const auto& P : Points) {
+        if (Scale == TValueScale::Decibel)
+            std::snprintf(Line, sizeof Line, "%d,%.2f\n", P.Shift, P.Value);
+        else
+            std::snprintf(Line, sizeof Line, "%d,%lld\n", P.Shift,
+                          static_cast<long long>(std::llround(P.Value)));
+        Csv += Line;
+    }
+    return Csv;
 }
 
 int ValueAxisBottom(const std::vector<TCorrelationPoint>& Points, int Floor) {

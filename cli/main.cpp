@@ -2,6 +2,7 @@
 // and servers. Every subcommand runs the same library code as the windows.
 #include "charts/CorrelationPoints.h"
 #include "engine/AtomicWrite.h"
+#include "engine/CodMetrics.h"
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -373,13 +375,57 @@ int RunOptimize(const TBestSearchParams& P) {
 }
 
 // The points the chart windows draw, "shift value" per line.
-int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodType Type) {
-    const auto Points =
-        CodB ? CrossCorrelationPoints(CodA, *CodB, L, Type) : AutoCorrelationPoints(CodA, L, Type);
+// Aperiodic or periodic, as values, magnitudes or dB relative to the main peak; "shift
+// value" lines, or CSV as the chart windows save it.
+int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodType Type,
+                 TCorrelationKind Kind, TValueScale Scale, bool Csv) {
+    const std::string& Other = CodB ? *CodB : CodA;
+    const auto Points = ScaledPoints(CrossCorrelationPoints(CodA, Other, L, Type, Kind), Scale,
+                                     DecibelReference(CodA, Other, L, Type));
+    if (Csv) {
+        WriteOut(PointsCsv(Points, Scale));
+        return 0;
+    }
     std::string Out;
-    for (const auto& P : Points)
-        Out += std::to_string(P.Shift) + ' ' + std::to_string(P.Value) + '\n';
+    char Line[64];
+    for (const auto& P : Points) {
+        if (Scale == TValueScale::Decibel)
+            std::snprintf(Line, sizeof Line, "%d %.2f\n", P.Shift, P.Value);
+        else
+            std::snprintf(Line, sizeof Line, "%d %lld\n", P.Shift,
+                          static_cast<long long>(std::llround(P.Value)));
+        Out += Line;
+    }
     WriteOut(Out);
+    return 0;
+}
+
+// The peak cross-correlation of every pair of the set: a row per code, then the worst pair.
+int RunMatrix(const std::vector<std::string>& Texts, int L, TCodType Type) {
+    const auto Cods = DecodeCods(Texts, L, Type);
+    const auto Peaks = PeakMatrix(Cods);
+    const std::size_t M = Cods.size();
+    std::string Out;
+    std::size_t WorstA = 0, WorstB = 0;
+    int Worst = -1;
+    for (std::size_t I = 0; I < M; ++I) {
+        for (std::size_t J = 0; J < M; ++J) {
+            const int Peak = Peaks[I * M + J];
+            if (J)
+                Out += ' ';
+            Out += std::to_string(Peak);
+            if (J > I && Peak > Worst) {
+                Worst = Peak;
+                WorstA = I;
+                WorstB = J;
+            }
+        }
+        Out += '\n';
+    }
+    WriteOut(Out);
+    if (Worst >= 0)
+        std::fprintf(stderr, "worst pair: codes %zu and %zu, peak %d\n", WorstA + 1, WorstB + 1,
+                     Worst);
     return 0;
 }
 
@@ -615,6 +661,23 @@ int main(int argc, char** argv) {
     AddCodShape(*CorrelateCmd, CorrelateLength, CorrelateType);
     CorrelateCmd->add_option("CODE", CodA, "Code text, first chip first (A)")->required();
     auto* CodBOption = CorrelateCmd->add_option("CODE2", CodB, "Second code text (B)");
+    bool Periodic = false, Decibels = false, Magnitudes = false, Csv = false;
+    CorrelateCmd->add_flag("--periodic", Periodic,
+                           "Periodic (cyclic) correlation: the code repeated, shifts wrap round");
+    auto* DbFlag = CorrelateCmd->add_flag(
+        "--db", Decibels,
+        "Values in dB relative to the main peak, 20 log10 |R| / R0 (floor -60 dB)");
+    CorrelateCmd->add_flag("--abs", Magnitudes, "Magnitudes |R|")->excludes(DbFlag);
+    CorrelateCmd->add_flag("--csv", Csv, "CSV (\"shift,value\" header), as the charts save it");
+
+    std::string MatrixCods;
+    int MatrixLength = 10;
+    TCodType MatrixType = TCodType::Binary;
+    auto* MatrixCmd = App.add_subcommand(
+        "matrix", "Print the peak cross-correlation of every pair of the codes of a file, a row "
+                  "per code (the diagonal: each code with itself), and name the worst pair");
+    AddCodsOption(*MatrixCmd, MatrixCods, "The set of codes");
+    AddCodShape(*MatrixCmd, MatrixLength, MatrixType);
 
     std::string ExportCods;
     std::string ExportFormat = "0";
@@ -708,7 +771,14 @@ int main(int argc, char** argv) {
             return RunOptimize(BestParams);
         if (*CorrelateCmd)
             return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
-                                CorrelateType);
+                                CorrelateType,
+                                Periodic ? TCorrelationKind::Periodic : TCorrelationKind::Aperiodic,
+                                Decibels     ? TValueScale::Decibel
+                                : Magnitudes ? TValueScale::Magnitude
+                                             : TValueScale::Linear,
+                                Csv);
+        if (*MatrixCmd)
+            return RunMatrix(ReadCodsFile(MatrixCods), MatrixLength, MatrixType);
     } catch (const TOutputClosed&) {
         return 128 + SIGPIPE;
     } catch (const std::bad_alloc&) {

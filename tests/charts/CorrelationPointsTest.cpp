@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -144,6 +146,85 @@ TEST(CorrelationPoints, ShortTextThrowsAndNamesTheProblem) {
     EXPECT_THROW(CrossCorrelationPoints("1111100110101", "101", 13, TCodType::Binary), CodError);
     EXPECT_THROW(CrossCorrelationPoints("", "1111100110101", 13, TCodType::Binary), CodError);
     EXPECT_THROW(AutoCorrelationPoints("11", 1, TCodType::Binary), CodError);
+}
+
+TEST(PeriodicCorrelation, KnownAnswersAndThePlainCyclicSum) {
+    // An m-sequence of 7 chips: its cyclic correlation is 7 at whole periods, -1 elsewhere.
+    const auto M7 = AutoCorrelationPoints("1110100", 7, TCodType::Binary, TCorrelationKind::Periodic);
+    for (const auto& P : M7)
+        EXPECT_EQ(P.Value, P.Shift % 7 == 0 ? 7 : -1) << P.Shift;
+
+    std::mt19937 Rng(3);
+    for (int L : {2, 5, 31, 64, 65, 130})
+        for (auto Type : {TCodType::Binary, TCodType::Ternary}) {
+            std::string A, B;
+            for (int I = 0; I < L; ++I) {
+                A += static_cast<char>('0' + Rng() % (MaxDigit(Type) + 1));
+                B += static_cast<char>('0' + Rng() % (MaxDigit(Type) + 1));
+            }
+            TCod CdA, CdB;
+            LoadDigitalCodFromString(A, CdA, L, Type);
+            LoadDigitalCodFromString(B, CdB, L, Type);
+            const auto Points = CrossCorrelationPoints(A, B, L, Type, TCorrelationKind::Periodic);
+            ASSERT_EQ(Points.size(), static_cast<std::size_t>(2 * L + 1));
+            for (const auto& P : Points) {
+                int Sum = 0;
+                for (int I = 0; I < L; ++I)
+                    Sum += CdA[((I + P.Shift) % L + L) % L] * CdB[I];
+                ASSERT_EQ(P.Value, Sum) << "L " << L << " shift " << P.Shift;
+            }
+        }
+}
+
+TEST(ChartScales, MagnitudeAndDecibelsOfTheLength13Code) {
+    const auto Points = AutoCorrelationPoints("1111100110101", 13, TCodType::Binary);
+    const double Reference = DecibelReference("1111100110101", "1111100110101", 13,
+                                              TCodType::Binary);
+    EXPECT_DOUBLE_EQ(Reference, 13);
+    const auto Db = ScaledPoints(Points, TValueScale::Decibel, Reference);
+    const auto Abs = ScaledPoints(Points, TValueScale::Magnitude, Reference);
+    const auto Linear = ScaledPoints(Points, TValueScale::Linear, Reference);
+    ASSERT_EQ(Db.size(), Points.size());
+    for (std::size_t I = 0; I < Points.size(); ++I) {
+        const int R = Points[I].Value;
+        EXPECT_EQ(Linear[I].Value, R);
+        EXPECT_EQ(Abs[I].Value, std::abs(R));
+        // The peak at 0 dB, lobes of 1 at 20 log10(1/13), zeros and the ends at the floor.
+        const double Expected =
+            R == 0 ? DecibelFloor : R == 13 ? 0.0 : 20 * std::log10(1.0 / 13);
+        EXPECT_NEAR(Db[I].Value, Expected, 1e-9) << Points[I].Shift;
+        EXPECT_GE(Db[I].Value, DecibelFloor);
+    }
+    // A pair's reference: the root of the product of the energies (13 and 2 non-zero chips).
+    EXPECT_DOUBLE_EQ(DecibelReference("1111122112121", "1000000000002", 13, TCodType::Ternary),
+                     std::sqrt(26.0));
+    // A lobe far below the peak stops at the floor.
+    EXPECT_EQ(ScaledPoints({{1, 1}}, TValueScale::Decibel, 5000)[0].Value, DecibelFloor);
+}
+
+TEST(ChartScales, CsvReadsBackAsThePoints) {
+    const auto Points = ScaledPoints(
+        CrossCorrelationPoints("1111100110101", "0101001100000", 13, TCodType::Binary),
+        TValueScale::Linear, 13);
+    const auto Db = ScaledPoints(AutoCorrelationPoints("1111100110101", 13, TCodType::Binary),
+                                 TValueScale::Decibel, 13);
+    for (const auto& [Shown, Scale] :
+         {std::pair{Points, TValueScale::Linear}, std::pair{Db, TValueScale::Decibel}}) {
+        std::istringstream Csv(PointsCsv(Shown, Scale));
+        std::string Line;
+        std::getline(Csv, Line);
+        EXPECT_EQ(Line, "shift,value");
+        std::size_t N = 0;
+        while (std::getline(Csv, Line)) {
+            const auto Comma = Line.find(',');
+            ASSERT_NE(Comma, std::string::npos) << Line;
+            ASSERT_LT(N, Shown.size());
+            EXPECT_EQ(std::stoi(Line.substr(0, Comma)), Shown[N].Shift);
+            EXPECT_NEAR(std::stod(Line.substr(Comma + 1)), Shown[N].Value, 0.005) << Line;
+            ++N;
+        }
+        EXPECT_EQ(N, Shown.size());
+    }
 }
 
 } // namespace
