@@ -1,6 +1,7 @@
 #include "charts/CorrelationPoints.h"
 
 #include "engine/PackedCod.h"
+#include "engine/TextLines.h"
 
 #include <algorithm>
 
@@ -20,13 +21,13 @@ std::vector<TCorrelationPoint> Points(const TPackedCod& A, const TPackedCod& B, 
 
 std::vector<TCorrelationPoint>
 CrossCorrelationPoints(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
-    const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
-    const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
+    const TPackedCod A = PackCodText(TextA, L, Type);
+    const TPackedCod B = PackCodText(TextB, L, Type);
     return Points(A, B, L);
 }
 
 std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type) {
-    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
+    const TPackedCod Cd = PackCodText(Text, L, Type);
     return Points(Cd, Cd, L);
 }
 

@@ -3,6 +3,7 @@
 #include "engine/CodFamilies.h"
 #include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
+#include "engine/TextLines.h"
 #include "search/CollectToEnd.h"
 #include "search/LobeTable.h"
 
@@ -375,7 +376,7 @@ double TScoredCod::MeritFactor() const {
 TScoredCod ScoreCod(std::string_view Text, int L, TCodType Type) {
     CheckCodLength(L);
     // The packed form checks the text's length and computes each lobe with the kernels.
-    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
+    const TPackedCod Cd = PackCodText(Text, L, Type);
     TScoredCod Cod;
     Cod.Text = std::string(Text.substr(0, static_cast<std::size_t>(L)));
     for (int I = 0; I < L; ++I)

@@ -1,5 +1,7 @@
 #include "search/Selection.h"
 
+#include "engine/TextLines.h"
+
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
@@ -13,7 +15,7 @@ std::vector<TPackedCod> DecodeCods(const std::vector<std::string>& Texts, int L,
     Cods.reserve(Texts.size());
     for (std::size_t I = 0; I < Texts.size(); ++I) {
         try {
-            Cods.push_back(TPackedCod::FromText(Texts[I], L, Type));
+            Cods.push_back(PackCodText(Texts[I], L, Type));
         } catch (const CodError& E) {
             throw CodError("Good-code row " + std::to_string(I + 1) + ": " + E.what());
         }

@@ -5,6 +5,7 @@
 #include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
+#include "ui/CodCellText.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
@@ -97,12 +98,12 @@ public:
     std::string GoodText(int Row) override {
         if (Row < 1 || Row > GoodCount())
             throw codegen::CodError("The good-code row " + std::to_string(Row) + " does not exist");
-        return Form.CodStringGrid->Cells(1, Row).toLatin1().toStdString();
+        return CodCellText(Form.CodStringGrid->Cells(1, Row));
     }
     uint64_t GoodVersion() override { return Form.CodStringGrid->Model()->Version(); }
     int SetCount() override { return Form.NoCorrCodsStringGrid->RowCount() - 1; }
     std::string SetText(int Member) override {
-        return Form.NoCorrCodsStringGrid->Cells(1, Member).toLatin1().toStdString();
+        return CodCellText(Form.NoCorrCodsStringGrid->Cells(1, Member));
     }
     uint64_t SetVersion() override { return Form.NoCorrCodsStringGrid->Model()->Version(); }
     void ClearSet() override { Form.StartNoCorrStringGridToLoad(); }
@@ -610,7 +611,9 @@ codegen::TSearchParams TMainForm::GoodCodParams() const {
 }
 
 void TMainForm::SerchCodsBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    // Every row of the list has the length and type the run started with: neither can be
+    // changed until it ends.
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
@@ -624,7 +627,7 @@ void TMainForm::SerchCodsBitBtnClick() {
 }
 
 void TMainForm::ContinueBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
     NoJob = false;
     if (BestSearchPanel->BestMode())
         SerchBestCods(GoodCodTexts());
@@ -674,8 +677,12 @@ void TMainForm::SerchCods() {
         if (Restart)
             continue;
         // Parameters are read at every batch. A value still being typed that no search
-        // accepts (a length of 1, say) leaves the run on the values it has.
-        const codegen::TSearchParams Now = GoodCodParams();
+        // accepts (a length of 1, say) leaves the run on the values it has. The length and
+        // type stay the run's, whatever set them meanwhile: a list of codes of two lengths
+        // is no list for any later step.
+        codegen::TSearchParams Now = GoodCodParams();
+        Now.L = GoodCodSearch.Params().L;
+        Now.Type = GoodCodSearch.Params().Type;
         if (!(Now == GoodCodSearch.Params())) {
             try {
                 codegen::CheckSearchParams(Now);
@@ -745,7 +752,7 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
     std::vector<std::string> Texts;
     Texts.reserve(static_cast<std::size_t>(CodStringGrid->RowCount() - 1));
     for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
-        Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
+        Texts.push_back(CodCellText(CodStringGrid->Cells(1, Row)));
     return Texts;
 }
 
@@ -768,7 +775,7 @@ void TMainForm::SelectBitBtnClick() {
             DecodedType != CodType()) {
             std::vector<std::string> Texts;
             for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
-                Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
+                Texts.push_back(CodCellText(CodStringGrid->Cells(1, Row)));
             Cods = codegen::DecodeCods(Texts, CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();
@@ -1093,10 +1100,7 @@ void TMainForm::LoadDigitalCod(const codegen::TCod& FromCod, codegen::TCod& ToCo
 }
 
 void TMainForm::LoadDigitalCodFromString(const QString& SCd, codegen::TCod& ToCod) const {
-    // One byte per character, as code texts are read everywhere.
-    const QByteArray Bytes = SCd.toLatin1();
-    codegen::LoadDigitalCodFromString(std::string_view(Bytes.constData(), Bytes.size()), ToCod,
-                                      CodLength(), CodType());
+    codegen::LoadDigitalCodFromString(CodCellText(SCd), ToCod, CodLength(), CodType());
 }
 
 int TMainForm::ZeroCount(const codegen::TCod& Cd) const {

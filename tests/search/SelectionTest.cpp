@@ -55,6 +55,43 @@ TEST(Selection, WorkedExample) {
         EXPECT_EQ(Kept(Select(Four, 7, T, 0)), Kept(Select(Four, 7, T, 1))) << T;
 }
 
+// Each peak is scanned only until it is known to be over T (a stop at T + 1) or not below
+// the smallest so far. Five codes of 8 chips whose peaks are
+//        1  2  3  4  5
+//   1    8  6  4  4  5
+//   2    6  8  2  5  5
+//   3    4  2  8  3  2
+//   4    4  5  3  8  7
+//   5    5  5  2  7  8
+// At T = 2 a peak of 2 counts and one of 3 (T + 1) does not: row 4 has its smallest peak at
+// 3 and is not kept; row 1 reaches its smallest, 4, through 8 and 6, each exact.
+TEST(Selection, PeaksOfTAndTPlusOneAndTheSmallestOverT) {
+    const std::vector<std::string> Five{"10001001", "10101001", "00011111", "10010100",
+                                        "01001010"};
+    struct TCase {
+        int T, K;
+        std::vector<int> MMX, CNT, Rows;
+    };
+    const TCase Cases[] = {
+        {2, 2, {4, 2, 2, 3, 2}, {0, 1, 2, 0, 1}, {3}},
+        {2, 1, {4, 2, 2, 3, 2}, {0, 1, 2, 0, 1}, {2, 3, 5}},
+        {3, 2, {4, 2, 2, 3, 2}, {0, 1, 3, 1, 1}, {3}},
+        {3, 1, {4, 2, 2, 3, 2}, {0, 1, 3, 1, 1}, {2, 3, 4, 5}},
+        {4, 3, {4, 2, 2, 3, 2}, {2, 1, 4, 2, 1}, {3}},
+    };
+    for (const auto& C : Cases) {
+        for (const int Threads : {1, 2}) {
+            const auto Steps = Select(Five, 8, C.T, C.K, Threads);
+            ASSERT_EQ(Steps.size(), 5u);
+            for (std::size_t I = 0; I < 5; ++I) {
+                EXPECT_EQ(Steps[I].MMX, C.MMX[I]) << "row " << I + 1 << " T " << C.T;
+                EXPECT_EQ(Steps[I].CNT, C.CNT[I]) << "row " << I + 1 << " T " << C.T;
+            }
+            EXPECT_EQ(Kept(Steps), C.Rows) << "T " << C.T << " K " << C.K;
+        }
+    }
+}
+
 TEST(Selection, OneCodeIsKeptWhenTReachesItsLength) {
     for (int T : {6, 7, 8})
         for (int K : {0, 1, 2}) {
