@@ -544,17 +544,30 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
     return 0;
 }
 
-// The codes the selection keeps, in list order.
+// The codes the selection keeps, in list order, by the window's selection run. SIGINT or
+// SIGTERM stops it after the chunk in hand: the codes kept so far are printed.
 int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
     const auto Texts = ReadCodsFile(CodsFile);
-    const auto Steps =
-        SelectCods(DecodeCods(Texts, L, Type), 1, static_cast<int>(Texts.size()), T, K);
+    TSelectionRun Run;
+    Run.Cods = DecodeCods(Texts, L, Type);
+    Run.T = T;
+    Run.K = K;
     std::vector<std::string> Kept;
-    for (const auto& Step : Steps)
-        if (Step.Selected)
-            Kept.push_back(Texts[static_cast<std::size_t>(Step.Row - 1)]);
+    CatchStopSignals();
+    RunSelection(Run, [&](const std::vector<TSelectionStep>& Steps) {
+        for (const auto& Step : Steps)
+            if (Step.Selected)
+                Kept.push_back(Texts[static_cast<std::size_t>(Step.Row - 1)]);
+        return Interrupted == 0;
+    });
     PrintLines(Kept);
     std::fprintf(stderr, "%zu of %zu codes kept\n", Kept.size(), Texts.size());
+    if (Interrupted) {
+        std::fprintf(stderr, "codegen-cli: stopped by %s: the codes above are those kept before "
+                             "the end of the list\n",
+                     SignalName());
+        return SignalStatus();
+    }
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <tbb/task_arena.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace codegen {
 
@@ -56,6 +57,31 @@ std::vector<TSelectionStep> SelectCods(const std::vector<TPackedCod>& Cods, int 
         Work();
     }
     return Steps;
+}
+
+bool RunSelection(TSelectionRun& Run, const TSelectionProgress& Progress, int Threads) {
+    using TClock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    const int Rows = static_cast<int>(Run.Cods.size());
+    int Chunk = 1;
+    for (int Row = 1; Row <= Rows;) {
+        const int Listed = static_cast<int>(Run.Cods.size());
+        if (Row > Listed)
+            throw CodError("The good-code row " + std::to_string(Row) + " does not exist any more");
+        const auto Began = TClock::now();
+        const int Last = std::min({Rows, Row + Chunk - 1, Listed});
+        const auto Steps = SelectCods(Run.Cods, Row, Last, Run.T, Run.K, Threads);
+        // Chunks of 10 to 20 ms between two calls of Progress.
+        const auto Took = TClock::now() - Began;
+        if (Took < milliseconds(10))
+            Chunk = Chunk < (1 << 20) ? Chunk * 2 : Chunk;
+        else if (Took > milliseconds(20) && Chunk > 1)
+            Chunk /= 2;
+        Row = Last + 1;
+        if (!Progress(Steps))
+            return Row > Rows;
+    }
+    return true;
 }
 
 std::string SelectionProgressText(const TSelectionStep& Step, int Kept) {

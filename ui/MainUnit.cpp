@@ -762,33 +762,26 @@ void TMainForm::SelectBitBtnClick() {
                           ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
-    const int R = CodStringGrid->RowCount() - 1;
 
+    // Every candidate meets the list as it stands, under the length and type in force: the
+    // list is decoded again whenever it or they changed while the user acted.
     uint64_t Decoded = ~uint64_t{0};
     int DecodedL = 0;
     codegen::TCodType DecodedType = codegen::TCodType::Binary;
-    std::vector<codegen::TPackedCod> Cods;
-    int Chunk = 1;
-    for (int I = 1; I <= R;) {
-        // Every candidate meets the list as it stands, under the length and type in force.
-        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
-            DecodedType != CodType()) {
-            std::vector<std::string> Texts;
-            for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
-                Texts.push_back(CodCellText(CodStringGrid->Cells(1, Row)));
-            Cods = codegen::DecodeCods(Texts, CodLength(), CodType());
+    codegen::TSelectionRun Run;
+    const auto Refresh = [&] {
+        if (Decoded != CodStringGrid->Model()->Version() ||
+            DecodedL != CodLength() || DecodedType != CodType()) {
+            Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();
             DecodedType = CodType();
         }
-        if (I > static_cast<int>(Cods.size()))
-            throw codegen::CodError("The good-code row " + std::to_string(I) +
-                                    " does not exist any more");
-        QElapsedTimer Clock;
-        Clock.start();
-        const int Last = std::min({R, I + Chunk - 1, static_cast<int>(Cods.size())});
-        const auto Steps = codegen::SelectCods(Cods, I, Last, SelectPBSpinEdit->Value(),
-                                               SelCountPBSpinEdit->Value());
+        Run.T = SelectPBSpinEdit->Value();
+        Run.K = SelCountPBSpinEdit->Value();
+    };
+    Refresh();
+    codegen::RunSelection(Run, [&](const std::vector<codegen::TSelectionStep>& Steps) {
         QList<QStringList> Kept;
         for (const auto& Step : Steps)
             if (Step.Selected)
@@ -796,14 +789,10 @@ void TMainForm::SelectBitBtnClick() {
         SelectStringGrid->AppendRows(Kept);
         SelectLabel->setText(QString::fromStdString(
             codegen::SelectionProgressText(Steps.back(), SelectStringGrid->RowCount() - 1)));
-        // Batches of 10 to 20 ms between two looks at the user's events.
-        if (Clock.elapsed() < 10)
-            Chunk *= 2;
-        else if (Clock.elapsed() > 20 && Chunk > 1)
-            Chunk /= 2;
-        I = Last + 1;
         QCoreApplication::processEvents();
-    }
+        Refresh();
+        return true;
+    });
 }
 
 namespace {

@@ -146,5 +146,74 @@ TEST(Selection, MatchesThePlainMeasureOnRandomLists) {
     }
 }
 
+// The run both front ends go through: every row once, in order, chunk after chunk; Progress
+// stops it; a list changed between two chunks is read by the next one.
+TEST(SelectionRun, ChunksCoverEveryRowOnceAndFollowTheirCaller) {
+    std::vector<std::string> Texts;
+    std::mt19937 Random(7);
+    for (int I = 0; I < 3000; ++I) {
+        std::string Text;
+        for (int C = 0; C < 16; ++C)
+            Text += static_cast<char>('0' + Random() % 2);
+        Texts.push_back(Text);
+    }
+    const auto Cods = DecodeCods(Texts, 16, TCodType::Binary);
+    const auto Whole = SelectCods(Cods, 1, 3000, 4, 20);
+
+    TSelectionRun Run{Cods, 4, 20};
+    std::vector<TSelectionStep> Seen;
+    int Calls = 0;
+    EXPECT_TRUE(RunSelection(Run, [&](const std::vector<TSelectionStep>& Steps) {
+        EXPECT_FALSE(Steps.empty());
+        Seen.insert(Seen.end(), Steps.begin(), Steps.end());
+        ++Calls;
+        return true;
+    }));
+    ASSERT_EQ(Seen.size(), Whole.size());
+    for (std::size_t I = 0; I < Whole.size(); ++I) {
+        ASSERT_EQ(Seen[I].Row, Whole[I].Row);
+        ASSERT_EQ(Seen[I].MMX, Whole[I].MMX);
+        ASSERT_EQ(Seen[I].CNT, Whole[I].CNT);
+        ASSERT_EQ(Seen[I].Selected, Whole[I].Selected);
+    }
+    EXPECT_GE(Calls, 2) << "the first chunk is one row";
+
+    // Stopped by its caller after the first chunk: that chunk's rows only.
+    TSelectionRun Stopped{Cods, 4, 20};
+    Seen.clear();
+    EXPECT_FALSE(RunSelection(Stopped, [&](const std::vector<TSelectionStep>& Steps) {
+        Seen.insert(Seen.end(), Steps.begin(), Steps.end());
+        return false;
+    }));
+    ASSERT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Seen[0].Row, 1);
+
+    // A new limit between two chunks holds from the next row on.
+    TSelectionRun Changed{Cods, 4, 20};
+    Seen.clear();
+    RunSelection(Changed, [&](const std::vector<TSelectionStep>& Steps) {
+        Seen.insert(Seen.end(), Steps.begin(), Steps.end());
+        Changed.T = 16;
+        Changed.K = 0;
+        return true;
+    });
+    ASSERT_EQ(Seen.size(), 3000u);
+    EXPECT_EQ(Seen[0].Selected, Whole[0].Selected);
+    for (std::size_t I = 1; I < Seen.size(); ++I)
+        ASSERT_TRUE(Seen[I].Selected) << "every peak is within the length";
+
+    // A list cut short between two chunks: the first row gone is named.
+    TSelectionRun Cut{Cods, 4, 20};
+    try {
+        RunSelection(Cut, [&](const std::vector<TSelectionStep>&) {
+            Cut.Cods.resize(1);
+            return true;
+        });
+        FAIL() << "row 2 is gone";
+    } catch (const CodError& E) {
+        EXPECT_STREQ(E.what(), "The good-code row 2 does not exist any more");
+    }
+}
+
 } // namespace
 } // namespace codegen
