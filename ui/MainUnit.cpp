@@ -1,6 +1,7 @@
 #include "ui/MainUnit.h"
 
 #include "engine/TextLines.h"
+#include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
@@ -44,6 +45,8 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <stdexcept>
+#include <string_view>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -62,9 +65,17 @@ namespace {
 const QString TitleNumber = QStringLiteral("Номер");
 const QString TitleCod = QStringLiteral("КОД");
 
+// The value a new window shows in a control a project stores (project/MainFormTable).
+int Stored(std::string_view Name) {
+    const codegen::TStoredControl* Control = codegen::StoredControl(Name);
+    if (!Control)
+        throw std::logic_error("No stored control " + std::string(Name));
+    return Control->Default;
+}
+
 void ResetCodGrid(TStringGrid* Grid) {
     Grid->SetColWidths(0, 70);
-    Grid->SetRowCount(1);
+    Grid->SetRowCount(Stored(Grid->objectName().toStdString()));
     Grid->SetCells(0, 0, TitleNumber);
     Grid->SetCells(1, 0, TitleCod);
 }
@@ -213,7 +224,7 @@ void TMainForm::CreateControls() {
                                    const QStringList& Items, QRect Bounds) {
         auto* Created = Register(new TRadioGroup(Caption, Items, Parent), Name);
         Created->setGeometry(Bounds);
-        Created->SetItemIndex(0);
+        Created->SetItemIndex(Stored(Name.toStdString()));
         return Created;
     };
     const auto Group = [this](const QString& Name, const QString& Caption, QRect Bounds) {
@@ -224,8 +235,8 @@ void TMainForm::CreateControls() {
     const auto Grid = [this](QWidget* Parent, const QString& Name, QRect Bounds) {
         auto* Created = Register(new TStringGrid(Parent), Name);
         Created->setGeometry(Bounds);
-        Created->SetColCount(2);
-        Created->SetRowCount(5);
+        Created->SetColCount(codegen::StoredGridColumns);
+        Created->SetRowCount(Stored(Name.toStdString()));
         Created->SetFixedCols(1);
         Created->SetFixedRows(1);
         return Created;
@@ -267,7 +278,7 @@ void TMainForm::CreateControls() {
                    {136, 24, 86, 13});
     CodLengthPBSpinEdit =
         SpinEdit(GroupBox1, QStringLiteral("CodLengthPBSpinEdit"), codegen::MinCodLength,
-                 codegen::MaxCodLength, 10, {136, 40, 81, 22});
+                 codegen::MaxCodLength, Stored("CodLengthPBSpinEdit"), {136, 40, 81, 22});
     VariantRadioGroup =
         RadioGroup(GroupBox1, QStringLiteral("VariantRadioGroup"), QStringLiteral("Тип кода"),
                    {QStringLiteral("+1, -1       (1,0)"), QStringLiteral("+1, 0, -1   (1,0,2)")},
@@ -278,9 +289,11 @@ void TMainForm::CreateControls() {
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
     MaxCorrSidePBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500, 2, {160, 16, 57, 22});
+        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
     ZeroCountPBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500, 2, {152, 48, 65, 22});
+        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -313,10 +326,12 @@ void TMainForm::CreateControls() {
     Label2 = Label(GroupBox4, QStringLiteral("Label2"),
                    QStringLiteral("выбросы взаимной корр. х-ки не более"), {16, 24, 200, 13});
     MaxNoCorrPBSpinEdit =
-        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500, 2, {136, 48, 81, 22});
+        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                 Stored("MaxNoCorrPBSpinEdit"), {136, 48, 81, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 264, 97, 17);
+    PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
     RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
                              {QStringLiteral("по всем"), QStringLiteral("от последнего"),
                               QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
@@ -355,7 +370,8 @@ void TMainForm::CreateControls() {
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
     SelectPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, 2, {136, 8, 81, 22});
+        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
+                 {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
@@ -365,7 +381,8 @@ void TMainForm::CreateControls() {
                               QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
     SelCountPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500, 1, {136, 32, 81, 22});
+        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 
