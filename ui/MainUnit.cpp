@@ -38,6 +38,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStringDecoder>
 #include <QToolButton>
 
 #include <algorithm>
@@ -835,6 +836,17 @@ std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>&
     return Choice == 0 ? codegen::TCodType::Binary : codegen::TCodType::Ternary;
 }
 
+// A file's bytes as the window shows them: as UTF-8 when they are UTF-8, so that a character
+// a code must not hold is named as codegen-cli names it; else one character per byte, so
+// that nothing is lost.
+QString TextFromBytes(std::string_view Bytes) {
+    QStringDecoder Utf8(QStringConverter::Utf8);
+    QString Text = Utf8(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+    if (!Utf8.hasError())
+        return Text;
+    return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+}
+
 // Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
 // title row), and type and length switch so that the lines read as codes of that type.
 // True once the rows are replaced.
@@ -864,10 +876,8 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     if (!Type)
         return false;
     Form.setWindowTitle(Path);
-    // Code texts are ASCII; any other byte is kept as one character all the same.
     Form.TxtMemo->clear();
-    Form.TxtMemo->setPlainText(
-        QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size())));
+    Form.TxtMemo->setPlainText(TextFromBytes(Text));
 
     Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
     // The first line may be a heading, so the length comes from the second.
@@ -879,9 +889,7 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     QList<QStringList> Rows;
     Rows.reserve(static_cast<qsizetype>(Lines.size()));
     for (std::size_t N = 0; N < Lines.size(); ++N)
-        Rows.append(
-            {QString::number(N + 1),
-             QString::fromLatin1(Lines[N].data(), static_cast<qsizetype>(Lines[N].size()))});
+        Rows.append({QString::number(N + 1), TextFromBytes(Lines[N])});
     Target->AppendRows(Rows);
     return true;
 }
