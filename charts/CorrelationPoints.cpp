@@ -1,6 +1,7 @@
 #include "charts/CorrelationPoints.h"
 
 #include "engine/PackedCod.h"
+#include "engine/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,14 +32,14 @@ std::vector<TCorrelationPoint> Points(const TPackedCod& A, const TPackedCod& B, 
 std::vector<TCorrelationPoint> CrossCorrelationPoints(std::string_view TextA,
                                                       std::string_view TextB, int L, TCodType Type,
                                                       TCorrelationKind Kind) {
-    const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
-    const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
+    const TPackedCod A = PackCodText(TextA, L, Type);
+    const TPackedCod B = PackCodText(TextB, L, Type);
     return Points(A, B, L, Kind);
 }
 
 std::vector<TCorrelationPoint> AutoCorrelationPoints(std::string_view Text, int L, TCodType Type,
                                                      TCorrelationKind Kind) {
-    const TPackedCod Cd = TPackedCod::FromText(Text, L, Type);
+    const TPackedCod Cd = PackCodText(Text, L, Type);
     return Points(Cd, Cd, L, Kind);
 }
 
@@ -60,8 +61,8 @@ std::vector<TChartPoint> ScaledPoints(const std::vector<TCorrelationPoint>& Poin
 }
 
 double DecibelReference(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
-    const TPackedCod A = TPackedCod::FromText(TextA, L, Type);
-    const TPackedCod B = TPackedCod::FromText(TextB, L, Type);
+    const TPackedCod A = PackCodText(TextA, L, Type);
+    const TPackedCod B = PackCodText(TextB, L, Type);
     return std::sqrt(static_cast<double>(CorrelationTerm(A, A, 0)) * CorrelationTerm(B, B, 0));
 }
 

@@ -10,6 +10,7 @@
 #include "project/ProjectFile.h"
 #include "search/BestCodSearch.h"
 #include "search/GoodCodSearch.h"
+#include "search/ProgressFigures.h"
 #include "search/Selection.h"
 #include "search/SetSearch.h"
 
@@ -95,16 +96,38 @@ void AddThreads(CLI::App& Cmd, int& Threads, const std::string& What) {
             "1.." + std::to_string(MaxThreads)));
 }
 
+// The figures of the window's status line (search/ProgressFigures), in English.
+std::string CountText(double Count) {
+    const TCountFigures Figures = CountFigures(Count);
+    if (!Figures.Known)
+        return "?";
+    static const char* const Scales[] = {"", " thousand", " million", " billion", " trillion"};
+    return Figures.Text + Scales[Figures.Scale];
+}
+
 std::string Duration(double Seconds) {
+    using TUnit = TDurationFigures::TUnit;
+    const TDurationFigures D = DurationFigures(Seconds);
+    if (!D.Known)
+        return Seconds < 0 ? "?" : "more than a lifetime";
     char Text[64];
-    if (Seconds < 60)
-        std::snprintf(Text, sizeof Text, "%.1f s", Seconds);
-    else if (Seconds < 3600)
-        std::snprintf(Text, sizeof Text, "%d min %02d s", static_cast<int>(Seconds) / 60,
-                      static_cast<int>(Seconds) % 60);
-    else
-        std::snprintf(Text, sizeof Text, "%d h %02d min", static_cast<int>(Seconds) / 3600,
-                      static_cast<int>(Seconds) / 60 % 60);
+    switch (D.Unit) {
+    case TUnit::Seconds:
+        std::snprintf(Text, sizeof Text, "%lld s", D.Major);
+        break;
+    case TUnit::Minutes:
+        std::snprintf(Text, sizeof Text, "%lld min %02lld s", D.Major, D.Minor);
+        break;
+    case TUnit::Hours:
+        std::snprintf(Text, sizeof Text, "%lld h %02lld min", D.Major, D.Minor);
+        break;
+    case TUnit::Days:
+        std::snprintf(Text, sizeof Text, "%lld d %lld h", D.Major, D.Minor);
+        break;
+    case TUnit::Years:
+        std::snprintf(Text, sizeof Text, "%lld years", D.Major);
+        break;
+    }
     return Text;
 }
 
@@ -114,9 +137,9 @@ void DrawProgress(const TSearchProgress& P, std::size_t Found) {
     const int Filled = static_cast<int>(P.Fraction * Width);
     std::string Bar(static_cast<std::size_t>(Filled), '#');
     Bar.resize(Width, '.');
-    std::fprintf(stderr, "\r[%s] %5.1f%%  %zu found  %.3g codes/s  %s left   ", Bar.c_str(),
-                 P.Fraction * 100, Found, P.CodsPerSecond,
-                 P.SecondsLeft < 0 ? "?" : Duration(P.SecondsLeft).c_str());
+    std::fprintf(stderr, "\r[%s] %5.1f%%  %zu found  %s codes/s  %s left   ", Bar.c_str(),
+                 P.Fraction * 100, Found, CountText(P.CodsPerSecond).c_str(),
+                 Duration(P.SecondsLeft).c_str());
     std::fflush(stderr);
 }
 
@@ -567,17 +590,30 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
     return 0;
 }
 
-// The codes the selection keeps, in list order.
+// The codes the selection keeps, in list order, by the window's selection run. SIGINT or
+// SIGTERM stops it after the chunk in hand: the codes kept so far are printed.
 int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
     const auto Texts = ReadCodsFile(CodsFile);
-    const auto Steps =
-        SelectCods(DecodeCods(Texts, L, Type), 1, static_cast<int>(Texts.size()), T, K);
+    TSelectionRun Run;
+    Run.Cods = DecodeCods(Texts, L, Type);
+    Run.T = T;
+    Run.K = K;
     std::vector<std::string> Kept;
-    for (const auto& Step : Steps)
-        if (Step.Selected)
-            Kept.push_back(Texts[static_cast<std::size_t>(Step.Row - 1)]);
+    CatchStopSignals();
+    RunSelection(Run, [&](const std::vector<TSelectionStep>& Steps) {
+        for (const auto& Step : Steps)
+            if (Step.Selected)
+                Kept.push_back(Texts[static_cast<std::size_t>(Step.Row - 1)]);
+        return Interrupted == 0;
+    });
     PrintLines(Kept);
     std::fprintf(stderr, "%zu of %zu codes kept\n", Kept.size(), Texts.size());
+    if (Interrupted) {
+        std::fprintf(stderr, "codegen-cli: stopped by %s: the codes above are those kept before "
+                             "the end of the list\n",
+                     SignalName());
+        return SignalStatus();
+    }
     return 0;
 }
 

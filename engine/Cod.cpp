@@ -54,6 +54,10 @@ void LoadDigitalCodFromString(std::string_view SCd, TCod& ToCod, int L, TCodType
     CheckCodLength(L);
     ClearCod(ToCod);
     const int Available = static_cast<int>(SCd.size());
+    // A short text is named as short, whatever it holds; a whole one must keep the rule of
+    // every code text before any chip is written.
+    if (Available >= L)
+        CheckCodTextCharacters(SCd);
     for (int I = 0; I < L; ++I) {
         if (I >= Available) {
             if (Available == 0)

@@ -139,6 +139,42 @@ std::string EscapedText(std::string_view Text) {
     return Result;
 }
 
+std::optional<TNonAsciiCharacter> FirstNonAscii(std::string_view Text) {
+    for (std::size_t P = 0; P < Text.size(); ++P) {
+        const auto Lead = static_cast<unsigned char>(Text[P]);
+        if (Lead < 0x80)
+            continue;
+        // The length a UTF-8 lead byte announces; a sequence cut short or a byte that cannot
+        // lead one is named alone.
+        const std::size_t Length = Lead >= 0xF0 && Lead < 0xF5   ? 4
+                                   : Lead >= 0xE0 && Lead < 0xF0 ? 3
+                                   : Lead >= 0xC2 && Lead < 0xE0 ? 2
+                                                                 : 1;
+        std::size_t Taken = 1;
+        while (Taken < Length && P + Taken < Text.size() &&
+               (static_cast<unsigned char>(Text[P + Taken]) & 0xC0) == 0x80)
+            ++Taken;
+        return TNonAsciiCharacter{P, std::string(Text.substr(P, Taken == Length ? Length : 1))};
+    }
+    return std::nullopt;
+}
+
+void CheckCodTextCharacters(std::string_view Text) {
+    if (const auto Bad = FirstNonAscii(Text))
+        // A whole UTF-8 character is quoted as it is, to be recognised; a lone byte as \xNN.
+        throw CodError("The code text \"" + EscapedText(Text) + "\" holds \"" +
+                       (Bad->Bytes.size() > 1 ? Bad->Bytes : EscapedText(Bad->Bytes)) +
+                       "\" at character " +
+                       std::to_string(Bad->Position + 1) +
+                       ", which is no code digit (a code is ASCII digits)");
+}
+
+TPackedCod PackCodText(std::string_view Text, int L, TCodType Type) {
+    TPackedCod Cod = TPackedCod::FromText(Text, L, Type);
+    CheckCodTextCharacters(Text);
+    return Cod;
+}
+
 std::optional<TCodTextFault> CodTextFault(std::string_view Text, int L, TCodType Type) {
     const char Largest = static_cast<char>('0' + MaxDigit(Type));
     for (std::size_t P = 0; P < Text.size() && P < static_cast<std::size_t>(std::max(L, 0)); ++P)

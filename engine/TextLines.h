@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "engine/PackedCod.h"
 
 #include <fstream>
 #include <iosfwd>
@@ -46,6 +47,25 @@ std::ifstream OpenInputFile(const std::string& Path);
 // backslash become \xNN, so that neither a line break nor a NUL nor half of a multi-byte
 // character gets into the message.
 std::string EscapedText(std::string_view Text);
+
+// The rule of every reader of a code text, in the window and on the command line alike: a
+// code text is ASCII. A character outside ASCII is refused wherever it stands, so that a
+// text gives the same chips whether it came as bytes from a file or as characters from a
+// grid cell (a multi-byte character would otherwise read as one chip in one place and as
+// two in another). Within ASCII, the characters other than the type's digits read as chip 0.
+// The first character outside ASCII of Text: its byte offset (the character's number less
+// one, every character before it being one byte) and its bytes (a whole UTF-8 sequence
+// when one starts there, else the single byte); none when Text is ASCII.
+struct TNonAsciiCharacter {
+    std::size_t Position = 0;
+    std::string Bytes;
+};
+std::optional<TNonAsciiCharacter> FirstNonAscii(std::string_view Text);
+// Throws CodError naming the character and its place unless Text is ASCII.
+void CheckCodTextCharacters(std::string_view Text);
+// The packed form of a code text as every reader takes it: a text shorter than L is refused
+// with the conversion's message, then one that breaks the rule above.
+TPackedCod PackCodText(std::string_view Text, int L, TCodType Type);
 
 // Why a text is not a code of L chips of a type: its length differs from L, or the
 // character at Position is not one of the type's digits.

@@ -30,7 +30,9 @@ bool Admitted(int L) {
 // The chip form of a text, or nothing when the conversion refuses it (which it must exactly
 // for an out-of-range length or a text shorter than the length).
 std::optional<TCod> Decode(std::string_view Text, int L, TCodType Type) {
-    const bool Refused = !Admitted(L) || Text.size() < static_cast<std::size_t>(std::max(L, 0));
+    // A whole text outside ASCII breaks the rule of every code text.
+    const bool Refused = !Admitted(L) || Text.size() < static_cast<std::size_t>(std::max(L, 0)) ||
+                         FirstNonAscii(Text).has_value();
     TCod Chips;
     try {
         LoadDigitalCodFromString(Text, Chips, L, Type);
@@ -38,7 +40,7 @@ std::optional<TCod> Decode(std::string_view Text, int L, TCodType Type) {
         FUZZ_CHECK(Refused);
         bool PackRefused = false;
         try {
-            (void)TPackedCod::FromText(Text, L, Type);
+            (void)PackCodText(Text, L, Type);
         } catch (const CodError&) {
             PackRefused = true;
         }

@@ -125,8 +125,9 @@ bool ShouldRefuse(int Item, const TCodSet& Set) {
         Read = Count;
     const bool Admitted = Set.L >= MinCodLength && Set.L <= MaxCodLength;
     for (int Row = 0; Row < Read; ++Row)
-        if (!Admitted || Set.Cods[static_cast<std::size_t>(Row)].size() <
-                             static_cast<std::size_t>(Set.L))
+        if (!Admitted ||
+            Set.Cods[static_cast<std::size_t>(Row)].size() < static_cast<std::size_t>(Set.L) ||
+            FirstNonAscii(Set.Cods[static_cast<std::size_t>(Row)]))
             return true;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "project/ProjectFile.h"
 
 #include "engine/TextLines.h"
+#include "project/MainFormTable.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -145,43 +146,40 @@ void EmitSearchProject(const TSearchParams& Params, std::uint64_t Count,
                        std::to_string(std::numeric_limits<int>::max() - 1) + " codes, not " +
                        std::to_string(Count));
     const int Rows = static_cast<int>(Count) + 1;
-    const auto Integer = [&Emit](std::string_view Key, int Value) {
-        Emit(Key, std::to_string(Value));
-    };
     const std::string Number = Utf8ToCp1251("Номер"), Cod = Utf8ToCp1251("КОД");
-    const auto Header = [&](const std::string& Name, int RowCount) {
-        Integer(Name + "ColCount", 2);
-        Integer(Name + "RowCount", RowCount);
+    // The values of the search; every other control as a new window shows it.
+    const auto Value = [&Params](const TStoredControl& Control) {
+        const std::string_view Name = Control.Name;
+        return Name == "CodLengthPBSpinEdit"     ? Params.L
+               : Name == "VariantRadioGroup"     ? static_cast<int>(Params.Type)
+               : Name == "MaxCorrSidePBSpinEdit" ? Params.SideLobeLimit
+               : Name == "ZeroCountPBSpinEdit"   ? Params.Z
+               : Name == "ZRadioGroup"           ? static_cast<int>(Params.Rule)
+                                                 : Control.Default;
     };
-    Integer("CodLengthPBSpinEdit", Params.L);
-    Integer("VariantRadioGroup", static_cast<int>(Params.Type));
-    Integer("MaxCorrSidePBSpinEdit", Params.SideLobeLimit);
-    Integer("ZeroCountPBSpinEdit", Params.Z);
-    Integer("ZRadioGroup", static_cast<int>(Params.Rule));
-    const std::string Good = "CodStringGrid";
-    Header(Good, Rows);
-    Emit(CellKey(Good, 0, 0), Number);
-    for (int R = 1; R < Rows; ++R)
-        Emit(CellKey(Good, 0, R), std::to_string(R));
-    Emit(CellKey(Good, 1, 0), Cod);
-    for (int R = 1; R < Rows; ++R)
-        Emit(CellKey(Good, 1, R), NextCod());
-    Integer("MaxNoCorrPBSpinEdit", 2);
-    Integer("PairCheckBox", 0);
-    Integer("RadioGroup1", 0);
-    const std::string Set = "NoCorrCodsStringGrid";
-    Header(Set, 1);
-    Emit(CellKey(Set, 0, 0), Number);
-    Emit(CellKey(Set, 1, 0), Cod);
-    Integer("SelectPBSpinEdit", 2);
-    const std::string Select = "SelectStringGrid";
-    Header(Select, 5);
-    for (int Col = 0; Col < 2; ++Col)
-        for (int R = 0; R < 5; ++R)
-            Emit(CellKey(Select, Col, R), "");
-    Integer("SelCountPBSpinEdit", 1);
-    Integer("Wisible", 1);
-    Integer("Enabled", 0);
+    for (const TStoredControl& Control : MainFormControls) {
+        const std::string Name(Control.Name);
+        if (Control.Kind != TStoredControl::TKind::Grid) {
+            Emit(Name, std::to_string(Value(Control)));
+            continue;
+        }
+        // The good-code grid holds the list, numbered; the others are as at start.
+        const bool Listed = Name == "CodStringGrid";
+        const int RowCount = Listed ? Rows : Control.Default;
+        Emit(Name + "ColCount", std::to_string(StoredGridColumns));
+        Emit(Name + "RowCount", std::to_string(RowCount));
+        for (int Col = 0; Col < StoredGridColumns; ++Col)
+            for (int R = 0; R < RowCount; ++R) {
+                if (R == 0 && Control.Titled)
+                    Emit(CellKey(Name, Col, R), Col == 0 ? Number : Cod);
+                else if (Listed)
+                    Emit(CellKey(Name, Col, R), Col == 0 ? std::to_string(R) : NextCod());
+                else
+                    Emit(CellKey(Name, Col, R), "");
+            }
+    }
+    Emit("Wisible", "1");
+    Emit("Enabled", "0");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "engine/CodFamilies.h"
 #include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
+#include "engine/TextLines.h"
 #include "search/CollectToEnd.h"
 #include "search/LobeTable.h"
 
@@ -371,9 +372,9 @@ uint64_t StepsPerEpoch(const TBestSearchParams& P) {
 
 TScoredCod ScoreCod(std::string_view Text, int L, TCodType Type) {
     CheckCodLength(L);
-    // The packed form checks the text's length.
+    // The packed form checks the text (its length and characters).
     TScoredCod Cod;
-    static_cast<TCodMetrics&>(Cod) = MeasureCod(TPackedCod::FromText(Text, L, Type));
+    static_cast<TCodMetrics&>(Cod) = MeasureCod(PackCodText(Text, L, Type));
     Cod.Text = std::string(Text.substr(0, static_cast<std::size_t>(L)));
     return Cod;
 }

@@ -1,10 +1,13 @@
 #include "search/Selection.h"
 
+#include "engine/TextLines.h"
+
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace codegen {
 
@@ -13,7 +16,7 @@ std::vector<TPackedCod> DecodeCods(const std::vector<std::string>& Texts, int L,
     Cods.reserve(Texts.size());
     for (std::size_t I = 0; I < Texts.size(); ++I) {
         try {
-            Cods.push_back(TPackedCod::FromText(Texts[I], L, Type));
+            Cods.push_back(PackCodText(Texts[I], L, Type));
         } catch (const CodError& E) {
             throw CodError("Good-code row " + std::to_string(I + 1) + ": " + E.what());
         }
@@ -54,6 +57,31 @@ std::vector<TSelectionStep> SelectCods(const std::vector<TPackedCod>& Cods, int 
         Work();
     }
     return Steps;
+}
+
+bool RunSelection(TSelectionRun& Run, const TSelectionProgress& Progress, int Threads) {
+    using TClock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    const int Rows = static_cast<int>(Run.Cods.size());
+    int Chunk = 1;
+    for (int Row = 1; Row <= Rows;) {
+        const int Listed = static_cast<int>(Run.Cods.size());
+        if (Row > Listed)
+            throw CodError("The good-code row " + std::to_string(Row) + " does not exist any more");
+        const auto Began = TClock::now();
+        const int Last = std::min({Rows, Row + Chunk - 1, Listed});
+        const auto Steps = SelectCods(Run.Cods, Row, Last, Run.T, Run.K, Threads);
+        // Chunks of 10 to 20 ms between two calls of Progress.
+        const auto Took = TClock::now() - Began;
+        if (Took < milliseconds(10))
+            Chunk = Chunk < (1 << 20) ? Chunk * 2 : Chunk;
+        else if (Took > milliseconds(20) && Chunk > 1)
+            Chunk /= 2;
+        Row = Last + 1;
+        if (!Progress(Steps))
+            return Row > Rows;
+    }
+    return true;
 }
 
 std::string SelectionProgressText(const TSelectionStep& Step, int Kept) {

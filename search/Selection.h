@@ -4,6 +4,7 @@
 
 #include "engine/PackedCod.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,20 @@ TSelectionStep SelectCod(const std::vector<TPackedCod>& Cods, int Row, int T, in
 // (0: every core).
 std::vector<TSelectionStep> SelectCods(const std::vector<TPackedCod>& Cods, int From, int To, int T,
                                        int K, int Threads = 0);
+
+// A selection run over a whole list, for a front end that shows its progress and answers
+// its user as it goes: rows 1..N (N the list's length when the run starts) in chunks that
+// take about 10 to 20 ms each. After each chunk Progress gets the chunk's steps and returns
+// false to stop the run there. Between two chunks Progress may replace Cods, T and K (a
+// list edited meanwhile, a limit changed): the next chunk reads them, and a row the list no
+// longer has is an error naming it. True when the run reached row N.
+struct TSelectionRun {
+    std::vector<TPackedCod> Cods;
+    int T = 2;
+    int K = 1;
+};
+using TSelectionProgress = std::function<bool(const std::vector<TSelectionStep>& Steps)>;
+bool RunSelection(TSelectionRun& Run, const TSelectionProgress& Progress, int Threads = 0);
 
 // The progress text after a candidate: "i MMX CNT :отобрано n кодов".
 std::string SelectionProgressText(const TSelectionStep& Step, int Kept);

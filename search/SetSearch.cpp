@@ -1,5 +1,7 @@
 #include "search/SetSearch.h"
 
+#include "engine/TextLines.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -68,7 +70,7 @@ void TSetSearch::SyncSet() {
         MemberTexts.push_back(Host.SetText(M));
         ++TextsInSet[MemberTexts.back()];
         try {
-            Members.push_back(TPackedCod::FromText(MemberTexts.back(), L, Type));
+            Members.push_back(PackCodText(MemberTexts.back(), L, Type));
         } catch (const CodError&) {
             // Reported when a comparison needs the members, not before.
             Members.emplace_back();
@@ -89,9 +91,23 @@ const TPackedCod& LastOf(const std::vector<TPackedCod>& Set) {
 }
 } // namespace
 
+namespace {
+// The fault of a code text, with the list and row it stands in.
+[[noreturn]] void ThrowRowFault(const char* List, int Row, std::string_view Text, int L,
+                                TCodType Type) {
+    try {
+        PackCodText(Text, L, Type);
+    } catch (const CodError& E) {
+        throw CodError(std::string(List) + " row " + std::to_string(Row) + ": " + E.what());
+    }
+    throw CodError(std::string(List) + " row " + std::to_string(Row) + " cannot be read");
+}
+} // namespace
+
 const std::vector<TPackedCod>& TSetSearch::DecodedMembers() {
     if (BadMember)
-        TPackedCod::FromText(MemberTexts[static_cast<std::size_t>(BadMember - 1)], L, Type);
+        ThrowRowFault("Set", BadMember, MemberTexts[static_cast<std::size_t>(BadMember - 1)], L,
+                      Type);
     return Members;
 }
 
@@ -103,7 +119,7 @@ const std::string& TSetSearch::GoodTextOf(int Row) {
         GoodTexts[Index] = Host.GoodText(Row);
         GoodKnown[Index] = 1;
         try {
-            GoodCods[Index] = TPackedCod::FromText(GoodTexts[Index], L, Type);
+            GoodCods[Index] = PackCodText(GoodTexts[Index], L, Type);
         } catch (const CodError&) {
             // Decoded on first use: a short text is an error of the comparison that needs it.
             GoodKnown[Index] = 2;
@@ -118,7 +134,7 @@ const TPackedCod& TSetSearch::Good(int Row) {
         return GoodCods[Index];
     const std::string& Text = GoodTextOf(Row);
     if (GoodKnown[static_cast<std::size_t>(Row)] == 2)
-        TPackedCod::FromText(Text, L, Type); // throws the conversion's own message
+        ThrowRowFault("Good-code", Row, Text, L, Type);
     return GoodCods[static_cast<std::size_t>(Row)];
 }
 

@@ -1,6 +1,7 @@
 #include "ui/CodGridEditor.h"
 
 #include "export/CodFiles.h"
+#include "ui/CodCellText.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/FileSaving.h"
@@ -135,11 +136,9 @@ void TCodGridEditor::RemoveRows(const QList<int>& Rows) {
 bool TCodGridEditor::PasteText(const QString& Text) {
     const int L = Length();
     const codegen::TCodType CodType = Type();
-    const QByteArray Bytes = Text.toLatin1();
-    const codegen::TCodLines Read = codegen::ReadCodLines(
-        std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())), L, CodType);
+    const codegen::TCodLines Read = codegen::ReadCodLines(CodCellText(Text), L, CodType);
     if (Read.Fault) {
-        // The text as it was, not as Latin-1 mangled it.
+        // The line as it was, not as its bytes read.
         const QStringList Lines = Text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
         const QString Line = Lines.value(Read.FaultLine - 1).trimmed();
         Dialogs().Error(QStringLiteral("Строка %1 буфера обмена («%2») — не код: %3.\r"

@@ -2,6 +2,7 @@
 
 #include "export/CodFiles.h"
 #include "ui/CodGridEditor.h"
+#include "ui/CodCellText.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/FileSaving.h"
@@ -13,12 +14,12 @@
 
 #include <QDateTime>
 #include <QFrame>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <ctime>
 
 TTextForm* TextForm = nullptr;
 
@@ -150,7 +151,7 @@ codegen::TCodSet TTextForm::CodSet() const {
     const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
     Set.Cods.reserve(static_cast<std::size_t>(Grid->RowCount() - 1));
     for (int Row = 1; Row < Grid->RowCount(); ++Row)
-        Set.Cods.push_back(Grid->Cells(TStringGrid::CodColumn, Row).toStdString());
+        Set.Cods.push_back(CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)));
     return Set;
 }
 
@@ -167,11 +168,21 @@ codegen::THeaderParams TTextForm::HeaderParams() const {
 }
 
 QString TTextForm::DateTimeText(const QDateTime& When) {
-    const QLocale System = QLocale::system();
-    QString Text = System.toString(When.date(), QLocale::ShortFormat);
-    if (When.time() != QTime(0, 0))
-        Text += u' ' + System.toString(When.time(), QLocale::LongFormat);
-    return Text;
+    // The export's own format, so the window and codegen-cli date a header alike whatever
+    // the system's locale.
+    const QDate Day = When.date();
+    const QTime Time = When.time();
+    std::tm Local{};
+    Local.tm_year = Day.year() - 1900;
+    Local.tm_mon = Day.month() - 1;
+    Local.tm_mday = Day.day();
+    Local.tm_hour = Time.hour();
+    Local.tm_min = Time.minute();
+    Local.tm_sec = Time.second();
+    Local.tm_wday = Day.dayOfWeek() % 7;
+    Local.tm_yday = Day.dayOfYear() - 1;
+    Local.tm_isdst = -1;
+    return QString::fromStdString(codegen::DateTimeText(Local));
 }
 
 void TTextForm::ShowLines(const codegen::TTextLines& Lines) {

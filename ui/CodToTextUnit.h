@@ -40,7 +40,8 @@ public:
     codegen::TCodSet CodSet() const;
     // The header's values as the main window shows them now, dated now.
     codegen::THeaderParams HeaderParams() const;
-    // The system's short date, a blank and its long time; the date alone at midnight.
+    // The header's date and time as codegen-cli writes them (export's DateTimeText):
+    // dd.MM.yyyy HH:mm:ss, the date alone at midnight, whatever the locale.
     static QString DateTimeText(const QDateTime& When);
 
 private:

@@ -1,6 +1,8 @@
 #include "ui/DrawAutoCorrelationUnit.h"
 
 #include "engine/AtomicWrite.h"
+#include "engine/TextLines.h"
+#include "ui/CodCellText.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MainUnit.h"
@@ -229,8 +231,16 @@ void TCorrelationChartForm::ShowPoints(const std::vector<codegen::TCorrelationPo
 }
 
 std::string TCorrelationChartForm::CodText(const TStringGrid* Grid, int Row) {
-    // One byte per character, as code texts are read everywhere.
-    return Grid->Cells(1, Row).toLatin1().toStdString();
+    std::string Text = CodCellText(Grid->Cells(1, Row));
+    try {
+        codegen::CheckCodTextCharacters(Text);
+    } catch (const codegen::CodError& E) {
+        // Named by its list and row, as the selection and the export name theirs.
+        const char* List = Grid == MainForm->CodStringGrid ? "Good-code" : "Set";
+        throw codegen::CodError(std::string(List) + " row " + std::to_string(Row) + ": " +
+                                E.what());
+    }
+    return Text;
 }
 
 TAutoCorrForm::TAutoCorrForm()
@@ -264,7 +274,7 @@ void TAutoCorrForm::LoadGraphics() {
 }
 
 void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
-    ShowPoints(codegen::AutoCorrelationPoints(Text.toLatin1().toStdString(), MainForm->CodLength(),
+    ShowPoints(codegen::AutoCorrelationPoints(CodCellText(Text), MainForm->CodLength(),
                                               MainForm->CodType()));
     NumCodLabel->setText(QStringLiteral("Номер кода ") + Number);
     ZoomUnDoButtonClick();

@@ -37,6 +37,9 @@ const std::vector<TTranslation>& Translations() {
              "Текст кода пуст, а длина кода %1 элементов."},
             {R"re(The code text "(.*)" has fewer characters \((\d+)\) than the code length (\d+))re",
              "В тексте кода «%1» символов (%2) меньше длины кода %3."},
+            {R"re(The code text "(.*)" holds "(.*)" at character (\d+), which is no code digit \(a code is ASCII digits\))re",
+             "В тексте кода «%1» символ «%2» (%3-й) — не цифра кода (код пишется цифрами "
+             "0, 1, 2 из ASCII)."},
             {R"(Codes of different lengths \((\d+) and (\d+)\) cannot be correlated)",
              "Коды разной длины (%1 и %2) нельзя коррелировать."},
             {R"(A Legendre sequence needs an odd prime length, not (-?\d+))",

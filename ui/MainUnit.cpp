@@ -1,10 +1,12 @@
 #include "ui/MainUnit.h"
 
 #include "engine/TextLines.h"
+#include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
+#include "ui/CodCellText.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CrossCorrUnit.h"
@@ -36,6 +38,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStringDecoder>
 #include <QToolButton>
 
 #include <algorithm>
@@ -43,6 +46,8 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <stdexcept>
+#include <string_view>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -61,9 +66,17 @@ namespace {
 const QString TitleNumber = QStringLiteral("Номер");
 const QString TitleCod = QStringLiteral("КОД");
 
+// The value a new window shows in a control a project stores (project/MainFormTable).
+int Stored(std::string_view Name) {
+    const codegen::TStoredControl* Control = codegen::StoredControl(Name);
+    if (!Control)
+        throw std::logic_error("No stored control " + std::string(Name));
+    return Control->Default;
+}
+
 void ResetCodGrid(TStringGrid* Grid) {
     Grid->SetColWidths(0, 70);
-    Grid->SetRowCount(1);
+    Grid->SetRowCount(Stored(Grid->objectName().toStdString()));
     Grid->SetCells(0, 0, TitleNumber);
     Grid->SetCells(1, 0, TitleCod);
 }
@@ -97,12 +110,12 @@ public:
     std::string GoodText(int Row) override {
         if (Row < 1 || Row > GoodCount())
             throw codegen::CodError("The good-code row " + std::to_string(Row) + " does not exist");
-        return Form.CodStringGrid->Cells(1, Row).toLatin1().toStdString();
+        return CodCellText(Form.CodStringGrid->Cells(1, Row));
     }
     uint64_t GoodVersion() override { return Form.CodStringGrid->Model()->Version(); }
     int SetCount() override { return Form.NoCorrCodsStringGrid->RowCount() - 1; }
     std::string SetText(int Member) override {
-        return Form.NoCorrCodsStringGrid->Cells(1, Member).toLatin1().toStdString();
+        return CodCellText(Form.NoCorrCodsStringGrid->Cells(1, Member));
     }
     uint64_t SetVersion() override { return Form.NoCorrCodsStringGrid->Model()->Version(); }
     void ClearSet() override { Form.StartNoCorrStringGridToLoad(); }
@@ -212,7 +225,7 @@ void TMainForm::CreateControls() {
                                    const QStringList& Items, QRect Bounds) {
         auto* Created = Register(new TRadioGroup(Caption, Items, Parent), Name);
         Created->setGeometry(Bounds);
-        Created->SetItemIndex(0);
+        Created->SetItemIndex(Stored(Name.toStdString()));
         return Created;
     };
     const auto Group = [this](const QString& Name, const QString& Caption, QRect Bounds) {
@@ -223,8 +236,8 @@ void TMainForm::CreateControls() {
     const auto Grid = [this](QWidget* Parent, const QString& Name, QRect Bounds) {
         auto* Created = Register(new TStringGrid(Parent), Name);
         Created->setGeometry(Bounds);
-        Created->SetColCount(2);
-        Created->SetRowCount(5);
+        Created->SetColCount(codegen::StoredGridColumns);
+        Created->SetRowCount(Stored(Name.toStdString()));
         Created->SetFixedCols(1);
         Created->SetFixedRows(1);
         return Created;
@@ -266,7 +279,7 @@ void TMainForm::CreateControls() {
                    {136, 24, 86, 13});
     CodLengthPBSpinEdit =
         SpinEdit(GroupBox1, QStringLiteral("CodLengthPBSpinEdit"), codegen::MinCodLength,
-                 codegen::MaxCodLength, 10, {136, 40, 81, 22});
+                 codegen::MaxCodLength, Stored("CodLengthPBSpinEdit"), {136, 40, 81, 22});
     VariantRadioGroup =
         RadioGroup(GroupBox1, QStringLiteral("VariantRadioGroup"), QStringLiteral("Тип кода"),
                    {QStringLiteral("+1, -1       (1,0)"), QStringLiteral("+1, 0, -1   (1,0,2)")},
@@ -277,9 +290,11 @@ void TMainForm::CreateControls() {
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
     MaxCorrSidePBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500, 2, {160, 16, 57, 22});
+        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
     ZeroCountPBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500, 2, {152, 48, 65, 22});
+        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -312,10 +327,12 @@ void TMainForm::CreateControls() {
     Label2 = Label(GroupBox4, QStringLiteral("Label2"),
                    QStringLiteral("выбросы взаимной корр. х-ки не более"), {16, 24, 200, 13});
     MaxNoCorrPBSpinEdit =
-        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500, 2, {136, 48, 81, 22});
+        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                 Stored("MaxNoCorrPBSpinEdit"), {136, 48, 81, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 264, 97, 17);
+    PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
     RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
                              {QStringLiteral("по всем"), QStringLiteral("от последнего"),
                               QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
@@ -354,7 +371,8 @@ void TMainForm::CreateControls() {
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
     SelectPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, 2, {136, 8, 81, 22});
+        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
+                 {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
@@ -364,7 +382,8 @@ void TMainForm::CreateControls() {
                               QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
     SelCountPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500, 1, {136, 32, 81, 22});
+        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 
@@ -610,7 +629,9 @@ codegen::TSearchParams TMainForm::GoodCodParams() const {
 }
 
 void TMainForm::SerchCodsBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    // Every row of the list has the length and type the run started with: neither can be
+    // changed until it ends.
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
@@ -624,7 +645,7 @@ void TMainForm::SerchCodsBitBtnClick() {
 }
 
 void TMainForm::ContinueBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn};
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
     NoJob = false;
     if (BestSearchPanel->BestMode())
         SerchBestCods(GoodCodTexts());
@@ -674,8 +695,12 @@ void TMainForm::SerchCods() {
         if (Restart)
             continue;
         // Parameters are read at every batch. A value still being typed that no search
-        // accepts (a length of 1, say) leaves the run on the values it has.
-        const codegen::TSearchParams Now = GoodCodParams();
+        // accepts (a length of 1, say) leaves the run on the values it has. The length and
+        // type stay the run's, whatever set them meanwhile: a list of codes of two lengths
+        // is no list for any later step.
+        codegen::TSearchParams Now = GoodCodParams();
+        Now.L = GoodCodSearch.Params().L;
+        Now.Type = GoodCodSearch.Params().Type;
         if (!(Now == GoodCodSearch.Params())) {
             try {
                 codegen::CheckSearchParams(Now);
@@ -745,7 +770,7 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
     std::vector<std::string> Texts;
     Texts.reserve(static_cast<std::size_t>(CodStringGrid->RowCount() - 1));
     for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
-        Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
+        Texts.push_back(CodCellText(CodStringGrid->Cells(1, Row)));
     return Texts;
 }
 
@@ -755,33 +780,26 @@ void TMainForm::SelectBitBtnClick() {
                           ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
-    const int R = CodStringGrid->RowCount() - 1;
 
+    // Every candidate meets the list as it stands, under the length and type in force: the
+    // list is decoded again whenever it or they changed while the user acted.
     uint64_t Decoded = ~uint64_t{0};
     int DecodedL = 0;
     codegen::TCodType DecodedType = codegen::TCodType::Binary;
-    std::vector<codegen::TPackedCod> Cods;
-    int Chunk = 1;
-    for (int I = 1; I <= R;) {
-        // Every candidate meets the list as it stands, under the length and type in force.
-        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
-            DecodedType != CodType()) {
-            std::vector<std::string> Texts;
-            for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
-                Texts.push_back(CodStringGrid->Cells(1, Row).toLatin1().toStdString());
-            Cods = codegen::DecodeCods(Texts, CodLength(), CodType());
+    codegen::TSelectionRun Run;
+    const auto Refresh = [&] {
+        if (Decoded != CodStringGrid->Model()->Version() ||
+            DecodedL != CodLength() || DecodedType != CodType()) {
+            Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();
             DecodedType = CodType();
         }
-        if (I > static_cast<int>(Cods.size()))
-            throw codegen::CodError("The good-code row " + std::to_string(I) +
-                                    " does not exist any more");
-        QElapsedTimer Clock;
-        Clock.start();
-        const int Last = std::min({R, I + Chunk - 1, static_cast<int>(Cods.size())});
-        const auto Steps = codegen::SelectCods(Cods, I, Last, SelectPBSpinEdit->Value(),
-                                               SelCountPBSpinEdit->Value());
+        Run.T = SelectPBSpinEdit->Value();
+        Run.K = SelCountPBSpinEdit->Value();
+    };
+    Refresh();
+    codegen::RunSelection(Run, [&](const std::vector<codegen::TSelectionStep>& Steps) {
         QList<QStringList> Kept;
         for (const auto& Step : Steps)
             if (Step.Selected)
@@ -789,14 +807,10 @@ void TMainForm::SelectBitBtnClick() {
         SelectStringGrid->AppendRows(Kept);
         SelectLabel->setText(QString::fromStdString(
             codegen::SelectionProgressText(Steps.back(), SelectStringGrid->RowCount() - 1)));
-        // Batches of 10 to 20 ms between two looks at the user's events.
-        if (Clock.elapsed() < 10)
-            Chunk *= 2;
-        else if (Clock.elapsed() > 20 && Chunk > 1)
-            Chunk /= 2;
-        I = Last + 1;
         QCoreApplication::processEvents();
-    }
+        Refresh();
+        return true;
+    });
 }
 
 namespace {
@@ -820,6 +834,17 @@ std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>&
     if (Choice < 0)
         return std::nullopt;
     return Choice == 0 ? codegen::TCodType::Binary : codegen::TCodType::Ternary;
+}
+
+// A file's bytes as the window shows them: as UTF-8 when they are UTF-8, so that a character
+// a code must not hold is named as codegen-cli names it; else one character per byte, so
+// that nothing is lost.
+QString TextFromBytes(std::string_view Bytes) {
+    QStringDecoder Utf8(QStringConverter::Utf8);
+    QString Text = Utf8(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+    if (!Utf8.hasError())
+        return Text;
+    return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
 }
 
 // Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
@@ -851,10 +876,8 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     if (!Type)
         return false;
     Form.setWindowTitle(Path);
-    // Code texts are ASCII; any other byte is kept as one character all the same.
     Form.TxtMemo->clear();
-    Form.TxtMemo->setPlainText(
-        QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size())));
+    Form.TxtMemo->setPlainText(TextFromBytes(Text));
 
     Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
     // The first line may be a heading, so the length comes from the second.
@@ -866,9 +889,7 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     QList<QStringList> Rows;
     Rows.reserve(static_cast<qsizetype>(Lines.size()));
     for (std::size_t N = 0; N < Lines.size(); ++N)
-        Rows.append(
-            {QString::number(N + 1),
-             QString::fromLatin1(Lines[N].data(), static_cast<qsizetype>(Lines[N].size()))});
+        Rows.append({QString::number(N + 1), TextFromBytes(Lines[N])});
     Target->AppendRows(Rows);
     return true;
 }
@@ -1093,10 +1114,7 @@ void TMainForm::LoadDigitalCod(const codegen::TCod& FromCod, codegen::TCod& ToCo
 }
 
 void TMainForm::LoadDigitalCodFromString(const QString& SCd, codegen::TCod& ToCod) const {
-    // One byte per character, as code texts are read everywhere.
-    const QByteArray Bytes = SCd.toLatin1();
-    codegen::LoadDigitalCodFromString(std::string_view(Bytes.constData(), Bytes.size()), ToCod,
-                                      CodLength(), CodType());
+    codegen::LoadDigitalCodFromString(CodCellText(SCd), ToCod, CodLength(), CodType());
 }
 
 int TMainForm::ZeroCount(const codegen::TCod& Cd) const {

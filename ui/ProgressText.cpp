@@ -1,27 +1,9 @@
 #include "ui/ProgressText.h"
 
 #include "search/GoodCodSearch.h"
-
-#include <cmath>
-#include <iterator>
+#include "search/ProgressFigures.h"
 
 namespace {
-
-// Longer than this is no estimate a user can act on.
-constexpr double HumanLifetimeSeconds = 100.0 * 365.25 * 86400;
-
-QString Significant(double Value) {
-    // Three significant digits, no exponent: 2.35, 23.5, 235.
-    const int Decimals = Value < 10 ? 2 : Value < 100 ? 1 : 0;
-    QString Text = QString::number(Value, 'f', Decimals);
-    if (Text.contains(u'.')) {
-        while (Text.endsWith(u'0'))
-            Text.chop(1);
-        if (Text.endsWith(u'.'))
-            Text.chop(1);
-    }
-    return Text;
-}
 
 // "1 год", "2 года", "5 лет", "21 год".
 QString YearsText(long long Years) {
@@ -40,20 +22,14 @@ QString YearsText(long long Years) {
 } // namespace
 
 QString CountText(double Count) {
-    if (!(Count >= 0))
+    const codegen::TCountFigures Figures = codegen::CountFigures(Count);
+    if (!Figures.Known)
         return QStringLiteral("?");
-    if (Count < 999.5)
-        return QString::number(std::llround(Count));
-    struct TScale {
-        double Size;
-        const char* Name;
-    };
-    static const TScale Scales[] = {{1e3, "тыс."}, {1e6, "млн"}, {1e9, "млрд"}, {1e12, "трлн"}};
-    // Rounding may carry into the next scale: 999.7 thousand is written as 1 million.
-    std::size_t I = 0;
-    while (I + 1 < std::size(Scales) && Count / Scales[I].Size >= 999.5)
-        ++I;
-    return Significant(Count / Scales[I].Size) + u' ' + QString::fromUtf8(Scales[I].Name);
+    static const char* const Scales[] = {"", "тыс.", "млн", "млрд", "трлн"};
+    QString Text = QString::fromStdString(Figures.Text);
+    if (Figures.Scale > 0)
+        Text += u' ' + QString::fromUtf8(Scales[Figures.Scale]);
+    return Text;
 }
 
 QString RateText(double Rate, const QString& Unit) {
@@ -61,18 +37,23 @@ QString RateText(double Rate, const QString& Unit) {
 }
 
 QString DurationText(double Seconds) {
-    if (!(Seconds >= 0) || Seconds > HumanLifetimeSeconds)
+    using TUnit = codegen::TDurationFigures::TUnit;
+    const codegen::TDurationFigures D = codegen::DurationFigures(Seconds);
+    if (!D.Known)
         return {};
-    const auto Whole = static_cast<long long>(Seconds);
-    if (Whole < 60)
-        return QStringLiteral("%1 с").arg(Whole);
-    if (Whole < 3600)
-        return QStringLiteral("%1 мин %2 с").arg(Whole / 60).arg(Whole % 60);
-    if (Whole < 86400)
-        return QStringLiteral("%1 ч %2 мин").arg(Whole / 3600).arg(Whole / 60 % 60);
-    if (Whole < 365LL * 86400)
-        return QStringLiteral("%1 сут %2 ч").arg(Whole / 86400).arg(Whole / 3600 % 24);
-    return YearsText(Whole / (365LL * 86400 + 86400 / 4));
+    switch (D.Unit) {
+    case TUnit::Seconds:
+        return QStringLiteral("%1 с").arg(D.Major);
+    case TUnit::Minutes:
+        return QStringLiteral("%1 мин %2 с").arg(D.Major).arg(D.Minor);
+    case TUnit::Hours:
+        return QStringLiteral("%1 ч %2 мин").arg(D.Major).arg(D.Minor);
+    case TUnit::Days:
+        return QStringLiteral("%1 сут %2 ч").arg(D.Major).arg(D.Minor);
+    case TUnit::Years:
+        break;
+    }
+    return YearsText(D.Major);
 }
 
 QString TimeLeftText(double Seconds) {

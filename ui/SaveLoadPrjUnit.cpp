@@ -2,6 +2,7 @@
 
 #include "engine/AtomicWrite.h"
 #include "engine/TextLines.h"
+#include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -73,6 +74,59 @@ struct TDisabledWhileWritten {
 
 } // namespace
 
+namespace {
+
+// Writes one component by its kind; nothing for a kind no project stores.
+void SaveComponent(TIniDocument::TAppender& Section, QObject* Component) {
+    const std::string Name = Component->objectName().toStdString();
+    if (auto* Edit = qobject_cast<QLineEdit*>(Component)) {
+        Section.Write(Name, Bytes(Edit->text()));
+    } else if (auto* Spin = qobject_cast<TPBSpinEdit*>(Component)) {
+        Section.WriteInteger(Name, Spin->Value());
+    } else if (auto* Check = qobject_cast<QCheckBox*>(Component)) {
+        Section.WriteBool(Name, Check->isChecked());
+    } else if (auto* Track = qobject_cast<QSlider*>(Component)) {
+        Section.WriteInteger(Name, Track->value());
+    } else if (GroupedToolButton(Component)) {
+        Section.WriteBool(Name, static_cast<QToolButton*>(Component)->isChecked());
+    } else if (auto* Radio = qobject_cast<TRadioGroup*>(Component)) {
+        Section.WriteInteger(Name, Radio->ItemIndex());
+    } else if (auto* Float = qobject_cast<QDoubleSpinBox*>(Component)) {
+        Section.Write(Name, QLocale().toString(Float->value(), 'g', 15).toStdString());
+    } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
+        Section.WriteInteger(Name, Pages->currentIndex());
+    } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
+        Section.WriteInteger(Name + "ColCount", Grid->ColCount());
+        Section.WriteInteger(Name + "RowCount", Grid->RowCount());
+        for (int C = 0; C < Grid->ColCount(); ++C)
+            for (int R = 0; R < Grid->RowCount(); ++R)
+                Section.Write(codegen::CellKey(Name, C, R), Bytes(Grid->Cells(C, R)));
+    }
+}
+
+// The components of a window in the order its section holds them: for the main window, the
+// controls of its table (project/MainFormTable, which codegen-cli writes by too) first, in
+// the table's order; then, and for every other window, the components in creation order.
+QList<QObject*> StoredOrder(TForm* Form) {
+    QList<QObject*> Order;
+    if (Form == MainForm)
+        for (const codegen::TStoredControl& Control : codegen::MainFormControls) {
+            const QString Name = QString::fromLatin1(Control.Name.data(),
+                                                     static_cast<qsizetype>(Control.Name.size()));
+            for (QObject* Component : Form->Components())
+                if (Component->objectName() == Name) {
+                    Order.append(Component);
+                    break;
+                }
+        }
+    for (QObject* Component : Form->Components())
+        if (!Order.contains(Component))
+            Order.append(Component);
+    return Order;
+}
+
+} // namespace
+
 void SaveFormDataToFile(TIniDocument& Ini, TForm* Form) {
     TDisabledWhileWritten Disabled(Form);
     auto Section = Ini.RewriteSection(Form->objectName().toStdString());
@@ -81,32 +135,8 @@ void SaveFormDataToFile(TIniDocument& Ini, TForm* Form) {
     Section.WriteInteger("Left", Outer.left());
     Section.WriteInteger("Width", Outer.width());
     Section.WriteInteger("Height", Outer.height());
-    for (QObject* Component : Form->Components()) {
-        const std::string Name = Component->objectName().toStdString();
-        if (auto* Edit = qobject_cast<QLineEdit*>(Component)) {
-            Section.Write(Name, Bytes(Edit->text()));
-        } else if (auto* Spin = qobject_cast<TPBSpinEdit*>(Component)) {
-            Section.WriteInteger(Name, Spin->Value());
-        } else if (auto* Check = qobject_cast<QCheckBox*>(Component)) {
-            Section.WriteBool(Name, Check->isChecked());
-        } else if (auto* Track = qobject_cast<QSlider*>(Component)) {
-            Section.WriteInteger(Name, Track->value());
-        } else if (GroupedToolButton(Component)) {
-            Section.WriteBool(Name, static_cast<QToolButton*>(Component)->isChecked());
-        } else if (auto* Radio = qobject_cast<TRadioGroup*>(Component)) {
-            Section.WriteInteger(Name, Radio->ItemIndex());
-        } else if (auto* Float = qobject_cast<QDoubleSpinBox*>(Component)) {
-            Section.Write(Name, QLocale().toString(Float->value(), 'g', 15).toStdString());
-        } else if (auto* Pages = qobject_cast<QTabWidget*>(Component)) {
-            Section.WriteInteger(Name, Pages->currentIndex());
-        } else if (auto* Grid = qobject_cast<TStringGrid*>(Component)) {
-            Section.WriteInteger(Name + "ColCount", Grid->ColCount());
-            Section.WriteInteger(Name + "RowCount", Grid->RowCount());
-            for (int C = 0; C < Grid->ColCount(); ++C)
-                for (int R = 0; R < Grid->RowCount(); ++R)
-                    Section.Write(codegen::CellKey(Name, C, R), Bytes(Grid->Cells(C, R)));
-        }
-    }
+    for (QObject* Component : StoredOrder(Form))
+        SaveComponent(Section, Component);
     Section.WriteBool("Wisible", Form->isVisible());
     Section.WriteBool("Enabled", Form->isEnabled());
 }

@@ -200,3 +200,43 @@ TEST(EscapedText, ControlAndEightBitBytesBecomeHexadecimal) {
 }
 
 } // namespace
+
+namespace {
+
+// The rule of every reader of a code text: outside ASCII, a character is refused by the
+// same message wherever it is read; ASCII characters other than digits read as chip 0.
+TEST(CodTextRule, ACharacterOutsideAsciiIsRefusedByEveryReader) {
+    using codegen::TCodType;
+    // "10ф1": in UTF-8 the Cyrillic letter is two bytes, D1 84.
+    const std::string Utf8 = "10\xD1\x84"
+                             "1";
+    const std::string Expected = "The code text \"10\\xD1\\x841\" holds \"\xD1\x84\" at "
+                                 "character 3, which is no code digit (a code is ASCII digits)";
+    codegen::TCod Cd;
+    EXPECT_EQ(ErrorOf([&] { codegen::LoadDigitalCodFromString(Utf8, Cd, 4, TCodType::Binary); }),
+              Expected);
+    EXPECT_EQ(ErrorOf([&] { codegen::PackCodText(Utf8, 4, TCodType::Ternary); }), Expected);
+    // Past the L characters read, too: a code text is ASCII as a whole.
+    EXPECT_EQ(ErrorOf([&] { codegen::PackCodText(Utf8, 2, TCodType::Binary); }), Expected);
+    // The same text from Windows-1251 (one byte, F4), or a byte that starts no UTF-8
+    // character, is named by its byte.
+    EXPECT_EQ(ErrorOf([&] { codegen::PackCodText("10\xF4"
+                                                 "1",
+                                                 4, TCodType::Binary); }),
+              "The code text \"10\\xF41\" holds \"\\xF4\" at character 3, which is no code "
+              "digit (a code is ASCII digits)");
+    EXPECT_EQ(codegen::FirstNonAscii("01\xE2\x82")->Bytes, "\xE2") << "a cut sequence";
+    EXPECT_EQ(codegen::FirstNonAscii("\x80")->Position, 0u);
+    EXPECT_FALSE(codegen::FirstNonAscii(std::string("01\x7F\0", 4)));
+    // A short text is named as short, whatever it holds.
+    EXPECT_NE(ErrorOf([&] { codegen::PackCodText("1\xD1\x84", 4, TCodType::Binary); })
+                  .find("fewer characters (3) than the code length 4"),
+              std::string::npos);
+    // ASCII that is no digit of the type still reads as chip 0 everywhere.
+    EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary).Chip(1), 0);
+    EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary).Chip(2), 0);
+    EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary),
+              codegen::TPackedCod::FromText("1x21", 4, TCodType::Binary));
+}
+
+} // namespace

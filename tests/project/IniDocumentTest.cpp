@@ -128,6 +128,57 @@ TEST(IniDocument, WindowsCp1251Texts) {
     EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\xADz"), "a?z") << "a character without one becomes ?";
 }
 
+// Blanks around a value go; then one pair of like quotes enclosing it goes, and nothing
+// else: blanks inside the quotes stay, as do unpaired or mixed quotes and a second pair.
+TEST(IniDocument, OnePairOfEnclosingQuotesIsDropped) {
+    const auto Doc = TIniDocument::FromBytes("[M]\r\n"
+                                             "A=  \"  in blanks  \"  \r\n"
+                                             "B='single'\r\n"
+                                             "C=\"\"twice\"\"\r\n"
+                                             "D=\"mixed'\r\n"
+                                             "E=\"\r\n"
+                                             "F=\"\"\r\n"
+                                             "G=\"left\" and \"right\"\r\n"
+                                             "H=in \"the\" middle\r\n"
+                                             "I=\t tab \t\r\n"
+                                             "J=\"only at the start\r\n");
+    EXPECT_EQ(Doc.ReadString("M", "A", "?"), "  in blanks  ");
+    EXPECT_EQ(Doc.ReadString("M", "B", "?"), "single");
+    EXPECT_EQ(Doc.ReadString("M", "C", "?"), "\"twice\"");
+    EXPECT_EQ(Doc.ReadString("M", "D", "?"), "\"mixed'");
+    EXPECT_EQ(Doc.ReadString("M", "E", "?"), "\"");
+    EXPECT_EQ(Doc.ReadString("M", "F", "?"), "");
+    EXPECT_EQ(Doc.ReadString("M", "G", "?"), "left\" and \"right");
+    EXPECT_EQ(Doc.ReadString("M", "H", "?"), "in \"the\" middle");
+    EXPECT_EQ(Doc.ReadString("M", "I", "?"), "tab");
+    EXPECT_EQ(Doc.ReadString("M", "J", "?"), "\"only at the start");
+    // A number in quotes is a number.
+    const auto Numbers = TIniDocument::FromBytes("[M]\r\nN=\" 12 \"\r\n");
+    EXPECT_EQ(Numbers.ReadString("M", "N", "?"), " 12 ");
+}
+
+// 0x7F is the last byte that passes either way unchanged; from 0x80 on, Windows-1251 has
+// Cyrillic and signs (0x80 is Ђ, U+0402), and 0x98 no character at all.
+TEST(IniDocument, TheWindows1251BoundaryAt0x80) {
+    EXPECT_EQ(Cp1251ToUtf8("\x7F"), "\x7F");
+    EXPECT_EQ(Utf8ToCp1251("\x7F"), "\x7F");
+    EXPECT_EQ(Cp1251ToUtf8("\x80"), "\xD0\x82");
+    EXPECT_EQ(Utf8ToCp1251("\xD0\x82"), "\x80");
+    EXPECT_EQ(Cp1251ToUtf8("a\x7F\x80z"), "a\x7F\xD0\x82z");
+    EXPECT_EQ(Utf8ToCp1251("\xC2\x80"), "?") << "U+0080 has no place in Windows-1251";
+    EXPECT_EQ(Cp1251ToUtf8("\xFF"), "\xD1\x8F") << "я";
+    EXPECT_EQ(Utf8ToCp1251("\xD1\x8F"), "\xFF");
+    // Every byte from 0x80 that has a character comes back as it went.
+    for (int Byte = 0x80; Byte <= 0xFF; ++Byte) {
+        const std::string One(1, static_cast<char>(Byte));
+        const std::string Utf8 = Cp1251ToUtf8(One);
+        if (Utf8 != "?") {
+            EXPECT_EQ(Utf8ToCp1251(Utf8), One) << Byte;
+        }
+        EXPECT_GE(static_cast<unsigned char>(Utf8[0]), Utf8 == "?" ? 0x3F : 0xC2) << Byte;
+    }
+}
+
 TEST(ProjectFile, CellKeysAndTheSearchProject) {
     EXPECT_EQ(CellKey("CodStringGrid", 1, 12), "CodStringGrid00010012");
     EXPECT_EQ(CellKey("CodStringGrid", 0, 9999), "CodStringGrid00009999");

@@ -175,6 +175,72 @@ TEST(SetSearch, StopOnCycleEndsAfterEachPassOfSeveralMembers) {
     EXPECT_EQ(Host.Set, (Rows{2, 3}));
 }
 
+// Method 3 ("цикл 2 назад") takes a candidate when its peak against the last member is within
+// the limit, against the one before within limit + 2 and against every member within
+// limit + 3. Five codes of 8 chips whose peaks are
+//        1  2  3  4  5
+//   1    8  3  6  5  4
+//   2    3  8  3  2  7
+//   3    6  3  8  3  4
+//   4    5  2  3  8  3
+//   5    4  7  4  3  8
+// and limit 3: from row 1, row 4 joins after 1, 2 (peaks 2 | 5 <= 5 | all <= 6) and row 3
+// after it (3 | 3 | 6 <= 6), while row 3 right after 1, 2 is refused (3, but 6 > 5); from
+// row 5, row 2 is refused after 5, 4, 3 since it is 7 > 6 from row 5. A margin of +1 or +3
+// for the member before the last, or +2 or +4 for every member, or either test left out,
+// gives another set from some start.
+TEST(SetSearchExample, TwoBackMarginsDecideWhoJoins) {
+    const std::vector<std::string> Cods{"10111100", "01100101", "01000010", "11111000",
+                                        "00110100"};
+    const int Peaks[5][5] = {{8, 3, 6, 5, 4},
+                             {3, 8, 3, 2, 7},
+                             {6, 3, 8, 3, 4},
+                             {5, 2, 3, 8, 3},
+                             {4, 7, 4, 3, 8}};
+    for (int A = 0; A < 5; ++A)
+        for (int B = 0; B < 5; ++B) {
+            TCod CdA, CdB;
+            LoadDigitalCodFromString(Cods[static_cast<std::size_t>(A)], CdA, 8, TCodType::Binary);
+            LoadDigitalCodFromString(Cods[static_cast<std::size_t>(B)], CdB, 8, TCodType::Binary);
+            ASSERT_EQ(MaxCorrelation(CdA, CdB, 8), Peaks[A][B]) << A + 1 << " " << B + 1;
+        }
+    TTestHost Host;
+    Host.Good = Cods;
+    Host.Length = 8;
+    Host.MaxCorr = 3;
+    TSetSearch S(Host);
+    const std::vector<Rows> Expected{{1, 2, 4, 3}, {2, 1}, {3, 2, 4}, {4, 2, 1}, {5, 4, 3}};
+    for (int Start = 1; Start <= 5; ++Start) {
+        EXPECT_EQ(S.SerchByStartCyrcle2(Start), static_cast<int>(Expected[Start - 1].size()));
+        EXPECT_EQ(Host.Set, Expected[static_cast<std::size_t>(Start - 1)]) << "from " << Start;
+    }
+    // The score itself: row 3 after 1, 2 is over the limit by the member before the last.
+    S.SerchByStartCod(1); // leaves 1, 2 (4 and 5 are over 3 against 1)
+    ASSERT_EQ(Host.Set, (Rows{1, 2}));
+    EXPECT_EQ(S.Correlation2Back(3), 4);
+    EXPECT_EQ(S.Correlation2Back(4), 3);
+    EXPECT_GT(S.Correlation2Back(3, 3), 3);
+    EXPECT_LE(S.Correlation2Back(4, 3), 3);
+}
+
+// "Стоп по циклу" ends the run after the first pass that keeps two codes or more: a pass of
+// exactly two stops it, whatever method 0-3 runs.
+TEST(SetSearch, StopOnCycleStopsAtAPassOfExactlyTwo) {
+    for (const TSetMethod Method : {TSetMethod::All, TSetMethod::Cycle2}) {
+        TTestHost Host;
+        Host.Pair = true;
+        TSetSearch S(Host);
+        S.Search(Method); // limit 2: the pass from row 1 keeps 1, 2
+        EXPECT_EQ(Host.Set, (Rows{1, 2}));
+        EXPECT_EQ(S.Start, 2);
+        EXPECT_EQ(S.BestResult, 2);
+        EXPECT_EQ(Host.Beeps, 1);
+        Host.Pair = false;
+        S.Continue(Method);
+        EXPECT_EQ(S.Start, 5) << "without it the run goes on to the last row";
+    }
+}
+
 // Stops at the Nth point where a user could act, again and again, and continues until the
 // run ends; returns the final state.
 struct TFinal {

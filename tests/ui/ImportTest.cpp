@@ -3,6 +3,9 @@
 // leaves behind.
 #include "UiTestSupport.h"
 
+#include "project/ProjectFile.h"
+#include "search/Selection.h"
+#include "ui/ErrorTexts.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/TextBuffer.h"
@@ -12,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <sstream>
 
 // Answers the open dialog with a chosen path and notes what it was asked with.
 class TChoosingDialogs : public TRecordingDialogs {
@@ -186,9 +191,12 @@ private slots:
         const QByteArray Long200(200, '2');
         QTest::newRow("200 characters") << Long200 + "\n0\n"
                                         << QStringList({QString::fromLatin1(Long200), "0"}) << 2;
-        // One byte, one character: a UTF-8 reading would make the two bytes one.
-        QTest::newRow("8-bit bytes") << QByteArray("x\n12\xC3\xA9\n")
-                                     << QStringList({"x", QString::fromLatin1("12\xC3\xA9")}) << 4;
+        // UTF-8 reads as UTF-8 (as codegen-cli names its characters); other 8-bit text one
+        // character per byte. The length counts bytes either way.
+        QTest::newRow("UTF-8 bytes") << QByteArray("x\n12\xC3\xA9\n")
+                                     << QStringList({"x", QStringLiteral("12é")}) << 4;
+        QTest::newRow("8-bit bytes") << QByteArray("x\n12\xE9\xE9\n")
+                                     << QStringList({"x", QString::fromLatin1("12\xE9\xE9")}) << 4;
     }
     void linesAndLength() {
         QFETCH(QByteArray, Contents);
@@ -312,6 +320,34 @@ private slots:
         QCOMPARE(Recorded->Errors.size(), 1);
         QCOMPARE(MainForm->windowTitle(), Good + u'*');
         QCOMPARE(State(), Before);
+    }
+
+    // A UTF-8 file with a letter in a code: the window's selection refuses it by row and
+    // letter with the message of codegen-cli's select on the same file.
+    void aLetterInACodeIsRefusedAsOnTheCommandLine() {
+        // The length comes from the second line.
+        const QByteArray Contents("1011\n0110\n10\xD1\x84" "1\n");
+        Recorded->Choice = 0; // binary
+        Import(MainForm->LoadFromTxtBitBtn, WriteFile(Contents));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1),
+                 QStringList({"1011", "0110", QStringLiteral("10ф1")}));
+        Recorded->Errors.clear();
+        QTest::mouseClick(MainForm->SelectBitBtn, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        std::istringstream File(Contents.toStdString());
+        try {
+            codegen::DecodeCods(codegen::ReadCodsSource(File, "cods.txt").Lines, 4,
+                                codegen::TCodType::Binary);
+            QFAIL("codegen-cli select refuses the file");
+        } catch (const codegen::CodError& E) {
+            QCOMPARE(Recorded->Errors.front(), ErrorText(E));
+        }
+        QVERIFY2(Recorded->Errors.front().startsWith(QStringLiteral(
+                     "Строка 3 списка хороших кодов: в тексте кода")),
+                 qPrintable(Recorded->Errors.front()));
+        QVERIFY2(Recorded->Errors.front().contains(QStringLiteral("«ф» (3-й)")),
+                 qPrintable(Recorded->Errors.front()));
+        QCOMPARE(MainForm->SelectStringGrid->RowCount(), 1);
     }
 };
 

@@ -16,7 +16,9 @@ class TProgressStripTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
     static double ShownPercent() {
-        static const QRegularExpression Percent(QStringLiteral("Просмотрено ([0-9.]+) %"));
+        // Plain, or as the rich text of the long-run offer, whose blanks are no-break spaces.
+        static const QRegularExpression Percent(
+            QStringLiteral("Просмотрено[ \\x{00A0}]([0-9.]+)[ \\x{00A0}]%"));
         const QRegularExpressionMatch M = Percent.match(MainForm->StatusLabel->text());
         if (!M.hasMatch())
             qFatal("no percentage in '%s'", qPrintable(MainForm->StatusLabel->text()));

@@ -3,14 +3,21 @@
 #include "UiTestSupport.h"
 
 #include "export/TextExport.h"
+#include "project/ProjectFile.h"
+#include "ui/ErrorTexts.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProjectState.h"
 
 #include <QFrame>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include <ctime>
+#include <sstream>
 
 namespace {
 
@@ -225,15 +232,77 @@ private slots:
         QVERIFY(Lines.last().startsWith(QStringLiteral("parameter COD_01_D1 = 128'h")));
     }
 
-    void dateLeavesOutTheTimeAtMidnightOnly() {
-        const QDate Day(2026, 12, 7);
-        const QString Date = QLocale::system().toString(Day, QLocale::ShortFormat);
-        QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(0, 0))), Date);
-        for (const QTime& Time : {QTime(0, 0, 0, 1), QTime(10, 15), QTime(23, 59, 59)}) {
-            const QString Text = TTextForm::DateTimeText(QDateTime(Day, Time));
-            QVERIFY2(Text.startsWith(Date + u' ') && Text.size() > Date.size() + 1,
-                     qPrintable(Text));
+    // A set cell holding a character outside ASCII: the window read it as one byte and
+    // codegen-cli, given the same text in a file, as two, so format 5 at L = 4 came out one
+    // bit apart. Both refuse it now, by row and character, before a line of codes.
+    void aCharacterOutsideAsciiIsRefusedAsOnTheCommandLine() {
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        AddSetCods({QStringLiteral("1011"), QStringLiteral("10ф1")});
+        Convert(5);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        const QString Window = Recorded->Errors.front();
+        QVERIFY2(Window.startsWith(QStringLiteral("Строка 2 набора кодов: в тексте кода ")),
+                 qPrintable(Window));
+        QVERIFY2(Window.contains(QStringLiteral("символ «ф» (3-й) — не цифра кода")),
+                 qPrintable(Window));
+        // What codegen-cli export does with a file of the same text, in UTF-8.
+        std::istringstream File(std::string("1011\n10\xD1\x84" "1\n"));
+        codegen::TCodSet Set;
+        Set.Cods = codegen::ReadCodsSource(File, "set.txt").Lines;
+        Set.L = 4;
+        codegen::TTextLines Lines;
+        try {
+            codegen::ConvertToText(5, Set, TextForm->HeaderParams(), Lines);
+            QFAIL("the command line's path must refuse it too");
+        } catch (const codegen::CodError& E) {
+            QCOMPARE(QString::fromStdString(E.what()),
+                     QStringLiteral("Set row 2: the code text \"10\\xD1\\x841\" holds \"ф\" at "
+                                    "character 3, which is no code digit (a code is ASCII digits)"));
+            QCOMPARE(ErrorText(E), Window);
         }
+        // The same character anywhere else in the window: the charts of a good code.
+        MainForm->CodStringGrid->AppendRow({QStringLiteral("1"), QStringLiteral("1ы01")});
+        Recorded->Errors.clear();
+        AutoCorrNumCod = 1;
+        QTest::mouseClick(MainForm->AutoCorrBitBtn, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QVERIFY2(Recorded->Errors.front().startsWith(
+                     QStringLiteral("Строка 1 списка хороших кодов: в тексте кода ")),
+                 qPrintable(Recorded->Errors.front()));
+        QVERIFY2(Recorded->Errors.front().contains(QStringLiteral("символ «ы» (2-й)")),
+                 qPrintable(Recorded->Errors.front()));
+    }
+
+    // The header is dated as codegen-cli dates it (export's DateTimeText), whatever the
+    // system's locale: the window once wrote "7 Dec 2026 10:15:00 UTC" under C.UTF-8.
+    void dateIsTheCommandLinesFormatInEveryLocale() {
+        const QDate Day(2026, 12, 7);
+        for (const char* Locale : {"C", "en_US", "de_DE", "ru_RU"}) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(Locale)));
+            QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(10, 15))),
+                     QStringLiteral("07.12.2026 10:15:00"));
+            QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(0, 0))),
+                     QStringLiteral("07.12.2026"));
+            QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(0, 0, 1))),
+                     QStringLiteral("07.12.2026 00:00:01"));
+        }
+        QLocale::setDefault(QLocale::system());
+        std::tm Local{};
+        Local.tm_year = 2026 - 1900;
+        Local.tm_mon = 11;
+        Local.tm_mday = 7;
+        Local.tm_hour = 23;
+        Local.tm_min = 59;
+        Local.tm_sec = 59;
+        QCOMPARE(TTextForm::DateTimeText(QDateTime(Day, QTime(23, 59, 59))),
+                 QString::fromStdString(codegen::DateTimeText(Local)));
+        // The header the export shows now has the same shape.
+        const QString Now = QString::fromStdString(TextForm->HeaderParams().DateTime);
+        QVERIFY2(QRegularExpression(QStringLiteral(
+                                        R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?$)"))
+                     .match(Now)
+                     .hasMatch(),
+                 qPrintable(Now));
     }
 };
 
