@@ -12,6 +12,10 @@ struct TSearchParams {
     int SideLobeLimit = 2;
     TZeroRule Rule = TZeroRule::AtMost;
     int Z = 2;
+    // Only the first code of each symmetry class in counting order (classes under
+    // negation, reversal and alternating negation, which keep every |C_k| and the zero
+    // count).
+    bool Classes = false;
 
     bool operator==(const TSearchParams&) const = default;
 };
