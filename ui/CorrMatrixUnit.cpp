@@ -123,9 +123,11 @@ QVariant TCorrMatrixModel::data(const QModelIndex& Index, int Role) const {
     case Qt::ForegroundRole:
         if (Row == Col)
             return DiagonalText;
-        if (OverLimit(Row, Col))
-            return OverLimitColor;
-        return QColor(Value * 10 > L * 7 ? Qt::white : Qt::black);
+        // Light text on the dark end of the scale, where red would not read; the red frame
+        // still marks a peak over the limit there.
+        if (Value * 10 > L * 7)
+            return QColor(Qt::white);
+        return OverLimit(Row, Col) ? OverLimitColor : QColor(Qt::black);
     case Qt::FontRole:
         if (OverLimit(Row, Col)) {
             QFont Bold;

@@ -17,8 +17,9 @@ class QTableView;
 class TMainForm;
 
 // The M x M peaks of PeakMatrix as table cells: the peak shown, the background from white
-// (0) to blue (the code length), a peak over the limit bold red in a red frame, the
-// diagonal (a code with itself, its energy) grey. Rows and columns are the set's rows.
+// (0) to blue (the code length), a peak over the limit bold in a red frame (its text red
+// where the background is light), the diagonal (a code with itself, its energy) grey. Rows
+// and columns are the set's rows.
 class TCorrMatrixModel : public QAbstractTableModel {
     Q_OBJECT
 
