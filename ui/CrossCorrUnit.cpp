@@ -37,7 +37,8 @@ void TCrossCorrForm::LoadGraphics() {
         const std::string A = CodText(Grid, CrossCorrNumA);
         const std::string B = CodText(Grid, CrossCorrNumB);
         const auto Line = [](int Row, const std::string& Text) {
-            return QStringLiteral("Код %1: %2").arg(QString::number(Row), QString::fromStdString(Text));
+            return QStringLiteral("Код %1: %2")
+                .arg(QString::number(Row), QString::fromStdString(Text));
         };
         Draw({A, B, MainForm->CodLength(), MainForm->CodType(),
               {Line(CrossCorrNumA, A), Line(CrossCorrNumB, B)}});

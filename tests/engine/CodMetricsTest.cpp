@@ -129,9 +129,9 @@ TEST(CodMetrics, WorstPairIsTheLargestOffDiagonalPeak) {
     EXPECT_EQ(Worst.Peak, 9);
 
     // Against the matrix of real codes: the largest of the pairwise peaks.
-    const std::vector<TPackedCod> Cods = {TPackedCod::FromText("1111100110101", 13, TCodType::Binary),
-                                          TPackedCod::FromText("1010110011111", 13, TCodType::Binary),
-                                          TPackedCod::FromText("1111100110101", 13, TCodType::Binary)};
+    std::vector<TPackedCod> Cods;
+    for (const char* Text : {"1111100110101", "1010110011111", "1111100110101"})
+        Cods.push_back(TPackedCod::FromText(Text, 13, TCodType::Binary));
     const TWorstPair Same = WorstPair(PeakMatrix(Cods), 3);
     EXPECT_EQ(Same.A, 0);
     EXPECT_EQ(Same.B, 2);
