@@ -429,26 +429,19 @@ int RunMatrix(const std::vector<std::string>& Texts, int L, TCodType Type) {
     const auto Peaks = PeakMatrix(Cods);
     const std::size_t M = Cods.size();
     std::string Out;
-    std::size_t WorstA = 0, WorstB = 0;
-    int Worst = -1;
     for (std::size_t I = 0; I < M; ++I) {
         for (std::size_t J = 0; J < M; ++J) {
-            const int Peak = Peaks[I * M + J];
             if (J)
                 Out += ' ';
-            Out += std::to_string(Peak);
-            if (J > I && Peak > Worst) {
-                Worst = Peak;
-                WorstA = I;
-                WorstB = J;
-            }
+            Out += std::to_string(Peaks[I * M + J]);
         }
         Out += '\n';
     }
     WriteOut(Out);
-    if (Worst >= 0)
-        std::fprintf(stderr, "worst pair: codes %zu and %zu, peak %d\n", WorstA + 1, WorstB + 1,
-                     Worst);
+    const TWorstPair Worst = WorstPair(Peaks, M);
+    if (Worst.Peak >= 0)
+        std::fprintf(stderr, "worst pair: codes %d and %d, peak %d\n", Worst.A + 1, Worst.B + 1,
+                     Worst.Peak);
     return 0;
 }
 

@@ -66,4 +66,13 @@ std::vector<int> WorstPartnerPeaks(const std::vector<TPackedCod>& Cods) {
     return Worst;
 }
 
+TWorstPair WorstPair(const std::vector<int>& Peaks, std::size_t M) {
+    TWorstPair Worst;
+    for (std::size_t I = 0; I < M; ++I)
+        for (std::size_t J = I + 1; J < M; ++J)
+            if (Peaks[I * M + J] > Worst.Peak)
+                Worst = {static_cast<int>(I), static_cast<int>(J), Peaks[I * M + J]};
+    return Worst;
+}
+
 } // namespace codegen

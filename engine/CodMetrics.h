@@ -5,6 +5,7 @@
 #include "engine/Cod.h"
 #include "engine/PackedCod.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,5 +32,14 @@ std::vector<TCodMetrics> MeasureCods(const std::vector<TPackedCod>& Cods);
 std::vector<int> PeakMatrix(const std::vector<TPackedCod>& Cods);
 // For each code the largest peak against the other codes of the list (0 for a single one).
 std::vector<int> WorstPartnerPeaks(const std::vector<TPackedCod>& Cods);
+
+// The pair of different codes (A < B, 0-based) with the largest peak in a PeakMatrix of M
+// codes, the first such pair in row order; Peak is -1 (and A, B -1) with fewer than two codes.
+struct TWorstPair {
+    int A = -1;
+    int B = -1;
+    int Peak = -1;
+};
+TWorstPair WorstPair(const std::vector<int>& Peaks, std::size_t M);
 
 } // namespace codegen

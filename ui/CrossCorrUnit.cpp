@@ -18,7 +18,8 @@ TCrossCorrForm::TCrossCorrForm()
                              {24, 8, 170, 0},
                              // Mostly outside the narrow window until it is widened.
                              {200, 5},
-                             QColor(0, 0, 255)}) {
+                             QColor(0, 0, 255),
+                             &TMainForm::MaxNoCorrPBSpinEdit}) {
     CrossCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TCrossCorrForm::CalculateAnDDrawBitBtnClick));
@@ -33,12 +34,18 @@ void TCrossCorrForm::LoadGraphics() {
     const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
     const auto IsSetRow = [Grid](int Row) { return Row > 0 && Row < Grid->RowCount(); };
     if (IsSetRow(CrossCorrNumA) && IsSetRow(CrossCorrNumB)) {
-        ShowPoints(codegen::CrossCorrelationPoints(CodText(Grid, CrossCorrNumA),
-                                                   CodText(Grid, CrossCorrNumB),
-                                                   MainForm->CodLength(), MainForm->CodType()));
+        const std::string A = CodText(Grid, CrossCorrNumA);
+        const std::string B = CodText(Grid, CrossCorrNumB);
+        const auto Line = [](int Row, const std::string& Text) {
+            return QStringLiteral("Код %1: %2")
+                .arg(QString::number(Row), QString::fromStdString(Text));
+        };
+        Draw({A, B, MainForm->CodLength(), MainForm->CodType(),
+              {Line(CrossCorrNumA, A), Line(CrossCorrNumB, B)}});
         // Only once both codes were read, so the label always names the pair drawn.
         NumCodLabel->setText(QStringLiteral("Номер кодов ") + QString::number(CrossCorrNumA) +
                              u' ' + QString::number(CrossCorrNumB));
+        return;
     }
     ZoomUnDoButtonClick();
 }

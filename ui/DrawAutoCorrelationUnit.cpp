@@ -5,14 +5,19 @@
 #include "ui/CodCellText.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FileSaving.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -81,9 +86,18 @@ protected:
 // Room for the chart's axes and a few steps of the values between the two panels.
 constexpr int MinChartHeight = 120;
 
+// Text broken into lines of at most Width characters.
+QStringList Broken(const QString& Text, int Width) {
+    QStringList Lines;
+    for (qsizetype At = 0; At < Text.size(); At += Width)
+        Lines.append(Text.mid(At, Width));
+    return Lines;
+}
+
 } // namespace
 
-TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Design.Name) {
+TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
+    : TForm(Design.Name), LimitEdit(Design.LimitEdit) {
     setWindowTitle(Design.Caption);
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -119,10 +133,32 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Desi
         Register(new QPushButton(QStringLiteral("CalculateAnDDrawBitBtn"), Panel2),
                  QStringLiteral("CalculateAnDDrawBitBtn"));
     CalculateAnDDrawBitBtn->setGeometry(8, 8, 75, 25);
-    // Smaller than the design, yet with the label, the zoom button and the chart's axes.
-    // (The narrow cross-correlation window shows its zoom button once widened, as designed.)
+    ScaleComboBox = new QComboBox(Panel2);
+    ScaleComboBox->setObjectName(QStringLiteral("ScaleComboBox"));
+    // In the order of TValueScale.
+    ScaleComboBox->addItems(
+        {QStringLiteral("значения"), QStringLiteral("|R|"), QStringLiteral("дБ")});
+    ScaleComboBox->setToolTip(QStringLiteral("Значения корреляции, их модуль или дБ "
+                                             "относительно главного пика"));
+    ScaleComboBox->setGeometry(92, 8, std::max(84, ScaleComboBox->sizeHint().width()), 25);
+    PeriodicCheckBox = new QCheckBox(QStringLiteral("периодическая"), Panel2);
+    PeriodicCheckBox->setObjectName(QStringLiteral("PeriodicCheckBox"));
+    PeriodicCheckBox->setToolTip(QStringLiteral("Периодическая (циклическая) корреляция"));
+    PeriodicCheckBox->setGeometry(ScaleComboBox->geometry().right() + 9, 8,
+                                  PeriodicCheckBox->sizeHint().width(), 25);
+    PopupMenu->addSeparator();
+    SavePointsAction = PopupMenu->addAction(QStringLiteral("Сохранить точки в CSV…"));
+    SavePointsDialog = new TFileDialogSettings(this);
+    SavePointsDialog->Title = QStringLiteral("Сохранить точки графика в файл");
+    SavePointsDialog->FileName = QStringLiteral("points.csv");
+    SavePointsDialog->DefaultExt = QStringLiteral("*.csv");
+    SavePointsDialog->Filter = QStringLiteral("Сдвиг и значение, CSV (*.csv)|*.csv");
+    // Smaller than the design, yet with the label, the zoom button, the choice of values and
+    // the chart's axes. (The narrow cross-correlation window shows its zoom button and the
+    // periodic check box once widened, as designed.)
     const int ControlsRight =
-        std::max(NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right());
+        std::max({NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right(),
+                  PeriodicCheckBox->geometry().right()});
     setMinimumSize(std::min(width(), ControlsRight + 9),
                    std::min(height(), Panel1->height() + Panel2->height() + MinChartHeight));
 
@@ -144,9 +180,24 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design) : TForm(Desi
         QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(Qt::NoPen), QBrush(Design.PointColor), 2));
     Series2->setAntialiased(false);
     Series2->setAntialiasedScatters(false);
+    Chart->xAxis->setLabel(QStringLiteral("Сдвиг"));
+    Chart->yAxis->setLabel(QStringLiteral("Корреляция"));
     Chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Chart, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& Pos) { PopupMenu->popup(Chart->mapToGlobal(Pos)); });
+    SavePointsAction->setEnabled(false);
+    connect(SavePointsAction, &QAction::triggered, this,
+            Guarded(this, &TCorrelationChartForm::SavePointsActionClick));
+    connect(ScaleComboBox, &QComboBox::currentIndexChanged, this,
+            Guarded(this, &TCorrelationChartForm::Redraw));
+    connect(PeriodicCheckBox, &QCheckBox::toggled, this,
+            Guarded(this, &TCorrelationChartForm::Redraw));
+    // The lines follow the limit as it is typed; the axes wait for Zoom UnDo.
+    if (MainForm)
+        connect(MainForm->*LimitEdit, &TPBSpinEdit::Changed, this, [this] {
+            ShowLimitLines();
+            Chart->replot();
+        });
 
     connect(ZoomUnDoButton, &QPushButton::clicked, this,
             Guarded(this, &TCorrelationChartForm::ZoomUnDoButtonClick));
@@ -166,7 +217,18 @@ void TCorrelationChartForm::FormCreate() {
 void TCorrelationChartForm::ZoomUnDoButtonClick() {
     const int Limit =
         std::max(MainForm->MaxCorrSidePBSpinEdit->Value(), MainForm->MaxNoCorrPBSpinEdit->Value());
-    Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Limit), MainForm->CodLength());
+    switch (Scale()) {
+    case codegen::TValueScale::Linear:
+        Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Limit),
+                               MainForm->CodLength());
+        break;
+    case codegen::TValueScale::Magnitude:
+        Chart->yAxis->setRange(0, MainForm->CodLength());
+        break;
+    case codegen::TValueScale::Decibel:
+        Chart->yAxis->setRange(codegen::DecibelFloor, 0);
+        break;
+    }
     bool Found = false;
     const QCPRange Keys = Series2->getKeyRange(Found);
     if (Found) {
@@ -217,17 +279,122 @@ void TCorrelationChartForm::SavePicture(const QString& FileName) const {
     }
 }
 
-void TCorrelationChartForm::ShowPoints(const std::vector<codegen::TCorrelationPoint>& Points) {
-    ShownPoints = Points;
+codegen::TValueScale TCorrelationChartForm::Scale() const {
+    return static_cast<codegen::TValueScale>(std::max(0, ScaleComboBox->currentIndex()));
+}
+
+codegen::TCorrelationKind TCorrelationChartForm::Kind() const {
+    return PeriodicCheckBox->isChecked() ? codegen::TCorrelationKind::Periodic
+                                         : codegen::TCorrelationKind::Aperiodic;
+}
+
+void TCorrelationChartForm::Draw(TSource NewSource) {
+    const codegen::TValueScale NewScale = Scale();
+    // Everything is computed before anything changes, so that a bad text leaves the chart.
+    auto Points = codegen::CrossCorrelationPoints(NewSource.TextA, NewSource.TextB, NewSource.L,
+                                                  NewSource.Type, Kind());
+    const double NewReference =
+        codegen::DecibelReference(NewSource.TextA, NewSource.TextB, NewSource.L, NewSource.Type);
+    Shown = codegen::ScaledPoints(Points, NewScale, NewReference);
+    ShownPoints = std::move(Points);
+    ShownScale = NewScale;
+    Reference = NewReference;
+    Title = NewSource.Title;
+    Source = std::move(NewSource);
+
     QVector<double> Shifts;
     QVector<double> Values;
-    Shifts.reserve(static_cast<qsizetype>(Points.size()));
-    Values.reserve(static_cast<qsizetype>(Points.size()));
-    for (const auto& P : Points) {
+    Shifts.reserve(static_cast<qsizetype>(Shown.size()));
+    Values.reserve(static_cast<qsizetype>(Shown.size()));
+    for (const auto& P : Shown) {
         Shifts.append(P.Shift);
         Values.append(P.Value);
     }
     Series2->setData(Shifts, Values, true);
+    Chart->yAxis->setLabel(NewScale == codegen::TValueScale::Decibel
+                               ? QStringLiteral("дБ")
+                               : QStringLiteral("Корреляция"));
+    SavePointsAction->setEnabled(true);
+    ShowLimitLines();
+    ShowTitle();
+    ZoomUnDoButtonClick();
+}
+
+void TCorrelationChartForm::Redraw() {
+    if (Source)
+        Draw(*Source);
+    else {
+        Chart->yAxis->setLabel(Scale() == codegen::TValueScale::Decibel
+                                   ? QStringLiteral("дБ")
+                                   : QStringLiteral("Корреляция"));
+        if (MainForm)
+            ZoomUnDoButtonClick();
+    }
+}
+
+std::vector<double> TCorrelationChartForm::LimitLineValues() const {
+    std::vector<double> Values;
+    if (!Source)
+        return Values;
+    const int Limit = (MainForm->*LimitEdit)->Value();
+    // Scaled as the points are, so that a lobe at the limit touches its line.
+    for (const auto& P : codegen::ScaledPoints({{0, Limit}, {0, -Limit}}, ShownScale, Reference))
+        if (std::find(Values.begin(), Values.end(), P.Value) == Values.end())
+            Values.push_back(P.Value);
+    return Values;
+}
+
+void TCorrelationChartForm::ShowLimitLines() {
+    for (QCPItemStraightLine* Line : LimitLines)
+        Chart->removeItem(Line);
+    LimitLines.clear();
+    for (const double Value : LimitLineValues()) {
+        auto* Line = new QCPItemStraightLine(Chart);
+        Line->point1->setCoords(0, Value);
+        Line->point2->setCoords(1, Value);
+        Line->setPen(QPen(QColor(0, 128, 0), 1, Qt::DashLine));
+        Line->setSelectable(false);
+        LimitLines.push_back(Line);
+    }
+}
+
+void TCorrelationChartForm::ShowTitle() {
+    if (Title.isEmpty())
+        return;
+    if (!TitleElement) {
+        QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        Font.setPointSize(9);
+        Chart->plotLayout()->insertRow(0);
+        TitleElement = new QCPTextElement(Chart, QString(), Font);
+        Chart->plotLayout()->addElement(0, 0, TitleElement);
+    }
+    // Long codes are broken into lines as wide as the chart, so that the picture holds the
+    // whole text.
+    const QFontMetrics Metrics(TitleElement->font());
+    const int Width =
+        std::max(16, (Chart->width() - 16) / std::max(1, Metrics.horizontalAdvance(u'0')));
+    QStringList Lines;
+    for (const QString& Line : Title)
+        Lines += Broken(Line, Width);
+    TitleElement->setText(Lines.join(u'\n'));
+}
+
+void TCorrelationChartForm::resizeEvent(QResizeEvent* Event) {
+    TForm::resizeEvent(Event);
+    if (TitleElement) {
+        ShowTitle();
+        Chart->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void TCorrelationChartForm::SavePointsActionClick() {
+    const QString FileName = AskSavePath(this, *SavePointsDialog);
+    if (!FileName.isEmpty())
+        SavePoints(FileName);
+}
+
+void TCorrelationChartForm::SavePoints(const QString& FileName) const {
+    WriteFileAtomically(FileName, codegen::PointsCsv(Shown, ShownScale));
 }
 
 std::string TCorrelationChartForm::CodText(const TStringGrid* Grid, int Row) {
@@ -251,7 +418,8 @@ TAutoCorrForm::TAutoCorrForm()
                              // Room for the longest row numbers the grids can hold.
                              {24, 16, 128, 0},
                              {152, 5},
-                             QColor(255, 0, 0)}) {
+                             QColor(255, 0, 0),
+                             &TMainForm::MaxCorrSidePBSpinEdit}) {
     AutoCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TAutoCorrForm::CalculateAnDDrawBitBtnClick));
@@ -265,19 +433,21 @@ TAutoCorrForm::~TAutoCorrForm() {
 void TAutoCorrForm::LoadGraphics() {
     const TStringGrid* Grid = MainForm->CodStringGrid;
     if (AutoCorrNumCod > 0 && AutoCorrNumCod < Grid->RowCount()) {
-        ShowPoints(codegen::AutoCorrelationPoints(CodText(Grid, AutoCorrNumCod),
-                                                  MainForm->CodLength(), MainForm->CodType()));
-        // Only once the code was read, so the label always names the code drawn.
-        NumCodLabel->setText(QStringLiteral("Номер кода ") + QString::number(AutoCorrNumCod));
+        DrawCod(CodText(Grid, AutoCorrNumCod), QString::number(AutoCorrNumCod));
+        return;
     }
     ZoomUnDoButtonClick();
 }
 
 void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
-    ShowPoints(codegen::AutoCorrelationPoints(CodCellText(Text), MainForm->CodLength(),
-                                              MainForm->CodType()));
+    DrawCod(CodCellText(Text), Number);
+}
+
+void TAutoCorrForm::DrawCod(const std::string& Text, const QString& Number) {
+    Draw({Text, Text, MainForm->CodLength(), MainForm->CodType(),
+          {QStringLiteral("Код %1: %2").arg(Number, QString::fromStdString(Text))}});
+    // Only once the code was read, so the label always names the code drawn.
     NumCodLabel->setText(QStringLiteral("Номер кода ") + Number);
-    ZoomUnDoButtonClick();
 }
 
 void TAutoCorrForm::CalculateAnDDrawBitBtnClick() {

@@ -3,17 +3,24 @@
 #pragma once
 
 #include "charts/CorrelationPoints.h"
+#include "engine/Cod.h"
 #include "ui/Form.h"
 
 #include <QColor>
+#include <QStringList>
 #include <QPoint>
 #include <QRect>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QCPGraph;
+class QCPItemStraightLine;
+class QCPTextElement;
 class QCustomPlot;
 class QFrame;
 class QLabel;
@@ -21,6 +28,8 @@ class QMenu;
 class QPixmap;
 class QPushButton;
 class TFileDialogSettings;
+class TMainForm;
+class TPBSpinEdit;
 class TStringGrid;
 
 // A window that draws correlation points as stairs between a top and a bottom panel.
@@ -41,6 +50,27 @@ public:
     QLabel* NumCodLabel;
     QPushButton* ZoomUnDoButton;
     QPushButton* CalculateAnDDrawBitBtn;
+    // How the chart shows the correlation ("значения", "|R|", "дБ") and which one
+    // ("периодическая"), beside the calculate button; the points to a CSV file from the
+    // context menu. Not components: projects do not store them.
+    QComboBox* ScaleComboBox;
+    QCheckBox* PeriodicCheckBox;
+    QAction* SavePointsAction;
+    TFileDialogSettings* SavePointsDialog;
+    // The title line of the chart (number and text of the code or codes), made with the first
+    // chart, and the lines at the correlation limit.
+    QCPTextElement* TitleElement = nullptr;
+    std::vector<QCPItemStraightLine*> LimitLines;
+
+    codegen::TValueScale Scale() const;
+    codegen::TCorrelationKind Kind() const;
+    // The points as drawn, in the scale and kind they were drawn in.
+    const std::vector<codegen::TChartPoint>& ChartPoints() const { return Shown; }
+    // The heights of the limit lines drawn: plus and minus the limit as values, the limit as
+    // |R|, the limit relative to the main peak in dB; none before a chart is drawn.
+    std::vector<double> LimitLineValues() const;
+    // The title's lines unbroken, "Код N: text" for each code drawn.
+    QString TitleText() const { return Title.join(u'\n'); }
 
     void FormCreate();
     // Vertical axis from minus the larger of the two limits of the main window (or the
@@ -54,6 +84,14 @@ public:
     void SavePicture(const QString& FileName) const;
     // The chart alone, as the picture exports give it.
     QPixmap Picture() const;
+    void SavePointsActionClick();
+    // The points drawn as PointsCsv gives them, written in one step. Throws when the file
+    // cannot be written.
+    void SavePoints(const QString& FileName) const;
+
+    // The code text of a grid row, checked for characters a code never holds; a fault names
+    // the list and the row.
+    static std::string CodText(const TStringGrid* Grid, int Row);
 
 protected:
     // What tells the two windows apart.
@@ -65,17 +103,43 @@ protected:
         QRect LabelBounds;
         QPoint ZoomUnDoPos;
         QColor PointColor;
+        // The main window's limit the lines show.
+        TPBSpinEdit* TMainForm::*LimitEdit;
+    };
+
+    // What a chart is drawn from: the correlation of TextA with TextB (the same text for a
+    // code with itself), each code named in the title by its number.
+    struct TSource {
+        std::string TextA;
+        std::string TextB;
+        int L = 0;
+        codegen::TCodType Type = codegen::TCodType::Binary;
+        QStringList Title;
     };
 
     explicit TCorrelationChartForm(const TDesign& Design);
 
-    // Replaces the points of Series2.
-    void ShowPoints(const std::vector<codegen::TCorrelationPoint>& Points);
-    // The code text of a grid row.
-    static std::string CodText(const TStringGrid* Grid, int Row);
+    // Draws Source in the scale and kind chosen and sets the standard axes; a text that is
+    // not a code throws and leaves the chart as it was.
+    void Draw(TSource Source);
+
+    void resizeEvent(QResizeEvent* Event) override;
 
 private:
+    // Draws the source again, for another scale or kind.
+    void Redraw();
+    void ShowLimitLines();
+    // The title broken to the width of the chart.
+    void ShowTitle();
+
+    TPBSpinEdit* TMainForm::*LimitEdit;
+    std::optional<TSource> Source;
+    QStringList Title;
+    // The correlation values drawn, the points as shown and the reference of their dB.
     std::vector<codegen::TCorrelationPoint> ShownPoints;
+    std::vector<codegen::TChartPoint> Shown;
+    codegen::TValueScale ShownScale = codegen::TValueScale::Linear;
+    double Reference = 0;
 };
 
 class TAutoCorrForm : public TCorrelationChartForm {
@@ -90,6 +154,7 @@ public:
     void CalculateAnDDrawBitBtnClick();
     // Draws a code of another list (the selection's), labelled with its number.
     void DrawCod(const QString& Text, const QString& Number);
+    void DrawCod(const std::string& Text, const QString& Number);
 };
 
 extern TAutoCorrForm* AutoCorrForm;

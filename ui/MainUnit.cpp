@@ -9,6 +9,7 @@
 #include "ui/CodCellText.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodToTextUnit.h"
+#include "ui/CorrMatrixUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/Dialogs.h"
 #include "ui/DrawAutoCorrelationUnit.h"
@@ -438,6 +439,9 @@ void TMainForm::CreateGridEditors() {
         new TCodGridEditor(NoCorrCodsStringGrid, TCodGridEditor::TNumbers::Keep, Length, Type);
     // Beside "Преобразовать в тект", where the group had room.
     ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
+    NoCorrCodsStringGrid->PopupMenu()->addSeparator();
+    connect(NoCorrCodsStringGrid->PopupMenu()->addAction(QStringLiteral("Матрица корреляций")),
+            &QAction::triggered, this, [this] { RunGuarded([this] { ShowCorrMatrix(this); }); });
     // The rows the charts show follow their codes, or are forgotten with them.
     connect(CodGridEditor, &TCodGridEditor::RowsRemoved, this, [this](const QList<int>& Rows) {
         AutoCorrNumCod = RowAfterRemoval(AutoCorrNumCod, Rows);

@@ -114,5 +114,32 @@ TEST(CodMetrics, PeakMatrixMatchesThePairwisePeaks) {
               std::vector<int>{0});
 }
 
+// The pair the matrix window and codegen-cli name: off the diagonal (the diagonal holds the
+// energies, larger than any pair's peak), the largest, the first in row order on a tie.
+TEST(CodMetrics, WorstPairIsTheLargestOffDiagonalPeak) {
+    // clang-format off
+    const std::vector<int> Peaks = {13, 5, 9, 2,
+                                     5, 13, 4, 9,
+                                     9, 4, 13, 1,
+                                     2, 9, 1, 13};
+    // clang-format on
+    const TWorstPair Worst = WorstPair(Peaks, 4);
+    EXPECT_EQ(Worst.A, 0);
+    EXPECT_EQ(Worst.B, 2);
+    EXPECT_EQ(Worst.Peak, 9);
+
+    // Against the matrix of real codes: the largest of the pairwise peaks.
+    std::vector<TPackedCod> Cods;
+    for (const char* Text : {"1111100110101", "1010110011111", "1111100110101"})
+        Cods.push_back(TPackedCod::FromText(Text, 13, TCodType::Binary));
+    const TWorstPair Same = WorstPair(PeakMatrix(Cods), 3);
+    EXPECT_EQ(Same.A, 0);
+    EXPECT_EQ(Same.B, 2);
+    EXPECT_EQ(Same.Peak, 13);
+
+    EXPECT_EQ(WorstPair({13}, 1).Peak, -1);
+    EXPECT_EQ(WorstPair({}, 0).A, -1);
+}
+
 } // namespace
 } // namespace codegen

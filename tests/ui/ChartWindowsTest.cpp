@@ -151,7 +151,8 @@ private slots:
         QStringList Items;
         for (QAction* A : W->PopupMenu->actions())
             Items << (A->isSeparator() ? QStringLiteral("-") : A->text());
-        QCOMPARE(Items, (QStringList{"Сохранить картинку", "-", "в буфер обмена", "в граф. файл"}));
+        QCOMPARE(Items, (QStringList{"Сохранить картинку", "-", "в буфер обмена", "в граф. файл",
+                                     "-", "Сохранить точки в CSV…"}));
         QCOMPARE(W->SavePictureDialog->Title, QStringLiteral("Записаь картинку в файл"));
         QCOMPARE(W->SavePictureDialog->FileName, QStringLiteral("NoName.bmp"));
         QVERIFY(W->SavePictureDialog->Filter.startsWith(QStringLiteral("Bitmaps (*.bmp)|*.bmp|")));
