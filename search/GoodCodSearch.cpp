@@ -451,9 +451,9 @@ struct TGoodCodSearch::TRun {
     std::string NextText;          // first code of the next piece to make; empty at the end
     int Depth = 1;                 // prefix length of new pieces, only growing
     uint64_t NextId = 0;
-    std::deque<TPiece> Out;   // finished in order, for Collect
-    std::size_t Buffered = 0; // bytes of the codes in Pieces and Out
-    int Active = 0;           // workers not yet returned
+    std::deque<TPiece> Out;        // finished in order, for Collect
+    std::size_t Buffered = 0;      // bytes of the codes in Pieces and Out
+    int Active = 0;                // workers not yet returned
     bool Ended = false;
     bool Completed = false;
     std::string Error;
@@ -566,9 +566,9 @@ struct TGoodCodSearch::TRun {
     }
 
     bool NothingLeft() const {
-        return NextText.empty() && std::none_of(Pieces.begin(), Pieces.end(), [](const TPiece& P) {
-                   return P.State != TPiece::TState::Done;
-               });
+        return NextText.empty() &&
+               std::none_of(Pieces.begin(), Pieces.end(),
+                            [](const TPiece& P) { return P.State != TPiece::TState::Done; });
     }
 
     std::deque<TPiece>::iterator PieceById(uint64_t Id) {
