@@ -160,9 +160,16 @@ CODEGEN_VECTOR_TARGET int VectorPeak(Word ANeg, Word ANz, Word BNeg, Word BNz, i
     return static_cast<int>(_mm512_reduce_max_epi64(Peak));
 }
 
+// The scalar words are what processors without vector bit counts run; the environment
+// can ask for them here too.
+bool ScalarKernelsForced() {
+    const char* Value = std::getenv("CODEGEN_SCALAR_KERNELS");
+    return Value && *Value && std::string_view(Value) != "0";
+}
+
 bool HasVectorPopcount() {
-    static const bool Has =
-        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
+    static const bool Has = !ScalarKernelsForced() && __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512vpopcntdq");
     return Has;
 }
 #endif
@@ -335,6 +342,20 @@ TPackedCod TPackedCod::FromText(std::string_view Text, int L, TCodType Type) {
         L, [Text, Type](int I) { return CharToChip(Text[static_cast<std::size_t>(I)], Type); });
 }
 
+TPackedCod TPackedCod::FromMasks(const uint64_t* NonZero, const uint64_t* Negative, int L) {
+    CheckCodLength(L);
+    TPackedCod P;
+    int Count = 0;
+    for (int W = 0; W * Bits < L; ++W) {
+        P.NonZero[static_cast<std::size_t>(W)] = NonZero[W];
+        P.Negative[static_cast<std::size_t>(W)] = Negative[W];
+        Count += std::popcount(NonZero[W]);
+    }
+    P.L = L;
+    P.Binary = Count == L;
+    return P;
+}
+
 int CorrelationTerm(const TPackedCod& A, const TPackedCod& B, int K) {
     CheckSameLength(A, B);
     if (K <= -A.Length() || K >= A.Length())
@@ -384,6 +405,14 @@ int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop
 #endif
     return Dispatch(A.Words(), A.IsBinary() && B.IsBinary(),
                     [&]<int N, bool Bin>() { return CrossPeak<N, Bin>(A, B, Stop); });
+}
+
+std::string CorrelationKernel() {
+#ifdef CODEGEN_VECTOR_PEAKS
+    if (HasVectorPopcount())
+        return "avx512-vpopcntdq";
+#endif
+    return "scalar";
 }
 
 } // namespace codegen

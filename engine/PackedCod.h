@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace codegen {
@@ -24,6 +25,9 @@ public:
     static TPackedCod FromDigits(const TCod& Cd, int L, TCodType Type);
     // From a text form; throws CodError when the text has fewer than L characters.
     static TPackedCod FromText(std::string_view Text, int L, TCodType Type);
+    // From the masks themselves: Words(L) words each, bit i of word w is chip 64w + i, no
+    // bit at L or above, and Negative only where NonZero.
+    static TPackedCod FromMasks(const uint64_t* NonZero, const uint64_t* Negative, int L);
 
     int Length() const { return L; }
     int Words() const { return (L + WordBits - 1) / WordBits; }
@@ -58,5 +62,11 @@ bool CrossCorrelationWithin(const TPackedCod& A, const TPackedCod& B, int Limit)
 // The peak cross-correlation when it is below Stop; otherwise some value of at least Stop,
 // found without scanning the remaining shifts. Stop <= 0 gives 0.
 int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop);
+
+// The kernel path the measures of codes up to 64 chips run on: "avx512-vpopcntdq" where the
+// processor counts bits in vector lanes, otherwise "scalar" (longer codes always take the
+// scalar words). A non-empty CODEGEN_SCALAR_KERNELS other than "0" in the environment at
+// start-up forces "scalar", so that the path most processors run can be tested anywhere.
+std::string CorrelationKernel();
 
 } // namespace codegen

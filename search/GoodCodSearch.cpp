@@ -260,6 +260,10 @@ private:
                 return false;
             if (Params.Rule == TZeroRule::Equal && Zeros + (L - 1 - D) < Params.Z)
                 return false;
+            // n non-zero chips make at most n - 1 pairs at any one distance: no known part
+            // of a lobe can pass the limit while n - 1 is within it (sparse codes stop here).
+            if (D + 1 - Zeros <= Params.SideLobeLimit + 1)
+                return true;
         }
         for (const TCheck& C : Checks[static_cast<std::size_t>(D)]) {
             const auto Differ = Negative.Shifted(C.K) ^ Negative;
@@ -297,6 +301,16 @@ private:
                 End = TPieceEnd::TooLong;
             if (End != TPieceEnd::Done)
                 return;
+        }
+        if constexpr (Ternary) {
+            // Under "exactly Z zeros", once every non-zero chip is placed the rest are zeros:
+            // the code is complete, and its side lobes are measured whole.
+            if (Params.Rule == TZeroRule::Equal && Zeros + (L - D) == Params.Z) {
+                if (SideLobesWithin(TPackedCod::FromMasks(NonZero.W.data(), Negative.W.data(), L),
+                                    Params.SideLobeLimit))
+                    Emit();
+                return;
+            }
         }
         constexpr int Digits = Ternary ? 3 : 2;
         for (int Digit = 0; Digit < Digits && End == TPieceEnd::Done; ++Digit) {
@@ -472,15 +486,62 @@ struct TGoodCodSearch::TRun {
         return Fraction;
     }
 
+    // Chips up to the last non-zero one of Text.
+    static int AlignedLength(const std::string& Text) {
+        int Aligned = static_cast<int>(Text.size());
+        while (Aligned > 0 && Text[static_cast<std::size_t>(Aligned - 1)] == '0')
+            --Aligned;
+        return Aligned;
+    }
+
+    // When the first D chips of Text (zeros after them) break the zero rule whatever follows,
+    // moves Text on to the first code of the counting order whose first D chips do not: every
+    // code in between breaks the rule. False when no such code is left. With many zeros to
+    // place, most prefixes break the rule, and they are passed over here instead of being
+    // made into pieces one by one.
+    bool SkipBrokenPrefix(std::string& Text, int D) const {
+        if (Params.Type != TCodType::Ternary)
+            return true;
+        const int MinNonZero = std::max(0, D - Params.Z);
+        const int MaxNonZero =
+            Params.Rule == TZeroRule::Equal ? std::min(D, Params.L - Params.Z) : D;
+        if (MaxNonZero < MinNonZero)
+            return false;
+        const auto At = [&Text](int I) -> char& { return Text[static_cast<std::size_t>(I)]; };
+        int NonZero = 0;
+        for (int I = 0; I < D; ++I)
+            NonZero += At(I) != '0';
+        if (NonZero >= MinNonZero && NonZero <= MaxNonZero)
+            return true;
+        // The longest common start with Text, one digit larger after it, then as many zeros
+        // as the rule lets and the fewest non-zero chips at the end.
+        for (int I = D - 1; I >= 0; --I) {
+            NonZero -= At(I) != '0';
+            if (At(I) - '0' == Base - 1)
+                continue;
+            const int Now = NonZero + 1;
+            const int Need = std::max(0, MinNonZero - Now);
+            if (Now <= MaxNonZero && Need <= D - 1 - I) {
+                ++At(I);
+                std::fill(Text.begin() + I + 1, Text.end(), '0');
+                std::fill(Text.begin() + (D - Need), Text.begin() + D, '1');
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Appends the next piece: at the current cut, or finer while NextText is not aligned to
     // it (a run that starts inside a piece climbs back to the cut piece by piece).
     bool MakePiece() {
         if (NextText.empty())
             return false;
-        int Aligned = Params.L;
-        while (Aligned > 0 && NextText[static_cast<std::size_t>(Aligned - 1)] == '0')
-            --Aligned;
-        const int D = std::max(Depth, Aligned);
+        if (!SkipBrokenPrefix(NextText, std::max(Depth, AlignedLength(NextText)))) {
+            NextText.clear();
+            Release();
+            return false;
+        }
+        const int D = std::max(Depth, AlignedLength(NextText));
         TPiece Piece;
         Piece.Id = NextId++;
         Piece.Prefix = NextText.substr(0, static_cast<std::size_t>(D));
@@ -751,12 +812,17 @@ TSearchBatch TGoodCodSearch::Collect(std::chrono::milliseconds Wait, std::size_t
                 Position[I] = I < static_cast<int>(Piece.Prefix.size())
                                   ? Piece.Prefix[static_cast<std::size_t>(I)] - '0'
                                   : MaxDigit(RunParams.Type);
-            R.CollectedFraction += R.PieceShare(Piece.Prefix);
+            // Codes passed over before the piece (SkipBrokenPrefix) count as examined.
+            R.CollectedFraction = R.FractionBefore(Piece.Prefix) + R.PieceShare(Piece.Prefix);
             R.Out.pop_front();
         }
         R.Buffered -= Moved * CodBytes(RunParams.L);
         Batch.Finished = R.Ended && R.Out.empty();
         Batch.Completed = Batch.Finished && R.Completed && R.Error.empty();
+        // The last pieces may have been passed over: the counter still ends at the last code.
+        if (Batch.Completed)
+            for (int I = 0; I < RunParams.L; ++I)
+                Position[I] = MaxDigit(RunParams.Type);
         Error.swap(R.Error);
     }
     R.Work.notify_all();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -142,6 +143,102 @@ TEST(PackedCod, ShortCodesAgreeExhaustively) {
             } while (!EndCod(Digits, L, Type));
         }
     }
+}
+
+// ctest runs this suite twice: on the path the processor offers and with
+// CODEGEN_SCALAR_KERNELS=1. Each run must measure on the path it is meant to test.
+TEST(PackedCod, MeasuresOnTheKernelPathTheRunAsksFor) {
+    const char* Forced = std::getenv("CODEGEN_SCALAR_KERNELS");
+    const bool Scalar = Forced && *Forced && std::string(Forced) != "0";
+    bool Vector = false;
+#if defined(__x86_64__) && defined(__GNUC__)
+    Vector = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
+#endif
+    EXPECT_EQ(CorrelationKernel(), Vector && !Scalar ? "avx512-vpopcntdq" : "scalar");
+}
+
+// Sparse ternary codes whose largest lobe lies at the last shifts, where random codes
+// almost never put one: a block of n chips at each end (n = 1, 3 and Barker 13) gives
+// the lobe n at shift L - n and at most 2 elsewhere, and the front block against the
+// back block gives the cross-correlation n at shift -(L - n) and nothing larger.
+struct TEndBlocks {
+    std::string Block; // ternary digits, a sequence whose own lobes are at most 1
+    int Shift(int L) const { return L - static_cast<int>(Block.size()); }
+    int Peak() const { return static_cast<int>(Block.size()); }
+    std::string Front(int L) const {
+        return Block + std::string(static_cast<std::size_t>(Shift(L)), '0');
+    }
+    std::string Back(int L) const {
+        return std::string(static_cast<std::size_t>(Shift(L)), '0') + Block;
+    }
+    // Both ends: the blocks must be further apart than they are long.
+    std::string Ends(int L) const {
+        return Block + std::string(static_cast<std::size_t>(L - 2 * Peak()), '0') + Block;
+    }
+    bool FitsTwice(int L) const { return L > 3 * Peak() - 2; }
+};
+
+const TEndBlocks EndBlocks[] = {{"1"}, {"2"}, {"112"}, {"1111122112121"}};
+// One word (the vector or the scalar path) and several words (always scalar).
+const int ExtremeLengths[] = {2, 3, 13, 40, 63, 64, 65, 100, 127, 128, 129, 200, 320, 500};
+
+TEST(PackedCodExtremeShifts, SideLobePeakAtShiftLMinusN) {
+    for (const TEndBlocks& E : EndBlocks)
+        for (int L : ExtremeLengths) {
+            if (!E.FitsTwice(L))
+                continue;
+            const std::string Text = E.Ends(L);
+            const auto P = TPackedCod::FromText(Text, L, TCodType::Ternary);
+            ASSERT_EQ(oracle::NaiveSidePulseCorrelation(ChipsOf(Text, TCodType::Ternary), L),
+                      E.Peak())
+                << Text;
+            EXPECT_EQ(CorrelationTerm(P, P, E.Shift(L)), E.Peak()) << Text;
+            EXPECT_EQ(PeakSideLobe(P), E.Peak()) << Text;
+            // Only the far lobe is over Peak - 1: an early exit that skips it passes the code.
+            EXPECT_FALSE(SideLobesWithin(P, E.Peak() - 1)) << Text;
+            EXPECT_TRUE(SideLobesWithin(P, E.Peak())) << Text;
+        }
+    // One chip at the end against one at distance L - 2, and a lone chip with no lobe.
+    for (int L : ExtremeLengths) {
+        if (L < 3)
+            continue;
+        std::string Text(static_cast<std::size_t>(L), '0');
+        Text[0] = Text[static_cast<std::size_t>(L - 2)] = '1';
+        const auto P = TPackedCod::FromText(Text, L, TCodType::Ternary);
+        EXPECT_EQ(PeakSideLobe(P), 1) << Text;
+        EXPECT_FALSE(SideLobesWithin(P, 0)) << Text;
+        Text[0] = '0';
+        const auto Lone = TPackedCod::FromText(Text, L, TCodType::Ternary);
+        EXPECT_EQ(PeakSideLobe(Lone), 0) << Text;
+        EXPECT_TRUE(SideLobesWithin(Lone, 0)) << Text;
+    }
+}
+
+TEST(PackedCodExtremeShifts, CrossCorrelationPeakAtShiftLMinusN) {
+    for (const TEndBlocks& E : EndBlocks)
+        for (int L : ExtremeLengths) {
+            if (L < E.Peak())
+                continue;
+            const auto A = TPackedCod::FromText(E.Front(L), L, TCodType::Ternary);
+            const auto B = TPackedCod::FromText(E.Back(L), L, TCodType::Ternary);
+            ASSERT_EQ(oracle::NaiveMaxCorrelation(ChipsOf(E.Front(L), TCodType::Ternary),
+                                                  ChipsOf(E.Back(L), TCodType::Ternary), L),
+                      E.Peak())
+                << E.Block << " L " << L;
+            EXPECT_EQ(CorrelationTerm(A, B, -E.Shift(L)), E.Peak()) << E.Block << " L " << L;
+            EXPECT_EQ(CorrelationTerm(B, A, E.Shift(L)), E.Peak()) << E.Block << " L " << L;
+            // Both orders: the peak lies at a negative shift for one and a positive for the other.
+            for (const auto& [X, Y] : {std::pair{&A, &B}, std::pair{&B, &A}}) {
+                EXPECT_EQ(PeakCrossCorrelation(*X, *Y), E.Peak()) << E.Block << " L " << L;
+                EXPECT_FALSE(CrossCorrelationWithin(*X, *Y, E.Peak() - 1)) << E.Block << " L " << L;
+                EXPECT_TRUE(CrossCorrelationWithin(*X, *Y, E.Peak())) << E.Block << " L " << L;
+                EXPECT_GE(PeakCrossCorrelationBelow(*X, *Y, E.Peak()), E.Peak())
+                    << E.Block << " L " << L;
+                EXPECT_GE(PeakCrossCorrelationBelow(*X, *Y, 1), 1) << E.Block << " L " << L;
+                EXPECT_EQ(PeakCrossCorrelationBelow(*X, *Y, E.Peak() + 1), E.Peak())
+                    << E.Block << " L " << L;
+            }
+        }
 }
 
 TEST(PackedCod, CodesOfDifferentLengthsAreNotCorrelated) {

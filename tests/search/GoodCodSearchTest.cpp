@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -62,7 +63,7 @@ TEST(GoodCodSearch, MatchesThePlainLoopOnEveryShortTernaryLength) {
     for (int L = 2; L <= 9; ++L)
         for (int Limit : {0, 1, 2, 3})
             for (auto Rule : {TZeroRule::AtMost, TZeroRule::Equal})
-                for (int Z : {0, 1, 2, L / 2, L}) {
+                for (int Z : {0, 1, 2, L / 2, std::max(L - 3, 0), L - 2, L - 1, L}) {
                     const auto P = Ternary(L, Limit, Rule, Z);
                     ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
                         << "L " << L << " limit " << Limit << " rule " << static_cast<int>(Rule)
@@ -86,8 +87,9 @@ TEST(GoodCodSearch, PublishedCounts) {
 }
 
 TEST(GoodCodSearch, StopAndStartGiveTheUninterruptedList) {
-    for (const auto& P : {Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3),
-                          Ternary(10, 1, TZeroRule::AtMost, 4)}) {
+    for (const auto& P :
+         {Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3), Ternary(10, 1, TZeroRule::AtMost, 4),
+          Ternary(30, 1, TZeroRule::Equal, 27)}) {
         const Cods Whole = Search(P);
         TGoodCodSearch S;
         Cods Pieces;
@@ -197,6 +199,53 @@ TEST(GoodCodSearch, ResumesFromAnyCounter) {
         EXPECT_EQ(RunOnce(S, P), Expected) << From;
         EXPECT_EQ(ViewCod(S.Cod(), P.L), ViewCod(NaiveCounter, P.L));
     }
+}
+
+// Every ternary code of L chips with N non-zero chips (the rest zeros) whose side lobes the
+// plain measure keeps within Limit, in counting order: C(L, N) * 2^N candidates, listed
+// directly instead of by counting through all 3^L codes.
+Cods SparseCodsByThePlainMeasure(int L, int N, int Limit) {
+    Cods Found;
+    std::string Text(static_cast<std::size_t>(L), '0');
+    const auto Place = [&](auto&& Self, int From, int Left) -> void {
+        if (Left == 0) {
+            TCod Chips;
+            LoadDigitalCodFromString(Text, Chips, L, TCodType::Ternary);
+            if (oracle::NaiveSidePulseCorrelation(Chips, L) <= Limit)
+                Found.push_back(Text);
+            return;
+        }
+        for (int I = From; I <= L - Left; ++I)
+            for (char Digit : {'1', '2'}) {
+                Text[static_cast<std::size_t>(I)] = Digit;
+                Self(Self, I + 1, Left - 1);
+                Text[static_cast<std::size_t>(I)] = '0';
+            }
+    };
+    Place(Place, 0, N);
+    std::sort(Found.begin(), Found.end());
+    return Found;
+}
+
+TEST(GoodCodSearch, SparseCodesOfSeveralWordsMatchThePlainMeasure) {
+    // Codes longer than one word under "exactly L - 3 zeros": a few hundred thousand
+    // candidates each, every non-zero chip on either side of the word boundary. The limit
+    // 1 drops just the evenly spaced triples whose outer chips agree.
+    for (int L = 65; L <= 70; ++L) {
+        TGoodCodSearch S;
+        const auto P = Ternary(L, 1, TZeroRule::Equal, L - 3);
+        const Cods Found = RunOnce(S, P, 2);
+        const Cods Expected = SparseCodsByThePlainMeasure(L, 3, 1);
+        ASSERT_EQ(Found.size(), Expected.size()) << L;
+        EXPECT_EQ(Found, Expected) << L;
+        // Prefixes that break the zero rule are passed over, yet the run ends at the last code.
+        EXPECT_EQ(ViewCod(S.Cod(), L), std::string(static_cast<std::size_t>(L), '2'));
+        EXPECT_DOUBLE_EQ(S.Progress().Fraction, 1.0);
+    }
+    // One and two non-zero chips, at limits that keep all and none.
+    EXPECT_EQ(Search(Ternary(66, 0, TZeroRule::Equal, 65)), SparseCodsByThePlainMeasure(66, 1, 0));
+    EXPECT_EQ(Search(Ternary(66, 0, TZeroRule::Equal, 64)), Cods{});
+    EXPECT_EQ(Search(Ternary(66, 1, TZeroRule::Equal, 64)), SparseCodsByThePlainMeasure(66, 2, 1));
 }
 
 TEST(GoodCodSearch, RefusesBadParameters) {
