@@ -631,6 +631,9 @@ int main(int argc, char** argv) {
         ->add_option("--project-out", ProjectOut,
                      "Also write the parameters and the list into this project file (*.cod)")
         ->type_name("FILE");
+    SearchCmd->add_flag("--classes", SearchParams.Classes,
+                        "Only the first code of each symmetry class (negation, reversal, "
+                        "negating every other chip), in counting order");
     std::string ResumeAfter;
     SearchCmd
         ->add_option("--resume-after", ResumeAfter,

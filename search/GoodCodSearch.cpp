@@ -1,5 +1,6 @@
 #include "search/GoodCodSearch.h"
 
+#include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
 #include "search/CollectToEnd.h"
 
@@ -49,6 +50,42 @@ std::string CounterText(const TCod& Cd, int L, TCodType Type) {
         Text[static_cast<std::size_t>(I)] =
             static_cast<char>('0' + std::clamp(Cd[I], 0, MaxDigit(Type)));
     return Text;
+}
+
+// False when no code starting with Prefix can be the first (smallest) of its symmetry class:
+// negating every chip, or every other chip, or both, makes the first non-zero chip at an
+// even place and the first at an odd place read 1 in the smallest member ("00" for binary
+// codes, whose 0 is a chip too: binary digits 0 and 1 are the chips -1 and +1).
+bool ClassFirstPrefix(const std::string& Prefix, TCodType Type) {
+    const char Small = Type == TCodType::Binary ? '0' : '1';
+    // The alternating code 0101... stands for the class of the all-zero code.
+    bool Alternating = Type == TCodType::Binary;
+    for (std::size_t I = 0; I < Prefix.size() && Alternating; ++I)
+        Alternating = Prefix[I] == (I % 2 ? '1' : '0');
+    if (Alternating)
+        return true;
+    bool Seen[2] = {false, false};
+    for (std::size_t I = 0; I < Prefix.size(); ++I) {
+        if (Type == TCodType::Ternary && Prefix[I] == '0')
+            continue;
+        if (!Seen[I % 2]) {
+            if (Prefix[I] != Small)
+                return false;
+            Seen[I % 2] = true;
+        }
+    }
+    return true;
+}
+
+// True when Text is the first code of its symmetry class that the counting order examines:
+// the smallest member, or, in the class of the all-zero code (which a run starts after),
+// the smallest of the others.
+bool FirstOfClass(const std::string& Text, TCodType Type) {
+    std::string Key = SymmetryClassKey(Text, Type);
+    if (Key.find_first_not_of('0') == std::string::npos && Type == TCodType::Binary)
+        for (std::size_t I = 1; I < Key.size(); I += 2)
+            Key[I] = '1'; // the class's other members: all ones and the two alternations
+    return Key == Text;
 }
 
 std::string Negated(std::string Text, TCodType Type) {
@@ -143,14 +180,16 @@ template <int NumWords, bool Ternary> class TBranchAndBound {
 public:
     TBranchAndBound(const TSearchParams& P, const TRangePlan& Plan) : Params(P), L(P.L) {
         // Order in which positions are fixed.
-        int Front = Plan.PrefixLength, Back = 0;
-        for (int I = 0; I < Plan.PrefixLength; ++I)
-            Order.push_back(I);
-        while (Front + Back < L) {
-            if (Back < Front)
-                Order.push_back(L - 1 - Back++);
-            else
-                Order.push_back(Front++);
+        {
+            int Front = Plan.PrefixLength, Back = 0;
+            for (int I = 0; I < Plan.PrefixLength; ++I)
+                Order.push_back(I);
+            while (Front + Back < L) {
+                if (Back < Front)
+                    Order.push_back(L - 1 - Back++);
+                else
+                    Order.push_back(Front++);
+            }
         }
         // For each depth, the side lobes the new chip completes a pair of and that the
         // remaining unknown pairs cannot rescue.
@@ -191,6 +230,20 @@ public:
             std::stable_sort(Checks[static_cast<std::size_t>(D)].begin(),
                              Checks[static_cast<std::size_t>(D)].end(),
                              [](const TCheck& A, const TCheck& B) { return A.Bound < B.Bound; });
+        }
+        // For one code per class: the depths at which one more leading chip of both the
+        // code and its reversal is known, and how many are known then.
+        ReversalChips.assign(static_cast<std::size_t>(L), 0);
+        std::vector<bool> Placed(static_cast<std::size_t>(L), false);
+        int Front = 0, Back = 0, Compared = 0;
+        for (int D = 0; D < L; ++D) {
+            Placed[static_cast<std::size_t>(Order[static_cast<std::size_t>(D)])] = true;
+            while (Front < L && Placed[static_cast<std::size_t>(Front)])
+                ++Front;
+            while (Back < L && Placed[static_cast<std::size_t>(L - 1 - Back)])
+                ++Back;
+            if (std::min(Front, Back) > Compared)
+                ReversalChips[static_cast<std::size_t>(D)] = Compared = std::min(Front, Back);
         }
     }
 
@@ -254,7 +307,50 @@ private:
         Negative.Clear(Pos);
     }
 
+    // The digit at a placed position.
+    int DigitAt(int I) const {
+        if constexpr (Ternary)
+            return NonZero.Test(I) ? (Negative.Test(I) ? 2 : 1) : 0;
+        else
+            return Negative.Test(I) ? 0 : 1;
+    }
+
+    // False when a reversed member of the class (reversed, then negated, every other chip
+    // negated, or both) already reads smaller on the first Chips chips, which both the code
+    // and its reversal have placed: the code cannot be the first of its class.
+    bool FirstAgainstReversals(int Chips) const {
+        for (int Negate = 0; Negate < 2; ++Negate)
+            for (int Alternate = 0; Alternate < 2; ++Alternate)
+                for (int I = 0; I < Chips; ++I) {
+                    const int Own = DigitAt(I);
+                    int Image = DigitAt(L - 1 - I);
+                    if ((Negate != 0) != (Alternate != 0 && I % 2 == 1))
+                        Image = Ternary ? (Image == 0 ? 0 : 3 - Image) : 1 - Image;
+                    if (Image < Own)
+                        return AlternatingSoFar(Chips);
+                    if (Image > Own)
+                        break;
+                }
+        return true;
+    }
+
+    // The alternating binary code 0101... stands for the class of the all-zero code, which
+    // the counting order never examines: that member is not smaller for it.
+    bool AlternatingSoFar(int Chips) const {
+        if constexpr (Ternary)
+            return false;
+        for (int I = 0; I < Chips; ++I)
+            if (DigitAt(I) != I % 2)
+                return false;
+        return true;
+    }
+
     bool Admissible(int D) const {
+        if (Params.Classes) {
+            const int Chips = ReversalChips[static_cast<std::size_t>(D)];
+            if (Chips > 0 && !FirstAgainstReversals(Chips))
+                return false;
+        }
         if constexpr (Ternary) {
             if (Zeros > Params.Z)
                 return false;
@@ -323,15 +419,13 @@ private:
 
     void Emit() {
         std::string Text(static_cast<std::size_t>(L), '0');
-        for (int I = 0; I < L; ++I) {
-            char& Ch = Text[static_cast<std::size_t>(I)];
-            if constexpr (Ternary)
-                Ch = NonZero.Test(I) ? (Negative.Test(I) ? '2' : '1') : '0';
-            else
-                Ch = Negative.Test(I) ? '0' : '1';
-        }
+        for (int I = 0; I < L; ++I)
+            Text[static_cast<std::size_t>(I)] = static_cast<char>('0' + DigitAt(I));
+        if (Params.Classes && !FirstOfClass(Text, Params.Type))
+            return;
         Out->push_back(std::move(Text));
-        if (Out->size() >= MaxCods)
+        // A piece holds up to MaxCods codes (a piece of a single code always fits).
+        if (Out->size() > MaxCods)
             End = TPieceEnd::TooMany;
     }
 
@@ -339,6 +433,7 @@ private:
     int L;
     std::vector<int> Order;
     std::vector<std::vector<TCheck>> Checks;
+    std::vector<int> ReversalChips; // by depth; 0 where nothing new can be compared
 
     TBits<NumWords> Negative, NonZero;
     int Zeros = 0;
@@ -598,7 +693,11 @@ struct TGoodCodSearch::TRun {
     TPieceEnd SearchPiece(const std::string& Prefix,
                           std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
                           std::vector<std::string>& Found) {
-        const std::string Mirror = Negated(Prefix, Params.Type);
+        if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
+            return TPieceEnd::Done;
+        // One code per class keeps a code only when no member of its class is smaller,
+        // negation included: a piece is then no image of its mirror's list.
+        const std::string Mirror = Params.Classes ? Prefix : Negated(Prefix, Params.Type);
         if (Mirror < Prefix) {
             std::unique_lock G(MirrorLock);
             const auto It = Mirrors.find(Prefix);

@@ -1,11 +1,13 @@
 // The good-code search: the listed codes and their order against the plain loop, the
 // counter across stops and restarts, the zero rules, and published counts.
 #include "search/GoodCodSearch.h"
+#include "engine/CodSymmetry.h"
 #include "oracle/NaiveSearch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -87,8 +89,10 @@ TEST(GoodCodSearch, PublishedCounts) {
 }
 
 TEST(GoodCodSearch, StopAndStartGiveTheUninterruptedList) {
+    auto Classes = Binary(20, 3);
+    Classes.Classes = true;
     for (const auto& P :
-         {Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3), Ternary(10, 1, TZeroRule::AtMost, 4),
+         {Classes, Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3), Ternary(10, 1, TZeroRule::AtMost, 4),
           Ternary(30, 1, TZeroRule::Equal, 27)}) {
         const Cods Whole = Search(P);
         TGoodCodSearch S;
@@ -167,6 +171,48 @@ TEST(GoodCodSearch, StopsInsideAPieceAndGoesOnFromTheLastCodeHandedOver) {
         }
         EXPECT_EQ(Pieces, Whole) << P.L;
     }
+}
+
+// The first code of each class in the full list's order: what the class option must list.
+Cods FirstOfEachClass(const Cods& Full, TCodType Type) {
+    std::set<std::string> Seen;
+    Cods First;
+    for (const auto& C : Full)
+        if (Seen.insert(SymmetryClassKey(C, Type)).second)
+            First.push_back(C);
+    return First;
+}
+
+TEST(GoodCodSearch, OneCodePerClassIsTheFirstOfEachClassOfTheFullList) {
+    for (int L = 2; L <= 20; ++L)
+        for (int Limit : {1, 2, 3, L}) {
+            auto P = Binary(L, Limit);
+            const Cods Full = Search(P);
+            P.Classes = true;
+            ASSERT_EQ(Search(P), FirstOfEachClass(Full, P.Type)) << "L " << L << " limit " << Limit;
+        }
+    for (int L = 2; L <= 9; ++L)
+        for (int Limit : {0, 1, 2})
+            for (auto Rule : {TZeroRule::AtMost, TZeroRule::Equal})
+                for (int Z : {0, 1, L / 2, L}) {
+                    auto P = Ternary(L, Limit, Rule, Z);
+                    const Cods Full = Search(P);
+                    P.Classes = true;
+                    ASSERT_EQ(Search(P), FirstOfEachClass(Full, P.Type))
+                        << "L " << L << " limit " << Limit << " Z " << Z;
+                }
+}
+
+TEST(GoodCodSearch, PublishedClassCounts) {
+    auto P = Binary(13, 1);
+    P.Classes = true;
+    EXPECT_EQ(Search(P), Cods{"0000011001010"});
+    P = Binary(22, 3);
+    P.Classes = true;
+    EXPECT_EQ(Search(P).size(), 378u);
+    P = Binary(32, 3);
+    P.Classes = true;
+    EXPECT_EQ(Search(P).size(), 422u);
 }
 
 TEST(GoodCodSearch, CounterNamesTheLastExaminedCodeAndWrapsRound) {
