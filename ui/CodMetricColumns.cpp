@@ -201,9 +201,9 @@ void TCodMetricColumns::PrepareSort(int Col) {
 void TCodMetricColumns::TextsChanged(int First, int Last, int NewRows) {
     CheckType();
     Rows.resize(static_cast<std::size_t>(std::max(NewRows, 0)));
+    // Measured when first shown or sorted by: a search handing over a million codes spends
+    // nothing on them meanwhile.
     for (int Row = std::max(First, 0); Row <= Last && Row < NewRows; ++Row)
         Rows[static_cast<std::size_t>(Row)].State = TState::Unknown;
-    // The codes arrive measured: a sort or a look at them later costs nothing then.
-    Measure(First, Last);
     WorstKnown = false;
 }

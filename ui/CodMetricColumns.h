@@ -1,7 +1,8 @@
 // The figures of merit of a code grid's codes as columns after "КОД": PSL, ISL, the merit
 // factor F, the peak-to-side-lobe ratio in dB and the zero count, and for the set each
-// member's worst peak against the other members. Worked out as rows arrive, shown, sorted
-// by, never stored: a project keeps the grid's two columns of texts.
+// member's worst peak against the other members. A row is measured when first shown or
+// sorted by (a search handing over codes spends nothing on them), then kept until its text
+// or the code type changes; never stored: a project keeps the grid's two columns of texts.
 #pragma once
 
 #include "engine/Cod.h"
