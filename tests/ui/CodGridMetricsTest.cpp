@@ -105,7 +105,6 @@ private slots:
         QCOMPARE(Grid->model()->columnCount(), 7);
         QCOMPARE(Shown(Grid, 0, PslCol), QStringLiteral("PSL"));
         QCOMPARE(Shown(Grid, 0, PsrCol), QStringLiteral("PSR, дБ"));
-        QCOMPARE(Shown(Grid, 0, ZerosCol), QStringLiteral("нулей"));
         QCOMPARE(Figures(Grid, 3), (QStringList{"1", "6", "14.08", "22.3", "0"}));
         // Every side lobe of the constant code: 12, 11, ... 1; ISL their squares' sum.
         QCOMPARE(Figures(Grid, 1), (QStringList{"12", "650", "0.13", "0.7", "0"}));
@@ -151,7 +150,6 @@ private slots:
         QCOMPARE(Set->Cells(CodCol, 3), QStringLiteral("1010"));
         QCOMPARE(Shown(Set, 1, WorstCol), QStringLiteral("1"));
         QCOMPARE(Shown(Set, 2, WorstCol), QStringLiteral("4"));
-        QCOMPARE(Figures(Set, 1).mid(0, 5), (QStringList{"3", "14", "0.57", "2.5", "0"}));
     }
 
     void aClickOnTheTitleRowSortsBestFirstAndAnotherRestoresTheStoredOrder() {
@@ -178,11 +176,6 @@ private slots:
         ClickCell(Grid, CodCol, 0);
         QCOMPARE(ViewCods(Grid), (QStringList{Alternating13, Other13, Barker13, Ones13}));
         QCOMPARE(Shown(Grid, 0, PslCol), QStringLiteral("PSL"));
-        // A double click is two clicks: sorted and back, no third sort.
-        ClickCell(Grid, CodCol, 0);
-        const QModelIndex Title = Grid->model()->index(0, PslCol);
-        QTest::mouseDClick(Grid->viewport(), Qt::LeftButton, {}, Grid->visualRect(Title).center());
-        QCOMPARE(Grid->Model()->SortColumn(), -1);
     }
 
     void rowsArrivingOrGoingWhileSortedTakeTheirPlaces() {
