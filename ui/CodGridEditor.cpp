@@ -89,8 +89,9 @@ bool TCodGridEditor::eventFilter(QObject* Watched, QEvent* Event) {
 void TCodGridEditor::SelectCodRows() {
     if (Grid->RowCount() <= TitleRows)
         return;
-    const QItemSelection Cods(Grid->model()->index(TitleRows, Grid->FixedCols()),
-                              Grid->model()->index(Grid->RowCount() - 1, Grid->ColCount() - 1));
+    const QItemSelection Cods(
+        Grid->model()->index(TitleRows, Grid->FixedCols()),
+        Grid->model()->index(Grid->RowCount() - 1, Grid->model()->columnCount() - 1));
     Grid->selectionModel()->select(Cods, QItemSelectionModel::ClearAndSelect);
 }
 
@@ -128,7 +129,8 @@ void TCodGridEditor::RemoveRows(const QList<int>& Rows) {
     // The row after the removed ones becomes current, so Delete can be pressed again.
     const int Current = std::min(First, Grid->RowCount() - 1);
     if (Current >= TitleRows) {
-        const QModelIndex Cell = Grid->model()->index(Current, TStringGrid::CodColumn);
+        const QModelIndex Cell =
+            Grid->model()->index(Grid->ViewRow(Current), TStringGrid::CodColumn);
         Grid->selectionModel()->setCurrentIndex(Cell, QItemSelectionModel::ClearAndSelect);
     }
 }

@@ -8,6 +8,7 @@
 #include "ui/BestSearchPanel.h"
 #include "ui/CodCellText.h"
 #include "ui/CodGridEditor.h"
+#include "ui/CodMetricColumns.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/CorrMatrixUnit.h"
 #include "ui/CrossCorrUnit.h"
@@ -311,6 +312,13 @@ void TMainForm::CreateControls() {
                     {8, 128, 134, 13}, Qt::ElideMiddle);
     Label5 = FittedLabel(GroupBox2, QStringLiteral("Label5"), QStringLiteral("Найдено"),
                          {8, 144, 134, 13}, Qt::ElideMiddle);
+    // In two lines, in the room between the zero count and "Прервать".
+    DistinctCheckBox = new QCheckBox(QStringLiteral("только\nразличные"), GroupBox2);
+    DistinctCheckBox->setObjectName(QStringLiteral("DistinctCheckBox"));
+    DistinctCheckBox->setToolTip(
+        QStringLiteral("Из кодов, получаемых друг из друга инверсией, обращением или инверсией "
+                       "каждого второго элемента, искать только первый по порядку перебора"));
+    DistinctCheckBox->setGeometry(136, 71, 95, 25);
 
     GroupBox3 =
         Group(QStringLiteral("GroupBox3"), QStringLiteral("Хорошие коды"), {232, 33, 265, 672});
@@ -400,6 +408,16 @@ void TMainForm::CreateControls() {
         DialogSettings(QStringLiteral("TxtOpenDialog"), QStringLiteral("Загрузить проект из файла"),
                        QStringLiteral("*.txt"), QStringLiteral("NoName.txt"),
                        QStringLiteral("*.txt|*.txt|*.*|*.*"));
+    // Both code grids show the figures of their codes and sort by a click on the title row.
+    for (TStringGrid* CodGrid : {CodStringGrid, NoCorrCodsStringGrid}) {
+        CodGrid->SetDerivedColumns(std::make_unique<TCodMetricColumns>(
+            *CodGrid->Model(),
+            CodGrid == CodStringGrid ? TCodMetricColumns::TKind::Cods
+                                     : TCodMetricColumns::TKind::Set,
+            [this] { return CodType(); }));
+        CodGrid->SetSortByTitleRow(true);
+    }
+
     CodPopupMenu = Register(new QMenu(this), QStringLiteral("CodPopupMenu"));
     N1 = Register(CodPopupMenu->addAction(QStringLiteral("Добавить")), QStringLiteral("N1"));
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
@@ -474,6 +492,11 @@ void TMainForm::ConnectHandlers() {
     Shortcut(QKeySequence::Save, SaveFileSpeedButton);
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
             Guarded(this, &TMainForm::VariantRadioGroupClick));
+    // The codes read as the other type have other figures.
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, [this] {
+        CodStringGrid->Model()->DerivedValuesChanged();
+        NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
+    });
     connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
     connect(SerchCodsBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::SerchCodsBitBtnClick));
@@ -629,6 +652,7 @@ codegen::TSearchParams TMainForm::GoodCodParams() const {
     P.SideLobeLimit = MaxCorrSidePBSpinEdit->Value();
     P.Rule = ZRadioGroup->ItemIndex() == 1 ? codegen::TZeroRule::Equal : codegen::TZeroRule::AtMost;
     P.Z = ZeroCountPBSpinEdit->Value();
+    P.Classes = DistinctCheckBox->isChecked();
     return P;
 }
 

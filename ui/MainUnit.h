@@ -65,6 +65,9 @@ public:
     QPushButton* ContinueBitBtn;
     QLabel* CodLabel;
     QLabel* Label5;
+    // One code of each symmetry class only (TSearchParams::Classes); not a component, so
+    // projects do not store it.
+    QCheckBox* DistinctCheckBox;
     // Good codes.
     QGroupBox* GroupBox3;
     TStringGrid* CodStringGrid;
