@@ -325,12 +325,6 @@ TPackedCod TPackedCod::FromChips(const TCod& Cd, int L) {
     return Pack(L, [Chips](int I) { return Chips[I]; });
 }
 
-TPackedCod TPackedCod::FromDigits(const TCod& Cd, int L, TCodType Type) {
-    CheckCodLength(L);
-    const int32_t* Digits = Cd.Origin();
-    return Pack(L, [Digits, Type](int I) { return DigitToChip(Digits[I], Type); });
-}
-
 TPackedCod TPackedCod::FromText(std::string_view Text, int L, TCodType Type) {
     CheckCodLength(L);
     if (static_cast<int>(Text.size()) < L) {

@@ -21,8 +21,6 @@ public:
 
     // From a chip form (elements 0..L-1 hold +1, 0 or -1).
     static TPackedCod FromChips(const TCod& Cd, int L);
-    // From a digit form, mapped to chips by the type.
-    static TPackedCod FromDigits(const TCod& Cd, int L, TCodType Type);
     // From a text form; throws CodError when the text has fewer than L characters.
     static TPackedCod FromText(std::string_view Text, int L, TCodType Type);
     // From the masks themselves: Words(L) words each, bit i of word w is chip 64w + i, no

@@ -71,7 +71,6 @@ TPackedCod CheckPacked(std::string_view Text, const TCod& Chips, int L, TCodType
     }
     FUZZ_CHECK(Packed.IsBinary() == !AnyZero);
     FUZZ_CHECK(TPackedCod::FromChips(Chips, L) == Packed);
-    FUZZ_CHECK(TPackedCod::FromDigits(Digits, L, Type) == Packed);
     TCod Loaded;
     LoadDigitalCod(Digits, Loaded, L, Type);
     FUZZ_CHECK(Loaded == Chips);

@@ -56,20 +56,16 @@ TCod ChipsOf(const std::string& Text, TCodType Type) {
     return Cd;
 }
 
-TEST(PackedCod, PackingKeepsEveryChipFromAllThreeForms) {
+TEST(PackedCod, PackingKeepsEveryChipFromTheTextAndChipForms) {
     RandomCods R;
     for (int Round = 0; Round < 200; ++Round) {
         const int L = R.Length();
         const auto Type = Round % 2 ? TCodType::Ternary : TCodType::Binary;
         const std::string Text = R.Text(L, Type);
-        TCod DigitForm;
-        for (int I = 0; I < L; ++I)
-            DigitForm[I] = Text[static_cast<std::size_t>(I)] - '0';
         const TCod Chips = ChipsOf(Text, Type);
 
         const auto FromText = TPackedCod::FromText(Text, L, Type);
         EXPECT_EQ(FromText, TPackedCod::FromChips(Chips, L));
-        EXPECT_EQ(FromText, TPackedCod::FromDigits(DigitForm, L, Type));
         EXPECT_EQ(FromText.IsBinary(),
                   Text.find('0') == std::string::npos || Type == TCodType::Binary);
         for (int I = 0; I < L; ++I)
