@@ -2,6 +2,7 @@
 // and servers. Every subcommand runs the same library code as the windows.
 #include "charts/CorrelationPoints.h"
 #include "engine/AtomicWrite.h"
+#include "engine/CodFamilies.h"
 #include "engine/CodMetrics.h"
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
@@ -610,6 +611,32 @@ int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
     return 0;
 }
 
+// The codes of a classic family, one per line. Families chosen by degree also take the code
+// length 2^n - 1 as --length.
+int RunFamily(const std::string& Name, std::optional<int> Degree, std::optional<int> Length,
+              bool AllShifts) {
+    const TCodFamily Family = *CodFamilyByName(Name);
+    int Size = 0;
+    if (FamilyTakesDegree(Family)) {
+        if (Degree) {
+            Size = *Degree;
+        } else {
+            for (int N = 1; N <= 16 && !Size; ++N)
+                if ((1 << N) - 1 == *Length)
+                    Size = N;
+            if (!Size)
+                throw CodError(Name + " codes are 2^n - 1 chips long, not " +
+                               std::to_string(*Length) + ": give --degree n");
+        }
+    } else {
+        if (Degree)
+            throw CodError(Name + " codes are chosen by --length, not --degree");
+        Size = *Length;
+    }
+    PrintLines(FamilyCodTexts(Family, Size, AllShifts));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -766,6 +793,26 @@ int main(int argc, char** argv) {
     AddAmount(*SelectCmd, "--limit", SelectLimit, "Largest peak of a partner that counts");
     AddAmount(*SelectCmd, "--count", SelectCount, "Partners needed, the code itself included");
 
+    std::string FamilyName;
+    std::optional<int> FamilyDegree, FamilyLength;
+    bool FamilyShifts = false;
+    auto* FamilyCmd = App.add_subcommand(
+        "family", "Print the codes of a classic family (m-sequences of every primitive "
+                  "polynomial, Gold, small-set Kasami, Legendre or Barker codes), one per line");
+    FamilyCmd->add_option("--name", FamilyName, "msequence, gold, kasami, legendre or barker")
+        ->required()
+        ->check(CLI::IsMember({"msequence", "gold", "kasami", "legendre", "barker"}));
+    auto* DegreeOption = FamilyCmd->add_option(
+        "--degree", FamilyDegree,
+        "Degree n of msequence (2..8), gold (5, 6, 7) or kasami (4, 6, 8): 2^n - 1 chips");
+    auto* FamilyLengthOption =
+        FamilyCmd->add_option("--length", FamilyLength,
+                              "Code length: an odd prime for legendre; 2, 3, 4, 5, 7, 11 or 13 "
+                              "for barker; 2^n - 1 for the others");
+    DegreeOption->excludes(FamilyLengthOption);
+    FamilyCmd->add_flag("--all-shifts", FamilyShifts,
+                        "Every cyclic shift of each code, after it (not for barker)");
+
     try {
         App.parse(argc, argv);
     } catch (const CLI::ParseError& E) {
@@ -799,6 +846,11 @@ int main(int argc, char** argv) {
             return RunSets(SetsCods, SetsMethod, SetsHost);
         if (*SelectCmd)
             return RunSelect(SelectCods, SelectLength, SelectType, SelectLimit, SelectCount);
+        if (*FamilyCmd) {
+            if (!FamilyDegree && !FamilyLength)
+                throw CodError("family needs --degree or --length");
+            return RunFamily(FamilyName, FamilyDegree, FamilyLength, FamilyShifts);
+        }
         if (*OptimizeCmd)
             return RunOptimize(BestParams);
         if (*CorrelateCmd)

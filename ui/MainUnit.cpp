@@ -17,6 +17,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
+#include "ui/CodFamilyDialog.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
 #include "ui/ProjectState.h"
@@ -270,6 +271,12 @@ void TMainForm::CreateControls() {
                                QStringLiteral("Загрузить из *.txt файла"), {320, 8, 161, 25});
     BitBtn1 = Button(Panel1, QStringLiteral("BitBtn1"), QStringLiteral("Загрузить из *.txt файла"),
                      {560, 8, 161, 25});
+    // In the room between the two import buttons.
+    FamiliesBitBtn = new QPushButton(QStringLiteral("Семейства"), Panel1);
+    FamiliesBitBtn->setObjectName(QStringLiteral("FamiliesBitBtn"));
+    FamiliesBitBtn->setToolTip(QStringLiteral("Семейства кодов: М-последовательности, коды "
+                                              "Голда, Касами, Лежандра, Баркера"));
+    FamiliesBitBtn->setGeometry(484, 8, 73, 25);
     // The search group has no room left; the top bar has it between the exit button and the
     // first import button, in line with the speed buttons.
     BestSearchPanel = new TBestSearchPanel(Panel1);
@@ -529,6 +536,8 @@ void TMainForm::ConnectHandlers() {
     connect(LoadFromTxtBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::LoadFromTxtBitBtnClick));
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(this, &TMainForm::BitBtn1Click));
+    connect(FamiliesBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::FamiliesBitBtnClick));
     connect(NoCorrCodsStringGrid, &TStringGrid::SelectCell, this,
             Guarded(this, &TMainForm::NoCorrCodsStringGridSelectCell));
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
@@ -659,7 +668,8 @@ codegen::TSearchParams TMainForm::GoodCodParams() const {
 void TMainForm::SerchCodsBitBtnClick() {
     // Every row of the list has the length and type the run started with: neither can be
     // changed until it ends.
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
+                          FamiliesBitBtn};
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
@@ -673,7 +683,8 @@ void TMainForm::SerchCodsBitBtnClick() {
 }
 
 void TMainForm::ContinueBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup};
+    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
+                          FamiliesBitBtn};
     NoJob = false;
     if (BestSearchPanel->BestMode())
         SerchBestCods(GoodCodTexts());
@@ -805,7 +816,8 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
 void TMainForm::SelectBitBtnClick() {
     // Nothing may replace the list the selection reads while it runs.
     TDisabledWidgets Busy{SelectBitBtn,   LoadSelectionsBitBtn, SerchCodsBitBtn,
-                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton};
+                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton,
+                          FamiliesBitBtn};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
 
@@ -931,6 +943,22 @@ void TMainForm::LoadFromTxtBitBtnClick() {
 void TMainForm::BitBtn1Click() {
     if (LoadCodsFromTxtFile(*this, NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad))
         SetListReplaced();
+}
+
+void TMainForm::FamiliesBitBtnClick() {
+    TCodFamilyDialog Dialog(this);
+    if (Dialog.exec() == QDialog::Accepted)
+        LoadCodFamily(Dialog.Family(), Dialog.Size(), Dialog.AllShifts());
+}
+
+void TMainForm::LoadCodFamily(codegen::TCodFamily Family, int Size, bool AllShifts) {
+    // Made before anything changes: a family too long for a code leaves the window as it was.
+    const std::vector<std::string> Cods = codegen::FamilyCodTexts(Family, Size, AllShifts);
+    VariantRadioGroup->SetItemIndex(0);
+    CodLengthPBSpinEdit->SetValue(codegen::FamilyCodLength(Family, Size));
+    StartStringGridToLoad();
+    AddCodsToStringGrid(Cods);
+    GoodCodListReplaced();
 }
 
 void TMainForm::LoadSelectionsBitBtnClick() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "engine/CodFamilies.h"
 #include "search/BestCodSearch.h"
 #include "search/GoodCodSearch.h"
 #include "search/SetSearch.h"
@@ -46,6 +47,9 @@ public:
     QToolButton* ExitSpeedButton;
     QPushButton* LoadFromTxtBitBtn;
     QPushButton* BitBtn1;
+    // "Семейства кодов": a classic family (m-sequences, Gold, Kasami, Legendre, Barker)
+    // replaces the good-code list; not a component, so projects do not store it.
+    QPushButton* FamiliesBitBtn;
     // How "Искать коды" searches (exhaustive or best within a time budget); not a component,
     // so projects do not store it.
     TBestSearchPanel* BestSearchPanel;
@@ -172,6 +176,10 @@ public:
     // Import of a code list from a text file, one code per line.
     void LoadFromTxtBitBtnClick();
     void BitBtn1Click();
+    // The family chosen in the "Семейства кодов" dialog replaces the good-code list, as an
+    // import does; the type becomes binary and the length the family's.
+    void FamiliesBitBtnClick();
+    void LoadCodFamily(codegen::TCodFamily Family, int Size, bool AllShifts);
     // A row chosen in the selection grid draws the code that row shows.
     void SelectStringGridSelectCell(int ACol, int ARow);
 
