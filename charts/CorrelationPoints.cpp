@@ -66,18 +66,23 @@ double DecibelReference(std::string_view TextA, std::string_view TextB, int L, T
     return std::sqrt(static_cast<double>(CorrelationTerm(A, A, 0)) * CorrelationTerm(B, B, 0));
 }
 
-std::string PointsCsv(const std::vector<TChartPoint>& Points, TValueScale Scale) {
-    std::string Csv = "shift,value\n";
+std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale,
+                       char Separator) {
+    std::string Text;
     char Line[64];
     for (const auto& P : Points) {
         if (Scale == TValueScale::Decibel)
-            std::snprintf(Line, sizeof Line, "%d,%.2f\n", P.Shift, P.Value);
+            std::snprintf(Line, sizeof Line, "%d%c%.2f\n", P.Shift, Separator, P.Value);
         else
-            std::snprintf(Line, sizeof Line, "%d,%lld\n", P.Shift,
+            std::snprintf(Line, sizeof Line, "%d%c%lld\n", P.Shift, Separator,
                           static_cast<long long>(std::llround(P.Value)));
-        Csv += Line;
+        Text += Line;
     }
-    return Csv;
+    return Text;
+}
+
+std::string PointsCsv(const std::vector<TChartPoint>& Points, TValueScale Scale) {
+    return "shift,value\n" + PointLines(Points, Scale, ',');
 }
 
 int ValueAxisBottom(const std::vector<TCorrelationPoint>& Points, int Floor) {

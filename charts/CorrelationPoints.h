@@ -48,7 +48,10 @@ std::vector<TChartPoint> ScaledPoints(const std::vector<TCorrelationPoint>& Poin
 // square root of their energies (the energy of a code with itself).
 double DecibelReference(std::string_view TextA, std::string_view TextB, int L, TCodType Type);
 
-// The points as CSV: a "shift,value" header, then one line per point (dB with two decimals).
+// One "shift<Separator>value" line per point: dB with two decimals, other values whole.
+std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale,
+                       char Separator);
+// The points as CSV: a "shift,value" header, then their lines.
 std::string PointsCsv(const std::vector<TChartPoint>& Points, TValueScale Scale);
 
 // The bottom of the value axis: Floor, or the lowest value drawn where that is lower, so

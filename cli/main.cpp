@@ -410,17 +410,7 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
         WriteOut(PointsCsv(Points, Scale));
         return 0;
     }
-    std::string Out;
-    char Line[64];
-    for (const auto& P : Points) {
-        if (Scale == TValueScale::Decibel)
-            std::snprintf(Line, sizeof Line, "%d %.2f\n", P.Shift, P.Value);
-        else
-            std::snprintf(Line, sizeof Line, "%d %lld\n", P.Shift,
-                          static_cast<long long>(std::llround(P.Value)));
-        Out += Line;
-    }
-    WriteOut(Out);
+    WriteOut(PointLines(Points, Scale, ' '));
     return 0;
 }
 
