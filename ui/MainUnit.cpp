@@ -345,7 +345,7 @@ void TMainForm::CreateControls() {
     RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
                              {QStringLiteral("по всем"), QStringLiteral("от последнего"),
                               QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                              QStringLiteral("полный поиск")},
+                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
                              {8, 40, 121, 89});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
                                    QStringLiteral("Искать"), {16, 136, 113, 25});
@@ -950,7 +950,7 @@ void TMainForm::SelectStringGridSelectCell(int /*ACol*/, int ARow) {
 
 std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {
     const int Index = RadioGroup1->ItemIndex();
-    if (Index < 0 || Index > 4)
+    if (Index < 0 || Index > 5)
         return std::nullopt;
     return static_cast<codegen::TSetMethod>(Index);
 }
