@@ -45,7 +45,7 @@ const std::map<std::string, TSetMethod> SetMethods{
     {"all", TSetMethod::All},       {"0", TSetMethod::All},       {"last", TSetMethod::FromLast},
     {"1", TSetMethod::FromLast},    {"cycle", TSetMethod::Cycle}, {"2", TSetMethod::Cycle},
     {"cycle2", TSetMethod::Cycle2}, {"3", TSetMethod::Cycle2},    {"full", TSetMethod::Full},
-    {"4", TSetMethod::Full}};
+    {"4", TSetMethod::Full},        {"max", TSetMethod::Max},     {"5", TSetMethod::Max}};
 
 std::vector<std::string> SetMethodNames() {
     std::vector<std::string> Names;
@@ -514,10 +514,17 @@ public:
     explicit TCliSetHost(const TMemorySetHost& Base)
         : TMemorySetHost(Base), Terminal(isatty(STDERR_FILENO)) {}
     TSetSearch* Search = nullptr;
+    // --time-limit: the search stops as Break would once it is past.
+    std::optional<std::chrono::steady_clock::time_point> Deadline;
+    bool TimedOut = false;
 
     bool Poll() override {
         if (Interrupted && Search)
             Search->Break();
+        if (Deadline && Search && std::chrono::steady_clock::now() >= *Deadline) {
+            TimedOut = true;
+            Search->Break();
+        }
         if (Terminal && ++Polls % 256 == 0) {
             const auto Now = std::chrono::steady_clock::now();
             if (Now - LastDraw > std::chrono::milliseconds(200)) {
@@ -546,13 +553,18 @@ private:
 };
 
 // Search of a set to its end (or to SIGINT/SIGTERM), then the set that Load best shows.
-int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost& Params) {
+int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost& Params,
+            double TimeLimit) {
     TCliSetHost Host(Params);
     Host.Good = ReadCodsFile(CodsFile);
     // A text the search cannot take is named by its row before the search starts.
     DecodeCods(Host.Good, Host.Length, Host.Type);
     TSetSearch Search(Host);
     Host.Search = &Search;
+    if (TimeLimit > 0)
+        Host.Deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(TimeLimit));
     CatchStopSignals();
     Search.Search(Method);
     Host.EndProgress();
@@ -561,7 +573,10 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
     for (int M = 1; M <= Host.SetCount(); ++M)
         Set.push_back(Host.SetText(M));
     PrintLines(Set);
-    if (Method == TSetMethod::Full)
+    if (Method == TSetMethod::Max)
+        std::fprintf(stderr, "largest set: %d codes, %s\n", Search.BestCount,
+                     Search.BestProven ? "proven maximal" : "not proven maximal (stopped)");
+    else if (Method == TSetMethod::Full)
         std::fprintf(stderr, "best package: %d codes\n", Search.BestCount);
     else
         std::fprintf(stderr, "best: %d codes from row %d\n", Search.BestResult, Search.BestStart);
@@ -571,6 +586,9 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
                      SignalName());
         return SignalStatus();
     }
+    if (Host.TimedOut)
+        std::fprintf(stderr, "codegen-cli: stopped by --time-limit: the set above is the best "
+                             "found so far, not the end of the search\n");
     return 0;
 }
 
@@ -766,11 +784,17 @@ int main(int argc, char** argv) {
         ->add_option_function<std::string>(
             "--method",
             [&SetsMethod](const std::string& Name) { SetsMethod = SetMethods.at(Name); },
-            "all, last, cycle, cycle2 or full (or 0..4)")
+            "all, last, cycle, cycle2, full or max (or 0..5); max is the largest set, "
+            "proven")
         ->check(CLI::IsMember(SetMethodNames()))
         ->default_str("all");
     SetsCmd->add_flag("--stop-on-cycle", SetsHost.Pair,
                       "End the search after the first set of two or more codes");
+    double SetsTimeLimit = 0;
+    SetsCmd
+        ->add_option("--time-limit", SetsTimeLimit,
+                     "Stop the search after S seconds and print the best set so far (0: none)")
+        ->check(CLI::NonNegativeNumber);
 
     std::string SelectCods;
     int SelectLength = 10, SelectLimit = 2, SelectCount = 1;
@@ -833,7 +857,7 @@ int main(int argc, char** argv) {
             return RunExport(ExportCods, ExportFormat, ExportSet, ExportHeader);
         }
         if (*SetsCmd)
-            return RunSets(SetsCods, SetsMethod, SetsHost);
+            return RunSets(SetsCods, SetsMethod, SetsHost, SetsTimeLimit);
         if (*SelectCmd)
             return RunSelect(SelectCods, SelectLength, SelectType, SelectLimit, SelectCount);
         if (*FamilyCmd) {

@@ -1,6 +1,7 @@
 #include "search/SetSearch.h"
 
 #include "engine/TextLines.h"
+#include "search/MaxSet.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,6 +27,15 @@ std::string SetMessageText(const TSetMessage& M) {
         return "Пакет " + A + "  от кода " + B;
     case TSetMessage::Added:
         return "Добавлен Код " + A;
+    case TSetMessage::Graph:
+        return "Граф: " + A + " кодов";
+    case TSetMessage::Step:
+        return "Пройдено " + A + " из " + B;
+    case TSetMessage::Bound:
+        return "Есть " + A + ", ищется " + B;
+    case TSetMessage::Largest:
+        return "Наибольший комплект: " + A + " кодов (" +
+               (M.B ? "доказано)" : "не доказано, прервано)");
     }
     return {};
 }
@@ -398,6 +408,39 @@ void TSetSearch::Serch_4() {
     } while (Pack[1] < GoodRows - 1 && !NoCorrJob);
 }
 
+void TSetSearch::Serch_5() {
+    Revalidate();
+    const int R = GoodRows;
+    const int Limit = Host.Limit();
+    std::vector<TPackedCod> Cods;
+    Cods.reserve(static_cast<std::size_t>(std::max(R, 0)));
+    for (int Row = 1; Row <= R; ++Row)
+        Cods.push_back(Good(Row));
+    Host.Message(1, {TSetMessage::Graph, R});
+    Host.Message(2, {});
+    Host.Message(3, {});
+    const TSetGraph Graph = BuildSetGraph(Cods, Limit, [this] {
+        PollHost();
+        return !NoCorrJob;
+    });
+    TMaxSetResult Found;
+    if (!NoCorrJob)
+        Found = FindMaxSet(Graph, [this](const TMaxSetProgress& P) {
+            Host.Message(2, {TSetMessage::Step, P.Done, P.Total});
+            Host.Message(3, {TSetMessage::Bound, P.Best, P.Best + 1});
+            PollHost();
+            return !NoCorrJob;
+        });
+    BestCount = static_cast<int>(Found.Members.size());
+    BestPack.assign(1, 0);
+    for (const int V : Found.Members)
+        BestPack.push_back(V + 1);
+    BestProven = Found.Proven && !NoCorrJob;
+    BestResult = BestCount;
+    Host.Message(4, {TSetMessage::Largest, BestCount, BestProven ? 1 : 0});
+    CopyBestPack();
+}
+
 void TSetSearch::SerchNoCorrCods(TSetMethod Method) {
     Revalidate();
     switch (Method) {
@@ -416,6 +459,9 @@ void TSetSearch::SerchNoCorrCods(TSetMethod Method) {
     case TSetMethod::Full:
         Serch_4();
         break;
+    case TSetMethod::Max:
+        Serch_5();
+        break;
     }
     Host.Beep();
 }
@@ -432,6 +478,7 @@ void TSetSearch::Reset() {
     BestStart = 1;
     Count = 1;
     BestCount = 1;
+    BestProven = false;
     Pack.assign(2, 0);
     BestPack.assign(2, 0);
     Pack[1] = 1;
@@ -470,6 +517,7 @@ void TSetSearch::LoadBest(TSetMethod Method) {
             SerchByStartCyrcle2(BestStart);
         break;
     case TSetMethod::Full:
+    case TSetMethod::Max:
         CopyBestPack();
         break;
     }

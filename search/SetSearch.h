@@ -1,5 +1,5 @@
 // The search for a set of good codes whose mutual cross-correlation peaks stay within a
-// limit, by five methods, with its best result kept between runs. The good-code list and
+// limit, by six methods (the sixth the largest set, see MaxSet.h), with its best result kept between runs. The good-code list and
 // the set live outside (the window's grids, or memory for the command line); the search
 // reaches them, the limit and the progress labels through TSetSearchHost.
 #pragma once
@@ -17,19 +17,21 @@
 namespace codegen {
 
 // Item index of the method group.
-enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4 };
+enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4, Max = 5 };
 
 // A progress text, kept as its numbers: the search writes one for every candidate, and a
 // host turns only those it shows into text.
 struct TSetMessage {
-    enum TKind { None, Start, Deal, Found, Best, Search, Package, Added };
+    enum TKind { None, Start, Deal, Found, Best, Search, Package, Added, Graph, Step, Bound, Largest };
     TKind Kind = None;
     int A = 0;
     int B = 0;
     bool operator==(const TSetMessage&) const = default;
 };
 // "Start:= A", "Deal:= A", "Найдено A кодов", "Лучший результат =A Код B", "Поиск A",
-// "Пакет A  от кода B", "Добавлен Код A"; None gives the empty text.
+// "Пакет A  от кода B", "Добавлен Код A"; for the largest set "Граф: A кодов",
+// "Пройдено A из B", "Есть A, ищется B", "Наибольший комплект: A кодов (доказано)" (B = 1)
+// or "... (не доказано, прервано)" (B = 0); None gives the empty text.
 std::string SetMessageText(const TSetMessage& M);
 
 class TSetSearchHost {
@@ -73,6 +75,8 @@ public:
     std::vector<int> BestPack = std::vector<int>(1, 0); // BestPack[1..BestCount]
     // Stop request: set by Break and by the stop-on-cycle rule.
     bool NoCorrJob = false;
+    // Method 5: its set is kept in BestPack; true when the search proved no larger one.
+    bool BestProven = false;
 
     explicit TSetSearch(TSetSearchHost& Host) : Host(Host) {}
 
@@ -109,6 +113,9 @@ public:
     void Serch_2() { RunPasses(&TSetSearch::SerchByStartCyrcle); }
     void Serch_3() { RunPasses(&TSetSearch::SerchByStartCyrcle2); }
     void Serch_4();
+    // The largest set: every good code decoded, the graph of pairs within the limit, its
+    // maximum clique. The set goes to BestPack and into the set grid, in row order.
+    void Serch_5();
 
 private:
     using TPass = int (TSetSearch::*)(int);

@@ -342,35 +342,38 @@ void TMainForm::CreateControls() {
                       QStringLiteral("Поиск комплекта не корр-щих кодов"), {0, 400, 233, 305});
     Label2 = Label(GroupBox4, QStringLiteral("Label2"),
                    QStringLiteral("выбросы взаимной корр. х-ки не более"), {16, 24, 200, 13});
+    // In two lines beside the limit: the method group below takes the box's whole width.
+    Label2->setWordWrap(true);
+    Label2->setGeometry(16, 18, 130, 28);
     MaxNoCorrPBSpinEdit =
         SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
-                 Stored("MaxNoCorrPBSpinEdit"), {136, 48, 81, 22});
+                 Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
-    PairCheckBox->setGeometry(8, 264, 97, 17);
+    PairCheckBox->setGeometry(8, 285, 97, 17);
     PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
     RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
                              {QStringLiteral("по всем"), QStringLiteral("от последнего"),
                               QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                              QStringLiteral("полный поиск")},
-                             {8, 40, 121, 89});
+                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
+                             {8, 48, 217, 105});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
-                                   QStringLiteral("Искать"), {16, 136, 113, 25});
+                                   QStringLiteral("Искать"), {16, 160, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
-                                   QStringLiteral("Прервать"), {144, 136, 75, 25});
+                                   QStringLiteral("Прервать"), {144, 160, 75, 25});
     ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
-                                      QStringLiteral("Продолжить"), {144, 168, 75, 25});
+                                      QStringLiteral("Продолжить"), {144, 192, 75, 25});
     Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
-                             {24, 168, 118, 13}, Qt::ElideMiddle);
+                             {24, 192, 118, 13}, Qt::ElideMiddle);
     Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
-                             {24, 184, 118, 13}, Qt::ElideMiddle);
+                             {24, 208, 118, 13}, Qt::ElideMiddle);
     Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
-                             {24, 200, 205, 13}, Qt::ElideMiddle);
+                             {24, 224, 205, 13}, Qt::ElideMiddle);
     Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
-                             {24, 216, 205, 13}, Qt::ElideMiddle);
+                             {24, 240, 205, 13}, Qt::ElideMiddle);
     LoadBestResultBitBtn =
         Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
-               QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 232, 217, 25});
+               QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 258, 217, 25});
 
     GroupBox5 = Group(QStringLiteral("GroupBox5"),
                       QStringLiteral("Комплект не коррелирующих кодов"), {496, 33, 265, 672});
@@ -978,7 +981,7 @@ void TMainForm::SelectStringGridSelectCell(int /*ACol*/, int ARow) {
 
 std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {
     const int Index = RadioGroup1->ItemIndex();
-    if (Index < 0 || Index > 4)
+    if (Index < 0 || Index > 5)
         return std::nullopt;
     return static_cast<codegen::TSetMethod>(Index);
 }

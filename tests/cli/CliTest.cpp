@@ -346,13 +346,23 @@ TEST(CliSets, EveryMethodPrintsTheBestSetOfTheFourCodes) {
     const TRun Stopped =
         RunCli("sets --codes " + Four.Path + " --length 10 --method cycle --stop-on-cycle");
     EXPECT_EQ(Stopped.Out, A + B + C + D);
+
+    // The largest set within 4 (pairs 1-2, 1-4, 2-3, 2-4, 3-4): three codes, two such sets,
+    // printed in row order and said to be proven.
+    for (const std::string Method : {"max", "5"}) {
+        const TRun Max =
+            RunCli("sets --codes " + Four.Path + " --length 10 --limit 4 --method " + Method);
+        EXPECT_EQ(Max.Status, 0);
+        EXPECT_TRUE(Max.Out == A + B + D || Max.Out == B + C + D) << Max.Out;
+        EXPECT_EQ(Max.Err, "largest set: 3 codes, proven maximal\n");
+    }
 }
 
 TEST(CliSets, ErrorsGiveOneLineAndStatus2) {
     const TCodsFile Short("0000000000\n0101\n");
     for (const std::string& Args : std::vector<std::string>{
              "sets --codes " + Short.Path + " --length 10", "sets --codes /nonexistent/codes.txt",
-             "sets --length 10", "sets --codes " + Short.Path + " --method 5"}) {
+             "sets --length 10", "sets --codes " + Short.Path + " --method 6"}) {
         const TRun R = RunCli(Args);
         EXPECT_EQ(R.Status, 2) << Args;
         EXPECT_EQ(Lines(R.Err), 1) << Args << ": " << R.Err;

@@ -212,7 +212,8 @@ private slots:
         QTest::newRow("method") << "RadioGroup1"
                                 << "способ"
                                 << QStringList{"по всем", "от последнего", "цикл с послед.",
-                                               "цикл 2 назад", "полный поиск"};
+                                               "цикл 2 назад", "полный поиск",
+                                               "наибольший комплект"};
     }
     void radioGroupDefaults() {
         QFETCH(QString, Name);

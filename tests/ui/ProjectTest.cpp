@@ -206,7 +206,7 @@ private slots:
     void storedValuesLoadAsTheControlsTakeThem() {
         WriteAll(Path("v.cod"), "[MainForm]\r\nCodLengthPBSpinEdit=900\r\nVariantRadioGroup=7\r\n"
                                 "MaxCorrSidePBSpinEdit=0x14\r\nZeroCountPBSpinEdit=x\r\n"
-                                "PairCheckBox=2\r\nCodStringGridRowCount=0\r\nWisible=0\r\n"
+                                "PairCheckBox=2\r\nRadioGroup1=5\r\nCodStringGridRowCount=0\r\nWisible=0\r\n"
                                 "[AutoCorrForm]\r\nWisible=0\r\n[TextForm]\r\nWisible=1\r\n");
         MainForm->ZeroCountPBSpinEdit->SetValue(3);
         AutoCorrForm->show();
@@ -221,6 +221,7 @@ private slots:
         QCOMPARE(MainForm->MaxCorrSidePBSpinEdit->Value(), 20);
         QCOMPARE(MainForm->ZeroCountPBSpinEdit->Value(), 3);
         QVERIFY(MainForm->PairCheckBox->isChecked());
+        QCOMPARE(MainForm->RadioGroup1->ItemIndex(), 5); // the largest set, the sixth item
         QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
         // Grids of the section that the file does not mention become one empty cell.
         QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);

@@ -75,6 +75,24 @@ private slots:
         QCOMPARE(SetRows(), QStringList({"2", "3"}));
     }
 
+    void largestSetFromTheWindow() {
+        // Within 4 the pairs 1-2, 1-4, 2-3, 2-4 and 3-4: two sets of three, none of four.
+        FillFourCods();
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        ClickItem(MainForm->RadioGroup1, 5);
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        const QStringList Rows = SetRows();
+        QVERIFY2(Rows == QStringList({"1", "2", "4"}) || Rows == QStringList({"2", "3", "4"}),
+                 qPrintable(Rows.join(u' ')));
+        QCOMPARE(MainForm->Mess4Label->text(), QStringLiteral("Наибольший комплект: 3 кодов (доказано)"));
+        QCOMPARE(Beeps(), 1);
+        QVERIFY(ButtonsEnabled());
+        // Load best shows the set again after the grid was emptied.
+        MainForm->StartNoCorrStringGridToLoad();
+        Click(MainForm->LoadBestResultBitBtn);
+        QCOMPARE(SetRows(), Rows);
+    }
+
     void stopOnCycleAndContinue() {
         FillFourCods();
         MainForm->PairCheckBox->setChecked(true);
