@@ -20,26 +20,14 @@ namespace {
 
 using Word = uint64_t;
 
-// The counting order is cut into ranges that share a prefix of the first chips; each
-// range is searched on its own (in parallel) and its codes handed over in order.
-struct TRangePlan {
-    int Base = 2;
-    int PrefixLength = 0;
-    uint64_t RangeCount = 1;
-};
-
-TRangePlan PlanRanges(const TSearchParams& P) {
-    TRangePlan Plan;
-    Plan.Base = MaxDigit(P.Type) + 1;
-    // A prefix much shorter than half the code keeps the cost of enumerating prefixes,
-    // which cannot be pruned, negligible against the pruned search below them, while
-    // giving enough ranges for both cores and for prompt progress.
-    int Length = P.Type == TCodType::Binary ? std::max(10, P.L / 2 - 6) : std::max(6, P.L / 2 - 4);
-    Length = std::min({Length, P.L, P.Type == TCodType::Binary ? 60 : 37});
-    Plan.PrefixLength = Length;
-    for (int I = 0; I < Length; ++I)
-        Plan.RangeCount *= static_cast<uint64_t>(Plan.Base);
-    return Plan;
+// The first cut of the counting order into pieces: the number of leading chips a piece
+// shares. A prefix much shorter than half the code keeps the cost of enumerating prefixes,
+// which cannot be pruned, negligible against the pruned search below them, while giving
+// enough pieces for both cores and for prompt progress.
+int FirstCut(const TSearchParams& P) {
+    const int Length =
+        P.Type == TCodType::Binary ? std::max(10, P.L / 2 - 6) : std::max(6, P.L / 2 - 4);
+    return std::min({Length, P.L, P.Type == TCodType::Binary ? 60 : 37});
 }
 
 // Digits of the counter, clamped to the type's digits (a counter left from the other type
@@ -178,11 +166,11 @@ template <int NumWords> struct TBits {
 // limit plus the number of its pairs still unknown: no completion can bring it back.
 template <int NumWords, bool Ternary> class TBranchAndBound {
 public:
-    TBranchAndBound(const TSearchParams& P, const TRangePlan& Plan) : Params(P), L(P.L) {
+    TBranchAndBound(const TSearchParams& P, int PrefixLength) : Params(P), L(P.L) {
         // Order in which positions are fixed.
         {
-            int Front = Plan.PrefixLength, Back = 0;
-            for (int I = 0; I < Plan.PrefixLength; ++I)
+            int Front = PrefixLength, Back = 0;
+            for (int I = 0; I < PrefixLength; ++I)
                 Order.push_back(I);
             while (Front + Back < L) {
                 if (Back < Front)
@@ -455,7 +443,7 @@ public:
 
 template <int NumWords, bool Ternary> class TRangeSearcherOf : public TRangeSearcher {
 public:
-    TRangeSearcherOf(const TSearchParams& P, const TRangePlan& Plan) : Engine(P, Plan) {}
+    TRangeSearcherOf(const TSearchParams& P, int PrefixLength) : Engine(P, PrefixLength) {}
     TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
                      std::vector<std::string>& Found) override {
         return Engine.Search(Prefix, Limits, Found);
@@ -466,30 +454,30 @@ private:
 };
 
 template <int NumWords>
-std::unique_ptr<TRangeSearcher> MakeSearcherOf(const TSearchParams& P, const TRangePlan& Plan) {
+std::unique_ptr<TRangeSearcher> MakeSearcherOf(const TSearchParams& P, int PrefixLength) {
     if (P.Type == TCodType::Ternary)
-        return std::make_unique<TRangeSearcherOf<NumWords, true>>(P, Plan);
-    return std::make_unique<TRangeSearcherOf<NumWords, false>>(P, Plan);
+        return std::make_unique<TRangeSearcherOf<NumWords, true>>(P, PrefixLength);
+    return std::make_unique<TRangeSearcherOf<NumWords, false>>(P, PrefixLength);
 }
 
-std::unique_ptr<TRangeSearcher> MakeSearcher(const TSearchParams& P, const TRangePlan& Plan) {
+std::unique_ptr<TRangeSearcher> MakeSearcher(const TSearchParams& P, int PrefixLength) {
     switch ((P.L + 63) / 64) {
     case 1:
-        return MakeSearcherOf<1>(P, Plan);
+        return MakeSearcherOf<1>(P, PrefixLength);
     case 2:
-        return MakeSearcherOf<2>(P, Plan);
+        return MakeSearcherOf<2>(P, PrefixLength);
     case 3:
-        return MakeSearcherOf<3>(P, Plan);
+        return MakeSearcherOf<3>(P, PrefixLength);
     case 4:
-        return MakeSearcherOf<4>(P, Plan);
+        return MakeSearcherOf<4>(P, PrefixLength);
     case 5:
-        return MakeSearcherOf<5>(P, Plan);
+        return MakeSearcherOf<5>(P, PrefixLength);
     case 6:
-        return MakeSearcherOf<6>(P, Plan);
+        return MakeSearcherOf<6>(P, PrefixLength);
     case 7:
-        return MakeSearcherOf<7>(P, Plan);
+        return MakeSearcherOf<7>(P, PrefixLength);
     default:
-        return MakeSearcherOf<8>(P, Plan);
+        return MakeSearcherOf<8>(P, PrefixLength);
     }
 }
 
@@ -714,7 +702,7 @@ struct TGoodCodSearch::TRun {
         }
         auto& Engine = Engines[static_cast<int>(Prefix.size())];
         if (!Engine)
-            Engine = MakeSearcher(Params, {Base, static_cast<int>(Prefix.size()), 0});
+            Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
         const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime};
         const TPieceEnd End = Engine->Search(Prefix, Limits, Found);
         if (End != TPieceEnd::Done)
@@ -853,7 +841,7 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     TRun& R = *Run;
     R.Params = P;
     R.Base = MaxDigit(P.Type) + 1;
-    R.Depth = PlanRanges(P).PrefixLength;
+    R.Depth = FirstCut(P);
     R.MaxCods = std::max<std::size_t>(1, PieceBytes / CodBytes(P.L));
     R.PieceTime = PieceTime;
     R.Threads = Threads > 0 ? Threads : tbb::info::default_concurrency();
