@@ -4,7 +4,14 @@
 #include "search/MaxSet.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace codegen {
 
@@ -408,6 +415,77 @@ void TSetSearch::Serch_4() {
     } while (Pack[1] < GoodRows - 1 && !NoCorrJob);
 }
 
+// The clique search runs on a thread of its own, so the host keeps being polled (the window
+// repaints, Break is taken) however long the library spends between two of its reports.
+// Break asks the search to stop at its next report and keeps the best set it can name.
+TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph) {
+    struct TShared {
+        std::mutex Lock;
+        std::condition_variable Changed;
+        TMaxSetProgress Last;
+        bool Fresh = false;
+        bool Done = false;
+        std::atomic<bool> Stop{false};
+    } Shared;
+    TMaxSetResult Found;
+    std::exception_ptr Error;
+    std::thread Worker([&] {
+        try {
+            Found = FindMaxSet(Graph, [&](const TMaxSetProgress& P) {
+                {
+                    const std::scoped_lock Lock(Shared.Lock);
+                    Shared.Last = P;
+                    Shared.Fresh = true;
+                }
+                return !Shared.Stop.load();
+            });
+        } catch (...) {
+            Error = std::current_exception();
+        }
+        const std::scoped_lock Lock(Shared.Lock);
+        Shared.Done = true;
+        Shared.Changed.notify_all();
+    });
+    // However the wait ends (a changed grid throws out of the poll), the thread is stopped
+    // and joined before the graph it reads goes away.
+    struct TJoin {
+        TShared& Shared;
+        std::thread& Worker;
+        ~TJoin() {
+            Shared.Stop = true;
+            Worker.join();
+        }
+    } Join{Shared, Worker};
+    for (;;) {
+        std::optional<TMaxSetProgress> Report;
+        bool Done;
+        {
+            std::unique_lock Lock(Shared.Lock);
+            Shared.Changed.wait_for(Lock, std::chrono::milliseconds(15),
+                                    [&] { return Shared.Done; });
+            Done = Shared.Done;
+            if (Shared.Fresh) {
+                Report = Shared.Last;
+                Shared.Fresh = false;
+            }
+        }
+        if (Report) {
+            // The bound is short enough for the narrow second label; the count of codes
+            // passed takes the wide third.
+            Host.Message(2, {TSetMessage::Bound, Report->Best, Report->Best + 1});
+            Host.Message(3, {TSetMessage::Step, Report->Done, Report->Total});
+        }
+        if (Done)
+            break;
+        PollHost();
+        if (NoCorrJob)
+            Shared.Stop = true;
+    }
+    if (Error)
+        std::rethrow_exception(Error);
+    return Found;
+}
+
 void TSetSearch::Serch_5() {
     Revalidate();
     const int R = GoodRows;
@@ -425,12 +503,7 @@ void TSetSearch::Serch_5() {
     });
     TMaxSetResult Found;
     if (!NoCorrJob)
-        Found = FindMaxSet(Graph, [this](const TMaxSetProgress& P) {
-            Host.Message(2, {TSetMessage::Step, P.Done, P.Total});
-            Host.Message(3, {TSetMessage::Bound, P.Best, P.Best + 1});
-            PollHost();
-            return !NoCorrJob;
-        });
+        Found = FindMaxSetBeside(Graph);
     BestCount = static_cast<int>(Found.Members.size());
     BestPack.assign(1, 0);
     for (const int V : Found.Members)

@@ -1,6 +1,6 @@
 // The search for a set of good codes whose mutual cross-correlation peaks stay within a
-// limit, by six methods (the sixth the largest set, see MaxSet.h), with its best result kept between runs. The good-code list and
-// the set live outside (the window's grids, or memory for the command line); the search
+// limit, by six methods (the sixth the largest set, see MaxSet.h), with its best result
+// kept between runs. The good-code list and the set live outside (the window's grids, or memory for the command line); the search
 // reaches them, the limit and the progress labels through TSetSearchHost.
 #pragma once
 
@@ -15,6 +15,9 @@
 #include <vector>
 
 namespace codegen {
+
+struct TSetGraph;
+struct TMaxSetResult;
 
 // Item index of the method group.
 enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4, Max = 5 };
@@ -118,6 +121,7 @@ public:
     void Serch_5();
 
 private:
+    TMaxSetResult FindMaxSetBeside(const TSetGraph& Graph);
     using TPass = int (TSetSearch::*)(int);
     void RunPasses(TPass Pass);
     int CyclePass(int NN, bool TwoBack);

@@ -1,7 +1,8 @@
 // A label for texts that the window writes at run time (the current code, counts, messages):
-// a text wider than the label is drawn shortened at the chosen side, so that the part that
-// matters (a number, the ends of a code) stays in view, and its tooltip then gives it whole.
-// text() is always the whole text.
+// a text a little wider than the label is drawn in a narrower cut of the font; one wider
+// still is drawn shortened at the chosen side, so that the part that matters (a number, the
+// ends of a code) stays in view, and its tooltip then gives it whole. text() is always the
+// whole text.
 #pragma once
 
 #include <QLabel>
@@ -14,6 +15,8 @@ public:
 
     // The text as drawn: the whole text when it fits.
     QString ShownText() const;
+    // The font it is drawn in: the label's own, or a narrower one when that fits the text.
+    QFont ShownFont() const;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;

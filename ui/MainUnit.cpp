@@ -356,11 +356,11 @@ void TMainForm::CreateControls() {
                              {QStringLiteral("по всем"), QStringLiteral("от последнего"),
                               QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
                               QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
-                             {8, 48, 217, 105});
+                             {8, 44, 217, 118});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
-                                   QStringLiteral("Искать"), {16, 160, 113, 25});
+                                   QStringLiteral("Искать"), {16, 164, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
-                                   QStringLiteral("Прервать"), {144, 160, 75, 25});
+                                   QStringLiteral("Прервать"), {144, 164, 75, 25});
     ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
                                       QStringLiteral("Продолжить"), {144, 192, 75, 25});
     Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
@@ -370,7 +370,7 @@ void TMainForm::CreateControls() {
     Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
                              {24, 224, 205, 13}, Qt::ElideMiddle);
     Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
-                             {24, 240, 205, 13}, Qt::ElideMiddle);
+                             {24, 240, 205, 13}, Qt::ElideRight);
     LoadBestResultBitBtn =
         Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
                QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 258, 217, 25});

@@ -3,6 +3,8 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 #include <algorithm>
 
@@ -75,12 +77,23 @@ void TRadioGroup::changeEvent(QEvent* Event) {
 void TRadioGroup::ArrangeButtons() {
     if (Buttons.empty())
         return;
-    // One column of equal rows below the caption line.
+    // One column of equal rows inside the frame, below the caption: the style says where
+    // the frame's inside begins (a caption above the frame or set into its top line).
     const int Count = static_cast<int>(Buttons.size());
-    const int CaptionHeight = fontMetrics().height();
-    const int Space = std::max(0, height() - CaptionHeight - 5);
+    QStyleOptionGroupBox Option;
+    initStyleOption(&Option);
+    const QRect Inside =
+        style()->subControlRect(QStyle::CC_GroupBox, &Option, QStyle::SC_GroupBoxContents, this);
+    // A group too low for its rows inside the frame starts them higher, not below the caption.
+    const int Bottom = std::min(Inside.bottom() - 1, height() - 3);
+    const int Need =
+        Count * std::max(fontMetrics().height(),
+                         style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this));
+    const int Top =
+        std::max(fontMetrics().height() + 1, std::min(Inside.top() + 1, Bottom + 1 - Need));
+    const int Space = std::max(0, Bottom - Top + 1);
     const int ButtonHeight = Space / Count;
-    const int TopMargin = CaptionHeight + 1 + (Space % Count) / 2;
+    const int TopMargin = Top + (Space % Count) / 2;
     for (int I = 0; I < Count; ++I)
         Buttons[I]->setGeometry(8, TopMargin + I * ButtonHeight, std::max(0, width() - 10),
                                 ButtonHeight);
