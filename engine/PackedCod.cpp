@@ -163,8 +163,7 @@ CODEGEN_VECTOR_TARGET int VectorPeak(Word ANeg, Word ANz, Word BNeg, Word BNz, i
 // The scalar words are what processors without vector bit counts run; the environment
 // can ask for them here too.
 bool ScalarKernelsForced() {
-    const char* Value = std::getenv("CODEGEN_SCALAR_KERNELS");
-    return Value && *Value && std::string_view(Value) != "0";
+    return ScalarKernelsRequested();
 }
 
 bool HasVectorPopcount() {
@@ -407,6 +406,11 @@ std::string CorrelationKernel() {
         return "avx512-vpopcntdq";
 #endif
     return "scalar";
+}
+
+bool ScalarKernelsRequested() {
+    const char* Value = std::getenv("CODEGEN_SCALAR_KERNELS");
+    return Value && *Value && std::string_view(Value) != "0";
 }
 
 } // namespace codegen

@@ -66,5 +66,8 @@ int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop
 // scalar words). A non-empty CODEGEN_SCALAR_KERNELS other than "0" in the environment at
 // start-up forces "scalar", so that the path most processors run can be tested anywhere.
 std::string CorrelationKernel();
+// True when the environment asks for the scalar kernels: CODEGEN_SCALAR_KERNELS set to
+// anything but "" or "0". Every vector path checks it.
+bool ScalarKernelsRequested();
 
 } // namespace codegen

@@ -10,6 +10,10 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <immintrin.h>
+#include <limits>
+#include <type_traits>
 #include <deque>
 #include <map>
 #include <unordered_map>
@@ -76,14 +80,43 @@ bool FirstOfClass(const std::string& Text, TCodType Type) {
     return Key == Text;
 }
 
-std::string Negated(std::string Text, TCodType Type) {
-    for (char& Ch : Text) {
+// The symmetries that map pieces onto pieces: negating every chip (1), every chip at an odd
+// place (2), or every chip at an even place (3, the two together). Each keeps every |C_k|
+// and the zero count, acts place by place, and undoes itself.
+std::string Transformed(std::string Text, int Symmetry, TCodType Type) {
+    for (std::size_t I = 0; I < Text.size(); ++I) {
+        const bool Odd = I % 2 == 1;
+        if (Symmetry == 2 ? !Odd : Symmetry == 3 ? Odd : false)
+            continue;
+        char& Ch = Text[I];
         if (Type == TCodType::Binary)
             Ch = Ch == '0' ? '1' : '0';
         else if (Ch != '0')
             Ch = Ch == '1' ? '2' : '1';
     }
     return Text;
+}
+
+// The smallest image of a prefix under the three symmetries, and the symmetry that gives it
+// (0: the prefix itself is the smallest). Moved says whether every symmetry moves the
+// prefix: then every longer prefix under it is smallest among its images too.
+struct TSmallestImage {
+    std::string Text;
+    int Symmetry = 0;
+    bool Moved = true;
+};
+TSmallestImage SmallestImage(const std::string& Prefix, TCodType Type) {
+    TSmallestImage Best{Prefix};
+    for (int G = 1; G <= 3; ++G) {
+        std::string Image = Transformed(Prefix, G, Type);
+        if (Image == Prefix)
+            Best.Moved = false;
+        if (Image < Best.Text) {
+            Best.Text = std::move(Image);
+            Best.Symmetry = G;
+        }
+    }
+    return Best;
 }
 
 // How the search of one piece of the counting order ended: searched through, stopped from
@@ -96,343 +129,6 @@ struct TPieceLimits {
     std::chrono::steady_clock::time_point Deadline;
 };
 
-// A fixed-width bit set of NumWords words; bit i is chip i.
-template <int NumWords> struct TBits {
-    std::array<Word, NumWords> W{};
-
-    void Set(int I) { W[static_cast<std::size_t>(I / 64)] |= Word{1} << (I % 64); }
-    void Clear(int I) { W[static_cast<std::size_t>(I / 64)] &= ~(Word{1} << (I % 64)); }
-    bool Test(int I) const { return (W[static_cast<std::size_t>(I / 64)] >> (I % 64)) & 1; }
-    // Bit i of the result is bit i + K of this set.
-    TBits Shifted(int K) const {
-        if constexpr (NumWords == 1) {
-            return TBits{{W[0] >> K}};
-        } else {
-            TBits R;
-            const int Q = K / 64, S = K % 64;
-            for (int I = 0; I + Q < NumWords; ++I) {
-                Word V = W[static_cast<std::size_t>(I + Q)] >> S;
-                if (S && I + Q + 1 < NumWords)
-                    V |= W[static_cast<std::size_t>(I + Q + 1)] << (64 - S);
-                R.W[static_cast<std::size_t>(I)] = V;
-            }
-            return R;
-        }
-    }
-    // Bit i + K of the result is bit i of this set (bits beyond the last word drop).
-    TBits ShiftedUp(int K) const {
-        if constexpr (NumWords == 1) {
-            return TBits{{W[0] << K}};
-        } else {
-            TBits R;
-            const int Q = K / 64, S = K % 64;
-            for (int I = NumWords - 1; I >= Q; --I) {
-                Word V = W[static_cast<std::size_t>(I - Q)] << S;
-                if (S && I - Q - 1 >= 0)
-                    V |= W[static_cast<std::size_t>(I - Q - 1)] >> (64 - S);
-                R.W[static_cast<std::size_t>(I)] = V;
-            }
-            return R;
-        }
-    }
-    TBits operator~() const {
-        TBits R;
-        for (int I = 0; I < NumWords; ++I)
-            R.W[static_cast<std::size_t>(I)] = ~W[static_cast<std::size_t>(I)];
-        return R;
-    }
-    friend TBits operator&(TBits A, const TBits& B) {
-        for (int I = 0; I < NumWords; ++I)
-            A.W[static_cast<std::size_t>(I)] &= B.W[static_cast<std::size_t>(I)];
-        return A;
-    }
-    friend TBits operator^(TBits A, const TBits& B) {
-        for (int I = 0; I < NumWords; ++I)
-            A.W[static_cast<std::size_t>(I)] ^= B.W[static_cast<std::size_t>(I)];
-        return A;
-    }
-    int Count() const {
-        int C = 0;
-        for (Word V : W)
-            C += std::popcount(V);
-        return C;
-    }
-};
-
-// Depth-first branch and bound over the chips of one range. The chips are fixed in an
-// order that closes in from both ends (prefix first, then the back until it is as long as
-// the front, then alternately), so that every side lobe R(k) becomes known pair by pair.
-// A branch is cut as soon as the pairs known so far of some R(k) sum to more than the
-// limit plus the number of its pairs still unknown: no completion can bring it back.
-template <int NumWords, bool Ternary> class TBranchAndBound {
-public:
-    TBranchAndBound(const TSearchParams& P, int PrefixLength) : Params(P), L(P.L) {
-        // Order in which positions are fixed.
-        {
-            int Front = PrefixLength, Back = 0;
-            for (int I = 0; I < PrefixLength; ++I)
-                Order.push_back(I);
-            while (Front + Back < L) {
-                if (Back < Front)
-                    Order.push_back(L - 1 - Back++);
-                else
-                    Order.push_back(Front++);
-            }
-        }
-        // For each depth, the side lobes the new chip completes a pair of and that the
-        // remaining unknown pairs cannot rescue.
-        TBits<NumWords> Known, Valid;
-        for (int I = 0; I < L; ++I)
-            Valid.Set(I);
-        Checks.resize(static_cast<std::size_t>(L));
-        for (int D = 0; D < L; ++D) {
-            const int Pos = Order[static_cast<std::size_t>(D)];
-            std::vector<bool> Seen(static_cast<std::size_t>(L), false);
-            for (int E = 0; E < D; ++E) {
-                const int K = std::abs(Pos - Order[static_cast<std::size_t>(E)]);
-                Seen[static_cast<std::size_t>(K)] = true;
-            }
-            Known.Set(Pos);
-            for (int K = 1; K < L; ++K) {
-                if (!Seen[static_cast<std::size_t>(K)])
-                    continue;
-                TBits<NumWords> Lower = Valid.Shifted(K); // bits 0 .. L-K-1
-                const auto Mask = Known & Known.Shifted(K) & Lower;
-                const int Count = Mask.Count();
-                const int Unknown = L - K - Count;
-                // A chip still unknown meets its known partners at x-K and x+K with one
-                // factor: when both partners are known and of opposite sign they cancel, so
-                // such a chip can move the sum by 0 or 2 instead of 2.
-                const auto Unfixed = Valid & ~Known;
-                const auto Both = Unfixed & Known.ShiftedUp(K) & Known.Shifted(K);
-                const auto Left = Unfixed & Known.ShiftedUp(K);
-                const auto Right = Unfixed & Known.Shifted(K) & Lower;
-                const int One = (Left ^ Right).Count();
-                const int Free = (Unfixed & Unfixed.Shifted(K) & Lower).Count();
-                if (Count - Unknown > P.SideLobeLimit)
-                    Checks[static_cast<std::size_t>(D)].push_back({K, Mask, Count,
-                                                                   P.SideLobeLimit + Unknown, Both,
-                                                                   P.SideLobeLimit + One + Free});
-            }
-            // The tightest bounds cut most often: test them first.
-            std::stable_sort(Checks[static_cast<std::size_t>(D)].begin(),
-                             Checks[static_cast<std::size_t>(D)].end(),
-                             [](const TCheck& A, const TCheck& B) { return A.Bound < B.Bound; });
-        }
-        // For one code per class: the depths at which one more leading chip of both the
-        // code and its reversal is known, and how many are known then.
-        ReversalChips.assign(static_cast<std::size_t>(L), 0);
-        std::vector<bool> Placed(static_cast<std::size_t>(L), false);
-        int Front = 0, Back = 0, Compared = 0;
-        for (int D = 0; D < L; ++D) {
-            Placed[static_cast<std::size_t>(Order[static_cast<std::size_t>(D)])] = true;
-            while (Front < L && Placed[static_cast<std::size_t>(Front)])
-                ++Front;
-            while (Back < L && Placed[static_cast<std::size_t>(L - 1 - Back)])
-                ++Back;
-            if (std::min(Front, Back) > Compared)
-                ReversalChips[static_cast<std::size_t>(D)] = Compared = std::min(Front, Back);
-        }
-    }
-
-    // Searches the range whose first chips spell Prefix (as long as the plan's prefix).
-    TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
-                     std::vector<std::string>& Found) {
-        Stop = Limits.Stop;
-        MaxCods = Limits.MaxCods;
-        Deadline = Limits.Deadline;
-        Out = &Found;
-        Negative = {};
-        NonZero = {};
-        Zeros = 0;
-        End = TPieceEnd::Done;
-        const int Fixed = static_cast<int>(Prefix.size());
-        for (int D = 0; D < Fixed; ++D) {
-            Place(D, Prefix[static_cast<std::size_t>(D)] - '0');
-            if (!Admissible(D))
-                return TPieceEnd::Done;
-        }
-        Descend(Fixed);
-        return End;
-    }
-
-private:
-    struct TCheck {
-        int K;
-        TBits<NumWords> Mask;
-        int Count;
-        int Bound;
-        // Unknown chips whose partners on both sides are known, and the bound left when
-        // each of them cancels.
-        TBits<NumWords> Both;
-        int CancelBound;
-    };
-
-    // Chip of a digit: binary 0 -> -1, 1 -> +1; ternary 0 -> 0, 1 -> +1, 2 -> -1.
-    void Place(int D, int Digit) {
-        const int Pos = Order[static_cast<std::size_t>(D)];
-        if constexpr (Ternary) {
-            if (Digit == 0) {
-                ++Zeros;
-                return;
-            }
-            NonZero.Set(Pos);
-            if (Digit == 2)
-                Negative.Set(Pos);
-        } else {
-            if (Digit == 0)
-                Negative.Set(Pos);
-        }
-    }
-
-    void Unplace(int D) {
-        const int Pos = Order[static_cast<std::size_t>(D)];
-        if constexpr (Ternary) {
-            if (!NonZero.Test(Pos))
-                --Zeros;
-            NonZero.Clear(Pos);
-        }
-        Negative.Clear(Pos);
-    }
-
-    // The digit at a placed position.
-    int DigitAt(int I) const {
-        if constexpr (Ternary)
-            return NonZero.Test(I) ? (Negative.Test(I) ? 2 : 1) : 0;
-        else
-            return Negative.Test(I) ? 0 : 1;
-    }
-
-    // False when a reversed member of the class (reversed, then negated, every other chip
-    // negated, or both) already reads smaller on the first Chips chips, which both the code
-    // and its reversal have placed: the code cannot be the first of its class.
-    bool FirstAgainstReversals(int Chips) const {
-        for (int Negate = 0; Negate < 2; ++Negate)
-            for (int Alternate = 0; Alternate < 2; ++Alternate)
-                for (int I = 0; I < Chips; ++I) {
-                    const int Own = DigitAt(I);
-                    int Image = DigitAt(L - 1 - I);
-                    if ((Negate != 0) != (Alternate != 0 && I % 2 == 1))
-                        Image = Ternary ? (Image == 0 ? 0 : 3 - Image) : 1 - Image;
-                    if (Image < Own)
-                        return AlternatingSoFar(Chips);
-                    if (Image > Own)
-                        break;
-                }
-        return true;
-    }
-
-    // The alternating binary code 0101... stands for the class of the all-zero code, which
-    // the counting order never examines: that member is not smaller for it.
-    bool AlternatingSoFar(int Chips) const {
-        if constexpr (Ternary)
-            return false;
-        for (int I = 0; I < Chips; ++I)
-            if (DigitAt(I) != I % 2)
-                return false;
-        return true;
-    }
-
-    bool Admissible(int D) const {
-        if (Params.Classes) {
-            const int Chips = ReversalChips[static_cast<std::size_t>(D)];
-            if (Chips > 0 && !FirstAgainstReversals(Chips))
-                return false;
-        }
-        if constexpr (Ternary) {
-            if (Zeros > Params.Z)
-                return false;
-            if (Params.Rule == TZeroRule::Equal && Zeros + (L - 1 - D) < Params.Z)
-                return false;
-            // n non-zero chips make at most n - 1 pairs at any one distance: no known part
-            // of a lobe can pass the limit while n - 1 is within it (sparse codes stop here).
-            if (D + 1 - Zeros <= Params.SideLobeLimit + 1)
-                return true;
-        }
-        for (const TCheck& C : Checks[static_cast<std::size_t>(D)]) {
-            const auto Differ = Negative.Shifted(C.K) ^ Negative;
-            int Sum;
-            if constexpr (Ternary) {
-                const auto Both = NonZero.Shifted(C.K) & NonZero & C.Mask;
-                Sum = Both.Count() - 2 * (Differ & Both).Count();
-            } else {
-                Sum = C.Count - 2 * (Differ & C.Mask).Count();
-            }
-            const int Magnitude = std::abs(Sum);
-            if (Magnitude > C.Bound)
-                return false;
-            if constexpr (!Ternary) {
-                if (Magnitude > C.CancelBound) {
-                    const auto Same = C.Both & ~(Negative.ShiftedUp(C.K) ^ Negative.Shifted(C.K));
-                    if (Magnitude > C.CancelBound + 2 * Same.Count())
-                        return false;
-                }
-            }
-        }
-        return true;
-    }
-
-    void Descend(int D) {
-        if (D == L) {
-            Emit();
-            return;
-        }
-        // A few thousand nodes take well under a millisecond: a stop is seen at once.
-        if ((++Nodes & 0xFFF) == 0) {
-            if (Stop->load(std::memory_order_relaxed))
-                End = TPieceEnd::Stopped;
-            else if (std::chrono::steady_clock::now() > Deadline)
-                End = TPieceEnd::TooLong;
-            if (End != TPieceEnd::Done)
-                return;
-        }
-        if constexpr (Ternary) {
-            // Under "exactly Z zeros", once every non-zero chip is placed the rest are zeros:
-            // the code is complete, and its side lobes are measured whole.
-            if (Params.Rule == TZeroRule::Equal && Zeros + (L - D) == Params.Z) {
-                if (SideLobesWithin(TPackedCod::FromMasks(NonZero.W.data(), Negative.W.data(), L),
-                                    Params.SideLobeLimit))
-                    Emit();
-                return;
-            }
-        }
-        constexpr int Digits = Ternary ? 3 : 2;
-        for (int Digit = 0; Digit < Digits && End == TPieceEnd::Done; ++Digit) {
-            Place(D, Digit);
-            if (Admissible(D))
-                Descend(D + 1);
-            Unplace(D);
-        }
-    }
-
-    void Emit() {
-        std::string Text(static_cast<std::size_t>(L), '0');
-        for (int I = 0; I < L; ++I)
-            Text[static_cast<std::size_t>(I)] = static_cast<char>('0' + DigitAt(I));
-        if (Params.Classes && !FirstOfClass(Text, Params.Type))
-            return;
-        Out->push_back(std::move(Text));
-        // A piece holds up to MaxCods codes (a piece of a single code always fits).
-        if (Out->size() > MaxCods)
-            End = TPieceEnd::TooMany;
-    }
-
-    TSearchParams Params;
-    int L;
-    std::vector<int> Order;
-    std::vector<std::vector<TCheck>> Checks;
-    std::vector<int> ReversalChips; // by depth; 0 where nothing new can be compared
-
-    TBits<NumWords> Negative, NonZero;
-    int Zeros = 0;
-    uint64_t Nodes = 0;
-    TPieceEnd End = TPieceEnd::Done;
-    const std::atomic<bool>* Stop = nullptr;
-    std::size_t MaxCods = 0;
-    std::chrono::steady_clock::time_point Deadline;
-    std::vector<std::string>* Out = nullptr;
-};
-
 // Type-erased range searcher, one per worker thread.
 class TRangeSearcher {
 public:
@@ -441,44 +137,68 @@ public:
                              std::vector<std::string>& Found) = 0;
 };
 
-template <int NumWords, bool Ternary> class TRangeSearcherOf : public TRangeSearcher {
-public:
-    TRangeSearcherOf(const TSearchParams& P, int PrefixLength) : Engine(P, PrefixLength) {}
-    TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
-                     std::vector<std::string>& Found) override {
-        return Engine.Search(Prefix, Limits, Found);
-    }
+} // namespace
+} // namespace codegen
 
-private:
-    TBranchAndBound<NumWords, Ternary> Engine;
+#define CODEGEN_BB_ISA 0
+#define CODEGEN_BB_NS portable
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#define CODEGEN_BB_ISA 1
+#define CODEGEN_BB_NS avx2
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw")
+#define CODEGEN_BB_ISA 2
+#define CODEGEN_BB_NS avx512
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma GCC pop_options
+#define CODEGEN_HAS_SEARCH_KERNELS 1
+#endif
+
+namespace codegen {
+namespace {
+
+struct TSearchKernel {
+    const char* Name;
+    std::unique_ptr<TRangeSearcher> (*Make)(const TSearchParams&, int);
+    bool (*Available)();
 };
 
-template <int NumWords>
-std::unique_ptr<TRangeSearcher> MakeSearcherOf(const TSearchParams& P, int PrefixLength) {
-    if (P.Type == TCodType::Ternary)
-        return std::make_unique<TRangeSearcherOf<NumWords, true>>(P, PrefixLength);
-    return std::make_unique<TRangeSearcherOf<NumWords, false>>(P, PrefixLength);
+const TSearchKernel SearchKernelList[] = {
+#ifdef CODEGEN_HAS_SEARCH_KERNELS
+    {"avx512", avx512::MakeSearcher,
+     [] { return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"); }},
+    {"avx2", avx2::MakeSearcher, [] { return __builtin_cpu_supports("avx2") != 0; }},
+#endif
+    {"portable", portable::MakeSearcher, [] { return true; }},
+};
+
+// The widest lanes the processor has, or the baseline when the environment asks for the
+// scalar kernels.
+const TSearchKernel* DefaultSearchKernel() {
+    if (!ScalarKernelsRequested())
+        for (const auto& K : SearchKernelList)
+            if (K.Available())
+                return &K;
+    return &SearchKernelList[std::size(SearchKernelList) - 1];
 }
 
+std::atomic<const TSearchKernel*> ActiveSearchKernel{DefaultSearchKernel()};
+
 std::unique_ptr<TRangeSearcher> MakeSearcher(const TSearchParams& P, int PrefixLength) {
-    switch ((P.L + 63) / 64) {
-    case 1:
-        return MakeSearcherOf<1>(P, PrefixLength);
-    case 2:
-        return MakeSearcherOf<2>(P, PrefixLength);
-    case 3:
-        return MakeSearcherOf<3>(P, PrefixLength);
-    case 4:
-        return MakeSearcherOf<4>(P, PrefixLength);
-    case 5:
-        return MakeSearcherOf<5>(P, PrefixLength);
-    case 6:
-        return MakeSearcherOf<6>(P, PrefixLength);
-    case 7:
-        return MakeSearcherOf<7>(P, PrefixLength);
-    default:
-        return MakeSearcherOf<8>(P, PrefixLength);
-    }
+    return ActiveSearchKernel.load(std::memory_order_relaxed)->Make(P, PrefixLength);
 }
 
 // Bytes a code text of L chips takes in memory: the string, and the heap block of a text
@@ -507,7 +227,7 @@ void CheckSearchParams(const TSearchParams& P) {
 // run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
     static constexpr std::size_t BufferBytes = std::size_t{32} << 20; // finished, not collected
-    static constexpr std::size_t MirrorBytes = std::size_t{32} << 20; // the negation store
+    static constexpr std::size_t MirrorBytes = std::size_t{32} << 20; // the symmetry store
 
     struct TPiece {
         uint64_t Id = 0;
@@ -547,13 +267,19 @@ struct TGoodCodSearch::TRun {
     double CollectedFraction = 0;
     std::chrono::steady_clock::time_point Began = std::chrono::steady_clock::now();
 
-    // Negating every chip keeps every side lobe and the zero count, so the piece whose
-    // prefix is the negation of an earlier piece's holds the negations of that piece's codes:
-    // they are taken from there instead of being searched again. The store keeps the codes
-    // of earlier pieces (by the negated prefix) until their mirror comes, up to a size.
+    // The symmetries (Transformed) map the piece of a prefix onto the piece of its image, so
+    // a piece whose prefix has a smaller image holds the images of that earlier piece's codes:
+    // they are taken from there instead of being searched again. The store keeps, in counting
+    // order, the codes of the released pieces that are smallest among their images (a quarter
+    // of the order), up to a size; StoredThrough is the last code of the order it covers
+    // (from StoreFrom, the run's first code), empty while it covers nothing. Only codes are
+    // kept, so its memory follows the list, not the number of pieces.
     std::mutex MirrorLock;
-    std::unordered_map<std::string, std::vector<std::string>> Mirrors;
-    std::size_t MirrorUse = 0;
+    std::vector<std::string> Store;
+    std::size_t StoreUse = 0;
+    bool StoreOpen = true;
+    std::string StoreFrom, StoredThrough;
+    std::atomic<uint64_t> MappedPieces{0};
 
     double PieceShare(const std::string& Prefix) const {
         return std::pow(static_cast<double>(Base), -static_cast<double>(Prefix.size()));
@@ -659,10 +385,36 @@ struct TGoodCodSearch::TRun {
                             [Id](const TPiece& P) { return P.Id == Id; });
     }
 
+    // The last code of a prefix's piece.
+    std::string LastOf(const std::string& Prefix) const {
+        return Prefix + std::string(static_cast<std::size_t>(Params.L) - Prefix.size(),
+                                    static_cast<char>('0' + Base - 1));
+    }
+
+    // Keeps the codes of a released piece that is smallest among its images.
+    void StorePiece(const TPiece& Piece) {
+        if (Params.Classes)
+            return;
+        std::lock_guard G(MirrorLock);
+        if (!StoreOpen)
+            return;
+        if (SmallestImage(Piece.Prefix, Params.Type).Symmetry == 0) {
+            const std::size_t Bytes = Piece.Cods.size() * CodBytes(Params.L);
+            if (StoreUse + Bytes > MirrorBytes) {
+                StoreOpen = false;
+                return;
+            }
+            Store.insert(Store.end(), Piece.Cods.begin(), Piece.Cods.end());
+            StoreUse += Bytes;
+        }
+        StoredThrough = LastOf(Piece.Prefix);
+    }
+
     // Moves the finished pieces at the front over to Out.
     void Release() {
         bool Any = false;
         while (!Pieces.empty() && Pieces.front().State == TPiece::TState::Done) {
+            StorePiece(Pieces.front());
             Out.push_back(std::move(Pieces.front()));
             Pieces.pop_front();
             Any = true;
@@ -673,9 +425,25 @@ struct TGoodCodSearch::TRun {
             Ready.notify_all();
     }
 
-    // An entry of the store: its key, its list and the map's node and bucket.
-    std::size_t MirrorEntryBytes(const std::string& Key, std::size_t Cods) const {
-        return CodBytes(static_cast<int>(Key.size())) + 64 + Cods * CodBytes(Params.L);
+    // The codes of a piece whose prefix has a smaller image, from the store, when it covers
+    // that image's piece. False when the piece has to be searched.
+    bool TakeFromStore(const std::string& Prefix, std::vector<std::string>& Found) {
+        const TSmallestImage Image = SmallestImage(Prefix, Params.Type);
+        // A prefix that some symmetry keeps may have longer prefixes under its smallest
+        // image that are not the smallest of theirs, and were not stored.
+        if (Image.Symmetry == 0 || !Image.Moved)
+            return false;
+        const std::string First = Image.Text + std::string(Prefix.size() < static_cast<std::size_t>(Params.L) ? static_cast<std::size_t>(Params.L) - Prefix.size() : 0, '0');
+        std::unique_lock G(MirrorLock);
+        if (StoredThrough.empty() || First < StoreFrom || LastOf(Image.Text) > StoredThrough)
+            return false;
+        for (auto It = std::lower_bound(Store.begin(), Store.end(), First);
+             It != Store.end() && It->compare(0, Image.Text.size(), Image.Text) == 0; ++It)
+            Found.push_back(Transformed(*It, Image.Symmetry, Params.Type));
+        G.unlock();
+        std::sort(Found.begin(), Found.end());
+        ++MappedPieces;
+        return true;
     }
 
     TPieceEnd SearchPiece(const std::string& Prefix,
@@ -683,23 +451,10 @@ struct TGoodCodSearch::TRun {
                           std::vector<std::string>& Found) {
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
             return TPieceEnd::Done;
-        // One code per class keeps a code only when no member of its class is smaller,
-        // negation included: a piece is then no image of its mirror's list.
-        const std::string Mirror = Params.Classes ? Prefix : Negated(Prefix, Params.Type);
-        if (Mirror < Prefix) {
-            std::unique_lock G(MirrorLock);
-            const auto It = Mirrors.find(Prefix);
-            if (It != Mirrors.end()) {
-                std::vector<std::string> Source = std::move(It->second);
-                MirrorUse -= MirrorEntryBytes(Prefix, Source.size());
-                Mirrors.erase(It);
-                G.unlock();
-                for (auto& C : Source)
-                    Found.push_back(Negated(std::move(C), Params.Type));
-                std::sort(Found.begin(), Found.end());
-                return TPieceEnd::Done;
-            }
-        }
+        // One code per class keeps a code only when no member of its class is smaller: a
+        // piece is then no image of another's list.
+        if (!Params.Classes && TakeFromStore(Prefix, Found))
+            return TPieceEnd::Done;
         auto& Engine = Engines[static_cast<int>(Prefix.size())];
         if (!Engine)
             Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
@@ -708,14 +463,6 @@ struct TGoodCodSearch::TRun {
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
-        if (Prefix < Mirror) {
-            const std::size_t Bytes = MirrorEntryBytes(Mirror, Found.size());
-            std::lock_guard G(MirrorLock);
-            if (MirrorUse + Bytes <= MirrorBytes) {
-                Mirrors.emplace(Mirror, Found);
-                MirrorUse += Bytes;
-            }
-        }
         return TPieceEnd::Done;
     }
 
@@ -853,6 +600,7 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
         First[I] = std::clamp(Position[I], 0, MaxDigit(P.Type));
     IncCod(First, P.L, P.Type);
     R.NextText = CounterText(First, P.L, P.Type);
+    R.StoreFrom = R.NextText;
     R.StartFraction = R.CollectedFraction = R.FractionBefore(R.NextText);
     R.Active = R.Threads;
     R.Workers.reserve(static_cast<std::size_t>(R.Threads));
@@ -932,6 +680,7 @@ TSearchProgress TGoodCodSearch::Progress() const {
         Collected = R.CollectedFraction;
         All = R.Completed && R.Out.empty();
         P.PieceChips = R.Depth;
+        P.MappedPieces = R.MappedPieces.load();
     }
     // The fraction counts what earlier runs examined too, so that a continued run goes on
     // from where the last one stopped; the time left comes from this run's own pace.
@@ -953,6 +702,27 @@ TSearchBatch TGoodCodSearch::RunToEnd(const TSearchParams& P, int Threads,
                                       std::chrono::milliseconds Period, std::size_t MaxCods) {
     Start(P, Threads);
     return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period, MaxCods);
+}
+
+std::vector<std::string> SearchKernels() {
+    std::vector<std::string> Names;
+    for (const auto& K : SearchKernelList)
+        if (K.Available())
+            Names.emplace_back(K.Name);
+    return Names;
+}
+
+void SetSearchKernel(const std::string& Name) {
+    for (const auto& K : SearchKernelList)
+        if (Name == K.Name && K.Available()) {
+            ActiveSearchKernel = &K;
+            return;
+        }
+    throw CodError("No search kernel \"" + Name + "\" on this processor");
+}
+
+std::string SearchKernel() {
+    return ActiveSearchKernel.load()->Name;
 }
 
 } // namespace codegen

@@ -42,6 +42,9 @@ struct TSearchProgress {
     // Chips the pieces of the counting order now share: the search cuts finer (more chips)
     // when a piece holds too many codes or takes too long.
     int PieceChips = 0;
+    // Pieces whose codes were taken, by a symmetry, from an earlier piece's instead of
+    // being searched.
+    uint64_t MappedPieces = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -103,5 +106,13 @@ private:
     std::chrono::milliseconds PieceTime{200};
     std::unique_ptr<TRun> Run;
 };
+
+// The instruction sets the search's side-lobe lanes can run on here, widest first
+// ("avx512", "avx2", "portable"); the one in use, and a choice among them (for tests and
+// benchmarks; a run started later uses it). The widest is the default, the portable one
+// when CODEGEN_SCALAR_KERNELS asks for the scalar kernels.
+std::vector<std::string> SearchKernels();
+std::string SearchKernel();
+void SetSearchKernel(const std::string& Name);
 
 } // namespace codegen

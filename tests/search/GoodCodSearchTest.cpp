@@ -2,6 +2,7 @@
 // counter across stops and restarts, the zero rules, and published counts.
 #include "search/GoodCodSearch.h"
 #include "engine/CodSymmetry.h"
+#include "engine/PackedCod.h"
 #include "oracle/NaiveSearch.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(GoodCodSearch, ListsTooLongForOnePieceAreCutFinerAndStayInOrder) {
     for (const auto& [P, Bytes, Time] :
          {std::tuple{Binary(18, 18), 8 << 10, 1000}, std::tuple{Binary(17, 3), 64 << 20, 0},
           std::tuple{Ternary(11, 11, TZeroRule::AtMost, 11), 4 << 10, 1000},
-          std::tuple{Ternary(10, 2, TZeroRule::AtMost, 4), 64 << 20, 0}}) {
+          std::tuple{Ternary(12, 2, TZeroRule::AtMost, 4), 64 << 20, 0}}) {
         TGoodCodSearch S;
         S.SetPieceLimits(static_cast<std::size_t>(Bytes), std::chrono::milliseconds(Time));
         // The search with its usual limits cuts none of these lists finer.
@@ -141,7 +142,7 @@ TEST(GoodCodSearch, ListsTooLongForOnePieceAreCutFinerAndStayInOrder) {
             Found.insert(Found.end(), B.Cods.begin(), B.Cods.end());
         } while (!B.Finished);
         EXPECT_TRUE(B.Completed);
-        EXPECT_GT(S.Progress().PieceChips, FirstCut) << "the pieces were not cut finer";
+        EXPECT_GT(S.Progress().PieceChips, FirstCut) << "the pieces were not cut finer, L " << P.L;
         EXPECT_EQ(Found, Expected) << P.L;
     }
 }
@@ -353,6 +354,82 @@ TEST(GoodCodSearch, ProgressAfterContinueCountsTheWholeOrder) {
     EXPECT_TRUE(B.Completed);
     EXPECT_DOUBLE_EQ(S.Progress().Fraction, 1.0);
     EXPECT_DOUBLE_EQ(S.Progress().SecondsLeft, 0.0);
+}
+
+// Every instruction set the lanes run on here lists what the plain searches list: the loop
+// over the counting order up to 16 binary chips and 11 ternary ones, the plain depth-first
+// search from 17 to 24 binary chips. The kernel in use is asked back, so a choice that
+// does not take is seen.
+class GoodCodSearchKernel : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        Before = SearchKernel();
+        SetSearchKernel(GetParam());
+        ASSERT_EQ(SearchKernel(), GetParam());
+    }
+    void TearDown() override { SetSearchKernel(Before); }
+    std::string Before;
+};
+
+TEST_P(GoodCodSearchKernel, ListsWhatThePlainSearchesList) {
+    for (int L = 2; L <= 24; ++L)
+        for (int Limit : {1, 2, 3, 4}) {
+            if (L > 20 && Limit != 3)
+                continue; // the plain search's time grows fast with the limit
+            const auto P = Binary(L, Limit);
+            const Cods Expected =
+                L <= 16 ? oracle::NaiveSerchCods(P) : oracle::PlainBranchSearch(P);
+            ASSERT_EQ(Search(P), Expected) << "L " << L << " limit " << Limit;
+        }
+    for (int L = 2; L <= 11; ++L)
+        for (int Limit : {1, 2})
+            for (const auto& [Rule, Z] : {std::pair{TZeroRule::AtMost, 2},
+                                          std::pair{TZeroRule::Equal, L / 3},
+                                          std::pair{TZeroRule::AtMost, L}}) {
+                const auto P = Ternary(L, Limit, Rule, Z);
+                ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
+                    << "L " << L << " limit " << Limit << " Z " << Z;
+            }
+}
+
+INSTANTIATE_TEST_SUITE_P(AvailableHere, GoodCodSearchKernel, testing::ValuesIn(SearchKernels()),
+                         [](const testing::TestParamInfo<std::string>& Info) {
+                             return Info.param;
+                         });
+
+TEST(GoodCodSearch, KernelChoiceFollowsTheEnvironmentAndRefusesTheUnknown) {
+    const std::vector<std::string> All = SearchKernels();
+    ASSERT_FALSE(All.empty());
+    EXPECT_EQ(All.back(), "portable");
+    EXPECT_EQ(SearchKernel(), ScalarKernelsRequested() ? "portable" : All.front());
+    EXPECT_THROW(SetSearchKernel("sse9"), CodError);
+}
+
+TEST(GoodCodSearch, PiecesTakenFromTheirImagesListTheSame) {
+    // Three pieces in four are images of a piece of the first quarter under negation and
+    // the two alternating negations; they are taken from its codes, not searched.
+    for (const auto& P : {Binary(22, 3), Binary(20, 5), Ternary(11, 2, TZeroRule::AtMost, 3),
+                          Ternary(10, 3, TZeroRule::Equal, 2)}) {
+        TGoodCodSearch S;
+        const Cods Found = RunOnce(S, P);
+        EXPECT_GT(S.Progress().MappedPieces, 0u) << "no piece was taken from its image";
+        EXPECT_EQ(Found, P.L <= 16 || P.Type == TCodType::Ternary ? oracle::NaiveSerchCods(P)
+                                                                  : oracle::PlainBranchSearch(P))
+            << P.L;
+    }
+    // A run that starts in the last quarter has no first quarter to take codes from.
+    const auto P = Binary(20, 3);
+    TGoodCodSearch S;
+    TCod Start;
+    for (int I = 0; I < P.L; ++I)
+        Start[I] = I < 2 ? 1 : 0;
+    S.SetCod(Start);
+    const Cods Tail = RunOnce(S, P);
+    EXPECT_EQ(S.Progress().MappedPieces, 0u);
+    Cods Expected = oracle::NaiveSerchCods(P);
+    Expected.erase(Expected.begin(),
+                   std::upper_bound(Expected.begin(), Expected.end(), std::string(2, '1') + std::string(18, '0')));
+    EXPECT_EQ(Tail, Expected);
 }
 
 } // namespace
