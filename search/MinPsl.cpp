@@ -22,7 +22,7 @@ int MinPslLowerBound(const TSearchParams& P) {
     return ZerosAllowed ? 0 : 1;
 }
 
-TBestSearchParams MinPslStochasticParams(const TSearchParams& P, int Threads) {
+TBestSearchParams MinPslStochasticParams(const TSearchParams& P, int Threads, uint64_t Steps) {
     TBestSearchParams B;
     B.L = P.L;
     B.Type = P.Type;
@@ -39,8 +39,8 @@ TBestSearchParams MinPslStochasticParams(const TSearchParams& P, int Threads) {
     // work (steps times L, three times that for ternary codes) capped near three seconds of
     // one core.
     const double Work = static_cast<double>(P.L) * (P.Type == TCodType::Binary ? 1 : 3);
-    const double Steps = std::min(100.0 * P.L * P.L, 1.5e8 / Work);
-    B.MaxSteps = static_cast<uint64_t>(Steps);
+    B.MaxSteps =
+        Steps > 0 ? Steps : static_cast<uint64_t>(std::min(100.0 * P.L * P.L, 1.5e8 / Work));
     return B;
 }
 
@@ -67,7 +67,7 @@ TWithinResult AnyCodWithin(const TSearchParams& P, int Threads,
 
 TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
                          const std::function<void(const TMinPslStep&)>& Report,
-                         const std::function<bool()>& ShouldStop) {
+                         const std::function<bool()>& ShouldStop, uint64_t StochasticSteps) {
     CheckSearchParams(P);
     const auto Tell = [&Report](const TMinPslStep& Step) {
         if (Report)
@@ -76,8 +76,9 @@ TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
 
     auto Began = TClock::now();
     TBestCodSearch Stochastic;
-    const TBestSearchBatch End = Stochastic.RunToEnd(MinPslStochasticParams(P, Threads), {},
-                                                     ShouldStop, std::chrono::milliseconds(15));
+    const TBestSearchBatch End =
+        Stochastic.RunToEnd(MinPslStochasticParams(P, Threads, StochasticSteps), {}, ShouldStop,
+                            std::chrono::milliseconds(15));
     const auto Best = Stochastic.Best();
     if (End.End == TBestSearchEnd::Stopped || Best.empty())
         return {-1, true, -1};

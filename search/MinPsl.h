@@ -7,6 +7,7 @@
 #include "search/BestCodSearch.h"
 #include "search/SearchParams.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -19,8 +20,9 @@ int MinPslLowerBound(const TSearchParams& P);
 
 // The stochastic search that opens the descent: a fixed seed and a number of steps per walker
 // that grows with the length (no time budget, so the same thread count gives the same
-// run), ending at once when it reaches MinPslLowerBound. Threads <= 0: every core.
-TBestSearchParams MinPslStochasticParams(const TSearchParams& P, int Threads);
+// run), ending at once when it reaches MinPslLowerBound. Threads <= 0: every core; Steps
+// > 0 replaces the budget.
+TBestSearchParams MinPslStochasticParams(const TSearchParams& P, int Threads, uint64_t Steps = 0);
 
 enum class TWithinAnswer {
     Found,   // a code within the limit exists (Cod names the first in counting order)
@@ -65,8 +67,10 @@ struct TMinPslResult {
 // The descent: the stochastic search's peak p, then limits p-1, p-2, ... (skipping below the
 // peak of each code found) until one has no code or MinPslLowerBound is reached. Each step
 // goes to Report as it ends; ShouldStop ends the descent early. P.SideLobeLimit is not read.
+// StochasticSteps > 0 replaces the stochastic search's budget (a weak start, for tests).
 TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
                          const std::function<void(const TMinPslStep&)>& Report = {},
-                         const std::function<bool()>& ShouldStop = {});
+                         const std::function<bool()>& ShouldStop = {},
+                         uint64_t StochasticSteps = 0);
 
 } // namespace codegen
