@@ -377,10 +377,9 @@ int RunMinPslSearch(TSearchParams P, int Threads, const std::string* ProjectOut,
         },
         [] { return Interrupted != 0; });
     if (Min.Stopped) {
-        const std::string During = Min.StoppedAt < 0
-                                       ? "the stochastic search"
-                                       : "the search for a code with PSL <= " +
-                                             std::to_string(Min.StoppedAt);
+        const std::string During = Min.StoppedAt < 0 ? "the stochastic search"
+                                                     : "the search for a code with PSL <= " +
+                                                           std::to_string(Min.StoppedAt);
         std::fprintf(stderr,
                      "codegen-cli: stopped by %s during %s: the minimum PSL is not known, "
                      "nothing listed\n",
@@ -402,8 +401,8 @@ int RunMinPslSearch(TSearchParams P, int Threads, const std::string* ProjectOut,
     for (auto& Arg : Args)
         Argv.push_back(Arg.data());
     std::size_t Listed = 0;
-    const int Status = RunSearch(P, Threads, ProjectOut, ResumeAfter,
-                                 static_cast<int>(Argv.size()), Argv.data(), &Listed);
+    const int Status = RunSearch(P, Threads, ProjectOut, ResumeAfter, static_cast<int>(Argv.size()),
+                                 Argv.data(), &Listed);
     if (Status == 0)
         std::fprintf(stderr, "minimum PSL %d: %zu codes\n", Min.MinPsl, Listed);
     return Status;
@@ -919,10 +918,9 @@ int main(int argc, char** argv) {
             if (SearchCmd->count("--side-lobes"))
                 throw CodError("--min-psl finds the side-lobe limit itself: leave out "
                                "--side-lobes, or leave out --min-psl to list at that limit");
-            return RunMinPslSearch(SearchParams, Threads,
-                                   SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
-                                   SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr,
-                                   argc, argv);
+            return RunMinPslSearch(
+                SearchParams, Threads, SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
+                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr, argc, argv);
         }
         if (*SearchCmd)
             return RunSearch(SearchParams, Threads,

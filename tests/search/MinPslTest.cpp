@@ -2,9 +2,9 @@
 // start and from a weak one that leaves the exhaustive checks most of the way to go; the
 // existence check, and stops in each phase.
 #include "search/MinPsl.h"
-#include "search/GoodCodSearch.h"
 #include "oracle/NaiveMinPsl.h"
 #include "oracle/NaiveSearch.h"
+#include "search/GoodCodSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -137,8 +137,8 @@ TEST(MinPsl, AnyCodWithinAnswersWithTheFirstCodeOfTheList) {
 
 TEST(MinPsl, StopsInEachPhase) {
     // 60 chips, limit 3: no code, and the search for one would run for ages.
-    const TWithinResult Check = AnyCodWithin({60, TCodType::Binary, 3, TZeroRule::AtMost, 0}, 2,
-                                             [] { return true; });
+    const TWithinResult Check =
+        AnyCodWithin({60, TCodType::Binary, 3, TZeroRule::AtMost, 0}, 2, [] { return true; });
     EXPECT_EQ(Check.Answer, TWithinAnswer::Stopped);
 
     const TMinPslResult AtOnce = FindMinPsl(Shape(60), 2, {}, [] { return true; });
