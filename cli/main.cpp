@@ -11,6 +11,7 @@
 #include "project/ProjectFile.h"
 #include "search/BestCodSearch.h"
 #include "search/GoodCodSearch.h"
+#include "search/MinPsl.h"
 #include "search/ProgressFigures.h"
 #include "search/Selection.h"
 #include "search/SetSearch.h"
@@ -259,8 +260,10 @@ private:
 // says how to go on after it (exit status 128 + the signal's number). When standard output
 // is closed the listing ends; a project file still gets the whole list.
 // ProjectOut is null when no project file was asked for; an empty name given is an error.
+// Listed, when given, receives the number of codes found.
 int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut,
-              const std::string* ResumeAfter, int argc, char** argv) {
+              const std::string* ResumeAfter, int argc, char** argv,
+              std::size_t* Listed = nullptr) {
     if (ProjectOut && ProjectOut->empty()) // refused before a long search, not after it
         throw WriteError(*ProjectOut, "no file name given");
     TGoodCodSearch Search;
@@ -321,6 +324,8 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut
         std::fprintf(stderr, "\r%*s\r", 100, "");
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
+    if (Listed)
+        *Listed = Found;
     if (Spool) {
         TAtomicFile File(*ProjectOut);
         Spool->Rewind();
@@ -344,6 +349,63 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut
     if (!Listing && !Spool)
         return 128 + SIGPIPE;
     return 0;
+}
+
+// search --min-psl: the lowest limit at which the list has a code (search/MinPsl), each step
+// on standard error, then the list at that limit exactly as search --side-lobes prints it.
+// A stop during the descent lists nothing; a stop during the listing names the way on at the
+// limit found, so that it does not descend again.
+int RunMinPslSearch(TSearchParams P, int Threads, const std::string* ProjectOut,
+                    const std::string* ResumeAfter, int argc, char** argv) {
+    CatchStopSignals();
+    const TMinPslResult Min = FindMinPsl(
+        P, Threads,
+        [](const TMinPslStep& S) {
+            switch (S.Kind) {
+            case TMinPslStep::TKind::Stochastic:
+                std::fprintf(stderr, "stochastic search reached PSL %d in %.3f s: %s\n", S.Psl,
+                             S.Seconds, S.Cod.c_str());
+                break;
+            case TMinPslStep::TKind::Found:
+                std::fprintf(stderr, "a code with PSL <= %d (PSL %d) found in %.3f s: %s\n",
+                             S.Limit, S.Psl, S.Seconds, S.Cod.c_str());
+                break;
+            case TMinPslStep::TKind::None:
+                std::fprintf(stderr, "no code with PSL <= %d (%.3f s)\n", S.Limit, S.Seconds);
+                break;
+            }
+        },
+        [] { return Interrupted != 0; });
+    if (Min.Stopped) {
+        const std::string During = Min.StoppedAt < 0 ? "the stochastic search"
+                                                     : "the search for a code with PSL <= " +
+                                                           std::to_string(Min.StoppedAt);
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s during %s: the minimum PSL is not known, "
+                     "nothing listed\n",
+                     SignalName(), During.c_str());
+        return SignalStatus();
+    }
+    P.SideLobeLimit = Min.MinPsl;
+    std::vector<std::string> Args;
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        if (Arg == "--min-psl" || Arg.rfind("--min-psl=", 0) == 0) {
+            Args.push_back("--side-lobes");
+            Args.push_back(std::to_string(Min.MinPsl));
+        } else {
+            Args.push_back(Arg);
+        }
+    }
+    std::vector<char*> Argv;
+    for (auto& Arg : Args)
+        Argv.push_back(Arg.data());
+    std::size_t Listed = 0;
+    const int Status = RunSearch(P, Threads, ProjectOut, ResumeAfter, static_cast<int>(Argv.size()),
+                                 Argv.data(), &Listed);
+    if (Status == 0)
+        std::fprintf(stderr, "minimum PSL %d: %zu codes\n", Min.MinPsl, Listed);
+    return Status;
 }
 
 void PrintLines(const std::vector<std::string>& Lines);
@@ -657,7 +719,8 @@ int main(int argc, char** argv) {
     TSearchParams SearchParams;
     int Threads = 0;
     auto* SearchCmd = App.add_subcommand(
-        "search", "List every code whose side lobes stay within the limit, in counting order");
+        "search", "List every code whose side lobes stay within the limit, in counting order "
+                  "(--min-psl: at the lowest limit any code reaches)");
     AddCodShape(*SearchCmd, SearchParams.L, SearchParams.Type);
     AddAmount(*SearchCmd, "--side-lobes", SearchParams.SideLobeLimit, "Largest side lobe allowed");
     AddZeroRule(*SearchCmd, SearchParams.Z, SearchParams.Rule);
@@ -676,6 +739,11 @@ int main(int argc, char** argv) {
                      "exactly as the uninterrupted run lists them")
         ->type_name("CODE");
     AddThreads(*SearchCmd, Threads, "Worker threads");
+    bool MinPsl = false;
+    SearchCmd->add_flag("--min-psl", MinPsl,
+                        "Find the lowest side-lobe limit any code reaches (a short stochastic "
+                        "search, then the exhaustive search at lower limits) and list the codes "
+                        "at it; not with --side-lobes");
 
     TBestSearchParams BestParams;
     BestParams.Seconds = 60;
@@ -846,6 +914,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+        if (*SearchCmd && MinPsl) {
+            if (SearchCmd->count("--side-lobes"))
+                throw CodError("--min-psl finds the side-lobe limit itself: leave out "
+                               "--side-lobes, or leave out --min-psl to list at that limit");
+            return RunMinPslSearch(
+                SearchParams, Threads, SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
+                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr, argc, argv);
+        }
         if (*SearchCmd)
             return RunSearch(SearchParams, Threads,
                              SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
