@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <sstream>
@@ -232,6 +233,16 @@ int TMpiSession::Serve() {
     sigemptyset(&Action.sa_mask);
     sigaction(SIGINT, &Action, nullptr);
     sigaction(SIGTERM, &Action, nullptr);
+    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched
+    // (the tests check by it that the pieces really went to the other ranks).
+    struct TTrace {
+        int Rank;
+        long long Pieces = 0;
+        ~TTrace() {
+            if (const char* On = std::getenv("CODEGEN_MPI_TRACE"); On && *On == '1')
+                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched\n", Rank, Pieces);
+        }
+    } Trace{MyRank};
     std::unique_ptr<TPieceSearcher> Searcher;
     std::string ParamsError = "no parameters from rank 0";
     auto LastHeard = Clock::now();
@@ -260,6 +271,7 @@ int TMpiSession::Serve() {
             }
             if (Tag != TagPiece)
                 continue; // a stop that crossed the answer of its piece
+            ++Trace.Pieces;
             std::istringstream In(Text);
             unsigned long long MaxCods = 0;
             long long Milliseconds = 0;

@@ -85,6 +85,9 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
         char Ch;
         while (In.get(Ch) && Ch != '\n') {
             Line += Ch;
+            if (LineNo == 0 && Line.size() > std::strlen(Magic))
+                Refuse(Path, "not a codegen-cli search checkpoint (its first line is not \"" +
+                                 std::string(Magic) + "\")");
             if (Line.size() > 600)
                 Refuse(Path, "line " + std::to_string(LineNo + 1) + " is too long");
         }
