@@ -800,7 +800,12 @@ int main(int argc, char** argv) {
                      "Start after this code (the one a stopped run names): the codes after it, "
                      "exactly as the uninterrupted run lists them")
         ->type_name("CODE");
-    AddThreads(*SearchCmd, Threads, "Worker threads (under mpirun: one per other rank)");
+    AddThreads(*SearchCmd, Threads, "Worker threads, ignored under mpirun");
+    SearchCmd->footer(
+        "Under mpirun (when built with MPI) rank 0 hands the pieces of the counting order to "
+        "the other ranks, each searching one piece at a time, and writes the same list as one "
+        "process. mpirun tears the job down on Ctrl+C: go on with --resume from a checkpoint, "
+        "or send SIGINT to rank 0's process for the usual stop.");
     TSearchOptions SearchOptions;
     SearchCmd
         ->add_option("--checkpoint", SearchOptions.Checkpoint,
