@@ -1,6 +1,10 @@
 // codegen-cli: the GUI-free searches and conversions of the code generator, for scripts
 // and servers. Every subcommand runs the same library code as the windows.
 #include "charts/CorrelationPoints.h"
+#include "cli/SearchCheckpoint.h"
+#ifdef CODEGEN_MPI
+#include "cli/MpiSearch.h"
+#endif
 #include "engine/AtomicWrite.h"
 #include "engine/CodFamilies.h"
 #include "engine/CodMetrics.h"
@@ -182,6 +186,18 @@ int SignalStatus() { return 128 + static_cast<int>(Interrupted); }
 
 const char* SignalName() { return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)"; }
 
+// Arg as one word of a shell command line, quoted where it needs to be.
+std::string ShellWord(const std::string& Arg) {
+    const bool Plain =
+        !Arg.empty() && Arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") == std::string::npos;
+    if (Plain)
+        return Arg;
+    std::string Word = "'";
+    for (char Ch : Arg)
+        Word += Ch == '\'' ? std::string("'\\''") : std::string(1, Ch);
+    return Word + '\'';
+}
+
 // The command line that continues a stopped search right after Last: this one, with
 // --resume-after set to Last.
 std::string ResumeCommand(int argc, char** argv, const std::string& Last) {
@@ -194,18 +210,9 @@ std::string ResumeCommand(int argc, char** argv, const std::string& Last) {
         }
         if (Arg.rfind("--resume-after=", 0) == 0)
             continue;
-        const bool Plain = !Arg.empty() && Arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") ==
-                                               std::string::npos;
         if (!Command.empty())
             Command += ' ';
-        if (Plain) {
-            Command += Arg;
-        } else {
-            Command += '\'';
-            for (char Ch : Arg)
-                Command += Ch == '\'' ? std::string("'\\''") : std::string(1, Ch);
-            Command += '\'';
-        }
+        Command += ShellWord(Arg);
     }
     return Command + " --resume-after " + Last;
 }
@@ -235,6 +242,11 @@ public:
         if (std::fflush(File) != 0 || std::fseek(File, 0, SEEK_SET) != 0)
             Fail();
     }
+    // Back to the end, for Add after reading.
+    void ToEnd() {
+        if (std::fseek(File, 0, SEEK_END) != 0)
+            Fail();
+    }
     std::string Next() {
         std::string Cod;
         int Ch;
@@ -254,31 +266,55 @@ private:
     uint64_t Count = 0;
 };
 
+// How a search runs besides its parameters: the command line's other options.
+struct TSearchOptions {
+    int Threads = 0;
+    // Null when not asked for; an empty name given is an error.
+    const std::string* ProjectOut = nullptr;
+    const std::string* ResumeAfter = nullptr;
+    // The checkpoint file to keep (empty: none) and the seconds between its writes.
+    std::string Checkpoint;
+    double CheckpointSeconds = 5;
+    // What a checkpoint read by --resume holds: its codes come first, the run goes on after.
+    std::optional<TSearchCheckpoint> Resumed;
+    // Under mpirun: the runners that send pieces to the other ranks (Threads is their count).
+    TPieceRunnerFactory Runners;
+    // When given, receives the number of codes listed.
+    std::size_t* Listed = nullptr;
+};
+
 // The search of every good code: the codes go to standard output as each piece of the
 // counting order is finished, in order, so that nothing found is lost when the run is
 // stopped. SIGINT or SIGTERM stops the run: what was found is written, and standard error
 // says how to go on after it (exit status 128 + the signal's number). When standard output
-// is closed the listing ends; a project file still gets the whole list.
-// ProjectOut is null when no project file was asked for; an empty name given is an error.
-// Listed, when given, receives the number of codes found.
-int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut,
-              const std::string* ResumeAfter, int argc, char** argv,
-              std::size_t* Listed = nullptr) {
-    if (ProjectOut && ProjectOut->empty()) // refused before a long search, not after it
-        throw WriteError(*ProjectOut, "no file name given");
+// is closed the listing ends; a project file still gets the whole list. A checkpoint holds
+// the codes so far and the counter after them, rewritten whole every few seconds (the pause
+// grows with the time a write takes, so writing never costs more than about a tenth of the
+// run), and at the end.
+int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) {
+    if (O.ProjectOut && O.ProjectOut->empty()) // refused before a long search, not after it
+        throw WriteError(*O.ProjectOut, "no file name given");
+    CheckSearchParams(P);
     TGoodCodSearch Search;
-    if (ResumeAfter) {
-        CheckSearchParams(P);
-        if (const auto Fault = CodTextFault(*ResumeAfter, P.L, P.Type))
-            throw std::runtime_error("--resume-after: " +
-                                     CodTextFaultText(*Fault, P.L, P.Type));
+    if (O.Runners)
+        Search.SetPieceRunners(O.Runners);
+    const auto SetCounter = [&](const std::string& Text) {
         TCod Counter;
         for (int I = 0; I < P.L; ++I)
-            Counter[I] = (*ResumeAfter)[static_cast<std::size_t>(I)] - '0';
+            Counter[I] = Text[static_cast<std::size_t>(I)] - '0';
         Search.SetCod(Counter);
+    };
+    if (O.ResumeAfter) {
+        if (const auto Fault = CodTextFault(*O.ResumeAfter, P.L, P.Type))
+            throw std::runtime_error("--resume-after: " +
+                                     CodTextFaultText(*Fault, P.L, P.Type));
+        SetCounter(*O.ResumeAfter);
     }
+    if (O.Resumed)
+        SetCounter(O.Resumed->After);
+    const bool Checkpointing = !O.Checkpoint.empty();
     std::optional<TSpool> Spool;
-    if (ProjectOut)
+    if (O.ProjectOut || Checkpointing)
         Spool.emplace();
     const bool Terminal = isatty(STDERR_FILENO);
     std::size_t Found = 0;
@@ -287,79 +323,160 @@ int RunSearch(const TSearchParams& P, int Threads, const std::string* ProjectOut
     const auto Began = std::chrono::steady_clock::now();
     auto LastDraw = Began;
     CatchStopSignals();
-    const auto Result = Search.RunToEnd(
-        P, Threads,
-        [&](const TSearchBatch& B) {
-            Found += B.Cods.size();
-            if (Spool)
-                for (const auto& C : B.Cods)
-                    Spool->Add(C);
-            if (Listing && !B.Cods.empty()) {
-                std::string Out;
-                for (const auto& C : B.Cods) {
-                    Out += C;
-                    Out += '\n';
-                }
-                try {
-                    WriteOut(Out);
-                } catch (const TOutputClosed&) {
-                    Listing = false;
-                } catch (const std::exception& E) {
-                    Listing = false;
-                    OutputError = E.what();
-                }
+    const auto Emit = [&](const std::vector<std::string>& Cods) {
+        Found += Cods.size();
+        if (Spool)
+            for (const auto& C : Cods)
+                Spool->Add(C);
+        if (Listing && !Cods.empty()) {
+            std::string Out;
+            for (const auto& C : Cods) {
+                Out += C;
+                Out += '\n';
             }
-            const auto Now = std::chrono::steady_clock::now();
-            if (Terminal && Now - LastDraw > std::chrono::milliseconds(200)) {
-                DrawProgress(Search.Progress(), Found);
-                LastDraw = Now;
+            try {
+                WriteOut(Out);
+            } catch (const TOutputClosed&) {
+                Listing = false;
+            } catch (const std::exception& E) {
+                Listing = false;
+                OutputError = E.what();
             }
-        },
-        // Without a project to fill, nobody needs the rest once the output is gone.
-        [&] { return Interrupted != 0 || (!Listing && !Spool); }, std::chrono::milliseconds(20),
-        std::size_t{1} << 16);
+        }
+    };
+    std::string CheckpointError;
+    auto LastCheckpoint = Began;
+    std::chrono::duration<double> CheckpointCost{0};
+    const auto WriteCheckpoint = [&](bool Completed) {
+        if (!Checkpointing || !CheckpointError.empty())
+            return;
+        const auto From = std::chrono::steady_clock::now();
+        try {
+            Spool->Rewind();
+            WriteSearchCheckpoint(O.Checkpoint, P, ViewCod(Search.Cod(), P.L), Completed,
+                                  Spool->Size(), [&] { return Spool->Next(); });
+            Spool->ToEnd();
+        } catch (const std::exception& E) {
+            CheckpointError = E.what();
+        }
+        LastCheckpoint = std::chrono::steady_clock::now();
+        CheckpointCost = LastCheckpoint - From;
+    };
+    const bool AlreadyComplete = O.Resumed && O.Resumed->Completed;
+    if (O.Resumed) {
+        // The stored codes first, in slices, as a run hands them over.
+        std::vector<std::string> Slice;
+        for (auto& C : O.Resumed->Cods) {
+            Slice.push_back(std::move(C));
+            if (Slice.size() == (std::size_t{1} << 16)) {
+                Emit(Slice);
+                Slice.clear();
+            }
+        }
+        Emit(Slice);
+        O.Resumed->Cods = {};
+    }
+    // Written before the run, so that a wrong path is told at once, not after hours.
+    WriteCheckpoint(AlreadyComplete);
+    if (!CheckpointError.empty())
+        throw std::runtime_error(CheckpointError);
+    TSearchBatch Result;
+    Result.Finished = Result.Completed = AlreadyComplete;
+    if (!AlreadyComplete)
+        Result = Search.RunToEnd(
+            P, O.Threads,
+            [&](const TSearchBatch& B) {
+                Emit(B.Cods);
+                const auto Now = std::chrono::steady_clock::now();
+                if (Checkpointing && !B.Finished &&
+                    std::chrono::duration<double>(Now - LastCheckpoint).count() >=
+                        std::max(O.CheckpointSeconds, 10 * CheckpointCost.count()))
+                    WriteCheckpoint(false);
+                if (Terminal && Now - LastDraw > std::chrono::milliseconds(200)) {
+                    DrawProgress(Search.Progress(), Found);
+                    LastDraw = Now;
+                }
+            },
+            // Without a project to fill, nobody needs the rest once the output is gone; a
+            // checkpoint that cannot be written stops the run.
+            [&] {
+                return Interrupted != 0 || (!Listing && !O.ProjectOut && !Checkpointing) ||
+                       !CheckpointError.empty();
+            },
+            std::chrono::milliseconds(20), std::size_t{1} << 16);
+    WriteCheckpoint(Result.Completed);
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
     if (Terminal)
         std::fprintf(stderr, "\r%*s\r", 100, "");
     std::fprintf(stderr, "%zu codes found in %.3f s%s\n", Found, Seconds,
                  Result.Completed ? "" : " (stopped)");
-    if (Listed)
-        *Listed = Found;
-    if (Spool) {
-        TAtomicFile File(*ProjectOut);
+    if (O.Listed)
+        *O.Listed = Found;
+    if (O.ProjectOut) {
+        TAtomicFile File(*O.ProjectOut);
         Spool->Rewind();
         WriteSearchProject(
             P, Spool->Size(), [&] { return Spool->Next(); },
             [&File](std::string_view Bytes) { File.Write(Bytes); });
         File.Commit();
     }
+    if (!CheckpointError.empty())
+        throw std::runtime_error(CheckpointError + " (the checkpoint; the search stopped)");
     if (!OutputError.empty())
         throw std::runtime_error(OutputError);
     if (Interrupted && !Result.Completed) {
         const std::string Last = ViewCod(Search.Cod(), P.L);
+        const std::string WayOn =
+            Checkpointing ? ShellWord(argv[0]) + " search --resume " + ShellWord(O.Checkpoint)
+                          : ResumeCommand(argc, argv, Last);
         std::fprintf(stderr,
                      "codegen-cli: stopped by %s: the list above is complete up to code %s%s.\n"
                      "To go on after it: %s\n",
                      SignalName(), Last.c_str(),
-                     ProjectOut ? (" (and so is " + *ProjectOut + ")").c_str() : "",
-                     ResumeCommand(argc, argv, Last).c_str());
+                     O.ProjectOut ? (" (and so is " + *O.ProjectOut + ")").c_str() : "",
+                     WayOn.c_str());
         return SignalStatus();
     }
-    if (!Listing && !Spool)
+    if (!Listing && !O.ProjectOut)
         return 128 + SIGPIPE;
     return 0;
+}
+
+// --resume FILE: the checkpoint's parameters, with any the command line also gives checked
+// against them (a resume must continue the same search).
+TSearchCheckpoint ResumedSearch(const std::string& File, const CLI::App& Cmd,
+                                const TSearchParams& Given) {
+    TSearchCheckpoint C = ReadSearchCheckpoint(File);
+    const TSearchParams& Was = C.Params;
+    const auto Check = [&](const char* Option, bool Same, const std::string& Stored,
+                           const std::string& Asked) {
+        if (Cmd.count(Option) && !Same)
+            throw std::runtime_error("--resume " + File + ": the checkpoint is of a search with " +
+                                     Option + " " + Stored + ", not " + Asked +
+                                     " (leave the option out to go on with the stored one)");
+    };
+    const auto TypeName = [](TCodType T) { return T == TCodType::Binary ? "binary" : "ternary"; };
+    const auto RuleName = [](TZeroRule R) { return R == TZeroRule::AtMost ? "at-most" : "equal"; };
+    Check("--length", Given.L == Was.L, std::to_string(Was.L), std::to_string(Given.L));
+    Check("--type", Given.Type == Was.Type, TypeName(Was.Type), TypeName(Given.Type));
+    Check("--side-lobes", Given.SideLobeLimit == Was.SideLobeLimit,
+          std::to_string(Was.SideLobeLimit), std::to_string(Given.SideLobeLimit));
+    Check("--zeros", Given.Z == Was.Z, std::to_string(Was.Z), std::to_string(Given.Z));
+    Check("--zeros-rule", Given.Rule == Was.Rule, RuleName(Was.Rule), RuleName(Given.Rule));
+    Check("--classes", Given.Classes == Was.Classes, Was.Classes ? "on" : "off",
+          Given.Classes ? "on" : "off");
+    return C;
 }
 
 // search --min-psl: the lowest limit at which the list has a code (search/MinPsl), each step
 // on standard error, then the list at that limit exactly as search --side-lobes prints it.
 // A stop during the descent lists nothing; a stop during the listing names the way on at the
 // limit found, so that it does not descend again.
-int RunMinPslSearch(TSearchParams P, int Threads, const std::string* ProjectOut,
-                    const std::string* ResumeAfter, int argc, char** argv) {
+int RunMinPslSearch(TSearchParams P, TSearchOptions& O, int argc, char** argv) {
     CatchStopSignals();
     const TMinPslResult Min = FindMinPsl(
-        P, Threads,
+        P, O.Threads,
         [](const TMinPslStep& S) {
             switch (S.Kind) {
             case TMinPslStep::TKind::Stochastic:
@@ -401,8 +518,8 @@ int RunMinPslSearch(TSearchParams P, int Threads, const std::string* ProjectOut,
     for (auto& Arg : Args)
         Argv.push_back(Arg.data());
     std::size_t Listed = 0;
-    const int Status = RunSearch(P, Threads, ProjectOut, ResumeAfter, static_cast<int>(Argv.size()),
-                                 Argv.data(), &Listed);
+    O.Listed = &Listed;
+    const int Status = RunSearch(P, O, static_cast<int>(Argv.size()), Argv.data());
     if (Status == 0)
         std::fprintf(stderr, "minimum PSL %d: %zu codes\n", Min.MinPsl, Listed);
     return Status;
@@ -712,6 +829,13 @@ int RunFamily(const std::string& Name, std::optional<int> Degree, std::optional<
 int main(int argc, char** argv) {
     // A closed pipe is an error of a write, handled where it happens, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
+#ifdef CODEGEN_MPI
+    // Under mpirun rank 0 runs the command line; the other ranks search the pieces it sends
+    // them until it dismisses them (when this object goes).
+    TMpiSession Mpi(argc, argv);
+    if (Mpi.Rank() > 0)
+        return Mpi.Serve();
+#endif
     CLI::App App{"Finds spreading codes with low aperiodic correlation."};
     App.set_version_flag("--version", std::string("codegen-cli ") + CODEGEN_VERSION);
     App.require_subcommand(0, 1);
@@ -738,12 +862,38 @@ int main(int argc, char** argv) {
                      "Start after this code (the one a stopped run names): the codes after it, "
                      "exactly as the uninterrupted run lists them")
         ->type_name("CODE");
-    AddThreads(*SearchCmd, Threads, "Worker threads");
+    AddThreads(*SearchCmd, Threads, "Worker threads, ignored under mpirun");
+    SearchCmd->footer(
+        "Under mpirun (when built with MPI) rank 0 hands the pieces of the counting order to "
+        "the other ranks, each searching one piece at a time, and writes the same list as one "
+        "process. mpirun tears the job down on Ctrl+C: go on with --resume from a checkpoint, "
+        "or send SIGINT to rank 0's process for the usual stop.");
+    TSearchOptions SearchOptions;
+    SearchCmd
+        ->add_option("--checkpoint", SearchOptions.Checkpoint,
+                     "Keep the state of the search in this file (rewritten atomically every few "
+                     "seconds and at the end): the parameters, the counter and the codes so far")
+        ->type_name("FILE");
+    std::string ResumeFile;
+    SearchCmd
+        ->add_option("--resume", ResumeFile,
+                     "Go on from the checkpoint FILE after a stop, crash or kill: the stored "
+                     "codes, then the rest, the same list as the uninterrupted run (and keep "
+                     "checkpointing to FILE unless --checkpoint names another)")
+        ->type_name("FILE")
+        ->excludes("--resume-after");
+    SearchCmd
+        ->add_option("--checkpoint-every", SearchOptions.CheckpointSeconds,
+                     "Seconds between checkpoint writes (longer when a write takes long)")
+        ->check(CLI::Range(0.0, 1e6))
+        ->capture_default_str();
     bool MinPsl = false;
-    SearchCmd->add_flag("--min-psl", MinPsl,
-                        "Find the lowest side-lobe limit any code reaches (a short stochastic "
-                        "search, then the exhaustive search at lower limits) and list the codes "
-                        "at it; not with --side-lobes");
+    SearchCmd
+        ->add_flag("--min-psl", MinPsl,
+                   "Find the lowest side-lobe limit any code reaches (a short stochastic "
+                   "search, then the exhaustive search at lower limits) and list the codes "
+                   "at it; not with --side-lobes")
+        ->excludes("--resume");
 
     TBestSearchParams BestParams;
     BestParams.Seconds = 60;
@@ -914,19 +1064,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        if (*SearchCmd && MinPsl) {
-            if (SearchCmd->count("--side-lobes"))
-                throw CodError("--min-psl finds the side-lobe limit itself: leave out "
-                               "--side-lobes, or leave out --min-psl to list at that limit");
-            return RunMinPslSearch(
-                SearchParams, Threads, SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
-                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr, argc, argv);
+        if (*SearchCmd) {
+            SearchOptions.Threads = Threads;
+            SearchOptions.ProjectOut = SearchCmd->count("--project-out") ? &ProjectOut : nullptr;
+            SearchOptions.ResumeAfter =
+                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr;
+            if (SearchCmd->count("--resume")) {
+                SearchOptions.Resumed = ResumedSearch(ResumeFile, *SearchCmd, SearchParams);
+                SearchParams = SearchOptions.Resumed->Params;
+                if (!SearchCmd->count("--checkpoint"))
+                    SearchOptions.Checkpoint = ResumeFile;
+            }
+            if (SearchCmd->count("--checkpoint") && SearchOptions.Checkpoint.empty())
+                throw WriteError(SearchOptions.Checkpoint, "no file name given");
+#ifdef CODEGEN_MPI
+            if (Mpi.Ranks() > 1) {
+                SearchOptions.Runners = Mpi.Runners();
+                SearchOptions.Threads = Mpi.Ranks() - 1;
+            }
+#endif
+            if (MinPsl) {
+                if (SearchCmd->count("--side-lobes"))
+                    throw CodError("--min-psl finds the side-lobe limit itself: leave out "
+                                   "--side-lobes, or leave out --min-psl to list at that limit");
+                return RunMinPslSearch(SearchParams, SearchOptions, argc, argv);
+            }
+            return RunSearch(SearchParams, SearchOptions, argc, argv);
         }
-        if (*SearchCmd)
-            return RunSearch(SearchParams, Threads,
-                             SearchCmd->count("--project-out") ? &ProjectOut : nullptr,
-                             SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr, argc,
-                             argv);
         if (*ExportCmd) {
             if (!*CaptionOption)
                 ExportHeader.Caption = ExportCods;

@@ -208,7 +208,63 @@ std::size_t CodBytes(int L) {
     return sizeof(std::string) + (Text > 16 ? (Text + 8 + 15) / 16 * 16 : 0);
 }
 
+TPieceEnd PieceEndOf(TPieceOutcome Outcome) {
+    switch (Outcome) {
+    case TPieceOutcome::Done:
+        return TPieceEnd::Done;
+    case TPieceOutcome::Stopped:
+        return TPieceEnd::Stopped;
+    case TPieceOutcome::TooMany:
+        return TPieceEnd::TooMany;
+    case TPieceOutcome::TooLong:
+        break;
+    }
+    return TPieceEnd::TooLong;
+}
+
+TPieceOutcome PieceOutcomeOf(TPieceEnd End) {
+    switch (End) {
+    case TPieceEnd::Done:
+        return TPieceOutcome::Done;
+    case TPieceEnd::Stopped:
+        return TPieceOutcome::Stopped;
+    case TPieceEnd::TooMany:
+        return TPieceOutcome::TooMany;
+    case TPieceEnd::TooLong:
+        break;
+    }
+    return TPieceOutcome::TooLong;
+}
+
 } // namespace
+
+struct TPieceSearcher::TEngines {
+    std::map<int, std::unique_ptr<TRangeSearcher>> ByLength; // by prefix length
+};
+
+TPieceSearcher::TPieceSearcher(const TSearchParams& P)
+    : Params(P), Engines(std::make_unique<TEngines>()) {
+    CheckSearchParams(P);
+}
+
+TPieceSearcher::~TPieceSearcher() = default;
+
+TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxCods,
+                                     std::chrono::milliseconds MaxTime,
+                                     const std::atomic<bool>& Stop,
+                                     std::vector<std::string>& Found) {
+    const int Length = static_cast<int>(Prefix.size());
+    if (Length < 1 || Length > Params.L ||
+        Prefix.find_first_not_of(Params.Type == TCodType::Binary ? "01" : "012") !=
+            std::string::npos)
+        throw CodError("Not a prefix of the counting order: " + Prefix);
+    auto& Engine = Engines->ByLength[Length];
+    if (!Engine)
+        Engine = MakeSearcher(Params, Length);
+    const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
+                              std::chrono::steady_clock::now() + MaxTime};
+    return PieceOutcomeOf(Engine->Search(Prefix, Limits, Found));
+}
 
 void CheckSearchParams(const TSearchParams& P) {
     CheckCodLength(P.L);
@@ -243,6 +299,7 @@ struct TGoodCodSearch::TRun {
     std::size_t MaxCods = 1;
     std::chrono::milliseconds PieceTime{200};
     std::size_t MaxPieces = 64;
+    TPieceRunnerFactory Runners; // empty: the local engines
 
     std::atomic<bool> StopFlag{false};
     std::vector<std::thread> Workers;
@@ -448,27 +505,45 @@ struct TGoodCodSearch::TRun {
 
     TPieceEnd SearchPiece(const std::string& Prefix,
                           std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
-                          std::vector<std::string>& Found) {
+                          TPieceRunner* Runner, std::vector<std::string>& Found) {
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
             return TPieceEnd::Done;
         // One code per class keeps a code only when no member of its class is smaller: a
         // piece is then no image of another's list.
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
-        auto& Engine = Engines[static_cast<int>(Prefix.size())];
-        if (!Engine)
-            Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
-        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime};
-        const TPieceEnd End = Engine->Search(Prefix, Limits, Found);
+        const TPieceEnd End = Runner ? PieceEndOf(Runner->Search(Prefix, MaxCods, PieceTime,
+                                                                 StopFlag, Found))
+                                     : SearchHere(Prefix, Engines, Found);
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
         return TPieceEnd::Done;
     }
 
+    TPieceEnd SearchHere(const std::string& Prefix,
+                         std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
+                         std::vector<std::string>& Found) {
+        auto& Engine = Engines[static_cast<int>(Prefix.size())];
+        if (!Engine)
+            Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
+        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime};
+        return Engine->Search(Prefix, Limits, Found);
+    }
+
     void WorkerLoop() {
         std::map<int, std::unique_ptr<TRangeSearcher>> Engines; // by prefix length
+        std::unique_ptr<TPieceRunner> Runner;
         std::vector<std::string> Found;
+        if (Runners) {
+            try {
+                Runner = Runners(Params);
+            } catch (const std::exception& E) {
+                std::lock_guard G(Lock);
+                Error = E.what();
+                StopFlag = true;
+            }
+        }
         std::unique_lock G(Lock);
         while (!StopFlag.load()) {
             TPiece* Piece = TakeablePiece();
@@ -485,7 +560,7 @@ struct TGoodCodSearch::TRun {
             Found.clear();
             TPieceEnd End;
             try {
-                End = SearchPiece(Prefix, Engines, Found);
+                End = SearchPiece(Prefix, Engines, Runner.get(), Found);
             } catch (const std::exception& E) {
                 G.lock();
                 Error = E.what();
@@ -592,6 +667,7 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     R.MaxCods = std::max<std::size_t>(1, PieceBytes / CodBytes(P.L));
     R.PieceTime = PieceTime;
     R.Threads = Threads > 0 ? Threads : tbb::info::default_concurrency();
+    R.Runners = Runners;
     R.MaxPieces = static_cast<std::size_t>(R.Threads) * 16;
     // The first code of the run follows the counter; after the last code it wraps round to
     // the all-zero code, which this run then examines.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "search/PieceRunner.h"
 #include "search/SearchParams.h"
 
 #include <atomic>
@@ -71,6 +72,10 @@ public:
         PieceTime = MaxTime;
     }
 
+    // Where the pieces of runs started later are searched: one runner per worker thread from
+    // Factory (Start's Threads is then the number of runners); empty: the local engines.
+    void SetPieceRunners(TPieceRunnerFactory Factory) { Runners = std::move(Factory); }
+
     // Starts a run in the background from the code after Cod() up to the last code of the
     // counting order (after the last code the counter wraps round to the all-zero code,
     // which the run then examines). Threads <= 0 uses every core.
@@ -104,6 +109,7 @@ private:
     TSearchParams RunParams;
     std::size_t PieceBytes = std::size_t{2} << 20;
     std::chrono::milliseconds PieceTime{200};
+    TPieceRunnerFactory Runners;
     std::unique_ptr<TRun> Run;
 };
 

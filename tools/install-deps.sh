@@ -6,6 +6,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-translations-l10n libqcustomplot-dev fonts-dejavu-core
     libtbb-dev libcli11-dev libcliquer-dev
+    openmpi-bin libopenmpi-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
 )

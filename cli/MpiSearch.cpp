@@ -1,0 +1,361 @@
+#include "cli/MpiSearch.h"
+
+#include <mpi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace codegen {
+
+// The messages between rank 0 and a searching rank. Rank 0 sends the parameters once, then
+// pieces one at a time; every piece gets exactly one answer, so nothing is left in flight
+// when the rank is dismissed.
+enum TTag : int {
+    TagParams = 1, // "L type limit rule zeros classes"
+    TagPiece,      // "max-codes milliseconds prefix"
+    TagStop,       // end the piece in hand at once (answered "stopped")
+    TagQuit,       // leave
+    TagAnswer      // outcome letter (D, S, M too many, T too long, E error), then the codes
+                   // run together (Done) or the message (E)
+};
+
+struct TMpiSession::TShared {
+    // Under MPI_THREAD_SERIALIZED the worker threads of rank 0 take turns at the library.
+    bool Multiple = false;
+    std::mutex Lock;
+    std::atomic<int> NextRank{0};
+    int Ranks = 1;
+    int Provided = MPI_THREAD_SINGLE;
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class TMpiGuard {
+public:
+    explicit TMpiGuard(TMpiSession::TShared& S) {
+        if (!S.Multiple)
+            Held = std::unique_lock<std::mutex>(S.Lock);
+    }
+
+private:
+    std::unique_lock<std::mutex> Held;
+};
+
+void Check(int Code, const char* What) {
+    if (Code != MPI_SUCCESS) {
+        char Text[MPI_MAX_ERROR_STRING];
+        int Length = 0;
+        MPI_Error_string(Code, Text, &Length);
+        throw std::runtime_error(std::string("MPI: ") + What + ": " +
+                                 std::string(Text, static_cast<std::size_t>(Length)));
+    }
+}
+
+void SendText(int To, int Tag, const std::string& Text) {
+    Check(MPI_Send(Text.data(), static_cast<int>(Text.size()), MPI_CHAR, To, Tag, MPI_COMM_WORLD),
+          "send");
+}
+
+// A message from From with Tag (MPI_ANY_TAG: any), if one has come.
+bool TryReceive(int From, int Tag, int& GotTag, std::string& Text) {
+    int Flag = 0;
+    MPI_Status Status;
+    Check(MPI_Iprobe(From, Tag, MPI_COMM_WORLD, &Flag, &Status), "probe");
+    if (!Flag)
+        return false;
+    int Count = 0;
+    MPI_Get_count(&Status, MPI_CHAR, &Count);
+    Text.assign(static_cast<std::size_t>(Count), '\0');
+    Check(MPI_Recv(Text.data(), Count, MPI_CHAR, From, Status.MPI_TAG, MPI_COMM_WORLD,
+                   MPI_STATUS_IGNORE),
+          "receive");
+    GotTag = Status.MPI_TAG;
+    return true;
+}
+
+// Waits between polls: a few yields, then short sleeps. Blocking MPI calls would spin a core
+// each, which the searching ranks need when the job shares the machine.
+void Pause(int& Round) {
+    if (Round < 20)
+        std::this_thread::yield();
+    else
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min(200, 10 * (Round - 19))));
+    ++Round;
+}
+
+std::string ParamsText(const TSearchParams& P) {
+    std::ostringstream Out;
+    Out << P.L << ' ' << static_cast<int>(P.Type) << ' ' << P.SideLobeLimit << ' '
+        << static_cast<int>(P.Rule) << ' ' << P.Z << ' ' << (P.Classes ? 1 : 0);
+    return Out.str();
+}
+
+TSearchParams ParamsOf(const std::string& Text) {
+    std::istringstream In(Text);
+    TSearchParams P;
+    int Type = 0, Rule = 0, Classes = 0;
+    In >> P.L >> Type >> P.SideLobeLimit >> Rule >> P.Z >> Classes;
+    if (!In || Type < 0 || Type > 1 || Rule < 0 || Rule > 1)
+        throw std::runtime_error("MPI: bad parameters from rank 0: " + Text);
+    P.Type = static_cast<TCodType>(Type);
+    P.Rule = static_cast<TZeroRule>(Rule);
+    P.Classes = Classes != 0;
+    return P;
+}
+
+// Rank 0's side of one searching rank: sends it a piece and waits for the answer.
+class TRemoteRunner : public TPieceRunner {
+public:
+    TRemoteRunner(std::shared_ptr<TMpiSession::TShared> S, int Rank, const TSearchParams& P)
+        : Shared(std::move(S)), Rank(Rank), L(P.L) {
+        TMpiGuard G(*Shared);
+        SendText(Rank, TagParams, ParamsText(P));
+    }
+
+    TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
+                         std::chrono::milliseconds MaxTime, const std::atomic<bool>& Stop,
+                         std::vector<std::string>& Found) override {
+        {
+            TMpiGuard G(*Shared);
+            SendText(Rank, TagPiece,
+                     std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
+                         Prefix);
+        }
+        std::string Answer;
+        bool StopSent = false;
+        Clock::time_point StopAt;
+        for (int Round = 0;; Pause(Round)) {
+            int Tag = 0;
+            {
+                TMpiGuard G(*Shared);
+                if (TryReceive(Rank, TagAnswer, Tag, Answer))
+                    break;
+            }
+            if (!StopSent && Stop.load()) {
+                TMpiGuard G(*Shared);
+                SendText(Rank, TagStop, {});
+                StopSent = true;
+                StopAt = Clock::now();
+            }
+            // A rank that does not answer a stop is gone (the job is being torn down).
+            if (StopSent && Clock::now() - StopAt > std::chrono::seconds(10))
+                return TPieceOutcome::Stopped;
+        }
+        if (Answer.empty())
+            throw std::runtime_error("MPI: an empty answer from rank " + std::to_string(Rank));
+        switch (Answer[0]) {
+        case 'D': {
+            const std::size_t Length = static_cast<std::size_t>(L);
+            if ((Answer.size() - 1) % Length != 0)
+                throw std::runtime_error("MPI: a torn answer from rank " + std::to_string(Rank));
+            for (std::size_t At = 1; At < Answer.size(); At += Length)
+                Found.push_back(Answer.substr(At, Length));
+            return TPieceOutcome::Done;
+        }
+        case 'S':
+            return TPieceOutcome::Stopped;
+        case 'M':
+            return TPieceOutcome::TooMany;
+        case 'T':
+            return TPieceOutcome::TooLong;
+        default:
+            throw std::runtime_error("rank " + std::to_string(Rank) + ": " + Answer.substr(1));
+        }
+    }
+
+private:
+    std::shared_ptr<TMpiSession::TShared> Shared;
+    int Rank;
+    int L;
+};
+
+volatile std::sig_atomic_t RankSignal = 0;
+
+bool UnderLauncher() {
+    for (const char* Name : {"OMPI_COMM_WORLD_SIZE", "PMIX_RANK", "PMI_SIZE", "PMI_RANK"})
+        if (std::getenv(Name))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TMpiSession::TMpiSession(int& argc, char**& argv) : Shared(std::make_shared<TShared>()) {
+    if (!UnderLauncher())
+        return;
+    int Provided = MPI_THREAD_SINGLE;
+    if (MPI_Init_thread(&argc, &argv, MPI_THREAD_MULTIPLE, &Provided) != MPI_SUCCESS)
+        return;
+    Started = true;
+    MPI_Comm_rank(MPI_COMM_WORLD, &MyRank);
+    MPI_Comm_size(MPI_COMM_WORLD, &Size);
+    Shared->Multiple = Provided >= MPI_THREAD_MULTIPLE;
+    Shared->Provided = Provided;
+    Shared->Ranks = Size;
+}
+
+TMpiSession::~TMpiSession() {
+    if (!Started)
+        return;
+    if (MyRank == 0)
+        for (int R = 1; R < Size; ++R)
+            MPI_Send(nullptr, 0, MPI_CHAR, R, TagQuit, MPI_COMM_WORLD);
+    MPI_Finalize();
+}
+
+TPieceRunnerFactory TMpiSession::Runners() {
+    if (Shared->Provided < MPI_THREAD_SERIALIZED)
+        throw std::runtime_error("the MPI library takes no calls from several threads "
+                                 "(MPI_THREAD_SERIALIZED is needed)");
+    auto S = Shared;
+    return [S](const TSearchParams& P) -> std::unique_ptr<TPieceRunner> {
+        const int Rank = 1 + S->NextRank++ % (S->Ranks - 1);
+        return std::make_unique<TRemoteRunner>(S, Rank, P);
+    };
+}
+
+int TMpiSession::Serve() {
+    struct sigaction Action {};
+    Action.sa_handler = [](int Signal) { RankSignal = Signal; };
+    sigemptyset(&Action.sa_mask);
+    sigaction(SIGINT, &Action, nullptr);
+    sigaction(SIGTERM, &Action, nullptr);
+    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched
+    // (the tests check by it that the pieces really went to the other ranks).
+    struct TTrace {
+        int Rank;
+        long long Pieces = 0;
+        ~TTrace() {
+            if (const char* On = std::getenv("CODEGEN_MPI_TRACE"); On && *On == '1')
+                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched\n", Rank, Pieces);
+        }
+    } Trace{MyRank};
+    std::unique_ptr<TPieceSearcher> Searcher;
+    std::string ParamsError = "no parameters from rank 0";
+    auto LastHeard = Clock::now();
+    try {
+        for (int Round = 0;;) {
+            int Tag = 0;
+            std::string Text;
+            if (!TryReceive(0, MPI_ANY_TAG, Tag, Text)) {
+                if (RankSignal && Clock::now() - LastHeard > std::chrono::seconds(15))
+                    return 128 + static_cast<int>(RankSignal);
+                Pause(Round);
+                continue;
+            }
+            Round = 0;
+            LastHeard = Clock::now();
+            if (Tag == TagQuit)
+                return 0;
+            if (Tag == TagParams) {
+                try {
+                    Searcher = std::make_unique<TPieceSearcher>(ParamsOf(Text));
+                } catch (const std::exception& E) {
+                    Searcher.reset();
+                    ParamsError = E.what();
+                }
+                continue;
+            }
+            if (Tag != TagPiece)
+                continue; // a stop that crossed the answer of its piece
+            ++Trace.Pieces;
+            std::istringstream In(Text);
+            unsigned long long MaxCods = 0;
+            long long Milliseconds = 0;
+            std::string Prefix;
+            In >> MaxCods >> Milliseconds >> Prefix;
+
+            // The piece on a thread of its own; this thread keeps listening for a stop.
+            std::atomic<bool> StopFlag{false};
+            std::mutex M;
+            std::condition_variable Done;
+            bool Finished = false;
+            TPieceOutcome Outcome = TPieceOutcome::Stopped;
+            std::vector<std::string> Found;
+            std::string Error;
+            std::thread Worker([&] {
+                try {
+                    if (!Searcher)
+                        throw std::runtime_error(ParamsError);
+                    Outcome = Searcher->Search(Prefix, static_cast<std::size_t>(MaxCods),
+                                               std::chrono::milliseconds(Milliseconds),
+                                               StopFlag, Found);
+                } catch (const std::exception& E) {
+                    Error = E.what();
+                }
+                std::lock_guard G(M);
+                Finished = true;
+                Done.notify_all();
+            });
+            bool Quit = false;
+            for (;;) {
+                {
+                    std::unique_lock G(M);
+                    if (Done.wait_for(G, std::chrono::microseconds(200), [&] { return Finished; }))
+                        break;
+                }
+                int Got = 0;
+                std::string Message;
+                if (TryReceive(0, MPI_ANY_TAG, Got, Message) && (Got == TagStop || Got == TagQuit)) {
+                    StopFlag = true;
+                    Quit = Quit || Got == TagQuit;
+                }
+            }
+            Worker.join();
+            std::string Answer;
+            if (!Error.empty()) {
+                Answer.assign(1, 'E');
+                Answer.append(Error);
+            } else if (Outcome == TPieceOutcome::Done) {
+                Answer.assign(1, 'D');
+                for (const auto& C : Found)
+                    Answer += C;
+            } else {
+                Answer.assign(1, Outcome == TPieceOutcome::TooMany   ? 'M'
+                                 : Outcome == TPieceOutcome::TooLong ? 'T'
+                                                                     : 'S');
+            }
+            // Sent without blocking, so that a dismissal is still heard if rank 0 no longer
+            // waits for the answer.
+            MPI_Request Request;
+            Check(MPI_Isend(Answer.data(), static_cast<int>(Answer.size()), MPI_CHAR, 0,
+                            TagAnswer, MPI_COMM_WORLD, &Request),
+                  "send");
+            for (int Wait = 0;; Pause(Wait)) {
+                int Sent = 0;
+                Check(MPI_Test(&Request, &Sent, MPI_STATUS_IGNORE), "send");
+                if (Sent)
+                    break;
+                int Got = 0;
+                std::string Message;
+                if (!Quit && TryReceive(0, MPI_ANY_TAG, Got, Message) && Got == TagQuit)
+                    Quit = true;
+                if (Quit) {
+                    MPI_Cancel(&Request);
+                    MPI_Request_free(&Request);
+                    return 0;
+                }
+            }
+            if (Quit)
+                return 0;
+        }
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "codegen-cli (rank %d): %s\n", MyRank, E.what());
+        return 2;
+    }
+}
+
+} // namespace codegen

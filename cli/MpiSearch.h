@@ -1,0 +1,41 @@
+// codegen-cli under mpirun: rank 0 runs the command line and hands the pieces of a search
+// to the other ranks (a worker thread of its search per rank, each waiting for its rank's
+// answer); the other ranks search the pieces they are sent until rank 0 dismisses them.
+#pragma once
+
+#include "search/PieceRunner.h"
+
+#include <memory>
+
+namespace codegen {
+
+class TMpiSession {
+public:
+    // Starts MPI when an MPI launcher started the process (its environment says so);
+    // otherwise nothing of MPI is touched: Rank() is 0 and Ranks() 1.
+    TMpiSession(int& argc, char**& argv);
+    // Rank 0 dismisses the other ranks; every rank then leaves MPI.
+    ~TMpiSession();
+    TMpiSession(const TMpiSession&) = delete;
+    TMpiSession& operator=(const TMpiSession&) = delete;
+
+    int Rank() const { return MyRank; }
+    int Ranks() const { return Size; }
+    // Ranks other than 0: searches the pieces that rank 0 sends until it dismisses them, and
+    // returns the exit status. SIGINT/SIGTERM alone do not end it (rank 0 still collects the
+    // answers and then dismisses the rank), unless rank 0 stays silent for 15 s after them.
+    int Serve();
+    // Rank 0: the runners of a search, each bound to one other rank in turn. Throws when the
+    // MPI library cannot take calls from several threads.
+    TPieceRunnerFactory Runners();
+
+    struct TShared;
+
+private:
+    bool Started = false;
+    int MyRank = 0;
+    int Size = 1;
+    std::shared_ptr<TShared> Shared;
+};
+
+} // namespace codegen

@@ -1,0 +1,118 @@
+// A shell command run as a job of its own (a process group), stopped by a signal part way:
+// for the checkpoint and MPI cases, which kill a search and then resume it.
+#pragma once
+
+#include "cli/CliRunner.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+inline std::vector<std::string> LinesIn(const std::string& Text) {
+    std::vector<std::string> Lines;
+    std::istringstream In(Text);
+    for (std::string Line; std::getline(In, Line);)
+        Lines.push_back(Line);
+    return Lines;
+}
+
+inline std::string FileText(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+// Runs Command under /bin/sh in a new process group; after Delay, Stop(pid of the shell,
+// which execs the first program) sends the signal. Output is read to the end.
+inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
+                          const std::function<void(pid_t)>& Stop) {
+    const std::string ErrFile = ::testing::TempDir() + "codegen_job_err_" +
+                                std::to_string(getpid()) + ".txt";
+    int Out[2];
+    if (pipe(Out) != 0)
+        return {};
+    const pid_t Child = fork();
+    if (Child == 0) {
+        setpgid(0, 0);
+        dup2(Out[1], 1);
+        const int Err = open(ErrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(Err, 2);
+        close(Out[0]);
+        execl("/bin/sh", "sh", "-c", ("exec " + Command).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(Child, Child);
+    close(Out[1]);
+    TRun Run;
+    const auto StopAt = std::chrono::steady_clock::now() + Delay;
+    bool Stopped = false;
+    char Buffer[65536];
+    for (;;) {
+        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              StopAt - std::chrono::steady_clock::now())
+                              .count();
+        pollfd P{Out[0], POLLIN, 0};
+        const int Ready = poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
+        if (Ready > 0) {
+            const ssize_t Read = read(Out[0], Buffer, sizeof Buffer);
+            if (Read <= 0)
+                break;
+            Run.Out.append(Buffer, static_cast<std::size_t>(Read));
+        }
+        if (!Stopped && std::chrono::steady_clock::now() >= StopAt) {
+            Stop(Child);
+            Stopped = true;
+        }
+    }
+    close(Out[0]);
+    int Raw = 0;
+    waitpid(Child, &Raw, 0);
+    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+    Run.Err = FileText(ErrFile);
+    std::remove(ErrFile.c_str());
+    return Run;
+}
+
+// The processes whose parent is Parent.
+inline std::vector<pid_t> ChildrenOf(pid_t Parent) {
+    std::vector<pid_t> Found;
+    DIR* Proc = opendir("/proc");
+    if (!Proc)
+        return Found;
+    while (const dirent* E = readdir(Proc)) {
+        const pid_t Pid = static_cast<pid_t>(std::atoi(E->d_name));
+        if (Pid <= 0)
+            continue;
+        std::ifstream Stat("/proc/" + std::to_string(Pid) + "/stat");
+        std::string Line;
+        std::getline(Stat, Line);
+        const auto Close = Line.rfind(')');
+        if (Close == std::string::npos)
+            continue;
+        std::istringstream Rest(Line.substr(Close + 2));
+        char State;
+        pid_t PPid = 0;
+        Rest >> State >> PPid;
+        if (PPid == Parent)
+            Found.push_back(Pid);
+    }
+    closedir(Proc);
+    return Found;
+}
+
+// A temporary file name of this test process.
+inline std::string TempName(const std::string& Stem) {
+    return ::testing::TempDir() + "codegen_" + Stem + "_" + std::to_string(getpid());
+}

@@ -1,0 +1,204 @@
+// codegen-cli search under mpirun: rank 0 hands the pieces to the other ranks and lists the
+// same bytes as one process; a job stopped or killed half way resumes from its checkpoint,
+// with another rank count too, and no rank is left behind.
+#include "cli/CliJob.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+const std::string Cli = CODEGEN_CLI;
+
+#if defined(CODEGEN_MPIEXEC) && !defined(CODEGEN_SANITIZED_BUILD)
+#define SKIP_WITHOUT_MPI()
+// The CI runs as root, which OpenMPI refuses unless told; only these jobs are told.
+std::string MpiRun(int Ranks, const std::string& Args) {
+    return "env OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 CODEGEN_MPI_TRACE=1 " +
+           std::string(CODEGEN_MPIEXEC) + " --oversubscribe -np " + std::to_string(Ranks) + " " +
+           Cli + " " + Args;
+}
+#else
+#if defined(CODEGEN_SANITIZED_BUILD)
+#define SKIP_WITHOUT_MPI()                                                                     \
+    GTEST_SKIP() << "the sanitizer build does not run MPI jobs (OpenMPI's allocations at exit " \
+                    "fail the leak check)"
+#else
+#define SKIP_WITHOUT_MPI() GTEST_SKIP() << "codegen-cli was built without MPI"
+#endif
+std::string MpiRun(int, const std::string&) {
+    return {};
+}
+#endif
+
+// Lines of standard error other than the ranks' piece counts.
+std::string WithoutTrace(const std::string& Err) {
+    std::string Kept;
+    for (const auto& Line : LinesIn(Err))
+        if (Line.rfind("codegen-cli rank ", 0) != 0)
+            Kept += Line + "\n";
+    return Kept;
+}
+
+// Every rank but 0 searched some pieces (the list did not come from rank 0 alone).
+void ExpectRanksSearched(const std::string& Err, int Ranks) {
+    for (int R = 1; R < Ranks; ++R) {
+        const std::string Tag = "codegen-cli rank " + std::to_string(R) + ": ";
+        const auto At = Err.find(Tag);
+        ASSERT_NE(At, std::string::npos) << Err;
+        EXPECT_GT(std::atoll(Err.c_str() + At + Tag.size()), 0) << Err;
+    }
+}
+
+// The summary line without its time.
+std::string Summary(const std::string& Err) {
+    const std::string Kept = WithoutTrace(Err);
+    return Kept.substr(0, Kept.find(" in "));
+}
+
+TEST(CliMpi, ThreeRanksListTheSameBytesAsOneProcess) {
+    SKIP_WITHOUT_MPI();
+    std::vector<std::string> Cases;
+    for (int L = 20; L <= 26; ++L)
+        for (int Limit = 2; Limit <= 4; ++Limit)
+            Cases.push_back("search --length " + std::to_string(L) + " --side-lobes " +
+                            std::to_string(Limit));
+    Cases.push_back("search --length 14 --type ternary --side-lobes 2 --zeros 3");
+    Cases.push_back("search --length 16 --type ternary --side-lobes 2 --zeros 4 "
+                    "--zeros-rule equal");
+    Cases.push_back("search --length 28 --side-lobes 3 --classes");
+    for (const auto& Args : Cases) {
+        SCOPED_TRACE(Args);
+        const TRun One = RunCli(Args);
+        ASSERT_EQ(One.Status, 0) << One.Err;
+        const TRun Job = RunCommand(MpiRun(3, Args));
+        EXPECT_EQ(Job.Status, 0) << Job.Err;
+        EXPECT_TRUE(Job.Out == One.Out)
+            << LinesIn(Job.Out).size() << " codes, not " << LinesIn(One.Out).size();
+        EXPECT_EQ(Summary(Job.Err), Summary(One.Err));
+        if (!One.Out.empty())
+            ExpectRanksSearched(Job.Err, 3);
+    }
+}
+
+TEST(CliMpi, OneRankAndNoLauncherBehaveAsOneProcess) {
+    SKIP_WITHOUT_MPI();
+    const std::string Args = "search --length 24 --side-lobes 3";
+    const TRun One = RunCli(Args);
+    const TRun Job = RunCommand(MpiRun(1, Args));
+    EXPECT_EQ(Job.Status, 0) << Job.Err;
+    EXPECT_TRUE(Job.Out == One.Out);
+    EXPECT_EQ(WithoutTrace(Job.Err), Job.Err) << "no remote rank";
+}
+
+const std::string LongSearch = "search --length 34 --side-lobes 4";
+
+const std::string& LongList() {
+    static const std::string Whole = RunCli(LongSearch).Out;
+    return Whole;
+}
+
+// No process of this job's checkpoint is left running.
+void ExpectNoRankLeft(const std::string& File) {
+    for (int Try = 0; Try < 50; ++Try) {
+        // [-] keeps the pattern from matching the shell that runs pgrep.
+        if (RunCommand("pgrep -f -- '[-]-checkpoint " + File + "'").Out.empty())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "a rank of the job is still running";
+}
+
+// The whole job (mpirun and every rank) killed by SIGKILL half way, resumed with two ranks,
+// then (killed again) with four and in one process: the same list.
+TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
+    SKIP_WITHOUT_MPI();
+    const std::string& Whole = LongList();
+    const std::string File = TempName("mpi_ck_kill");
+    std::remove(File.c_str());
+    const auto KillJob = [](pid_t Group) { kill(-Group, SIGKILL); };
+    const TRun First = RunJobAndStop(
+        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
+        std::chrono::milliseconds(1500), KillJob);
+    EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
+    ExpectNoRankLeft(File);
+    ASSERT_NE(FileText(File).find("\ncompleted no\n"), std::string::npos)
+        << "the job ended before the kill";
+    RunJobAndStop(MpiRun(4, "search --resume " + File + " --checkpoint-every 0.1"),
+                  std::chrono::milliseconds(1000), KillJob);
+    ExpectNoRankLeft(File);
+    const TRun Two = RunCommand(MpiRun(2, "search --resume " + File));
+    EXPECT_EQ(Two.Status, 0) << Two.Err;
+    EXPECT_TRUE(Two.Out == Whole);
+    const TRun One = RunCli("search --resume " + File);
+    EXPECT_EQ(One.Status, 0) << One.Err;
+    EXPECT_TRUE(One.Out == Whole);
+    std::remove(File.c_str());
+}
+
+// SIGINT to mpirun: OpenMPI's mpirun does not pass it on but tears the job down; nothing
+// hangs, and the checkpoint resumes to the list.
+TEST(CliMpi, AnInterruptedJobEndsAndResumes) {
+    SKIP_WITHOUT_MPI();
+    const std::string& Whole = LongList();
+    const std::string File = TempName("mpi_ck_int");
+    std::remove(File.c_str());
+    const auto Began = std::chrono::steady_clock::now();
+    const TRun First = RunJobAndStop(
+        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
+        std::chrono::milliseconds(1200), [](pid_t Mpirun) { kill(Mpirun, SIGINT); });
+    EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
+    EXPECT_NE(First.Status, 0);
+    ExpectNoRankLeft(File);
+    const TRun Resumed = RunCommand(MpiRun(3, "search --resume " + File));
+    EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_TRUE(Resumed.Out == Whole);
+    std::remove(File.c_str());
+}
+
+// SIGINT or SIGTERM to rank 0 itself: the search stops as a single process does (the list so
+// far, the way on, status 130/143), the other ranks are dismissed, and the way on continues.
+TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
+    SKIP_WITHOUT_MPI();
+    const std::string& Whole = LongList();
+    for (const int Signal : {SIGINT, SIGTERM}) {
+        const std::string File = TempName("mpi_ck_rank0_" + std::to_string(Signal));
+        std::remove(File.c_str());
+        const TRun First = RunJobAndStop(
+            MpiRun(3, LongSearch + " --checkpoint " + File), std::chrono::milliseconds(1200),
+            [Signal](pid_t Mpirun) {
+                for (const pid_t Rank : ChildrenOf(Mpirun))
+                    if (FileText("/proc/" + std::to_string(Rank) + "/environ")
+                            .find(std::string("OMPI_COMM_WORLD_RANK=0\0", 23)) !=
+                        std::string::npos)
+                        kill(Rank, Signal);
+            });
+        EXPECT_NE(First.Err.find("the list above is complete up to code"), std::string::npos)
+            << First.Err;
+        EXPECT_NE(First.Err.find("search --resume " + File), std::string::npos) << First.Err;
+        EXPECT_EQ(First.Status, 128 + Signal) << First.Err;
+        EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
+        ExpectNoRankLeft(File);
+        const TRun Resumed = RunCommand(MpiRun(2, "search --resume " + File));
+        EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+        EXPECT_TRUE(Resumed.Out == Whole);
+        std::remove(File.c_str());
+    }
+}
+
+TEST(CliMpi, AClosedPipeEndsTheJob) {
+    SKIP_WITHOUT_MPI();
+    const auto Began = std::chrono::steady_clock::now();
+    // The odd pause between checkpoints marks this job's processes.
+    const TRun Run =
+        RunCommand("bash -c '" + MpiRun(3, LongSearch + " --checkpoint-every 7.25") + " | head -3'");
+    EXPECT_EQ(LinesIn(Run.Out).size(), 3u);
+    EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
+    const auto Left = [] { return !RunCommand("pgrep -f -- '[-]-checkpoint-every 7.25'").Out.empty(); };
+    for (int Try = 0; Try < 50 && Left(); ++Try)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(Left()) << "a rank of the job is still running";
+}
+
+} // namespace
