@@ -53,8 +53,52 @@ void FastCases(benchmark::internal::Benchmark* B) {
     B->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// The plain depth-first search (natural chip order, each lag's known pairs summed afresh at
+// every node): the baseline at lengths the plain loop cannot reach.
+void PlainBranchSearch(benchmark::State& State) {
+    const auto P = ParamsOf(State);
+    for (auto _ : State)
+        State.counters["codes"] = static_cast<double>(oracle::PlainBranchSearch(P).size());
+}
+
+// One thread on each lane width the processor has (0 the widest, then narrower).
+void FastSearchOnKernel(benchmark::State& State) {
+    const auto P = ParamsOf(State);
+    const auto Kernels = SearchKernels();
+    const auto Index = static_cast<std::size_t>(State.range(3));
+    if (Index >= Kernels.size()) {
+        State.SkipWithError("no such lane width here");
+        return;
+    }
+    const std::string Before = SearchKernel();
+    SetSearchKernel(Kernels[Index]);
+    State.SetLabel(Kernels[Index]);
+    for (auto _ : State) {
+        TGoodCodSearch S;
+        std::size_t Count = 0;
+        S.RunToEnd(P, 1, [&](const TSearchBatch& B) { Count += B.Cods.size(); });
+        State.counters["codes"] = static_cast<double>(Count);
+    }
+    SetSearchKernel(Before);
+}
+
+void PlainBranchCases(benchmark::internal::Benchmark* B) {
+    B->ArgNames({"L", "ternary", "limit"});
+    B->Args({24, 0, 3})->Args({26, 0, 3})->Args({28, 0, 3});
+    B->Unit(benchmark::kMillisecond)->Iterations(1);
+}
+
+void KernelCases(benchmark::internal::Benchmark* B) {
+    B->ArgNames({"L", "ternary", "limit", "kernel"});
+    for (int Kernel : {0, 1, 2})
+        B->Args({24, 0, 3, Kernel})->Args({28, 0, 3, Kernel})->Args({32, 0, 4, Kernel});
+    B->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 BENCHMARK(NaiveSearch)->Apply(NaiveCases);
 BENCHMARK(FastSearch)->Apply(FastCases);
+BENCHMARK(PlainBranchSearch)->Apply(PlainBranchCases);
+BENCHMARK(FastSearchOnKernel)->Apply(KernelCases);
 
 } // namespace
 

@@ -307,11 +307,15 @@ int TMpiSession::Serve() {
                     if (Done.wait_for(G, std::chrono::microseconds(200), [&] { return Finished; }))
                         break;
                 }
+                // Only a stop or a dismissal can come now; each is asked for by its tag, so
+                // that no other message is taken here.
                 int Got = 0;
                 std::string Message;
-                if (TryReceive(0, MPI_ANY_TAG, Got, Message) && (Got == TagStop || Got == TagQuit)) {
+                if (TryReceive(0, TagStop, Got, Message))
                     StopFlag = true;
-                    Quit = Quit || Got == TagQuit;
+                if (TryReceive(0, TagQuit, Got, Message)) {
+                    StopFlag = true;
+                    Quit = true;
                 }
             }
             Worker.join();
@@ -339,9 +343,11 @@ int TMpiSession::Serve() {
                 Check(MPI_Test(&Request, &Sent, MPI_STATUS_IGNORE), "send");
                 if (Sent)
                     break;
+                // Rank 0 may already have the answer and send the next piece before the send
+                // completes here: only a dismissal is taken, the piece waits for the loop.
                 int Got = 0;
                 std::string Message;
-                if (!Quit && TryReceive(0, MPI_ANY_TAG, Got, Message) && Got == TagQuit)
+                if (!Quit && TryReceive(0, TagQuit, Got, Message))
                     Quit = true;
                 if (Quit) {
                     MPI_Cancel(&Request);
