@@ -282,8 +282,8 @@ void CheckSearchParams(const TSearchParams& P) {
 // fraction of a second and holds a bounded number of codes, at any length and limit, and a
 // run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
-    static constexpr std::size_t BufferBytes = std::size_t{32} << 20; // finished, not collected
-    static constexpr std::size_t MirrorBytes = std::size_t{32} << 20; // the symmetry store
+    static constexpr std::size_t BufferBytes = std::size_t{24} << 20; // finished, not collected
+    static constexpr std::size_t MirrorBytes = std::size_t{16} << 20; // the symmetry store
 
     struct TPiece {
         uint64_t Id = 0;
