@@ -274,6 +274,59 @@ void CheckSearchParams(const TSearchParams& P) {
         throw CodError("The number of zeros must not be negative");
 }
 
+// Code texts in counting order, packed a chip to one bit (binary) or two (ternary) and
+// most significant first, so that comparing the words compares the texts.
+class TPackedTexts {
+public:
+    explicit TPackedTexts(int L = 2, TCodType Type = TCodType::Binary)
+        : L(L), Bits(Type == TCodType::Binary ? 1 : 2), Words((L * Bits + 63) / 64) {}
+    std::size_t Size() const { return Packed.size() / static_cast<std::size_t>(Words); }
+    std::size_t CodBytes() const { return static_cast<std::size_t>(Words) * sizeof(Word); }
+    std::size_t Bytes() const { return Packed.size() * sizeof(Word); }
+    void Add(const std::string& Text) {
+        const std::size_t At = Packed.size();
+        Packed.resize(At + static_cast<std::size_t>(Words), 0);
+        for (int I = 0; I < L; ++I) {
+            const int Bit = I * Bits;
+            Packed[At + static_cast<std::size_t>(Bit / 64)] |=
+                static_cast<Word>(Text[static_cast<std::size_t>(I)] - '0')
+                << (64 - Bits - Bit % 64);
+        }
+    }
+    void Get(std::size_t Index, std::string& Text) const {
+        Text.resize(static_cast<std::size_t>(L));
+        const Word* From = &Packed[Index * static_cast<std::size_t>(Words)];
+        const Word Mask = (Word{1} << Bits) - 1;
+        for (int I = 0; I < L; ++I) {
+            const int Bit = I * Bits;
+            Text[static_cast<std::size_t>(I)] =
+                static_cast<char>('0' + ((From[Bit / 64] >> (64 - Bits - Bit % 64)) & Mask));
+        }
+    }
+    // The first stored text not before Text.
+    std::size_t LowerBound(const std::string& Text) const {
+        TPackedTexts Key(L, Bits == 1 ? TCodType::Binary : TCodType::Ternary);
+        Key.Add(Text);
+        std::size_t Low = 0, High = Size();
+        while (Low < High) {
+            const std::size_t Mid = (Low + High) / 2;
+            const Word* Entry = &Packed[Mid * static_cast<std::size_t>(Words)];
+            if (std::lexicographical_compare(Entry, Entry + Words, Key.Packed.begin(),
+                                             Key.Packed.end()))
+                Low = Mid + 1;
+            else
+                High = Mid;
+        }
+        return Low;
+    }
+
+private:
+    int L;
+    int Bits;
+    int Words;
+    std::vector<Word> Packed;
+};
+
 // One background run. The counting order from the start code to the last code is cut into
 // pieces, each the codes that share a prefix of the first chips; worker threads search the
 // pieces in parallel and the finished ones are handed over in counting order. A piece that
@@ -332,8 +385,7 @@ struct TGoodCodSearch::TRun {
     // (from StoreFrom, the run's first code), empty while it covers nothing. Only codes are
     // kept, so its memory follows the list, not the number of pieces.
     std::mutex MirrorLock;
-    std::vector<std::string> Store;
-    std::size_t StoreUse = 0;
+    TPackedTexts Store;
     bool StoreOpen = true;
     std::string StoreFrom, StoredThrough;
     std::atomic<uint64_t> MappedPieces{0};
@@ -456,13 +508,12 @@ struct TGoodCodSearch::TRun {
         if (!StoreOpen)
             return;
         if (SmallestImage(Piece.Prefix, Params.Type).Symmetry == 0) {
-            const std::size_t Bytes = Piece.Cods.size() * CodBytes(Params.L);
-            if (StoreUse + Bytes > MirrorBytes) {
+            if (Store.Bytes() + Piece.Cods.size() * Store.CodBytes() > MirrorBytes) {
                 StoreOpen = false;
                 return;
             }
-            Store.insert(Store.end(), Piece.Cods.begin(), Piece.Cods.end());
-            StoreUse += Bytes;
+            for (const auto& C : Piece.Cods)
+                Store.Add(C);
         }
         StoredThrough = LastOf(Piece.Prefix);
     }
@@ -494,9 +545,13 @@ struct TGoodCodSearch::TRun {
         std::unique_lock G(MirrorLock);
         if (StoredThrough.empty() || First < StoreFrom || LastOf(Image.Text) > StoredThrough)
             return false;
-        for (auto It = std::lower_bound(Store.begin(), Store.end(), First);
-             It != Store.end() && It->compare(0, Image.Text.size(), Image.Text) == 0; ++It)
-            Found.push_back(Transformed(*It, Image.Symmetry, Params.Type));
+        std::string Text;
+        for (std::size_t I = Store.LowerBound(First); I < Store.Size(); ++I) {
+            Store.Get(I, Text);
+            if (Text.compare(0, Image.Text.size(), Image.Text) != 0)
+                break;
+            Found.push_back(Transformed(Text, Image.Symmetry, Params.Type));
+        }
         G.unlock();
         std::sort(Found.begin(), Found.end());
         ++MappedPieces;
@@ -677,6 +732,7 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     IncCod(First, P.L, P.Type);
     R.NextText = CounterText(First, P.L, P.Type);
     R.StoreFrom = R.NextText;
+    R.Store = TPackedTexts(P.L, P.Type);
     R.StartFraction = R.CollectedFraction = R.FractionBefore(R.NextText);
     R.Active = R.Threads;
     R.Workers.reserve(static_cast<std::size_t>(R.Threads));
