@@ -127,6 +127,10 @@ struct TPieceLimits {
     const std::atomic<bool>* Stop = nullptr;
     std::size_t MaxCods = 0;
     std::chrono::steady_clock::time_point Deadline;
+    // Leave out the codes whose last chips, read backwards, come before the piece's prefix:
+    // they are the reversals of codes of earlier pieces, which the run adds when it hands
+    // the piece over (binary codes at least twice as long as the prefix).
+    bool ReversalCut = false;
 };
 
 // Type-erased range searcher, one per worker thread.
@@ -336,7 +340,7 @@ private:
 // run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
     static constexpr std::size_t BufferBytes = std::size_t{24} << 20; // finished, not collected
-    static constexpr std::size_t MirrorBytes = std::size_t{16} << 20; // the symmetry store
+    std::size_t MirrorBytes = std::size_t{16} << 20; // the symmetry store
 
     struct TPiece {
         uint64_t Id = 0;
@@ -344,6 +348,10 @@ struct TGoodCodSearch::TRun {
         enum class TState { Waiting, Running, Done } State = TState::Waiting;
         std::vector<std::string> Cods;
         std::size_t Taken = 0; // codes already handed over
+        // Searched without the reversals of earlier pieces' codes, which Release adds; or,
+        // when they could not be had, to be searched whole.
+        bool Cut = false;
+        bool NoCut = false;
     };
 
     TSearchParams Params;
@@ -386,9 +394,15 @@ struct TGoodCodSearch::TRun {
     // kept, so its memory follows the list, not the number of pieces.
     std::mutex MirrorLock;
     TPackedTexts Store;
+    // For the reversal cut: the stored codes by their last SuffixChips chips read backwards.
+    bool Reversals = false;
+    int SuffixChips = 0;
+    std::unordered_map<std::string, std::vector<uint32_t>> BySuffix;
+    std::size_t IndexBytes = 0;
     bool StoreOpen = true;
     std::string StoreFrom, StoredThrough;
     std::atomic<uint64_t> MappedPieces{0};
+    uint64_t ReversedCods = 0; // added by AddReversals; under Lock
 
     double PieceShare(const std::string& Prefix) const {
         return std::pow(static_cast<double>(Base), -static_cast<double>(Prefix.size()));
@@ -508,12 +522,20 @@ struct TGoodCodSearch::TRun {
         if (!StoreOpen)
             return;
         if (SmallestImage(Piece.Prefix, Params.Type).Symmetry == 0) {
-            if (Store.Bytes() + Piece.Cods.size() * Store.CodBytes() > MirrorBytes) {
+            const std::size_t PerCod = Store.CodBytes() + (Reversals ? sizeof(uint32_t) : 0);
+            if (Store.Bytes() + IndexBytes + Piece.Cods.size() * PerCod > MirrorBytes ||
+                Store.Size() + Piece.Cods.size() > std::numeric_limits<uint32_t>::max()) {
                 StoreOpen = false;
                 return;
             }
-            for (const auto& C : Piece.Cods)
+            for (const auto& C : Piece.Cods) {
+                if (Reversals) {
+                    std::string Key(C.rbegin(), C.rbegin() + SuffixChips);
+                    BySuffix[Key].push_back(static_cast<uint32_t>(Store.Size()));
+                    IndexBytes += sizeof(uint32_t);
+                }
                 Store.Add(C);
+            }
         }
         StoredThrough = LastOf(Piece.Prefix);
     }
@@ -522,6 +544,17 @@ struct TGoodCodSearch::TRun {
     void Release() {
         bool Any = false;
         while (!Pieces.empty() && Pieces.front().State == TPiece::TState::Done) {
+            TPiece& Front = Pieces.front();
+            if (Front.Cut && !AddReversals(Front)) {
+                // The store no longer covers what came before: the piece is searched whole.
+                Buffered -= Front.Cods.size() * CodBytes(Params.L);
+                Front.Cods = {};
+                Front.Cut = false;
+                Front.NoCut = true;
+                Front.State = TPiece::TState::Waiting;
+                Work.notify_all();
+                break;
+            }
             StorePiece(Pieces.front());
             Out.push_back(std::move(Pieces.front()));
             Pieces.pop_front();
@@ -531,6 +564,46 @@ struct TGoodCodSearch::TRun {
             Completed = true;
         if (Any)
             Ready.notify_all();
+    }
+
+    // Whether a piece may leave out the reversals of earlier pieces' codes: binary codes of
+    // the first quarter (whose pieces are all stored), a prefix at most half the code, a run
+    // from the start of the counting order with the store still open.
+    bool ReversalCutFor(const std::string& Prefix) {
+        if (!Reversals || Prefix.size() < static_cast<std::size_t>(SuffixChips) ||
+            2 * Prefix.size() > static_cast<std::size_t>(Params.L) || Prefix.compare(0, 2, "00") != 0)
+            return false;
+        std::lock_guard G(MirrorLock);
+        return StoreOpen;
+    }
+
+    // Adds to a piece searched with the reversal cut the codes it left out: the reversals
+    // of the stored codes whose last chips, read backwards, spell the prefix and whose first
+    // chips come before it. Every piece before this one is released and stored by now. False
+    // when the store closed meanwhile.
+    bool AddReversals(TPiece& Piece) {
+        std::lock_guard G(MirrorLock);
+        if (!StoreOpen)
+            return false;
+        const std::string& P = Piece.Prefix;
+        const auto It = BySuffix.find(P.substr(0, static_cast<std::size_t>(SuffixChips)));
+        const std::size_t Had = Piece.Cods.size();
+        if (It != BySuffix.end()) {
+            std::string Text;
+            for (const uint32_t Index : It->second) {
+                Store.Get(Index, Text);
+                std::string Reversed(Text.rbegin(), Text.rend());
+                if (Reversed.compare(0, P.size(), P) == 0 && Text.compare(0, P.size(), P) < 0)
+                    Piece.Cods.push_back(std::move(Reversed));
+            }
+        }
+        if (Piece.Cods.size() != Had) {
+            std::sort(Piece.Cods.begin(), Piece.Cods.end());
+            Buffered += (Piece.Cods.size() - Had) * CodBytes(Params.L);
+            ReversedCods += Piece.Cods.size() - Had;
+        }
+        Piece.Cut = false;
+        return true;
     }
 
     // The codes of a piece whose prefix has a smaller image, from the store, when it covers
@@ -558,18 +631,22 @@ struct TGoodCodSearch::TRun {
         return true;
     }
 
+    // Cut: in, whether the piece may be searched with the reversal cut; out, whether it was.
     TPieceEnd SearchPiece(const std::string& Prefix,
                           std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
-                          TPieceRunner* Runner, std::vector<std::string>& Found) {
+                          TPieceRunner* Runner, std::vector<std::string>& Found, bool& Cut) {
+        const bool MayCut = Cut;
+        Cut = false;
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
             return TPieceEnd::Done;
         // One code per class keeps a code only when no member of its class is smaller: a
         // piece is then no image of another's list.
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
+        Cut = MayCut && !Runner && ReversalCutFor(Prefix);
         const TPieceEnd End = Runner ? PieceEndOf(Runner->Search(Prefix, MaxCods, PieceTime,
                                                                  StopFlag, Found))
-                                     : SearchHere(Prefix, Engines, Found);
+                                     : SearchHere(Prefix, Engines, Found, Cut);
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
@@ -578,11 +655,12 @@ struct TGoodCodSearch::TRun {
 
     TPieceEnd SearchHere(const std::string& Prefix,
                          std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
-                         std::vector<std::string>& Found) {
+                         std::vector<std::string>& Found, bool Cut) {
         auto& Engine = Engines[static_cast<int>(Prefix.size())];
         if (!Engine)
             Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
-        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime};
+        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime,
+                                  Cut};
         return Engine->Search(Prefix, Limits, Found);
     }
 
@@ -611,11 +689,12 @@ struct TGoodCodSearch::TRun {
             Piece->State = TPiece::TState::Running;
             const uint64_t Id = Piece->Id;
             const std::string Prefix = Piece->Prefix;
+            bool Cut = !Piece->NoCut;
             G.unlock();
             Found.clear();
             TPieceEnd End;
             try {
-                End = SearchPiece(Prefix, Engines, Runner.get(), Found);
+                End = SearchPiece(Prefix, Engines, Runner.get(), Found, Cut);
             } catch (const std::exception& E) {
                 G.lock();
                 Error = E.what();
@@ -641,6 +720,7 @@ struct TGoodCodSearch::TRun {
                 continue;
             }
             It->State = TPiece::TState::Done;
+            It->Cut = Cut;
             Buffered += Found.size() * CodBytes(Params.L);
             It->Cods = std::move(Found);
             Found = {};
@@ -732,7 +812,12 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     IncCod(First, P.L, P.Type);
     R.NextText = CounterText(First, P.L, P.Type);
     R.StoreFrom = R.NextText;
+    R.MirrorBytes = StoreBytes;
     R.Store = TPackedTexts(P.L, P.Type);
+    // The reversal cut needs every earlier code of the first quarter: a run from the start.
+    R.Reversals = ReversalCuts && !Runners && P.Type == TCodType::Binary && !P.Classes &&
+                  R.NextText.find_first_not_of('0') == static_cast<std::size_t>(P.L - 1);
+    R.SuffixChips = R.Depth;
     R.StartFraction = R.CollectedFraction = R.FractionBefore(R.NextText);
     R.Active = R.Threads;
     R.Workers.reserve(static_cast<std::size_t>(R.Threads));
@@ -813,6 +898,7 @@ TSearchProgress TGoodCodSearch::Progress() const {
         All = R.Completed && R.Out.empty();
         P.PieceChips = R.Depth;
         P.MappedPieces = R.MappedPieces.load();
+        P.ReversedCods = R.ReversedCods;
     }
     // The fraction counts what earlier runs examined too, so that a continued run goes on
     // from where the last one stopped; the time left comes from this run's own pace.

@@ -46,6 +46,8 @@ struct TSearchProgress {
     // Pieces whose codes were taken, by a symmetry, from an earlier piece's instead of
     // being searched.
     uint64_t MappedPieces = 0;
+    // Codes a piece's search left out as reversals of earlier codes, added from those.
+    uint64_t ReversedCods = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -71,6 +73,12 @@ public:
         PieceBytes = MaxBytes;
         PieceTime = MaxTime;
     }
+    // Whether runs started later may leave the reversals of earlier codes out of a piece's
+    // search and add them from the stored codes (on by default; tests compare both ways).
+    void SetReversalCut(bool On) { ReversalCuts = On; }
+    // The room of the store of codes that the symmetries map onto later pieces; past it,
+    // later pieces are searched. Runs started later use it; tests set it.
+    void SetStoreLimit(std::size_t Bytes) { StoreBytes = Bytes; }
 
     // Where the pieces of runs started later are searched: one runner per worker thread from
     // Factory (Start's Threads is then the number of runners); empty: the local engines.
@@ -110,6 +118,8 @@ private:
     std::size_t PieceBytes = std::size_t{2} << 20;
     std::chrono::milliseconds PieceTime{200};
     TPieceRunnerFactory Runners;
+    bool ReversalCuts = true;
+    std::size_t StoreBytes = std::size_t{16} << 20;
     std::unique_ptr<TRun> Run;
 };
 

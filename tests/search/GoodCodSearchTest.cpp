@@ -432,5 +432,35 @@ TEST(GoodCodSearch, PiecesTakenFromTheirImagesListTheSame) {
     EXPECT_EQ(Tail, Expected);
 }
 
+TEST(GoodCodSearch, ReversalCutListsTheSameWithAnyStoreAndPieces) {
+    // Pieces of the first quarter leave out the reversals of earlier codes and get them back
+    // from the store when handed over. Against the same search without the cut: with the
+    // usual limits, with pieces cut finer, and with a store too small to keep them (the
+    // pieces are then searched whole again).
+    uint64_t Reversed = 0;
+    for (const auto& P : {Binary(20, 3), Binary(22, 4), Binary(24, 3), Binary(20, 8)}) {
+        TGoodCodSearch Plain;
+        Plain.SetReversalCut(false);
+        const Cods Expected = RunOnce(Plain, P);
+        EXPECT_EQ(Plain.Progress().ReversedCods, 0u);
+        for (const auto& [PieceBytes, StoreBytes] :
+             {std::pair{std::size_t{2} << 20, std::size_t{16} << 20},
+              std::pair{std::size_t{4} << 10, std::size_t{16} << 20},
+              std::pair{std::size_t{2} << 20, std::size_t{600}}}) {
+            TGoodCodSearch S;
+            S.SetPieceLimits(PieceBytes, std::chrono::milliseconds(200));
+            S.SetStoreLimit(StoreBytes);
+            for (int Threads : {1, 2}) {
+                EXPECT_EQ(RunOnce(S, P, Threads), Expected)
+                    << "L " << P.L << " limit " << P.SideLobeLimit << " store " << StoreBytes;
+                if (StoreBytes > 1000)
+                    Reversed += S.Progress().ReversedCods;
+                S.Reset();
+            }
+        }
+    }
+    EXPECT_GT(Reversed, 0u) << "the cut was never taken";
+}
+
 } // namespace
 } // namespace codegen
