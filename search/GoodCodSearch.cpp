@@ -150,7 +150,25 @@ public:
 #undef CODEGEN_BB_NS
 #undef CODEGEN_BB_ISA
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__clang__)
+// clang takes the target of a region as an attribute of every function declared in it.
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#define CODEGEN_BB_ISA 1
+#define CODEGEN_BB_NS avx2
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma clang attribute pop
+
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw"))), apply_to = function)
+#define CODEGEN_BB_ISA 2
+#define CODEGEN_BB_NS avx512
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma clang attribute pop
+#define CODEGEN_HAS_SEARCH_KERNELS 1
+#elif defined(__x86_64__) && defined(__GNUC__)
 #pragma GCC push_options
 #pragma GCC target("avx2")
 #define CODEGEN_BB_ISA 1
