@@ -17,6 +17,7 @@
 #include <deque>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace codegen {
 
@@ -415,8 +416,22 @@ struct TGoodCodSearch::TRun {
     // For the reversal cut: the stored codes by their last SuffixChips chips read backwards.
     bool Reversals = false;
     int SuffixChips = 0;
-    std::unordered_map<std::string, std::vector<uint32_t>> BySuffix;
+    // Keyed by those chips as bits (binary codes, at most 60 of them).
+    std::unordered_map<uint64_t, std::vector<uint32_t>> BySuffix;
     std::size_t IndexBytes = 0;
+    // What the index takes: a new key's node and list, and each code's place in a list.
+    static constexpr std::size_t KeyBytes = 96, PlaceBytes = 8;
+
+    // The first Chips chips of Text from Backwards on, read backwards, as bits.
+    static uint64_t ChipBits(const std::string& Text, std::size_t From, int Chips, bool Backwards) {
+        uint64_t Bits = 0;
+        for (int I = 0; I < Chips; ++I)
+            Bits = Bits << 1 |
+                   static_cast<uint64_t>(Text[Backwards ? From - static_cast<std::size_t>(I)
+                                                        : From + static_cast<std::size_t>(I)] -
+                                         '0');
+        return Bits;
+    }
     bool StoreOpen = true;
     std::string StoreFrom, StoredThrough;
     std::atomic<uint64_t> MappedPieces{0};
@@ -540,17 +555,26 @@ struct TGoodCodSearch::TRun {
         if (!StoreOpen)
             return;
         if (SmallestImage(Piece.Prefix, Params.Type).Symmetry == 0) {
-            const std::size_t PerCod = Store.CodBytes() + (Reversals ? sizeof(uint32_t) : 0);
-            if (Store.Bytes() + IndexBytes + Piece.Cods.size() * PerCod > MirrorBytes ||
+            std::size_t Need = Piece.Cods.size() * Store.CodBytes();
+            if (Reversals) {
+                std::unordered_set<uint64_t> NewKeys;
+                for (const auto& C : Piece.Cods) {
+                    const uint64_t Key = ChipBits(C, C.size() - 1, SuffixChips, true);
+                    if (!BySuffix.count(Key))
+                        NewKeys.insert(Key);
+                }
+                Need += NewKeys.size() * KeyBytes + Piece.Cods.size() * PlaceBytes;
+            }
+            if (Store.Bytes() + IndexBytes + Need > MirrorBytes ||
                 Store.Size() + Piece.Cods.size() > std::numeric_limits<uint32_t>::max()) {
                 StoreOpen = false;
                 return;
             }
             for (const auto& C : Piece.Cods) {
                 if (Reversals) {
-                    std::string Key(C.rbegin(), C.rbegin() + SuffixChips);
-                    BySuffix[Key].push_back(static_cast<uint32_t>(Store.Size()));
-                    IndexBytes += sizeof(uint32_t);
+                    auto& Places = BySuffix[ChipBits(C, C.size() - 1, SuffixChips, true)];
+                    IndexBytes += (Places.empty() ? KeyBytes : 0) + PlaceBytes;
+                    Places.push_back(static_cast<uint32_t>(Store.Size()));
                 }
                 Store.Add(C);
             }
@@ -604,7 +628,7 @@ struct TGoodCodSearch::TRun {
         if (!StoreOpen)
             return false;
         const std::string& P = Piece.Prefix;
-        const auto It = BySuffix.find(P.substr(0, static_cast<std::size_t>(SuffixChips)));
+        const auto It = BySuffix.find(ChipBits(P, 0, SuffixChips, false));
         const std::size_t Had = Piece.Cods.size();
         if (It != BySuffix.end()) {
             std::string Text;
