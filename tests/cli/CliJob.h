@@ -19,14 +19,6 @@
 #include <string>
 #include <vector>
 
-inline std::vector<std::string> LinesIn(const std::string& Text) {
-    std::vector<std::string> Lines;
-    std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);)
-        Lines.push_back(Line);
-    return Lines;
-}
-
 inline std::string FileText(const std::string& Path) {
     std::ifstream In(Path, std::ios::binary);
     std::stringstream Text;

@@ -19,14 +19,6 @@ namespace {
 
 using namespace codegen;
 
-std::vector<std::string> LinesOf(const std::string& Text) {
-    std::vector<std::string> Lines;
-    std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);)
-        Lines.push_back(Line);
-    return Lines;
-}
-
 bool Has(const std::string& Text, const std::string& Part) {
     return Text.find(Part) != std::string::npos;
 }
@@ -43,7 +35,7 @@ TEST(CliMinPsl, KnownMinimaListExactlyWhatSearchListsAtThem) {
         const TRun At = RunCli("search --length " + L + " --side-lobes " + std::to_string(C.Min));
         EXPECT_EQ(Min.Status, 0) << Min.Err;
         EXPECT_EQ(Min.Out, At.Out) << "byte for byte";
-        EXPECT_EQ(LinesOf(Min.Out).size(), C.Cods);
+        EXPECT_EQ(LinesIn(Min.Out).size(), C.Cods);
         EXPECT_TRUE(Has(Min.Err, "stochastic search reached PSL ")) << Min.Err;
         EXPECT_TRUE(Has(Min.Err, "minimum PSL " + std::to_string(C.Min) + ": " +
                                      std::to_string(C.Cods) + " codes"))
@@ -62,7 +54,7 @@ TEST(CliMinPsl, ShortLengthsListEveryCodeAtTheMeasuredMinimum) {
         const auto Expected = oracle::NaiveMinPsl(L, TCodType::Binary, TZeroRule::AtMost, 0);
         const TRun R = RunCli("search --min-psl --length " + std::to_string(L) + " --threads 2");
         EXPECT_EQ(R.Status, 0) << R.Err;
-        EXPECT_EQ(LinesOf(R.Out), Expected.Cods) << "L " << L;
+        EXPECT_EQ(LinesIn(R.Out), Expected.Cods) << "L " << L;
         EXPECT_TRUE(Has(R.Err, "minimum PSL " + std::to_string(Expected.Psl) + ": " +
                                    std::to_string(Expected.Cods.size()) + " codes"))
             << R.Err;
@@ -71,7 +63,7 @@ TEST(CliMinPsl, ShortLengthsListEveryCodeAtTheMeasuredMinimum) {
     const auto Ternary = oracle::NaiveMinPsl(7, TCodType::Ternary, TZeroRule::AtMost, 1);
     const TRun R = RunCli("search --min-psl --length 7 --type ternary --zeros 1");
     EXPECT_EQ(R.Status, 0) << R.Err;
-    EXPECT_EQ(LinesOf(R.Out), Ternary.Cods);
+    EXPECT_EQ(LinesIn(R.Out), Ternary.Cods);
 }
 
 TEST(CliMinPsl, HonoursTheListingOptionsOfSearch) {
@@ -79,7 +71,7 @@ TEST(CliMinPsl, HonoursTheListingOptionsOfSearch) {
     EXPECT_EQ(Classes.Status, 0) << Classes.Err;
     EXPECT_EQ(Classes.Out, RunCli("search --length 28 --side-lobes 2 --classes").Out);
     // The 16 codes are two classes of eight.
-    EXPECT_EQ(LinesOf(Classes.Out).size(), 2u);
+    EXPECT_EQ(LinesIn(Classes.Out).size(), 2u);
     EXPECT_TRUE(Has(Classes.Err, "minimum PSL 2: 2 codes")) << Classes.Err;
 
     const std::string Project =
@@ -103,7 +95,7 @@ TEST(CliMinPsl, RefusesAnExplicitSideLobeLimit) {
         const TRun R = RunCli(Args);
         EXPECT_EQ(R.Status, 2) << Args;
         EXPECT_TRUE(R.Out.empty()) << Args;
-        EXPECT_EQ(LinesOf(R.Err).size(), 1u) << R.Err;
+        EXPECT_EQ(LinesIn(R.Err).size(), 1u) << R.Err;
         EXPECT_TRUE(Has(R.Err, "--min-psl") && Has(R.Err, "--side-lobes")) << R.Err;
     }
     const TRun Help = RunCli("search --help");

@@ -12,12 +12,22 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 struct TRun {
     std::string Out;
     std::string Err;
     int Status = -1; // exit status, or -1 when killed by a signal
 };
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> LinesIn(const std::string& Text) {
+    std::vector<std::string> Lines;
+    std::istringstream In(Text);
+    for (std::string Line; std::getline(In, Line);)
+        Lines.push_back(Line);
+    return Lines;
+}
 
 // Runs a shell command line: standard output is read, standard error kept in a file.
 inline TRun RunCommand(const std::string& Command) {

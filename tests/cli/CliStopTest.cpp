@@ -23,14 +23,6 @@
 
 namespace {
 
-std::vector<std::string> LinesOf(const std::string& Text) {
-    std::vector<std::string> Lines;
-    std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);)
-        Lines.push_back(Line);
-    return Lines;
-}
-
 std::string ReadAll(int Fd) {
     std::string Text;
     std::array<char, 65536> Buffer;
@@ -114,7 +106,7 @@ TEST(CliStop, AnInterruptedSearchWritesWhatItFoundAndHowToGoOn) {
     const std::vector<std::string> Args{"search", "--length", "40", "--side-lobes", "3"};
     const TRun First = RunAndSignal(Args, SIGINT);
     EXPECT_EQ(First.Status, 130) << First.Err;
-    const auto Cods = LinesOf(First.Out);
+    const auto Cods = LinesIn(First.Out);
     ASSERT_FALSE(Cods.empty());
     ExpectGoodCodsInOrder(Cods, 40, 3);
     EXPECT_NE(First.Err.find("stopped by Ctrl+C"), std::string::npos) << First.Err;
@@ -130,7 +122,7 @@ TEST(CliStop, AnInterruptedSearchWritesWhatItFoundAndHowToGoOn) {
     Again.insert(Again.end(), {"--resume-after", After});
     const TRun Second = RunAndSignal(Again, SIGTERM);
     EXPECT_EQ(Second.Status, 143) << Second.Err;
-    const auto More = LinesOf(Second.Out);
+    const auto More = LinesIn(Second.Out);
     ASSERT_FALSE(More.empty());
     ExpectGoodCodsInOrder(More, 40, 3);
     EXPECT_GT(More.front(), After);
@@ -140,7 +132,7 @@ TEST(CliStop, AnInterruptedSearchWritesWhatItFoundAndHowToGoOn) {
 
 TEST(CliStop, ResumingAfterAnyCodeListsExactlyTheRest) {
     const TRun Whole = Shell(Cli + " search --length 16 --side-lobes 2");
-    const auto All = LinesOf(Whole.Out);
+    const auto All = LinesIn(Whole.Out);
     ASSERT_GT(All.size(), 10u);
     // A listed code, a code between two listed ones, and the first code.
     std::string Between = All[All.size() / 2];
@@ -151,7 +143,7 @@ TEST(CliStop, ResumingAfterAnyCodeListsExactlyTheRest) {
         std::vector<std::string> Expected;
         std::copy_if(All.begin(), All.end(), std::back_inserter(Expected),
                      [&](const std::string& C) { return C > After; });
-        EXPECT_EQ(LinesOf(Rest.Out), Expected) << After;
+        EXPECT_EQ(LinesIn(Rest.Out), Expected) << After;
     }
     for (const char* Bad : {"0101", "0000000000000002", "000000000000000x"}) {
         const TRun Refused =
@@ -171,10 +163,10 @@ TEST(CliStop, AnInterruptedSearchStillWritesItsProject) {
     const TRun Listed = Shell(Cli + " export --codes " + Project + " --length 40");
     std::remove(Project.c_str());
     std::vector<std::string> Cods;
-    for (const auto& Line : LinesOf(Listed.Out))
+    for (const auto& Line : LinesIn(Listed.Out))
         if (!Line.empty() && !Line.starts_with("//"))
             Cods.push_back(Line);
-    EXPECT_EQ(Cods, LinesOf(Run.Out));
+    EXPECT_EQ(Cods, LinesIn(Run.Out));
 }
 
 TEST(CliStop, AnInterruptedSetSearchPrintsItsBestSetSoFar) {
@@ -187,7 +179,7 @@ TEST(CliStop, AnInterruptedSetSearchPrintsItsBestSetSoFar) {
                            "wait $P");
     std::remove(List.c_str());
     EXPECT_EQ(Run.Status, 130) << Run.Err;
-    const auto Set = LinesOf(Run.Out);
+    const auto Set = LinesIn(Run.Out);
     EXPECT_GE(Set.size(), 2u);
     EXPECT_NE(Run.Err.find("best found so far"), std::string::npos) << Run.Err;
 }
@@ -203,7 +195,7 @@ TEST(CliStop, AnInterruptedLargestSetPrintsItsBestSetNotProven) {
                            "wait $P");
     std::remove(List.c_str());
     EXPECT_EQ(Run.Status, 130) << Run.Err;
-    EXPECT_GE(LinesOf(Run.Out).size(), 2u);
+    EXPECT_GE(LinesIn(Run.Out).size(), 2u);
     EXPECT_NE(Run.Err.find("not proven maximal"), std::string::npos) << Run.Err;
     EXPECT_NE(Run.Err.find("best found so far"), std::string::npos) << Run.Err;
 }
@@ -231,14 +223,14 @@ TEST(CliOutput, AClosedPipeEndsTheListingButTheProjectIsWhole) {
     const TRun Run = Shell(Cli + " search --length 24 --side-lobes 3 --project-out " + Project +
                            " | head -1; exit ${PIPESTATUS[0]}");
     EXPECT_EQ(Run.Status, 0) << Run.Err;
-    EXPECT_EQ(LinesOf(Run.Out).size(), 1u);
+    EXPECT_EQ(LinesIn(Run.Out).size(), 1u);
     const TRun Listed = Shell(Cli + " export --codes " + Project + " --length 24 | grep -c ^[01]");
     std::remove(Project.c_str());
     EXPECT_EQ(Listed.Out, "6864\n") << "the project holds every code, not the one shown";
 
     // Without a project, nobody needs the rest: the search ends and says so.
     const TRun Alone = Shell(Cli + " search --length 40 --side-lobes 3 | head -1");
-    EXPECT_EQ(LinesOf(Alone.Out).size(), 1u);
+    EXPECT_EQ(LinesIn(Alone.Out).size(), 1u);
     EXPECT_NE(Alone.Err.find("(stopped)"), std::string::npos) << Alone.Err;
 }
 

@@ -595,18 +595,10 @@ TEST(CliErrors, RunningOutOfMemoryIsSaidInWords) {
     EXPECT_EQ(R.Err, "codegen-cli: the input is too large for memory (out of memory)\n");
 }
 
-std::vector<std::string> OutputLines(const std::string& Text) {
-    std::vector<std::string> Result;
-    std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);)
-        Result.push_back(Line);
-    return Result;
-}
-
 TEST(CliOptimize, FindsTheBarkerCodeAndReportsItsFigures) {
     const TRun R = RunCli("optimize --length 13 --target 1");
     EXPECT_EQ(R.Status, 0) << R.Err;
-    const auto Cods = OutputLines(R.Out);
+    const auto Cods = LinesIn(R.Out);
     ASSERT_EQ(Cods.size(), 1u);
     EXPECT_EQ(codegen::SymmetryClassKey(Cods[0], codegen::TCodType::Binary),
               codegen::SymmetryClassKey("1111100110101", codegen::TCodType::Binary));
@@ -629,7 +621,7 @@ TEST(CliOptimize, BestCodsWithoutATargetAreRepeatable) {
     const TRun B = RunCli(Args);
     EXPECT_EQ(A.Status, 0) << A.Err;
     EXPECT_EQ(A.Out, B.Out);
-    const auto Cods = OutputLines(A.Out);
+    const auto Cods = LinesIn(A.Out);
     ASSERT_EQ(Cods.size(), 4u);
     std::set<std::string> Keys;
     int LastPsl = 0;
@@ -646,7 +638,7 @@ TEST(CliOptimize, TernaryCodsKeepTheZeroRule) {
     const TRun R = RunCli("optimize --length 20 --type ternary --zeros-rule equal --zeros 4 "
                           "--target 3 --count 5 --time 20");
     EXPECT_EQ(R.Status, 0) << R.Err;
-    const auto Cods = OutputLines(R.Out);
+    const auto Cods = LinesIn(R.Out);
     EXPECT_EQ(Cods.size(), 5u);
     for (const auto& C : Cods) {
         EXPECT_EQ(std::count(C.begin(), C.end(), '0'), 4) << C;
@@ -667,7 +659,7 @@ TEST(CliOptimize, InterruptPrintsWhatItHas) {
         Out.append(Buffer.data(), Read);
     const int Raw = pclose(Pipe);
     EXPECT_TRUE(WIFEXITED(Raw) && WEXITSTATUS(Raw) == 0);
-    const auto Cods = OutputLines(Out);
+    const auto Cods = LinesIn(Out);
     ASSERT_EQ(Cods.size(), 1u);
     EXPECT_EQ(Cods[0].size(), 200u);
 }
