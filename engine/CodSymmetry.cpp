@@ -22,17 +22,21 @@ std::string SymmetryClassKey(std::string_view Text, TCodType Type) {
                 std::string Candidate(Text);
                 if (Reverse)
                     std::reverse(Candidate.begin(), Candidate.end());
-                for (std::size_t I = 0; I < Candidate.size(); ++I) {
-                    // Alternate negation flips the odd chips of the code as it now stands;
-                    // after a reversal of an even length that is the even chips of the
-                    // original, which is the same class member up to a full negation.
-                    const bool Flip = (Negate != 0) != (Alternate != 0 && I % 2 == 1);
-                    if (Flip)
-                        Candidate[I] = NegatedDigit(Candidate[I], Type);
-                }
-                Best = std::min(Best, Candidate);
+                // Alternate negation flips the odd chips of the code as it now stands; after
+                // a reversal of an even length that is the even chips of the original, which
+                // is the same class member up to a full negation.
+                Best = std::min(Best, NegatedPlaces(Candidate, Type, Negate != 0,
+                                                    (Negate != 0) != (Alternate != 0)));
             }
     return Best;
+}
+
+std::string NegatedPlaces(std::string_view Text, TCodType Type, bool Even, bool Odd) {
+    std::string Result(Text);
+    for (std::size_t I = 0; I < Result.size(); ++I)
+        if (I % 2 == 1 ? Odd : Even)
+            Result[I] = NegatedDigit(Result[I], Type);
+    return Result;
 }
 
 } // namespace codegen

@@ -15,4 +15,8 @@ namespace codegen {
 // type's digits are kept as they are.
 std::string SymmetryClassKey(std::string_view Text, TCodType Type);
 
+// Text with its chips at even places (0, 2, ...), at odd places, or both negated (both:
+// every chip). Each keeps every side-lobe magnitude and the zero count.
+std::string NegatedPlaces(std::string_view Text, TCodType Type, bool Even, bool Odd);
+
 } // namespace codegen

@@ -84,18 +84,8 @@ bool FirstOfClass(const std::string& Text, TCodType Type) {
 // The symmetries that map pieces onto pieces: negating every chip (1), every chip at an odd
 // place (2), or every chip at an even place (3, the two together). Each keeps every |C_k|
 // and the zero count, acts place by place, and undoes itself.
-std::string Transformed(std::string Text, int Symmetry, TCodType Type) {
-    for (std::size_t I = 0; I < Text.size(); ++I) {
-        const bool Odd = I % 2 == 1;
-        if (Symmetry == 2 ? !Odd : Symmetry == 3 ? Odd : false)
-            continue;
-        char& Ch = Text[I];
-        if (Type == TCodType::Binary)
-            Ch = Ch == '0' ? '1' : '0';
-        else if (Ch != '0')
-            Ch = Ch == '1' ? '2' : '1';
-    }
-    return Text;
+std::string Transformed(const std::string& Text, int Symmetry, TCodType Type) {
+    return NegatedPlaces(Text, Type, Symmetry != 2, Symmetry != 3);
 }
 
 // The smallest image of a prefix under the three symmetries, and the symmetry that gives it
@@ -120,9 +110,9 @@ TSmallestImage SmallestImage(const std::string& Prefix, TCodType Type) {
     return Best;
 }
 
-// How the search of one piece of the counting order ended: searched through, stopped from
-// outside, or given up because it found or took too much (the piece is then cut finer).
-enum class TPieceEnd { Done, Stopped, TooMany, TooLong };
+// How the search of one piece of the counting order ended: the runners' outcomes, one set of
+// cases for the local engines and the plug-ins alike.
+using TPieceEnd = TPieceOutcome;
 
 struct TPieceLimits {
     const std::atomic<bool>* Stop = nullptr;
@@ -231,34 +221,6 @@ std::size_t CodBytes(int L) {
     return sizeof(std::string) + (Text > 16 ? (Text + 8 + 15) / 16 * 16 : 0);
 }
 
-TPieceEnd PieceEndOf(TPieceOutcome Outcome) {
-    switch (Outcome) {
-    case TPieceOutcome::Done:
-        return TPieceEnd::Done;
-    case TPieceOutcome::Stopped:
-        return TPieceEnd::Stopped;
-    case TPieceOutcome::TooMany:
-        return TPieceEnd::TooMany;
-    case TPieceOutcome::TooLong:
-        break;
-    }
-    return TPieceEnd::TooLong;
-}
-
-TPieceOutcome PieceOutcomeOf(TPieceEnd End) {
-    switch (End) {
-    case TPieceEnd::Done:
-        return TPieceOutcome::Done;
-    case TPieceEnd::Stopped:
-        return TPieceOutcome::Stopped;
-    case TPieceEnd::TooMany:
-        return TPieceOutcome::TooMany;
-    case TPieceEnd::TooLong:
-        break;
-    }
-    return TPieceOutcome::TooLong;
-}
-
 } // namespace
 
 struct TPieceSearcher::TEngines {
@@ -286,7 +248,7 @@ TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxC
         Engine = MakeSearcher(Params, Length);
     const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
                               std::chrono::steady_clock::now() + MaxTime};
-    return PieceOutcomeOf(Engine->Search(Prefix, Limits, Found));
+    return Engine->Search(Prefix, Limits, Found);
 }
 
 void CheckSearchParams(const TSearchParams& P) {
@@ -686,8 +648,7 @@ struct TGoodCodSearch::TRun {
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
         Cut = MayCut && !Runner && ReversalCutFor(Prefix);
-        const TPieceEnd End = Runner ? PieceEndOf(Runner->Search(Prefix, MaxCods, PieceTime,
-                                                                 StopFlag, Found))
+        const TPieceEnd End = Runner ? Runner->Search(Prefix, MaxCods, PieceTime, StopFlag, Found)
                                      : SearchHere(Prefix, Engines, Found, Cut);
         if (End != TPieceEnd::Done)
             return End;

@@ -38,7 +38,7 @@ public:
 using TPieceRunnerFactory = std::function<std::unique_ptr<TPieceRunner>(const TSearchParams&)>;
 
 // The local engines behind a runner elsewhere: what a worker thread does with one piece,
-// without the negation store (the coordinating run keeps that).
+// without the symmetry store (the coordinating run keeps that).
 class TPieceSearcher : public TPieceRunner {
 public:
     explicit TPieceSearcher(const TSearchParams& P);

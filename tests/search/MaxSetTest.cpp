@@ -153,6 +153,11 @@ TEST(MaxSet, AtLeastTheSetsOfMethods0And4) {
 // A host whose user presses Break at the given poll.
 // Breaks at a given poll, or once the progress shows a set of BreakAtBest codes.
 struct TBreakingHost : TMemorySetHost {
+    TBreakingHost(std::vector<std::string> Texts, int L, int Limit) {
+        Good = std::move(Texts);
+        Length = L;
+        MaxCorr = Limit;
+    }
     TSetSearch* Search = nullptr;
     int Polls = 0;
     int BreakAt = 0;
@@ -199,10 +204,7 @@ TEST(MaxSet, StoppedSearchKeepsAValidSetNotProven) {
 
     // Break from the window's side during the graph: the first poll comes between its rows.
     {
-        TBreakingHost Host;
-        Host.Good = Texts;
-        Host.Length = L;
-        Host.MaxCorr = 6;
+        TBreakingHost Host(Texts, L, 6);
         TSetSearch S(Host);
         Host.Search = &S;
         Host.BreakAt = 1;
@@ -217,10 +219,7 @@ TEST(MaxSet, BreakDuringTheCliqueSearchKeepsTheBestSetSoFar) {
     // while the library works on its own thread, so the Break lands well inside it.
     std::mt19937 Rng(11);
     const int L = 20;
-    TBreakingHost Host;
-    Host.Good = RandomTexts(Rng, 1500, L, TCodType::Binary);
-    Host.Length = L;
-    Host.MaxCorr = 7;
+    TBreakingHost Host(RandomTexts(Rng, 1500, L, TCodType::Binary), L, 7);
     TSetSearch S(Host);
     Host.Search = &S;
     Host.BreakAtBest = 3;
