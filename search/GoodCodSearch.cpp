@@ -581,24 +581,41 @@ struct TGoodCodSearch::TRun {
         return StoreOpen;
     }
 
-    // Adds to a piece searched with the reversal cut the codes it left out: the reversals
-    // of the stored codes whose last chips, read backwards, spell the prefix and whose first
-    // chips come before it. Every piece before this one is released and stored by now. False
-    // when the store closed meanwhile.
+    // Adds to a piece searched with the reversal cut the codes it left out: those whose last
+    // chips, read backwards, come before the prefix under one of the sign patterns G (none,
+    // all, odd, even chips negated). Each is the reversal of the image under G of exactly one
+    // stored code d, the one whose first chips are the smallest image of those last chips:
+    // d ends in the prefix read backwards under G, and starts before the prefix. Every piece
+    // before this one is released and stored by now. False when the store closed meanwhile.
     bool AddReversals(TPiece& Piece) {
         std::lock_guard G(MirrorLock);
         if (!StoreOpen)
             return false;
         const std::string& P = Piece.Prefix;
-        const auto It = BySuffix.find(ChipBits(P, 0, SuffixChips, false));
         const std::size_t Had = Piece.Cods.size();
-        if (It != BySuffix.end()) {
-            std::string Text;
+        const int L = Params.L;
+        std::string Text, Image;
+        for (int Pattern = 0; Pattern < 4; ++Pattern) {
+            const auto Flip = [Pattern](int Place) {
+                return (Pattern & 1) ^ ((Pattern >> 1) & Place & 1);
+            };
+            uint64_t Key = 0;
+            for (int I = 0; I < SuffixChips; ++I)
+                Key = Key << 1 | static_cast<uint64_t>((P[static_cast<std::size_t>(I)] - '0') ^
+                                                       Flip(L - 1 - I));
+            const auto It = BySuffix.find(Key);
+            if (It == BySuffix.end())
+                continue;
             for (const uint32_t Index : It->second) {
                 Store.Get(Index, Text);
-                std::string Reversed(Text.rbegin(), Text.rend());
-                if (Reversed.compare(0, P.size(), P) == 0 && Text.compare(0, P.size(), P) < 0)
-                    Piece.Cods.push_back(std::move(Reversed));
+                if (Text.compare(0, P.size(), P) >= 0)
+                    continue;
+                Image.assign(static_cast<std::size_t>(L), '0');
+                for (int J = 0; J < L; ++J)
+                    Image[static_cast<std::size_t>(L - 1 - J)] =
+                        static_cast<char>('0' + ((Text[static_cast<std::size_t>(J)] - '0') ^ Flip(J)));
+                if (Image.compare(0, P.size(), P) == 0)
+                    Piece.Cods.push_back(Image);
             }
         }
         if (Piece.Cods.size() != Had) {
