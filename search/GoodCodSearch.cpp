@@ -158,6 +158,15 @@ public:
 #undef CODEGEN_BB_NS
 #undef CODEGEN_BB_ISA
 #pragma clang attribute pop
+
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vbmi"))),         \
+                             apply_to = function)
+#define CODEGEN_BB_ISA 3
+#define CODEGEN_BB_NS avx512vbmi
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma clang attribute pop
 #define CODEGEN_HAS_SEARCH_KERNELS 1
 #elif defined(__x86_64__) && defined(__GNUC__)
 #pragma GCC push_options
@@ -177,6 +186,15 @@ public:
 #undef CODEGEN_BB_NS
 #undef CODEGEN_BB_ISA
 #pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vbmi")
+#define CODEGEN_BB_ISA 3
+#define CODEGEN_BB_NS avx512vbmi
+#include "search/BranchAndBound.inc"
+#undef CODEGEN_BB_NS
+#undef CODEGEN_BB_ISA
+#pragma GCC pop_options
 #define CODEGEN_HAS_SEARCH_KERNELS 1
 #endif
 
@@ -191,6 +209,11 @@ struct TSearchKernel {
 
 const TSearchKernel SearchKernelList[] = {
 #ifdef CODEGEN_HAS_SEARCH_KERNELS
+    {"avx512vbmi", avx512vbmi::MakeSearcher,
+     [] {
+         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                __builtin_cpu_supports("avx512vbmi");
+     }},
     {"avx512", avx512::MakeSearcher,
      [] { return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"); }},
     {"avx2", avx2::MakeSearcher, [] { return __builtin_cpu_supports("avx2") != 0; }},
