@@ -90,7 +90,7 @@ void PlainBranchCases(benchmark::internal::Benchmark* B) {
 
 void KernelCases(benchmark::internal::Benchmark* B) {
     B->ArgNames({"L", "ternary", "limit", "kernel"});
-    for (int Kernel : {0, 1, 2})
+    for (int Kernel : {0, 1, 2, 3})
         B->Args({24, 0, 3, Kernel})->Args({28, 0, 3, Kernel})->Args({32, 0, 4, Kernel});
     B->Unit(benchmark::kMillisecond)->UseRealTime();
 }
