@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -390,6 +392,72 @@ TEST_P(GoodCodSearchKernel, ListsWhatThePlainSearchesList) {
                 ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
                     << "L " << L << " limit " << Limit << " Z " << Z;
             }
+}
+
+// The peak side lobe of a binary text, summed pair by pair.
+int PlainPeakSideLobe(const std::string& Text) {
+    const int L = static_cast<int>(Text.size());
+    int Peak = 0;
+    for (int K = 1; K < L; ++K) {
+        int Sum = 0;
+        for (int I = 0; I + K < L; ++I)
+            Sum += Text[static_cast<std::size_t>(I)] == Text[static_cast<std::size_t>(I + K)] ? 1 : -1;
+        Peak = std::max(Peak, std::abs(Sum));
+    }
+    return Peak;
+}
+
+TEST_P(GoodCodSearchKernel, LongCodesOfOneRangeAreThoseTheirSideLobesAdmit) {
+    // Past the plain searches' lengths: the codes of one range of the counting order, whose
+    // last 14 chips take every value after a random start, against each code measured. The
+    // limit lets a few dozen of them through. The lengths cover the byte lanes to their last
+    // chip (63, 64), the wider codes after them, and the 16-bit lanes (129).
+    std::mt19937 Random(2026);
+    constexpr int Free = 14;
+    for (int L : {40, 63, 64, 65, 129}) {
+        std::string First(static_cast<std::size_t>(L), '0');
+        for (int I = 0; I < L - Free; ++I)
+            First[static_cast<std::size_t>(I)] = static_cast<char>('0' + Random() % 2);
+        std::vector<std::pair<int, std::string>> Measured;
+        for (uint32_t Tail = 0; Tail < (1U << Free); ++Tail) {
+            std::string Text = First;
+            for (int I = 0; I < Free; ++I)
+                Text[static_cast<std::size_t>(L - 1 - I)] = static_cast<char>('0' + (Tail >> I & 1U));
+            Measured.emplace_back(PlainPeakSideLobe(Text), std::move(Text));
+        }
+        std::vector<int> Peaks;
+        for (const auto& M : Measured)
+            Peaks.push_back(M.first);
+        std::nth_element(Peaks.begin(), Peaks.begin() + 30, Peaks.end());
+        const int Limit = Peaks[30];
+        // The run starts after its counter: the range's first code is the counter.
+        Cods Expected;
+        for (const auto& [Peak, Text] : Measured)
+            if (Peak <= Limit && Text != First)
+                Expected.push_back(Text);
+        ASSERT_GE(Expected.size(), 20u);
+
+        TGoodCodSearch S;
+        TCod Start;
+        for (int I = 0; I < L; ++I)
+            Start[I] = First[static_cast<std::size_t>(I)] - '0';
+        S.SetCod(Start);
+        Cods Found;
+        bool Past = false;
+        S.RunToEnd(
+            Binary(L, Limit), 1,
+            [&](const TSearchBatch& B) {
+                for (const auto& C : B.Cods) {
+                    if (C.compare(0, static_cast<std::size_t>(L - Free), First, 0,
+                                  static_cast<std::size_t>(L - Free)) != 0)
+                        Past = true;
+                    else
+                        Found.push_back(C);
+                }
+            },
+            [&] { return Past; });
+        EXPECT_EQ(Found, Expected) << "L " << L << " limit " << Limit;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AvailableHere, GoodCodSearchKernel, testing::ValuesIn(SearchKernels()),
