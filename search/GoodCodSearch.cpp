@@ -11,11 +11,11 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <immintrin.h>
 #include <limits>
-#include <type_traits>
-#include <deque>
 #include <map>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -159,7 +159,7 @@ public:
 #undef CODEGEN_BB_ISA
 #pragma clang attribute pop
 
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vbmi"))),         \
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vbmi"))),               \
                              apply_to = function)
 #define CODEGEN_BB_ISA 3
 #define CODEGEN_BB_NS avx512vbmi
@@ -344,7 +344,7 @@ private:
 // run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
     static constexpr std::size_t BufferBytes = std::size_t{24} << 20; // finished, not collected
-    std::size_t MirrorBytes = std::size_t{16} << 20; // the symmetry store
+    std::size_t MirrorBytes = std::size_t{16} << 20;                  // the symmetry store
 
     struct TPiece {
         uint64_t Id = 0;
@@ -376,9 +376,9 @@ struct TGoodCodSearch::TRun {
     std::string NextText;          // first code of the next piece to make; empty at the end
     int Depth = 1;                 // prefix length of new pieces, only growing
     uint64_t NextId = 0;
-    std::deque<TPiece> Out;        // finished in order, for Collect
-    std::size_t Buffered = 0;      // bytes of the codes in Pieces and Out
-    int Active = 0;                // workers not yet returned
+    std::deque<TPiece> Out;   // finished in order, for Collect
+    std::size_t Buffered = 0; // bytes of the codes in Pieces and Out
+    int Active = 0;           // workers not yet returned
     bool Ended = false;
     bool Completed = false;
     std::string Error;
@@ -516,9 +516,9 @@ struct TGoodCodSearch::TRun {
     }
 
     bool NothingLeft() const {
-        return NextText.empty() &&
-               std::none_of(Pieces.begin(), Pieces.end(),
-                            [](const TPiece& P) { return P.State != TPiece::TState::Done; });
+        return NextText.empty() && std::none_of(Pieces.begin(), Pieces.end(), [](const TPiece& P) {
+                   return P.State != TPiece::TState::Done;
+               });
     }
 
     std::deque<TPiece>::iterator PieceById(uint64_t Id) {
@@ -598,7 +598,8 @@ struct TGoodCodSearch::TRun {
     // from the start of the counting order with the store still open.
     bool ReversalCutFor(const std::string& Prefix) {
         if (!Reversals || Prefix.size() < static_cast<std::size_t>(SuffixChips) ||
-            2 * Prefix.size() > static_cast<std::size_t>(Params.L) || Prefix.compare(0, 2, "00") != 0)
+            2 * Prefix.size() > static_cast<std::size_t>(Params.L) ||
+            Prefix.compare(0, 2, "00") != 0)
             return false;
         std::lock_guard G(MirrorLock);
         return StoreOpen;
@@ -635,8 +636,8 @@ struct TGoodCodSearch::TRun {
                     continue;
                 Image.assign(static_cast<std::size_t>(L), '0');
                 for (int J = 0; J < L; ++J)
-                    Image[static_cast<std::size_t>(L - 1 - J)] =
-                        static_cast<char>('0' + ((Text[static_cast<std::size_t>(J)] - '0') ^ Flip(J)));
+                    Image[static_cast<std::size_t>(L - 1 - J)] = static_cast<char>(
+                        '0' + ((Text[static_cast<std::size_t>(J)] - '0') ^ Flip(J)));
                 if (Image.compare(0, P.size(), P) == 0)
                     Piece.Cods.push_back(Image);
             }
@@ -658,7 +659,11 @@ struct TGoodCodSearch::TRun {
         // image that are not the smallest of theirs, and were not stored.
         if (Image.Symmetry == 0 || !Image.Moved)
             return false;
-        const std::string First = Image.Text + std::string(Prefix.size() < static_cast<std::size_t>(Params.L) ? static_cast<std::size_t>(Params.L) - Prefix.size() : 0, '0');
+        const std::string First =
+            Image.Text + std::string(Prefix.size() < static_cast<std::size_t>(Params.L)
+                                         ? static_cast<std::size_t>(Params.L) - Prefix.size()
+                                         : 0,
+                                     '0');
         std::unique_lock G(MirrorLock);
         if (StoredThrough.empty() || First < StoreFrom || LastOf(Image.Text) > StoredThrough)
             return false;

@@ -124,9 +124,9 @@ private:
 };
 
 // The instruction sets the search's side-lobe lanes can run on here, widest first
-// ("avx512vbmi", "avx512", "avx2", "portable"); the one in use, and a choice among them (for tests and
-// benchmarks; a run started later uses it). The widest is the default, the portable one
-// when CODEGEN_SCALAR_KERNELS asks for the scalar kernels.
+// ("avx512vbmi", "avx512", "avx2", "portable"); the one in use, and a choice among them
+// (for tests and benchmarks; a run started later uses it). The widest is the default, the
+// portable one when CODEGEN_SCALAR_KERNELS asks for the scalar kernels.
 std::vector<std::string> SearchKernels();
 std::string SearchKernel();
 void SetSearchKernel(const std::string& Name);

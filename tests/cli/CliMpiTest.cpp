@@ -92,7 +92,7 @@ TEST(CliMpi, OneRankAndNoLauncherBehaveAsOneProcess) {
     EXPECT_EQ(WithoutTrace(Job.Err), Job.Err) << "no remote rank";
 }
 
-const std::string LongSearch = "search --length 35 --side-lobes 4";
+const std::string LongSearch = "search --length 36 --side-lobes 4";
 
 const std::string& LongList() {
     static const std::string Whole = RunCli(LongSearch).Out;

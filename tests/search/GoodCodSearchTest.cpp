@@ -95,8 +95,8 @@ TEST(GoodCodSearch, StopAndStartGiveTheUninterruptedList) {
     auto Classes = Binary(20, 3);
     Classes.Classes = true;
     for (const auto& P :
-         {Classes, Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3), Ternary(10, 1, TZeroRule::AtMost, 4),
-          Ternary(30, 1, TZeroRule::Equal, 27)}) {
+         {Classes, Binary(20, 2), Ternary(10, 2, TZeroRule::Equal, 3),
+          Ternary(10, 1, TZeroRule::AtMost, 4), Ternary(30, 1, TZeroRule::Equal, 27)}) {
         const Cods Whole = Search(P);
         TGoodCodSearch S;
         Cods Pieces;
@@ -324,7 +324,7 @@ TEST(GoodCodSearch, ProgressAfterContinueCountsTheWholeOrder) {
     // A continued run once restarted its fraction from zero (32.5 % then 4.2 %); it must go
     // on from the share that earlier runs examined and reach 1 at the end.
     TGoodCodSearch S;
-    const auto P = Binary(22, 3);
+    const auto P = Binary(28, 4);
     S.Start(P, 1);
     while (S.Progress().Fraction < 0.2) {
         const TSearchBatch B = S.Collect(std::chrono::milliseconds(5));
@@ -385,9 +385,9 @@ TEST_P(GoodCodSearchKernel, ListsWhatThePlainSearchesList) {
         }
     for (int L = 2; L <= 11; ++L)
         for (int Limit : {1, 2})
-            for (const auto& [Rule, Z] : {std::pair{TZeroRule::AtMost, 2},
-                                          std::pair{TZeroRule::Equal, L / 3},
-                                          std::pair{TZeroRule::AtMost, L}}) {
+            for (const auto& [Rule, Z] :
+                 {std::pair{TZeroRule::AtMost, 2}, std::pair{TZeroRule::Equal, L / 3},
+                  std::pair{TZeroRule::AtMost, L}}) {
                 const auto P = Ternary(L, Limit, Rule, Z);
                 ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
                     << "L " << L << " limit " << Limit << " Z " << Z;
@@ -401,7 +401,8 @@ int PlainPeakSideLobe(const std::string& Text) {
     for (int K = 1; K < L; ++K) {
         int Sum = 0;
         for (int I = 0; I + K < L; ++I)
-            Sum += Text[static_cast<std::size_t>(I)] == Text[static_cast<std::size_t>(I + K)] ? 1 : -1;
+            Sum +=
+                Text[static_cast<std::size_t>(I)] == Text[static_cast<std::size_t>(I + K)] ? 1 : -1;
         Peak = std::max(Peak, std::abs(Sum));
     }
     return Peak;
@@ -422,7 +423,8 @@ TEST_P(GoodCodSearchKernel, LongCodesOfOneRangeAreThoseTheirSideLobesAdmit) {
         for (uint32_t Tail = 0; Tail < (1U << Free); ++Tail) {
             std::string Text = First;
             for (int I = 0; I < Free; ++I)
-                Text[static_cast<std::size_t>(L - 1 - I)] = static_cast<char>('0' + (Tail >> I & 1U));
+                Text[static_cast<std::size_t>(L - 1 - I)] =
+                    static_cast<char>('0' + (Tail >> I & 1U));
             Measured.emplace_back(PlainPeakSideLobe(Text), std::move(Text));
         }
         std::vector<int> Peaks;
@@ -495,8 +497,8 @@ TEST(GoodCodSearch, PiecesTakenFromTheirImagesListTheSame) {
     const Cods Tail = RunOnce(S, P);
     EXPECT_EQ(S.Progress().MappedPieces, 0u);
     Cods Expected = oracle::NaiveSerchCods(P);
-    Expected.erase(Expected.begin(),
-                   std::upper_bound(Expected.begin(), Expected.end(), std::string(2, '1') + std::string(18, '0')));
+    Expected.erase(Expected.begin(), std::upper_bound(Expected.begin(), Expected.end(),
+                                                      std::string(2, '1') + std::string(18, '0')));
     EXPECT_EQ(Tail, Expected);
 }
 
