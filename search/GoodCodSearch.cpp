@@ -343,7 +343,7 @@ private:
 // fraction of a second and holds a bounded number of codes, at any length and limit, and a
 // run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
-    static constexpr std::size_t BufferBytes = std::size_t{24} << 20; // finished, not collected
+    static constexpr std::size_t BufferBytes = std::size_t{16} << 20; // finished, not collected
     std::size_t MirrorBytes = std::size_t{16} << 20;                  // the symmetry store
 
     struct TPiece {
