@@ -23,7 +23,7 @@ namespace codegen {
 // when the rank is dismissed.
 enum TTag : int {
     TagParams = 1, // "L type limit rule zeros classes"
-    TagPiece,      // "max-codes milliseconds prefix"
+    TagPiece,      // "max-codes milliseconds reversal-cut prefix"
     TagStop,       // end the piece in hand at once (answered "stopped")
     TagQuit,       // leave
     TagAnswer      // outcome letter (D, S, M too many, T too long, E error), then the codes
@@ -126,13 +126,14 @@ public:
     }
 
     TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
-                         std::chrono::milliseconds MaxTime, const std::atomic<bool>& Stop,
+                         std::chrono::milliseconds MaxTime, bool ReversalCut,
+                         const std::atomic<bool>& Stop,
                          std::vector<std::string>& Found) override {
         {
             TMpiGuard G(*Shared);
             SendText(Rank, TagPiece,
                      std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
-                         Prefix);
+                         (ReversalCut ? '1' : '0') + ' ' + Prefix);
         }
         std::string Answer;
         bool StopSent = false;
@@ -275,8 +276,9 @@ int TMpiSession::Serve() {
             std::istringstream In(Text);
             unsigned long long MaxCods = 0;
             long long Milliseconds = 0;
+            int ReversalCut = 0;
             std::string Prefix;
-            In >> MaxCods >> Milliseconds >> Prefix;
+            In >> MaxCods >> Milliseconds >> ReversalCut >> Prefix;
 
             // The piece on a thread of its own; this thread keeps listening for a stop.
             std::atomic<bool> StopFlag{false};
@@ -292,7 +294,7 @@ int TMpiSession::Serve() {
                         throw std::runtime_error(ParamsError);
                     Outcome = Searcher->Search(Prefix, static_cast<std::size_t>(MaxCods),
                                                std::chrono::milliseconds(Milliseconds),
-                                               StopFlag, Found);
+                                               ReversalCut != 0, StopFlag, Found);
                 } catch (const std::exception& E) {
                     Error = E.what();
                 }

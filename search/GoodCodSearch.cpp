@@ -258,7 +258,7 @@ TPieceSearcher::TPieceSearcher(const TSearchParams& P)
 TPieceSearcher::~TPieceSearcher() = default;
 
 TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxCods,
-                                     std::chrono::milliseconds MaxTime,
+                                     std::chrono::milliseconds MaxTime, bool ReversalCut,
                                      const std::atomic<bool>& Stop,
                                      std::vector<std::string>& Found) {
     const int Length = static_cast<int>(Prefix.size());
@@ -270,7 +270,8 @@ TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxC
     if (!Engine)
         Engine = MakeSearcher(Params, Length);
     const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
-                              std::chrono::steady_clock::now() + MaxTime};
+                              std::chrono::steady_clock::now() + MaxTime,
+                              ReversalCut && Params.Type == TCodType::Binary};
     return Engine->Search(Prefix, Limits, Found);
 }
 
@@ -692,8 +693,8 @@ struct TGoodCodSearch::TRun {
         // piece is then no image of another's list.
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
-        Cut = MayCut && !Runner && ReversalCutFor(Prefix);
-        const TPieceEnd End = Runner ? Runner->Search(Prefix, MaxCods, PieceTime, StopFlag, Found)
+        Cut = MayCut && ReversalCutFor(Prefix);
+        const TPieceEnd End = Runner ? Runner->Search(Prefix, MaxCods, PieceTime, Cut, StopFlag, Found)
                                      : SearchHere(Prefix, Engines, Found, Cut);
         if (End != TPieceEnd::Done)
             return End;
@@ -863,7 +864,7 @@ void TGoodCodSearch::Start(const TSearchParams& P, int Threads) {
     R.MirrorBytes = StoreBytes;
     R.Store = TPackedTexts(P.L, P.Type);
     // The reversal cut needs every earlier code of the first quarter: a run from the start.
-    R.Reversals = ReversalCuts && !Runners && P.Type == TCodType::Binary && !P.Classes &&
+    R.Reversals = ReversalCuts && P.Type == TCodType::Binary && !P.Classes &&
                   R.NextText.find_first_not_of('0') == static_cast<std::size_t>(P.L - 1);
     R.SuffixChips = R.Depth;
     R.StartFraction = R.CollectedFraction = R.FractionBefore(R.NextText);

@@ -27,9 +27,11 @@ public:
     virtual ~TPieceRunner() = default;
     // Every code starting with Prefix that the search lists, into Found (empty on entry, any
     // order; only read when the outcome is Done). Stop, when set, asks for a prompt end.
-    // Throws on failure; the run then ends with the message.
+    // ReversalCut: leave out the codes that are reversals of images of earlier pieces' codes
+    // (binary codes; the coordinating run adds them back from its store). Throws on failure;
+    // the run then ends with the message.
     virtual TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
-                                 std::chrono::milliseconds MaxTime,
+                                 std::chrono::milliseconds MaxTime, bool ReversalCut,
                                  const std::atomic<bool>& Stop,
                                  std::vector<std::string>& Found) = 0;
 };
@@ -44,7 +46,8 @@ public:
     explicit TPieceSearcher(const TSearchParams& P);
     ~TPieceSearcher() override;
     TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
-                         std::chrono::milliseconds MaxTime, const std::atomic<bool>& Stop,
+                         std::chrono::milliseconds MaxTime, bool ReversalCut,
+                         const std::atomic<bool>& Stop,
                          std::vector<std::string>& Found) override;
 
 private:
