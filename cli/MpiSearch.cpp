@@ -127,8 +127,7 @@ public:
 
     TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
                          std::chrono::milliseconds MaxTime, bool ReversalCut,
-                         const std::atomic<bool>& Stop,
-                         std::vector<std::string>& Found) override {
+                         const std::atomic<bool>& Stop, std::vector<std::string>& Found) override {
         {
             TMpiGuard G(*Shared);
             SendText(Rank, TagPiece,
@@ -337,8 +336,8 @@ int TMpiSession::Serve() {
             // Sent without blocking, so that a dismissal is still heard if rank 0 no longer
             // waits for the answer.
             MPI_Request Request;
-            Check(MPI_Isend(Answer.data(), static_cast<int>(Answer.size()), MPI_CHAR, 0,
-                            TagAnswer, MPI_COMM_WORLD, &Request),
+            Check(MPI_Isend(Answer.data(), static_cast<int>(Answer.size()), MPI_CHAR, 0, TagAnswer,
+                            MPI_COMM_WORLD, &Request),
                   "send");
             for (int Wait = 0;; Pause(Wait)) {
                 int Sent = 0;

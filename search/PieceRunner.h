@@ -47,8 +47,7 @@ public:
     ~TPieceSearcher() override;
     TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
                          std::chrono::milliseconds MaxTime, bool ReversalCut,
-                         const std::atomic<bool>& Stop,
-                         std::vector<std::string>& Found) override;
+                         const std::atomic<bool>& Stop, std::vector<std::string>& Found) override;
 
 private:
     struct TEngines;
