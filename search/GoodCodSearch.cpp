@@ -694,8 +694,9 @@ struct TGoodCodSearch::TRun {
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
         Cut = MayCut && ReversalCutFor(Prefix);
-        const TPieceEnd End = Runner ? Runner->Search(Prefix, MaxCods, PieceTime, Cut, StopFlag, Found)
-                                     : SearchHere(Prefix, Engines, Found, Cut);
+        const TPieceEnd End = Runner
+                                  ? Runner->Search(Prefix, MaxCods, PieceTime, Cut, StopFlag, Found)
+                                  : SearchHere(Prefix, Engines, Found, Cut);
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
