@@ -118,9 +118,10 @@ struct TPieceLimits {
     const std::atomic<bool>* Stop = nullptr;
     std::size_t MaxCods = 0;
     std::chrono::steady_clock::time_point Deadline;
-    // Leave out the codes whose last chips, read backwards, come before the piece's prefix:
-    // they are the reversals of codes of earlier pieces, which the run adds when it hands
-    // the piece over (binary codes at least twice as long as the prefix).
+    // Leave out the codes whose last chips, read backwards, come before the piece's prefix
+    // under one of the symmetries that map pieces onto pieces (or none): they are the
+    // reversals of images of earlier pieces' codes, which the run adds when it hands the
+    // piece over (binary codes at least twice as long as the prefix).
     bool ReversalCut = false;
 };
 
@@ -270,8 +271,7 @@ TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxC
     if (!Engine)
         Engine = MakeSearcher(Params, Length);
     const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
-                              std::chrono::steady_clock::now() + MaxTime,
-                              ReversalCut && Params.Type == TCodType::Binary};
+                              std::chrono::steady_clock::now() + MaxTime, ReversalCut};
     return Engine->Search(Prefix, Limits, Found);
 }
 
@@ -607,10 +607,10 @@ struct TGoodCodSearch::TRun {
     }
 
     // Adds to a piece searched with the reversal cut the codes it left out: those whose last
-    // chips, read backwards, come before the prefix under one of the sign patterns G (none,
-    // all, odd, even chips negated). Each is the reversal of the image under G of exactly one
-    // stored code d, the one whose first chips are the smallest image of those last chips:
-    // d ends in the prefix read backwards under G, and starts before the prefix. Every piece
+    // chips, read backwards, come before the prefix under one of the symmetries G (or none).
+    // Each is the reversal of the image under G of exactly one stored code d, the one whose
+    // first chips are the smallest image of those last chips: d ends in the image under G of
+    // the prefix read backwards, and starts before the prefix. Every piece
     // before this one is released and stored by now. False when the store closed meanwhile.
     bool AddReversals(TPiece& Piece) {
         std::lock_guard G(MirrorLock);
@@ -619,28 +619,24 @@ struct TGoodCodSearch::TRun {
         const std::string& P = Piece.Prefix;
         const std::size_t Had = Piece.Cods.size();
         const int L = Params.L;
-        std::string Text, Image;
-        for (int Pattern = 0; Pattern < 4; ++Pattern) {
-            const auto Flip = [Pattern](int Place) {
-                return (Pattern & 1) ^ ((Pattern >> 1) & Place & 1);
-            };
-            uint64_t Key = 0;
-            for (int I = 0; I < SuffixChips; ++I)
-                Key = Key << 1 | static_cast<uint64_t>((P[static_cast<std::size_t>(I)] - '0') ^
-                                                       Flip(L - 1 - I));
-            const auto It = BySuffix.find(Key);
+        // A code ending in the prefix read backwards: d ends as its image does.
+        std::string Ending(static_cast<std::size_t>(L), '0');
+        for (std::size_t I = 0; I < P.size(); ++I)
+            Ending[static_cast<std::size_t>(L) - 1 - I] = P[I];
+        std::string Text;
+        for (int Symmetry = 0; Symmetry < 4; ++Symmetry) {
+            const std::string Ends = Symmetry ? Transformed(Ending, Symmetry, Params.Type) : Ending;
+            const auto It = BySuffix.find(ChipBits(Ends, Ends.size() - 1, SuffixChips, true));
             if (It == BySuffix.end())
                 continue;
             for (const uint32_t Index : It->second) {
                 Store.Get(Index, Text);
                 if (Text.compare(0, P.size(), P) >= 0)
                     continue;
-                Image.assign(static_cast<std::size_t>(L), '0');
-                for (int J = 0; J < L; ++J)
-                    Image[static_cast<std::size_t>(L - 1 - J)] = static_cast<char>(
-                        '0' + ((Text[static_cast<std::size_t>(J)] - '0') ^ Flip(J)));
+                std::string Image = Symmetry ? Transformed(Text, Symmetry, Params.Type) : Text;
+                std::reverse(Image.begin(), Image.end());
                 if (Image.compare(0, P.size(), P) == 0)
-                    Piece.Cods.push_back(Image);
+                    Piece.Cods.push_back(std::move(Image));
             }
         }
         if (Piece.Cods.size() != Had) {
