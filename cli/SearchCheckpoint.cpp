@@ -4,20 +4,26 @@
 #include "engine/Cod.h"
 #include "engine/TextLines.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 namespace codegen {
 
 namespace {
 
-const char* const Magic = "codegen-cli search checkpoint 1";
+// The first format: the codes inside the file, which is rewritten whole.
+const char* const MagicInside = "codegen-cli search checkpoint 1";
+const char* const Magic = "codegen-cli search checkpoint 2";
+const char* const CodsMagic = "codegen-cli search checkpoint codes 2";
 
-// FNV-1a over every byte before the "check" line: a torn or edited file does not pass.
+// FNV-1a: a torn or edited file does not pass.
 struct TCheckSum {
     uint64_t Value = 14695981039346656037ull;
     void Add(std::string_view Bytes) {
@@ -26,35 +32,86 @@ struct TCheckSum {
             Value *= 1099511628211ull;
         }
     }
-    std::string Text() const {
-        char Buffer[17];
-        std::snprintf(Buffer, sizeof Buffer, "%016llx", static_cast<unsigned long long>(Value));
-        return Buffer;
-    }
 };
+
+std::string Hex(uint64_t Value) {
+    char Buffer[17];
+    std::snprintf(Buffer, sizeof Buffer, "%016llx", static_cast<unsigned long long>(Value));
+    return Buffer;
+}
 
 [[noreturn]] void Refuse(const std::string& Path, const std::string& Fault) {
     throw std::runtime_error("Checkpoint " + Path + ": " + Fault);
 }
 
-} // namespace
+// Lines are short (a code is at most MaxCodLength chips): a longer one is no checkpoint.
+constexpr std::size_t MaxLine = 600;
 
-void WriteSearchCheckpoint(const std::string& Path, const TSearchParams& P,
-                           const std::string& After, bool Completed, uint64_t Count,
-                           const std::function<std::string()>& NextCod) {
-    TAtomicFile File(Path);
-    TCheckSum Sum;
-    std::string Chunk;
-    const auto Put = [&](const std::string& Line) {
-        Chunk += Line;
-        Chunk += '\n';
-        if (Chunk.size() >= (1u << 16)) {
-            Sum.Add(Chunk);
-            File.Write(Chunk);
-            Chunk.clear();
+// A file read line by line through a fixed buffer. Opened without waiting, so that a pipe or
+// a device is refused instead of blocking the run.
+class TLineFile {
+public:
+    enum class TLine { Whole, End, TooLong };
+
+    TLineFile(const std::string& File, const std::string& Checkpoint, const std::string& What) {
+        Fd = open(File.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (Fd < 0)
+            Refuse(Checkpoint, What + "cannot be read: " + std::strerror(errno));
+        struct stat Info;
+        if (fstat(Fd, &Info) != 0)
+            Refuse(Checkpoint, What + "cannot be read: " + std::strerror(errno));
+        if (const char* Why = NotRegularFile(Info.st_mode))
+            Refuse(Checkpoint, What + Why);
+        fcntl(Fd, F_SETFL, fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    ~TLineFile() { close(Fd); }
+    TLineFile(const TLineFile&) = delete;
+    TLineFile& operator=(const TLineFile&) = delete;
+
+    bool Seek(uint64_t Offset) {
+        Pos = Length = 0;
+        return lseek(Fd, static_cast<off_t>(Offset), SEEK_SET) == static_cast<off_t>(Offset);
+    }
+    // The next line without its end; End also when the last line has no end (Line holds it).
+    TLine Next(std::string& Line, std::size_t Max = MaxLine) {
+        Line.clear();
+        for (;;) {
+            if (Pos == Length && !Fill())
+                return TLine::End;
+            const char* From = Buffer + Pos;
+            const auto* Stop = static_cast<const char*>(std::memchr(From, '\n', Length - Pos));
+            const std::size_t Take = Stop ? static_cast<std::size_t>(Stop - From) : Length - Pos;
+            Line.append(From, std::min(Take, Max + 1 - Line.size()));
+            Pos += Stop ? Take + 1 : Take;
+            if (Line.size() > Max)
+                return TLine::TooLong;
+            if (Stop)
+                return TLine::Whole;
         }
-    };
-    Put(Magic);
+    }
+    bool AtEnd() { return Pos == Length && !Fill(); }
+
+private:
+    bool Fill() {
+        for (;;) {
+            const ssize_t Read = read(Fd, Buffer, sizeof Buffer);
+            if (Read < 0 && errno == EINTR)
+                continue;
+            Pos = 0;
+            Length = Read > 0 ? static_cast<std::size_t>(Read) : 0;
+            return Length > 0;
+        }
+    }
+    int Fd = -1;
+    char Buffer[1 << 16];
+    std::size_t Pos = 0;
+    std::size_t Length = 0;
+};
+
+// The state lines before "codes": the parameters, the counter and whether it is complete.
+std::string StateText(const TSearchParams& P, const std::string& After, bool Completed) {
+    std::string Text;
+    const auto Put = [&Text](const std::string& Line) { Text += Line + "\n"; };
     Put("length " + std::to_string(P.L));
     Put(std::string("type ") + (P.Type == TCodType::Binary ? "binary" : "ternary"));
     Put("side-lobes " + std::to_string(P.SideLobeLimit));
@@ -63,53 +120,83 @@ void WriteSearchCheckpoint(const std::string& Path, const TSearchParams& P,
     Put(std::string("classes ") + (P.Classes ? "yes" : "no"));
     Put("after " + After);
     Put(std::string("completed ") + (Completed ? "yes" : "no"));
-    Put("codes " + std::to_string(Count));
-    for (uint64_t I = 0; I < Count; ++I)
-        Put(NextCod());
-    Sum.Add(Chunk);
-    File.Write(Chunk);
-    File.Write("check " + Sum.Text() + "\n");
-    File.Commit();
+    return Text;
 }
 
-TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    if (!In)
-        Refuse(Path, std::string("cannot be read: ") + std::strerror(errno));
-    TSearchCheckpoint C;
+void WriteState(const std::string& Path, const TSearchParams& P, const std::string& After,
+                bool Completed, uint64_t Count, uint64_t Bytes, uint64_t CodsSum) {
+    std::string Text = std::string(Magic) + "\n" + StateText(P, After, Completed);
+    Text += "codes " + std::to_string(Count) + "\nbytes " + std::to_string(Bytes) +
+            "\ncodes-check " + Hex(CodsSum) + "\n";
     TCheckSum Sum;
-    long long LineNo = 0;
-    // Lines are short (a code is at most MaxCodLength chips): a longer one is no checkpoint.
-    const auto Next = [&](std::string& Line) {
-        Line.clear();
-        char Ch;
-        while (In.get(Ch) && Ch != '\n') {
-            Line += Ch;
-            if (LineNo == 0 && Line.size() > std::strlen(Magic))
-                Refuse(Path, "not a codegen-cli search checkpoint (its first line is not \"" +
-                                 std::string(Magic) + "\")");
-            if (Line.size() > 600)
-                Refuse(Path, "line " + std::to_string(LineNo + 1) + " is too long");
+    Sum.Add(Text);
+    WriteFileWhole(Path, Text + "check " + Hex(Sum.Value) + "\n");
+}
+
+// One pass over a checkpoint's state, and over its codes with every code checked.
+class TReader {
+public:
+    explicit TReader(const std::string& P) : Path(P), File(P, P, "") {}
+
+    TSearchCheckpoint Read() {
+        C.Path = Path;
+        Next();
+        const bool Inside = Line == MagicInside;
+        if (!Inside && Line != Magic)
+            NotACheckpoint();
+        Sum.Add(Line + "\n");
+        Header();
+        if (Inside) {
+            C.CodsPath = Path;
+            C.CodsOffset = Offset;
+            Cods(File, "");
+            CheckLine(File, "");
+        } else {
+            C.Appendable = true;
+            const auto Bytes = Number("bytes", (1ll << 62));
+            const std::string Expected = Field("codes-check");
+            CheckLine(File, "");
+            C.CodsPath = CheckpointCodsPath(Path);
+            const std::string What = "its codes file " + C.CodsPath + ": ";
+            TLineFile Codes(C.CodsPath, Path, What);
+            if (Codes.Next(Line) != TLineFile::TLine::Whole || Line != CodsMagic)
+                Refuse(Path, What + "not the codes of a checkpoint");
+            LineNo = 1;
+            C.CodsOffset = std::strlen(CodsMagic) + 1;
+            Cods(Codes, What);
+            if (static_cast<long long>(C.CodsBytes) != Bytes || Hex(C.CodsSum) != Expected)
+                Refuse(Path, What + "damaged: the codes do not match the check sum");
         }
-        if (!In)
-            Refuse(Path, "it ends early, at line " + std::to_string(LineNo + 1) +
-                             " (a torn or truncated file)");
-        ++LineNo;
-    };
-    std::string Line;
-    Next(Line);
-    if (Line != Magic)
+        return C;
+    }
+
+private:
+    [[noreturn]] void NotACheckpoint() {
         Refuse(Path, "not a codegen-cli search checkpoint (its first line is not \"" +
                          std::string(Magic) + "\")");
-    Sum.Add(Line + "\n");
-    const auto Field = [&](const std::string& Key) {
-        Next(Line);
+    }
+    void Next(TLineFile& From, const std::string& What) {
+        const auto Got = From.Next(Line);
+        if (Got == TLineFile::TLine::TooLong) {
+            if (LineNo == 0 && What.empty())
+                NotACheckpoint();
+            Refuse(Path, What + "line " + std::to_string(LineNo + 1) + " is too long");
+        }
+        if (Got == TLineFile::TLine::End)
+            Refuse(Path, What + "it ends early, at line " + std::to_string(LineNo + 1) +
+                             " (a torn or truncated file)");
+        ++LineNo;
+        Offset += Line.size() + 1;
+    }
+    void Next() { Next(File, ""); }
+    std::string Field(const std::string& Key) {
+        Next();
         Sum.Add(Line + "\n");
         if (Line.rfind(Key + " ", 0) != 0)
             Refuse(Path, "line " + std::to_string(LineNo) + ": \"" + Key + " ...\" expected");
         return Line.substr(Key.size() + 1);
-    };
-    const auto Number = [&](const std::string& Key, long long Max) {
+    }
+    long long Number(const std::string& Key, long long Max) {
         const std::string Text = Field(Key);
         long long Value = -1;
         std::size_t Used = 0;
@@ -122,54 +209,214 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
             !std::isdigit(static_cast<unsigned char>(Text[0])))
             Refuse(Path, "line " + std::to_string(LineNo) + ": bad " + Key + " \"" + Text + "\"");
         return Value;
-    };
-    const auto Choice = [&](const std::string& Key, const char* A, const char* B) {
+    }
+    bool Choice(const std::string& Key, const char* A, const char* B) {
         const std::string Text = Field(Key);
         if (Text != A && Text != B)
-            Refuse(Path, "line " + std::to_string(LineNo) + ": " + Key + " must be " + A +
-                             " or " + B + ", not \"" + Text + "\"");
+            Refuse(Path, "line " + std::to_string(LineNo) + ": " + Key + " must be " + A + " or " +
+                             B + ", not \"" + Text + "\"");
         return Text == A;
-    };
-    C.Params.L = static_cast<int>(Number("length", MaxCodLength));
-    C.Params.Type = Choice("type", "binary", "ternary") ? TCodType::Binary : TCodType::Ternary;
-    C.Params.SideLobeLimit = static_cast<int>(Number("side-lobes", MaxCodLength));
-    C.Params.Rule = Choice("zeros-rule", "at-most", "equal") ? TZeroRule::AtMost : TZeroRule::Equal;
-    C.Params.Z = static_cast<int>(Number("zeros", MaxCodLength));
-    C.Params.Classes = Choice("classes", "yes", "no");
-    try {
-        CheckSearchParams(C.Params);
-    } catch (const std::exception& E) {
-        Refuse(Path, E.what());
     }
-    C.After = Field("after");
-    if (const auto Fault = CodTextFault(C.After, C.Params.L, C.Params.Type))
-        Refuse(Path, "line " + std::to_string(LineNo) + ": the counter: " +
-                         CodTextFaultText(*Fault, C.Params.L, C.Params.Type));
-    C.Completed = Choice("completed", "yes", "no");
-    const long long Count = Number("codes", (1ll << 62));
-    for (long long I = 0; I < Count; ++I) {
-        Next(Line);
-        Sum.Add(Line + "\n");
-        if (const auto Fault = CodTextFault(Line, C.Params.L, C.Params.Type))
-            Refuse(Path, "line " + std::to_string(LineNo) + ": " +
-                             CodTextFaultText(*Fault, C.Params.L, C.Params.Type));
-        // The all-zero code comes last, when the counter wraps round to it.
-        const bool Wrapped = I + 1 == Count && Line.find_first_not_of('0') == std::string::npos;
-        if (!C.Cods.empty() && !(C.Cods.back() < Line) && !Wrapped)
-            Refuse(Path, "line " + std::to_string(LineNo) + ": the codes are not in counting order");
-        if (!C.Completed && Line > C.After)
-            Refuse(Path, "line " + std::to_string(LineNo) + ": a code after the counter");
-        C.Cods.push_back(Line);
+    void Header() {
+        TSearchParams& P = C.Params;
+        P.L = static_cast<int>(Number("length", MaxCodLength));
+        P.Type = Choice("type", "binary", "ternary") ? TCodType::Binary : TCodType::Ternary;
+        P.SideLobeLimit = static_cast<int>(Number("side-lobes", MaxCodLength));
+        P.Rule = Choice("zeros-rule", "at-most", "equal") ? TZeroRule::AtMost : TZeroRule::Equal;
+        P.Z = static_cast<int>(Number("zeros", MaxCodLength));
+        P.Classes = Choice("classes", "yes", "no");
+        try {
+            CheckSearchParams(P);
+        } catch (const std::exception& E) {
+            Refuse(Path, E.what());
+        }
+        C.After = Field("after");
+        if (const auto Fault = CodTextFault(C.After, P.L, P.Type))
+            Refuse(Path, "line " + std::to_string(LineNo) +
+                             ": the counter: " + CodTextFaultText(*Fault, P.L, P.Type));
+        C.Completed = Choice("completed", "yes", "no");
+        C.Count = static_cast<uint64_t>(Number("codes", (1ll << 62)));
     }
-    Next(Line);
-    if (Line != "check " + Sum.Text())
-        Refuse(Path, "damaged: line " + std::to_string(LineNo) +
-                         (Line.rfind("check ", 0) == 0 ? " holds a check sum that does not match"
-                                                         : ": \"check ...\" expected"));
-    char Extra;
-    if (In.get(Extra))
-        Refuse(Path, "damaged: something follows the check sum");
-    return C;
+    // The codes, each of the search's shape, in counting order and not after the counter.
+    void Cods(TLineFile& From, const std::string& What) {
+        TCheckSum Cods;
+        std::string Previous;
+        for (uint64_t I = 0; I < C.Count; ++I) {
+            Next(From, What);
+            Sum.Add(Line + "\n");
+            Cods.Add(Line + "\n");
+            C.CodsBytes += Line.size() + 1;
+            const std::string At = What + "line " + std::to_string(LineNo) + ": ";
+            if (const auto Fault = CodTextFault(Line, C.Params.L, C.Params.Type))
+                Refuse(Path, At + CodTextFaultText(*Fault, C.Params.L, C.Params.Type));
+            // The all-zero code comes last, when the counter wraps round to it.
+            const bool Wrapped =
+                I + 1 == C.Count && Line.find_first_not_of('0') == std::string::npos;
+            if (!Previous.empty() && !(Previous < Line) && !Wrapped)
+                Refuse(Path, At + "the codes are not in counting order");
+            if (!C.Completed && Line > C.After)
+                Refuse(Path, At + "a code after the counter");
+            Previous.swap(Line);
+        }
+        C.CodsSum = Cods.Value;
+    }
+    void CheckLine(TLineFile& From, const std::string& What) {
+        const uint64_t Value = Sum.Value;
+        Next(From, What);
+        if (Line != "check " + Hex(Value))
+            Refuse(Path,
+                   "damaged: line " + std::to_string(LineNo) +
+                       (Line.rfind("check ", 0) == 0 ? " holds a check sum that does not match"
+                                                     : ": \"check ...\" expected"));
+        if (!From.AtEnd())
+            Refuse(Path, "damaged: something follows the check sum");
+    }
+
+    std::string Path;
+    TLineFile File;
+    TSearchCheckpoint C;
+    TCheckSum Sum;
+    std::string Line;
+    long long LineNo = 0;
+    uint64_t Offset = 0;
+};
+
+bool SameFile(const std::string& A, const std::string& B) {
+    struct stat First, Second;
+    return stat(A.c_str(), &First) == 0 && stat(B.c_str(), &Second) == 0 &&
+           First.st_dev == Second.st_dev && First.st_ino == Second.st_ino;
+}
+
+// The first line of a file, at most Max bytes; empty when it cannot be read.
+std::string FirstLine(const std::string& Path, std::size_t Max) {
+    const int Fd = open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (Fd < 0)
+        return {};
+    std::string Line(Max, '\0');
+    struct stat Info;
+    const ssize_t Read =
+        fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) ? pread(Fd, Line.data(), Max, 0) : -1;
+    close(Fd);
+    Line.resize(Read > 0 ? static_cast<std::size_t>(Read) : 0);
+    return Line.substr(0, Line.find('\n'));
+}
+
+} // namespace
+
+std::string CheckpointCodsPath(const std::string& Path) {
+    return Path + ".codes";
+}
+
+TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
+    return TReader(Path).Read();
+}
+
+void ReadCheckpointCods(const TSearchCheckpoint& C,
+                        const std::function<void(std::vector<std::string>&)>& Take) {
+    TLineFile File(C.CodsPath, C.Path, "");
+    const auto Changed = [&C] { Refuse(C.Path, "it changed while it was read"); };
+    if (!File.Seek(C.CodsOffset))
+        Changed();
+    TCheckSum Sum;
+    std::vector<std::string> Slice;
+    std::string Line;
+    for (uint64_t I = 0; I < C.Count; ++I) {
+        if (File.Next(Line) != TLineFile::TLine::Whole)
+            Changed();
+        Sum.Add(Line);
+        Sum.Add("\n");
+        Slice.push_back(Line);
+        if (Slice.size() == (std::size_t{1} << 16) || I + 1 == C.Count) {
+            if (I + 1 == C.Count && Sum.Value != C.CodsSum)
+                Changed();
+            Take(Slice);
+            Slice.clear();
+        }
+    }
+}
+
+TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& SearchParams,
+                                     const TSearchCheckpoint* From)
+    : Path(P), CodsPath(CheckpointCodsPath(P)), Params(SearchParams) {
+    // Only the leftovers of earlier runs of this checkpoint, killed part way.
+    RemoveStaleTemporaries(Path);
+    CheckWritable(Path);
+    Extending = From && From->Appendable && SameFile(From->Path, Path);
+    Fd = open(CodsPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (Fd < 0)
+        throw WriteError(CodsPath, std::strerror(errno));
+    struct stat Info;
+    if (fstat(Fd, &Info) != 0)
+        Fail(std::strerror(errno));
+    if (const char* Why = NotRegularFile(Info.st_mode))
+        Fail(Why);
+    if (Extending) {
+        Count = From->Count;
+        Bytes = From->CodsBytes;
+        Sum = From->CodsSum;
+        // Codes written after the last save are not vouched for: the run finds them again.
+        const off_t End = static_cast<off_t>(From->CodsOffset + Bytes);
+        if (ftruncate(Fd, End) != 0 || lseek(Fd, End, SEEK_SET) != End)
+            Fail(std::strerror(errno));
+        return;
+    }
+    // A file of the user's that happens to bear the name is never overwritten.
+    if (Info.st_size > 0 && FirstLine(CodsPath, 64) != CodsMagic)
+        Fail("it is not the codes file of a checkpoint (move it away first)");
+    // A state of this format vouches for the codes about to go: it first becomes the empty
+    // checkpoint of the search from its start.
+    if (FirstLine(Path, 64) == Magic)
+        WriteState(Path, Params, std::string(static_cast<std::size_t>(Params.L), '0'), false, 0, 0,
+                   TCheckSum{}.Value);
+    if (ftruncate(Fd, 0) != 0)
+        Fail(std::strerror(errno));
+    Pending = std::string(CodsMagic) + "\n";
+    Flush();
+    Sum = TCheckSum{}.Value;
+}
+
+TCheckpointWriter::~TCheckpointWriter() {
+    if (Fd >= 0)
+        close(Fd);
+}
+
+void TCheckpointWriter::Fail(const std::string& Reason) {
+    throw WriteError(CodsPath, Reason);
+}
+
+void TCheckpointWriter::Add(const std::string& Cod) {
+    TCheckSum Line{Sum};
+    Line.Add(Cod);
+    Line.Add("\n");
+    Sum = Line.Value;
+    Pending += Cod;
+    Pending += '\n';
+    Bytes += Cod.size() + 1;
+    ++Count;
+    if (Pending.size() >= (std::size_t{1} << 20))
+        Flush();
+}
+
+void TCheckpointWriter::Flush() {
+    std::string_view Left = Pending;
+    while (!Left.empty()) {
+        const ssize_t Done = write(Fd, Left.data(), Left.size());
+        if (Done < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(std::strerror(errno));
+        }
+        Left.remove_prefix(static_cast<std::size_t>(Done));
+    }
+    Pending.clear();
+}
+
+void TCheckpointWriter::Save(const std::string& After, bool Completed) {
+    Flush();
+    // The codes are on disk before the state that vouches for them.
+    if (fdatasync(Fd) != 0)
+        Fail(std::strerror(errno));
+    WriteState(Path, Params, After, Completed, Count, Bytes, Sum);
 }
 
 } // namespace codegen

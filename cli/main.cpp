@@ -199,22 +199,52 @@ std::string ShellWord(const std::string& Arg) {
 }
 
 // The command line that continues a stopped search right after Last: this one, with
-// --resume-after set to Last.
-std::string ResumeCommand(int argc, char** argv, const std::string& Last) {
+// --resume-after set to Last and, when NewProject is given, the project file renamed to it
+// (the stopped run's file keeps the codes up to Last).
+std::string ResumeCommand(int argc, char** argv, const std::string& Last,
+                          const std::string* NewProject) {
     std::string Command;
     for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
+        std::string Arg = argv[I];
         if (Arg == "--resume-after") {
             ++I;
             continue;
         }
         if (Arg.rfind("--resume-after=", 0) == 0)
             continue;
+        if (NewProject && Arg.rfind("--project-out=", 0) == 0)
+            Arg = "--project-out=" + *NewProject;
+        else if (NewProject && I > 0 && std::string(argv[I - 1]) == "--project-out")
+            Arg = *NewProject;
         if (!Command.empty())
             Command += ' ';
         Command += ShellWord(Arg);
     }
     return Command + " --resume-after " + Last;
+}
+
+// A project file beside Path for the codes after a stop: "p.cod" gives "p-2.cod", "p-2.cod"
+// gives "p-3.cod", the first name not taken.
+std::string NextProjectName(const std::string& Path) {
+    const auto Slash = Path.rfind('/');
+    auto Dot = Path.rfind('.');
+    if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash) ||
+        Dot == (Slash == std::string::npos ? 0 : Slash + 1))
+        Dot = Path.size();
+    std::string Stem = Path.substr(0, Dot);
+    const std::string Extension = Path.substr(Dot);
+    long long Number = 1;
+    const auto Dash = Stem.rfind('-');
+    if (Dash != std::string::npos && Dash + 1 < Stem.size() && Stem.size() - Dash < 10 &&
+        Stem.find_first_not_of("0123456789", Dash + 1) == std::string::npos) {
+        Number = std::stoll(Stem.substr(Dash + 1));
+        Stem.resize(Dash);
+    }
+    for (;;) {
+        const std::string Name = Stem + "-" + std::to_string(++Number) + Extension;
+        if (access(Name.c_str(), F_OK) != 0)
+            return Name;
+    }
 }
 
 // Codes kept on disk for a project file while they stream to standard output, so that a
@@ -272,7 +302,7 @@ struct TSearchOptions {
     // Null when not asked for; an empty name given is an error.
     const std::string* ProjectOut = nullptr;
     const std::string* ResumeAfter = nullptr;
-    // The checkpoint file to keep (empty: none) and the seconds between its writes.
+    // The checkpoint file to keep (empty: none) and the seconds between its saves.
     std::string Checkpoint;
     double CheckpointSeconds = 5;
     // What a checkpoint read by --resume holds: its codes come first, the run goes on after.
@@ -287,14 +317,15 @@ struct TSearchOptions {
 // counting order is finished, in order, so that nothing found is lost when the run is
 // stopped. SIGINT or SIGTERM stops the run: what was found is written, and standard error
 // says how to go on after it (exit status 128 + the signal's number). When standard output
-// is closed the listing ends; a project file still gets the whole list. A checkpoint holds
-// the codes so far and the counter after them, rewritten whole every few seconds (the pause
-// grows with the time a write takes, so writing never costs more than about a tenth of the
-// run), and at the end.
+// is closed the listing ends; a project file still gets the whole list. A checkpoint gets the
+// codes found and the counter after them every few seconds (the pause grows with the time a
+// save takes, so that saving never costs more than about a tenth of the run), and at the end.
 int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) {
-    if (O.ProjectOut && O.ProjectOut->empty()) // refused before a long search, not after it
-        throw WriteError(*O.ProjectOut, "no file name given");
     CheckSearchParams(P);
+    if (O.ProjectOut) { // refused before a long search, not after it
+        RemoveStaleTemporaries(*O.ProjectOut);
+        CheckWritable(*O.ProjectOut);
+    }
     TGoodCodSearch Search;
     if (O.Runners)
         Search.SetPieceRunners(O.Runners);
@@ -313,8 +344,12 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     if (O.Resumed)
         SetCounter(O.Resumed->After);
     const bool Checkpointing = !O.Checkpoint.empty();
+    // Opened before the run, so that a wrong path is told at once, not after hours.
+    std::optional<TCheckpointWriter> Writer;
+    if (Checkpointing)
+        Writer.emplace(O.Checkpoint, P, O.Resumed ? &*O.Resumed : nullptr);
     std::optional<TSpool> Spool;
-    if (O.ProjectOut || Checkpointing)
+    if (O.ProjectOut)
         Spool.emplace();
     const bool Terminal = isatty(STDERR_FILENO);
     std::size_t Found = 0;
@@ -323,11 +358,21 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     const auto Began = std::chrono::steady_clock::now();
     auto LastDraw = Began;
     CatchStopSignals();
-    const auto Emit = [&](const std::vector<std::string>& Cods) {
+    std::string CheckpointError;
+    // Stored: the resumed checkpoint's codes, which its own codes file already holds.
+    const auto Emit = [&](const std::vector<std::string>& Cods, bool Stored = false) {
         Found += Cods.size();
         if (Spool)
             for (const auto& C : Cods)
                 Spool->Add(C);
+        if (Writer && CheckpointError.empty() && !(Stored && Writer->Extends())) {
+            try {
+                for (const auto& C : Cods)
+                    Writer->Add(C);
+            } catch (const std::exception& E) {
+                CheckpointError = E.what();
+            }
+        }
         if (Listing && !Cods.empty()) {
             std::string Out;
             for (const auto& C : Cods) {
@@ -344,7 +389,6 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
             }
         }
     };
-    std::string CheckpointError;
     auto LastCheckpoint = Began;
     std::chrono::duration<double> CheckpointCost{0};
     const auto WriteCheckpoint = [&](bool Completed) {
@@ -352,31 +396,23 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
             return;
         const auto From = std::chrono::steady_clock::now();
         try {
-            Spool->Rewind();
-            WriteSearchCheckpoint(O.Checkpoint, P, ViewCod(Search.Cod(), P.L), Completed,
-                                  Spool->Size(), [&] { return Spool->Next(); });
-            Spool->ToEnd();
+            Writer->Save(ViewCod(Search.Cod(), P.L), Completed);
         } catch (const std::exception& E) {
             CheckpointError = E.what();
         }
         LastCheckpoint = std::chrono::steady_clock::now();
         CheckpointCost = LastCheckpoint - From;
     };
-    const bool AlreadyComplete = O.Resumed && O.Resumed->Completed;
-    if (O.Resumed) {
-        // The stored codes first, in slices, as a run hands them over.
-        std::vector<std::string> Slice;
-        for (auto& C : O.Resumed->Cods) {
-            Slice.push_back(std::move(C));
-            if (Slice.size() == (std::size_t{1} << 16)) {
-                Emit(Slice);
-                Slice.clear();
-            }
-        }
-        Emit(Slice);
-        O.Resumed->Cods = {};
-    }
-    // Written before the run, so that a wrong path is told at once, not after hours.
+    // A counter at the last code of the counting order leaves nothing to search (the all-zero
+    // code it would wrap round to is never listed by a run from the start).
+    const std::string Start = ViewCod(Search.Cod(), P.L);
+    const bool AlreadyComplete =
+        (O.Resumed && O.Resumed->Completed) ||
+        Start == std::string(static_cast<std::size_t>(P.L),
+                             static_cast<char>('0' + MaxDigit(P.Type)));
+    // The stored codes first, in slices, as a run hands them over.
+    if (O.Resumed)
+        ReadCheckpointCods(*O.Resumed, [&](std::vector<std::string>& Slice) { Emit(Slice, true); });
     WriteCheckpoint(AlreadyComplete);
     if (!CheckpointError.empty())
         throw std::runtime_error(CheckpointError);
@@ -427,15 +463,28 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
         throw std::runtime_error(OutputError);
     if (Interrupted && !Result.Completed) {
         const std::string Last = ViewCod(Search.Cod(), P.L);
-        const std::string WayOn =
-            Checkpointing ? ShellWord(argv[0]) + " search --resume " + ShellWord(O.Checkpoint)
-                          : ResumeCommand(argc, argv, Last);
+        // The way on keeps the project file whole: a resumed checkpoint lists (and so writes)
+        // the whole list; a run after Last writes its codes into a new file.
+        std::string WayOn, NewProject;
+        if (Checkpointing) {
+            WayOn = ShellWord(argv[0]) + " search --resume " + ShellWord(O.Checkpoint);
+            if (O.ProjectOut)
+                WayOn += " --project-out " + ShellWord(*O.ProjectOut);
+        } else {
+            if (O.ProjectOut)
+                NewProject = NextProjectName(*O.ProjectOut);
+            WayOn = ResumeCommand(argc, argv, Last, O.ProjectOut ? &NewProject : nullptr);
+        }
+        const std::string Into =
+            NewProject.empty() ? ""
+                               : " (the codes after it into " + NewProject + "; " +
+                                     *O.ProjectOut + " keeps those up to it)";
         std::fprintf(stderr,
                      "codegen-cli: stopped by %s: the list above is complete up to code %s%s.\n"
-                     "To go on after it: %s\n",
+                     "To go on after it%s: %s\n",
                      SignalName(), Last.c_str(),
                      O.ProjectOut ? (" (and so is " + *O.ProjectOut + ")").c_str() : "",
-                     WayOn.c_str());
+                     Into.c_str(), WayOn.c_str());
         return SignalStatus();
     }
     if (!Listing && !O.ProjectOut)

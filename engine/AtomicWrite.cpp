@@ -1,6 +1,8 @@
 #include "engine/AtomicWrite.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,8 @@ std::string FollowLinks(const std::string& Path) {
 }
 
 const char* NotRegular(mode_t Mode) {
+    if (S_ISREG(Mode))
+        return nullptr;
     if (S_ISDIR(Mode))
         return "it is a directory, not a regular file";
     if (S_ISCHR(Mode) || S_ISBLK(Mode))
@@ -54,14 +58,31 @@ const char* NotRegular(mode_t Mode) {
     return "it is not a regular file";
 }
 
-// Short, so that it fits the name limit whatever the length of the target's name.
-std::string TemporaryName(const std::string& Dir) {
-    static constexpr char Letters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t RandomLetters = 12;
+
+// The part of a temporary name that names its target: a hash of the target's file name, so
+// that the name stays short whatever the target's and a later run finds its own leftovers.
+std::string TemporaryStem(const std::string& Target) {
+    const auto Slash = Target.rfind('/');
+    const std::string Name = Slash == std::string::npos ? Target : Target.substr(Slash + 1);
+    std::uint32_t Hash = 2166136261u;
+    for (unsigned char Ch : Name) {
+        Hash ^= Ch;
+        Hash *= 16777619u;
+    }
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string Stem = ".codegen-";
+    for (int Shift = 28; Shift >= 0; Shift -= 4)
+        Stem += Hex[(Hash >> Shift) & 15];
+    return Stem + "-";
+}
+
+std::string TemporaryName(const std::string& Dir, const std::string& Target) {
     thread_local std::mt19937_64 Random{std::random_device{}() ^
                                         (static_cast<std::uint64_t>(getpid()) << 32)};
-    std::string Name = Dir + "/.codegen-";
-    for (int I = 0; I < 12; ++I)
+    std::string Name = Dir + "/" + TemporaryStem(Target);
+    for (std::size_t I = 0; I < RandomLetters; ++I)
         Name += Letters[Random() % (sizeof Letters - 1)];
     return Name + ".tmp";
 }
@@ -95,12 +116,15 @@ TAtomicFile::TAtomicFile(const std::string& P) : Path(P) {
     // An existing file's mode is set below; a new one takes 0666 less the umask here.
     const mode_t CreateMode = Exists ? S_IRUSR | S_IWUSR : 0666;
     for (int Attempt = 0; Fd < 0 && Attempt < 100; ++Attempt) {
-        Temporary = TemporaryName(Dir);
+        Temporary = TemporaryName(Dir, Target);
         Fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   CreateMode);
         if (Fd < 0 && errno != EEXIST)
             throw WriteError(Path, std::strerror(errno));
     }
+    // A new file of our own: nobody else holds it.
+    if (Fd >= 0)
+        flock(Fd, LOCK_EX | LOCK_NB);
     if (Fd < 0)
         throw WriteError(Path, "no free temporary file name in " + Dir);
     if (Exists) {
@@ -180,6 +204,45 @@ void WriteFileWhole(const std::string& Path, std::string_view Bytes) {
     TAtomicFile File(Path);
     File.Write(Bytes);
     File.Commit();
+}
+
+const char* NotRegularFile(unsigned Mode) {
+    return NotRegular(static_cast<mode_t>(Mode));
+}
+
+void CheckWritable(const std::string& Path) {
+    TAtomicFile Probe(Path);
+}
+
+void RemoveStaleTemporaries(const std::string& Path) {
+    std::string Target;
+    try {
+        Target = FollowLinks(Path);
+    } catch (const WriteError&) {
+        return;
+    }
+    const std::string Dir = Directory(Target);
+    const std::string Stem = TemporaryStem(Target);
+    DIR* Folder = opendir(Dir.c_str());
+    if (!Folder)
+        return;
+    while (const dirent* Entry = readdir(Folder)) {
+        const std::string Name = Entry->d_name;
+        if (Name.size() != Stem.size() + RandomLetters + 4 || Name.rfind(Stem, 0) != 0 ||
+            Name.compare(Name.size() - 4, 4, ".tmp") != 0 ||
+            Name.find_first_not_of(Letters, Stem.size()) != Name.size() - 4)
+            continue;
+        const std::string Stale = Dir + "/" + Name;
+        const int Fd = open(Stale.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (Fd < 0)
+            continue;
+        struct stat Info;
+        // A killed writer's lock went with it; a live one's file is left to it.
+        if (fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) && flock(Fd, LOCK_EX | LOCK_NB) == 0)
+            unlink(Stale.c_str());
+        close(Fd);
+    }
+    closedir(Folder);
 }
 
 } // namespace codegen

@@ -28,6 +28,19 @@ private:
 // WriteError; no temporary file remains after a failure.
 void WriteFileWhole(const std::string& Path, std::string_view Bytes);
 
+// Why a file of this mode (st_mode) cannot be written as a regular file ("it is a directory,
+// not a regular file"), or null when it is one.
+const char* NotRegularFile(unsigned Mode);
+
+// Refuses a target a write would refuse (a directory, a device, a folder not writable), by
+// creating and removing a temporary file beside it: for a long run's output, before the run.
+// Throws WriteError.
+void CheckWritable(const std::string& Path);
+
+// Removes the temporary files that writes of Path left behind when their process was killed:
+// only those named for Path that no live writer holds. Never throws.
+void RemoveStaleTemporaries(const std::string& Path);
+
 // The same replacement for contents too large to hold in memory: written piece by piece,
 // then committed. A file not committed (an error, an exception on the way) is never seen:
 // the destructor removes the temporary file and the old file stays.
@@ -51,6 +64,7 @@ private:
     std::string Target;
     std::string Dir;
     std::string Temporary;
+    // Locked while written, so that RemoveStaleTemporaries leaves a live write alone.
     int Fd = -1;
     std::string Buffer;
 };
