@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -183,3 +185,53 @@ TEST_F(AtomicWriteTest, TwoWritersAtOnceLeaveOneWholeContent) {
 }
 
 } // namespace
+
+// A writer killed part way (kill -9) leaves its temporary file; the next write of the same
+// target clears it up, and only it: another target's leftovers, a live writer's file and
+// files that merely look alike stay.
+TEST_F(AtomicWriteTest, AKilledWritersTemporaryIsRemovedByTheNextRunOfTheSameTarget) {
+    const auto KilledWriting = [](const std::string& Target) {
+        const pid_t Child = fork();
+        if (Child == 0) {
+            codegen::TAtomicFile File(Target);
+            File.Write(std::string(100000, 'x'));
+            raise(SIGKILL);
+            _exit(1);
+        }
+        int Raw = 0;
+        waitpid(Child, &Raw, 0);
+        ASSERT_TRUE(WIFSIGNALED(Raw));
+    };
+    KilledWriting(In("ck"));
+    KilledWriting(In("ck"));
+    KilledWriting(In("other"));
+    for (const char* Name : {".codegen-x.tmp", "ck.tmp", ".codegen-0123abcd-zzzzzzzzzzzz.tmp"})
+        Write(In(Name), "mine");
+    ASSERT_EQ(Entries(), 6u);
+    codegen::TAtomicFile Live(In("ck"));
+    ASSERT_EQ(Entries(), 7u);
+
+    codegen::RemoveStaleTemporaries(In("ck"));
+    EXPECT_EQ(Entries(), 5u) << "the two killed writes of ck went, the live one stayed";
+    for (const char* Name : {".codegen-x.tmp", "ck.tmp", ".codegen-0123abcd-zzzzzzzzzzzz.tmp"})
+        EXPECT_EQ(Read(In(Name)), "mine");
+    Live.Write("live");
+    Live.Commit();
+    EXPECT_EQ(Read(In("ck")), "live");
+    codegen::RemoveStaleTemporaries(In("other"));
+    EXPECT_EQ(Entries(), 4u);
+}
+
+// A target a write would refuse is told before any work: nothing is left behind.
+TEST_F(AtomicWriteTest, CheckWritableRefusesWhatAWriteWouldAndLeavesNothing) {
+    fs::create_directory(Dir / "folder");
+    Write(In("file"), "keep");
+    EXPECT_THROW(codegen::CheckWritable(In("folder")), WriteError);
+    EXPECT_THROW(codegen::CheckWritable(In("file/below.cod")), WriteError);
+    EXPECT_THROW(codegen::CheckWritable(In("missing/p.cod")), WriteError);
+    EXPECT_THROW(codegen::CheckWritable(""), WriteError);
+    EXPECT_NO_THROW(codegen::CheckWritable(In("file")));
+    EXPECT_NO_THROW(codegen::CheckWritable(In("new.cod")));
+    EXPECT_EQ(Read(In("file")), "keep");
+    EXPECT_EQ(Entries(), 2u);
+}
