@@ -2,9 +2,13 @@
 // from its checkpoint lists exactly what the uninterrupted run lists; checkpoints that are
 // damaged, foreign or of another search are refused with a message naming the file.
 #include "cli/CliJob.h"
+#include "engine/AtomicWrite.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <random>
 
 namespace {
@@ -19,6 +23,41 @@ const std::string LongSearch = "search --length 34 --side-lobes 4";
 #else
 const std::string LongSearch = "search --length 37 --side-lobes 4";
 #endif
+
+// A checkpoint as the first format wrote it (the codes inside, one check sum over all),
+// built here from its description: users keep such files.
+std::string FirstFormat(const std::string& Params, const std::string& After, bool Completed,
+                        const std::vector<std::string>& Cods) {
+    std::string Text = "codegen-cli search checkpoint 1\n" + Params + "after " + After +
+                       "\ncompleted " + (Completed ? "yes" : "no") + "\ncodes " +
+                       std::to_string(Cods.size()) + "\n";
+    for (const auto& C : Cods)
+        Text += C + "\n";
+    uint64_t Sum = 14695981039346656037ull;
+    for (unsigned char Ch : Text) {
+        Sum ^= Ch;
+        Sum *= 1099511628211ull;
+    }
+    char Hex[17];
+    std::snprintf(Hex, sizeof Hex, "%016llx", static_cast<unsigned long long>(Sum));
+    return Text + "check " + Hex + "\n";
+}
+
+const std::string Params22 =
+    "length 22\ntype binary\nside-lobes 3\nzeros-rule at-most\nzeros 2\nclasses no\n";
+const std::string Params40 =
+    "length 40\ntype binary\nside-lobes 4\nzeros-rule at-most\nzeros 2\nclasses no\n";
+
+struct stat Stat(const std::string& Path) {
+    struct stat Info {};
+    stat(Path.c_str(), &Info);
+    return Info;
+}
+
+void RemoveCheckpoint(const std::string& File) {
+    std::remove(File.c_str());
+    std::remove((File + ".codes").c_str());
+}
 
 const std::string& LongList() {
     static const std::string Whole = RunCli(LongSearch).Out;
@@ -56,10 +95,9 @@ TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
         const int Signal = Signals[Case];
         SCOPED_TRACE("signal " + std::to_string(Signal) + " after " + std::to_string(Delay) +
                      " ms");
-        const TRun Stopped = RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File +
-                                               " --checkpoint-every 0.05",
-                                           std::chrono::milliseconds(Delay),
-                                           [Signal](pid_t Pid) { kill(Pid, Signal); });
+        const TRun Stopped = RunJobAndStop(
+            Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
+            std::chrono::milliseconds(Delay), [Signal](pid_t Pid) { kill(Pid, Signal); });
         if (Signal == SIGKILL) {
             EXPECT_EQ(Stopped.Status, -1);
         } else {
@@ -69,8 +107,8 @@ TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
         }
         EXPECT_EQ(Whole.compare(0, Stopped.Out.size(), Stopped.Out), 0)
             << "what the stopped run wrote starts the whole list";
-        const TRun Resumed = RunCli("search --resume " + File +
-                                    (Case % 2 ? " --threads 1" : " --threads 2"));
+        const TRun Resumed =
+            RunCli("search --resume " + File + (Case % 2 ? " --threads 1" : " --threads 2"));
         EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
         EXPECT_TRUE(Resumed.Out == Whole) << "resumed: " << LinesIn(Resumed.Out).size()
                                           << " codes, whole: " << LinesIn(Whole).size();
@@ -85,8 +123,8 @@ TEST(CliCheckpoint, AResumedRunStoppedAgainResumesToTheSameList) {
     const auto Interrupt = [](pid_t Pid) { kill(Pid, SIGINT); };
     RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
                   std::chrono::milliseconds(700), Interrupt);
-    const TRun Second = RunJobAndStop(Cli + " search --resume " + File,
-                                      std::chrono::milliseconds(700), Interrupt);
+    const TRun Second =
+        RunJobAndStop(Cli + " search --resume " + File, std::chrono::milliseconds(700), Interrupt);
     EXPECT_EQ(Second.Status, 130) << Second.Err;
     EXPECT_EQ(Whole.compare(0, Second.Out.size(), Second.Out), 0);
     const TRun Third = RunCli("search --resume " + File);
@@ -118,18 +156,48 @@ TEST(CliCheckpoint, DamagedOrForeignCheckpointsAreRefused) {
     ExpectRefused(Resume, Bad, "ends early");
     Write("[Project]\nL=22\n");
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
-    Write(std::string("\x7f" "ELF\0\0\x01\x02", 8) + std::string(5000, '\xff'));
+    Write(std::string("\x7f"
+                      "ELF\0\0\x01\x02",
+                      8) +
+          std::string(5000, '\xff'));
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
     for (const std::size_t Cut : {Text.size() / 3, Text.size() - 5, Text.size() - 30}) {
         Write(Text.substr(0, Cut));
         ExpectRefused(Resume, Bad, "ends early");
     }
-    // One code changed, the check sum no longer matches.
-    std::string Edited = Text;
-    const auto Codes = Edited.find("\ncodes ");
-    const auto FirstCod = Edited.find('\n', Codes + 1) + 1;
+    // The codes beside the state: one changed, cut short, missing, or a foreign file.
+    const std::string Cods = FileText(Good + ".codes");
+    const auto FirstCod = Cods.find('\n') + 1;
+    const auto WriteCods = [&Bad](const std::string& Bytes) {
+        std::ofstream(Bad + ".codes", std::ios::binary) << Bytes;
+    };
+    Write(Text);
+    std::string Edited = Cods;
     Edited[FirstCod + 21] = Edited[FirstCod + 21] == '0' ? '1' : '0';
-    Write(Edited);
+    WriteCods(Edited);
+    ExpectRefused(Resume, Bad + ".codes", "the codes do not match the check sum");
+    WriteCods(Cods.substr(0, Cods.size() / 2));
+    ExpectRefused(Resume, Bad + ".codes", "ends early");
+    WriteCods(Cods.substr(0, FirstCod) + std::string(100000, '1'));
+    ExpectRefused(Resume, Bad + ".codes", "is too long");
+    WriteCods("[Project]\n" + Cods.substr(FirstCod));
+    ExpectRefused(Resume, Bad + ".codes", "not the codes of a checkpoint");
+    std::remove((Bad + ".codes").c_str());
+    ExpectRefused(Resume, Bad + ".codes", "cannot be read");
+    // The first format: one code changed.
+    std::vector<std::string> Listed;
+    for (const auto& Line : LinesIn(Cods.substr(FirstCod)))
+        Listed.push_back(Line);
+    const std::string After = Text.substr(Text.find("\nafter ") + 7, 22);
+    std::string Inside = FirstFormat(Params22, After, true, Listed);
+    Write(Inside);
+    const TRun Whole = RunCli("search --resume " + Bad);
+    EXPECT_EQ(Whole.Status, 0) << Whole.Err;
+    EXPECT_EQ(LinesIn(Whole.Out), Listed);
+    const auto InsideCod = Inside.find("\ncodes ");
+    Inside[Inside.find('\n', InsideCod + 1) + 22] ^= 1;
+    RemoveCheckpoint(Bad);
+    Write(Inside);
     ExpectRefused(Resume, Bad, "check sum that does not match");
     // Fields out of range or of the wrong kind.
     std::string Field = Text;
@@ -144,7 +212,7 @@ TEST(CliCheckpoint, DamagedOrForeignCheckpointsAreRefused) {
     ExpectRefused(Resume, Bad, "follows the check sum");
     Write(std::string(100000, '1'));
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
-    Write(Text.substr(0, FirstCod) + std::string(100000, '1'));
+    Write(Text.substr(0, Text.find("\ncodes ") + 1) + std::string(100000, '1'));
     ExpectRefused(Resume, Bad, "is too long");
     ExpectRefused("search --resume " + Bad + "_missing", Bad + "_missing", "cannot be read");
 
@@ -159,8 +227,8 @@ TEST(CliCheckpoint, DamagedOrForeignCheckpointsAreRefused) {
                   "--resume-after", "excludes");
     // The same values are welcome.
     EXPECT_EQ(RunCli("search --resume " + Good + " --length 22 --side-lobes 3").Status, 0);
-    std::remove(Good.c_str());
-    std::remove(Bad.c_str());
+    RemoveCheckpoint(Good);
+    RemoveCheckpoint(Bad);
 }
 
 TEST(CliCheckpoint, ACheckpointThatCannotBeWrittenIsAnError) {
@@ -175,10 +243,10 @@ TEST(CliCheckpoint, ACheckpointThatCannotBeWrittenIsAnError) {
 TEST(CliCheckpoint, AFailedCheckpointWriteStopsTheRunAndKeepsTheLastOne) {
     const std::string Dir = TempName("ck_dir");
     RunCommand("rm -rf " + Dir + " " + Dir + ".moved; mkdir " + Dir);
-    const TRun Failed =
-        RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
-                      std::chrono::milliseconds(800),
-                      [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); });
+    const TRun Failed = RunJobAndStop(
+        Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
+        std::chrono::milliseconds(800),
+        [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); });
     EXPECT_EQ(Failed.Status, 2) << Failed.Err;
     EXPECT_NE(Failed.Err.find("Unable to write to " + Dir + "/ck"), std::string::npos)
         << Failed.Err;
@@ -188,6 +256,143 @@ TEST(CliCheckpoint, AFailedCheckpointWriteStopsTheRunAndKeepsTheLastOne) {
     EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
     EXPECT_TRUE(Resumed.Out == LongList());
     RunCommand("rm -rf " + Dir + " " + Dir + ".moved");
+}
+
+} // namespace
+
+namespace {
+
+const auto Interrupt = [](pid_t Pid) { kill(Pid, SIGINT); };
+
+// A stop saves the codes found since the last save and a small state: the codes already
+// stored are neither rewritten nor moved (the same file, the same bytes), however many.
+TEST(CliCheckpoint, AStopSavesOnlyTheNewCodesNotTheWholeCheckpoint) {
+    const std::string File = TempName("ck_append");
+    RemoveCheckpoint(File);
+    const TRun First = RunJobAndStopAfterLines(Cli + " " + LongSearch + " --checkpoint " + File +
+                                                   " --checkpoint-every 0.05",
+                                               150000, Interrupt);
+    ASSERT_EQ(First.Status, 130) << First.Err;
+    const struct stat Before = Stat(File + ".codes");
+    const std::string Stored = FileText(File + ".codes");
+    ASSERT_GT(Stored.size(), 150000u * 30) << "the codes file holds the codes found";
+    EXPECT_LT(FileText(File).size(), 1000u) << "the state is small whatever the count";
+
+    const std::size_t Seen = LinesIn(First.Out).size();
+    const TRun Second =
+        RunJobAndStopAfterLines(Cli + " search --resume " + File, Seen + 150000, Interrupt);
+    ASSERT_EQ(Second.Status, 130) << Second.Err;
+    const struct stat After = Stat(File + ".codes");
+    EXPECT_EQ(After.st_ino, Before.st_ino) << "the codes file was replaced, not extended";
+    EXPECT_GT(After.st_size, Before.st_size);
+    EXPECT_EQ(FileText(File + ".codes").compare(0, Stored.size(), Stored), 0);
+    EXPECT_LT(FileText(File).size(), 1000u);
+
+    const TRun Third = RunCli("search --resume " + File + " --threads 1");
+    EXPECT_EQ(Third.Status, 0) << Third.Err;
+    EXPECT_TRUE(Third.Out == LongList());
+    RemoveCheckpoint(File);
+}
+
+// A checkpoint of 1.5 million codes (61 MB) resumes under a 100 MB address-space limit: its
+// codes stream to the output, never held all at once. The file is of the first format, which
+// is still read (and, kept, continues in the current one).
+TEST(CliCheckpoint, AHugeCheckpointOfTheFirstFormatResumesInBoundedMemory) {
+#if defined(CODEGEN_SANITIZED_BUILD)
+    GTEST_SKIP() << "the sanitizer's own memory would be measured";
+#endif
+    const std::string File = TempName("ck_huge");
+    RemoveCheckpoint(File);
+    constexpr uint64_t Count = 1500000;
+    const uint64_t Step = ((uint64_t{1} << 40) - 1) / (Count + 1);
+    std::vector<std::string> Cods;
+    Cods.reserve(Count);
+    std::string Expected;
+    for (uint64_t I = 1; I <= Count; ++I) {
+        std::string Cod(40, '0');
+        for (int Bit = 0; Bit < 40; ++Bit)
+            if ((I * Step >> (39 - Bit)) & 1)
+                Cod[static_cast<std::size_t>(Bit)] = '1';
+        Expected += Cod + "\n";
+        Cods.push_back(std::move(Cod));
+    }
+    std::ofstream(File, std::ios::binary)
+        << FirstFormat(Params40, std::string(40, '1'), true, Cods);
+    Cods = {};
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        const TRun Run = RunCommand("ulimit -v 100000; " + Cli + " search --resume " + File);
+        EXPECT_EQ(Run.Status, 0) << Run.Err;
+        EXPECT_TRUE(Run.Out == Expected) << "pass " << Pass << ": " << Run.Out.size() << " bytes";
+    }
+    EXPECT_NE(FileText(File).find("codegen-cli search checkpoint 2\n"), std::string::npos);
+    RemoveCheckpoint(File);
+}
+
+TEST(CliCheckpoint, ACheckpointThatIsNoRegularFileIsRefusedNotWaitedFor) {
+    const std::string Fifo = TempName("ck_fifo");
+    const std::string Dir = TempName("ck_folder");
+    std::remove(Fifo.c_str());
+    RunCommand("rm -rf " + Dir + "; mkdir " + Dir + "; mkfifo " + Fifo);
+    // timeout only guards the suite against the old hang; a refusal is at once.
+    const TRun Pipe = RunCommand("timeout 60 " + Cli + " search --resume " + Fifo);
+    EXPECT_EQ(Pipe.Status, 2) << Pipe.Err;
+    EXPECT_NE(Pipe.Err.find("Checkpoint " + Fifo + ": it is a pipe, not a regular file"),
+              std::string::npos)
+        << Pipe.Err;
+    ExpectRefused("search --resume " + Dir, Dir, "it is a directory, not a regular file");
+    std::remove(Fifo.c_str());
+    RunCommand("rm -rf " + Dir);
+}
+
+// The counter at the last code of the counting order: the search is over, nothing follows.
+TEST(CliCheckpoint, ACounterAtTheLastCodeListsNothing) {
+    for (const auto& [Options, Last] :
+         {std::pair<std::string, std::string>{"--length 4 --side-lobes 3", "1111"},
+          {"--length 5 --side-lobes 4 --type ternary", "22222"}}) {
+        const TRun Run = RunCli("search " + Options + " --resume-after " + Last);
+        EXPECT_EQ(Run.Status, 0) << Run.Err;
+        EXPECT_EQ(Run.Out, "") << Options;
+        EXPECT_NE(Run.Err.find("0 codes found"), std::string::npos) << Run.Err;
+    }
+    const std::string File = TempName("ck_last");
+    RemoveCheckpoint(File);
+    const std::string Last(20, '1');
+    std::ofstream(File, std::ios::binary) << FirstFormat(
+        "length 20\ntype binary\nside-lobes 3\nzeros-rule at-most\nzeros 2\nclasses no\n", Last,
+        false, {std::string(19, '0') + "1", Last});
+    const TRun Resumed = RunCli("search --resume " + File);
+    EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_EQ(Resumed.Out, std::string(19, '0') + "1\n" + Last + "\n");
+    EXPECT_NE(FileText(File).find("\ncompleted yes\n"), std::string::npos);
+    RemoveCheckpoint(File);
+}
+
+// kill -9 in the middle of a save leaves its temporary file; the next run of the checkpoint
+// removes it, and nothing else.
+TEST(CliCheckpoint, TheNextRunRemovesTheTemporariesOfAKilledSave) {
+    namespace fs = std::filesystem;
+    const fs::path Dir = TempName("ck_stale");
+    fs::remove_all(Dir);
+    fs::create_directory(Dir);
+    const std::string File = (Dir / "ck").string();
+    const pid_t Child = fork();
+    if (Child == 0) {
+        codegen::TAtomicFile Save(File);
+        Save.Write(std::string(1 << 20, '0'));
+        raise(SIGKILL);
+        _exit(1);
+    }
+    waitpid(Child, nullptr, 0);
+    std::ofstream(Dir / ".codegen-mine.tmp") << "mine";
+    ASSERT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 2);
+    const TRun Run = RunCli("search --length 20 --side-lobes 3 --checkpoint " + File);
+    EXPECT_EQ(Run.Status, 0) << Run.Err;
+    std::vector<std::string> Names;
+    for (const auto& Entry : fs::directory_iterator(Dir))
+        Names.push_back(Entry.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    EXPECT_EQ(Names, (std::vector<std::string>{".codegen-mine.tmp", "ck", "ck.codes"}));
+    fs::remove_all(Dir);
 }
 
 } // namespace

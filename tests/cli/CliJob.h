@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -107,4 +108,47 @@ inline std::vector<pid_t> ChildrenOf(pid_t Parent) {
 // A temporary file name of this test process.
 inline std::string TempName(const std::string& Stem) {
     return ::testing::TempDir() + "codegen_" + Stem + "_" + std::to_string(getpid());
+}
+
+// As RunJobAndStop, but Stop comes once the job has written Lines lines to standard output:
+// on the job's own progress, whatever the machine's speed.
+inline TRun RunJobAndStopAfterLines(const std::string& Command, std::size_t Lines,
+                                    const std::function<void(pid_t)>& Stop) {
+    const std::string ErrFile = ::testing::TempDir() + "codegen_job_err_" +
+                                std::to_string(getpid()) + "_lines.txt";
+    int Out[2];
+    if (pipe(Out) != 0)
+        return {};
+    const pid_t Child = fork();
+    if (Child == 0) {
+        setpgid(0, 0);
+        dup2(Out[1], 1);
+        const int Err = open(ErrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(Err, 2);
+        close(Out[0]);
+        execl("/bin/sh", "sh", "-c", ("exec " + Command).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(Child, Child);
+    close(Out[1]);
+    TRun Run;
+    std::size_t Seen = 0;
+    bool Stopped = false;
+    char Buffer[65536];
+    ssize_t Read;
+    while ((Read = read(Out[0], Buffer, sizeof Buffer)) > 0) {
+        Run.Out.append(Buffer, static_cast<std::size_t>(Read));
+        Seen += static_cast<std::size_t>(std::count(Buffer, Buffer + Read, '\n'));
+        if (!Stopped && Seen >= Lines) {
+            Stop(Child);
+            Stopped = true;
+        }
+    }
+    close(Out[0]);
+    int Raw = 0;
+    waitpid(Child, &Raw, 0);
+    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+    Run.Err = FileText(ErrFile);
+    std::remove(ErrFile.c_str());
+    return Run;
 }
