@@ -4,13 +4,14 @@
 #include "engine/CodSymmetry.h"
 #include "search/BestCodSearch.h"
 
-#include "cli/CliRunner.h"
+#include "cli/CliJob.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,8 +156,8 @@ TEST(CliStop, ResumingAfterAnyCodeListsExactlyTheRest) {
 }
 
 TEST(CliStop, AnInterruptedSearchStillWritesItsProject) {
-    const std::string Project = ::testing::TempDir() + "codegen_stop_" +
-                                std::to_string(getpid()) + ".cod";
+    const std::string Project =
+        ::testing::TempDir() + "codegen_stop_" + std::to_string(getpid()) + ".cod";
     const TRun Run = RunAndSignal(
         {"search", "--length", "40", "--side-lobes", "3", "--project-out", Project}, SIGTERM);
     EXPECT_EQ(Run.Status, 143) << Run.Err;
@@ -167,6 +168,84 @@ TEST(CliStop, AnInterruptedSearchStillWritesItsProject) {
         if (!Line.empty() && !Line.starts_with("//"))
             Cods.push_back(Line);
     EXPECT_EQ(Cods, LinesIn(Run.Out));
+}
+
+// The codes of a project file, as export reads them.
+std::vector<std::string> ProjectCods(const std::string& Project, int L) {
+    const TRun Listed =
+        Shell(Cli + " export --codes " + Project + " --length " + std::to_string(L));
+    std::vector<std::string> Cods;
+    for (const auto& Line : LinesIn(Listed.Out))
+        if (!Line.empty() && !Line.starts_with("//"))
+            Cods.push_back(Line);
+    return Cods;
+}
+
+// The command a stopped search prints to go on, and what it says beside it.
+std::string WayOn(const std::string& Err, std::string* Note = nullptr) {
+    const std::string Lead = "To go on after it";
+    const auto At = Err.find(Lead);
+    if (At == std::string::npos)
+        return {};
+    const auto Colon = Err.find(": ", At);
+    if (Note)
+        *Note = Err.substr(At + Lead.size(), Colon - At - Lead.size());
+    return Err.substr(Colon + 2, Err.find('\n', Colon) - Colon - 2);
+}
+
+// Stopped with --project-out, the printed way on must not replace the project by the codes
+// after the stop: without a checkpoint the rest goes into a new file, named; with one, the
+// resumed run lists everything and so writes the whole project.
+TEST(CliStop, TheWayOnAfterAStopKeepsTheProjectFileWhole) {
+    const std::string Search = Cli + " search --length 35 --side-lobes 4";
+    const auto Whole = LinesIn(Shell(Search).Out);
+    ASSERT_GT(Whole.size(), 300000u);
+    const std::string Dir = ::testing::TempDir() + "codegen_way_" + std::to_string(getpid());
+    RunCommand("rm -rf " + Dir + "; mkdir " + Dir);
+    const auto Terminate = [](pid_t Pid) { kill(Pid, SIGTERM); };
+
+    const TRun Stopped =
+        RunJobAndStopAfterLines(Search + " --project-out " + Dir + "/p.cod", 100000, Terminate);
+    ASSERT_EQ(Stopped.Status, 143) << Stopped.Err;
+    std::string Note;
+    const std::string Command = WayOn(Stopped.Err, &Note);
+    EXPECT_NE(Note.find(Dir + "/p-2.cod"), std::string::npos) << Stopped.Err;
+    EXPECT_NE(Command.find("--project-out " + Dir + "/p-2.cod"), std::string::npos) << Command;
+    const TRun Rest = RunCommand(Command);
+    ASSERT_EQ(Rest.Status, 0) << Rest.Err;
+    const auto Before = LinesIn(Stopped.Out);
+    EXPECT_TRUE(ProjectCods(Dir + "/p.cod", 35) == Before)
+        << "p.cod keeps the codes up to the stop";
+    const auto After = LinesIn(Rest.Out);
+    EXPECT_TRUE(ProjectCods(Dir + "/p-2.cod", 35) == After);
+    auto Joined = Before;
+    Joined.insert(Joined.end(), After.begin(), After.end());
+    EXPECT_TRUE(Joined == Whole);
+
+    const TRun Checkpointed = RunJobAndStopAfterLines(
+        Search + " --project-out " + Dir + "/q.cod --checkpoint " + Dir + "/ck", 100000, Terminate);
+    ASSERT_EQ(Checkpointed.Status, 143) << Checkpointed.Err;
+    const TRun Resumed = RunCommand(WayOn(Checkpointed.Err));
+    ASSERT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_TRUE(ProjectCods(Dir + "/q.cod", 35) == Whole) << WayOn(Checkpointed.Err);
+    RunCommand("rm -rf " + Dir);
+}
+
+// A project file that cannot be written is refused before the search: nothing is listed.
+TEST(CliStop, AnUnwritableProjectIsRefusedBeforeTheSearch) {
+    const std::string Dir = ::testing::TempDir() + "codegen_bad_out_" + std::to_string(getpid());
+    RunCommand("rm -rf " + Dir + "; mkdir -p " + Dir + "/folder; touch " + Dir + "/file");
+    for (const std::string& Target :
+         {std::string("/dev/null"), Dir + "/folder", Dir + "/file/p.cod", Dir + "/none/p.cod"}) {
+        const TRun Run = Shell(Cli + " search --length 24 --side-lobes 3 --project-out " + Target);
+        EXPECT_EQ(Run.Status, 2) << Target;
+        EXPECT_EQ(Run.Out, "") << Target << ": the search ran";
+        EXPECT_NE(Run.Err.find("Unable to write to " + Target), std::string::npos) << Run.Err;
+    }
+    struct stat Null {};
+    EXPECT_EQ(stat("/dev/null", &Null), 0);
+    EXPECT_TRUE(S_ISCHR(Null.st_mode));
+    RunCommand("rm -rf " + Dir);
 }
 
 TEST(CliStop, AnInterruptedSetSearchPrintsItsBestSetSoFar) {
@@ -206,9 +285,9 @@ TEST(CliOutput, AFullDiskIsAnErrorOnEverySubcommand) {
     std::ofstream(List) << "1111100110101\n0000011001010\n";
     for (const std::string& Args : std::vector<std::string>{
              "search --length 13 --side-lobes 1", "correlate --length 13 1111100110101",
-          "export --codes " + List + " --length 13", "sets --codes " + List + " --length 13",
-          "select --codes " + List + " --length 13 --limit 13",
-          "optimize --length 13 --target 1 --time 20", "--help", "--version"}) {
+             "export --codes " + List + " --length 13", "sets --codes " + List + " --length 13",
+             "select --codes " + List + " --length 13 --limit 13",
+             "optimize --length 13 --target 1 --time 20", "--help", "--version"}) {
         const TRun Run = Shell(Cli + " " + Args + " > /dev/full");
         EXPECT_EQ(Run.Status, 2) << Args;
         EXPECT_NE(Run.Err.find("No space left on device"), std::string::npos)
@@ -242,8 +321,8 @@ TEST(CliMemory, MillionsOfCodesStreamThroughInBoundedMemory) {
     // project; they once all sat in memory, twice (720 MB).
     const std::string Project =
         ::testing::TempDir() + "codegen_million_" + std::to_string(getpid()) + ".cod";
-    const TRun Run = Shell(Cli + " search --length 21 --side-lobes 21 --project-out " + Project +
-                           " | wc -l");
+    const TRun Run =
+        Shell(Cli + " search --length 21 --side-lobes 21 --project-out " + Project + " | wc -l");
     EXPECT_EQ(Run.Status, 0) << Run.Err;
     EXPECT_EQ(Run.Out, "2097151\n");
     rusage Usage{};
