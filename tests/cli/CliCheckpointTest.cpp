@@ -95,9 +95,10 @@ TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
         const int Signal = Signals[Case];
         SCOPED_TRACE("signal " + std::to_string(Signal) + " after " + std::to_string(Delay) +
                      " ms");
-        const TRun Stopped = RunJobAndStop(
-            Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
-            std::chrono::milliseconds(Delay), [Signal](pid_t Pid) { kill(Pid, Signal); });
+        const TRun Stopped = RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File +
+                                               " --checkpoint-every 0.05",
+                                           std::chrono::milliseconds(Delay),
+                                           [Signal](pid_t Pid) { kill(Pid, Signal); });
         if (Signal == SIGKILL) {
             EXPECT_EQ(Stopped.Status, -1);
         } else {
@@ -107,8 +108,8 @@ TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
         }
         EXPECT_EQ(Whole.compare(0, Stopped.Out.size(), Stopped.Out), 0)
             << "what the stopped run wrote starts the whole list";
-        const TRun Resumed =
-            RunCli("search --resume " + File + (Case % 2 ? " --threads 1" : " --threads 2"));
+        const TRun Resumed = RunCli("search --resume " + File +
+                                    (Case % 2 ? " --threads 1" : " --threads 2"));
         EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
         EXPECT_TRUE(Resumed.Out == Whole) << "resumed: " << LinesIn(Resumed.Out).size()
                                           << " codes, whole: " << LinesIn(Whole).size();
@@ -123,8 +124,8 @@ TEST(CliCheckpoint, AResumedRunStoppedAgainResumesToTheSameList) {
     const auto Interrupt = [](pid_t Pid) { kill(Pid, SIGINT); };
     RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
                   std::chrono::milliseconds(700), Interrupt);
-    const TRun Second =
-        RunJobAndStop(Cli + " search --resume " + File, std::chrono::milliseconds(700), Interrupt);
+    const TRun Second = RunJobAndStop(Cli + " search --resume " + File,
+                                      std::chrono::milliseconds(700), Interrupt);
     EXPECT_EQ(Second.Status, 130) << Second.Err;
     EXPECT_EQ(Whole.compare(0, Second.Out.size(), Second.Out), 0);
     const TRun Third = RunCli("search --resume " + File);
@@ -156,10 +157,7 @@ TEST(CliCheckpoint, DamagedOrForeignCheckpointsAreRefused) {
     ExpectRefused(Resume, Bad, "ends early");
     Write("[Project]\nL=22\n");
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
-    Write(std::string("\x7f"
-                      "ELF\0\0\x01\x02",
-                      8) +
-          std::string(5000, '\xff'));
+    Write(std::string("\x7f" "ELF\0\0\x01\x02", 8) + std::string(5000, '\xff'));
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
     for (const std::size_t Cut : {Text.size() / 3, Text.size() - 5, Text.size() - 30}) {
         Write(Text.substr(0, Cut));
@@ -243,10 +241,10 @@ TEST(CliCheckpoint, ACheckpointThatCannotBeWrittenIsAnError) {
 TEST(CliCheckpoint, AFailedCheckpointWriteStopsTheRunAndKeepsTheLastOne) {
     const std::string Dir = TempName("ck_dir");
     RunCommand("rm -rf " + Dir + " " + Dir + ".moved; mkdir " + Dir);
-    const TRun Failed = RunJobAndStop(
-        Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
-        std::chrono::milliseconds(800),
-        [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); });
+    const TRun Failed =
+        RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
+                      std::chrono::milliseconds(800),
+                      [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); });
     EXPECT_EQ(Failed.Status, 2) << Failed.Err;
     EXPECT_NE(Failed.Err.find("Unable to write to " + Dir + "/ck"), std::string::npos)
         << Failed.Err;

@@ -31,8 +31,8 @@ inline std::string FileText(const std::string& Path) {
 // which execs the first program) sends the signal. Output is read to the end.
 inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
                           const std::function<void(pid_t)>& Stop) {
-    const std::string ErrFile =
-        ::testing::TempDir() + "codegen_job_err_" + std::to_string(getpid()) + ".txt";
+    const std::string ErrFile = ::testing::TempDir() + "codegen_job_err_" +
+                                std::to_string(getpid()) + ".txt";
     int Out[2];
     if (pipe(Out) != 0)
         return {};
@@ -57,8 +57,7 @@ inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds 
                               StopAt - std::chrono::steady_clock::now())
                               .count();
         pollfd P{Out[0], POLLIN, 0};
-        const int Ready =
-            poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
+        const int Ready = poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
         if (Ready > 0) {
             const ssize_t Read = read(Out[0], Buffer, sizeof Buffer);
             if (Read <= 0)

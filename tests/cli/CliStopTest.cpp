@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -156,8 +156,8 @@ TEST(CliStop, ResumingAfterAnyCodeListsExactlyTheRest) {
 }
 
 TEST(CliStop, AnInterruptedSearchStillWritesItsProject) {
-    const std::string Project =
-        ::testing::TempDir() + "codegen_stop_" + std::to_string(getpid()) + ".cod";
+    const std::string Project = ::testing::TempDir() + "codegen_stop_" +
+                                std::to_string(getpid()) + ".cod";
     const TRun Run = RunAndSignal(
         {"search", "--length", "40", "--side-lobes", "3", "--project-out", Project}, SIGTERM);
     EXPECT_EQ(Run.Status, 143) << Run.Err;
@@ -285,9 +285,9 @@ TEST(CliOutput, AFullDiskIsAnErrorOnEverySubcommand) {
     std::ofstream(List) << "1111100110101\n0000011001010\n";
     for (const std::string& Args : std::vector<std::string>{
              "search --length 13 --side-lobes 1", "correlate --length 13 1111100110101",
-             "export --codes " + List + " --length 13", "sets --codes " + List + " --length 13",
-             "select --codes " + List + " --length 13 --limit 13",
-             "optimize --length 13 --target 1 --time 20", "--help", "--version"}) {
+          "export --codes " + List + " --length 13", "sets --codes " + List + " --length 13",
+          "select --codes " + List + " --length 13 --limit 13",
+          "optimize --length 13 --target 1 --time 20", "--help", "--version"}) {
         const TRun Run = Shell(Cli + " " + Args + " > /dev/full");
         EXPECT_EQ(Run.Status, 2) << Args;
         EXPECT_NE(Run.Err.find("No space left on device"), std::string::npos)
@@ -321,8 +321,8 @@ TEST(CliMemory, MillionsOfCodesStreamThroughInBoundedMemory) {
     // project; they once all sat in memory, twice (720 MB).
     const std::string Project =
         ::testing::TempDir() + "codegen_million_" + std::to_string(getpid()) + ".cod";
-    const TRun Run =
-        Shell(Cli + " search --length 21 --side-lobes 21 --project-out " + Project + " | wc -l");
+    const TRun Run = Shell(Cli + " search --length 21 --side-lobes 21 --project-out " + Project +
+                           " | wc -l");
     EXPECT_EQ(Run.Status, 0) << Run.Err;
     EXPECT_EQ(Run.Out, "2097151\n");
     rusage Usage{};
