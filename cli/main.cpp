@@ -406,10 +406,9 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     // A counter at the last code of the counting order leaves nothing to search (the all-zero
     // code it would wrap round to is never listed by a run from the start).
     const std::string Start = ViewCod(Search.Cod(), P.L);
-    const bool AlreadyComplete =
-        (O.Resumed && O.Resumed->Completed) ||
-        Start == std::string(static_cast<std::size_t>(P.L),
-                             static_cast<char>('0' + MaxDigit(P.Type)));
+    const bool AlreadyComplete = (O.Resumed && O.Resumed->Completed) ||
+                                 Start == std::string(static_cast<std::size_t>(P.L),
+                                                      static_cast<char>('0' + MaxDigit(P.Type)));
     // The stored codes first, in slices, as a run hands them over.
     if (O.Resumed)
         ReadCheckpointCods(*O.Resumed, [&](std::vector<std::string>& Slice) { Emit(Slice, true); });
@@ -475,10 +474,10 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
                 NewProject = NextProjectName(*O.ProjectOut);
             WayOn = ResumeCommand(argc, argv, Last, O.ProjectOut ? &NewProject : nullptr);
         }
-        const std::string Into =
-            NewProject.empty() ? ""
-                               : " (the codes after it into " + NewProject + "; " +
-                                     *O.ProjectOut + " keeps those up to it)";
+        const std::string Into = NewProject.empty()
+                                     ? ""
+                                     : " (the codes after it into " + NewProject + "; " +
+                                           *O.ProjectOut + " keeps those up to it)";
         std::fprintf(stderr,
                      "codegen-cli: stopped by %s: the list above is complete up to code %s%s.\n"
                      "To go on after it%s: %s\n",
