@@ -919,8 +919,9 @@ int main(int argc, char** argv) {
     TSearchOptions SearchOptions;
     SearchCmd
         ->add_option("--checkpoint", SearchOptions.Checkpoint,
-                     "Keep the state of the search in this file (rewritten atomically every few "
-                     "seconds and at the end): the parameters, the counter and the codes so far")
+                     "Keep the state of the search in this file (replaced atomically every few "
+                     "seconds and at the end): the parameters and the counter, the codes so far "
+                     "being appended to FILE.codes")
         ->type_name("FILE");
     std::string ResumeFile;
     SearchCmd
