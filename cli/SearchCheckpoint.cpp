@@ -341,7 +341,8 @@ TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& 
     // Only the leftovers of earlier runs of this checkpoint, killed part way.
     RemoveStaleTemporaries(Path);
     CheckWritable(Path);
-    Extending = From && From->Appendable && SameFile(From->Path, Path);
+    Extending = From && From->Appendable && SameFile(From->Path, Path) &&
+                SameFile(From->CodsPath, CodsPath);
     Fd = open(CodsPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (Fd < 0)
         throw WriteError(CodsPath, std::strerror(errno));

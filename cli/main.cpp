@@ -522,6 +522,8 @@ TSearchCheckpoint ResumedSearch(const std::string& File, const CLI::App& Cmd,
 // A stop during the descent lists nothing; a stop during the listing names the way on at the
 // limit found, so that it does not descend again.
 int RunMinPslSearch(TSearchParams P, TSearchOptions& O, int argc, char** argv) {
+    if (O.ProjectOut) // before the descent, which may take long
+        CheckWritable(*O.ProjectOut);
     CatchStopSignals();
     const TMinPslResult Min = FindMinPsl(
         P, O.Threads,
