@@ -247,6 +247,10 @@ TEST(CliStop, AnUnwritableProjectIsRefusedBeforeTheSearch) {
         EXPECT_EQ(Run.Out, "") << Target << ": the search ran";
         EXPECT_NE(Run.Err.find("Unable to write to " + Target), std::string::npos) << Run.Err;
     }
+    // --min-psl: before its descent, too.
+    const TRun Min = Shell(Cli + " search --min-psl --length 13 --project-out " + Dir + "/folder");
+    EXPECT_EQ(Min.Status, 2) << Min.Err;
+    EXPECT_EQ(Min.Err.find("stochastic search"), std::string::npos) << Min.Err;
     struct stat Null {};
     EXPECT_EQ(stat("/dev/null", &Null), 0);
     EXPECT_TRUE(S_ISCHR(Null.st_mode));
