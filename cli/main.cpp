@@ -272,11 +272,6 @@ public:
         if (std::fflush(File) != 0 || std::fseek(File, 0, SEEK_SET) != 0)
             Fail();
     }
-    // Back to the end, for Add after reading.
-    void ToEnd() {
-        if (std::fseek(File, 0, SEEK_END) != 0)
-            Fail();
-    }
     std::string Next() {
         std::string Cod;
         int Ch;
