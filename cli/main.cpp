@@ -6,9 +6,9 @@
 #include "cli/MpiSearch.h"
 #endif
 #include "engine/AtomicWrite.h"
+#include "engine/Cod.h"
 #include "engine/CodFamilies.h"
 #include "engine/CodMetrics.h"
-#include "engine/Cod.h"
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
 #include "export/TextExport.h"
@@ -22,8 +22,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <unistd.h>
@@ -182,9 +182,13 @@ void WriteOut(std::string_view Text) {
 }
 
 // The exit status of a run that a signal stopped: 128 plus its number, as shells report.
-int SignalStatus() { return 128 + static_cast<int>(Interrupted); }
+int SignalStatus() {
+    return 128 + static_cast<int>(Interrupted);
+}
 
-const char* SignalName() { return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)"; }
+const char* SignalName() {
+    return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)";
+}
 
 // Arg as one word of a shell command line, quoted where it needs to be.
 std::string ShellWord(const std::string& Arg) {
@@ -306,8 +310,7 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     };
     if (O.ResumeAfter) {
         if (const auto Fault = CodTextFault(*O.ResumeAfter, P.L, P.Type))
-            throw std::runtime_error("--resume-after: " +
-                                     CodTextFaultText(*Fault, P.L, P.Type));
+            throw std::runtime_error("--resume-after: " + CodTextFaultText(*Fault, P.L, P.Type));
         SetCounter(*O.ResumeAfter);
     }
     if (O.Resumed)
@@ -619,18 +622,21 @@ int RunMatrix(const std::vector<std::string>& Texts, int L, TCodType Type) {
 std::string CodsGrid = "good";
 
 // The code texts of a code list file, one per line, or of a grid of a project file, told
-// apart by their content; "-" reads standard input.
-std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
+// apart by their content; "-" reads standard input. Every text must be a code of L chips of
+// Type, by the rule of the window's paste and import; the first that is not is named.
+std::vector<std::string> ReadCodsFile(const std::string& CodsFile, int L, TCodType Type) {
+    CheckCodLength(L);
+    const TCodListShape Shape{L, Type};
     TCodsSource Source;
     if (CodsFile == "-") {
-        Source = ReadCodsSource(std::cin, "standard input");
+        Source = ReadCodsSource(std::cin, "standard input", nullptr, Shape);
     } else {
         std::ifstream File = OpenInputFile(CodsFile);
-        Source = ReadCodsSource(File, CodsFile);
+        Source = ReadCodsSource(File, CodsFile, nullptr, Shape);
     }
     if (Source.Project)
-        return ReadProjectGrid(Source.Doc,
-                               CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid");
+        return ReadProjectCods(Source.Doc,
+                               CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid", Shape);
     return std::move(Source.Lines);
 }
 
@@ -662,7 +668,7 @@ void PrintLines(const std::vector<std::string>& Lines) {
 // nothing when a code does not fit it.
 int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Set,
               THeaderParams Header) {
-    Set.Cods = ReadCodsFile(CodsFile);
+    Set.Cods = ReadCodsFile(CodsFile, Set.L, Set.Type);
     TTextLines Lines;
     if (Format == "coe" || Format == "mem") {
         ConvertToMemoryFile(Format == "coe" ? TMemoryFormat::Coe : TMemoryFormat::Mem, Set, Lines);
@@ -735,7 +741,7 @@ private:
 int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost& Params,
             double TimeLimit) {
     TCliSetHost Host(Params);
-    Host.Good = ReadCodsFile(CodsFile);
+    Host.Good = ReadCodsFile(CodsFile, Host.Length, Host.Type);
     // A text the search cannot take is named by its row before the search starts.
     DecodeCods(Host.Good, Host.Length, Host.Type);
     TSetSearch Search(Host);
@@ -760,8 +766,9 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
     else
         std::fprintf(stderr, "best: %d codes from row %d\n", Search.BestResult, Search.BestStart);
     if (Interrupted) {
-        std::fprintf(stderr, "codegen-cli: stopped by %s: the set above is the best found so far, "
-                             "not the end of the search\n",
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s: the set above is the best found so far, "
+                     "not the end of the search\n",
                      SignalName());
         return SignalStatus();
     }
@@ -774,7 +781,7 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
 // The codes the selection keeps, in list order, by the window's selection run. SIGINT or
 // SIGTERM stops it after the chunk in hand: the codes kept so far are printed.
 int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
-    const auto Texts = ReadCodsFile(CodsFile);
+    const auto Texts = ReadCodsFile(CodsFile, L, Type);
     TSelectionRun Run;
     Run.Cods = DecodeCods(Texts, L, Type);
     Run.T = T;
@@ -790,8 +797,9 @@ int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
     PrintLines(Kept);
     std::fprintf(stderr, "%zu of %zu codes kept\n", Kept.size(), Texts.size());
     if (Interrupted) {
-        std::fprintf(stderr, "codegen-cli: stopped by %s: the codes above are those kept before "
-                             "the end of the list\n",
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s: the codes above are those kept before "
+                     "the end of the list\n",
                      SignalName());
         return SignalStatus();
     }
@@ -1067,8 +1075,7 @@ int main(int argc, char** argv) {
         if (*SearchCmd) {
             SearchOptions.Threads = Threads;
             SearchOptions.ProjectOut = SearchCmd->count("--project-out") ? &ProjectOut : nullptr;
-            SearchOptions.ResumeAfter =
-                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr;
+            SearchOptions.ResumeAfter = SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr;
             if (SearchCmd->count("--resume")) {
                 SearchOptions.Resumed = ResumedSearch(ResumeFile, *SearchCmd, SearchParams);
                 SearchParams = SearchOptions.Resumed->Params;
@@ -1108,15 +1115,15 @@ int main(int argc, char** argv) {
         if (*OptimizeCmd)
             return RunOptimize(BestParams);
         if (*CorrelateCmd)
-            return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
-                                CorrelateType,
+            return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength, CorrelateType,
                                 Periodic ? TCorrelationKind::Periodic : TCorrelationKind::Aperiodic,
                                 Decibels     ? TValueScale::Decibel
                                 : Magnitudes ? TValueScale::Magnitude
                                              : TValueScale::Linear,
                                 Csv);
         if (*MatrixCmd)
-            return RunMatrix(ReadCodsFile(MatrixCods), MatrixLength, MatrixType);
+            return RunMatrix(ReadCodsFile(MatrixCods, MatrixLength, MatrixType), MatrixLength,
+                             MatrixType);
     } catch (const TOutputClosed&) {
         return 128 + SIGPIPE;
     } catch (const std::bad_alloc&) {
