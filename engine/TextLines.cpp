@@ -254,14 +254,17 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
             Most = MaxListCodsOfLength(List.L);
         }
         if (const auto Fault = CodTextFault(*Line, List.L, Shape.Type))
-            throw CodError("Line " + std::to_string(Number) + " of " + std::string(Name) + " (" +
-                           QuotedLine(*Line) +
-                           ") is not a code: " + CodTextFaultText(*Fault, List.L, Shape.Type));
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " (" + QuotedLine(*Line) + ") is not a code: " +
+                                   CodTextFaultText(*Fault, List.L, Shape.Type),
+                               Number, std::string(*Line), Fault, List.L, Most);
         // Refused by count before it is stored, so that an endless input stops here.
         if (List.Cods.size() == Most)
-            throw CodError("Line " + std::to_string(Number) + " of " + std::string(Name) +
-                           " is one code too many: a list holds at most " + std::to_string(Most) +
-                           " codes of " + std::to_string(List.L) + " chips");
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " is one code too many: a list holds at most " +
+                                   std::to_string(Most) + " codes of " + std::to_string(List.L) +
+                                   " chips",
+                               Number, std::string(*Line), std::nullopt, List.L, Most);
         List.Cods.emplace_back(*Line);
     });
     return List;

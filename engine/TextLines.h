@@ -123,8 +123,23 @@ struct TCodList {
     std::vector<std::string> Cods;
     int L = 0; // the length the codes have (0 for no code)
 };
+// The refusal of a line of a code list, with what the window needs to say it in its words:
+// the line (from 1), its code text, and the fault, or none when the line is one code too
+// many (Most being the most the list holds).
+class CodLineError : public CodError {
+public:
+    CodLineError(const std::string& Message, std::size_t Line, std::string Text,
+                 std::optional<TCodTextFault> Fault, int L, std::size_t Most)
+        : CodError(Message), Line(Line), Text(std::move(Text)), Fault(Fault), L(L), Most(Most) {}
+    std::size_t Line;
+    std::string Text;
+    std::optional<TCodTextFault> Fault;
+    int L; // the length the codes must have
+    std::size_t Most;
+};
+
 // A code list read from In as ReadTextLines reads it, line by line, by the rule of
-// CodLineText: CodError names the first line that is not a code of the shape, or the first
+// CodLineText: CodLineError names the first line that is not a code of the shape, or the first
 // code over MaxListCodsOfLength, before it is stored. So memory stays bounded by the list
 // a command can take, even on endless input.
 TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shape,

@@ -89,10 +89,8 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
                            CodTextFaultText(*Bad, Shape.L, Shape.Type));
         if (Cods.size() == Most)
             throw CodError(What + std::to_string(Row) +
-                           " is one code too many: a list holds "
-                           "at most " +
-                           std::to_string(Most) + " codes of " + std::to_string(Shape.L) +
-                           " chips");
+                           ": one code too many: a list holds at most " + std::to_string(Most) +
+                           " codes of " + std::to_string(Shape.L) + " chips");
         Cods.push_back(Text);
     }
     return Cods;

@@ -860,16 +860,10 @@ namespace {
 // The type of the codes of an imported file: a chip 2 makes them ternary; codes of 0 and 1
 // alone are binary or ternary codes without a -1 chip, which only the user knows (read as
 // ternary, every -1 chip of a binary code would become a 0 chip). None on Cancel.
-std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>& Lines) {
-    bool BinaryDigitsOnly = false;
-    for (const std::string& Line : Lines) {
-        if (Line.find('2') != std::string::npos)
+std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>& Cods) {
+    for (const std::string& Cod : Cods)
+        if (Cod.find('2') != std::string::npos)
             return codegen::TCodType::Ternary;
-        if (!Line.empty() && Line.find_first_not_of("01") == std::string::npos)
-            BinaryDigitsOnly = true;
-    }
-    if (!BinaryDigitsOnly)
-        return codegen::TCodType::Ternary;
     const int Choice = Dialogs().Choose(
         QStringLiteral("Коды файла состоят только из 0 и 1. Какого они типа?\n"
                        "Двоичные: 1 это +1, 0 это -1. Троичные: 0 это нулевой элемент."),
@@ -890,9 +884,59 @@ QString TextFromBytes(std::string_view Bytes) {
     return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
 }
 
-// Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
-// title row), and type and length switch so that the lines read as codes of that type.
-// True once the rows are replaced.
+// A refused line of an imported file, in the words of the paste's refusal.
+QString ImportRefusal(const QString& Path, const codegen::CodLineError& Error,
+                      codegen::TCodType Type) {
+    const int L = Error.L;
+    const QString Nothing = QStringLiteral("\rНичего не загружено.");
+    if (!Error.Fault)
+        return QStringLiteral("Строка %1 файла %2 — лишний код: список вмещает не больше %3 "
+                              "кодов длины %4.")
+                   .arg(Error.Line)
+                   .arg(Path)
+                   .arg(Error.Most)
+                   .arg(L) +
+               Nothing;
+    const QString Line = TextFromBytes(Error.Text);
+    return QStringLiteral("Строка %1 файла %2 («%3») — не код: %4.")
+               .arg(Error.Line)
+               .arg(Path)
+               .arg(Line.size() > 60 ? Line.left(60) + u'…' : Line)
+               .arg(CodTextFaultMessage(*Error.Fault, L, Type)) +
+           Nothing;
+}
+
+// Asks before an import changes the type or length under the codes of the other list, whose
+// figures then all change; true to go on. A type the user has just chosen is no surprise, so
+// only a type the file forces (a chip 2) counts.
+bool ConversionAccepted(TMainForm& Form, const TStringGrid* Other, codegen::TCodType Type,
+                        bool TypeForced, int L) {
+    const int Cods = Other->RowCount() - 1;
+    const bool TypeChanges = TypeForced && Type != Form.CodType();
+    const bool LengthChanges = L != Form.CodLength();
+    if (Cods < 1 || (!TypeChanges && !LengthChanges))
+        return true;
+    QStringList Changes;
+    if (TypeChanges)
+        Changes << (Type == codegen::TCodType::Ternary
+                        ? QStringLiteral("тип кодов сменится с двоичного на троичный (в кодах "
+                                         "файла есть цифра 2)")
+                        : QStringLiteral("тип кодов сменится с троичного на двоичный"));
+    if (LengthChanges)
+        Changes << QStringLiteral("длина кода сменится с %1 на %2").arg(Form.CodLength()).arg(L);
+    const QString List = Other == Form.CodStringGrid ? QStringLiteral("списка хороших кодов")
+                                                     : QStringLiteral("набора кодов");
+    return Dialogs().Confirm(
+        QStringLiteral("При загрузке файла %1, и все показатели %2 (кодов: %3) будут "
+                       "пересчитаны по новым типу и длине.\rЗагрузить файл?")
+            .arg(Changes.join(QStringLiteral(", ")), List)
+            .arg(Cods));
+}
+
+// Both import buttons: the codes of the file replace the rows of Target (ResetTarget leaves
+// its title row), and type and length switch so that they read as codes of that type. Every
+// line must be a code, by the rule of the paste (blank lines skipped); the first that is not
+// is named and nothing changes. True once the rows are replaced.
 bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
     const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
     if (Path.isEmpty())
@@ -902,8 +946,15 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
     std::ifstream File = codegen::OpenInputFile(QFile::encodeName(Path).toStdString());
     std::string Text;
     codegen::TCodsSource Source;
+    // The digits of either type are taken here; the type is told from the codes below.
+    const codegen::TCodListShape Shape{0, codegen::TCodType::Ternary};
     try {
-        Source = codegen::ReadCodsSource(File, Path.toStdString(), &Text);
+        Source = codegen::ReadCodsSource(File, Path.toStdString(), &Text, Shape);
+        if (!Source.Project && !Source.Lines.empty())
+            codegen::CheckCodLength(Source.L);
+    } catch (const codegen::CodLineError& Error) {
+        Dialogs().Error(ImportRefusal(Path, Error, Shape.Type));
+        return false;
     } catch (const codegen::CodError& Error) {
         Dialogs().Error(ErrorText(Error) + QStringLiteral("\rНичего не загружено."));
         return false;
@@ -914,25 +965,35 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
                                        "«Загрузить проект».\rНичего не загружено."));
         return false;
     }
-    const std::vector<std::string>& Lines = Source.Lines;
-    const std::optional<codegen::TCodType> Type = ImportedCodType(Lines);
+    const std::vector<std::string>& Cods = Source.Lines;
+    if (Cods.empty()) {
+        Dialogs().Error(QStringLiteral("В файле ") + Path +
+                        QStringLiteral(" нет кодов.\rНичего не загружено."));
+        return false;
+    }
+    const std::optional<codegen::TCodType> Type = ImportedCodType(Cods);
     if (!Type)
+        return false;
+    const bool TypeForced = *Type == codegen::TCodType::Ternary &&
+                            std::any_of(Cods.begin(), Cods.end(), [](const std::string& Cod) {
+                                return Cod.find('2') != std::string::npos;
+                            });
+    const TStringGrid* Other =
+        Target == Form.CodStringGrid ? Form.NoCorrCodsStringGrid : Form.CodStringGrid;
+    if (!ConversionAccepted(Form, Other, *Type, TypeForced, Source.L))
         return false;
     Form.setWindowTitle(Path);
     Form.TxtMemo->clear();
     Form.TxtMemo->setPlainText(TextFromBytes(Text));
 
     Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
-    // The first line may be a heading, so the length comes from the second.
-    const std::size_t Length = Lines.size() > 1 ? Lines[1].size() : 0;
-    Form.CodLengthPBSpinEdit->SetValue(
-        static_cast<int>(std::min<std::size_t>(Length, std::numeric_limits<int>::max())));
+    Form.CodLengthPBSpinEdit->SetValue(Source.L);
 
     (Form.*ResetTarget)();
     QList<QStringList> Rows;
-    Rows.reserve(static_cast<qsizetype>(Lines.size()));
-    for (std::size_t N = 0; N < Lines.size(); ++N)
-        Rows.append({QString::number(N + 1), TextFromBytes(Lines[N])});
+    Rows.reserve(static_cast<qsizetype>(Cods.size()));
+    for (std::size_t N = 0; N < Cods.size(); ++N)
+        Rows.append({QString::number(N + 1), TextFromBytes(Cods[N])});
     Target->AppendRows(Rows);
     return true;
 }

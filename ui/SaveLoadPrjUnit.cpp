@@ -255,6 +255,11 @@ QString Refusal(const TIniDocument& Ini, const QString& FileName) {
                                            Component->objectName().toStdString(), &Fault))
                 return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
                        ErrorText(codegen::CodError(Fault)) + Nothing;
+    // The codes by the rule codegen-cli reads the same project with.
+    const codegen::TCodListShape Current{MainForm->CodLength(), MainForm->CodType()};
+    if (const std::string CodFault = codegen::ProjectCodsFault(Ini, Current); !CodFault.empty())
+        return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
+               ErrorText(codegen::CodError(CodFault)) + Nothing;
     return {};
 }
 
