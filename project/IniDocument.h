@@ -20,7 +20,7 @@ public:
     TIniDocument() = default;
     // More sections or key lines than any project holds are refused with CodError ("holds
     // more than ..."), so that memory stays bounded by the file's own size.
-    static constexpr std::size_t MaxSections = 1 << 16;
+    static constexpr std::size_t MaxSections = 1 << 18;
     static constexpr std::size_t MaxKeys = std::size_t{1} << 22;
     static TIniDocument FromBytes(std::string_view Bytes);
     std::string ToBytes() const;
