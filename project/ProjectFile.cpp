@@ -24,19 +24,20 @@ std::string CellKey(std::string_view Grid, int Col, int Row) {
 std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_view Section,
                                           std::string_view Grid, std::string* Fault) {
     const std::string Name(Grid), ColKey = Name + "ColCount", RowKey = Name + "RowCount";
-    // A count that is there but no count at all (negative, zero, beyond an int, no number)
-    // is a fault of the file: read as 1, it would show an empty list as if that were saved.
+    // A count that is there but no count at all (negative, beyond an int, no number) is a
+    // fault of the file: read as 1, it would show an empty list as if that were saved. Zero
+    // is taken as the grid takes it, as 1.
     for (const std::string* Key : {&ColKey, &RowKey})
         if (const auto Text = Doc.Value(Section, *Key);
-            Text && Doc.ReadInteger(Section, *Key, 0) < 1) {
+            Text && Doc.ReadInteger(Section, *Key, -1) < 0) {
             if (Fault)
                 *Fault = "The project's key " + *Key + "=" + EscapedText(Text->substr(0, 40)) +
-                         " in [" + std::string(Section) + "] is not a count of 1 or more";
+                         " in [" + std::string(Section) + "] is not a count";
             return std::nullopt;
         }
     TGridSize Size;
-    Size.Cols = Doc.ReadInteger(Section, ColKey, 1);
-    Size.Rows = Doc.ReadInteger(Section, RowKey, 1);
+    Size.Cols = std::max(1, Doc.ReadInteger(Section, ColKey, 1));
+    Size.Rows = std::max(1, Doc.ReadInteger(Section, RowKey, 1));
     // Every cell saved is a line of its key (the grid's name and at least eight digits), '='
     // and CR LF. Hand-written files may leave cells out (they read as empty); this many are
     // forgiven.
