@@ -1,8 +1,8 @@
 // The two "Загрузить из *.txt файла" buttons: the rows a text file gives, the code type and
 // length it switches to, the grid it leaves alone, and what a cancel or an unreadable file
 // leaves behind.
-#include "UiTestSupport.h"
 #include "../InputSupport.h"
+#include "UiTestSupport.h"
 
 #include "project/ProjectFile.h"
 #include "search/Selection.h"
@@ -353,8 +353,8 @@ private slots:
         QTest::newRow("longer") << QByteArray("0110\r\n10110\r\n")
                                 << QStringLiteral("Строка 2 файла %1 («10110») — не код: в нём 5 "
                                                   "знаков, а длина кода 4.");
-        QTest::newRow("empty file") << QByteArray("\n\n")
-                                    << QStringLiteral("В файле %1 нет кодов.");
+        QTest::newRow("empty file")
+            << QByteArray("\n\n") << QStringLiteral("В файле %1 нет кодов.");
         QTest::newRow("600 characters")
             << QByteArray(600, '1') << QStringLiteral("Длина кода 600 вне допустимых пределов");
         QTest::newRow("one chip") << QByteArray("1\n0\n")
