@@ -23,7 +23,8 @@ std::string CellKey(std::string_view Grid, int Col, int Row);
 // The column and row counts a grid of a section declares, each at least 1. A saved grid
 // writes a line for every cell, so counts asking for far more cells than the section's text
 // could hold are a fault of the file, not a size to allocate: nothing then, and Fault (when
-// given) says which key of which section asks too much, as an English one-line message.
+// given) says which key of which section asks too much, as an English one-line message. So
+// is a count that is no count (negative, beyond an int, no number); 0 reads as 1.
 struct TGridSize {
     int Cols = 1;
     int Rows = 1;
@@ -46,7 +47,8 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
 std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current);
 
 // The largest project file read or written: a list of 950,000 codes of 500 chips fits, or
-// 6.8 million of 24 chips (each code takes two lines of about 27 bytes and its chips).
+// 6.3 million of 24 chips (each code takes two lines: its number in about 34
+// bytes, its chips and 27 bytes more).
 inline constexpr std::size_t MaxProjectBytes = std::size_t{512} << 20;
 
 // A project file read whole from In after the bytes of Start (taken from In before). Name
