@@ -245,7 +245,14 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
     TCodList List;
     List.L = Shape.L;
     std::size_t Most = List.L > 0 ? MaxListCodsOfLength(List.L) : 0;
+    std::size_t Bytes = 0;
     ForEachTextLine(In, Name, Start, Raw, [&](std::string& Text, std::size_t Number) {
+        Bytes += Text.size() + 1;
+        if (Bytes > MaxListBytes)
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " ends past " + std::to_string(MaxListBytes >> 20) +
+                                   " MB, more than a code list may take",
+                               Number, Text, std::nullopt, List.L, 0);
         const auto Line = CodLineText(Text);
         if (!Line)
             return;

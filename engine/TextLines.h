@@ -112,6 +112,9 @@ TCodLines ReadCodLines(std::string_view Text, int L, TCodType Type);
 // it stay well within memory.
 inline constexpr std::size_t MaxListCods = 1'000'000;
 inline constexpr std::size_t MaxListChips = std::size_t{1} << 26;
+// And at most 256 MiB of text, blank lines and blanks included, so that endless blank lines
+// end too.
+inline constexpr std::size_t MaxListBytes = std::size_t{256} << 20;
 std::size_t MaxListCodsOfLength(int L);
 
 // What the codes of a list must be: L chips (0: as long as the first code) of Type.
@@ -139,8 +142,9 @@ public:
 };
 
 // A code list read from In as ReadTextLines reads it, line by line, by the rule of
-// CodLineText: CodLineError names the first line that is not a code of the shape, or the first
-// code over MaxListCodsOfLength, before it is stored. So memory stays bounded by the list
+// CodLineText: CodLineError names the first line that is not a code of the shape, the first
+// code over MaxListCodsOfLength, before it is stored, or the line that ends past
+// MaxListBytes. So memory stays bounded by the list
 // a command can take, even on endless input.
 TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shape,
                      std::string_view Start = {}, std::string* Raw = nullptr);

@@ -889,6 +889,13 @@ QString ImportRefusal(const QString& Path, const codegen::CodLineError& Error,
                       codegen::TCodType Type) {
     const int L = Error.L;
     const QString Nothing = QStringLiteral("\rНичего не загружено.");
+    if (Error.Most == 0)
+        return QStringLiteral("Файл %1 длиннее, чем может быть список кодов (строка %2 "
+                              "кончается дальше %3 МБ).")
+                   .arg(Path)
+                   .arg(Error.Line)
+                   .arg(codegen::MaxListBytes >> 20) +
+               Nothing;
     if (!Error.Fault)
         return QStringLiteral("Строка %1 файла %2 — лишний код: список вмещает не больше %3 "
                               "кодов длины %4.")

@@ -298,6 +298,13 @@ TEST(ReadCodList, AnEndlessListStopsAtTheCountItCanHold) {
     EXPECT_EQ(codegen::MaxListCodsOfLength(10), 1000000u);
     EXPECT_EQ(codegen::MaxListCodsOfLength(500), 134217u);
 
+    // Endless blank lines hold no code to count: the text's own bound ends them.
+    TEndlessBytes Blank(std::string(4095, ' ') + "\n");
+    std::istream BlankIn(&Blank);
+    EXPECT_EQ(ErrorOf([&] { codegen::ReadCodList(BlankIn, "-", {10}); }),
+              "Line 65537 of - ends past 256 MB, more than a code list may take");
+    EXPECT_LT(Blank.Given, codegen::MaxListBytes + (std::size_t{1} << 17));
+
     TEndlessBytes Long("10101010101\n");
     std::istream LongIn(&Long);
     EXPECT_EQ(ErrorOf([&] { codegen::ReadCodList(LongIn, "-", {10}); }),
