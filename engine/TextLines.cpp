@@ -244,13 +244,19 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
                      std::string_view Start, std::string* Raw) {
     TCodList List;
     List.L = Shape.L;
-    std::size_t Most = List.L > 0 ? MaxListCodsOfLength(List.L) : 0;
+    const auto Bound = [&Shape](int L) {
+        const std::size_t Most = MaxListCodsOfLength(L);
+        return Shape.MaxCods ? std::min(Shape.MaxCods, Most) : Most;
+    };
+    const std::size_t MaxBytes =
+        Shape.MaxBytes ? std::min(Shape.MaxBytes, MaxListBytes) : MaxListBytes;
+    std::size_t Most = List.L > 0 ? Bound(List.L) : 0;
     std::size_t Bytes = 0;
     ForEachTextLine(In, Name, Start, Raw, [&](std::string& Text, std::size_t Number) {
         Bytes += Text.size() + 1;
-        if (Bytes > MaxListBytes)
+        if (Bytes > MaxBytes)
             throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
-                                   " ends past " + std::to_string(MaxListBytes >> 20) +
+                                   " ends past " + std::to_string(MaxBytes >> 20) +
                                    " MB, more than a code list may take",
                                Number, Text, std::nullopt, List.L, 0);
         const auto Line = CodLineText(Text);
@@ -258,7 +264,7 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
             return;
         if (List.L <= 0) {
             List.L = static_cast<int>(std::min<std::size_t>(Line->size(), MaxLineBytes));
-            Most = MaxListCodsOfLength(List.L);
+            Most = Bound(List.L);
         }
         if (const auto Fault = CodTextFault(*Line, List.L, Shape.Type))
             throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +

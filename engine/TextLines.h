@@ -121,6 +121,9 @@ std::size_t MaxListCodsOfLength(int L);
 struct TCodListShape {
     int L = 0;
     TCodType Type = TCodType::Ternary;
+    // Bounds below the defaults (0: MaxListCodsOfLength, MaxListBytes), for the fuzzer.
+    std::size_t MaxCods = 0;
+    std::size_t MaxBytes = 0;
 };
 struct TCodList {
     std::vector<std::string> Cods;
