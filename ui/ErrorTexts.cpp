@@ -97,6 +97,9 @@ const std::vector<TTranslation>& Translations() {
              "Ключ проекта %1=%2 в разделе [%3] — не число строк или столбцов (нужно целое от 0)."},
             {R"((.*) holds more than (\d+) (sections|keys) \(line (\d+)\): it is no project)",
              "Файл %1 — не проект: в нём больше %2 разделов или ключей (строка %4)."},
+            {R"(The project would take (\d+) MB, more than a project can be \((\d+) MB\))",
+             "Проект занял бы %1 МБ — больше, чем может быть проект (%2 МБ): он не записан, "
+             "списки остались в окне."},
             {R"(A project of (\d+) codes of (\d+) chips would take (\d+) MB, more than a project can be \((\d+) MB\))",
              "Проект из %1 кодов длины %2 занял бы %3 МБ — больше, чем может быть проект (%4 МБ)."},
             {R"((.*) is larger than a project can be \(over (\d+) MB\))",
