@@ -664,18 +664,21 @@ int RunMatrix(const std::vector<std::string>& Texts, int L, TCodType Type) {
 std::string CodsGrid = "good";
 
 // The code texts of a code list file, one per line, or of a grid of a project file, told
-// apart by their content; "-" reads standard input.
-std::vector<std::string> ReadCodsFile(const std::string& CodsFile) {
+// apart by their content; "-" reads standard input. Every text must be a code of L chips of
+// Type, by the rule of the window's paste and import; the first that is not is named.
+std::vector<std::string> ReadCodsFile(const std::string& CodsFile, int L, TCodType Type) {
+    CheckCodLength(L);
+    const TCodListShape Shape{L, Type};
     TCodsSource Source;
     if (CodsFile == "-") {
-        Source = ReadCodsSource(std::cin, "standard input");
+        Source = ReadCodsSource(std::cin, "standard input", nullptr, Shape);
     } else {
         std::ifstream File = OpenInputFile(CodsFile);
-        Source = ReadCodsSource(File, CodsFile);
+        Source = ReadCodsSource(File, CodsFile, nullptr, Shape);
     }
     if (Source.Project)
-        return ReadProjectGrid(Source.Doc,
-                               CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid");
+        return ReadProjectCods(Source.Doc,
+                               CodsGrid == "set" ? "NoCorrCodsStringGrid" : "CodStringGrid", Shape);
     return std::move(Source.Lines);
 }
 
@@ -707,7 +710,7 @@ void PrintLines(const std::vector<std::string>& Lines) {
 // nothing when a code does not fit it.
 int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Set,
               THeaderParams Header) {
-    Set.Cods = ReadCodsFile(CodsFile);
+    Set.Cods = ReadCodsFile(CodsFile, Set.L, Set.Type);
     TTextLines Lines;
     if (Format == "coe" || Format == "mem") {
         ConvertToMemoryFile(Format == "coe" ? TMemoryFormat::Coe : TMemoryFormat::Mem, Set, Lines);
@@ -780,7 +783,7 @@ private:
 int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost& Params,
             double TimeLimit) {
     TCliSetHost Host(Params);
-    Host.Good = ReadCodsFile(CodsFile);
+    Host.Good = ReadCodsFile(CodsFile, Host.Length, Host.Type);
     // A text the search cannot take is named by its row before the search starts.
     DecodeCods(Host.Good, Host.Length, Host.Type);
     TSetSearch Search(Host);
@@ -819,7 +822,7 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
 // The codes the selection keeps, in list order, by the window's selection run. SIGINT or
 // SIGTERM stops it after the chunk in hand: the codes kept so far are printed.
 int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
-    const auto Texts = ReadCodsFile(CodsFile);
+    const auto Texts = ReadCodsFile(CodsFile, L, Type);
     TSelectionRun Run;
     Run.Cods = DecodeCods(Texts, L, Type);
     Run.T = T;
@@ -1162,7 +1165,8 @@ int main(int argc, char** argv) {
                                              : TValueScale::Linear,
                                 Csv);
         if (*MatrixCmd)
-            return RunMatrix(ReadCodsFile(MatrixCods), MatrixLength, MatrixType);
+            return RunMatrix(ReadCodsFile(MatrixCods, MatrixLength, MatrixType), MatrixLength,
+                             MatrixType);
     } catch (const TOutputClosed&) {
         return 128 + SIGPIPE;
     } catch (const std::bad_alloc&) {

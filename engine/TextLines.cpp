@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <istream>
 
 namespace codegen {
@@ -45,8 +46,8 @@ CodError NotTextError(std::string_view Head, std::string_view Name, std::size_t 
                     ": it is not a text file");
 }
 
-std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
-                                       std::string_view Start, std::string* Raw) {
+void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view Start,
+                     std::string* Raw, const std::function<void(std::string&, std::size_t)>& Line) {
     // The first bytes decide whether a NUL byte means UTF-16: gathered before any line.
     constexpr std::size_t HeadBytes = 64;
     std::string Head(Start.substr(0, HeadBytes));
@@ -60,8 +61,8 @@ std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
     if (LooksLikeUtf16(Head))
         throw NotTextError(Head, Name, 1);
 
-    std::vector<std::string> Lines;
-    std::string Line;
+    std::size_t Number = 1; // of the line in hand
+    std::string Text;
     bool Open = false;    // bytes of a line not yet ended
     bool AfterCr = false; // a CR ended the last line: an LF right after it belongs to it
     bool First = true;
@@ -80,19 +81,19 @@ std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
                     continue;
             }
             if (Ch == '\r' || Ch == '\n') {
-                Lines.push_back(std::move(Line));
-                Line.clear();
+                Line(Text, Number++);
+                Text.clear();
                 Open = false;
                 AfterCr = Ch == '\r';
                 continue;
             }
             if (Ch == '\0')
-                throw NotTextError(Head, Name, Lines.size() + 1);
-            if (Line.size() == MaxLineBytes)
-                throw CodError("Line " + std::to_string(Lines.size() + 1) + " of " +
-                               std::string(Name) + " is longer than any code can be (over " +
+                throw NotTextError(Head, Name, Number);
+            if (Text.size() == MaxLineBytes)
+                throw CodError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                               " is longer than any code can be (over " +
                                std::to_string(MaxLineBytes) + " bytes)");
-            Line += Ch;
+            Text += Ch;
             Open = true;
         }
     };
@@ -106,7 +107,14 @@ std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
     if (In.bad())
         throw CodError("Cannot read file " + std::string(Name));
     if (Open)
-        Lines.push_back(std::move(Line));
+        Line(Text, Number);
+}
+
+std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
+                                       std::string_view Start, std::string* Raw) {
+    std::vector<std::string> Lines;
+    ForEachTextLine(In, Name, Start, Raw,
+                    [&Lines](std::string& Line, std::size_t) { Lines.push_back(std::move(Line)); });
     return Lines;
 }
 
@@ -164,8 +172,7 @@ void CheckCodTextCharacters(std::string_view Text) {
         // A whole UTF-8 character is quoted as it is, to be recognised; a lone byte as \xNN.
         throw CodError("The code text \"" + EscapedText(Text) + "\" holds \"" +
                        (Bad->Bytes.size() > 1 ? Bad->Bytes : EscapedText(Bad->Bytes)) +
-                       "\" at character " +
-                       std::to_string(Bad->Position + 1) +
+                       "\" at character " + std::to_string(Bad->Position + 1) +
                        ", which is no code digit (a code is ASCII digits)");
 }
 
@@ -193,25 +200,87 @@ std::string CodTextFaultText(const TCodTextFault& Fault, int L, TCodType Type) {
            (Type == TCodType::Binary ? "binary digit (0 or 1)" : "ternary digit (0, 1 or 2)");
 }
 
+std::optional<std::string_view> CodLineText(std::string_view Line) {
+    const std::size_t First = Line.find_first_not_of(" \t");
+    if (First == std::string_view::npos)
+        return std::nullopt;
+    return Line.substr(First, Line.find_last_not_of(" \t") - First + 1);
+}
+
 TCodLines ReadCodLines(std::string_view Text, int L, TCodType Type) {
     TCodLines Result;
     const std::vector<std::string> Lines = SplitLines(Text);
     for (std::size_t N = 0; N < Lines.size(); ++N) {
-        std::string_view Line = Lines[N];
-        const std::size_t First = Line.find_first_not_of(" \t");
-        if (First == std::string_view::npos)
+        const auto Line = CodLineText(Lines[N]);
+        if (!Line)
             continue;
-        Line = Line.substr(First, Line.find_last_not_of(" \t") - First + 1);
-        if (const auto Fault = CodTextFault(Line, L, Type)) {
+        if (const auto Fault = CodTextFault(*Line, L, Type)) {
             Result.Cods.clear();
             Result.FaultLine = static_cast<int>(N + 1);
-            Result.FaultText = Line;
+            Result.FaultText = *Line;
             Result.Fault = Fault;
             return Result;
         }
-        Result.Cods.emplace_back(Line);
+        Result.Cods.emplace_back(*Line);
     }
     return Result;
+}
+
+std::size_t MaxListCodsOfLength(int L) {
+    return std::min(MaxListCods, MaxListChips / static_cast<std::size_t>(std::max(L, 1)));
+}
+
+std::string QuotedLine(std::string_view Line) {
+    constexpr std::size_t Shown = 60;
+    std::string Quoted = "\"";
+    Quoted += EscapedText(Line.substr(0, Shown));
+    if (Line.size() > Shown)
+        Quoted += "...";
+    Quoted += '"';
+    return Quoted;
+}
+
+TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shape,
+                     std::string_view Start, std::string* Raw) {
+    TCodList List;
+    List.L = Shape.L;
+    const auto Bound = [&Shape](int L) {
+        const std::size_t Most = MaxListCodsOfLength(L);
+        return Shape.MaxCods ? std::min(Shape.MaxCods, Most) : Most;
+    };
+    const std::size_t MaxBytes =
+        Shape.MaxBytes ? std::min(Shape.MaxBytes, MaxListBytes) : MaxListBytes;
+    std::size_t Most = List.L > 0 ? Bound(List.L) : 0;
+    std::size_t Bytes = 0;
+    ForEachTextLine(In, Name, Start, Raw, [&](std::string& Text, std::size_t Number) {
+        Bytes += Text.size() + 1;
+        if (Bytes > MaxBytes)
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " ends past " + std::to_string(MaxBytes >> 20) +
+                                   " MB, more than a code list may take",
+                               Number, Text, std::nullopt, List.L, 0);
+        const auto Line = CodLineText(Text);
+        if (!Line)
+            return;
+        if (List.L <= 0) {
+            List.L = static_cast<int>(std::min<std::size_t>(Line->size(), MaxLineBytes));
+            Most = Bound(List.L);
+        }
+        if (const auto Fault = CodTextFault(*Line, List.L, Shape.Type))
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " (" + QuotedLine(*Line) + ") is not a code: " +
+                                   CodTextFaultText(*Fault, List.L, Shape.Type),
+                               Number, std::string(*Line), Fault, List.L, Most);
+        // Refused by count before it is stored, so that an endless input stops here.
+        if (List.Cods.size() == Most)
+            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                   " is one code too many: a list holds at most " +
+                                   std::to_string(Most) + " codes of " + std::to_string(List.L) +
+                                   " chips",
+                               Number, std::string(*Line), std::nullopt, List.L, Most);
+        List.Cods.emplace_back(*Line);
+    });
+    return List;
 }
 
 } // namespace codegen

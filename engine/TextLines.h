@@ -6,6 +6,7 @@
 #include "engine/PackedCod.h"
 
 #include <fstream>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -31,6 +32,10 @@ inline constexpr std::size_t MaxLineBytes = 4096;
 // bytes read (without the mark).
 std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
                                        std::string_view Start = {}, std::string* Raw = nullptr);
+// The same reading line by line: Line receives each line (its text may be moved from) and its
+// number from 1, and nothing but the line in hand is kept.
+void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view Start,
+                     std::string* Raw, const std::function<void(std::string&, std::size_t)>& Line);
 
 // Whether Head, the first bytes of an input, is UTF-16 text: a byte order mark, or a NUL
 // byte in every other place.
@@ -93,8 +98,60 @@ struct TCodLines {
     std::optional<TCodTextFault> Fault;
 };
 
-// The codes of Text, one per line: blanks and tabs around a code are dropped and blank
-// lines skipped, as a clipboard or an editor leaves them.
+// The rule of a line of every code list, pasted, imported or read by codegen-cli: blanks and
+// tabs around the code are dropped, a blank line is skipped (none), and what remains must be
+// a code exactly (CodTextFault), so that a heading, a comment or a code of another length
+// is refused with its line rather than read as a code.
+std::optional<std::string_view> CodLineText(std::string_view Line);
+
+// The codes of Text, one per line, by that rule.
 TCodLines ReadCodLines(std::string_view Text, int L, TCodType Type);
+
+// The most codes a code list read from a file or a stream may hold: a million, and at most
+// 64 Mi chips in all (134,217 codes of 500 chips), so that the list and what is built from
+// it stay well within memory.
+inline constexpr std::size_t MaxListCods = 1'000'000;
+inline constexpr std::size_t MaxListChips = std::size_t{1} << 26;
+// And at most 256 MiB of text, blank lines and blanks included, so that endless blank lines
+// end too.
+inline constexpr std::size_t MaxListBytes = std::size_t{256} << 20;
+std::size_t MaxListCodsOfLength(int L);
+
+// What the codes of a list must be: L chips (0: as long as the first code) of Type.
+struct TCodListShape {
+    int L = 0;
+    TCodType Type = TCodType::Ternary;
+    // Bounds below the defaults (0: MaxListCodsOfLength, MaxListBytes), for the fuzzer.
+    std::size_t MaxCods = 0;
+    std::size_t MaxBytes = 0;
+};
+struct TCodList {
+    std::vector<std::string> Cods;
+    int L = 0; // the length the codes have (0 for no code)
+};
+// The refusal of a line of a code list, with what the window needs to say it in its words:
+// the line (from 1), its code text, and the fault, or none when the line is one code too
+// many (Most being the most the list holds).
+class CodLineError : public CodError {
+public:
+    CodLineError(const std::string& Message, std::size_t Line, std::string Text,
+                 std::optional<TCodTextFault> Fault, int L, std::size_t Most)
+        : CodError(Message), Line(Line), Text(std::move(Text)), Fault(Fault), L(L), Most(Most) {}
+    std::size_t Line;
+    std::string Text;
+    std::optional<TCodTextFault> Fault;
+    int L; // the length the codes must have
+    std::size_t Most;
+};
+
+// A code list read from In as ReadTextLines reads it, line by line, by the rule of
+// CodLineText: CodLineError names the first line that is not a code of the shape, the first
+// code over MaxListCodsOfLength, before it is stored, or the line that ends past
+// MaxListBytes. So memory stays bounded by the list
+// a command can take, even on endless input.
+TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shape,
+                     std::string_view Start = {}, std::string* Raw = nullptr);
+// A line as messages quote it: escaped, and cut after 60 characters.
+std::string QuotedLine(std::string_view Line);
 
 } // namespace codegen

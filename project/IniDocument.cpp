@@ -1,6 +1,6 @@
 #include "project/IniDocument.h"
 
-#include <unordered_set>
+#include "engine/Cod.h"
 
 #include <iconv.h>
 
@@ -91,14 +91,24 @@ TIniDocument TIniDocument::FromBytes(std::string_view Bytes) {
     TIniDocument Doc;
     Doc.Sections.push_back({});
     Doc.Sections.back().Header = false;
+    std::size_t Keys = 0, Number = 0;
+    const auto TooMany = [&Number](std::size_t Most, const char* What) {
+        return CodError("holds more than " + std::to_string(Most) + " " + What + " (line " +
+                        std::to_string(Number) + "): it is no project");
+    };
     ForEachLine(Bytes, [&](std::string_view Line) {
+        ++Number;
         const std::string_view Text = Trim(Line);
         const std::size_t Close = Text.find(']');
         if (!Text.empty() && Text.front() == '[' && Close != std::string_view::npos) {
+            if (Doc.Sections.size() > MaxSections)
+                throw TooMany(MaxSections, "sections");
             Doc.Sections.push_back({});
             Doc.Sections.back().Name = std::string(Trim(Text.substr(1, Close - 1)));
             return;
         }
+        if (Line.find('=') != std::string_view::npos && ++Keys > MaxKeys)
+            throw TooMany(MaxKeys, "keys");
         std::string& Body = Doc.Sections.back().Body;
         Body.append(Line);
         Body.append("\r\n");
@@ -177,9 +187,20 @@ uint64_t CaseBlindHash(std::string_view Name) {
 }
 } // namespace
 
+std::size_t TIniDocument::FirstIndexed(const TSection& S, std::string_view Key) {
+    // Entries of one hash are in file order: the first of equal names comes first.
+    const std::uint64_t Hash = CaseBlindHash(Key);
+    for (auto It =
+             std::lower_bound(S.Index.begin(), S.Index.end(), std::pair{Hash, std::size_t{0}});
+         It != S.Index.end() && It->first == Hash; ++It)
+        if (SameName(S.Key(S.Entries[It->second]), Key))
+            return It->second;
+    return S.Entries.size();
+}
+
 std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::string_view Key) {
     if (!S.Parsed) {
-        std::unordered_set<uint64_t> Hashes;
+        std::vector<uint64_t> Hashes; // sorted below: 8 bytes a key where a set takes 40
         ForEachLine(S.Body, [&](std::string_view Line) {
             const std::size_t Equals = Line.find('=');
             const std::string_view Name = Trim(Line.substr(0, Equals));
@@ -190,9 +211,10 @@ std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::str
             };
             const std::string_view Value = Line.substr(Equals + 1);
             S.Entries.push_back({At(Name), Name.size(), At(Value), Value.size()});
-            if (!S.MayRepeat && !Hashes.insert(CaseBlindHash(Name)).second)
-                S.MayRepeat = true;
+            Hashes.push_back(CaseBlindHash(Name));
         });
+        std::sort(Hashes.begin(), Hashes.end());
+        S.MayRepeat = std::adjacent_find(Hashes.begin(), Hashes.end()) != Hashes.end();
         S.Parsed = true;
     }
     // A key read in file order is the entry after the one read before, unless an equal
@@ -200,20 +222,21 @@ std::optional<std::string_view> TIniDocument::Lookup(const TSection& S, std::str
     if (!S.MayRepeat && S.Next < S.Entries.size() && SameName(S.Key(S.Entries[S.Next]), Key)) {
         const std::size_t Found = S.Next++;
         // The first of equal keys counts: make sure no earlier one exists.
-        if (!S.Indexed || S.Index.at(LowerCase(Key)) == Found)
+        if (!S.Indexed || FirstIndexed(S, Key) == Found)
             return Unquoted(S.Value(S.Entries[Found]));
     }
     if (!S.Indexed) {
         S.Index.reserve(S.Entries.size());
         for (std::size_t I = 0; I < S.Entries.size(); ++I)
-            S.Index.emplace(LowerCase(S.Key(S.Entries[I])), I);
+            S.Index.emplace_back(CaseBlindHash(S.Key(S.Entries[I])), I);
+        std::sort(S.Index.begin(), S.Index.end());
         S.Indexed = true;
     }
-    const auto It = S.Index.find(LowerCase(Key));
-    if (It == S.Index.end())
+    const std::size_t Found = FirstIndexed(S, Key);
+    if (Found == S.Entries.size())
         return std::nullopt;
-    S.Next = It->second + 1;
-    return Unquoted(S.Value(S.Entries[It->second]));
+    S.Next = Found + 1;
+    return Unquoted(S.Value(S.Entries[Found]));
 }
 
 std::optional<std::string_view> TIniDocument::Value(std::string_view Section,

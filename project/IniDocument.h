@@ -18,6 +18,10 @@ namespace codegen {
 class TIniDocument {
 public:
     TIniDocument() = default;
+    // More sections or key lines than any project holds are refused with CodError ("holds
+    // more than ..."), so that memory stays bounded by the file's own size.
+    static constexpr std::size_t MaxSections = 1 << 18;
+    static constexpr std::size_t MaxKeys = std::size_t{1} << 22;
     static TIniDocument FromBytes(std::string_view Bytes);
     std::string ToBytes() const;
 
@@ -81,7 +85,8 @@ private:
         }
         mutable bool Parsed = false;
         mutable std::size_t Next = 0;
-        mutable std::unordered_map<std::string, std::size_t> Index;
+        // (case-blind hash of the key, entry) sorted: 16 bytes a key, whatever the names.
+        mutable std::vector<std::pair<std::uint64_t, std::size_t>> Index;
         mutable bool Indexed = false;
         // Set at parsing when two keys may be equal (their case-blind hashes met): the
         // entry after the last one found is then not trusted to be the first of its name.
@@ -96,6 +101,8 @@ private:
     TSection* Find(std::string_view Section);
     const TSection* Find(std::string_view Section) const;
     static std::optional<std::string_view> Lookup(const TSection& S, std::string_view Key);
+    // The first entry of Key by the index (Entries.size() for none).
+    static std::size_t FirstIndexed(const TSection& S, std::string_view Key);
     // Adds the section at the end of the document.
     TSection& Append(std::string_view Section);
     void Reindex();

@@ -24,6 +24,17 @@ std::string CellKey(std::string_view Grid, int Col, int Row) {
 std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_view Section,
                                           std::string_view Grid, std::string* Fault) {
     const std::string Name(Grid), ColKey = Name + "ColCount", RowKey = Name + "RowCount";
+    // A count that is there but no count at all (negative, beyond an int, no number) is a
+    // fault of the file: read as 1, it would show an empty list as if that were saved. Zero
+    // is taken as the grid takes it, as 1.
+    for (const std::string* Key : {&ColKey, &RowKey})
+        if (const auto Text = Doc.Value(Section, *Key);
+            Text && Doc.ReadInteger(Section, *Key, -1) < 0) {
+            if (Fault)
+                *Fault = "The project's key " + *Key + "=" + EscapedText(Text->substr(0, 40)) +
+                         " in [" + std::string(Section) + "] is not a count";
+            return std::nullopt;
+        }
     TGridSize Size;
     Size.Cols = std::max(1, Doc.ReadInteger(Section, ColKey, 1));
     Size.Rows = std::max(1, Doc.ReadInteger(Section, RowKey, 1));
@@ -62,6 +73,49 @@ std::vector<std::string> ReadProjectGrid(const TIniDocument& Doc, std::string_vi
     return Cods;
 }
 
+std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_view Grid,
+                                         TCodListShape Shape) {
+    std::string Fault;
+    const auto Size = DeclaredGridSize(Doc, MainSection, Grid, &Fault);
+    if (!Size)
+        throw CodError(Fault);
+    const std::string Name(Grid);
+    const std::string What = Name == "NoCorrCodsStringGrid" ? "Set row " : "Good-code row ";
+    const std::size_t Most = MaxListCodsOfLength(Shape.L);
+    std::vector<std::string> Cods;
+    for (int Row = 1; Row < Size->Rows; ++Row) {
+        const std::string Text = Doc.ReadString(MainSection, CellKey(Name, 1, Row), "");
+        if (const auto Bad = CodTextFault(Text, Shape.L, Shape.Type))
+            throw CodError(What + std::to_string(Row) + ": " +
+                           CodTextFaultText(*Bad, Shape.L, Shape.Type));
+        if (Cods.size() == Most)
+            throw CodError(What + std::to_string(Row) +
+                           ": one code too many: a list holds at most " + std::to_string(Most) +
+                           " codes of " + std::to_string(Shape.L) + " chips");
+        Cods.push_back(Text);
+    }
+    return Cods;
+}
+
+std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current) {
+    // The length and type as the window's controls take them: the spin edit keeps the value
+    // in its range, the radio group ignores an index it does not have.
+    TCodListShape Shape = Current;
+    Shape.L = std::clamp(Doc.ReadInteger(MainSection, "CodLengthPBSpinEdit", Current.L),
+                         MinCodLength, MaxCodLength);
+    const int Variant = Doc.ReadInteger(MainSection, "VariantRadioGroup", -1);
+    if (Variant == 0 || Variant == 1)
+        Shape.Type = static_cast<TCodType>(Variant);
+    for (const char* Grid : {"CodStringGrid", "NoCorrCodsStringGrid"}) {
+        try {
+            ReadProjectCods(Doc, Grid, Shape);
+        } catch (const CodError& Error) {
+            return Error.what();
+        }
+    }
+    return {};
+}
+
 namespace {
 
 // The line (from 1) of the byte at Offset, breaks counted as SplitLines counts them.
@@ -81,6 +135,7 @@ TIniDocument ReadProject(std::istream& In, std::string_view Name, std::string_vi
                          std::size_t MaxBytes) {
     std::string Bytes(Start);
     std::string Buffer(1 << 16, '\0');
+    std::size_t LineStart = 0; // of the line not yet ended
     const auto Check = [&](std::size_t From) {
         if (Bytes.size() > MaxBytes)
             throw CodError(std::string(Name) + " is larger than a project can be (over " +
@@ -90,6 +145,20 @@ TIniDocument ReadProject(std::istream& In, std::string_view Name, std::string_vi
             throw NotTextError(Head, Name, 1);
         if (const std::size_t Nul = Bytes.find('\0', From); Nul != std::string::npos)
             throw NotTextError(Head, Name, LineOf(Bytes, Nul));
+        // The same bound on a line as every reader of codes keeps (a byte order mark aside).
+        for (std::size_t I = From; I <= Bytes.size(); ++I) {
+            const bool End = I == Bytes.size();
+            if (End || Bytes[I] == '\r' || Bytes[I] == '\n') {
+                const std::size_t Mark =
+                    LineStart == 0 && Bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+                if (I - LineStart > MaxLineBytes + Mark)
+                    throw CodError("Line " + std::to_string(LineOf(Bytes, LineStart)) + " of " +
+                                   std::string(Name) + " is longer than any code can be (over " +
+                                   std::to_string(MaxLineBytes) + " bytes)");
+                if (!End)
+                    LineStart = I + 1;
+            }
+        }
     };
     Check(0);
     while (In) {
@@ -103,14 +172,19 @@ TIniDocument ReadProject(std::istream& In, std::string_view Name, std::string_vi
     std::string_view Text = Bytes;
     if (Text.starts_with("\xEF\xBB\xBF"))
         Text.remove_prefix(3);
-    return TIniDocument::FromBytes(Text);
+    try {
+        return TIniDocument::FromBytes(Text);
+    } catch (const CodError& Error) {
+        throw CodError(std::string(Name) + " " + Error.what());
+    }
 }
 
 bool IsProject(const TIniDocument& Doc) {
     return Doc.HasSection(MainSection);
 }
 
-TCodsSource ReadCodsSource(std::istream& In, std::string_view Name, std::string* Text) {
+TCodsSource ReadCodsSource(std::istream& In, std::string_view Name, std::string* Text,
+                           std::optional<TCodListShape> Shape) {
     // Enough of the start to see the first text after blanks, breaks and a byte order mark.
     std::string Start(MaxLineBytes, '\0');
     In.read(Start.data(), static_cast<std::streamsize>(Start.size()));
@@ -123,7 +197,13 @@ TCodsSource ReadCodsSource(std::istream& In, std::string_view Name, std::string*
     Source.Project =
         First != std::string_view::npos && (Shown[First] == '[' || Shown[First] == ';');
     if (!Source.Project) {
-        Source.Lines = ReadTextLines(In, Name, Start, Text);
+        if (Shape) {
+            TCodList List = ReadCodList(In, Name, *Shape, Start, Text);
+            Source.Lines = std::move(List.Cods);
+            Source.L = List.L;
+        } else {
+            Source.Lines = ReadTextLines(In, Name, Start, Text);
+        }
         return Source;
     }
     Source.Doc = ReadProject(In, Name, Start);
@@ -194,9 +274,39 @@ TIniDocument SearchProject(const TSearchParams& Params, const std::vector<std::s
     return Doc;
 }
 
+std::uint64_t SearchProjectBytes(const TSearchParams& Params, std::uint64_t Count) {
+    // Every key but the list's cells, as an empty list writes them, then the row count's
+    // digits and the cells of Count rows.
+    std::uint64_t Bytes = 0;
+    EmitSearchProject(
+        Params, 0, [] { return std::string(); },
+        [&Bytes](std::string_view Key, std::string_view Value) {
+            Bytes += Key.size() + Value.size() + 3;
+        });
+    Bytes += std::to_string(Count + 1).size() + 2 /* "[MainForm]\r\n" beyond the keys */ + 10;
+    const std::uint64_t Name = std::string_view("CodStringGrid").size();
+    const auto Digits = [](std::uint64_t N) { return std::to_string(N).size(); };
+    for (std::uint64_t Width = 1, From = 1; From <= Count; ++Width, From *= 10) {
+        const std::uint64_t To = std::min(Count, From * 10 - 1);
+        const std::uint64_t Rows = To - From + 1;
+        const std::uint64_t RowDigits = std::max<std::uint64_t>(4, Digits(From));
+        const std::uint64_t Key = Name + 4 + RowDigits;
+        // Column 0 holds the row number, column 1 the code; each line "key=value\r\n".
+        Bytes +=
+            Rows * ((Key + 1 + Width + 2) + (Key + 1 + static_cast<std::uint64_t>(Params.L) + 2));
+    }
+    return Bytes;
+}
+
 void WriteSearchProject(const TSearchParams& Params, std::uint64_t Count,
                         const std::function<std::string()>& NextCod,
                         const std::function<void(std::string_view)>& Out) {
+    // Refused before anything is written: neither the window nor codegen-cli would open it.
+    if (const std::uint64_t Bytes = SearchProjectBytes(Params, Count); Bytes > MaxProjectBytes)
+        throw CodError(
+            "A project of " + std::to_string(Count) + " codes of " + std::to_string(Params.L) +
+            " chips would take " + std::to_string((Bytes + (1 << 20) - 1) >> 20) +
+            " MB, more than a project can be (" + std::to_string(MaxProjectBytes >> 20) + " MB)");
     std::string Line = "[";
     Line += MainSection;
     Line += "]\r\n";

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -88,17 +88,27 @@ QString Shown(const QString& Text) {
 }
 } // namespace
 
+namespace {
+// Every box shows its text as plain text: a file name or a code text quoted in a message
+// (say "01<script>") must read as written, never as markup.
+int ShowBox(QMessageBox::Icon Icon, const QString& Text, QMessageBox::StandardButtons Buttons) {
+    QMessageBox Box(Icon, BoxTitle(), Shown(Text), Buttons, QApplication::activeWindow());
+    Box.setTextFormat(Qt::PlainText);
+    return Box.exec();
+}
+} // namespace
+
 void TQtDialogs::Information(const QString& Text) {
-    QMessageBox::information(QApplication::activeWindow(), BoxTitle(), Shown(Text));
+    ShowBox(QMessageBox::Information, Text, QMessageBox::Ok);
 }
 
 bool TQtDialogs::Confirm(const QString& Text) {
-    return QMessageBox::question(QApplication::activeWindow(), BoxTitle(), Shown(Text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return ShowBox(QMessageBox::Question, Text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void TQtDialogs::Error(const QString& Text) {
-    QMessageBox::critical(QApplication::activeWindow(), BoxTitle(), Shown(Text));
+    ShowBox(QMessageBox::Critical, Text, QMessageBox::Ok);
 }
 
 void TQtDialogs::Beep() {
@@ -108,6 +118,7 @@ void TQtDialogs::Beep() {
 int TQtDialogs::Choose(const QString& Text, const QStringList& Choices) {
     QMessageBox Box(QMessageBox::Question, BoxTitle(), Shown(Text), QMessageBox::NoButton,
                     QApplication::activeWindow());
+    Box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> Buttons;
     for (const QString& Choice : Choices)
         Buttons.append(Box.addButton(Choice, QMessageBox::AcceptRole));

@@ -26,6 +26,7 @@
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
+#include "ui/TxtImport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -855,88 +856,6 @@ void TMainForm::SelectBitBtnClick() {
         return true;
     });
 }
-
-namespace {
-// The type of the codes of an imported file: a chip 2 makes them ternary; codes of 0 and 1
-// alone are binary or ternary codes without a -1 chip, which only the user knows (read as
-// ternary, every -1 chip of a binary code would become a 0 chip). None on Cancel.
-std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>& Lines) {
-    bool BinaryDigitsOnly = false;
-    for (const std::string& Line : Lines) {
-        if (Line.find('2') != std::string::npos)
-            return codegen::TCodType::Ternary;
-        if (!Line.empty() && Line.find_first_not_of("01") == std::string::npos)
-            BinaryDigitsOnly = true;
-    }
-    if (!BinaryDigitsOnly)
-        return codegen::TCodType::Ternary;
-    const int Choice = Dialogs().Choose(
-        QStringLiteral("Коды файла состоят только из 0 и 1. Какого они типа?\n"
-                       "Двоичные: 1 это +1, 0 это -1. Троичные: 0 это нулевой элемент."),
-        {QStringLiteral("Двоичные (+1, -1)"), QStringLiteral("Троичные (+1, 0, -1)")});
-    if (Choice < 0)
-        return std::nullopt;
-    return Choice == 0 ? codegen::TCodType::Binary : codegen::TCodType::Ternary;
-}
-
-// A file's bytes as the window shows them: as UTF-8 when they are UTF-8, so that a character
-// a code must not hold is named as codegen-cli names it; else one character per byte, so
-// that nothing is lost.
-QString TextFromBytes(std::string_view Bytes) {
-    QStringDecoder Utf8(QStringConverter::Utf8);
-    QString Text = Utf8(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
-    if (!Utf8.hasError())
-        return Text;
-    return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
-}
-
-// Both import buttons: the file's lines replace the rows of Target (ResetTarget leaves its
-// title row), and type and length switch so that the lines read as codes of that type.
-// True once the rows are replaced.
-bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
-    const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
-    if (Path.isEmpty())
-        return false;
-    // Read before the caption changes: a file that cannot be opened or read leaves the window
-    // as it was.
-    std::ifstream File = codegen::OpenInputFile(QFile::encodeName(Path).toStdString());
-    std::string Text;
-    codegen::TCodsSource Source;
-    try {
-        Source = codegen::ReadCodsSource(File, Path.toStdString(), &Text);
-    } catch (const codegen::CodError& Error) {
-        Dialogs().Error(ErrorText(Error) + QStringLiteral("\rНичего не загружено."));
-        return false;
-    }
-    if (Source.Project) {
-        Dialogs().Error(QStringLiteral("Файл ") + Path +
-                        QStringLiteral(" — проект, а не список кодов: откройте его кнопкой "
-                                       "«Загрузить проект».\rНичего не загружено."));
-        return false;
-    }
-    const std::vector<std::string>& Lines = Source.Lines;
-    const std::optional<codegen::TCodType> Type = ImportedCodType(Lines);
-    if (!Type)
-        return false;
-    Form.setWindowTitle(Path);
-    Form.TxtMemo->clear();
-    Form.TxtMemo->setPlainText(TextFromBytes(Text));
-
-    Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
-    // The first line may be a heading, so the length comes from the second.
-    const std::size_t Length = Lines.size() > 1 ? Lines[1].size() : 0;
-    Form.CodLengthPBSpinEdit->SetValue(
-        static_cast<int>(std::min<std::size_t>(Length, std::numeric_limits<int>::max())));
-
-    (Form.*ResetTarget)();
-    QList<QStringList> Rows;
-    Rows.reserve(static_cast<qsizetype>(Lines.size()));
-    for (std::size_t N = 0; N < Lines.size(); ++N)
-        Rows.append({QString::number(N + 1), TextFromBytes(Lines[N])});
-    Target->AppendRows(Rows);
-    return true;
-}
-} // namespace
 
 void TMainForm::LoadFromTxtBitBtnClick() {
     if (LoadCodsFromTxtFile(*this, CodStringGrid, &TMainForm::StartStringGridToLoad))

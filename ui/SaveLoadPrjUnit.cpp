@@ -208,6 +208,12 @@ void SaveAllFormDataToFile(const QString& FileName) {
         SaveFormDataToFile(Ini, Form);
     // All or nothing: the old file stays whole when the new one cannot be written.
     const std::string Content = Ini.ToBytes();
+    // A project no reader would open is not written: the work stays in the window.
+    if (Content.size() > codegen::MaxProjectBytes)
+        throw codegen::CodError("The project would take " +
+                                std::to_string((Content.size() + (1 << 20) - 1) >> 20) +
+                                " MB, more than a project can be (" +
+                                std::to_string(codegen::MaxProjectBytes >> 20) + " MB)");
     try {
         codegen::WriteFileWhole(QFile::encodeName(FileName).toStdString(), Content);
     } catch (const codegen::WriteError&) {
@@ -255,6 +261,11 @@ QString Refusal(const TIniDocument& Ini, const QString& FileName) {
                                            Component->objectName().toStdString(), &Fault))
                 return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
                        ErrorText(codegen::CodError(Fault)) + Nothing;
+    // The codes by the rule codegen-cli reads the same project with.
+    const codegen::TCodListShape Current{MainForm->CodLength(), MainForm->CodType()};
+    if (const std::string CodFault = codegen::ProjectCodsFault(Ini, Current); !CodFault.empty())
+        return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
+               ErrorText(codegen::CodError(CodFault)) + Nothing;
     return {};
 }
 

@@ -197,19 +197,19 @@ TEST(CliExport, WorkedExampleInFormat4FromACrLfFile) {
 }
 
 TEST(CliExport, DefaultsAreThoseOfTheWindowAndEveryLineIsACod) {
-    // Mixed line ends, an empty line between, no break after the last line.
-    const TCodsFile Cods("1111100110\r\n\n0101\r1111100110101");
+    // Mixed line ends, an empty line between (skipped), no break after the last line.
+    const TCodsFile Cods("1111100110\r\n\n0101101010\r1111100110");
     const TRun R = RunCli("export --codes " + Cods.Path);
-    EXPECT_EQ(R.Status, 0);
+    EXPECT_EQ(R.Status, 0) << R.Err;
     EXPECT_EQ(AfterDateLine(R.Out), "//Файл " + Cods.Path +
                                         "\n"
                                         "//Длина кода 10 бит\n"
                                         "//Тип кода +1, -1       (1,0)\n"
                                         "//Боковые пики автокорреляционной х-ки не более 2\n"
                                         "//Пики взаимной корреляционной х-ки не более 2\n"
-                                        "//Количество кодов 4\n"
+                                        "//Количество кодов 3\n"
                                         "\n"
-                                        "1111100110\n\n0101\n1111100110101\n"
+                                        "1111100110\n0101101010\n1111100110\n"
                                         "\n");
 
     // An empty file is an empty set: the plain texts end in two empty lines.
@@ -256,32 +256,35 @@ TEST(CliExport, TernaryHeaderAndParameters) {
         << AtMost.Out;
 }
 
-TEST(CliExport, AShortTextPrintsTheLinesBeforeItAndFails) {
+// A line that is no code is refused with its line before anything is printed (the export
+// used to print the lines before it, then fail).
+TEST(CliExport, AShortTextIsRefusedByItsLineBeforeAnyOutput) {
     const TCodsFile Cods("1111100110101\r\n10101\r\n");
     const TRun R = RunCli("export --codes " + Cods.Path + " --length 13 --format 1");
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(Lines(R.Out), 8 + 2 + 6 + 1) << R.Out;
-    EXPECT_EQ(R.Out.substr(R.Out.size() - EncodingLines.size() - 1), EncodingLines + "\n");
-    EXPECT_EQ(R.Err, "codegen-cli: Set row 2: the code text \"10101\" has fewer characters (5) "
-                     "than the code length 13\n");
+    EXPECT_EQ(R.Out, "");
+    EXPECT_EQ(R.Err, "codegen-cli: Line 2 of " + Cods.Path +
+                         " (\"10101\") is not a code: the code has 5 characters, not 13\n");
 }
 
 // A character outside ASCII in a code: refused with its row and the character, as the
 // window refuses it, instead of reading its two UTF-8 bytes as two chips (format 5 at
 // L = 4 came out one bit apart from the window's).
 TEST(CliExport, ACharacterOutsideAsciiIsRefusedByRowAndCharacter) {
-    const TCodsFile Cods("1011\n10\xD1\x84" "1\n");
+    const TCodsFile Cods("1011\n10\xD1\x84"
+                         "1\n");
     const TRun R = RunCli("export --codes " + Cods.Path + " --length 4 --format 5");
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, "codegen-cli: Set row 2: the code text \"10\\xD1\\x841\" holds \"\xD1\x84\" "
-                     "at character 3, which is no code digit (a code is ASCII digits)\n");
+    const std::string Refusal = "codegen-cli: Line 2 of " + Cods.Path +
+                                " (\"10\\xD1\\x841\") is not a code: character 3 is not a "
+                                "binary digit (0 or 1)\n";
+    EXPECT_EQ(R.Err, Refusal);
     const TRun Select = RunCli("select --codes " + Cods.Path + " --length 4");
     EXPECT_EQ(Select.Status, 2);
-    EXPECT_EQ(Select.Err.rfind("codegen-cli: Good-code row 2: The code text", 0), 0u)
-        << Select.Err;
+    EXPECT_EQ(Select.Err, Refusal);
     const TRun Sets = RunCli("sets --codes " + Cods.Path + " --length 4 --limit 4");
     EXPECT_EQ(Sets.Status, 2);
-    EXPECT_EQ(Sets.Err.rfind("codegen-cli: Good-code row 2: The code text", 0), 0u) << Sets.Err;
+    EXPECT_EQ(Sets.Err, Refusal);
 }
 
 // The memory files print what the export window saves, and nothing for a code that does not
@@ -300,7 +303,9 @@ TEST(CliExport, MemoryFormatsPrintTheSetAsWords) {
     const TRun Bad = RunCli("export --codes " + Cods.Path + " --length 4 --format mem");
     EXPECT_EQ(Bad.Status, 2);
     EXPECT_TRUE(Bad.Out.empty()) << Bad.Out;
-    EXPECT_EQ(Bad.Err, "codegen-cli: Set row 1: character 2 is not a binary digit (0 or 1)\n");
+    EXPECT_EQ(Bad.Err,
+              "codegen-cli: Line 1 of " + Cods.Path +
+                  " (\"1201\") is not a code: character 2 is not a binary digit (0 or 1)\n");
 }
 
 TEST(CliExport, BadFilesAndOptionsGiveOneLineAndStatus2) {
@@ -383,7 +388,7 @@ TEST(CliSelect, KeepsTheCodesWithEnoughPartners) {
     const TCodsFile Short("0001101\n01\n");
     const TRun Bad = RunCli("select --codes " + Short.Path + " --length 7");
     EXPECT_EQ(Bad.Status, 2);
-    EXPECT_NE(Bad.Err.find("Good-code row 2"), std::string::npos) << Bad.Err;
+    EXPECT_NE(Bad.Err.find("Line 2 of " + Short.Path), std::string::npos) << Bad.Err;
 }
 
 TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {
@@ -572,15 +577,16 @@ TEST(CliErrors, TheRowAndTheEscapedTextOfABadCode) {
     const TCodsFile Short("0000000000\n0101\n");
     const TRun Sets = RunCli("sets --codes " + Short.Path + " --length 10");
     EXPECT_EQ(Sets.Status, 2);
-    EXPECT_EQ(Sets.Err, "codegen-cli: Good-code row 2: The code text \"0101\" has fewer characters "
-                        "(4) than the code length 10\n");
+    EXPECT_EQ(Sets.Err, "codegen-cli: Line 2 of " + Short.Path +
+                            " (\"0101\") is not a code: the code has 4 characters, not 10\n");
 
     // Control and 8-bit bytes of a code text went to the terminal as they were.
     const TCodsFile Odd("1111100110\n1\x1B[2J\xE9\n");
     const TRun Export = RunCli("export --codes " + Odd.Path + " --format 1");
     EXPECT_EQ(Export.Status, 2);
-    EXPECT_EQ(Export.Err, "codegen-cli: Set row 2: the code text \"1\\x1B[2J\\xE9\" has fewer "
-                          "characters (6) than the code length 10\n");
+    EXPECT_EQ(Export.Err, "codegen-cli: Line 2 of " + Odd.Path +
+                              " (\"1\\x1B[2J\\xE9\") is not a code: character 2 is not a binary "
+                              "digit (0 or 1)\n");
 }
 
 // Memory running out is said in words, not as "std::bad_alloc".
@@ -593,6 +599,100 @@ TEST(CliErrors, RunningOutOfMemoryIsSaidInWords) {
                           Limit + "yes " + Cod + " 2>/dev/null | head -n 40000 | ");
     EXPECT_EQ(R.Status, 2);
     EXPECT_EQ(R.Err, "codegen-cli: the input is too large for memory (out of memory)\n");
+}
+
+// Lines that are no code (a heading, a comment, another length) once became codes of the
+// wrong length; blank lines and blanks around a code are left as the paste leaves them.
+TEST(CliInput, ALineThatIsNoCodeIsRefusedWithItsLine) {
+    const TCodsFile Listed("  0001101\t\r\n\r\n0100111\n");
+    const TRun Good = RunCli("matrix --codes " + Listed.Path + " --length 7");
+    EXPECT_EQ(Good.Status, 0) << Good.Err;
+    EXPECT_EQ(LinesIn(Good.Out).size(), 2u);
+    for (const auto& [Contents, Line] :
+         {std::pair<std::string, std::string>{"# codes\n0001101\n", "1 of F (\"# codes\")"},
+          {"0001101\n\n00011010\n", "3 of F (\"00011010\")"},
+          {"Codes of 7\n0001101\n", "1 of F (\"Codes of 7\")"}}) {
+        const TCodsFile File(Contents);
+        for (const std::string Command : {"matrix", "select", "sets", "export"}) {
+            const TRun R = RunCli(Command + " --codes " + File.Path + " --length 7");
+            std::string Expected = "codegen-cli: Line " + Line + " is not a code";
+            Expected.replace(Expected.find(" F "), 3, " " + File.Path + " ");
+            EXPECT_EQ(R.Status, 2) << Command;
+            EXPECT_EQ(R.Out, "") << Command;
+            EXPECT_EQ(R.Err.rfind(Expected, 0), 0u) << Command << ": " << R.Err;
+        }
+    }
+}
+
+// `yes 1010101010 | codegen-cli matrix --codes - --length 10` reached 5 GB in 30 s: the list
+// is refused by count before it is stored, and a wrong length at its first line, well within
+// 400 MB of address space.
+TEST(CliInput, AnEndlessListIsRefusedInBoundedMemory) {
+    const std::string Limit = "ulimit -v 400000 2>/dev/null && ";
+    const TRun Many = RunCli("matrix --codes - --length 10",
+                             Limit + "yes 1010101010 2>/dev/null | head -c 200000000 | ");
+    EXPECT_EQ(Many.Status, 2);
+    EXPECT_EQ(Many.Out, "");
+    EXPECT_EQ(Many.Err, "codegen-cli: Line 1000001 of standard input is one code too many: a list "
+                        "holds at most 1000000 codes of 10 chips\n");
+    const TRun Long = RunCli("matrix --codes - --length 10",
+                             Limit + "yes 10101010101 2>/dev/null | head -c 200000000 | ");
+    EXPECT_EQ(Long.Status, 2);
+    EXPECT_EQ(Long.Err, "codegen-cli: Line 1 of standard input (\"10101010101\") is not a code: "
+                        "the code has 11 characters, not 10\n");
+    // Long codes: fewer of them (64 Mi chips in all).
+    const TRun Chips =
+        RunCli("select --codes - --length 500",
+               Limit + "yes " + std::string(500, '1') + " 2>/dev/null | head -c 200000000 | ");
+    EXPECT_EQ(Chips.Status, 2);
+    EXPECT_EQ(Chips.Err, "codegen-cli: Line 134218 of standard input is one code too many: a list "
+                         "holds at most 134217 codes of 500 chips\n");
+}
+
+// An INI file of 4 million empty sections (43 MB) took 1.03 GB, and one of millions of keys
+// as much: refused by count, within 400 MB of address space.
+TEST(CliInput, AbsurdSectionAndKeyCountsAreRefusedInBoundedMemory) {
+    std::string Sections = "[MainForm]\r\n";
+    for (int I = 0; I < 4000000; ++I)
+        Sections += "[S]\r\n";
+    const TCodsFile ManySections(Sections);
+    const std::string Limit = "ulimit -v 400000 2>/dev/null && ";
+    const TRun S = RunCli("matrix --codes " + ManySections.Path, Limit);
+    EXPECT_EQ(S.Status, 2);
+    EXPECT_EQ(S.Err, "codegen-cli: " + ManySections.Path +
+                         " holds more than 262144 sections (line 262145): it is no project\n");
+    std::string Keys = "[MainForm]\r\n";
+    for (int I = 0; I < 5000000; ++I)
+        Keys += "a=\r\n";
+    const TCodsFile ManyKeys(Keys);
+    const TRun K = RunCli("matrix --codes " + ManyKeys.Path, Limit);
+    EXPECT_EQ(K.Status, 2);
+    EXPECT_EQ(K.Err, "codegen-cli: " + ManyKeys.Path +
+                         " holds more than 4194304 keys (line 4194306): it is no project\n");
+}
+
+// The window opened a project whose codes codegen-cli refused; now both refuse it, by row.
+TEST(CliInput, AProjectRowThatIsNoCodeIsNamed) {
+    const TCodsFile Project("[MainForm]\r\nCodLengthPBSpinEdit=13\r\nCodStringGridColCount=2\r\n"
+                            "CodStringGridRowCount=3\r\nCodStringGrid00010001=1111100110101\r\n"
+                            "CodStringGrid00010002=" +
+                            std::string(500, '1') +
+                            "\r\nNoCorrCodsStringGridColCount=2\r\n"
+                            "NoCorrCodsStringGridRowCount=2\r\n"
+                            "NoCorrCodsStringGrid00010001=01<script>\r\n");
+    const TRun Good = RunCli("matrix --codes " + Project.Path + " --length 13");
+    EXPECT_EQ(Good.Status, 2);
+    EXPECT_EQ(Good.Err, "codegen-cli: Good-code row 2: the code has 500 characters, not 13\n");
+    const TRun Set = RunCli("matrix --grid set --codes " + Project.Path + " --length 13");
+    EXPECT_EQ(Set.Status, 2);
+    EXPECT_EQ(Set.Err, "codegen-cli: Set row 1: character 3 is not a binary digit (0 or 1)\n");
+    // A row count that is no count was read as an empty list.
+    const TCodsFile Negative(
+        "[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=-5\r\n");
+    const TRun N = RunCli("matrix --codes " + Negative.Path);
+    EXPECT_EQ(N.Status, 2);
+    EXPECT_EQ(N.Err, "codegen-cli: The project's key CodStringGridRowCount=-5 in [MainForm] is not "
+                     "a count\n");
 }
 
 TEST(CliOptimize, FindsTheBarkerCodeAndReportsItsFigures) {

@@ -106,7 +106,6 @@ TLines ReadAll(const std::string& Text, const std::string& Start = {}) {
     return ReadTextLines(In, "f.txt", Start);
 }
 
-
 TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
     for (const std::string Text :
          {"", "\n", "\r\n", "1201", "1201\r", "1201\r\n\r\n2101", "1201\n\r2101", "\r\n1201",
@@ -128,7 +127,6 @@ TEST(ReadTextLines, GivesTheLinesOfSplitLinesWhereverTheBlocksEnd) {
                       "0101\n"),
               (TLines{"0101"}));
 }
-
 
 TEST(ReadTextLines, ALineLongerThanAnyCodeStopsTheReadingAndIsNamed) {
     const std::string Longest(codegen::MaxLineBytes, '1');
@@ -220,23 +218,98 @@ TEST(CodTextRule, ACharacterOutsideAsciiIsRefusedByEveryReader) {
     EXPECT_EQ(ErrorOf([&] { codegen::PackCodText(Utf8, 2, TCodType::Binary); }), Expected);
     // The same text from Windows-1251 (one byte, F4), or a byte that starts no UTF-8
     // character, is named by its byte.
-    EXPECT_EQ(ErrorOf([&] { codegen::PackCodText("10\xF4"
-                                                 "1",
-                                                 4, TCodType::Binary); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  codegen::PackCodText("10\xF4"
+                                       "1",
+                                       4, TCodType::Binary);
+              }),
               "The code text \"10\\xF41\" holds \"\\xF4\" at character 3, which is no code "
               "digit (a code is ASCII digits)");
     EXPECT_EQ(codegen::FirstNonAscii("01\xE2\x82")->Bytes, "\xE2") << "a cut sequence";
     EXPECT_EQ(codegen::FirstNonAscii("\x80")->Position, 0u);
     EXPECT_FALSE(codegen::FirstNonAscii(std::string("01\x7F\0", 4)));
     // A short text is named as short, whatever it holds.
-    EXPECT_NE(ErrorOf([&] { codegen::PackCodText("1\xD1\x84", 4, TCodType::Binary); })
-                  .find("fewer characters (3) than the code length 4"),
+    EXPECT_NE(ErrorOf([&] {
+                  codegen::PackCodText("1\xD1\x84", 4, TCodType::Binary);
+              }).find("fewer characters (3) than the code length 4"),
               std::string::npos);
     // ASCII that is no digit of the type still reads as chip 0 everywhere.
     EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary).Chip(1), 0);
     EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary).Chip(2), 0);
     EXPECT_EQ(codegen::PackCodText("1x21", 4, TCodType::Binary),
               codegen::TPackedCod::FromText("1x21", 4, TCodType::Binary));
+}
+
+} // namespace
+
+namespace {
+
+// The line the first refusal of ReadCodList names, 0 for none.
+std::size_t RefusedLine(const std::string& Text, int L, codegen::TCodType Type) {
+    std::istringstream In(Text);
+    try {
+        codegen::ReadCodList(In, "f", {L, Type});
+    } catch (const codegen::CodLineError& Error) {
+        return Error.Line;
+    }
+    return 0;
+}
+
+// Comments, headings and codes of another length once became rows with figures at the wrong
+// length: the reader of files and pipes refuses the line the paste refuses, by number.
+TEST(ReadCodList, RefusesTheLineThePasteRefuses) {
+    using codegen::TCodType;
+    const std::vector<std::string> Texts{"0110\n1001\n",        "  0110\t\r\n\r\n1001\r\n",
+                                         "# codes\n0110\n",     "0110\n\n101\n",
+                                         "0110\r01101\r",       "0110\n0120\n",
+                                         "Codes of 4:\n0110\n", "\n\n\n"};
+    for (const std::string& Text : Texts)
+        for (const TCodType Type : {TCodType::Binary, TCodType::Ternary}) {
+            const auto Paste = codegen::ReadCodLines(Text, 4, Type);
+            EXPECT_EQ(RefusedLine(Text, 4, Type), static_cast<std::size_t>(Paste.FaultLine))
+                << codegen::EscapedText(Text);
+        }
+
+    std::istringstream In("0110\n\n  0110 \n\t# 1001\n");
+    const std::string Error = ErrorOf([&] { codegen::ReadCodList(In, "c.txt", {4}); });
+    EXPECT_EQ(Error, "Line 4 of c.txt (\"# 1001\") is not a code: character 1 is not a ternary "
+                     "digit (0, 1 or 2)");
+
+    // Without a length, the first code gives it.
+    std::istringstream Any("\n 01201 \n10000\n");
+    const codegen::TCodList List = codegen::ReadCodList(Any, "a.txt", {});
+    EXPECT_EQ(List.L, 5);
+    EXPECT_EQ(List.Cods, (std::vector<std::string>{"01201", "10000"}));
+    EXPECT_EQ(RefusedLine("01201\n100\n", 0, TCodType::Ternary), 2u);
+}
+
+// `yes 1010101010 | codegen-cli matrix --codes -` grew to 5 GB: an endless list is refused
+// by count when one code too many comes, before it is stored, and a wrong length at once.
+TEST(ReadCodList, AnEndlessListStopsAtTheCountItCanHold) {
+    TEndlessBytes Cods("1010101010\n");
+    std::istream In(&Cods);
+    EXPECT_EQ(ErrorOf([&] {
+                  codegen::ReadCodList(In, "-", {10, codegen::TCodType::Binary});
+              }),
+              "Line 1000001 of - is one code too many: a list holds at most 1000000 codes of 10 "
+              "chips");
+    // A million codes of 10 chips, and the blocks read around them, no more.
+    EXPECT_LT(Cods.Given, std::size_t{1000000} * 11 + (std::size_t{1} << 17));
+    EXPECT_EQ(codegen::MaxListCodsOfLength(10), 1000000u);
+    EXPECT_EQ(codegen::MaxListCodsOfLength(500), 134217u);
+
+    // Endless blank lines hold no code to count: the text's own bound ends them.
+    TEndlessBytes Blank(std::string(4095, ' ') + "\n");
+    std::istream BlankIn(&Blank);
+    EXPECT_EQ(ErrorOf([&] { codegen::ReadCodList(BlankIn, "-", {10}); }),
+              "Line 65537 of - ends past 256 MB, more than a code list may take");
+    EXPECT_LT(Blank.Given, codegen::MaxListBytes + (std::size_t{1} << 17));
+
+    TEndlessBytes Long("10101010101\n");
+    std::istream LongIn(&Long);
+    EXPECT_EQ(ErrorOf([&] { codegen::ReadCodList(LongIn, "-", {10}); }),
+              "Line 1 of - (\"10101010101\") is not a code: the code has 11 characters, not 10");
+    EXPECT_LT(Long.Given, std::size_t{1} << 17);
 }
 
 } // namespace

@@ -306,13 +306,14 @@ TEST(ProjectFile, AGridTooLargeForTheFileIsNamedByItsKey) {
     EXPECT_EQ(Size->Rows, 500000);
 }
 
-
-
 TEST(ProjectFile, AProjectIsReadWithinItsBoundAndOnlyAsText) {
     std::istringstream Bom("\xEF\xBB\xBF[MainForm]\r\nCodLengthPBSpinEdit=7\r\n");
     EXPECT_EQ(ReadProject(Bom, "p.cod").ReadInteger("MainForm", "CodLengthPBSpinEdit", 0), 7);
 
-    std::istringstream Big(std::string(3 << 20, ' '));
+    std::string Lines;
+    while (Lines.size() < (3 << 20))
+        Lines += "Key=Value\r\n";
+    std::istringstream Big(Lines);
     EXPECT_EQ(ErrorOf([&] { ReadProject(Big, "big.cod", {}, 2 << 20); }),
               "big.cod is larger than a project can be (over 2 MB)");
     // Endless text stops at the bound; endless zeros at the first block.

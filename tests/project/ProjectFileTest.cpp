@@ -2,8 +2,11 @@
 // give the same bytes, whatever the list's length.
 #include "project/ProjectFile.h"
 
+#include "InputSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,127 @@ TEST(SearchProjectWriter, RefusesMoreRowsThanTheGridHolds) {
                      [&Bytes](std::string_view Piece) { Bytes.append(Piece); }),
                  CodError);
     EXPECT_TRUE(Bytes.empty()) << "nothing written before the refusal";
+}
+
+// The command line wrote projects of 1.44 GB (L = 24, limit 24) that its own reader refuses
+// over 512 MB: the writer refuses them, before writing anything, by their exact size.
+TEST(SearchProjectWriter, RefusesAProjectItsReaderWouldRefuse) {
+    const TSearchParams P{7, TCodType::Binary, 1, TZeroRule::AtMost, 2};
+    for (const std::size_t Count : {0, 1, 9999, 10000, 123456}) {
+        const std::vector<std::string> Cods(Count, "0001101");
+        const std::uint64_t Written = Streamed(P, Cods).size();
+        const std::uint64_t Told = SearchProjectBytes(P, Count);
+        EXPECT_GE(Told, Written) << Count;
+        EXPECT_LE(Told, Written + 16) << Count;
+    }
+    const TSearchParams Long{24, TCodType::Binary, 24, TZeroRule::AtMost, 2};
+    std::string Bytes;
+    int Asked = 0;
+    EXPECT_EQ(ErrorOf([&] {
+                  WriteSearchProject(
+                      Long, std::uint64_t{1} << 24,
+                      [&Asked] {
+                          ++Asked;
+                          return std::string(24, '1');
+                      },
+                      [&Bytes](std::string_view Piece) { Bytes.append(Piece); });
+              }),
+              "A project of 16777216 codes of 24 chips would take 1377 MB, more than a project "
+              "can be (512 MB)");
+    EXPECT_TRUE(Bytes.empty());
+    EXPECT_EQ(Asked, 0);
+    // The largest list that fits is written.
+    EXPECT_LE(SearchProjectBytes(Long, 6'000'000), MaxProjectBytes);
+}
+
+TIniDocument Project(const std::string& Keys) {
+    return TIniDocument::FromBytes("[MainForm]\r\n" + Keys);
+}
+
+// RowCount=-5 or an overflowing count was read as an empty list.
+TEST(ProjectFile, AGridCountThatIsNoCountIsRefusedByItsKey) {
+    for (const std::string Value : {"-5", "99999999999", "ten", "0x", "-2147483648"}) {
+        const TIniDocument Doc =
+            Project("CodStringGridColCount=2\r\nCodStringGridRowCount=" + Value + "\r\n");
+        std::string Fault;
+        EXPECT_FALSE(DeclaredGridSize(Doc, "MainForm", "CodStringGrid", &Fault)) << Value;
+        EXPECT_EQ(Fault, "The project's key CodStringGridRowCount=" + Value +
+                             " in [MainForm] is not a count");
+        EXPECT_EQ(ErrorOf([&] { ReadProjectGrid(Doc, "CodStringGrid"); }), Fault);
+    }
+    const TIniDocument Wide = Project("NoCorrCodsStringGridColCount=-1\r\n");
+    EXPECT_EQ(ErrorOf([&] { ReadProjectGrid(Wide, "NoCorrCodsStringGrid"); }),
+              "The project's key NoCorrCodsStringGridColCount=-1 in [MainForm] is not a count");
+    // Zero reads as the grid takes it: one row, the titles.
+    const auto Zero =
+        DeclaredGridSize(Project("CodStringGridRowCount=0\r\n"), "MainForm", "CodStringGrid");
+    ASSERT_TRUE(Zero);
+    EXPECT_EQ(Zero->Rows, 1);
+}
+
+// The window opened a project whose codes codegen-cli refused: one rule, the row named.
+TEST(ProjectFile, ProjectCodsAreReadByTheRuleOfEveryCodeList) {
+    const std::string Grids = "CodStringGridColCount=2\r\nCodStringGridRowCount=3\r\n"
+                              "CodStringGrid00010001=1111100110101\r\n";
+    const TCodListShape Window{10, TCodType::Binary};
+    const TIniDocument Good =
+        Project("CodLengthPBSpinEdit=13\r\n" + Grids + "CodStringGrid00010002=0000000000000\r\n");
+    EXPECT_EQ(ProjectCodsFault(Good, Window), "");
+    EXPECT_EQ(ReadProjectCods(Good, "CodStringGrid", {13, TCodType::Binary}).size(), 2u);
+
+    const TIniDocument Long = Project("CodLengthPBSpinEdit=13\r\n" + Grids +
+                                      "CodStringGrid00010002=" + std::string(500, '1') + "\r\n");
+    EXPECT_EQ(ProjectCodsFault(Long, Window),
+              "Good-code row 2: the code has 500 characters, not 13");
+    EXPECT_EQ(ErrorOf([&] {
+                  ReadProjectCods(Long, "CodStringGrid", {13, TCodType::Binary});
+              }),
+              "Good-code row 2: the code has 500 characters, not 13");
+
+    // The window's own length and type where the project holds none.
+    const TIniDocument Markup = Project("NoCorrCodsStringGridColCount=2\r\nNoCorrCodsStringGridRow"
+                                        "Count=2\r\nNoCorrCodsStringGrid00010001=01<script>\r\n");
+    EXPECT_EQ(ProjectCodsFault(Markup, Window),
+              "Set row 1: character 3 is not a binary digit (0 or 1)");
+    const TIniDocument Ternary =
+        Project("CodLengthPBSpinEdit=4\r\nVariantRadioGroup=1\r\nCodStringGridColCount=2\r\n"
+                "CodStringGridRowCount=2\r\nCodStringGrid00010001=1202\r\n");
+    EXPECT_EQ(ProjectCodsFault(Ternary, Window), "");
+    EXPECT_EQ(ProjectCodsFault(Ternary, {4, TCodType::Binary}), "");
+}
+
+// The README says a line over 4096 bytes is refused; a project took it.
+TEST(ProjectFile, ALineOverTheBoundIsRefusedAsInACodeList) {
+    const std::string Head = "[MainForm]\r\nCodLengthPBSpinEdit=7\r\n";
+    std::istringstream Fits(Head + "Caption=" + std::string(4096 - 8, 'x') + "\r\n");
+    EXPECT_EQ(ReadProject(Fits, "p.cod").ReadString("MainForm", "Caption", "").size(), 4088u);
+    for (const std::string End : {"\r\n", "\n", ""}) {
+        std::istringstream Over(Head + "Caption=" + std::string(4096 - 7, 'x') + End + "A=1\r\n");
+        EXPECT_EQ(ErrorOf([&] { ReadProject(Over, "p.cod"); }),
+                  "Line 3 of p.cod is longer than any code can be (over 4096 bytes)");
+    }
+    std::istringstream Bom("\xEF\xBB\xBF" + std::string(4096, ';') + "\r\n");
+    EXPECT_EQ(ErrorOf([&] { ReadProject(Bom, "p.cod"); }), "(no error)");
+}
+
+// 4 million empty sections (43 MB) took 1.03 GB.
+TEST(IniDocument, AbsurdSectionAndKeyCountsAreRefused) {
+    std::string Sections;
+    for (std::size_t I = 0; I <= TIniDocument::MaxSections; ++I)
+        Sections += "[S]\r\n";
+    EXPECT_EQ(ErrorOf([&] { TIniDocument::FromBytes(Sections); }),
+              "holds more than 262144 sections (line 262145): it is no project");
+    std::istringstream In(Sections);
+    EXPECT_EQ(ErrorOf([&] { ReadProject(In, "s.cod"); }),
+              "s.cod holds more than 262144 sections (line 262145): it is no project");
+    Sections.resize(Sections.size() - 5);
+    EXPECT_TRUE(TIniDocument::FromBytes(Sections).HasSection("s"));
+
+    std::string Keys = "[MainForm]\r\n";
+    for (std::size_t I = 0; I <= TIniDocument::MaxKeys; ++I)
+        Keys += "a=\r\n";
+    EXPECT_EQ(ErrorOf([&] { TIniDocument::FromBytes(Keys); }),
+              "holds more than 4194304 keys (line 4194306): it is no project");
 }
 
 } // namespace

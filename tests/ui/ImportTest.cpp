@@ -1,6 +1,7 @@
 // The two "Загрузить из *.txt файла" buttons: the rows a text file gives, the code type and
 // length it switches to, the grid it leaves alone, and what a cancel or an unreadable file
 // leaves behind.
+#include "../InputSupport.h"
 #include "UiTestSupport.h"
 
 #include "project/ProjectFile.h"
@@ -92,6 +93,7 @@ private slots:
         QVERIFY(OpenWindows());
         // Files of 0 and 1 alone read as ternary, as they always did, unless a test says other.
         Recorded->Choice = 1;
+        Recorded->ConfirmAnswer = false;
     }
     void cleanup() { Windows.reset(); }
 
@@ -133,7 +135,7 @@ private slots:
         const QStringList Before = State();
         Recorded->Choice = -1;
         for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1})
-            Import(Button, WriteFile("head\n0110\n1001\n"));
+            Import(Button, WriteFile("0110\n1001\n"));
         QCOMPARE(Recorded->Calls.size(), 4);
         QCOMPARE(State(), Before);
         QCOMPARE(MainForm->TxtMemo->toPlainText(), MemoBefore);
@@ -149,6 +151,7 @@ private slots:
         SetUpBinaryWithCods();
         const QByteArray Contents("1201\r\n2101\r\n0012\r\n");
         const QString Path = WriteFile(Contents);
+        Recorded->ConfirmAnswer = true;
         Import(MainForm->LoadFromTxtBitBtn, Path);
 
         QCOMPARE(Recorded->Errors, QStringList());
@@ -177,26 +180,17 @@ private slots:
         QTest::newRow("CR") << QByteArray("1201\r2101\r0012\r") << Three << 4;
         QTest::newRow("LF") << QByteArray("1201\n2101\n0012\n") << Three << 4;
         QTest::newRow("mixed") << QByteArray("1201\r\n2101\r0012\n") << Three << 4;
-        QTest::newRow("first line shorter")
-            << QByteArray("12\n1201\n2101\n") << QStringList({"12", "1201", "2101"}) << 4;
-        QTest::newRow("one line") << QByteArray("110") << QStringList({"110"}) << 2;
-        QTest::newRow("empty file") << QByteArray() << QStringList() << 2;
+        QTest::newRow("one line") << QByteArray("110") << QStringList({"110"}) << 3;
+        // Blank lines and blanks around a code are skipped, as the paste skips them.
         QTest::newRow("empty line between")
-            << QByteArray("1201\r\n\r\n2101\r\n") << QStringList({"1201", "", "2101"}) << 2;
+            << QByteArray("1201\r\n\r\n2101\r\n") << QStringList({"1201", "2101"}) << 4;
         QTest::newRow("two final breaks")
-            << QByteArray("1201\n2101\n\n") << QStringList({"1201", "2101", ""}) << 4;
-        const QByteArray Long600(600, '1');
-        QTest::newRow("600 characters")
-            << "10\n" + Long600 << QStringList({"10", QString::fromLatin1(Long600)}) << 500;
-        const QByteArray Long200(200, '2');
-        QTest::newRow("200 characters") << Long200 + "\n0\n"
-                                        << QStringList({QString::fromLatin1(Long200), "0"}) << 2;
-        // UTF-8 reads as UTF-8 (as codegen-cli names its characters); other 8-bit text one
-        // character per byte. The length counts bytes either way.
-        QTest::newRow("UTF-8 bytes") << QByteArray("x\n12\xC3\xA9\n")
-                                     << QStringList({"x", QStringLiteral("12é")}) << 4;
-        QTest::newRow("8-bit bytes") << QByteArray("x\n12\xE9\xE9\n")
-                                     << QStringList({"x", QString::fromLatin1("12\xE9\xE9")}) << 4;
+            << QByteArray("1201\n2101\n\n") << QStringList({"1201", "2101"}) << 4;
+        QTest::newRow("blanks around")
+            << QByteArray(" 1201\t\n\t2101  \n") << QStringList({"1201", "2101"}) << 4;
+        const QByteArray Long500(500, '2');
+        QTest::newRow("500 characters") << Long500 + "\n"
+                                        << QStringList({QString::fromLatin1(Long500)}) << 500;
     }
     void linesAndLength() {
         QFETCH(QByteArray, Contents);
@@ -214,6 +208,7 @@ private slots:
         SetUpBinaryWithCods();
         const QString Path = WriteFile("2101\n0012\n1201\n");
         const QStringList GoodBefore = Column(MainForm->CodStringGrid, 1);
+        Recorded->ConfirmAnswer = true; // the type and length change under the good list
         Import(MainForm->BitBtn1, Path);
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 0), Numbers(3));
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"2101", "0012", "1201"}));
@@ -226,9 +221,9 @@ private slots:
         QCOMPARE(MainForm->windowTitle(), Path + u'*');
 
         const QStringList SetBefore = Column(MainForm->NoCorrCodsStringGrid, 1);
-        const QString Other = WriteFile("11\n111\n", QStringLiteral("other.txt"));
+        const QString Other = WriteFile("011\n111\n", QStringLiteral("other.txt"));
         Import(MainForm->LoadFromTxtBitBtn, Other);
-        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"11", "111"}));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"011", "111"}));
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), SetBefore);
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 3);
         QCOMPARE(MainForm->windowTitle(), Other + u'*');
@@ -322,32 +317,97 @@ private slots:
         QCOMPARE(State(), Before);
     }
 
-    // A UTF-8 file with a letter in a code: the window's selection refuses it by row and
-    // letter with the message of codegen-cli's select on the same file.
+    // A UTF-8 file with a letter in a code: the import refuses it by its line, as
+    // codegen-cli's select refuses the same file, and loads nothing.
     void aLetterInACodeIsRefusedAsOnTheCommandLine() {
-        // The length comes from the second line.
         const QByteArray Contents("1011\n0110\n10\xD1\x84" "1\n");
-        Recorded->Choice = 0; // binary
-        Import(MainForm->LoadFromTxtBitBtn, WriteFile(Contents));
-        QCOMPARE(Column(MainForm->CodStringGrid, 1),
-                 QStringList({"1011", "0110", QStringLiteral("10ф1")}));
-        Recorded->Errors.clear();
-        QTest::mouseClick(MainForm->SelectBitBtn, Qt::LeftButton);
+        const QStringList Before = State();
+        const QString Path = WriteFile(Contents);
+        Import(MainForm->LoadFromTxtBitBtn, Path);
         QCOMPARE(Recorded->Errors.size(), 1);
+        QVERIFY2(Recorded->Errors.front().startsWith(QStringLiteral("Строка 3 файла ") + Path +
+                                                     QStringLiteral(" («10ф1») — не код: знак 3")),
+                 qPrintable(Recorded->Errors.front()));
+        QCOMPARE(State(), Before);
         std::istringstream File(Contents.toStdString());
-        try {
-            codegen::DecodeCods(codegen::ReadCodsSource(File, "cods.txt").Lines, 4,
-                                codegen::TCodType::Binary);
-            QFAIL("codegen-cli select refuses the file");
-        } catch (const codegen::CodError& E) {
-            QCOMPARE(Recorded->Errors.front(), ErrorText(E));
+        QCOMPARE(QString::fromStdString(ErrorOf([&] {
+                     codegen::ReadCodsSource(File, "cods.txt", nullptr,
+                                             codegen::TCodListShape{4, codegen::TCodType::Binary});
+                 })),
+                 QStringLiteral("Line 3 of cods.txt (\"10\\xD1\\x841\") is not a code: character 3 "
+                                "is not a binary digit (0 or 1)"));
+    }
+
+    // Lines that cannot be codes became rows of the wrong length with wrong figures: refused
+    // with the line number, as the paste refuses them, and nothing changes.
+    void aLineThatIsNoCodeIsRefusedWithItsLine_data() {
+        QTest::addColumn<QByteArray>("Contents");
+        QTest::addColumn<QString>("Message");
+        QTest::newRow("heading") << QByteArray("Коды\n0110\n1001\n")
+                                 << QStringLiteral("Строка 1 файла %1 («Коды») — не код: знак 1 «");
+        QTest::newRow("comment") << QByteArray("0110\n\n# 1001\n")
+                                 << QStringLiteral("Строка 3 файла %1 («# 1001») — не код: знак 1");
+        QTest::newRow("shorter") << QByteArray("0110\n101\n")
+                                 << QStringLiteral("Строка 2 файла %1 («101») — не код: в нём 3 "
+                                                   "знаков, а длина кода 4.");
+        QTest::newRow("longer") << QByteArray("0110\r\n10110\r\n")
+                                << QStringLiteral("Строка 2 файла %1 («10110») — не код: в нём 5 "
+                                                  "знаков, а длина кода 4.");
+        QTest::newRow("empty file")
+            << QByteArray("\n\n") << QStringLiteral("В файле %1 нет кодов.");
+        QTest::newRow("600 characters")
+            << QByteArray(600, '1') << QStringLiteral("Длина кода 600 вне допустимых пределов");
+        QTest::newRow("one chip") << QByteArray("1\n0\n")
+                                  << QStringLiteral("Длина кода 1 вне допустимых пределов");
+    }
+    void aLineThatIsNoCodeIsRefusedWithItsLine() {
+        QFETCH(QByteArray, Contents);
+        QFETCH(QString, Message);
+        SetUpBinaryWithCods();
+        const QStringList Before = State();
+        const QString Path = WriteFile(Contents);
+        for (QPushButton* Button : {MainForm->LoadFromTxtBitBtn, MainForm->BitBtn1}) {
+            Recorded->Calls.clear();
+            Recorded->Errors.clear();
+            Import(Button, Path);
+            QCOMPARE(Recorded->Calls.size(), 2); // the file, then the refusal: nothing asked
+            QCOMPARE(Recorded->Errors.size(), 1);
+            QVERIFY2(Recorded->Errors.front().startsWith(Message.arg(Path)),
+                     qPrintable(Recorded->Errors.front()));
+            QVERIFY(Recorded->Errors.front().endsWith(QStringLiteral("Ничего не загружено.")));
+            QCOMPARE(State(), Before);
         }
-        QVERIFY2(Recorded->Errors.front().startsWith(QStringLiteral(
-                     "Строка 3 списка хороших кодов: в тексте кода")),
-                 qPrintable(Recorded->Errors.front()));
-        QVERIFY2(Recorded->Errors.front().contains(QStringLiteral("«ф» (3-й)")),
-                 qPrintable(Recorded->Errors.front()));
-        QCOMPARE(MainForm->SelectStringGrid->RowCount(), 1);
+    }
+
+    // A file whose chip 2 forces the ternary type recomputed every figure of the other list
+    // without a word: the import asks first, says what changes, and No loads nothing.
+    void aForcedTypeChangeAsksFirst() {
+        SetUpBinaryWithCods(); // binary, 7 chips, a code in each list
+        const QStringList Before = State();
+        const QString Path = WriteFile("1201\n0012\n");
+        Import(MainForm->LoadFromTxtBitBtn, Path);
+        QCOMPARE(Recorded->Calls.size(), 2);
+        QCOMPARE(Recorded->Calls.at(1),
+                 QStringLiteral("Confirm При загрузке файла тип кодов сменится с двоичного на "
+                                "троичный (в кодах файла есть цифра 2), длина кода сменится с 7 "
+                                "на 4, и все показатели набора кодов (кодов: 1) будут пересчитаны "
+                                "по новым типу и длине.\rЗагрузить файл?"));
+        QCOMPARE(State(), Before);
+
+        // Into the set: the good list's two codes are the ones recomputed.
+        Recorded->Calls.clear();
+        Recorded->ConfirmAnswer = true;
+        Import(MainForm->BitBtn1, Path);
+        QCOMPARE(Recorded->Calls.size(), 2);
+        QVERIFY(Recorded->Calls.at(1).contains(QStringLiteral("списка хороших кодов (кодов: 2)")));
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 4);
+        QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"1201", "0012"}));
+
+        // Nothing to recompute, or the type and length as they are: nothing asked.
+        Recorded->Calls.clear();
+        Import(MainForm->LoadFromTxtBitBtn, WriteFile("2201\n", QStringLiteral("same.txt")));
+        QCOMPARE(Recorded->Calls.size(), 1);
     }
 };
 

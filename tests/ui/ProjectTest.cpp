@@ -187,7 +187,7 @@ private slots:
         SearchSevenChips();
         MainForm->PairCheckBox->setChecked(true);
         MainForm->AddCodToNoCorrStringGrid(2);
-        MainForm->CodStringGrid->SetCells(1, 3, QString(3000, u'1'));
+        MainForm->CodStringGrid->SetCells(1, 3, QStringLiteral("1111111"));
         const QStringList Good = Cods(MainForm->CodStringGrid);
         SaveAllFormDataToFile(Path("p.cod"));
 
@@ -197,7 +197,7 @@ private slots:
         MainForm->PairCheckBox->setChecked(false);
         LoadAllFormDataFromFile(Path("p.cod"));
         QCOMPARE(Cods(MainForm->CodStringGrid), Good);
-        QCOMPARE(MainForm->CodStringGrid->Cells(1, 3).size(), 3000);
+        QCOMPARE(MainForm->CodStringGrid->Cells(1, 3), QStringLiteral("1111111"));
         QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 1), QStringLiteral("0100111"));
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
         QVERIFY(MainForm->PairCheckBox->isChecked());
@@ -427,6 +427,29 @@ private slots:
             << QByteArray("[MainForm]\r\nSelectStringGridRowCount=99999999\r\n")
             << QStringLiteral(": Проект задаёт SelectStringGridRowCount=99999999 в разделе "
                               "[MainForm]: столько ячеек не может быть в файле такого размера.");
+        // The window opened projects whose codes codegen-cli refused: one rule for both.
+        QTest::newRow("a code of 500 chips among codes of 13")
+            << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=13\r\nCodStringGridColCount=2\r\n"
+                          "CodStringGridRowCount=3\r\nCodStringGrid00010001=1111100110101\r\n"
+                          "CodStringGrid00010002=" +
+                          QByteArray(500, '1') + "\r\n")
+            << QStringLiteral(
+                   ": Строка 2 списка хороших кодов: в нём 500 знаков, а длина кода 13.");
+        QTest::newRow("markup in a set code")
+            << QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=10\r\nVariantRadioGroup=0\r\n"
+                          "NoCorrCodsStringGridColCount=2\r\nNoCorrCodsStringGridRowCount=2\r\n"
+                          "NoCorrCodsStringGrid00010001=01<script>\r\n")
+            << QStringLiteral(": Строка 1 набора кодов: знак 3 не цифра двоичного кода (0 или 1).");
+        // Read as one row, these showed an empty list as if it had been saved.
+        QTest::newRow("negative rows")
+            << QByteArray("[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=-5\r\n")
+            << QStringLiteral(": Ключ проекта CodStringGridRowCount=-5 в разделе [MainForm] — не "
+                              "число строк или столбцов (нужно целое от 0).");
+        QTest::newRow("overflowing rows")
+            << QByteArray("[MainForm]\r\nCodStringGridColCount=2\r\n"
+                          "CodStringGridRowCount=99999999999\r\n")
+            << QStringLiteral(": Ключ проекта CodStringGridRowCount=99999999999 в разделе "
+                              "[MainForm] — не число строк или столбцов (нужно целое от 0).");
         QTest::newRow("NUL") << QByteArray("[MainForm]\r\nA=1\r\n\0", 20)
                              << QStringLiteral(
                                     " содержит нулевой байт в строке 3: это не текстовый "

@@ -34,9 +34,11 @@ public:
     void Information(const QString& Text) override {
         Calls.append(QStringLiteral("Information ") + Text);
     }
+    // No, unless a test sets another answer.
+    bool ConfirmAnswer = false;
     bool Confirm(const QString& Text) override {
         Calls.append(QStringLiteral("Confirm ") + Text);
-        return false;
+        return ConfirmAnswer;
     }
     void Error(const QString& Text) override {
         Calls.append(QStringLiteral("Error ") + Text);

@@ -6,8 +6,10 @@
 #include "ui/StringGrid.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -237,6 +239,34 @@ private slots:
         // Losing the current row to a shrink is no choice of the user.
         Grid->SetRowCount(2);
         QCOMPARE(Chosen.count(), 3);
+    }
+
+    // A code text or a file name quoted in a message ("01<script>", say) showed as markup:
+    // every box the dialogs make shows its text as plain text, as it is written.
+    void messageBoxesShowPlainText() {
+        const std::unique_ptr<TDialogs> Recording = SetDialogs(nullptr); // the real boxes
+        const QString Text = QStringLiteral("Строка 1: «01<script>» <b>не код</b>");
+        QStringList Seen;
+        const auto Inspect = [&Seen] {
+            auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!Box) {
+                Seen << QStringLiteral("no box");
+                return;
+            }
+            Seen << QString::number(int(Box->textFormat())) + u' ' + Box->text();
+            Box->done(0);
+        };
+        const auto Shown = [&](const std::function<void()>& Show) {
+            QTimer::singleShot(0, Inspect);
+            Show();
+        };
+        Shown([&] { Dialogs().Information(Text); });
+        Shown([&] { Dialogs().Error(Text); });
+        Shown([&] { Dialogs().Confirm(Text); });
+        Shown([&] { Dialogs().Choose(Text, {QStringLiteral("Да")}); });
+        SetDialogs(nullptr);
+        const QString Plain = QString::number(int(Qt::PlainText)) + u' ' + Text;
+        QCOMPARE(Seen, QStringList({Plain, Plain, Plain, Plain}));
     }
 };
 
