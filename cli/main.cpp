@@ -675,8 +675,14 @@ int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Se
     localtime_r(&Now, &Local);
     Header.DateTime = DateTimeText(Local);
 
+    const int Item = std::stoi(Format);
+    // Said before the text, which a user may pipe away unread.
+    if (const auto Kept = ChipsKept(Item, Set.L))
+        std::cerr << "codegen-cli: warning: format " << Item << " writes only chips "
+                  << Kept->First << ".." << Kept->Last << " of each code of " << Set.L
+                  << " chips (the header says so too)\n";
     try {
-        ConvertToText(std::stoi(Format), Set, Header, Lines);
+        ConvertToText(Item, Set, Header, Lines);
     } catch (...) {
         PrintLines(Lines);
         throw;

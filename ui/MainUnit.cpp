@@ -188,10 +188,14 @@ void TMainForm::CreateControls() {
     const auto Label = [this](QWidget* Parent, const QString& Name, const QString& Text,
                               QRect Bounds) {
         auto* Created = Register(new QLabel(Text, Parent), Name);
-        // The design's labels size themselves to their text; the substitute font is wider.
+        // The design's labels size themselves to their text; the substitute font is wider,
+        // by how much depends on the font installed: a label that would run past its box
+        // keeps to the box's right edge instead.
         const QSize Hint = Created->sizeHint();
-        Created->setGeometry(Bounds.x(), Bounds.y(), std::max(Bounds.width(), Hint.width()),
-                             std::max(Bounds.height(), Hint.height()));
+        const int Width = std::max(Bounds.width(), Hint.width());
+        const int Right = Parent->width() - 2;
+        Created->setGeometry(std::max(0, std::min(Bounds.x(), Right - Width)), Bounds.y(),
+                             std::min(Width, Right), std::max(Bounds.height(), Hint.height()));
         return Created;
     };
     // Labels whose text the operations rewrite get the room up to the next control and draw
@@ -199,8 +203,9 @@ void TMainForm::CreateControls() {
     const auto FittedLabel = [this](QWidget* Parent, const QString& Name, const QString& Text,
                                     QRect Bounds, Qt::TextElideMode Mode) {
         auto* Created = Register(new TFittedLabel(Text, Mode, Parent), Name);
+        // A line of the font, also for a label that starts empty.
         Created->setGeometry(Bounds.x(), Bounds.y(), Bounds.width(),
-                             std::max(Bounds.height(), Created->sizeHint().height()));
+                             std::max(Bounds.height(), Created->fontMetrics().height()));
         return Created;
     };
     const auto Button = [this](QWidget* Parent, const QString& Name, const QString& Text,
@@ -280,7 +285,7 @@ void TMainForm::CreateControls() {
     // The search group has no room left; the top bar has it between the exit button and the
     // first import button, in line with the speed buttons.
     BestSearchPanel = new TBestSearchPanel(Panel1);
-    BestSearchPanel->setGeometry(166, 6, 150, 22);
+    BestSearchPanel->setGeometry(166, 6, BestSearchPanel->FitInto(320 - 3 - 166), 22);
 
     GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("Основные параметры кода"),
                       {0, 33, 233, 72});
@@ -363,14 +368,16 @@ void TMainForm::CreateControls() {
                                    QStringLiteral("Прервать"), {144, 164, 75, 25});
     ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
                                       QStringLiteral("Продолжить"), {144, 192, 75, 25});
-    Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
-                             {24, 192, 118, 13}, Qt::ElideMiddle);
-    Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
-                             {24, 208, 118, 13}, Qt::ElideMiddle);
-    Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
-                             {24, 224, 205, 13}, Qt::ElideMiddle);
-    Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
-                             {24, 240, 205, 13}, Qt::ElideRight);
+    // Empty until a search has something to say. The result lines take the box's width:
+    // the largest set's size and its state must show whole.
+    Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QString(), {8, 192, 134, 13},
+                             Qt::ElideMiddle);
+    Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QString(), {8, 208, 134, 13},
+                             Qt::ElideMiddle);
+    Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QString(), {8, 224, 217, 13},
+                             Qt::ElideMiddle);
+    Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QString(), {8, 240, 217, 13},
+                             Qt::ElideRight);
     LoadBestResultBitBtn =
         Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
                QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 258, 217, 25});
@@ -397,8 +404,8 @@ void TMainForm::CreateControls() {
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
                           QStringLiteral("Селектировать"), {8, 56, 89, 25});
     // Up to the selection grid; the count of codes kept is at the text's end.
-    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"),
-                              QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
+    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"), QString(),
+                              {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
     SelCountPBSpinEdit =
         SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,

@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(SetRows(), QStringList({"2", "3"}));
         QCOMPARE(Labels().mid(0, 3),
                  QStringList({"Поиск 4", "Пакет 2  от кода 2", "Добавлен Код 3"}));
-        QCOMPARE(MainForm->Mess4Label->text(), QStringLiteral("Сообщение 4"));
+        QCOMPARE(MainForm->Mess4Label->text(), QString());
         QCOMPARE(MainForm->SetSearch().BestCount, 2);
         // Used up: Continue only beeps.
         Click(MainForm->ContinueNoCorrCodsBitBtn);
