@@ -247,8 +247,7 @@ std::string ChipsCutText(int Item, int L) {
     if (!Kept)
         return {};
     return "Внимание: записаны только элементы " + std::to_string(Kept->First) + ".." +
-           std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) +
-           " бит";
+           std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) + " бит";
 }
 
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out) {

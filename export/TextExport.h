@@ -72,7 +72,8 @@ std::optional<TChipsKept> ChipsKept(int Item, int L);
 // is written: "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бит".
 std::string ChipsCutText(int Item, int L);
 
-// The header (with the chips the format leaves out, if any), then the format of Item (an item outside 0..ExportFormatCount-1 adds nothing).
+// The header (with the chips the format leaves out, if any), then the format of Item (an item
+// outside 0..ExportFormatCount-1 adds nothing).
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out);
 
 } // namespace codegen

@@ -1,8 +1,8 @@
 #include "ui/CodToTextUnit.h"
 
 #include "export/CodFiles.h"
-#include "ui/CodGridEditor.h"
 #include "ui/CodCellText.h"
+#include "ui/CodGridEditor.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/FileSaving.h"

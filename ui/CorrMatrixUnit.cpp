@@ -5,6 +5,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 
 #include <QFont>
@@ -82,8 +83,7 @@ QPixmap ScalePicture(const TCorrMatrixModel& Model, const QFont& Font) {
 
 } // namespace
 
-void TCorrMatrixModel::Assign(std::vector<int> NewPeaks, int NewSize, int NewLength,
-                              int NewLimit) {
+void TCorrMatrixModel::Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit) {
     beginResetModel();
     Peaks = std::move(NewPeaks);
     M = NewSize;
@@ -239,6 +239,14 @@ void ShowCorrMatrix(TMainForm* Main) {
     if (!CorrMatrixForm)
         new TCorrMatrixForm(Main);
     CorrMatrixForm->LoadMatrix();
+    if (!CorrMatrixForm->isVisible()) {
+        // Over the middle of the main window, wholly on its screen (left to the window
+        // system, it opened partly off the screen).
+        QRect Outer(QPoint(), CorrMatrixForm->frameGeometry().size());
+        Outer.moveCenter(Main->frameGeometry().center());
+        Outer = WhollyWithin(Outer, ScreenRoomAt(Main->frameGeometry()));
+        CorrMatrixForm->SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
+    }
     CorrMatrixForm->show();
     CorrMatrixForm->raise();
     CorrMatrixForm->activateWindow();

@@ -9,9 +9,11 @@
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/RadioGroup.h"
+#include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
@@ -103,8 +105,6 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
     setWindowTitle(Design.Caption);
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
-    SetOuterBounds(Design.Bounds.x(), Design.Bounds.y(), Design.Bounds.width(),
-                   Design.Bounds.height());
 
     Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
     Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
@@ -155,14 +155,24 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
     SavePointsDialog->FileName = QStringLiteral("points.csv");
     SavePointsDialog->DefaultExt = QStringLiteral("*.csv");
     SavePointsDialog->Filter = QStringLiteral("Сдвиг и значение, CSV (*.csv)|*.csv");
-    // Smaller than the design, yet with the label, the zoom button, the choice of values and
-    // the chart's axes. (The narrow cross-correlation window shows its zoom button and the
-    // periodic check box once widened, as designed.)
+    // Never narrower than its controls (the cross-correlation window's design, 216 pixels,
+    // cut "периодическая" and hid the zoom button), and opened wide enough for its title
+    // and wholly on the screen.
     const int ControlsRight =
         std::max({NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right(),
                   PeriodicCheckBox->geometry().right()});
-    setMinimumSize(std::min(width(), ControlsRight + 9),
-                   std::min(height(), Panel1->height() + Panel2->height() + MinChartHeight));
+    setMinimumSize(
+        ControlsRight + 9,
+        std::min(Design.Bounds.height(), Panel1->height() + Panel2->height() + MinChartHeight));
+    // The title bar's buttons and icon take about this much beside the title.
+    constexpr int TitleBarExtras = 120;
+    const int TitleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                               .horizontalAdvance(Design.Caption) +
+                           TitleBarExtras;
+    QRect Outer = Design.Bounds;
+    Outer.setWidth(std::max({Outer.width(), minimumWidth(), TitleWidth}));
+    Outer = WhollyWithin(Outer, ScreenRoomAt(Outer));
+    SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
 
     QLinearGradient Background(0, 0, 0, 1);
     Background.setCoordinateMode(QGradient::ObjectMode);
@@ -209,8 +219,7 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
         connect(List, &QAbstractItemModel::dataChanged, this, [this] { FollowSoon(); });
         connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
                 [this] { FollowSoon(); });
-        connect(MainForm->VariantRadioGroup, &TRadioGroup::Clicked, this,
-                [this] { FollowSoon(); });
+        connect(MainForm->VariantRadioGroup, &TRadioGroup::Clicked, this, [this] { FollowSoon(); });
     }
 
     connect(ZoomUnDoButton, &QPushButton::clicked, this,
@@ -517,7 +526,7 @@ void TAutoCorrForm::Follow() {
 }
 
 TCorrelationChartForm::TSource TAutoCorrForm::RowSource(const std::string& Text,
-                                                         const QString& Number) const {
+                                                        const QString& Number) const {
     return {Text,
             Text,
             MainForm->CodLength(),

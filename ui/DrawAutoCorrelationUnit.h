@@ -7,9 +7,9 @@
 #include "ui/Form.h"
 
 #include <QColor>
-#include <QStringList>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 
 #include <optional>
 #include <string>

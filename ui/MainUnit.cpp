@@ -3,10 +3,10 @@
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/CodCellText.h"
+#include "ui/CodFamilyDialog.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodMetricColumns.h"
 #include "ui/CodToTextUnit.h"
@@ -17,12 +17,12 @@
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
-#include "ui/CodFamilyDialog.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
 #include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
 #include "ui/RecentProjects.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
@@ -303,12 +303,10 @@ void TMainForm::CreateControls() {
                       {0, 104, 233, 161});
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
-    MaxCorrSidePBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
-                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
-    ZeroCountPBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
-                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
+    MaxCorrSidePBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                                     Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
+    ZeroCountPBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                                   Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -350,18 +348,18 @@ void TMainForm::CreateControls() {
     // In two lines beside the limit: the method group below takes the box's whole width.
     Label2->setWordWrap(true);
     Label2->setGeometry(16, 18, 130, 28);
-    MaxNoCorrPBSpinEdit =
-        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
-                 Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
+    MaxNoCorrPBSpinEdit = SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                                   Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 285, 97, 17);
     PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
-    RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
-                             {QStringLiteral("по всем"), QStringLiteral("от последнего"),
-                              QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
-                             {8, 44, 217, 118});
+    RadioGroup1 =
+        RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
+                   {QStringLiteral("по всем"), QStringLiteral("от последнего"),
+                    QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
+                    QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
+                   {8, 44, 217, 118});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
                                    QStringLiteral("Искать"), {16, 164, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
@@ -396,20 +394,18 @@ void TMainForm::CreateControls() {
         Group(QStringLiteral("GroupBox6"), QStringLiteral("Селекция кодов"), {0, 264, 233, 137});
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
-    SelectPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
-                 {136, 8, 81, 22});
+    SelectPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500,
+                                Stored("SelectPBSpinEdit"), {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
                           QStringLiteral("Селектировать"), {8, 56, 89, 25});
     // Up to the selection grid; the count of codes kept is at the text's end.
-    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"), QString(),
-                              {8, 80, 126, 13}, Qt::ElideLeft);
+    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"), QString(), {8, 80, 126, 13},
+                              Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
-    SelCountPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
-                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
+    SelCountPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                                  Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 
@@ -449,18 +445,25 @@ void TMainForm::CreateControls() {
 
 void TMainForm::MakeStretchable() {
     // The two list columns share the extra width and take the extra height; on the left, the
-    // selection grid takes the extra height and the set search below it moves down.
+    // selection grid takes the extra height and the set search below it moves down. Much
+    // wider (maximised), the left column takes its part too: the selection grid and the
+    // search messages widen with it.
     auto* Stretch = new TStretchLayout(this);
-    Stretch->Add(GroupBox3, 0, 0, 0.5, 1);
+    Stretch->SetSideColumn(300, 0.2);
+    for (QWidget* Box : {GroupBox1, GroupBox2})
+        Stretch->Add(Box, 0, 0, 0, 0, 0, 1);
+    Stretch->Add(GroupBox3, 0, 0, 0.5, 1, 1, 0);
     Stretch->Add(CodStringGrid, 0, 0, 0.5, 1);
     Stretch->Add(AutoCorrBitBtn, 0, 1, 0.5, 0);
-    Stretch->Add(GroupBox5, 0.5, 0, 0.5, 1);
+    Stretch->Add(GroupBox5, 0.5, 0, 0.5, 1, 1, 0);
     Stretch->Add(NoCorrCodsStringGrid, 0, 0, 0.5, 1);
     Stretch->Add(TextBitBtn, 0, 1, 0, 0);
     Stretch->Add(CrossCorrBitBtn, 0, 1, 0.5, 0);
-    Stretch->Add(GroupBox6, 0, 0, 0, 1);
-    Stretch->Add(SelectStringGrid, 0, 0, 0, 1);
-    Stretch->Add(GroupBox4, 0, 1, 0, 0);
+    Stretch->Add(GroupBox6, 0, 0, 0, 1, 0, 1);
+    Stretch->Add(SelectStringGrid, 0, 0, 0, 1, 0, 1);
+    Stretch->Add(GroupBox4, 0, 1, 0, 0, 0, 1);
+    for (QWidget* Message : {Mess3Label, Mess4Label})
+        Stretch->Add(Message, 0, 0, 0, 0, 0, 1);
     Stretch->MoveDownBelow(GroupBox3, 600);
     Stretch->MoveDownBelow(GroupBox5, 600);
 }
@@ -825,9 +828,8 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
 
 void TMainForm::SelectBitBtnClick() {
     // Nothing may replace the list the selection reads while it runs.
-    TDisabledWidgets Busy{SelectBitBtn,   LoadSelectionsBitBtn, SerchCodsBitBtn,
-                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton,
-                          FamiliesBitBtn};
+    TDisabledWidgets Busy{SelectBitBtn,      LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn,
+                          LoadFromTxtBitBtn, OpenFileSpeedButton,  FamiliesBitBtn};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
 
@@ -838,8 +840,8 @@ void TMainForm::SelectBitBtnClick() {
     codegen::TCodType DecodedType = codegen::TCodType::Binary;
     codegen::TSelectionRun Run;
     const auto Refresh = [&] {
-        if (Decoded != CodStringGrid->Model()->Version() ||
-            DecodedL != CodLength() || DecodedType != CodType()) {
+        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
+            DecodedType != CodType()) {
             Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();

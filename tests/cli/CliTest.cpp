@@ -284,15 +284,15 @@ TEST(CliExport, AShortTextPrintsTheLinesBeforeItAndFails) {
 // window refuses it, instead of reading its two UTF-8 bytes as two chips (format 5 at
 // L = 4 came out one bit apart from the window's).
 TEST(CliExport, ACharacterOutsideAsciiIsRefusedByRowAndCharacter) {
-    const TCodsFile Cods("1011\n10\xD1\x84" "1\n");
+    const TCodsFile Cods("1011\n10\xD1\x84"
+                         "1\n");
     const TRun R = RunCli("export --codes " + Cods.Path + " --length 4 --format 5");
     EXPECT_EQ(R.Status, 2);
     EXPECT_EQ(R.Err, "codegen-cli: Set row 2: the code text \"10\\xD1\\x841\" holds \"\xD1\x84\" "
                      "at character 3, which is no code digit (a code is ASCII digits)\n");
     const TRun Select = RunCli("select --codes " + Cods.Path + " --length 4");
     EXPECT_EQ(Select.Status, 2);
-    EXPECT_EQ(Select.Err.rfind("codegen-cli: Good-code row 2: The code text", 0), 0u)
-        << Select.Err;
+    EXPECT_EQ(Select.Err.rfind("codegen-cli: Good-code row 2: The code text", 0), 0u) << Select.Err;
     const TRun Sets = RunCli("sets --codes " + Cods.Path + " --length 4 --limit 4");
     EXPECT_EQ(Sets.Status, 2);
     EXPECT_EQ(Sets.Err.rfind("codegen-cli: Good-code row 2: The code text", 0), 0u) << Sets.Err;

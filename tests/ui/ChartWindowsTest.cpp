@@ -3,10 +3,10 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
+#include "ui/CodGridEditor.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/DrawAutoCorrelationUnit.h"
 #include "ui/MainUnit.h"
-#include "ui/CodGridEditor.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/SaveLoadPrjUnit.h"
 
@@ -15,9 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
-#include <QItemSelectionModel>
 #include <QImage>
 #include <QImageReader>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -363,8 +363,8 @@ private slots:
 
     // The chart names its rows and draws their codes now, whatever happened to the list; or
     // it shows nothing.
-    static void CheckShowsNamedRows(const TCorrelationChartForm* W, const TStringGrid* Grid,
-                                    int A, int B, const QString& Label) {
+    static void CheckShowsNamedRows(const TCorrelationChartForm* W, const TStringGrid* Grid, int A,
+                                    int B, const QString& Label) {
         QCOMPARE(W->NumCodLabel->text(), Label);
         const auto Text = [Grid](int Row) { return Grid->Cells(1, Row); };
         QStringList Title{QStringLiteral("Код %1: %2").arg(A).arg(Text(A))};

@@ -84,7 +84,8 @@ private slots:
         const QStringList Rows = SetRows();
         QVERIFY2(Rows == QStringList({"1", "2", "4"}) || Rows == QStringList({"2", "3", "4"}),
                  qPrintable(Rows.join(u' ')));
-        QCOMPARE(MainForm->Mess4Label->text(), QStringLiteral("Наибольший комплект: 3 кодов (доказано)"));
+        QCOMPARE(MainForm->Mess4Label->text(),
+                 QStringLiteral("Наибольший комплект: 3 кодов (доказано)"));
         QCOMPARE(Beeps(), 1);
         QVERIFY(ButtonsEnabled());
         // Load best shows the set again after the grid was emptied.

@@ -4,14 +4,14 @@
 
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "ui/ErrorTexts.h"
 #include "ui/CodToTextUnit.h"
+#include "ui/ErrorTexts.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProjectState.h"
 
-#include <QLabel>
 #include <QFrame>
+#include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -267,7 +267,8 @@ private slots:
         QVERIFY2(Window.contains(QStringLiteral("символ «ф» (3-й) — не цифра кода")),
                  qPrintable(Window));
         // What codegen-cli export does with a file of the same text, in UTF-8.
-        std::istringstream File(std::string("1011\n10\xD1\x84" "1\n"));
+        std::istringstream File(std::string("1011\n10\xD1\x84"
+                                            "1\n"));
         codegen::TCodSet Set;
         Set.Cods = codegen::ReadCodsSource(File, "set.txt").Lines;
         Set.L = 4;
@@ -276,9 +277,10 @@ private slots:
             codegen::ConvertToText(5, Set, TextForm->HeaderParams(), Lines);
             QFAIL("the command line's path must refuse it too");
         } catch (const codegen::CodError& E) {
-            QCOMPARE(QString::fromStdString(E.what()),
-                     QStringLiteral("Set row 2: the code text \"10\\xD1\\x841\" holds \"ф\" at "
-                                    "character 3, which is no code digit (a code is ASCII digits)"));
+            QCOMPARE(
+                QString::fromStdString(E.what()),
+                QStringLiteral("Set row 2: the code text \"10\\xD1\\x841\" holds \"ф\" at "
+                               "character 3, which is no code digit (a code is ASCII digits)"));
             QCOMPARE(ErrorText(E), Window);
         }
         // The same character anywhere else in the window: the charts of a good code.
@@ -319,8 +321,7 @@ private slots:
                  QString::fromStdString(codegen::DateTimeText(Local)));
         // The header the export shows now has the same shape.
         const QString Now = QString::fromStdString(TextForm->HeaderParams().DateTime);
-        QVERIFY2(QRegularExpression(QStringLiteral(
-                                        R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?$)"))
+        QVERIFY2(QRegularExpression(QStringLiteral(R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?$)"))
                      .match(Now)
                      .hasMatch(),
                  qPrintable(Now));
