@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 
 // A narrower cut may take off up to a quarter of the width (a condensed face reads as the
@@ -16,11 +18,13 @@ constexpr double NarrowestShare = 0.75;
 // narrowest share of its width, then the same a point smaller.
 QList<QFont> NarrowerCuts(const QFont& Font, const QString& Text) {
     QList<QFont> Cuts;
-    const int Whole = QFontMetrics(Font).horizontalAdvance(Text);
     for (const double Smaller : {0.0, 1.0}) {
         QFont Base = Font;
         if (Smaller > 0 && Font.pointSizeF() > 0)
             Base.setPointSizeF(Font.pointSizeF() - Smaller);
+        const int Whole = QFontMetrics(Base).horizontalAdvance(Text);
+        if (Smaller > 0)
+            Cuts.append(Base);
         for (int Stretch = 94; Stretch >= 50; Stretch -= 3) {
             QFont Cut = Base;
             Cut.setStretch(Stretch);
@@ -66,13 +70,24 @@ const TFittedLabel::TFit& TFittedLabel::Fit() const {
             return Fitted;
         }
     // Shortened in the narrowest cut; a text cut at its end loses its trailing clauses
-    // before any of its state.
+    // before any of its state, and then the words before the state.
     Fitted.Shown = Cuts.isEmpty() ? font() : Cuts.back();
     const QFontMetrics Narrowest(Fitted.Shown);
-    QString Kept = text();
-    if (Mode == Qt::ElideRight)
-        Kept = WithoutTrailingClauses(Kept);
-    Fitted.ShownText = Narrowest.elidedText(Kept, Mode, Room);
+    if (Mode != Qt::ElideRight) {
+        Fitted.ShownText = Narrowest.elidedText(text(), Mode, Room);
+        return Fitted;
+    }
+    const QString Kept = WithoutTrailingClauses(text());
+    const qsizetype Open = Kept.endsWith(u')') ? Kept.lastIndexOf(u'(') : -1;
+    if (Narrowest.horizontalAdvance(Kept) <= Room || Open <= 0) {
+        Fitted.ShownText = Narrowest.elidedText(Kept, Mode, Room);
+        return Fitted;
+    }
+    const QString State = Kept.mid(Open);
+    Fitted.ShownText =
+        Narrowest.elidedText(Kept.left(Open), Qt::ElideRight,
+                             std::max(0, Room - Narrowest.horizontalAdvance(State))) +
+        State;
     return Fitted;
 }
 
