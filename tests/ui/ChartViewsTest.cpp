@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <qcustomplot.h>
 
 #include <cmath>
@@ -442,6 +443,24 @@ private slots:
         QVERIFY(CorrMatrixForm && CorrMatrixForm->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(CorrMatrixForm));
         CheckOnScreen(CorrMatrixForm);
+    }
+
+    // The matrix could only be looked at: its table out as CSV from its context menu.
+    void theMatrixIsSavedAsCsv() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        AddSetCods(SetOfFour);
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(CorrMatrixForm);
+        QCOMPARE(CorrMatrixForm->SaveCsvAction->text(), QStringLiteral("Сохранить матрицу в CSV…"));
+        QVERIFY(CorrMatrixForm->PopupMenu->actions().contains(CorrMatrixForm->SaveCsvAction));
+        QTemporaryDir Dir;
+        const QString Path = Dir.filePath(QStringLiteral("m.csv"));
+        CorrMatrixForm->SaveCsv(Path);
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        // The known peaks of the four codes.
+        QCOMPARE(File.readAll(), QByteArray(",1,2,3,4\n1,13,5,8,7\n2,5,13,8,6\n3,8,8,13,6\n"
+                                            "4,7,6,6,13\n"));
     }
 
     void matrixWindowShowsThePeaksAndTheWorstPair() {
