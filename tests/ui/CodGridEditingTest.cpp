@@ -246,7 +246,9 @@ private slots:
                                        QItemSelectionModel::ClearAndSelect);
         Grid->selectionModel()->select(Grid->model()->index(Grid->ViewRow(4), 1),
                                        QItemSelectionModel::Select);
-        MenuItem(Grid, QStringLiteral("Копировать как вектор [1 -1 …]"))->trigger();
+        QAction* Copy = MenuItem(Grid, QStringLiteral("Копировать как вектор [1 -1 …]"));
+        QVERIFY(Copy);
+        Copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[1 -1 1 1]\n[1 -1 -1 -1]"));
         // Ternary: 2 is -1.
         ClickItem(MainForm->VariantRadioGroup, 1);
@@ -254,7 +256,9 @@ private slots:
         TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
         Set->selectionModel()->select(Set->model()->index(Set->ViewRow(4), 1),
                                       QItemSelectionModel::ClearAndSelect);
-        MenuItem(Set, QStringLiteral("Копировать как вектор [1 -1 …]"))->trigger();
+        QAction* SetCopy = MenuItem(Set, QStringLiteral("Копировать как вектор [1 -1 …]"));
+        QVERIFY(SetCopy);
+        SetCopy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[1 -1 0 -1]"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
