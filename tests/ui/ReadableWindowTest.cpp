@@ -90,6 +90,16 @@ private slots:
         QCOMPARE(Grid->ColWidths(1), Before - 60);
     }
 
+    // "SelectLabel" and "Сообщение 1".."Сообщение 4" showed in a new window, as if they were
+    // results; the labels keep a line's room for the texts to come.
+    void labelsAreEmptyUntilThereIsSomethingToSay() {
+        for (QLabel* Label : {MainForm->SelectLabel, MainForm->Mess1Label, MainForm->Mess2Label,
+                              MainForm->Mess3Label, MainForm->Mess4Label}) {
+            QVERIFY2(Label->text().isEmpty(), qPrintable(Label->text()));
+            QVERIFY(Label->height() >= Label->fontMetrics().height());
+        }
+    }
+
     void writtenLabelsAreReadable_data() {
         QTest::addColumn<QString>("Name");
         QTest::addColumn<QString>("Text");
