@@ -6,9 +6,9 @@
 #include "cli/MpiSearch.h"
 #endif
 #include "engine/AtomicWrite.h"
+#include "engine/Cod.h"
 #include "engine/CodFamilies.h"
 #include "engine/CodMetrics.h"
-#include "engine/Cod.h"
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
 #include "export/TextExport.h"
@@ -22,8 +22,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <unistd.h>
@@ -182,9 +182,13 @@ void WriteOut(std::string_view Text) {
 }
 
 // The exit status of a run that a signal stopped: 128 plus its number, as shells report.
-int SignalStatus() { return 128 + static_cast<int>(Interrupted); }
+int SignalStatus() {
+    return 128 + static_cast<int>(Interrupted);
+}
 
-const char* SignalName() { return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)"; }
+const char* SignalName() {
+    return Interrupted == SIGTERM ? "SIGTERM" : "Ctrl+C (SIGINT)";
+}
 
 // Arg as one word of a shell command line, quoted where it needs to be.
 std::string ShellWord(const std::string& Arg) {
@@ -332,8 +336,7 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     };
     if (O.ResumeAfter) {
         if (const auto Fault = CodTextFault(*O.ResumeAfter, P.L, P.Type))
-            throw std::runtime_error("--resume-after: " +
-                                     CodTextFaultText(*Fault, P.L, P.Type));
+            throw std::runtime_error("--resume-after: " + CodTextFaultText(*Fault, P.L, P.Type));
         SetCounter(*O.ResumeAfter);
     }
     if (O.Resumed)
@@ -723,8 +726,14 @@ int RunExport(const std::string& CodsFile, const std::string& Format, TCodSet Se
     localtime_r(&Now, &Local);
     Header.DateTime = DateTimeText(Local);
 
+    const int Item = std::stoi(Format);
+    // Said before the text, which a user may pipe away unread.
+    if (const auto Kept = ChipsKept(Item, Set.L))
+        std::cerr << "codegen-cli: warning: format " << Item << " writes only chips " << Kept->First
+                  << ".." << Kept->Last << " of each code of " << Set.L
+                  << " chips (the header says so too)\n";
     try {
-        ConvertToText(std::stoi(Format), Set, Header, Lines);
+        ConvertToText(Item, Set, Header, Lines);
     } catch (...) {
         PrintLines(Lines);
         throw;
@@ -808,8 +817,9 @@ int RunSets(const std::string& CodsFile, TSetMethod Method, const TMemorySetHost
     else
         std::fprintf(stderr, "best: %d codes from row %d\n", Search.BestResult, Search.BestStart);
     if (Interrupted) {
-        std::fprintf(stderr, "codegen-cli: stopped by %s: the set above is the best found so far, "
-                             "not the end of the search\n",
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s: the set above is the best found so far, "
+                     "not the end of the search\n",
                      SignalName());
         return SignalStatus();
     }
@@ -838,8 +848,9 @@ int RunSelect(const std::string& CodsFile, int L, TCodType Type, int T, int K) {
     PrintLines(Kept);
     std::fprintf(stderr, "%zu of %zu codes kept\n", Kept.size(), Texts.size());
     if (Interrupted) {
-        std::fprintf(stderr, "codegen-cli: stopped by %s: the codes above are those kept before "
-                             "the end of the list\n",
+        std::fprintf(stderr,
+                     "codegen-cli: stopped by %s: the codes above are those kept before "
+                     "the end of the list\n",
                      SignalName());
         return SignalStatus();
     }
@@ -1116,8 +1127,7 @@ int main(int argc, char** argv) {
         if (*SearchCmd) {
             SearchOptions.Threads = Threads;
             SearchOptions.ProjectOut = SearchCmd->count("--project-out") ? &ProjectOut : nullptr;
-            SearchOptions.ResumeAfter =
-                SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr;
+            SearchOptions.ResumeAfter = SearchCmd->count("--resume-after") ? &ResumeAfter : nullptr;
             if (SearchCmd->count("--resume")) {
                 SearchOptions.Resumed = ResumedSearch(ResumeFile, *SearchCmd, SearchParams);
                 SearchParams = SearchOptions.Resumed->Params;
@@ -1157,8 +1167,7 @@ int main(int argc, char** argv) {
         if (*OptimizeCmd)
             return RunOptimize(BestParams);
         if (*CorrelateCmd)
-            return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength,
-                                CorrelateType,
+            return RunCorrelate(CodA, *CodBOption ? &CodB : nullptr, CorrelateLength, CorrelateType,
                                 Periodic ? TCorrelationKind::Periodic : TCorrelationKind::Aperiodic,
                                 Decibels     ? TValueScale::Decibel
                                 : Magnitudes ? TValueScale::Magnitude

@@ -24,6 +24,34 @@ std::string MemoryWord(std::string_view Cod, TCodType Type) {
     return Word;
 }
 
+std::string ChipVector(std::string_view Cod, int L, TCodType Type) {
+    if (const auto Fault = CodTextFault(Cod, L, Type))
+        throw CodError(CodTextFaultText(*Fault, L, Type));
+    TCod Chips;
+    LoadDigitalCodFromString(Cod, Chips, L, Type);
+    std::string Vector = "[";
+    for (int P = 0; P < L; ++P) {
+        if (P > 0)
+            Vector += ' ';
+        Vector += std::to_string(Chips[P]);
+    }
+    return Vector + ']';
+}
+
+TTextLines PeakMatrixCsv(const std::vector<int>& Peaks, int M) {
+    std::vector<std::vector<std::string>> Rows(static_cast<std::size_t>(M) + 1);
+    Rows[0].push_back("");
+    for (int Col = 0; Col < M; ++Col)
+        Rows[0].push_back(std::to_string(Col + 1));
+    for (int Row = 0; Row < M; ++Row) {
+        auto& Cells = Rows[static_cast<std::size_t>(Row) + 1];
+        Cells.push_back(std::to_string(Row + 1));
+        for (int Col = 0; Col < M; ++Col)
+            Cells.push_back(std::to_string(Peaks[static_cast<std::size_t>(Row) * M + Col]));
+    }
+    return CsvLines(Rows);
+}
+
 void ConvertToMemoryFile(TMemoryFormat Format, const TCodSet& Set, TTextLines& Out) {
     if (Set.Cods.empty())
         throw CodError("The set holds no code to write");

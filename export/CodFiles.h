@@ -31,6 +31,14 @@ std::string MemoryWord(std::string_view Cod, TCodType Type);
 // line break).
 TTextLines CsvLines(const std::vector<std::vector<std::string>>& Rows);
 
+// A code as a vector MATLAB and NumPy read, its chips as +1, -1 and 0: "[1 -1 0 1]". The text
+// must be exactly L digits of Type: CodError otherwise.
+std::string ChipVector(std::string_view Cod, int L, TCodType Type);
+
+// The peak matrix of M codes (row-major, M x M) as CSV rows: a title row of the code numbers
+// 1..M, then each code's number and its peaks.
+TTextLines PeakMatrixCsv(const std::vector<int>& Peaks, int M);
+
 // The lines as file contents, each ended by a line break.
 std::string FileText(const TTextLines& Lines);
 

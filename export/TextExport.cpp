@@ -229,8 +229,33 @@ void ConvertTo2ParamAt128bits(const TCodSet& Set, TTextLines& Out) {
     Out.emplace_back();
 }
 
+std::optional<TChipsKept> ChipsKept(int Item, int L) {
+    int Kept = L;
+    if (Item == 1 || Item == 2)
+        Kept = ChipsPerSlot16;
+    else if (Item == 3 || Item == 4)
+        Kept = ChipsPerSlot32;
+    else if (Item == 5 && L > ParamBits)
+        return TChipsKept{L - ParamBits, L - 1};
+    if (Kept >= L)
+        return std::nullopt;
+    return TChipsKept{0, Kept - 1};
+}
+
+std::string ChipsCutText(int Item, int L) {
+    const auto Kept = ChipsKept(Item, L);
+    if (!Kept)
+        return {};
+    return "Внимание: записаны только элементы " + std::to_string(Kept->First) + ".." +
+           std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) + " бит";
+}
+
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out) {
     LoadTextHeader(Set, Header, Out);
+    // In the header, before its closing empty line: a reader of the design sees at once
+    // that the codes are cut.
+    if (const std::string Cut = ChipsCutText(Item, Set.L); !Cut.empty())
+        Out.insert(Out.end() - 1, "//" + Cut);
     switch (Item) {
     case 0:
         ConvertToSimpleText(Set, Out);

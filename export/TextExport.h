@@ -6,6 +6,7 @@
 #include "engine/Cod.h"
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,7 +59,21 @@ void ConvertCodToROM256X1(const TCodSet& Set, int Start, int Ends, std::string_v
                           TTextLines& Out);
 void ConvertTo2ParamAt128bits(const TCodSet& Set, TTextLines& Out);
 
-// The header, then the format of Item (an item outside 0..ExportFormatCount-1 adds nothing).
+// The chips First..Last of each L-chip code that the format of Item writes, when it writes
+// fewer than L: the 16-chip ROM formats (items 1, 2) keep chips 0..15, the 32-chip ones
+// (3, 4) chips 0..31, the 128-bit parameters (5) the last 128. None when every chip is
+// written.
+struct TChipsKept {
+    int First = 0;
+    int Last = 0;
+};
+std::optional<TChipsKept> ChipsKept(int Item, int L);
+// The same as the header's comment says it (without "//"), the empty text when every chip
+// is written: "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бит".
+std::string ChipsCutText(int Item, int L);
+
+// The header (with the chips the format leaves out, if any), then the format of Item (an item
+// outside 0..ExportFormatCount-1 adds nothing).
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out);
 
 } // namespace codegen

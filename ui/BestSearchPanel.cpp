@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QSpinBox>
 
+#include <algorithm>
+
 TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
     : QWidget(Parent), ModeBox(new QComboBox(this)), SecondsBox(new QSpinBox(this)) {
     setObjectName(QStringLiteral("BestSearchPanel"));
@@ -37,9 +39,10 @@ TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
     auto* Row = new QHBoxLayout(this);
     Row->setContentsMargins(0, 0, 0, 0);
     Row->setSpacing(3);
-    // "лучшие за" and "86400 с" whole; the pair fits the free stretch of the top bar.
-    ModeBox->setFixedWidth(85);
-    SecondsBox->setFixedWidth(62);
+    // "лучшие за" and "86400 с" whole, measured in the font installed (FitInto keeps the pair
+    // within the free stretch of the top bar).
+    ModeBox->setFixedWidth(ModeBox->sizeHint().width());
+    SecondsBox->setFixedWidth(SecondsBox->sizeHint().width());
     Row->addWidget(ModeBox);
     Row->addWidget(SecondsBox);
 
@@ -47,6 +50,15 @@ TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
         SecondsBox->setEnabled(BestMode());
         emit ModeChanged();
     });
+}
+
+int TBestSearchPanel::FitInto(int Room) {
+    if (sizeHint().width() > Room) {
+        // The arrows go before any digit does: the keys and the wheel still step the value.
+        SecondsBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        SecondsBox->setFixedWidth(SecondsBox->sizeHint().width());
+    }
+    return std::min(Room, sizeHint().width());
 }
 
 TBestSearchPanel::TMode TBestSearchPanel::Mode() const {

@@ -26,6 +26,10 @@ public:
     int Seconds() const;
     void SetSeconds(int NewSeconds);
 
+    // Made to fit Room pixels of width, as far as it can without cutting a text; the width
+    // it takes.
+    int FitInto(int Room);
+
     QComboBox* ModeComboBox() const { return ModeBox; }
     QSpinBox* SecondsSpinBox() const { return SecondsBox; }
 

@@ -41,8 +41,8 @@ TCodGridEditor::TCodGridEditor(TStringGrid* Grid, TNumbers Numbers, std::functio
     SaveDialog->Title = QStringLiteral("Сохранить список кодов в файл");
     SaveDialog->DefaultExt = QStringLiteral("*.txt");
     SaveDialog->FileName = QStringLiteral("codes.txt");
-    SaveDialog->Filter =
-        QStringLiteral("Список кодов (*.txt)|*.txt|Номера и коды, CSV (*.csv)|*.csv");
+    SaveDialog->Filter = QStringLiteral(
+        "Список кодов (*.txt)|*.txt|Номера, коды и их характеристики, CSV (*.csv)|*.csv");
 
     QMenu* Menu = Grid->PopupMenu();
     if (!Menu) {
@@ -51,6 +51,11 @@ TCodGridEditor::TCodGridEditor(TStringGrid* Grid, TNumbers Numbers, std::functio
     }
     // The shortcuts are shown in the menu; the keys themselves are caught on the grid, so
     // they act on the grid that has the focus.
+    CopyVectorAction = Menu->addAction(QStringLiteral("Копировать как вектор [1 -1 …]"));
+    CopyVectorAction->setToolTip(QStringLiteral("Выделенные коды для MATLAB или NumPy, по "
+                                                "одному в строке"));
+    connect(CopyVectorAction, &QAction::triggered, this,
+            [this] { RunGuarded([this] { CopyVectors(); }); });
     PasteAction = Menu->addAction(QStringLiteral("Вставить коды из буфера"));
     PasteAction->setShortcut(QKeySequence::Paste);
     DeleteAction = Menu->addAction(QStringLiteral("Удалить"));
@@ -196,13 +201,37 @@ void TCodGridEditor::SaveToFile() {
         SaveToFile(Path);
 }
 
+void TCodGridEditor::CopyVectors() const {
+    QStringList Lines;
+    for (const int Row : Grid->SelectedRows()) {
+        if (Row < TitleRows)
+            continue;
+        try {
+            Lines.append(QString::fromStdString(codegen::ChipVector(
+                CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)), Length(), Type())));
+        } catch (const codegen::CodError& E) {
+            throw codegen::CodError("Row " + std::to_string(Row) + ": " + E.what());
+        }
+    }
+    if (!Lines.isEmpty())
+        QApplication::clipboard()->setText(Lines.join(u'\n'));
+}
+
 void TCodGridEditor::SaveToFile(const QString& Path) const {
     const auto Text = [this](int Col, int Row) { return Grid->Cells(Col, Row).toStdString(); };
     codegen::TTextLines Lines;
     if (Path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        // Every figure the grid shows, after the number and the code.
+        TGridDerivedColumns* Figures = Grid->Model()->DerivedColumns();
+        const int FigureCount = Figures ? Figures->Count() : 0;
         std::vector<std::vector<std::string>> Rows;
-        for (int Row = 0; Row < Grid->RowCount(); ++Row)
-            Rows.push_back({Text(0, Row), Text(TStringGrid::CodColumn, Row)});
+        for (int Row = 0; Row < Grid->RowCount(); ++Row) {
+            std::vector<std::string> Cells{Text(0, Row), Text(TStringGrid::CodColumn, Row)};
+            for (int Col = 0; Col < FigureCount; ++Col)
+                Cells.push_back((Row < TitleRows ? Figures->Title(Col) : Figures->Text(Col, Row))
+                                    .toStdString());
+            Rows.push_back(std::move(Cells));
+        }
         Lines = codegen::CsvLines(Rows);
     } else {
         for (int Row = TitleRows; Row < Grid->RowCount(); ++Row)

@@ -49,10 +49,13 @@ public:
     void Paste();
     // Removes every code row, after the user agreed.
     void Clear();
-    // The list to a file the user names: CSV (number and code) for a .csv name, the code
-    // texts one per line otherwise.
+    // The list to a file the user names: CSV (number, code and every figure the grid shows)
+    // for a .csv name, the code texts one per line otherwise.
     void SaveToFile();
     void SaveToFile(const QString& Path) const;
+    // The selected codes to the clipboard as ChipVector gives them; a code of another length
+    // or type is refused by its row.
+    void CopyVectors() const;
 
     // "Очистить" at Bounds on Parent, clearing this grid.
     QPushButton* AddClearButton(QWidget* Parent, const QRect& Bounds);
@@ -60,6 +63,8 @@ public:
     QAction* DeleteAction;
     QAction* PasteAction;
     QAction* SaveAction;
+    // Copies the selected codes as vectors for MATLAB or NumPy, "[1 -1 0 …]", one a line.
+    QAction* CopyVectorAction;
     TFileDialogSettings* SaveDialog;
 
 signals:

@@ -1,8 +1,8 @@
 #include "ui/CodToTextUnit.h"
 
 #include "export/CodFiles.h"
-#include "ui/CodGridEditor.h"
 #include "ui/CodCellText.h"
+#include "ui/CodGridEditor.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
 #include "ui/FileSaving.h"
@@ -14,6 +14,8 @@
 
 #include <QDateTime>
 #include <QFrame>
+#include <QLabel>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -37,13 +39,7 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setTabChangesFocus(false);
-    Memo->setPlainText(QStringLiteral(
-        "Memo\n"
-        "  ROM128X1 #(\n"
-        "      .INIT(128'h00000000000000000000000000000000) // Contents of ROM\n"
-        "   ROM256X1 #(\n"
-        "      .INIT(256'h0000000000000000000000000000000000000000000000000000000000000000) "
-        "// Contents of ROM\n"));
+    // Empty until the first export: a sample text would pass for one.
     SetAlign(Memo, TAlign::Client);
 
     ConvertRadioGroup =
@@ -88,6 +84,39 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
                        "Память $readmemb, комплект кодов (*.mem)|*.mem");
     connect(SaveToFileButton, &QPushButton::clicked, this,
             Guarded(this, &TTextForm::SaveToFileButtonClick));
+
+    CutWarningLabel = new QLabel(Panel1);
+    CutWarningLabel->setObjectName(QStringLiteral("CutWarningLabel"));
+    CutWarningLabel->setTextFormat(Qt::PlainText);
+    CutWarningLabel->setWordWrap(true);
+    CutWarningLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette Warning = CutWarningLabel->palette();
+    Warning.setColor(QPalette::WindowText, QColor(190, 0, 0));
+    CutWarningLabel->setPalette(Warning);
+    connect(ConvertRadioGroup, &TRadioGroup::Clicked, this, [this] { ShowCutWarning(); });
+    if (MainForm)
+        connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
+                [this] { ShowCutWarning(); });
+}
+
+void TTextForm::ShowCutWarning() {
+    const int L = MainForm ? MainForm->CodLength() : 0;
+    const QString Text =
+        QString::fromStdString(codegen::ChipsCutText(ConvertRadioGroup->ItemIndex(), L));
+    CutWarningLabel->setText(Text);
+    CutWarningLabel->setToolTip(Text);
+}
+
+void TTextForm::resizeEvent(QResizeEvent* Event) {
+    TForm::resizeEvent(Event);
+    const int Left = SaveToFileButton->geometry().right() + 8;
+    CutWarningLabel->setGeometry(Left, 2, std::max(0, Panel1->width() - Left - 4),
+                                 Panel1->height() - 4);
+}
+
+void TTextForm::showEvent(QShowEvent* Event) {
+    ShowCutWarning();
+    TForm::showEvent(Event);
 }
 
 TTextForm::~TTextForm() {

@@ -6,6 +6,7 @@
 
 class QDateTime;
 class QFrame;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class TFileDialogSettings;
@@ -26,6 +27,9 @@ public:
     // Not components: projects do not store them.
     QPushButton* SaveToFileButton;
     TFileDialogSettings* SaveTextDialog;
+    // Beside the save button: which chips of each code the chosen format leaves out, before
+    // the export (empty when it writes them all).
+    QLabel* CutWarningLabel;
 
     // Replaces the memo text by the header and the chosen format of the main window's set.
     // When a code text is too short, the lines written before it stay and the error goes on.
@@ -43,6 +47,13 @@ public:
     // The header's date and time as codegen-cli writes them (export's DateTimeText):
     // dd.MM.yyyy HH:mm:ss, the date alone at midnight, whatever the locale.
     static QString DateTimeText(const QDateTime& When);
+
+    // The warning for the format chosen and the main window's length now.
+    void ShowCutWarning();
+
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
 
 private:
     void ShowLines(const codegen::TTextLines& Lines);

@@ -1,17 +1,23 @@
 #include "ui/CorrMatrixUnit.h"
 
 #include "engine/TextLines.h"
+#include "export/CodFiles.h"
 #include "ui/CrossCorrUnit.h"
+#include "ui/Dialogs.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FileSaving.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 
+#include <QAction>
 #include <QFont>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyledItemDelegate>
@@ -82,8 +88,7 @@ QPixmap ScalePicture(const TCorrMatrixModel& Model, const QFont& Font) {
 
 } // namespace
 
-void TCorrMatrixModel::Assign(std::vector<int> NewPeaks, int NewSize, int NewLength,
-                              int NewLimit) {
+void TCorrMatrixModel::Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit) {
     beginResetModel();
     Peaks = std::move(NewPeaks);
     M = NewSize;
@@ -182,6 +187,20 @@ TCorrMatrixForm::TCorrMatrixForm(TMainForm* Main) : TForm(QStringLiteral("CorrMa
     setMinimumSize(320, 200);
     connect(MatrixView, &QTableView::clicked, this,
             Guarded(this, &TCorrMatrixForm::MatrixViewClicked));
+
+    PopupMenu = new QMenu(this);
+    SaveCsvAction = PopupMenu->addAction(QStringLiteral("Сохранить матрицу в CSV…"));
+    SaveCsvDialog = new TFileDialogSettings(this);
+    SaveCsvDialog->Title = QStringLiteral("Сохранить матрицу корреляций в файл");
+    SaveCsvDialog->FileName = QStringLiteral("matrix.csv");
+    SaveCsvDialog->DefaultExt = QStringLiteral("*.csv");
+    SaveCsvDialog->Filter = QStringLiteral("Пики пар кодов, CSV (*.csv)|*.csv");
+    MatrixView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(MatrixView, &QWidget::customContextMenuRequested, this, [this](const QPoint& Pos) {
+        PopupMenu->popup(MatrixView->viewport()->mapToGlobal(Pos));
+    });
+    connect(SaveCsvAction, &QAction::triggered, this,
+            Guarded(this, &TCorrMatrixForm::SaveCsvActionClick));
 }
 
 TCorrMatrixForm::~TCorrMatrixForm() {
@@ -235,10 +254,29 @@ void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
     CrossCorrForm->raise();
 }
 
+void TCorrMatrixForm::SaveCsvActionClick() {
+    const QString Path = AskSavePath(this, *SaveCsvDialog);
+    if (!Path.isEmpty())
+        SaveCsv(Path);
+}
+
+void TCorrMatrixForm::SaveCsv(const QString& Path) const {
+    WriteFileAtomically(
+        Path, codegen::FileText(codegen::PeakMatrixCsv(Model->AllPeaks(), Model->Size())));
+}
+
 void ShowCorrMatrix(TMainForm* Main) {
     if (!CorrMatrixForm)
         new TCorrMatrixForm(Main);
     CorrMatrixForm->LoadMatrix();
+    if (!CorrMatrixForm->isVisible()) {
+        // Over the middle of the main window, wholly on its screen (left to the window
+        // system, it opened partly off the screen).
+        QRect Outer(QPoint(), CorrMatrixForm->frameGeometry().size());
+        Outer.moveCenter(Main->frameGeometry().center());
+        Outer = WhollyWithin(Outer, ScreenRoomAt(Main->frameGeometry()));
+        CorrMatrixForm->SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
+    }
     CorrMatrixForm->show();
     CorrMatrixForm->raise();
     CorrMatrixForm->activateWindow();

@@ -11,7 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+class QAction;
 class QLabel;
+class QMenu;
+class TFileDialogSettings;
 class QModelIndex;
 class QTableView;
 class TMainForm;
@@ -32,6 +35,7 @@ public:
     int Length() const { return L; }
     int Limit() const { return CrossLimit; }
     int Peak(int Row, int Col) const { return Peaks[static_cast<std::size_t>(Row * M + Col)]; }
+    const std::vector<int>& AllPeaks() const { return Peaks; }
     bool OverLimit(int Row, int Col) const { return Row != Col && Peak(Row, Col) > CrossLimit; }
     // The colour of a peak on the scale from 0 to the code length.
     QColor PeakColor(int Peak) const;
@@ -68,6 +72,14 @@ public:
     void LoadMatrix();
     // The pair of a cell (set rows Row + 1 and Col + 1) in the cross-correlation window.
     void MatrixViewClicked(const QModelIndex& Index);
+
+    // The matrix shown, as PeakMatrixCsv gives it, to a file the user names (from the context
+    // menu) or to Path.
+    QMenu* PopupMenu;
+    QAction* SaveCsvAction;
+    TFileDialogSettings* SaveCsvDialog;
+    void SaveCsvActionClick();
+    void SaveCsv(const QString& Path) const;
 
 private:
     // The set grid and the code shape as they were read, to see that a click still names the

@@ -19,7 +19,8 @@ TCrossCorrForm::TCrossCorrForm()
                              // Mostly outside the narrow window until it is widened.
                              {200, 5},
                              QColor(0, 0, 255),
-                             &TMainForm::MaxNoCorrPBSpinEdit}) {
+                             &TMainForm::MaxNoCorrPBSpinEdit,
+                             &TMainForm::NoCorrCodsStringGrid}) {
     CrossCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TCrossCorrForm::CalculateAnDDrawBitBtnClick));
@@ -30,24 +31,37 @@ TCrossCorrForm::~TCrossCorrForm() {
         CrossCorrForm = nullptr;
 }
 
-void TCrossCorrForm::LoadGraphics() {
+std::optional<TCorrelationChartForm::TSource> TCrossCorrForm::NamedSource() const {
     const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
     const auto IsSetRow = [Grid](int Row) { return Row > 0 && Row < Grid->RowCount(); };
-    if (IsSetRow(CrossCorrNumA) && IsSetRow(CrossCorrNumB)) {
-        const std::string A = CodText(Grid, CrossCorrNumA);
-        const std::string B = CodText(Grid, CrossCorrNumB);
-        const auto Line = [](int Row, const std::string& Text) {
-            return QStringLiteral("Код %1: %2")
-                .arg(QString::number(Row), QString::fromStdString(Text));
-        };
-        Draw({A, B, MainForm->CodLength(), MainForm->CodType(),
-              {Line(CrossCorrNumA, A), Line(CrossCorrNumB, B)}});
-        // Only once both codes were read, so the label always names the pair drawn.
-        NumCodLabel->setText(QStringLiteral("Номер кодов ") + QString::number(CrossCorrNumA) +
-                             u' ' + QString::number(CrossCorrNumB));
-        return;
-    }
-    ZoomUnDoButtonClick();
+    if (!IsSetRow(CrossCorrNumA) || !IsSetRow(CrossCorrNumB))
+        return std::nullopt;
+    const std::string A = CodText(Grid, CrossCorrNumA);
+    const std::string B = CodText(Grid, CrossCorrNumB);
+    const auto Line = [](int Row, const std::string& Text) {
+        return QStringLiteral("Код %1: %2").arg(QString::number(Row), QString::fromStdString(Text));
+    };
+    return TSource{A,
+                   B,
+                   MainForm->CodLength(),
+                   MainForm->CodType(),
+                   {Line(CrossCorrNumA, A), Line(CrossCorrNumB, B)},
+                   QStringLiteral("Номер кодов ") + QString::number(CrossCorrNumA) + u' ' +
+                       QString::number(CrossCorrNumB)};
+}
+
+void TCrossCorrForm::LoadGraphics() {
+    if (const auto Named = NamedSource())
+        Draw(*Named);
+    else
+        Clear();
+}
+
+void TCrossCorrForm::Follow() {
+    if (const auto Named = NamedSource())
+        Show(*Named);
+    else
+        Clear();
 }
 
 void TCrossCorrForm::CalculateAnDDrawBitBtnClick() {

@@ -11,9 +11,17 @@ public:
     TCrossCorrForm();
     ~TCrossCorrForm() override;
 
-    // Redraws for CrossCorrNumA and CrossCorrNumB, shown or not.
+    // Redraws for CrossCorrNumA and CrossCorrNumB, shown or not; clears the chart when they
+    // name no pair of set rows.
     void LoadGraphics();
     void CalculateAnDDrawBitBtnClick();
+
+protected:
+    void Follow() override;
+
+private:
+    // The pair named now, when both are rows of the set.
+    std::optional<TSource> NamedSource() const;
 };
 
 extern TCrossCorrForm* CrossCorrForm;

@@ -8,9 +8,12 @@
 #include "ui/FileSaving.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/RadioGroup.h"
+#include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,6 +29,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 #include <qcustomplot.h>
 
 #include <algorithm>
@@ -97,12 +101,10 @@ QStringList Broken(const QString& Text, int Width) {
 } // namespace
 
 TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
-    : TForm(Design.Name), LimitEdit(Design.LimitEdit) {
+    : TForm(Design.Name), DesignLabel(Design.Label), LimitEdit(Design.LimitEdit) {
     setWindowTitle(Design.Caption);
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
-    SetOuterBounds(Design.Bounds.x(), Design.Bounds.y(), Design.Bounds.width(),
-                   Design.Bounds.height());
 
     Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
     Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
@@ -153,14 +155,24 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
     SavePointsDialog->FileName = QStringLiteral("points.csv");
     SavePointsDialog->DefaultExt = QStringLiteral("*.csv");
     SavePointsDialog->Filter = QStringLiteral("Сдвиг и значение, CSV (*.csv)|*.csv");
-    // Smaller than the design, yet with the label, the zoom button, the choice of values and
-    // the chart's axes. (The narrow cross-correlation window shows its zoom button and the
-    // periodic check box once widened, as designed.)
+    // Never narrower than its controls (the cross-correlation window's design, 216 pixels,
+    // cut "периодическая" and hid the zoom button), and opened wide enough for its title
+    // and wholly on the screen.
     const int ControlsRight =
         std::max({NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right(),
                   PeriodicCheckBox->geometry().right()});
-    setMinimumSize(std::min(width(), ControlsRight + 9),
-                   std::min(height(), Panel1->height() + Panel2->height() + MinChartHeight));
+    setMinimumSize(
+        ControlsRight + 9,
+        std::min(Design.Bounds.height(), Panel1->height() + Panel2->height() + MinChartHeight));
+    // The title bar's buttons and icon take about this much beside the title.
+    constexpr int TitleBarExtras = 120;
+    const int TitleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                               .horizontalAdvance(Design.Caption) +
+                           TitleBarExtras;
+    QRect Outer = Design.Bounds;
+    Outer.setWidth(std::max({Outer.width(), minimumWidth(), TitleWidth}));
+    Outer = WhollyWithin(Outer, ScreenRoomAt(Outer));
+    SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
 
     QLinearGradient Background(0, 0, 0, 1);
     Background.setCoordinateMode(QGradient::ObjectMode);
@@ -193,11 +205,22 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
     connect(PeriodicCheckBox, &QCheckBox::toggled, this,
             Guarded(this, &TCorrelationChartForm::Redraw));
     // The lines follow the limit as it is typed; the axes wait for Zoom UnDo.
-    if (MainForm)
+    if (MainForm) {
         connect(MainForm->*LimitEdit, &TPBSpinEdit::Changed, this, [this] {
             ShowLimitLines();
             Chart->replot();
         });
+        // A project opened, a list replaced or edited, another length or type: the row the
+        // chart names may hold another code now.
+        const TStringGridModel* List = (MainForm->*Design.Grid)->Model();
+        connect(List, &QAbstractItemModel::modelReset, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::rowsRemoved, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::rowsInserted, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::dataChanged, this, [this] { FollowSoon(); });
+        connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
+                [this] { FollowSoon(); });
+        connect(MainForm->VariantRadioGroup, &TRadioGroup::Clicked, this, [this] { FollowSoon(); });
+    }
 
     connect(ZoomUnDoButton, &QPushButton::clicked, this,
             Guarded(this, &TCorrelationChartForm::ZoomUnDoButtonClick));
@@ -318,6 +341,49 @@ void TCorrelationChartForm::Draw(TSource NewSource) {
     ShowLimitLines();
     ShowTitle();
     ZoomUnDoButtonClick();
+    // Only once the codes were read, so that the label always names what is drawn.
+    NumCodLabel->setText(Source->Label);
+}
+
+void TCorrelationChartForm::Show(const TSource& NewSource) {
+    if (Source && *Source == NewSource)
+        return;
+    Draw(NewSource);
+}
+
+void TCorrelationChartForm::Clear() {
+    const bool Empty = !Source && NumCodLabel->text() == DesignLabel;
+    Source.reset();
+    Title.clear();
+    ShownPoints.clear();
+    Shown.clear();
+    NumCodLabel->setText(DesignLabel);
+    if (Empty)
+        return;
+    Series2->data()->clear();
+    if (TitleElement)
+        TitleElement->setText(QString());
+    SavePointsAction->setEnabled(false);
+    ShowLimitLines();
+    ZoomUnDoButtonClick();
+}
+
+void TCorrelationChartForm::FollowSoon() {
+    if (FollowPending)
+        return;
+    FollowPending = true;
+    QTimer::singleShot(0, this, [this] {
+        FollowPending = false;
+        if (!MainForm)
+            return;
+        try {
+            Follow();
+        } catch (const std::exception&) {
+            // A row that holds no code now: nothing is drawn rather than a stale chart. The
+            // fault is told when the user asks for that row.
+            Clear();
+        }
+    });
 }
 
 void TCorrelationChartForm::Redraw() {
@@ -419,7 +485,8 @@ TAutoCorrForm::TAutoCorrForm()
                              {24, 16, 128, 0},
                              {152, 5},
                              QColor(255, 0, 0),
-                             &TMainForm::MaxCorrSidePBSpinEdit}) {
+                             &TMainForm::MaxCorrSidePBSpinEdit,
+                             &TMainForm::CodStringGrid}) {
     AutoCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TAutoCorrForm::CalculateAnDDrawBitBtnClick));
@@ -430,13 +497,42 @@ TAutoCorrForm::~TAutoCorrForm() {
         AutoCorrForm = nullptr;
 }
 
-void TAutoCorrForm::LoadGraphics() {
+std::optional<TCorrelationChartForm::TSource> TAutoCorrForm::NamedSource() const {
     const TStringGrid* Grid = MainForm->CodStringGrid;
-    if (AutoCorrNumCod > 0 && AutoCorrNumCod < Grid->RowCount()) {
-        DrawCod(CodText(Grid, AutoCorrNumCod), QString::number(AutoCorrNumCod));
+    if (AutoCorrNumCod <= 0 || AutoCorrNumCod >= Grid->RowCount())
+        return std::nullopt;
+    return RowSource(CodText(Grid, AutoCorrNumCod), QString::number(AutoCorrNumCod));
+}
+
+void TAutoCorrForm::LoadGraphics() {
+    const auto Named = NamedSource();
+    FromList = Named.has_value();
+    if (Named)
+        Draw(*Named);
+    else
+        Clear();
+}
+
+void TAutoCorrForm::Follow() {
+    // A code of the selection stays until another is chosen.
+    if (Drawn() && !FromList)
         return;
-    }
-    ZoomUnDoButtonClick();
+    const auto Named = NamedSource();
+    FromList = Named.has_value();
+    if (Named)
+        Show(*Named);
+    else
+        Clear();
+}
+
+TCorrelationChartForm::TSource TAutoCorrForm::RowSource(const std::string& Text,
+                                                        const QString& Number) const {
+    return {Text,
+            Text,
+            MainForm->CodLength(),
+            MainForm->CodType(),
+            {QStringLiteral("Код %1: %2").arg(Number, QString::fromStdString(Text))},
+            QStringLiteral("Номер кода ") + Number};
 }
 
 void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
@@ -444,10 +540,8 @@ void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
 }
 
 void TAutoCorrForm::DrawCod(const std::string& Text, const QString& Number) {
-    Draw({Text, Text, MainForm->CodLength(), MainForm->CodType(),
-          {QStringLiteral("Код %1: %2").arg(Number, QString::fromStdString(Text))}});
-    // Only once the code was read, so the label always names the code drawn.
-    NumCodLabel->setText(QStringLiteral("Номер кода ") + Number);
+    Draw(RowSource(Text, Number));
+    FromList = false;
 }
 
 void TAutoCorrForm::CalculateAnDDrawBitBtnClick() {

@@ -7,9 +7,9 @@
 #include "ui/Form.h"
 
 #include <QColor>
-#include <QStringList>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 
 #include <optional>
 #include <string>
@@ -93,6 +93,9 @@ public:
     // the list and the row.
     static std::string CodText(const TStringGrid* Grid, int Row);
 
+    // No chart: no points, no title, the label as designed.
+    void Clear();
+
 protected:
     // What tells the two windows apart.
     struct TDesign {
@@ -105,6 +108,8 @@ protected:
         QColor PointColor;
         // The main window's limit the lines show.
         TPBSpinEdit* TMainForm::*LimitEdit;
+        // The list whose codes the chart names.
+        TStringGrid* TMainForm::*Grid;
     };
 
     // What a chart is drawn from: the correlation of TextA with TextB (the same text for a
@@ -115,6 +120,8 @@ protected:
         int L = 0;
         codegen::TCodType Type = codegen::TCodType::Binary;
         QStringList Title;
+        QString Label;
+        bool operator==(const TSource&) const = default;
     };
 
     explicit TCorrelationChartForm(const TDesign& Design);
@@ -122,12 +129,23 @@ protected:
     // Draws Source in the scale and kind chosen and sets the standard axes; a text that is
     // not a code throws and leaves the chart as it was.
     void Draw(TSource Source);
+    // Draws Source unless it is the one drawn, so that the zoom stays while nothing changed.
+    void Show(const TSource& Source);
+    bool Drawn() const { return Source.has_value(); }
+
+    // After the list, the length or the type changed: the chart shows what its row names
+    // now, or is cleared when the row is gone or holds no code.
+    virtual void Follow() = 0;
 
     void resizeEvent(QResizeEvent* Event) override;
 
 private:
     // Draws the source again, for another scale or kind.
     void Redraw();
+    // Once the present event is handled: a list replaced row by row is followed once.
+    void FollowSoon();
+    bool FollowPending = false;
+    QString DesignLabel;
     void ShowLimitLines();
     // The title broken to the width of the chart.
     void ShowTitle();
@@ -149,12 +167,22 @@ public:
     TAutoCorrForm();
     ~TAutoCorrForm() override;
 
-    // Redraws for AutoCorrNumCod, shown or not.
+    // Redraws for AutoCorrNumCod, shown or not; clears the chart when it names no code row.
     void LoadGraphics();
     void CalculateAnDDrawBitBtnClick();
     // Draws a code of another list (the selection's), labelled with its number.
     void DrawCod(const QString& Text, const QString& Number);
     void DrawCod(const std::string& Text, const QString& Number);
+
+protected:
+    void Follow() override;
+
+private:
+    TSource RowSource(const std::string& Text, const QString& Number) const;
+    // The good-code row named now, when it is one.
+    std::optional<TSource> NamedSource() const;
+    // The chart shows a row of the good-code list (not a code of the selection).
+    bool FromList = false;
 };
 
 extern TAutoCorrForm* AutoCorrForm;

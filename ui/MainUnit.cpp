@@ -3,10 +3,10 @@
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/CodCellText.h"
+#include "ui/CodFamilyDialog.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodMetricColumns.h"
 #include "ui/CodToTextUnit.h"
@@ -17,12 +17,12 @@
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
-#include "ui/CodFamilyDialog.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
 #include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
 #include "ui/RecentProjects.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
@@ -189,10 +189,14 @@ void TMainForm::CreateControls() {
     const auto Label = [this](QWidget* Parent, const QString& Name, const QString& Text,
                               QRect Bounds) {
         auto* Created = Register(new QLabel(Text, Parent), Name);
-        // The design's labels size themselves to their text; the substitute font is wider.
+        // The design's labels size themselves to their text; the substitute font is wider,
+        // by how much depends on the font installed: a label that would run past its box
+        // keeps to the box's right edge instead.
         const QSize Hint = Created->sizeHint();
-        Created->setGeometry(Bounds.x(), Bounds.y(), std::max(Bounds.width(), Hint.width()),
-                             std::max(Bounds.height(), Hint.height()));
+        const int Width = std::max(Bounds.width(), Hint.width());
+        const int Right = Parent->width() - 2;
+        Created->setGeometry(std::max(0, std::min(Bounds.x(), Right - Width)), Bounds.y(),
+                             std::min(Width, Right), std::max(Bounds.height(), Hint.height()));
         return Created;
     };
     // Labels whose text the operations rewrite get the room up to the next control and draw
@@ -200,8 +204,9 @@ void TMainForm::CreateControls() {
     const auto FittedLabel = [this](QWidget* Parent, const QString& Name, const QString& Text,
                                     QRect Bounds, Qt::TextElideMode Mode) {
         auto* Created = Register(new TFittedLabel(Text, Mode, Parent), Name);
+        // A line of the font, also for a label that starts empty.
         Created->setGeometry(Bounds.x(), Bounds.y(), Bounds.width(),
-                             std::max(Bounds.height(), Created->sizeHint().height()));
+                             std::max(Bounds.height(), Created->fontMetrics().height()));
         return Created;
     };
     const auto Button = [this](QWidget* Parent, const QString& Name, const QString& Text,
@@ -281,7 +286,7 @@ void TMainForm::CreateControls() {
     // The search group has no room left; the top bar has it between the exit button and the
     // first import button, in line with the speed buttons.
     BestSearchPanel = new TBestSearchPanel(Panel1);
-    BestSearchPanel->setGeometry(166, 6, 150, 22);
+    BestSearchPanel->setGeometry(166, 6, BestSearchPanel->FitInto(320 - 3 - 166), 22);
 
     GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("Основные параметры кода"),
                       {0, 33, 233, 72});
@@ -299,12 +304,10 @@ void TMainForm::CreateControls() {
                       {0, 104, 233, 161});
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
-    MaxCorrSidePBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
-                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
-    ZeroCountPBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
-                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
+    MaxCorrSidePBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                                     Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
+    ZeroCountPBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                                   Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -346,32 +349,34 @@ void TMainForm::CreateControls() {
     // In two lines beside the limit: the method group below takes the box's whole width.
     Label2->setWordWrap(true);
     Label2->setGeometry(16, 18, 130, 28);
-    MaxNoCorrPBSpinEdit =
-        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
-                 Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
+    MaxNoCorrPBSpinEdit = SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                                   Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 285, 97, 17);
     PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
-    RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
-                             {QStringLiteral("по всем"), QStringLiteral("от последнего"),
-                              QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
-                             {8, 44, 217, 118});
+    RadioGroup1 =
+        RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
+                   {QStringLiteral("по всем"), QStringLiteral("от последнего"),
+                    QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
+                    QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
+                   {8, 44, 217, 118});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
                                    QStringLiteral("Искать"), {16, 164, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
                                    QStringLiteral("Прервать"), {144, 164, 75, 25});
     ContinueNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("ContinueNoCorrCodsBitBtn"),
                                       QStringLiteral("Продолжить"), {144, 192, 75, 25});
-    Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QStringLiteral("Сообщение 1"),
-                             {24, 192, 118, 13}, Qt::ElideMiddle);
-    Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QStringLiteral("Сообщение 2"),
-                             {24, 208, 118, 13}, Qt::ElideMiddle);
-    Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QStringLiteral("Сообщение 3"),
-                             {24, 224, 205, 13}, Qt::ElideMiddle);
-    Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QStringLiteral("Сообщение 4"),
-                             {24, 240, 205, 13}, Qt::ElideRight);
+    // Empty until a search has something to say. The result lines take the box's width:
+    // the largest set's size and its state must show whole.
+    Mess1Label = FittedLabel(GroupBox4, QStringLiteral("Mess1Label"), QString(), {8, 192, 134, 13},
+                             Qt::ElideMiddle);
+    Mess2Label = FittedLabel(GroupBox4, QStringLiteral("Mess2Label"), QString(), {8, 208, 134, 13},
+                             Qt::ElideMiddle);
+    Mess3Label = FittedLabel(GroupBox4, QStringLiteral("Mess3Label"), QString(), {8, 224, 217, 13},
+                             Qt::ElideMiddle);
+    Mess4Label = FittedLabel(GroupBox4, QStringLiteral("Mess4Label"), QString(), {8, 240, 217, 13},
+                             Qt::ElideRight);
     LoadBestResultBitBtn =
         Button(GroupBox4, QStringLiteral("LoadBestResultBitBtn"),
                QStringLiteral("Загрузить наилучший  комплект кодов"), {8, 258, 217, 25});
@@ -390,20 +395,18 @@ void TMainForm::CreateControls() {
         Group(QStringLiteral("GroupBox6"), QStringLiteral("Селекция кодов"), {0, 264, 233, 137});
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
-    SelectPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
-                 {136, 8, 81, 22});
+    SelectPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500,
+                                Stored("SelectPBSpinEdit"), {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
                           QStringLiteral("Селектировать"), {8, 56, 89, 25});
     // Up to the selection grid; the count of codes kept is at the text's end.
-    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"),
-                              QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
+    SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"), QString(), {8, 80, 126, 13},
+                              Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
-    SelCountPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
-                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
+    SelCountPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                                  Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 
@@ -443,18 +446,25 @@ void TMainForm::CreateControls() {
 
 void TMainForm::MakeStretchable() {
     // The two list columns share the extra width and take the extra height; on the left, the
-    // selection grid takes the extra height and the set search below it moves down.
+    // selection grid takes the extra height and the set search below it moves down. Much
+    // wider (maximised), the left column takes its part too: the selection grid and the
+    // search messages widen with it.
     auto* Stretch = new TStretchLayout(this);
-    Stretch->Add(GroupBox3, 0, 0, 0.5, 1);
+    Stretch->SetSideColumn(300, 0.2);
+    for (QWidget* Box : {GroupBox1, GroupBox2})
+        Stretch->Add(Box, 0, 0, 0, 0, 0, 1);
+    Stretch->Add(GroupBox3, 0, 0, 0.5, 1, 1, 0);
     Stretch->Add(CodStringGrid, 0, 0, 0.5, 1);
     Stretch->Add(AutoCorrBitBtn, 0, 1, 0.5, 0);
-    Stretch->Add(GroupBox5, 0.5, 0, 0.5, 1);
+    Stretch->Add(GroupBox5, 0.5, 0, 0.5, 1, 1, 0);
     Stretch->Add(NoCorrCodsStringGrid, 0, 0, 0.5, 1);
     Stretch->Add(TextBitBtn, 0, 1, 0, 0);
     Stretch->Add(CrossCorrBitBtn, 0, 1, 0.5, 0);
-    Stretch->Add(GroupBox6, 0, 0, 0, 1);
-    Stretch->Add(SelectStringGrid, 0, 0, 0, 1);
-    Stretch->Add(GroupBox4, 0, 1, 0, 0);
+    Stretch->Add(GroupBox6, 0, 0, 0, 1, 0, 1);
+    Stretch->Add(SelectStringGrid, 0, 0, 0, 1, 0, 1);
+    Stretch->Add(GroupBox4, 0, 1, 0, 0, 0, 1);
+    for (QWidget* Message : {Mess3Label, Mess4Label})
+        Stretch->Add(Message, 0, 0, 0, 0, 0, 1);
     Stretch->MoveDownBelow(GroupBox3, 600);
     Stretch->MoveDownBelow(GroupBox5, 600);
 }
@@ -819,9 +829,8 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
 
 void TMainForm::SelectBitBtnClick() {
     // Nothing may replace the list the selection reads while it runs.
-    TDisabledWidgets Busy{SelectBitBtn,   LoadSelectionsBitBtn, SerchCodsBitBtn,
-                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton,
-                          FamiliesBitBtn};
+    TDisabledWidgets Busy{SelectBitBtn,      LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn,
+                          LoadFromTxtBitBtn, OpenFileSpeedButton,  FamiliesBitBtn};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
 
@@ -832,8 +841,8 @@ void TMainForm::SelectBitBtnClick() {
     codegen::TCodType DecodedType = codegen::TCodType::Binary;
     codegen::TSelectionRun Run;
     const auto Refresh = [&] {
-        if (Decoded != CodStringGrid->Model()->Version() ||
-            DecodedL != CodLength() || DecodedType != CodType()) {
+        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
+            DecodedType != CodType()) {
             Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();

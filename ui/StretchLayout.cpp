@@ -1,9 +1,28 @@
 #include "ui/StretchLayout.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
+
+QRect WhollyWithin(QRect Outer, const QRect& Area) {
+    if (Area.isEmpty())
+        return Outer;
+    Outer.setWidth(std::min(Outer.width(), Area.width()));
+    Outer.setHeight(std::min(Outer.height(), Area.height()));
+    Outer.moveLeft(std::clamp(Outer.left(), Area.left(), Area.right() + 1 - Outer.width()));
+    Outer.moveTop(std::clamp(Outer.top(), Area.top(), Area.bottom() + 1 - Outer.height()));
+    return Outer;
+}
+
+QRect ScreenRoomAt(const QRect& Outer) {
+    QScreen* Screen = QGuiApplication::screenAt(Outer.center());
+    if (!Screen)
+        Screen = QGuiApplication::primaryScreen();
+    return Screen ? Screen->availableGeometry() : QRect();
+}
 
 TStretchLayout::TStretchLayout(QWidget* Window)
     : QObject(Window), Window(Window), Design(Window->size()) {
@@ -12,8 +31,15 @@ TStretchLayout::TStretchLayout(QWidget* Window)
 }
 
 void TStretchLayout::Add(QWidget* Child, double MoveX, double MoveY, double GrowWidth,
-                         double GrowHeight) {
-    Items.push_back({Child, Child->geometry(), MoveX, MoveY, GrowWidth, GrowHeight});
+                         double GrowHeight, double SideMoveX, double SideGrowWidth) {
+    Items.push_back(
+        {Child, Child->geometry(), MoveX, MoveY, GrowWidth, GrowHeight, SideMoveX, SideGrowWidth});
+    Apply();
+}
+
+void TStretchLayout::SetSideColumn(int After, double Share) {
+    SideAfter = After;
+    SideShare = Share;
     Apply();
 }
 
@@ -44,15 +70,19 @@ bool TStretchLayout::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TStretchLayout::Apply() {
     TakeNewChildren();
-    const int Wider = std::max(0, Window->width() - Design.width());
+    const int Growth = std::max(0, Window->width() - Design.width());
+    const int Side = static_cast<int>(std::lround(std::max(0, Growth - SideAfter) * SideShare));
+    const int Wider = Growth - Side;
     const int Taller = std::max(0, Window->height() - Design.height());
-    const auto Share = [](int Growth, double Part) {
-        return static_cast<int>(std::lround(Growth * Part));
+    const auto Share = [](int Amount, double Part) {
+        return static_cast<int>(std::lround(Amount * Part));
     };
     for (const TItem& Item : Items)
         if (Item.Child)
-            Item.Child->setGeometry(Item.Design.x() + Share(Wider, Item.MoveX),
+            Item.Child->setGeometry(Item.Design.x() + Share(Side, Item.SideMoveX) +
+                                        Share(Wider, Item.MoveX),
                                     Item.Design.y() + Share(Taller, Item.MoveY),
-                                    Item.Design.width() + Share(Wider, Item.GrowWidth),
+                                    Item.Design.width() + Share(Side, Item.SideGrowWidth) +
+                                        Share(Wider, Item.GrowWidth),
                                     Item.Design.height() + Share(Taller, Item.GrowHeight));
 }

@@ -256,6 +256,20 @@ TEST(CliExport, TernaryHeaderAndParameters) {
         << AtMost.Out;
 }
 
+TEST(CliExport, AFormatThatCutsTheCodesSaysSoOnStandardError) {
+    const TCodsFile Cods("111111111111111100000000\n");
+    const TRun R = RunCli("export --codes " + Cods.Path + " --length 24 --format 1");
+    EXPECT_EQ(R.Status, 0);
+    EXPECT_EQ(R.Err, "codegen-cli: warning: format 1 writes only chips 0..15 of each code of 24 "
+                     "chips (the header says so too)\n");
+    EXPECT_NE(R.Out.find("\n//Внимание: записаны только элементы 0..15 каждого кода, длина кода "
+                         "24 бит\n\n"),
+              std::string::npos)
+        << R.Out;
+    const TRun Whole = RunCli("export --codes " + Cods.Path + " --length 24 --format 0");
+    EXPECT_TRUE(Whole.Err.empty()) << Whole.Err;
+}
+
 // A line that is no code is refused with its line before anything is printed (the export
 // used to print the lines before it, then fail).
 TEST(CliExport, AShortTextIsRefusedByItsLineBeforeAnyOutput) {

@@ -62,4 +62,19 @@ TEST(CsvLines, CellsWithSeparatorsQuotesOrBreaksAreQuoted) {
     EXPECT_EQ(FileText({}), "");
 }
 
+TEST(ChipVector, ChipsAsPlusMinusOneAndZeroForMatlabAndNumPy) {
+    EXPECT_EQ(ChipVector("1011", 4, TCodType::Binary), "[1 -1 1 1]");
+    EXPECT_EQ(ChipVector("1202", 4, TCodType::Ternary), "[1 -1 0 -1]");
+    EXPECT_EQ(ChipVector("01", 2, TCodType::Binary), "[-1 1]");
+    // Not a code of this length and type: refused, not read as something else.
+    EXPECT_THROW(ChipVector("101", 4, TCodType::Binary), CodError);
+    EXPECT_THROW(ChipVector("1201", 4, TCodType::Binary), CodError);
+    EXPECT_THROW(ChipVector("10110", 4, TCodType::Binary), CodError);
+}
+
+TEST(PeakMatrixCsv, TitleRowOfNumbersThenEachCodesPeaks) {
+    EXPECT_EQ(PeakMatrixCsv({13, 5, 5, 13}, 2), (TTextLines{",1,2", "1,13,5", "2,5,13"}));
+    EXPECT_EQ(PeakMatrixCsv({}, 0), (TTextLines{""}));
+}
+
 } // namespace

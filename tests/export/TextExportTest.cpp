@@ -384,4 +384,32 @@ TEST(Dispatch, HeaderFirstThenTheChosenFormat) {
     EXPECT_THROW(ConvertCodToROM256X1(S, -1, 6, "//", Out), CodError);
 }
 
+// A 24-chip code in a 16-chip ROM format lost chips 16..23 while the header said "Длина кода
+// 24 бит", and nothing else told of it.
+TEST(Dispatch, TheHeaderSaysWhichChipsAFormatLeavesOut) {
+    const std::string Cod24 = "111111111111111100000000";
+    const TCodSet S = Set({Cod24}, 24);
+    for (int Item : {1, 2}) {
+        TTextLines Out;
+        ConvertToText(Item, S, Header(), Out);
+        ASSERT_GE(Out.size(), 10u);
+        EXPECT_EQ(Out[2], "//Длина кода 24 бит");
+        EXPECT_EQ(Out[7], "//Внимание: записаны только элементы 0..15 каждого кода, длина кода "
+                          "24 бит")
+            << "item " << Item;
+        EXPECT_EQ(Out[8], "");
+    }
+    // The 32-chip formats keep 0..31, the parameters the last 128; the plain text all.
+    EXPECT_EQ(ChipsCutText(3, 40),
+              "Внимание: записаны только элементы 0..31 каждого кода, длина кода 40 бит");
+    EXPECT_EQ(ChipsKept(4, 33)->Last, 31);
+    EXPECT_EQ(ChipsKept(5, 130)->First, 2);
+    EXPECT_EQ(ChipsKept(5, 130)->Last, 129);
+    for (const auto& [Item, L] : std::vector<std::pair<int, int>>{
+             {0, 500}, {1, 16}, {2, 10}, {3, 32}, {4, 20}, {5, 128}, {-1, 500}, {6, 500}}) {
+        EXPECT_FALSE(ChipsKept(Item, L)) << Item << " " << L;
+        EXPECT_EQ(ChipsCutText(Item, L), "") << Item << " " << L;
+    }
+}
+
 } // namespace

@@ -21,7 +21,9 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <qcustomplot.h>
 
 #include <cmath>
@@ -209,10 +211,10 @@ private slots:
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
         QVERIFY(CrossCorrForm->PeriodicCheckBox->isChecked());
         QCOMPARE(Drawn(CrossCorrForm),
-                 AsDrawn(codegen::ScaledPoints(codegen::CrossCorrelationPoints(
-                                                   B, A, 13, TCodType::Binary,
-                                                   TCorrelationKind::Periodic),
-                                               TValueScale::Linear, 13)));
+                 AsDrawn(codegen::ScaledPoints(
+                     codegen::CrossCorrelationPoints(B, A, 13, TCodType::Binary,
+                                                     TCorrelationKind::Periodic),
+                     TValueScale::Linear, 13)));
     }
 
     // The auto window's lines sit at the side-lobe limit, the cross window's at the cross
@@ -262,9 +264,9 @@ private slots:
         AddSetCods({SetOfFour[0], SetOfFour[2]});
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
-        QCOMPARE(CrossCorrForm->TitleElement->text(),
-                 QStringLiteral("Код 1: ") + SetOfFour[0] + QStringLiteral("\nКод 2: ") +
-                     SetOfFour[2]);
+        QCOMPARE(CrossCorrForm->TitleElement->text(), QStringLiteral("Код 1: ") + SetOfFour[0] +
+                                                          QStringLiteral("\nКод 2: ") +
+                                                          SetOfFour[2]);
 
         // The selection's code by its number.
         AutoCorrForm->DrawCod(SetOfFour[3], QStringLiteral("17"));
@@ -374,8 +376,8 @@ private slots:
             QCOMPARE(Window(Form)->PeriodicCheckBox->text(), QStringLiteral("периодическая"));
         }
         DrawGoodCod(Barker);
-        const auto Plain = codegen::AutoCorrelationPoints(Barker.toStdString(), 13,
-                                                          TCodType::Binary);
+        const auto Plain =
+            codegen::AutoCorrelationPoints(Barker.toStdString(), 13, TCodType::Binary);
         QList<QPointF> Expected;
         for (const auto& P : Plain)
             Expected.append({double(P.Shift), double(P.Value)});
@@ -396,10 +398,69 @@ private slots:
         AutoCorrForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(AutoCorrForm));
         AutoCorrForm->resize(10, 10);
-        QVERIFY(AutoCorrForm->PeriodicCheckBox->geometry().right() <
-                AutoCorrForm->Panel2->width());
+        QVERIFY(AutoCorrForm->PeriodicCheckBox->geometry().right() < AutoCorrForm->Panel2->width());
         QVERIFY(AutoCorrForm->ScaleComboBox->geometry().left() >
                 AutoCorrForm->CalculateAnDDrawBitBtn->geometry().right());
+    }
+
+    // The cross-correlation window opened 216 pixels wide, its title elided and
+    // "периодическая" cut; the auto-correlation window ran past the right of a small screen;
+    // the matrix window opened partly off the screen.
+    void everyWindowOpensWhollyOnScreenWithItsControlsInView() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        AddSetCods(SetOfFour);
+        const auto CheckOnScreen = [](QWidget* W) {
+            const QRect Screen = W->screen()->availableGeometry();
+            QVERIFY2(
+                Screen.contains(W->frameGeometry()),
+                qPrintable(W->objectName() + u' ' + QString::number(W->frameGeometry().right())));
+        };
+        for (TCorrelationChartForm* W : {static_cast<TCorrelationChartForm*>(AutoCorrForm),
+                                         static_cast<TCorrelationChartForm*>(CrossCorrForm)}) {
+            W->show();
+            QVERIFY(QTest::qWaitForWindowExposed(W));
+            CheckOnScreen(W);
+            for (QWidget* Control :
+                 {static_cast<QWidget*>(W->NumCodLabel), static_cast<QWidget*>(W->ZoomUnDoButton),
+                  static_cast<QWidget*>(W->PeriodicCheckBox),
+                  static_cast<QWidget*>(W->ScaleComboBox)})
+                QVERIFY2(Control->geometry().right() < Control->parentWidget()->width(),
+                         qPrintable(W->objectName() + u' ' + Control->objectName()));
+            QVERIFY(W->PeriodicCheckBox->width() >= W->PeriodicCheckBox->sizeHint().width());
+            // Room for the title beside the title bar's buttons.
+            QVERIFY(W->width() >= W->fontMetrics().horizontalAdvance(W->windowTitle()) + 100);
+            // A project of the old design size opens it as wide again.
+            W->resize(216, W->height());
+            QVERIFY(W->PeriodicCheckBox->geometry().right() < W->Panel2->width());
+        }
+        // The main window at the screen's right edge: the matrix opens over it, yet on the
+        // screen.
+        const QRect Screen = MainForm->screen()->availableGeometry();
+        MainForm->move(Screen.right() - MainForm->frameGeometry().width() + 1, Screen.top());
+        QAction* Item = SetMenuItem(QStringLiteral("Матрица корреляций"));
+        QVERIFY(Item);
+        Item->trigger();
+        QVERIFY(CorrMatrixForm && CorrMatrixForm->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(CorrMatrixForm));
+        CheckOnScreen(CorrMatrixForm);
+    }
+
+    // The matrix could only be looked at: its table out as CSV from its context menu.
+    void theMatrixIsSavedAsCsv() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        AddSetCods(SetOfFour);
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(CorrMatrixForm);
+        QCOMPARE(CorrMatrixForm->SaveCsvAction->text(), QStringLiteral("Сохранить матрицу в CSV…"));
+        QVERIFY(CorrMatrixForm->PopupMenu->actions().contains(CorrMatrixForm->SaveCsvAction));
+        QTemporaryDir Dir;
+        const QString Path = Dir.filePath(QStringLiteral("m.csv"));
+        CorrMatrixForm->SaveCsv(Path);
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        // The known peaks of the four codes.
+        QCOMPARE(File.readAll(), QByteArray(",1,2,3,4\n1,13,5,8,7\n2,5,13,8,6\n3,8,8,13,6\n"
+                                            "4,7,6,6,13\n"));
     }
 
     void matrixWindowShowsThePeaksAndTheWorstPair() {
@@ -436,8 +497,7 @@ private slots:
                 // Over the limit of 6: bold red; the diagonal grey, never marked.
                 const bool Over = R != C && Known[R][C] > 6;
                 QCOMPARE(Cell.data(Qt::FontRole).value<QFont>().bold(), Over);
-                QCOMPARE(Cell.data(Qt::ForegroundRole).value<QColor>() == QColor(200, 0, 0),
-                         Over);
+                QCOMPARE(Cell.data(Qt::ForegroundRole).value<QColor>() == QColor(200, 0, 0), Over);
                 QCOMPARE(Cell.data(Qt::BackgroundRole).value<QColor>() == QColor(225, 225, 225),
                          R == C);
             }

@@ -3,10 +3,12 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
+#include "ui/CodGridEditor.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/DrawAutoCorrelationUnit.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
+#include "ui/SaveLoadPrjUnit.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,6 +17,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QImageReader>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -310,7 +313,8 @@ private slots:
         QCOMPARE(Drawn(CrossCorrForm), PairBefore);
     }
 
-    void rowsThatDoNotExistKeepLabelAndPointsButResetTheAxes() {
+    // The chart once kept the label and points of a row that was gone.
+    void rowsThatDoNotExistClearTheChartAndResetTheAxes() {
         // Before any selection nothing is drawn.
         QTest::mouseClick(AutoCorrForm->CalculateAnDDrawBitBtn, Qt::LeftButton);
         QVERIFY(Drawn(AutoCorrForm).isEmpty());
@@ -319,12 +323,13 @@ private slots:
         AddCods({CodA});
         ClickCell(MainForm->CodStringGrid, 1, 1);
         const QList<TPoint> Before = Drawn(AutoCorrForm);
+        QVERIFY(!Before.isEmpty());
         MainForm->StartStringGridToLoad();
         AutoCorrForm->Chart->yAxis->setRange(1, 2);
         QTest::mouseClick(AutoCorrForm->CalculateAnDDrawBitBtn, Qt::LeftButton);
         QVERIFY(Recorded->Errors.isEmpty());
-        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 1"));
-        QCOMPARE(Drawn(AutoCorrForm), Before);
+        QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
+        QVERIFY(Drawn(AutoCorrForm).isEmpty());
         QCOMPARE(Vertical(AutoCorrForm), QCPRange(-2, 13));
     }
 
@@ -353,6 +358,88 @@ private slots:
         QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 3 3"));
         QCOMPARE(Drawn(CrossCorrForm), Expected(codegen::AutoCorrelationPoints(
                                            CodB.toStdString(), 13, codegen::TCodType::Binary)));
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    // The chart names its rows and draws their codes now, whatever happened to the list; or
+    // it shows nothing.
+    static void CheckShowsNamedRows(const TCorrelationChartForm* W, const TStringGrid* Grid, int A,
+                                    int B, const QString& Label) {
+        QCOMPARE(W->NumCodLabel->text(), Label);
+        const auto Text = [Grid](int Row) { return Grid->Cells(1, Row); };
+        QStringList Title{QStringLiteral("Код %1: %2").arg(A).arg(Text(A))};
+        if (B > 0)
+            Title << QStringLiteral("Код %1: %2").arg(B).arg(Text(B));
+        QCOMPARE(W->TitleText(), Title.join(u'\n'));
+        QCOMPARE(Drawn(W), Expected(codegen::CrossCorrelationPoints(
+                               Text(A).toStdString(), Text(B > 0 ? B : A).toStdString(), 13,
+                               codegen::TCodType::Binary)));
+    }
+    static void CheckCleared(const TCorrelationChartForm* W, const QString& Label) {
+        QCOMPARE(W->NumCodLabel->text(), Label);
+        QVERIFY(Drawn(W).isEmpty());
+        QVERIFY(!W->SavePointsAction->isEnabled());
+    }
+    // Rows chosen for a deletion without choosing a code for the charts.
+    static void SelectOnly(TStringGrid* Grid, int Row) {
+        Grid->selectionModel()->select(Grid->model()->index(Grid->ViewRow(Row), 1),
+                                       QItemSelectionModel::ClearAndSelect);
+    }
+
+    // After a row was deleted and the project opened again, the auto-correlation window
+    // showed "Код 2" with another code's points, and the cross window a pair no longer
+    // there.
+    void chartsFollowTheirRowsThroughDeletionsAndProjects() {
+        const QString CodC = QStringLiteral("1100101011110");
+        const QString Project = TempDir->filePath(QStringLiteral("p.cod"));
+        TStringGrid* Good = MainForm->CodStringGrid;
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        AddCods({CodA, CodB, CodC});
+        AddSetCods({CodA, CodB, CodC});
+        ClickCell(Good, 1, 3);
+        ClickCell(Set, 1, 1);
+        ClickCell(Set, 1, 3);
+        CheckShowsNamedRows(AutoCorrForm, Good, 3, 0, QStringLiteral("Номер кода 3"));
+        CheckShowsNamedRows(CrossCorrForm, Set, 3, 1, QStringLiteral("Номер кодов 3 1"));
+        SaveAllFormDataToFile(Project);
+
+        // A row deleted: the row after it becomes current, and the charts draw what their
+        // rows hold now.
+        SelectOnly(Good, 1);
+        MainForm->CodGridEditor->DeleteSelectedRows();
+        SelectOnly(Set, 2);
+        MainForm->NoCorrGridEditor->DeleteSelectedRows();
+        QCOMPARE(AutoCorrNumCod, 1);
+        QCOMPARE(CrossCorrNumA, 2);
+        QCOMPARE(CrossCorrNumB, 2);
+        QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodB);
+        CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
+        QTRY_COMPARE(CrossCorrForm->TitleText(),
+                     QStringLiteral("Код 2: ") + CodC + QStringLiteral("\nКод 2: ") + CodC);
+        CheckShowsNamedRows(CrossCorrForm, Set, 2, 2, QStringLiteral("Номер кодов 2 2"));
+
+        // The project again: the same rows hold other codes, which the charts now draw.
+        QVERIFY(LoadAllFormDataFromFile(Project));
+        QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodA);
+        CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
+        QTRY_COMPARE(CrossCorrForm->TitleText(),
+                     QStringLiteral("Код 2: ") + CodB + QStringLiteral("\nКод 2: ") + CodB);
+        CheckShowsNamedRows(CrossCorrForm, Set, 2, 2, QStringLiteral("Номер кодов 2 2"));
+
+        // A length the codes do not have: nothing drawn rather than points of another length.
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        QTRY_COMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
+        CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodA);
+
+        // The lists emptied: nothing is named, nothing drawn.
+        Good->SetRowCount(1);
+        Set->SetRowCount(1);
+        QTRY_COMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
+        CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
+        QTRY_COMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов"));
+        CheckCleared(CrossCorrForm, QStringLiteral("Номер кодов"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
 

@@ -3,6 +3,7 @@
 // .mem, and a save that fails.
 #include "UiTestSupport.h"
 
+#include "export/CodFiles.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodToTextUnit.h"
 #include "ui/PBSpinEdit.h"
@@ -211,10 +212,55 @@ private slots:
         QVERIFY(Recorded->Errors.isEmpty());
     }
 
-    void theCsvHoldsTheNumberAndTheCode() {
-        const QString Path = Dir.filePath(QStringLiteral("set.csv"));
-        NoCorrGridEditor()->SaveToFile(Path);
-        QCOMPARE(Contents(Path), QByteArray("Номер,КОД\n2,1011\n4,1000\n5,0010\n"));
+    // The CSV held the number and the code only, none of the figures the grid shows.
+    void theCsvHoldsTheNumberTheCodeAndEveryFigure() {
+        for (TStringGrid* Grid : {MainForm->CodStringGrid, MainForm->NoCorrCodsStringGrid}) {
+            const QString Path = Dir.filePath(QStringLiteral("list.csv"));
+            (Grid == MainForm->CodStringGrid ? MainForm->CodGridEditor : NoCorrGridEditor())
+                ->SaveToFile(Path);
+            const QStringList Lines = QString::fromUtf8(Contents(Path)).split(u'\n');
+            QCOMPARE(Lines.size(), Grid->RowCount() + 1);
+            QCOMPARE(Lines.last(), QString());
+            // As the grid shows every cell, row by row (the stored order).
+            const QAbstractItemModel* Shown = Grid->model();
+            QCOMPARE(Shown->columnCount(), 2 + Grid->Model()->DerivedColumns()->Count());
+            for (int Row = 0; Row < Grid->RowCount(); ++Row) {
+                std::vector<std::string> Cells;
+                for (int Col = 0; Col < Shown->columnCount(); ++Col)
+                    Cells.push_back(
+                        Shown->index(Grid->ViewRow(Row), Col).data().toString().toStdString());
+                QCOMPARE(Lines[Row], QString::fromStdString(codegen::CsvLines({Cells}).front()));
+            }
+        }
+        // A known answer: 1011 is +1 -1 +1 +1, side lobes -1, 0, 1: PSL 1, ISL 2.
+        const QStringList Set =
+            QString::fromUtf8(Contents(Dir.filePath(QStringLiteral("list.csv")))).split(u'\n');
+        QVERIFY2(Set[0].startsWith(QStringLiteral("Номер,КОД,PSL,ISL,")), qPrintable(Set[0]));
+        QVERIFY2(Set[1].startsWith(QStringLiteral("2,1011,1,2,")), qPrintable(Set[1]));
+    }
+
+    // A code for MATLAB or NumPy: "[1 -1 1 1]", one a line, from the copy menu.
+    void codesAreCopiedAsVectors() {
+        TStringGrid* Grid = MainForm->CodStringGrid;
+        Grid->selectionModel()->select(Grid->model()->index(Grid->ViewRow(2), 1),
+                                       QItemSelectionModel::ClearAndSelect);
+        Grid->selectionModel()->select(Grid->model()->index(Grid->ViewRow(4), 1),
+                                       QItemSelectionModel::Select);
+        QAction* Copy = MenuItem(Grid, QStringLiteral("Копировать как вектор [1 -1 …]"));
+        QVERIFY(Copy);
+        Copy->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[1 -1 1 1]\n[1 -1 -1 -1]"));
+        // Ternary: 2 is -1.
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        MainForm->NoCorrCodsStringGrid->AppendRow({"6", "1202"});
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        Set->selectionModel()->select(Set->model()->index(Set->ViewRow(4), 1),
+                                      QItemSelectionModel::ClearAndSelect);
+        QAction* SetCopy = MenuItem(Set, QStringLiteral("Копировать как вектор [1 -1 …]"));
+        QVERIFY(SetCopy);
+        SetCopy->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[1 -1 0 -1]"));
+        QVERIFY(Recorded->Errors.isEmpty());
     }
 
     void anExistingFileIsReplacedOnlyWhenTheUserAgrees() {

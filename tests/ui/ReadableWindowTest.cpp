@@ -90,6 +90,16 @@ private slots:
         QCOMPARE(Grid->ColWidths(1), Before - 60);
     }
 
+    // "SelectLabel" and "Сообщение 1".."Сообщение 4" showed in a new window, as if they were
+    // results; the labels keep a line's room for the texts to come.
+    void labelsAreEmptyUntilThereIsSomethingToSay() {
+        for (QLabel* Label : {MainForm->SelectLabel, MainForm->Mess1Label, MainForm->Mess2Label,
+                              MainForm->Mess3Label, MainForm->Mess4Label}) {
+            QVERIFY2(Label->text().isEmpty(), qPrintable(Label->text()));
+            QVERIFY(Label->height() >= Label->fontMetrics().height());
+        }
+    }
+
     void writtenLabelsAreReadable_data() {
         QTest::addColumn<QString>("Name");
         QTest::addColumn<QString>("Text");
@@ -108,9 +118,10 @@ private slots:
         QTest::newRow("largest set, passed") << "Mess3Label"
                                              << "Пройдено 12345 из 67890"
                                              << "12345 из 67890";
-        QTest::newRow("largest set, size") << "Mess4Label"
-                                           << "Наибольший комплект: 123 кодов (не доказано, прервано)"
-                                           << "Наибольший комплект: 123 кодов (не";
+        QTest::newRow("largest set, size")
+            << "Mess4Label"
+            << "Наибольший комплект: 123 кодов (не доказано, прервано)"
+            << "Наибольший комплект: 123 кодов (не";
         QTest::newRow("largest set, proven") << "Mess4Label"
                                              << "Наибольший комплект: 12 кодов (доказано)"
                                              << "Наибольший комплект: 12 кодов (доказано)";
@@ -192,6 +203,34 @@ private slots:
         // Smaller than designed it cannot get.
         MainForm->resize(DesignSize - QSize(100, 100));
         QCOMPARE(MainForm->size(), DesignSize);
+    }
+
+    // Maximised, the selection grid stayed 97 pixels wide (its codes cut) while the lists
+    // took all of the room.
+    void aMaximisedWindowGivesTheLeftColumnItsShare() {
+        const QHash<QString, QRect> Design = Bounds();
+        const QSize DesignSize = MainForm->size();
+        MainForm->resize(DesignSize + QSize(1100, 300));
+        QTRY_COMPARE(MainForm->size(), DesignSize + QSize(1100, 300));
+        const QRect Select = MainForm->SelectStringGrid->geometry();
+        QVERIFY2(Select.width() >= Design["SelectStringGrid"].width() + 100,
+                 qPrintable(QString::number(Select.width())));
+        for (const char* Name : {"CodStringGrid", "NoCorrCodsStringGrid"})
+            QVERIFY2(MainForm->findChild<QWidget*>(Name)->width() >= Design[Name].width() + 400,
+                     Name);
+        // The left column stays one column, the lists beside it, nothing over anything.
+        const int Left = MainForm->GroupBox6->width();
+        for (QWidget* Box : {MainForm->GroupBox1, MainForm->GroupBox2, MainForm->GroupBox4})
+            QCOMPARE(Box->width(), Left);
+        QVERIFY(MainForm->GroupBox3->x() >= Left - 1);
+        QVERIFY(MainForm->GroupBox5->x() >= MainForm->GroupBox3->geometry().right());
+        QVERIFY(MainForm->rect().contains(MainForm->GroupBox5->geometry()));
+        for (QWidget* W : MainForm->findChildren<QWidget*>())
+            if (W->isVisible() && !W->isWindow() && !W->objectName().isEmpty())
+                QVERIFY2(W->parentWidget()->rect().contains(W->geometry()),
+                         qPrintable(W->objectName()));
+        // The largest set's line takes the wider room too.
+        QVERIFY(MainForm->Mess4Label->width() > Design["Mess4Label"].width());
     }
 };
 

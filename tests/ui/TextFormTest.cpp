@@ -4,13 +4,14 @@
 
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "ui/ErrorTexts.h"
 #include "ui/CodToTextUnit.h"
+#include "ui/ErrorTexts.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProjectState.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -83,14 +84,8 @@ private slots:
         QCOMPARE(Memo->lineWrapMode(), QPlainTextEdit::NoWrap);
         QCOMPARE(Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QVERIFY(!Memo->tabChangesFocus());
-        QCOMPARE(
-            MemoLines(),
-            (QStringList{"Memo", "  ROM128X1 #(",
-                         "      .INIT(128'h00000000000000000000000000000000) // Contents of ROM",
-                         "   ROM256X1 #(",
-                         "      .INIT(256'h00000000000000000000000000000000000000000000000000"
-                         "00000000000000) // Contents of ROM",
-                         ""}));
+        // No sample text that could pass for an export: empty until the first.
+        QCOMPARE(Memo->toPlainText(), QString());
 
         TRadioGroup* Group = TextForm->ConvertRadioGroup;
         QCOMPARE(Group->parentWidget(), TextForm->Panel2);
@@ -187,6 +182,32 @@ private slots:
                  QStringLiteral(".INIT(128'h0000000000000000000000000000159F); //Младший бит D0"));
     }
 
+    // A 24-chip code in a 16-chip ROM format lost chips 16..23 with nothing said: the window
+    // warns before the export, and the header says it.
+    void aFormatThatCutsTheCodesSaysSoBeforeAndInTheHeader() {
+        const QString Cut = QStringLiteral(
+            "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бит");
+        MainForm->CodLengthPBSpinEdit->SetValue(24);
+        AddSetCods({QStringLiteral("111111111111111100000000")});
+        QCOMPARE(TextForm->CutWarningLabel->text(), QString());
+        ClickItem(TextForm->ConvertRadioGroup, 1);
+        QCOMPARE(TextForm->CutWarningLabel->text(), Cut);
+        QVERIFY(TextForm->CutWarningLabel->isVisible());
+        const QRect Room = TextForm->CutWarningLabel->geometry();
+        QVERIFY(TextForm->Panel1->rect().contains(Room));
+        QVERIFY(!Room.intersects(TextForm->SaveToFileButton->geometry()));
+        // Whole in its room, in as many lines as it takes.
+        QVERIFY(TextForm->CutWarningLabel->heightForWidth(Room.width()) <= Room.height());
+        Convert(1);
+        QVERIFY(MemoLines().contains(QStringLiteral("//") + Cut));
+        // A length the format holds whole: no warning.
+        MainForm->CodLengthPBSpinEdit->SetValue(16);
+        QCOMPARE(TextForm->CutWarningLabel->text(), QString());
+        MainForm->CodLengthPBSpinEdit->SetValue(24);
+        ClickItem(TextForm->ConvertRadioGroup, 0);
+        QCOMPARE(TextForm->CutWarningLabel->text(), QString());
+    }
+
     void noItemSelectedWritesTheHeaderAlone() {
         AddSetCods({CodA});
         TextForm->ConvertRadioGroup->SetItemIndex(-1);
@@ -246,7 +267,8 @@ private slots:
         QVERIFY2(Window.contains(QStringLiteral("символ «ф» (3-й) — не цифра кода")),
                  qPrintable(Window));
         // What codegen-cli export does with a file of the same text, in UTF-8.
-        std::istringstream File(std::string("1011\n10\xD1\x84" "1\n"));
+        std::istringstream File(std::string("1011\n10\xD1\x84"
+                                            "1\n"));
         codegen::TCodSet Set;
         Set.Cods = codegen::ReadCodsSource(File, "set.txt").Lines;
         Set.L = 4;
@@ -255,9 +277,10 @@ private slots:
             codegen::ConvertToText(5, Set, TextForm->HeaderParams(), Lines);
             QFAIL("the command line's path must refuse it too");
         } catch (const codegen::CodError& E) {
-            QCOMPARE(QString::fromStdString(E.what()),
-                     QStringLiteral("Set row 2: the code text \"10\\xD1\\x841\" holds \"ф\" at "
-                                    "character 3, which is no code digit (a code is ASCII digits)"));
+            QCOMPARE(
+                QString::fromStdString(E.what()),
+                QStringLiteral("Set row 2: the code text \"10\\xD1\\x841\" holds \"ф\" at "
+                               "character 3, which is no code digit (a code is ASCII digits)"));
             QCOMPARE(ErrorText(E), Window);
         }
         // The same character anywhere else in the window: the charts of a good code.
@@ -298,8 +321,7 @@ private slots:
                  QString::fromStdString(codegen::DateTimeText(Local)));
         // The header the export shows now has the same shape.
         const QString Now = QString::fromStdString(TextForm->HeaderParams().DateTime);
-        QVERIFY2(QRegularExpression(QStringLiteral(
-                                        R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?$)"))
+        QVERIFY2(QRegularExpression(QStringLiteral(R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?$)"))
                      .match(Now)
                      .hasMatch(),
                  qPrintable(Now));
