@@ -1,7 +1,8 @@
 // The search for a set of good codes whose mutual cross-correlation peaks stay within a
 // limit, by six methods (the sixth the largest set, see MaxSet.h), with its best result
-// kept between runs. The good-code list and the set live outside (the window's grids, or memory for the command line); the search
-// reaches them, the limit and the progress labels through TSetSearchHost.
+// kept between runs. The good-code list and the set live outside (the window's grids, or memory for
+// the command line); the search reaches them, the limit and the progress labels through
+// TSetSearchHost.
 #pragma once
 
 #include "engine/Cod.h"
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,7 +27,20 @@ enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4, 
 // A progress text, kept as its numbers: the search writes one for every candidate, and a
 // host turns only those it shows into text.
 struct TSetMessage {
-    enum TKind { None, Start, Deal, Found, Best, Search, Package, Added, Graph, Step, Bound, Largest };
+    enum TKind {
+        None,
+        Start,
+        Deal,
+        Found,
+        Best,
+        Search,
+        Package,
+        Added,
+        Graph,
+        Step,
+        Bound,
+        Largest
+    };
     TKind Kind = None;
     int A = 0;
     int B = 0;
@@ -80,6 +95,16 @@ public:
     bool NoCorrJob = false;
     // Method 5: its set is kept in BestPack; true when the search proved no larger one.
     bool BestProven = false;
+    // What method 5's set in BestPack was found for: a run on the same list, length, type
+    // and limit (Continue) never gives it up for a smaller set.
+    struct TMaxSetBasis {
+        uint64_t GoodVersion = 0;
+        int L = 0;
+        TCodType Type = TCodType::Binary;
+        int Limit = 0;
+        bool operator==(const TMaxSetBasis&) const = default;
+    };
+    std::optional<TMaxSetBasis> MaxSetBasis;
 
     explicit TSetSearch(TSetSearchHost& Host) : Host(Host) {}
 
@@ -117,11 +142,13 @@ public:
     void Serch_3() { RunPasses(&TSetSearch::SerchByStartCyrcle2); }
     void Serch_4();
     // The largest set: every good code decoded, the graph of pairs within the limit, its
-    // maximum clique. The set goes to BestPack and into the set grid, in row order.
+    // maximum clique. The set goes to BestPack and into the set grid, in row order. A limit
+    // changed during the run starts it again under the new one.
     void Serch_5();
 
 private:
-    TMaxSetResult FindMaxSetBeside(const TSetGraph& Graph);
+    // Stops early on Break, and when the limit no longer is Limit (the graph's).
+    TMaxSetResult FindMaxSetBeside(const TSetGraph& Graph, int Limit, int Known);
     using TPass = int (TSetSearch::*)(int);
     void RunPasses(TPass Pass);
     int CyclePass(int NN, bool TwoBack);

@@ -3,10 +3,10 @@
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/CodCellText.h"
+#include "ui/CodFamilyDialog.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodMetricColumns.h"
 #include "ui/CodToTextUnit.h"
@@ -17,12 +17,12 @@
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
-#include "ui/CodFamilyDialog.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
 #include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
 #include "ui/RecentProjects.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
@@ -137,6 +137,11 @@ public:
         return true;
     }
     void Message(int Label, const codegen::TSetMessage& M) override { Pending[Label] = M; }
+    // Messages not shown yet belong to what the labels were emptied for.
+    void Forget() {
+        for (auto& M : Pending)
+            M = {};
+    }
     void Beep() override {
         Flush();
         Dialogs().Beep();
@@ -298,12 +303,10 @@ void TMainForm::CreateControls() {
                       {0, 104, 233, 161});
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
-    MaxCorrSidePBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
-                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
-    ZeroCountPBSpinEdit =
-        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
-                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
+    MaxCorrSidePBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                                     Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
+    ZeroCountPBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                                   Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -345,18 +348,18 @@ void TMainForm::CreateControls() {
     // In two lines beside the limit: the method group below takes the box's whole width.
     Label2->setWordWrap(true);
     Label2->setGeometry(16, 18, 130, 28);
-    MaxNoCorrPBSpinEdit =
-        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
-                 Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
+    MaxNoCorrPBSpinEdit = SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                                   Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 285, 97, 17);
     PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
-    RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
-                             {QStringLiteral("по всем"), QStringLiteral("от последнего"),
-                              QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
-                             {8, 44, 217, 118});
+    RadioGroup1 =
+        RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
+                   {QStringLiteral("по всем"), QStringLiteral("от последнего"),
+                    QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
+                    QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
+                   {8, 44, 217, 118});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
                                    QStringLiteral("Искать"), {16, 164, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
@@ -389,9 +392,8 @@ void TMainForm::CreateControls() {
         Group(QStringLiteral("GroupBox6"), QStringLiteral("Селекция кодов"), {0, 264, 233, 137});
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
-    SelectPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
-                 {136, 8, 81, 22});
+    SelectPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500,
+                                Stored("SelectPBSpinEdit"), {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
@@ -400,9 +402,8 @@ void TMainForm::CreateControls() {
     SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"),
                               QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
-    SelCountPBSpinEdit =
-        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
-                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
+    SelCountPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                                  Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 
@@ -554,6 +555,16 @@ void TMainForm::ConnectListWatchers() {
             &TMainForm::GoodCodListReplaced);
     connect(NoCorrCodsStringGrid->Model(), &QAbstractItemModel::modelReset, this,
             &TMainForm::SetListReplaced);
+    // The set search's results hold for the list, length, type and limit they were found
+    // under: any change of these empties their labels.
+    QAbstractItemModel* GoodModel = CodStringGrid->Model();
+    for (const auto Signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(GoodModel, Signal, this, &TMainForm::GoodCodListEdited);
+    connect(GoodModel, &QAbstractItemModel::dataChanged, this, &TMainForm::GoodCodListEdited);
+    connect(GoodModel, &QAbstractItemModel::layoutChanged, this, &TMainForm::GoodCodListEdited);
+    for (TPBSpinEdit* Edit : {CodLengthPBSpinEdit, MaxNoCorrPBSpinEdit})
+        connect(Edit, &TPBSpinEdit::Changed, this, &TMainForm::ClearSetMessages);
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, &TMainForm::ClearSetMessages);
     // "Добавить" and "Вставить" are on only while they have a code to take and a place for it.
     connect(CodPopupMenu, &QMenu::aboutToShow, this, &TMainForm::UpdateCodMenu);
     for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid}) {
@@ -818,9 +829,8 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
 
 void TMainForm::SelectBitBtnClick() {
     // Nothing may replace the list the selection reads while it runs.
-    TDisabledWidgets Busy{SelectBitBtn,   LoadSelectionsBitBtn, SerchCodsBitBtn,
-                          ContinueBitBtn, LoadFromTxtBitBtn,    OpenFileSpeedButton,
-                          FamiliesBitBtn};
+    TDisabledWidgets Busy{SelectBitBtn,      LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn,
+                          LoadFromTxtBitBtn, OpenFileSpeedButton,  FamiliesBitBtn};
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
 
@@ -831,8 +841,8 @@ void TMainForm::SelectBitBtnClick() {
     codegen::TCodType DecodedType = codegen::TCodType::Binary;
     codegen::TSelectionRun Run;
     const auto Refresh = [&] {
-        if (Decoded != CodStringGrid->Model()->Version() ||
-            DecodedL != CodLength() || DecodedType != CodType()) {
+        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
+            DecodedType != CodType()) {
             Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
             Decoded = CodStringGrid->Model()->Version();
             DecodedL = CodLength();
@@ -1009,6 +1019,8 @@ void TMainForm::SerchNoCorrCods() {
 
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
     RunSetSearchOperation([this] {
+        // The labels of an earlier run (another method, limit or list) are not this run's.
+        ClearSetMessages();
         NoCorrSearch->Reset();
         SerchNoCorrCods();
     });
@@ -1016,6 +1028,7 @@ void TMainForm::SerchNoCorrCodsBitBtnClick() {
 
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
     RunSetSearchOperation([this] {
+        ClearSetMessages();
         if (const auto Method = SetMethod())
             NoCorrSearch->Continue(*Method);
     });
@@ -1067,8 +1080,22 @@ void TMainForm::GoodCodListReplaced() {
 }
 
 void TMainForm::SetListReplaced() {
+    ClearSetMessages();
+}
+
+void TMainForm::ClearSetMessages() {
+    NoCorrHost->Forget();
     for (QLabel* Message : {Mess1Label, Mess2Label, Mess3Label, Mess4Label})
         Message->clear();
+}
+
+void TMainForm::GoodCodListEdited() {
+    // Figures drawn anew change no code; only an edit of the texts makes the results stale.
+    const uint64_t Version = CodStringGrid->Model()->Version();
+    if (Version == SetMessagesListVersion)
+        return;
+    SetMessagesListVersion = Version;
+    ClearSetMessages();
 }
 
 void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress, bool Broken) {

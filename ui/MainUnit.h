@@ -220,6 +220,10 @@ private:
     void ShowGoodCodCount();
     void GoodCodListReplaced();
     void SetListReplaced();
+    // Empties the set search's four labels (and what it has not shown yet).
+    void ClearSetMessages();
+    void GoodCodListEdited();
+    uint64_t SetMessagesListVersion = 0;
     void ConnectListWatchers();
     // The popup's items that take the selected good code are on only while there is one.
     bool SelectedCodValid() const;
