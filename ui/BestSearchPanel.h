@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 class QComboBox;
 class QSpinBox;
 
@@ -16,6 +18,8 @@ public:
     static constexpr int DefaultSeconds = 60;
     static constexpr int MinSeconds = 1;
     static constexpr int MaxSeconds = 86400;
+    // How many of the best codes (one per symmetry class) a run that misses its target lists.
+    static constexpr int DefaultKeptCods = 10;
 
     explicit TBestSearchPanel(QWidget* Parent = nullptr);
 
@@ -25,6 +29,8 @@ public:
     // The time budget of one best search, in seconds.
     int Seconds() const;
     void SetSeconds(int NewSeconds);
+    int KeptCods() const { return Kept; }
+    void SetKeptCods(int Count) { Kept = std::max(1, Count); }
 
     QComboBox* ModeComboBox() const { return ModeBox; }
     QSpinBox* SecondsSpinBox() const { return SecondsBox; }
@@ -35,4 +41,5 @@ signals:
 private:
     QComboBox* ModeBox;
     QSpinBox* SecondsBox;
+    int Kept = DefaultKeptCods;
 };

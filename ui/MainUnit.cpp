@@ -1,5 +1,6 @@
 #include "ui/MainUnit.h"
 
+#include "engine/CodSymmetry.h"
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
@@ -51,6 +52,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -700,10 +702,17 @@ void TMainForm::ContinueBitBtnClick() {
     TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
                           FamiliesBitBtn};
     NoJob = false;
-    if (BestSearchPanel->BestMode())
+    if (BestSearchPanel->BestMode()) {
         SerchBestCods(GoodCodTexts());
-    else
-        SerchCods();
+        return;
+    }
+    // After the last code the counter would wrap round and list every code again.
+    if (codegen::EndCod(GoodCodSearch.Cod(), CodLength(), CodType())) {
+        StatusLabel->setText(QStringLiteral(" Поиск закончен: просмотрены все коды, продолжать "
+                                            "нечего; «Искать коды» начнёт его заново"));
+        return;
+    }
+    SerchCods();
 }
 
 void TMainForm::BreakSerchBitBtnClick() {
@@ -714,7 +723,6 @@ void TMainForm::SerchCods() {
     using namespace std::chrono_literals;
     GoodCodRunning = true;
     BestOfferTaken = false;
-    LongRunOffer.Reset();
     const auto Ended = qScopeGuard([this] { GoodCodRunning = false; });
     GoodCodSearch.Start(GoodCodParams());
     bool Restart = false;
@@ -783,6 +791,7 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
     P.Seconds = BestSearchPanel->Seconds();
     P.Seed = NewBestSearchSeed();
     P.Threads = 0;
+    P.KeepBest = BestSearchPanel->KeptCods();
     return P;
 }
 
@@ -791,20 +800,35 @@ void TMainForm::SerchBestCods(std::vector<std::string> Known) {
     TDisabledWidgets Busy{BestSearchPanel};
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
-    RunBestSearch(BestCodSearch, P,
-                  {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
-                   [this](const QString& Best, const QString& Status) {
-                       if (!Best.isEmpty()) {
-                           // A long code is cut at the label's edge; the tip shows it whole.
-                           CodLabel->setText(Best);
-                           CodLabel->setToolTip(Best);
-                       }
-                       StatusLabel->setText(Status);
-                   },
-                   [] {
-                       QCoreApplication::processEvents();
-                       return NoJob;
-                   }});
+    const codegen::TBestSearchEnd End =
+        RunBestSearch(BestCodSearch, P,
+                      {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
+                       [this](const QString& Best, const QString& Status) {
+                           if (!Best.isEmpty()) {
+                               // A long code is cut at the label's edge; the tip shows it whole.
+                               CodLabel->setText(Best);
+                               CodLabel->setToolTip(Best);
+                           }
+                           StatusLabel->setText(Status);
+                       },
+                       [] {
+                           QCoreApplication::processEvents();
+                           return NoJob;
+                       }});
+    const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target, End);
+    if (!Missed.isEmpty()) {
+        // Nothing reached the target: the best codes found take its place in the list, so
+        // that they can be charted, exported and copied; the status line says what they are.
+        std::unordered_set<std::string> Listed;
+        for (const std::string& Text : P.Known)
+            Listed.insert(codegen::SymmetryClassKey(Text, P.Type));
+        std::vector<std::string> Best;
+        for (const codegen::TScoredCod& Cod : BestCodSearch.Best())
+            if (Listed.insert(codegen::SymmetryClassKey(Cod.Text, P.Type)).second)
+                Best.push_back(Cod.Text);
+        AddCodsToStringGrid(Best);
+        StatusLabel->setText(Missed);
+    }
     Dialogs().Beep();
 }
 
