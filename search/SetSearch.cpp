@@ -584,9 +584,6 @@ void TSetSearch::Continue(TSetMethod Method) {
         Host.Beep();
         return;
     }
-    // The best of the passes so far still stands; a pass shows it again only on reaching it.
-    if (Method <= TSetMethod::Cycle2 && BestResult > 0)
-        Host.Message(4, {TSetMessage::Best, BestResult, BestStart});
     SerchNoCorrCods(Method);
 }
 

@@ -1053,8 +1053,15 @@ void TMainForm::SerchNoCorrCodsBitBtnClick() {
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
     RunSetSearchOperation([this] {
         ClearSetMessages();
-        if (const auto Method = SetMethod())
-            NoCorrSearch->Continue(*Method);
+        const auto Method = SetMethod();
+        if (!Method)
+            return;
+        // The best of the passes so far still stands; a pass shows it again only on reaching it.
+        const codegen::TSetSearch& S = *NoCorrSearch;
+        if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
+            Mess4Label->setText(QString::fromStdString(
+                codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
+        NoCorrSearch->Continue(*Method);
     });
 }
 
