@@ -510,6 +510,10 @@ void TMainForm::ConnectHandlers() {
         CodStringGrid->Model()->DerivedValuesChanged();
         NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
     });
+    connect(VariantRadioGroup, &TRadioGroup::UserClicked, this,
+            [this] { RunGuarded([this] { CodShapeChangedByHand(true); }); });
+    connect(CodLengthPBSpinEdit, &QAbstractSpinBox::editingFinished, this,
+            [this] { RunGuarded([this] { CodShapeChangedByHand(false); }); });
     connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
     connect(SerchCodsBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::SerchCodsBitBtnClick));
@@ -1140,6 +1144,40 @@ void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress, bool Brok
 
 void TMainForm::VariantRadioGroupClick() {
     ZeroCountPBSpinEdit->setEnabled(VariantRadioGroup->ItemIndex() == 1);
+}
+
+void TMainForm::CodShapeChangedByHand(bool TypeChanged) {
+    const int L = CodLength();
+    bool Mismatch = false;
+    bool Listed = false;
+    for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid})
+        for (int Row = 1; Row < Grid->RowCount() && !Mismatch; ++Row) {
+            Listed = true;
+            Mismatch = CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)).size() !=
+                       static_cast<std::size_t>(L);
+        }
+    // Another type reads every listed code anew; another length leaves the codes of the old
+    // one without figures.
+    if (TypeChanged ? !Listed : !Mismatch)
+        return;
+    const QString Text =
+        TypeChanged
+            ? QStringLiteral("Тип кода изменён: коды списков будут прочитаны как коды нового "
+                             "типа, и их показатели изменятся.\nОчистить списки?")
+            : QStringLiteral("Длина кода изменена на %1: коды списков другой длины останутся "
+                             "без показателей.\nОчистить списки?")
+                  .arg(L);
+    const int Choice = Dialogs().Choose(
+        Text, {QStringLiteral("Очистить списки"), QStringLiteral("Оставить и пересчитать")});
+    if (Choice == 0) {
+        StartStringGridToLoad();
+        StartNoCorrStringGridToLoad();
+        SelectStringGrid->SetRowCount(1);
+        GoodCodListReplaced();
+        return;
+    }
+    CodStringGrid->Model()->DerivedValuesChanged();
+    NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
 }
 
 void TMainForm::TextBitBtnClick() {

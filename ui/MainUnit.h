@@ -130,6 +130,10 @@ public:
     TRecentProjects* RecentProjects;
     void OpenRecentProject(const QString& FileName);
     void VariantRadioGroupClick();
+    // A length or type the user set by hand that the codes listed do not have: asks whether
+    // to clear the lists or to keep them with their figures worked out anew. Imports,
+    // projects and families set both to fit their codes and are not asked about.
+    void CodShapeChangedByHand(bool TypeChanged);
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
     void CrossCorrBitBtnClick();
