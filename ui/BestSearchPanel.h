@@ -1,5 +1,6 @@
 // The choice of how "Искать коды" searches: the exhaustive search, or the search for the best
-// codes within a time budget, which finishes at any length.
+// codes within a time budget, which finishes at any length. Its choices are the user's, kept in
+// the settings for the next session, not in projects.
 #pragma once
 
 #include <QWidget>
@@ -30,7 +31,7 @@ public:
     int Seconds() const;
     void SetSeconds(int NewSeconds);
     int KeptCods() const { return Kept; }
-    void SetKeptCods(int Count) { Kept = std::max(1, Count); }
+    void SetKeptCods(int Count);
 
     QComboBox* ModeComboBox() const { return ModeBox; }
     QSpinBox* SecondsSpinBox() const { return SecondsBox; }
@@ -39,6 +40,8 @@ signals:
     void ModeChanged();
 
 private:
+    void Remember(const QString& Name, int Value);
+
     QComboBox* ModeBox;
     QSpinBox* SecondsBox;
     int Kept = DefaultKeptCods;

@@ -406,6 +406,17 @@ private slots:
         QVERIFY(!Offer.Check(P));
     }
 
+    void thePanelForgotTheLastChoices() {
+        ChooseBest(13, 2, 7);
+        Panel()->SetKeptCods(4);
+        // The next session's panel starts from them.
+        TBestSearchPanel Next;
+        QVERIFY(Next.BestMode());
+        QCOMPARE(Next.Seconds(), 7);
+        QCOMPARE(Next.KeptCods(), 4);
+        QVERIFY(Next.SecondsSpinBox()->isEnabled());
+    }
+
     void aProjectSavedAfterABestRunHasNoNewKeys() {
         QList<QObject*> Own = Panel()->findChildren<QObject*>();
         Own << Panel();
