@@ -4,10 +4,10 @@
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
+#include "ui/SaveLoadPrjUnit.h"
 #include "search/Selection.h"
 #include "ui/BestSearchPanel.h"
 #include "ui/CodCellText.h"
-#include "ui/CodFamilyDialog.h"
 #include "ui/CodGridEditor.h"
 #include "ui/CodMetricColumns.h"
 #include "ui/CodToTextUnit.h"
@@ -18,12 +18,12 @@
 #include "ui/ErrorGuard.h"
 #include "ui/ErrorTexts.h"
 #include "ui/FittedLabel.h"
+#include "ui/CodFamilyDialog.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/ProgressText.h"
 #include "ui/ProjectState.h"
 #include "ui/RadioGroup.h"
 #include "ui/RecentProjects.h"
-#include "ui/SaveLoadPrjUnit.h"
 #include "ui/StretchLayout.h"
 #include "ui/StringGrid.h"
 #include "ui/TextBuffer.h"
@@ -305,10 +305,12 @@ void TMainForm::CreateControls() {
                       {0, 104, 233, 161});
     Label3 = Label(GroupBox2, QStringLiteral("Label3"), QStringLiteral("Боковые выбросы не более"),
                    {8, 16, 142, 13});
-    MaxCorrSidePBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
-                                     Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
-    ZeroCountPBSpinEdit = SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
-                                   Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
+    MaxCorrSidePBSpinEdit =
+        SpinEdit(GroupBox2, QStringLiteral("MaxCorrSidePBSpinEdit"), 0, 500,
+                 Stored("MaxCorrSidePBSpinEdit"), {160, 16, 57, 22});
+    ZeroCountPBSpinEdit =
+        SpinEdit(GroupBox2, QStringLiteral("ZeroCountPBSpinEdit"), 0, 500,
+                 Stored("ZeroCountPBSpinEdit"), {152, 48, 65, 22});
     ZRadioGroup =
         RadioGroup(GroupBox2, QStringLiteral("ZRadioGroup"), QStringLiteral("Количество нулей"),
                    {QStringLiteral("не более"), QStringLiteral("равно")}, {8, 32, 129, 57});
@@ -350,18 +352,18 @@ void TMainForm::CreateControls() {
     // In two lines beside the limit: the method group below takes the box's whole width.
     Label2->setWordWrap(true);
     Label2->setGeometry(16, 18, 130, 28);
-    MaxNoCorrPBSpinEdit = SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
-                                   Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
+    MaxNoCorrPBSpinEdit =
+        SpinEdit(GroupBox4, QStringLiteral("MaxNoCorrPBSpinEdit"), 0, 500,
+                 Stored("MaxNoCorrPBSpinEdit"), {152, 20, 65, 22});
     PairCheckBox = Register(new QCheckBox(QStringLiteral("Стоп по циклу"), GroupBox4),
                             QStringLiteral("PairCheckBox"));
     PairCheckBox->setGeometry(8, 285, 97, 17);
     PairCheckBox->setChecked(Stored("PairCheckBox") != 0);
-    RadioGroup1 =
-        RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
-                   {QStringLiteral("по всем"), QStringLiteral("от последнего"),
-                    QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
-                    QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
-                   {8, 44, 217, 118});
+    RadioGroup1 = RadioGroup(GroupBox4, QStringLiteral("RadioGroup1"), QStringLiteral("способ"),
+                             {QStringLiteral("по всем"), QStringLiteral("от последнего"),
+                              QStringLiteral("цикл с послед."), QStringLiteral("цикл 2 назад"),
+                              QStringLiteral("полный поиск"), QStringLiteral("наибольший комплект")},
+                             {8, 44, 217, 118});
     SerchNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("SerchNoCorrCodsBitBtn"),
                                    QStringLiteral("Искать"), {16, 164, 113, 25});
     BreakNoCorrCodsBitBtn = Button(GroupBox4, QStringLiteral("BreakNoCorrCodsBitBtn"),
@@ -394,8 +396,9 @@ void TMainForm::CreateControls() {
         Group(QStringLiteral("GroupBox6"), QStringLiteral("Селекция кодов"), {0, 264, 233, 137});
     Label4 = Label(GroupBox6, QStringLiteral("Label4"), QStringLiteral("Корреляция не менее "),
                    {8, 16, 114, 13});
-    SelectPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500,
-                                Stored("SelectPBSpinEdit"), {136, 8, 81, 22});
+    SelectPBSpinEdit =
+        SpinEdit(GroupBox6, QStringLiteral("SelectPBSpinEdit"), 0, 500, Stored("SelectPBSpinEdit"),
+                 {136, 8, 81, 22});
     Label8 = Label(GroupBox6, QStringLiteral("Label8"), QStringLiteral("Кол-во не менее"),
                    {40, 40, 84, 13});
     SelectBitBtn = Button(GroupBox6, QStringLiteral("SelectBitBtn"),
@@ -404,8 +407,9 @@ void TMainForm::CreateControls() {
     SelectLabel = FittedLabel(GroupBox6, QStringLiteral("SelectLabel"),
                               QStringLiteral("SelectLabel"), {8, 80, 126, 13}, Qt::ElideLeft);
     SelectStringGrid = Grid(GroupBox6, QStringLiteral("SelectStringGrid"), {136, 64, 97, 65});
-    SelCountPBSpinEdit = SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
-                                  Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
+    SelCountPBSpinEdit =
+        SpinEdit(GroupBox6, QStringLiteral("SelCountPBSpinEdit"), 0, 500,
+                 Stored("SelCountPBSpinEdit"), {136, 32, 81, 22});
     LoadSelectionsBitBtn = Button(GroupBox6, QStringLiteral("LoadSelectionsBitBtn"),
                                   QStringLiteral("Загрузить"), {8, 96, 73, 25});
 

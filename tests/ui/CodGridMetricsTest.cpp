@@ -12,8 +12,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include <memory>
@@ -88,8 +88,7 @@ private slots:
         QVERIFY(OpenWindows());
         // Every signal the grids' models send while sorted rows come and go is checked.
         GoodTester = std::make_unique<QAbstractItemModelTester>(
-            MainForm->CodStringGrid->model(),
-            QAbstractItemModelTester::FailureReportingMode::QtTest);
+            MainForm->CodStringGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         SetTester = std::make_unique<QAbstractItemModelTester>(
             MainForm->NoCorrCodsStringGrid->model(),
             QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -110,11 +109,8 @@ private slots:
         QCOMPARE(Figures(Grid, 3), (QStringList{"1", "6", "14.08", "22.3", "0"}));
         // Every side lobe of the constant code: 12, 11, ... 1; ISL their squares' sum.
         QCOMPARE(Figures(Grid, 1), (QStringList{"12", "650", "0.13", "0.7", "0"}));
-        QVERIFY(Grid->model()
-                    ->index(3, FCol)
-                    .data(Qt::ToolTipRole)
-                    .toString()
-                    .contains(QStringLiteral("E² / (2·ISL)")));
+        QVERIFY(Grid->model()->index(3, FCol).data(Qt::ToolTipRole).toString().contains(
+            QStringLiteral("E² / (2·ISL)")));
     }
 
     // The same text is another code of the other type: the figures follow the type control.
