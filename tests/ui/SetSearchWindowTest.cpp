@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
+
 class TSetSearchWindowTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
@@ -180,6 +183,56 @@ private slots:
         QTimer::singleShot(0, MainForm, [this] { Click(MainForm->BreakNoCorrCodsBitBtn); });
         Click(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(MainForm->SetSearch().BestCount, 0);
+    }
+
+    void aLimitChangedDuringALargestSetRunStartsItAgain() {
+        MainForm->CodLengthPBSpinEdit->SetValue(12);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        ClickItem(MainForm->RadioGroup1, 5);
+        // The limit raised once a set of 3 is known under 4; Break once one of 5 is known.
+        bool Raised = false;
+        QTimer Watch;
+        connect(&Watch, &QTimer::timeout, MainForm, [&] {
+            const QString Text = MainForm->Mess2Label->text();
+            if (!Text.startsWith(QStringLiteral("Есть ")))
+                return;
+            const int Known = Text.section(u' ', 1, 1).remove(u',').toInt();
+            if (!Raised && Known >= 3) {
+                Raised = true;
+                MainForm->MaxNoCorrPBSpinEdit->SetValue(7);
+            } else if (Raised && Known >= 5) {
+                Watch.stop();
+                Click(MainForm->BreakNoCorrCodsBitBtn);
+            }
+        });
+        Watch.start(1);
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        QVERIFY(Raised);
+        // The set found is one of the new limit, and said to be.
+        QVERIFY(MainForm->SetSearch().MaxSetBasis);
+        QCOMPARE(MainForm->SetSearch().MaxSetBasis->Limit, 7);
+        const int Count = MainForm->SetSearch().BestCount;
+        QCOMPARE(SetRows().size(), Count);
+        QCOMPARE(
+            MainForm->Mess4Label->text(),
+            QStringLiteral("Наибольший комплект: %1 кодов (не доказано, прервано)").arg(Count));
+        for (int A = 1; A <= Count; ++A)
+            for (int B = A + 1; B <= Count; ++B) {
+                const auto Peak = [](const QString& X, const QString& Y) {
+                    int Most = 0;
+                    for (int K = -11; K <= 11; ++K) {
+                        int Sum = 0;
+                        for (int I = 0; I < 12; ++I)
+                            if (I + K >= 0 && I + K < 12)
+                                Sum += (X[I] == u'1' ? 1 : -1) * (Y[I + K] == u'1' ? 1 : -1);
+                        Most = std::max(Most, std::abs(Sum));
+                    }
+                    return Most;
+                };
+                QVERIFY(Peak(MainForm->NoCorrCodsStringGrid->Cells(1, A),
+                             MainForm->NoCorrCodsStringGrid->Cells(1, B)) <= 7);
+            }
     }
 
     void resultLabelsOfAnEarlierRunShownAsCurrent() {
