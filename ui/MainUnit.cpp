@@ -52,6 +52,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -472,6 +473,20 @@ void TMainForm::CreateGridEditors() {
         new TCodGridEditor(CodStringGrid, TCodGridEditor::TNumbers::Renumber, Length, Type);
     NoCorrGridEditor =
         new TCodGridEditor(NoCorrCodsStringGrid, TCodGridEditor::TNumbers::Keep, Length, Type);
+    // A set member's number names the good code it is (as "Добавить" copies it): a pasted
+    // code takes the number of its row in the good list, and none when it is not listed.
+    NoCorrGridEditor->SetPasteNumbers([this](const std::vector<std::string>& Cods) {
+        std::unordered_map<std::string, QString> Listed;
+        for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
+            Listed.emplace(CodCellText(CodStringGrid->Cells(TStringGrid::CodColumn, Row)),
+                           CodStringGrid->Cells(0, Row));
+        QStringList Numbers;
+        for (const std::string& Cod : Cods) {
+            const auto Found = Listed.find(Cod);
+            Numbers.append(Found != Listed.end() ? Found->second : QString());
+        }
+        return Numbers;
+    });
     // Beside "Преобразовать в тект", where the group had room.
     ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
     NoCorrCodsStringGrid->PopupMenu()->addSeparator();
