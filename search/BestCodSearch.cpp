@@ -390,6 +390,8 @@ void CheckBestSearchParams(const TBestSearchParams& P) {
         throw CodError("At most " + std::to_string(MaxThreads) + " threads");
     if (P.Count < 0)
         throw CodError("The count must not be negative");
+    if (P.KeepBest < 0)
+        throw CodError("The number of best codes kept must not be negative");
 }
 
 // One background run: the walkers advance epoch by epoch in a task arena; after each epoch
@@ -431,7 +433,8 @@ struct TBestCodSearch::TRun {
 
     void Walk() {
         const bool HasTarget = Params.Target >= 0;
-        const std::size_t TopCapacity = HasTarget ? 1 : std::max(1, Params.Count);
+        const auto TopCapacity =
+            static_cast<std::size_t>(std::max(1, HasTarget ? Params.KeepBest : Params.Count));
         {
             std::lock_guard G(Lock);
             Top = TTopCods(TopCapacity);

@@ -32,6 +32,9 @@ struct TBestSearchParams {
     // With a target: the run ends once this many distinct codes within it are found.
     // Without one: how many of the best codes Best() keeps. 0: no limit / 1.
     int Count = 0;
+    // With a target: how many of the best codes Best() keeps (one per class), which is all a
+    // run that misses the target has to show.
+    int KeepBest = 1;
     // Time budget in seconds; <= 0 runs until Stop (or the count, or MaxSteps).
     double Seconds = 60;
     uint64_t Seed = 1;

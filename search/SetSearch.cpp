@@ -418,7 +418,7 @@ void TSetSearch::Serch_4() {
 // The clique search runs on a thread of its own, so the host keeps being polled (the window
 // repaints, Break is taken) however long the library spends between two of its reports.
 // Break asks the search to stop at its next report and keeps the best set it can name.
-TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph) {
+TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph, int Limit, int Known) {
     struct TShared {
         std::mutex Lock;
         std::condition_variable Changed;
@@ -472,13 +472,15 @@ TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph) {
         if (Report) {
             // The bound is short enough for the narrow second label; the count of codes
             // passed takes the wide third.
-            Host.Message(2, {TSetMessage::Bound, Report->Best, Report->Best + 1});
+            // A set kept from an earlier run on the same codes counts as known.
+            const int Best = std::max(Report->Best, Known);
+            Host.Message(2, {TSetMessage::Bound, Best, Best + 1});
             Host.Message(3, {TSetMessage::Step, Report->Done, Report->Total});
         }
         if (Done)
             break;
         PollHost();
-        if (NoCorrJob)
+        if (NoCorrJob || Host.Limit() != Limit)
             Shared.Stop = true;
     }
     if (Error)
@@ -489,26 +491,41 @@ TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph) {
 void TSetSearch::Serch_5() {
     Revalidate();
     const int R = GoodRows;
-    const int Limit = Host.Limit();
     std::vector<TPackedCod> Cods;
     Cods.reserve(static_cast<std::size_t>(std::max(R, 0)));
     for (int Row = 1; Row <= R; ++Row)
         Cods.push_back(Good(Row));
+    const TMaxSetBasis Basis{GoodSeen, L, Type, 0};
     Host.Message(1, {TSetMessage::Graph, R});
-    Host.Message(2, {});
-    Host.Message(3, {});
-    const TSetGraph Graph = BuildSetGraph(Cods, Limit, [this] {
-        PollHost();
-        return !NoCorrJob;
-    });
     TMaxSetResult Found;
-    if (!NoCorrJob)
-        Found = FindMaxSetBeside(Graph);
-    BestCount = static_cast<int>(Found.Members.size());
-    BestPack.assign(1, 0);
-    for (const int V : Found.Members)
-        BestPack.push_back(V + 1);
-    BestProven = Found.Proven && !NoCorrJob;
+    int Limit;
+    bool Keep;
+    do {
+        Limit = Host.Limit();
+        TMaxSetBasis Now = Basis;
+        Now.Limit = Limit;
+        Keep = MaxSetBasis == Now;
+        Host.Message(2, {});
+        Host.Message(3, {});
+        const TSetGraph Graph = BuildSetGraph(Cods, Limit, [this, Limit] {
+            PollHost();
+            return !NoCorrJob && Host.Limit() == Limit;
+        });
+        Found = {};
+        if (!NoCorrJob && Host.Limit() == Limit)
+            Found = FindMaxSetBeside(Graph, Limit, Keep ? BestCount : 0);
+    } while (!NoCorrJob && Host.Limit() != Limit);
+    const auto Size = static_cast<int>(Found.Members.size());
+    if (!Keep || Size >= BestCount) {
+        BestCount = Size;
+        BestPack.assign(1, 0);
+        for (const int V : Found.Members)
+            BestPack.push_back(V + 1);
+        BestProven = Found.Proven && !NoCorrJob;
+    }
+    // Else a larger set from an earlier run on the same codes stays, still not proven.
+    MaxSetBasis = Basis;
+    MaxSetBasis->Limit = Limit;
     BestResult = BestCount;
     Host.Message(4, {TSetMessage::Largest, BestCount, BestProven ? 1 : 0});
     CopyBestPack();
@@ -552,6 +569,7 @@ void TSetSearch::Reset() {
     Count = 1;
     BestCount = 1;
     BestProven = false;
+    MaxSetBasis.reset();
     Pack.assign(2, 0);
     BestPack.assign(2, 0);
     Pack[1] = 1;

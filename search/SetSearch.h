@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -80,6 +81,16 @@ public:
     bool NoCorrJob = false;
     // Method 5: its set is kept in BestPack; true when the search proved no larger one.
     bool BestProven = false;
+    // What method 5's set in BestPack was found for: a run on the same list, length, type
+    // and limit (Continue) never gives it up for a smaller set.
+    struct TMaxSetBasis {
+        uint64_t GoodVersion = 0;
+        int L = 0;
+        TCodType Type = TCodType::Binary;
+        int Limit = 0;
+        bool operator==(const TMaxSetBasis&) const = default;
+    };
+    std::optional<TMaxSetBasis> MaxSetBasis;
 
     explicit TSetSearch(TSetSearchHost& Host) : Host(Host) {}
 
@@ -117,11 +128,13 @@ public:
     void Serch_3() { RunPasses(&TSetSearch::SerchByStartCyrcle2); }
     void Serch_4();
     // The largest set: every good code decoded, the graph of pairs within the limit, its
-    // maximum clique. The set goes to BestPack and into the set grid, in row order.
+    // maximum clique. The set goes to BestPack and into the set grid, in row order. A limit
+    // changed during the run starts it again under the new one.
     void Serch_5();
 
 private:
-    TMaxSetResult FindMaxSetBeside(const TSetGraph& Graph);
+    // Stops early on Break, and when the limit no longer is Limit (the graph's).
+    TMaxSetResult FindMaxSetBeside(const TSetGraph& Graph, int Limit, int Known);
     using TPass = int (TSetSearch::*)(int);
     void RunPasses(TPass Pass);
     int CyclePass(int NN, bool TwoBack);

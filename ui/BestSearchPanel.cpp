@@ -1,10 +1,16 @@
 #include "ui/BestSearchPanel.h"
 
+#include "ui/UserSettings.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QSpinBox>
 
 #include <algorithm>
+
+namespace {
+const QString Key = QStringLiteral("%1/BestSearch").arg(QLatin1String(ChoicesGroup));
+} // namespace
 
 TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
     : QWidget(Parent), ModeBox(new QComboBox(this)), SecondsBox(new QSpinBox(this)) {
@@ -50,6 +56,27 @@ TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
         SecondsBox->setEnabled(BestMode());
         emit ModeChanged();
     });
+    // The choices made last, as the user left them; kept as they change.
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    SetMode(Settings.value(QStringLiteral("Mode")).toInt() == 1 ? TMode::Best : TMode::Exhaustive);
+    SetSeconds(Settings.value(QStringLiteral("Seconds"), DefaultSeconds).toInt());
+    SetKeptCods(Settings.value(QStringLiteral("KeptCods"), DefaultKeptCods).toInt());
+    connect(ModeBox, &QComboBox::currentIndexChanged, this,
+            [this] { Remember(QStringLiteral("Mode"), ModeBox->currentIndex()); });
+    connect(SecondsBox, &QSpinBox::valueChanged, this,
+            [this](int Value) { Remember(QStringLiteral("Seconds"), Value); });
+}
+
+void TBestSearchPanel::SetKeptCods(int Count) {
+    Kept = std::max(1, Count);
+    Remember(QStringLiteral("KeptCods"), Kept);
+}
+
+void TBestSearchPanel::Remember(const QString& Name, int Value) {
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    Settings.setValue(Name, Value);
 }
 
 int TBestSearchPanel::FitInto(int Room) {

@@ -1,8 +1,11 @@
 // The choice of how "Искать коды" searches: the exhaustive search, or the search for the best
-// codes within a time budget, which finishes at any length.
+// codes within a time budget, which finishes at any length. Its choices are the user's, kept in
+// the settings for the next session, not in projects.
 #pragma once
 
 #include <QWidget>
+
+#include <algorithm>
 
 class QComboBox;
 class QSpinBox;
@@ -16,6 +19,8 @@ public:
     static constexpr int DefaultSeconds = 60;
     static constexpr int MinSeconds = 1;
     static constexpr int MaxSeconds = 86400;
+    // How many of the best codes (one per symmetry class) a run that misses its target lists.
+    static constexpr int DefaultKeptCods = 10;
 
     explicit TBestSearchPanel(QWidget* Parent = nullptr);
 
@@ -25,6 +30,8 @@ public:
     // The time budget of one best search, in seconds.
     int Seconds() const;
     void SetSeconds(int NewSeconds);
+    int KeptCods() const { return Kept; }
+    void SetKeptCods(int Count);
 
     // Made to fit Room pixels of width, as far as it can without cutting a text; the width
     // it takes.
@@ -37,6 +44,9 @@ signals:
     void ModeChanged();
 
 private:
+    void Remember(const QString& Name, int Value);
+
     QComboBox* ModeBox;
     QSpinBox* SecondsBox;
+    int Kept = DefaultKeptCods;
 };

@@ -13,11 +13,11 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
                                       const TBestSearchView& View) {
     std::vector<std::string> Found;
     std::optional<codegen::TScoredCod> Best;
-    const auto Show = [&] {
+    const auto Show = [&](codegen::TBestSearchEnd End) {
         View.AddCods(Found);
         Found.clear();
         View.Show(Best ? QString::fromStdString(Best->Text) : QString(),
-                  BestSearchStatusText(Search.Progress(), P.Target));
+                  BestSearchStatusText(Search.Progress(), P.Target, End));
     };
     QElapsedTimer SinceShown;
     SinceShown.start();
@@ -36,7 +36,7 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
                 // The window is redrawn and its events handled between batches, never per code.
                 if (SinceShown.elapsed() < 15)
                     return false;
-                Show();
+                Show(codegen::TBestSearchEnd::Running);
                 SinceShown.restart();
                 return View.ProcessEvents();
             });
@@ -45,21 +45,34 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
         Search.Stop();
         throw;
     }
-    Show();
+    Show(Last.End);
     return Last.End;
 }
 
-QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target) {
+QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
+                             codegen::TBestSearchEnd End) {
     QString Text = QStringLiteral(" Лучший выброс ") +
                    (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
     if (Target >= 0)
         Text += QStringLiteral(" (цель %1)").arg(Target);
     Text +=
         QStringLiteral("   ") + RateText(Progress.EvaluationsPerSecond, QStringLiteral("оценок"));
+    if (End == codegen::TBestSearchEnd::Stopped)
+        return Text + QStringLiteral("   прервано");
     // Rounded up, so that "0:00" means the budget is spent.
     const double Left =
         Progress.SecondsLeft > 0 ? Progress.SecondsLeft + 0.999 : Progress.SecondsLeft;
     Text += QStringLiteral("   ") + TimeLeftText(Left);
+    return Text;
+}
+
+QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
+                         codegen::TBestSearchEnd End) {
+    if (Target < 0 || Progress.BestPsl <= Target)
+        return {};
+    QString Text = QStringLiteral(" цель не достигнута: лучший выброс %1").arg(Progress.BestPsl);
+    if (End == codegen::TBestSearchEnd::Stopped)
+        Text += QStringLiteral("   прервано");
     return Text;
 }
 
@@ -71,8 +84,5 @@ uint64_t NewBestSearchSeed() {
 }
 
 bool TLongRunOffer::Check(const codegen::TSearchProgress& Progress) {
-    if (Progress.SecondsLeft > MaxSecondsLeft ||
-        (Progress.SecondsLeft < 0 && Progress.ElapsedSeconds >= UnknownAfterSeconds))
-        Offered = true;
-    return Offered;
+    return Progress.SecondsLeft > MaxSecondsLeft;
 }

@@ -29,23 +29,24 @@ codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
                                       const codegen::TBestSearchParams& P,
                                       const TBestSearchView& View);
 
-// " Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"
-QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target);
+// " Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"; "прервано" instead of the
+// time left once the run was stopped.
+QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
+                             codegen::TBestSearchEnd End = codegen::TBestSearchEnd::Running);
+// The status line of a run with a target that it did not reach (BestPsl over Target):
+// " цель не достигнута: лучший выброс 6", with "прервано" after it for a stopped run. Empty
+// when the target was reached or the run knows no code.
+QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
+                         codegen::TBestSearchEnd End);
 // A seed for the next run: runs started one after another differ.
 uint64_t NewBestSearchSeed();
 
 // Whether an exhaustive run's progress shows that it cannot finish in hours: its estimate is
-// longer than MaxSecondsLeft, or there is still none after UnknownAfterSeconds. Once made,
-// the offer stands until Reset, so that it does not flicker with the estimate.
+// longer than MaxSecondsLeft. It follows the estimate, so that the status line never offers
+// the best search beside a time left of minutes.
 class TLongRunOffer {
 public:
     double MaxSecondsLeft = 3600;
-    double UnknownAfterSeconds = 5;
 
     bool Check(const codegen::TSearchProgress& Progress);
-    bool Made() const { return Offered; }
-    void Reset() { Offered = false; }
-
-private:
-    bool Offered = false;
 };

@@ -1,5 +1,7 @@
 #include "ui/CodFamilyDialog.h"
 
+#include "ui/UserSettings.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,6 +11,8 @@
 #include <QVBoxLayout>
 
 namespace {
+const QString Key = QStringLiteral("%1/CodFamily").arg(QLatin1String(ChoicesGroup));
+
 QString FamilyCaption(codegen::TCodFamily Family) {
     switch (Family) {
     case codegen::TCodFamily::MSequence:
@@ -56,6 +60,20 @@ TCodFamilyDialog::TCodFamilyDialog(QWidget* Parent) : QDialog(Parent) {
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     FamilyChanged();
+    // The choice made last, as the user left it.
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    if (Settings.contains(QStringLiteral("Family")))
+        Choose(static_cast<codegen::TCodFamily>(Settings.value(QStringLiteral("Family")).toInt()),
+               Settings.value(QStringLiteral("Size")).toInt(),
+               Settings.value(QStringLiteral("AllShifts")).toBool());
+    connect(this, &QDialog::accepted, this, [this] {
+        QSettings Settings = UserSettings();
+        Settings.beginGroup(Key);
+        Settings.setValue(QStringLiteral("Family"), static_cast<int>(Family()));
+        Settings.setValue(QStringLiteral("Size"), Size());
+        Settings.setValue(QStringLiteral("AllShifts"), ShiftsCheckBox->isChecked());
+    });
 }
 
 void TCodFamilyDialog::FamilyChanged() {
@@ -87,7 +105,10 @@ bool TCodFamilyDialog::AllShifts() const {
 }
 
 void TCodFamilyDialog::Choose(codegen::TCodFamily F, int Size, bool Shifts) {
-    FamilyComboBox->setCurrentIndex(FamilyComboBox->findData(static_cast<int>(F)));
+    const int Family = FamilyComboBox->findData(static_cast<int>(F));
+    if (Family < 0)
+        return;
+    FamilyComboBox->setCurrentIndex(Family);
     const int Index = SizeComboBox->findData(Size);
     if (Index >= 0)
         SizeComboBox->setCurrentIndex(Index);

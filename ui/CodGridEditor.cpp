@@ -162,9 +162,13 @@ bool TCodGridEditor::PasteText(const QString& Text) {
     QList<QStringList> Rows;
     Rows.reserve(static_cast<qsizetype>(Read.Cods.size()));
     int Row = Grid->RowCount();
-    for (const auto& Cod : Read.Cods)
-        Rows.append({QString::number(Row++),
+    const QStringList Given = PasteNumbers ? PasteNumbers(Read.Cods) : QStringList();
+    for (const auto& Cod : Read.Cods) {
+        const qsizetype N = Rows.size();
+        Rows.append({N < Given.size() ? Given[N] : QString::number(Row),
                      QString::fromLatin1(Cod.data(), static_cast<qsizetype>(Cod.size()))});
+        ++Row;
+    }
     Grid->AppendRows(Rows);
     Grid->scrollToBottom();
     return true;

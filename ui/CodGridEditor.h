@@ -49,6 +49,10 @@ public:
     void Paste();
     // Removes every code row, after the user agreed.
     void Clear();
+    // Column 0 of pasted rows: from Numbers (one per code text) where given, else the rows'
+    // own numbers.
+    using TPasteNumbers = std::function<QStringList(const std::vector<std::string>& Cods)>;
+    void SetPasteNumbers(TPasteNumbers Numbers) { PasteNumbers = std::move(Numbers); }
     // The list to a file the user names: CSV (number, code and every figure the grid shows)
     // for a .csv name, the code texts one per line otherwise.
     void SaveToFile();
@@ -79,6 +83,7 @@ private:
 
     TStringGrid* Grid;
     TNumbers Numbers;
+    TPasteNumbers PasteNumbers;
     std::function<int()> Length;
     std::function<codegen::TCodType()> Type;
 };

@@ -142,8 +142,8 @@ QVariant TCorrMatrixModel::data(const QModelIndex& Index, int Role) const {
         return {};
     case Qt::ToolTipRole:
         if (Row == Col)
-            return QStringLiteral("Код %1 сам с собой: %2").arg(Row + 1).arg(Value);
-        return QStringLiteral("Коды %1 и %2: пик %3").arg(Row + 1).arg(Col + 1).arg(Value);
+            return QStringLiteral("Код %1 сам с собой: %2").arg(Name(Row)).arg(Value);
+        return QStringLiteral("Коды %1 и %2: пик %3").arg(Name(Row), Name(Col)).arg(Value);
     default:
         return {};
     }
@@ -151,8 +151,13 @@ QVariant TCorrMatrixModel::data(const QModelIndex& Index, int Role) const {
 
 QVariant TCorrMatrixModel::headerData(int Section, Qt::Orientation, int Role) const {
     if (Role == Qt::DisplayRole)
-        return Section + 1;
+        return Name(Section);
     return {};
+}
+
+QString TCorrMatrixModel::Name(int Row) const {
+    const QString Given = Names.value(Row);
+    return Given.isEmpty() ? QStringLiteral("(%1)").arg(Row + 1) : Given;
 }
 
 TCorrMatrixForm::TCorrMatrixForm(TMainForm* Main) : TForm(QStringLiteral("CorrMatrixForm"), Main) {
@@ -224,14 +229,18 @@ void TCorrMatrixForm::LoadMatrix() {
     const std::size_t M = Cods.size();
     std::vector<int> Peaks = codegen::PeakMatrix(Cods);
     Worst = codegen::WorstPair(Peaks, M);
+    QStringList Names;
+    for (int Row = 1; Row < Grid->RowCount(); ++Row)
+        Names.append(Grid->Cells(0, Row).trimmed());
+    Model->SetNames(std::move(Names));
     Model->Assign(std::move(Peaks), static_cast<int>(M), L, MainForm->MaxNoCorrPBSpinEdit->Value());
     SetVersion = Grid->Model()->Version();
     LoadedType = Type;
     if (Worst.Peak >= 0)
-        WorstPairLabel->setText(QStringLiteral("Худшая пара: коды %1 и %2, пик %3")
-                                    .arg(Worst.A + 1)
-                                    .arg(Worst.B + 1)
-                                    .arg(Worst.Peak));
+        WorstPairLabel->setText(
+            QStringLiteral("Худшая пара: коды %1 и %2, пик %3")
+                .arg(Model->Name(static_cast<int>(Worst.A)), Model->Name(static_cast<int>(Worst.B)))
+                .arg(Worst.Peak));
     else
         WorstPairLabel->setText(QStringLiteral("Худшая пара: нет, в наборе меньше двух кодов"));
     ScaleLabel->setPixmap(ScalePicture(*Model, font()));

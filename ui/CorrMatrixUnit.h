@@ -30,6 +30,11 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit);
+    // The members' names: the set grid's numbers ("Номер"), as that grid shows them.
+    void SetNames(QStringList NewNames) { Names = std::move(NewNames); }
+    // The number the set grid shows for member Row (0-based), or "(n)" for its row n when the
+    // member has none (a code pasted that is not in the good list).
+    QString Name(int Row) const;
 
     int Size() const { return M; }
     int Length() const { return L; }
@@ -47,6 +52,7 @@ public:
                         int Role = Qt::DisplayRole) const override;
 
 private:
+    QStringList Names;
     std::vector<int> Peaks;
     int M = 0;
     int L = 1;

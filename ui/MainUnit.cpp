@@ -1,5 +1,6 @@
 #include "ui/MainUnit.h"
 
+#include "engine/CodSymmetry.h"
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
@@ -52,6 +53,8 @@
 #include <limits>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -138,6 +141,11 @@ public:
         return true;
     }
     void Message(int Label, const codegen::TSetMessage& M) override { Pending[Label] = M; }
+    // Messages not shown yet belong to what the labels were emptied for.
+    void Forget() {
+        for (auto& M : Pending)
+            M = {};
+    }
     void Beep() override {
         Flush();
         Dialogs().Beep();
@@ -476,6 +484,20 @@ void TMainForm::CreateGridEditors() {
         new TCodGridEditor(CodStringGrid, TCodGridEditor::TNumbers::Renumber, Length, Type);
     NoCorrGridEditor =
         new TCodGridEditor(NoCorrCodsStringGrid, TCodGridEditor::TNumbers::Keep, Length, Type);
+    // A set member's number names the good code it is (as "Добавить" copies it): a pasted
+    // code takes the number of its row in the good list, and none when it is not listed.
+    NoCorrGridEditor->SetPasteNumbers([this](const std::vector<std::string>& Cods) {
+        std::unordered_map<std::string, QString> Listed;
+        for (int Row = 1; Row < CodStringGrid->RowCount(); ++Row)
+            Listed.emplace(CodCellText(CodStringGrid->Cells(TStringGrid::CodColumn, Row)),
+                           CodStringGrid->Cells(0, Row));
+        QStringList Numbers;
+        for (const std::string& Cod : Cods) {
+            const auto Found = Listed.find(Cod);
+            Numbers.append(Found != Listed.end() ? Found->second : QString());
+        }
+        return Numbers;
+    });
     // Beside "Преобразовать в тект", where the group had room.
     ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
     NoCorrCodsStringGrid->PopupMenu()->addSeparator();
@@ -518,6 +540,10 @@ void TMainForm::ConnectHandlers() {
         CodStringGrid->Model()->DerivedValuesChanged();
         NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
     });
+    connect(VariantRadioGroup, &TRadioGroup::UserClicked, this,
+            [this] { RunGuarded([this] { CodShapeChangedByHand(true); }); });
+    connect(CodLengthPBSpinEdit, &QAbstractSpinBox::editingFinished, this,
+            [this] { RunGuarded([this] { CodShapeChangedByHand(false); }); });
     connect(TextBitBtn, &QPushButton::clicked, this, Guarded(this, &TMainForm::TextBitBtnClick));
     connect(SerchCodsBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TMainForm::SerchCodsBitBtnClick));
@@ -565,6 +591,16 @@ void TMainForm::ConnectListWatchers() {
             &TMainForm::GoodCodListReplaced);
     connect(NoCorrCodsStringGrid->Model(), &QAbstractItemModel::modelReset, this,
             &TMainForm::SetListReplaced);
+    // The set search's results hold for the list, length, type and limit they were found
+    // under: any change of these empties their labels.
+    QAbstractItemModel* GoodModel = CodStringGrid->Model();
+    for (const auto Signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(GoodModel, Signal, this, &TMainForm::GoodCodListEdited);
+    connect(GoodModel, &QAbstractItemModel::dataChanged, this, &TMainForm::GoodCodListEdited);
+    connect(GoodModel, &QAbstractItemModel::layoutChanged, this, &TMainForm::GoodCodListEdited);
+    for (TPBSpinEdit* Edit : {CodLengthPBSpinEdit, MaxNoCorrPBSpinEdit})
+        connect(Edit, &TPBSpinEdit::Changed, this, &TMainForm::ClearSetMessages);
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, &TMainForm::ClearSetMessages);
     // "Добавить" and "Вставить" are on only while they have a code to take and a place for it.
     connect(CodPopupMenu, &QMenu::aboutToShow, this, &TMainForm::UpdateCodMenu);
     for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid}) {
@@ -700,10 +736,17 @@ void TMainForm::ContinueBitBtnClick() {
     TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
                           FamiliesBitBtn};
     NoJob = false;
-    if (BestSearchPanel->BestMode())
+    if (BestSearchPanel->BestMode()) {
         SerchBestCods(GoodCodTexts());
-    else
-        SerchCods();
+        return;
+    }
+    // After the last code the counter would wrap round and list every code again.
+    if (codegen::EndCod(GoodCodSearch.Cod(), CodLength(), CodType())) {
+        StatusLabel->setText(QStringLiteral(" Поиск закончен: просмотрены все коды, продолжать "
+                                            "нечего; «Искать коды» начнёт его заново"));
+        return;
+    }
+    SerchCods();
 }
 
 void TMainForm::BreakSerchBitBtnClick() {
@@ -714,7 +757,6 @@ void TMainForm::SerchCods() {
     using namespace std::chrono_literals;
     GoodCodRunning = true;
     BestOfferTaken = false;
-    LongRunOffer.Reset();
     const auto Ended = qScopeGuard([this] { GoodCodRunning = false; });
     GoodCodSearch.Start(GoodCodParams());
     bool Restart = false;
@@ -783,6 +825,7 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
     P.Seconds = BestSearchPanel->Seconds();
     P.Seed = NewBestSearchSeed();
     P.Threads = 0;
+    P.KeepBest = BestSearchPanel->KeptCods();
     return P;
 }
 
@@ -791,20 +834,35 @@ void TMainForm::SerchBestCods(std::vector<std::string> Known) {
     TDisabledWidgets Busy{BestSearchPanel};
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
-    RunBestSearch(BestCodSearch, P,
-                  {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
-                   [this](const QString& Best, const QString& Status) {
-                       if (!Best.isEmpty()) {
-                           // A long code is cut at the label's edge; the tip shows it whole.
-                           CodLabel->setText(Best);
-                           CodLabel->setToolTip(Best);
-                       }
-                       StatusLabel->setText(Status);
-                   },
-                   [] {
-                       QCoreApplication::processEvents();
-                       return NoJob;
-                   }});
+    const codegen::TBestSearchEnd End =
+        RunBestSearch(BestCodSearch, P,
+                      {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
+                       [this](const QString& Best, const QString& Status) {
+                           if (!Best.isEmpty()) {
+                               // A long code is cut at the label's edge; the tip shows it whole.
+                               CodLabel->setText(Best);
+                               CodLabel->setToolTip(Best);
+                           }
+                           StatusLabel->setText(Status);
+                       },
+                       [] {
+                           QCoreApplication::processEvents();
+                           return NoJob;
+                       }});
+    const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target, End);
+    if (!Missed.isEmpty()) {
+        // Nothing reached the target: the best codes found take its place in the list, so
+        // that they can be charted, exported and copied; the status line says what they are.
+        std::unordered_set<std::string> Listed;
+        for (const std::string& Text : P.Known)
+            Listed.insert(codegen::SymmetryClassKey(Text, P.Type));
+        std::vector<std::string> Best;
+        for (const codegen::TScoredCod& Cod : BestCodSearch.Best())
+            if (Listed.insert(codegen::SymmetryClassKey(Cod.Text, P.Type)).second)
+                Best.push_back(Cod.Text);
+        AddCodsToStringGrid(Best);
+        StatusLabel->setText(Missed);
+    }
     Dialogs().Beep();
 }
 
@@ -937,6 +995,8 @@ void TMainForm::SerchNoCorrCods() {
 
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
     RunSetSearchOperation([this] {
+        // The labels of an earlier run (another method, limit or list) are not this run's.
+        ClearSetMessages();
         NoCorrSearch->Reset();
         SerchNoCorrCods();
     });
@@ -944,8 +1004,16 @@ void TMainForm::SerchNoCorrCodsBitBtnClick() {
 
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
     RunSetSearchOperation([this] {
-        if (const auto Method = SetMethod())
-            NoCorrSearch->Continue(*Method);
+        ClearSetMessages();
+        const auto Method = SetMethod();
+        if (!Method)
+            return;
+        // The best of the passes so far still stands; a pass shows it again only on reaching it.
+        const codegen::TSetSearch& S = *NoCorrSearch;
+        if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
+            Mess4Label->setText(QString::fromStdString(
+                codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
+        NoCorrSearch->Continue(*Method);
     });
 }
 
@@ -995,8 +1063,22 @@ void TMainForm::GoodCodListReplaced() {
 }
 
 void TMainForm::SetListReplaced() {
+    ClearSetMessages();
+}
+
+void TMainForm::ClearSetMessages() {
+    NoCorrHost->Forget();
     for (QLabel* Message : {Mess1Label, Mess2Label, Mess3Label, Mess4Label})
         Message->clear();
+}
+
+void TMainForm::GoodCodListEdited() {
+    // Figures drawn anew change no code; only an edit of the texts makes the results stale.
+    const uint64_t Version = CodStringGrid->Model()->Version();
+    if (Version == SetMessagesListVersion)
+        return;
+    SetMessagesListVersion = Version;
+    ClearSetMessages();
 }
 
 void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress, bool Broken) {
@@ -1010,6 +1092,40 @@ void TMainForm::ShowProgress(const codegen::TSearchProgress& Progress, bool Brok
 
 void TMainForm::VariantRadioGroupClick() {
     ZeroCountPBSpinEdit->setEnabled(VariantRadioGroup->ItemIndex() == 1);
+}
+
+void TMainForm::CodShapeChangedByHand(bool TypeChanged) {
+    const int L = CodLength();
+    bool Mismatch = false;
+    bool Listed = false;
+    for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid})
+        for (int Row = 1; Row < Grid->RowCount() && !Mismatch; ++Row) {
+            Listed = true;
+            Mismatch = CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)).size() !=
+                       static_cast<std::size_t>(L);
+        }
+    // Another type reads every listed code anew; another length leaves the codes of the old
+    // one without figures.
+    if (TypeChanged ? !Listed : !Mismatch)
+        return;
+    const QString Text =
+        TypeChanged
+            ? QStringLiteral("Тип кода изменён: коды списков будут прочитаны как коды нового "
+                             "типа, и их показатели изменятся.\nОчистить списки?")
+            : QStringLiteral("Длина кода изменена на %1: коды списков другой длины останутся "
+                             "без показателей.\nОчистить списки?")
+                  .arg(L);
+    const int Choice = Dialogs().Choose(
+        Text, {QStringLiteral("Очистить списки"), QStringLiteral("Оставить и пересчитать")});
+    if (Choice == 0) {
+        StartStringGridToLoad();
+        StartNoCorrStringGridToLoad();
+        SelectStringGrid->SetRowCount(1);
+        GoodCodListReplaced();
+        return;
+    }
+    CodStringGrid->Model()->DerivedValuesChanged();
+    NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
 }
 
 void TMainForm::TextBitBtnClick() {

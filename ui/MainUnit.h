@@ -130,6 +130,10 @@ public:
     TRecentProjects* RecentProjects;
     void OpenRecentProject(const QString& FileName);
     void VariantRadioGroupClick();
+    // A length or type the user set by hand that the codes listed do not have: asks whether
+    // to clear the lists or to keep them with their figures worked out anew. Imports,
+    // projects and families set both to fit their codes and are not asked about.
+    void CodShapeChangedByHand(bool TypeChanged);
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
     void CrossCorrBitBtnClick();
@@ -220,6 +224,10 @@ private:
     void ShowGoodCodCount();
     void GoodCodListReplaced();
     void SetListReplaced();
+    // Empties the set search's four labels (and what it has not shown yet).
+    void ClearSetMessages();
+    void GoodCodListEdited();
+    uint64_t SetMessagesListVersion = 0;
     void ConnectListWatchers();
     // The popup's items that take the selected good code are on only while there is one.
     bool SelectedCodValid() const;

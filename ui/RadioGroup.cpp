@@ -60,6 +60,7 @@ void TRadioGroup::ButtonToggled(int Id, bool Checked) {
     if (Checked && Id != Index) {
         Index = Id;
         emit Clicked();
+        emit UserClicked();
     }
 }
 

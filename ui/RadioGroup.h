@@ -25,6 +25,8 @@ public:
 
 signals:
     void Clicked();
+    // Only for a selection the user made (after Clicked), not for SetItemIndex.
+    void UserClicked();
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;

@@ -1,5 +1,7 @@
 #include "ui/RecentProjects.h"
 
+#include "ui/UserSettings.h"
+
 #include <QAction>
 #include <QDir>
 #include <QMenu>
@@ -9,12 +11,6 @@
 namespace {
 
 const QString Key = QStringLiteral("RecentProjects");
-
-// The user's own settings of this program, wherever the platform keeps them.
-QSettings UserSettings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("codegen"),
-                     QStringLiteral("codegen"));
-}
 
 QString Normalized(const QString& FileName) {
     return QDir::toNativeSeparators(QDir::cleanPath(QDir(FileName).absolutePath()));

@@ -9,6 +9,7 @@
 #include "ui/CorrMatrixUnit.h"
 #include "ui/CrossCorrUnit.h"
 #include "ui/DrawAutoCorrelationUnit.h"
+#include "ui/CodGridEditor.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 
@@ -510,6 +511,34 @@ private slots:
         QCOMPARE(CorrMatrixForm->WorstPairLabel->text(),
                  QStringLiteral("Худшая пара: коды 1 и 3, пик 8"));
         QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    void setNumbersMixedListRowsWithPastedPositions() {
+        // Good rows 1-3 hold the first three codes of the set; the set takes rows 3 and 1 by
+        // "Добавить", then a paste of a listed code (row 2) and of one not listed.
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->AddCodsToStringGrid(
+            {SetOfFour[0].toStdString(), SetOfFour[1].toStdString(), SetOfFour[2].toStdString()});
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        for (int Row : {3, 1})
+            MainForm->AddCodToNoCorrStringGrid(Row);
+        QVERIFY(MainForm->NoCorrGridEditor->PasteText(SetOfFour[1] + u'\n' + SetOfFour[3]));
+        QStringList Numbers;
+        for (int R = 1; R < Set->RowCount(); ++R)
+            Numbers << Set->Cells(0, R);
+        // Each number names the good code the member is; the unlisted code has none.
+        QCOMPARE(Numbers, QStringList({"3", "1", "2", ""}));
+        // The matrix names the members as the set grid does.
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QStringList Headers;
+        for (int C = 0; C < 4; ++C)
+            Headers << CorrMatrixForm->Model->headerData(C, Qt::Horizontal).toString();
+        QCOMPARE(Headers, QStringList({"3", "1", "2", "(4)"}));
+        // Peaks 8 between set rows 1 and 2 (codes 3 and 1) and between 1 and 3 (codes 3 and 2).
+        QCOMPARE(CorrMatrixForm->WorstPairLabel->text(),
+                 QStringLiteral("Худшая пара: коды 3 и 1, пик 8"));
+        QCOMPARE(CorrMatrixForm->Model->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Коды 3 и 2: пик 8"));
     }
 
     void matrixCellDrawsThatPair() {

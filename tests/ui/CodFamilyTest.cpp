@@ -55,6 +55,29 @@ private slots:
     void init() { QVERIFY(OpenWindows()); }
     void cleanup() { Windows.reset(); }
 
+    void theDialogForgotTheLastChoice() {
+        RunDialog([](TCodFamilyDialog& D) {
+            D.Choose(codegen::TCodFamily::Kasami, 6, true);
+            D.accept();
+        });
+        // The next dialog, in this window or the next session's, starts from that choice;
+        // a dialog cancelled changes nothing.
+        for (int Pass = 0; Pass < 2; ++Pass) {
+            if (Pass == 1) {
+                Windows.reset();
+                Windows = std::make_unique<TApplicationWindows>();
+                MainForm->show();
+            }
+            RunDialog([](TCodFamilyDialog& D) {
+                QCOMPARE(D.Family(), codegen::TCodFamily::Kasami);
+                QCOMPARE(D.Size(), 6);
+                QVERIFY(D.AllShifts());
+                D.Choose(codegen::TCodFamily::Barker, 13, false);
+                D.reject();
+            });
+        }
+    }
+
     void okReplacesTheListAndSetsTypeAndLength() {
         StartFromTernaryCods();
         RunDialog([](TCodFamilyDialog& D) {

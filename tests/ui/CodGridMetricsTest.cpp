@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include <memory>
@@ -126,6 +127,61 @@ private slots:
         QCOMPARE(Figures(Grid, 1), (QStringList{"1", "1", "2.00", "6.0", "2"}));
         // +1 0 -1 +1: lobes -1, -1, 1.
         QCOMPARE(Figures(Grid, 2), (QStringList{"1", "3", "1.50", "9.5", "1"}));
+    }
+
+    // A length typed by hand or a type clicked that the listed codes do not have: the user
+    // chooses between clearing the lists and keeping them with figures worked out anew.
+    void aChangedLengthLeftOldRowsWithBlankFigures() {
+        TStringGrid* Grid = MainForm->CodStringGrid;
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        const auto Fill = [&] {
+            MainForm->CodLengthPBSpinEdit->SetValue(4);
+            MainForm->AddCodsToStringGrid({"1010", "1100"});
+            Set->AppendRows({{"1", "1010"}});
+        };
+        const auto TypeLength = [&](const QString& Text) {
+            TPBSpinEdit* Edit = MainForm->CodLengthPBSpinEdit;
+            Edit->setFocus();
+            Edit->selectAll();
+            QTest::keyClicks(Edit, Text);
+            QTest::keyClick(Edit, Qt::Key_Return);
+        };
+        const auto Asked = [&] {
+            return Recorded->Calls.filter(QStringLiteral("Очистить списки")).size();
+        };
+        Fill();
+        // Kept: the rows stay, the codes of 4 chips without figures at 5.
+        Recorded->Choice = 1;
+        TypeLength(QStringLiteral("5"));
+        QCOMPARE(Asked(), 1);
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Длина кода изменена на 5")));
+        QCOMPARE(Grid->RowCount(), 3);
+        QCOMPARE(Set->RowCount(), 2);
+        // Cleared: both lists.
+        Recorded->Choice = 0;
+        TypeLength(QStringLiteral("6"));
+        QCOMPARE(Asked(), 2);
+        QCOMPARE(Grid->RowCount(), 1);
+        QCOMPARE(Set->RowCount(), 1);
+        QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 0 кодов"));
+        // The length the codes have already, or a length set by an import, a project or a
+        // family (not by hand): nothing to ask.
+        Fill();
+        TypeLength(QStringLiteral("4"));
+        MainForm->CodLengthPBSpinEdit->SetValue(7);
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        QCOMPARE(Asked(), 2);
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        // The type clicked: every listed code reads anew.
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        QCOMPARE(Asked(), 3);
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Тип кода изменён")));
+        QCOMPARE(Grid->RowCount(), 1);
+        QCOMPARE(Set->RowCount(), 1);
+        // With nothing listed there is nothing to ask.
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        TypeLength(QStringLiteral("9"));
+        QCOMPARE(Asked(), 3);
     }
 
     void eachSetMemberShowsItsWorstPartner() {

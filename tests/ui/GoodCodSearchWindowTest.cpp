@@ -64,14 +64,24 @@ private slots:
                                       "202", "210", "220"}));
     }
 
-    void continueAfterTheEndWrapsRoundAndAppends() {
+    void continueAfterTheEndAppendedASecondCopyOfTheList() {
         SetParams(2, 1);
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
         QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
-        QCOMPARE(Cods(), QStringList({"01", "10", "11", "00", "01", "10", "11"}));
-        QCOMPARE(MainForm->CodStringGrid->Cells(0, 7), QStringLiteral("7"));
-        QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 7 кодов"));
-        QCOMPARE(Beeps(), 2);
+        // Nothing is left to examine: the list stays, and the status line says why.
+        QCOMPARE(Cods(), QStringList({"01", "10", "11"}));
+        QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 3 кодов"));
+        QVERIFY2(MainForm->StatusLabel->text().contains(QStringLiteral("Поиск закончен")),
+                 qPrintable(MainForm->StatusLabel->text()));
+        QCOMPARE(Beeps(), 1);
+        // A run broken off before the end still continues.
+        SetParams(12, 3);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        const QStringList Whole = Cods();
+        MainForm->GoodCodSearch.Reset();
+        MainForm->CodStringGrid->SetRowCount(1);
+        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        QCOMPARE(Cods(), Whole);
     }
 
     void continueBeforeAnySearchKeepsTheLabelUntilACodeIsFound() {

@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
+
 class TSetSearchWindowTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
@@ -122,6 +125,159 @@ private slots:
         QCOMPARE(Beeps(), 1);
         QVERIFY(ButtonsEnabled());
         QVERIFY2(MainForm->SetSearch().Pack[1] < 4094, "stopped long before the end");
+    }
+
+    // The largest set of 12-chip codes within 4: far too many codes for a proof, so a run
+    // ends only by Break. Break is clicked once label 2 shows a set of AtLeast codes known.
+    void BreakMaxSetOnceKnown(QPushButton* Button, int AtLeast) {
+        QTimer Watch;
+        connect(&Watch, &QTimer::timeout, MainForm, [&] {
+            const QString Text = MainForm->Mess2Label->text();
+            if (Text.startsWith(QStringLiteral("Есть ")) &&
+                Text.section(u' ', 1, 1).remove(u',').toInt() >= AtLeast) {
+                Watch.stop();
+                Click(MainForm->BreakNoCorrCodsBitBtn);
+            }
+        });
+        Watch.start(1);
+        Click(Button);
+    }
+
+    void continueOfTheLargestSetLostItsBestSet() {
+        MainForm->CodLengthPBSpinEdit->SetValue(12);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        ClickItem(MainForm->RadioGroup1, 5);
+        BreakMaxSetOnceKnown(MainForm->SerchNoCorrCodsBitBtn, 4);
+        const int Best = MainForm->SetSearch().BestCount;
+        QVERIFY2(Best >= 4, qPrintable(QString::number(Best)));
+        const QStringList Rows = SetRows();
+        QCOMPARE(Rows.size(), Best);
+        const QString Broken =
+            QStringLiteral("Наибольший комплект: %1 кодов (не доказано, прервано)").arg(Best);
+        QCOMPARE(MainForm->Mess4Label->text(), Broken);
+
+        // Continue broken at once, before the restarted search has found anything: the set
+        // found before stays, in the grid, in the label and for Load best.
+        QString SecondShown;
+        QTimer::singleShot(0, MainForm, [&] {
+            SecondShown = MainForm->Mess4Label->text();
+            Click(MainForm->BreakNoCorrCodsBitBtn);
+        });
+        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        QCOMPARE(MainForm->SetSearch().BestCount, Best);
+        QCOMPARE(SetRows(), Rows);
+        QCOMPARE(MainForm->Mess4Label->text(), Broken);
+        MainForm->StartNoCorrStringGridToLoad();
+        Click(MainForm->LoadBestResultBitBtn);
+        QCOMPARE(SetRows(), Rows);
+        // While it ran, the label did not claim the last run's result as this one's.
+        QCOMPARE(SecondShown, QString());
+
+        // A Continue that runs longer starts from the set kept: label 2 counts it as known.
+        BreakMaxSetOnceKnown(MainForm->ContinueNoCorrCodsBitBtn, Best);
+        QVERIFY(MainForm->SetSearch().BestCount >= Best);
+        QVERIFY(SetRows().size() >= Best);
+
+        // A new search (the Search button) owes nothing to the sets found before.
+        QTimer::singleShot(0, MainForm, [this] { Click(MainForm->BreakNoCorrCodsBitBtn); });
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        QCOMPARE(MainForm->SetSearch().BestCount, 0);
+    }
+
+    void aLimitChangedDuringALargestSetRunStartsItAgain() {
+        MainForm->CodLengthPBSpinEdit->SetValue(12);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        ClickItem(MainForm->RadioGroup1, 5);
+        // The limit raised once a set of 3 is known under 4; Break once one of 5 is known.
+        bool Raised = false;
+        QTimer Watch;
+        connect(&Watch, &QTimer::timeout, MainForm, [&] {
+            const QString Text = MainForm->Mess2Label->text();
+            if (!Text.startsWith(QStringLiteral("Есть ")))
+                return;
+            const int Known = Text.section(u' ', 1, 1).remove(u',').toInt();
+            if (!Raised && Known >= 3) {
+                Raised = true;
+                MainForm->MaxNoCorrPBSpinEdit->SetValue(7);
+            } else if (Raised && Known >= 5) {
+                Watch.stop();
+                Click(MainForm->BreakNoCorrCodsBitBtn);
+            }
+        });
+        Watch.start(1);
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        QVERIFY(Raised);
+        // The set found is one of the new limit, and said to be.
+        QVERIFY(MainForm->SetSearch().MaxSetBasis);
+        QCOMPARE(MainForm->SetSearch().MaxSetBasis->Limit, 7);
+        const int Count = MainForm->SetSearch().BestCount;
+        QCOMPARE(SetRows().size(), Count);
+        QCOMPARE(
+            MainForm->Mess4Label->text(),
+            QStringLiteral("Наибольший комплект: %1 кодов (не доказано, прервано)").arg(Count));
+        for (int A = 1; A <= Count; ++A)
+            for (int B = A + 1; B <= Count; ++B) {
+                const auto Peak = [](const QString& X, const QString& Y) {
+                    int Most = 0;
+                    for (int K = -11; K <= 11; ++K) {
+                        int Sum = 0;
+                        for (int I = 0; I < 12; ++I)
+                            if (I + K >= 0 && I + K < 12)
+                                Sum += (X[I] == u'1' ? 1 : -1) * (Y[I + K] == u'1' ? 1 : -1);
+                        Most = std::max(Most, std::abs(Sum));
+                    }
+                    return Most;
+                };
+                QVERIFY(Peak(MainForm->NoCorrCodsStringGrid->Cells(1, A),
+                             MainForm->NoCorrCodsStringGrid->Cells(1, B)) <= 7);
+            }
+    }
+
+    void resultLabelsOfAnEarlierRunShownAsCurrent() {
+        FillFourCods();
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        ClickItem(MainForm->RadioGroup1, 5);
+        const QString Proven = QStringLiteral("Наибольший комплект: 3 кодов (доказано)");
+        const auto RunMax = [&] {
+            Click(MainForm->SerchNoCorrCodsBitBtn);
+            QCOMPARE(MainForm->Mess4Label->text(), Proven);
+        };
+        RunMax();
+        // A new limit: the set was the largest under the old one.
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(5);
+        QCOMPARE(Labels(), QStringList({"", "", "", ""}));
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
+        RunMax();
+        // Another list: a code added, or one changed.
+        MainForm->AddCodsToStringGrid({"1111111111"});
+        QCOMPARE(MainForm->Mess4Label->text(), QString());
+        RunMax();
+        MainForm->CodStringGrid->SetCells(1, 1, QStringLiteral("0000000001"));
+        QCOMPARE(MainForm->Mess4Label->text(), QString());
+        RunMax();
+        // Another length or type: the same texts are other codes.
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        QCOMPARE(MainForm->Mess4Label->text(), QString());
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        RunMax();
+        // Another method: the full search writes no fourth label, and the largest set's count
+        // must not stand beside its result.
+        ClickItem(MainForm->RadioGroup1, 4);
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        QCOMPARE(MainForm->Mess4Label->text(), QString());
+        // The labels' figures that are no result (the candidates) are shown as before.
+        QVERIFY(MainForm->Mess1Label->text().startsWith(QStringLiteral("Поиск")));
+
+        // Methods 0-3: Continue shows the best start found so far again.
+        ClickItem(MainForm->RadioGroup1, 0);
+        MainForm->PairCheckBox->setChecked(true);
+        Click(MainForm->SerchNoCorrCodsBitBtn);
+        const QString Best = MainForm->Mess4Label->text();
+        QVERIFY2(Best.startsWith(QStringLiteral("Лучший результат =")), qPrintable(Best));
+        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        QVERIFY(MainForm->Mess4Label->text().startsWith(QStringLiteral("Лучший результат =")));
     }
 
     void anErrorGivesTheButtonsBack() {

@@ -7,6 +7,7 @@
 #include "ui/MainUnit.h"
 #include "ui/RadioGroup.h"
 #include "ui/StringGrid.h"
+#include "ui/UserSettings.h"
 
 #include <QRadioButton>
 #include <QSettings>
@@ -66,6 +67,8 @@ protected:
         SetDialogs(std::move(Fake));
     }
     bool OpenWindows() {
+        // Each test starts as a user new to the program: no dialog choices remembered.
+        UserSettings().remove(QLatin1String(ChoicesGroup));
         Windows = std::make_unique<TApplicationWindows>();
         MainForm->show();
         Recorded->Calls.clear();
