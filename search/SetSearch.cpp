@@ -490,6 +490,7 @@ void TSetSearch::Serch_5() {
     Revalidate();
     const int R = GoodRows;
     const int Limit = Host.Limit();
+    CheckMaxSetCount(static_cast<std::size_t>(std::max(R, 0)));
     std::vector<TPackedCod> Cods;
     Cods.reserve(static_cast<std::size_t>(std::max(R, 0)));
     for (int Row = 1; Row <= R; ++Row)
@@ -497,6 +498,11 @@ void TSetSearch::Serch_5() {
     Host.Message(1, {TSetMessage::Graph, R});
     Host.Message(2, {});
     Host.Message(3, {});
+    // A set in hand at once, kept if a stop comes before the exact search names a larger.
+    std::vector<int> FirstFit = FirstFitSet(Cods, Limit, [this] {
+        PollHost();
+        return !NoCorrJob;
+    });
     const TSetGraph Graph = BuildSetGraph(Cods, Limit, [this] {
         PollHost();
         return !NoCorrJob;
@@ -504,6 +510,8 @@ void TSetSearch::Serch_5() {
     TMaxSetResult Found;
     if (!NoCorrJob)
         Found = FindMaxSetBeside(Graph);
+    if (FirstFit.size() > Found.Members.size())
+        Found.Members = std::move(FirstFit);
     BestCount = static_cast<int>(Found.Members.size());
     BestPack.assign(1, 0);
     for (const int V : Found.Members)
