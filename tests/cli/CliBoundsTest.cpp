@@ -135,9 +135,8 @@ TEST(CliMemoryBounds, TernarySearchWithNearlyAllChipsZeroStaysBounded) {
                                     " search " + Shape + " --side-lobes 1 | wc -l'");
     ASSERT_EQ(Within1.Status, 0) << Within1.Err;
     EXPECT_EQ(std::stoul(Within1.Out), 4u * 300 * 299 / 2) << Within1.Err;
-    const TRun Within0 =
-        RunCommand("bash -c '" + MemoryCap(150) + CODEGEN_CLI + " search " + Shape +
-                   " --side-lobes 0'");
+    const TRun Within0 = RunCommand("bash -c '" + MemoryCap(150) + CODEGEN_CLI + " search " +
+                                    Shape + " --side-lobes 0'");
     EXPECT_EQ(Within0.Status, 0) << Within0.Err;
     EXPECT_TRUE(Within0.Out.empty());
 }
