@@ -160,14 +160,22 @@ public:
         Job.Piece = std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
                     (ReversalCut ? '1' : '0') + ' ' + Prefix;
         auto& S = *Shared;
-        std::unique_lock Pool(S.PoolLock);
-        const uint64_t Id = S.NextJob++;
-        S.Jobs[Id] = &Job;
+        uint64_t Id = 0;
+        {
+            std::lock_guard G(S.PoolLock);
+            Id = S.NextJob++;
+            S.Jobs[Id] = &Job;
+        }
+        // However the wait ends, the job leaves the list before it goes away.
         struct TForget {
             TMpiSession::TShared& S;
             uint64_t Id;
-            ~TForget() { S.Jobs.erase(Id); }
+            ~TForget() {
+                std::lock_guard G(S.PoolLock);
+                S.Jobs.erase(Id);
+            }
         } Forget{S, Id};
+        std::unique_lock Pool(S.PoolLock);
         bool StopSent = false;
         Clock::time_point StopAt;
         for (int Round = 0;;) {
