@@ -559,10 +559,17 @@ int RunOptimize(const TBestSearchParams& P) {
         },
         [] { return Interrupted != 0; }, std::chrono::milliseconds(50));
     if (P.Target < 0) {
-        std::vector<std::string> Texts;
-        for (const auto& C : Search.Best())
-            Texts.push_back(C.Text);
-        PrintLines(Texts);
+        // Up to a million codes: written in blocks as they are read, not copied again.
+        std::string Out;
+        for (const auto& C : Search.Best()) {
+            Out += C.Text;
+            Out += '\n';
+            if (Out.size() >= (std::size_t{1} << 20)) {
+                WriteOut(Out);
+                Out.clear();
+            }
+        }
+        WriteOut(Out);
     }
     const auto Progress = Search.Progress();
     static const char* const Ends[] = {"", "count reached", "time is up", "steps done", "stopped"};
