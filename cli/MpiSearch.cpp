@@ -57,7 +57,7 @@ struct TMpiSession::TShared {
         std::chrono::steady_clock::time_point Since;
         std::string Params; // the parameters it last had
     };
-    std::vector<TRankState> RankStates; // by rank; [0] unused
+    std::vector<TRankState> RankStates;  // by rank; [0] unused
     std::map<uint64_t, TPieceJob*> Jobs; // awaited by a worker thread
     uint64_t NextJob = 1;
     // How long the latest answers took, to tell a rank that stopped answering from a piece
@@ -241,9 +241,8 @@ private:
     // any answer that is the measure).
     bool Overdue(const TPieceJob& Job, std::chrono::milliseconds MaxTime) const {
         const auto& Recent = Shared->Recent;
-        const double Typical =
-            Recent.empty() ? std::chrono::duration<double>(MaxTime).count()
-                           : *std::max_element(Recent.begin(), Recent.end());
+        const double Typical = Recent.empty() ? std::chrono::duration<double>(MaxTime).count()
+                                              : *std::max_element(Recent.begin(), Recent.end());
         const double Waited = std::chrono::duration<double>(Clock::now() - Job.LastSent).count();
         return Waited > 4 * std::max(Typical, 1e-3);
     }

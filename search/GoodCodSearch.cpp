@@ -258,14 +258,13 @@ public:
                 return *E.Engine;
             }
         if (Kept.size() >= Capacity)
-            Kept.erase(std::min_element(Kept.begin(), Kept.end(),
-                                        [](const TEntry& A, const TEntry& B) {
-                                            return A.LastUse < B.LastUse;
-                                        }));
+            Kept.erase(
+                std::min_element(Kept.begin(), Kept.end(), [](const TEntry& A, const TEntry& B) {
+                    return A.LastUse < B.LastUse;
+                }));
         Kept.push_back({Length, Uses, MakeSearcher(P, Length)});
         return *Kept.back().Engine;
     }
-    std::size_t Size() const { return Kept.size(); }
 
 private:
     struct TEntry {
@@ -709,9 +708,8 @@ struct TGoodCodSearch::TRun {
     }
 
     // Cut: in, whether the piece may be searched with the reversal cut; out, whether it was.
-    TPieceEnd SearchPiece(const std::string& Prefix,
-                          TEngineCache& Engines,
-                          TPieceRunner* Runner, std::vector<std::string>& Found, bool& Cut) {
+    TPieceEnd SearchPiece(const std::string& Prefix, TEngineCache& Engines, TPieceRunner* Runner,
+                          std::vector<std::string>& Found, bool& Cut) {
         const bool MayCut = Cut;
         Cut = false;
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
@@ -730,8 +728,7 @@ struct TGoodCodSearch::TRun {
         return TPieceEnd::Done;
     }
 
-    TPieceEnd SearchHere(const std::string& Prefix,
-                         TEngineCache& Engines,
+    TPieceEnd SearchHere(const std::string& Prefix, TEngineCache& Engines,
                          std::vector<std::string>& Found, bool Cut) {
         auto& Engine = Engines.For(Params, static_cast<int>(Prefix.size()));
         const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime,

@@ -39,8 +39,8 @@ void CheckMaxSetCount(std::size_t Count);
 std::vector<int> FirstFitSet(const std::vector<TPackedCod>& Cods, int Limit,
                              const std::function<bool()>& GoOn = {});
 
-// The graph of the codes under Limit (at most MaxSetCodLimit of them). GoOn is asked between blocks of rows, on the calling
-// thread; when it says no, the graph comes back with N = 0.
+// The graph of the codes under Limit (at most MaxSetCodLimit of them). GoOn is asked between
+// blocks of rows, on the calling thread; when it says no, the graph comes back with N = 0.
 TSetGraph BuildSetGraph(const std::vector<TPackedCod>& Cods, int Limit,
                         const std::function<bool()>& GoOn = {});
 
