@@ -9,6 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -30,13 +32,37 @@ enum TTag : int {
                    // run together (Done) or the message (E)
 };
 
+// A piece in the hands of the ranks: sent to one, and to another when its answer is
+// overdue; the first answer is the piece's.
+struct TPieceJob {
+    std::string Params, Piece;
+    std::vector<int> Ranks; // those it was sent to, in order
+    std::chrono::steady_clock::time_point LastSent;
+    bool Answered = false;
+    std::string Answer;
+};
+
 struct TMpiSession::TShared {
     // Under MPI_THREAD_SERIALIZED the worker threads of rank 0 take turns at the library.
     bool Multiple = false;
     std::mutex Lock;
-    std::atomic<int> NextRank{0};
     int Ranks = 1;
     int Provided = MPI_THREAD_SINGLE;
+
+    // The searching ranks as a pool that every worker thread of rank 0 draws from (taken
+    // before Lock when both are held).
+    std::mutex PoolLock;
+    struct TRankState {
+        uint64_t Job = 0; // the piece it works on (0: idle); its answer is awaited
+        std::chrono::steady_clock::time_point Since;
+        std::string Params; // the parameters it last had
+    };
+    std::vector<TRankState> RankStates;  // by rank; [0] unused
+    std::map<uint64_t, TPieceJob*> Jobs; // awaited by a worker thread
+    uint64_t NextJob = 1;
+    // How long the latest answers took, to tell a rank that stopped answering from a piece
+    // that is merely slow on a busy machine.
+    std::deque<double> Recent;
 };
 
 namespace {
@@ -116,44 +142,69 @@ TSearchParams ParamsOf(const std::string& Text) {
     return P;
 }
 
-// Rank 0's side of one searching rank: sends it a piece and waits for the answer.
+// Rank 0's side of the searching ranks for one worker thread: sends a piece to an idle rank
+// and waits for its answer. A piece whose answer is overdue (far longer than the latest
+// pieces took) goes to another idle rank as well, and the first answer is taken: a rank that
+// hangs (stopped, swapped out) holds up nothing while others are free. The late answer is
+// dropped when it comes, and that rank is free again.
 class TRemoteRunner : public TPieceRunner {
 public:
-    TRemoteRunner(std::shared_ptr<TMpiSession::TShared> S, int Rank, const TSearchParams& P)
-        : Shared(std::move(S)), Rank(Rank), L(P.L) {
-        TMpiGuard G(*Shared);
-        SendText(Rank, TagParams, ParamsText(P));
-    }
+    TRemoteRunner(std::shared_ptr<TMpiSession::TShared> S, const TSearchParams& P)
+        : Shared(std::move(S)), Params(ParamsText(P)), L(P.L) {}
 
     TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
                          std::chrono::milliseconds MaxTime, bool ReversalCut,
                          const std::atomic<bool>& Stop, std::vector<std::string>& Found) override {
+        TPieceJob Job;
+        Job.Params = Params;
+        Job.Piece = std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
+                    (ReversalCut ? '1' : '0') + ' ' + Prefix;
+        auto& S = *Shared;
+        uint64_t Id = 0;
         {
-            TMpiGuard G(*Shared);
-            SendText(Rank, TagPiece,
-                     std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
-                         (ReversalCut ? '1' : '0') + ' ' + Prefix);
+            std::lock_guard G(S.PoolLock);
+            Id = S.NextJob++;
+            S.Jobs[Id] = &Job;
         }
-        std::string Answer;
+        // However the wait ends, the job leaves the list before it goes away.
+        struct TForget {
+            TMpiSession::TShared& S;
+            uint64_t Id;
+            ~TForget() {
+                std::lock_guard G(S.PoolLock);
+                S.Jobs.erase(Id);
+            }
+        } Forget{S, Id};
+        std::unique_lock Pool(S.PoolLock);
         bool StopSent = false;
         Clock::time_point StopAt;
-        for (int Round = 0;; Pause(Round)) {
-            int Tag = 0;
-            {
-                TMpiGuard G(*Shared);
-                if (TryReceive(Rank, TagAnswer, Tag, Answer))
-                    break;
-            }
+        for (int Round = 0;;) {
+            CollectAnswers();
+            if (Job.Answered)
+                break;
             if (!StopSent && Stop.load()) {
-                TMpiGuard G(*Shared);
-                SendText(Rank, TagStop, {});
+                if (Job.Ranks.empty())
+                    return TPieceOutcome::Stopped;
+                TMpiGuard G(S);
+                for (const int Rank : Job.Ranks)
+                    if (S.RankStates[static_cast<std::size_t>(Rank)].Job == Id)
+                        SendText(Rank, TagStop, {});
                 StopSent = true;
                 StopAt = Clock::now();
             }
-            // A rank that does not answer a stop is gone (the job is being torn down).
+            // Ranks that answer no stop are gone (the job is being torn down).
             if (StopSent && Clock::now() - StopAt > std::chrono::seconds(10))
                 return TPieceOutcome::Stopped;
+            if (!StopSent && (Job.Ranks.empty() || Overdue(Job, MaxTime)))
+                if (const int Rank = IdleRank(); Rank > 0)
+                    Send(Job, Id, Rank);
+            Pool.unlock();
+            Pause(Round);
+            Pool.lock();
         }
+        const std::string Answer = std::move(Job.Answer);
+        const int Rank = Job.Ranks.front();
+        Pool.unlock();
         if (Answer.empty())
             throw std::runtime_error("MPI: an empty answer from rank " + std::to_string(Rank));
         switch (Answer[0]) {
@@ -177,8 +228,76 @@ public:
     }
 
 private:
+    // Under PoolLock: the first rank with nothing in hand, or 0.
+    int IdleRank() const {
+        for (int Rank = 1; Rank < Shared->Ranks; ++Rank)
+            if (Shared->RankStates[static_cast<std::size_t>(Rank)].Job == 0)
+                return Rank;
+        return 0;
+    }
+
+    // Under PoolLock: the piece has been with its last rank four times as long as the
+    // slowest of the latest answers (a piece gives up by itself after MaxTime, so before
+    // any answer that is the measure).
+    bool Overdue(const TPieceJob& Job, std::chrono::milliseconds MaxTime) const {
+        const auto& Recent = Shared->Recent;
+        const double Typical = Recent.empty() ? std::chrono::duration<double>(MaxTime).count()
+                                              : *std::max_element(Recent.begin(), Recent.end());
+        const double Waited = std::chrono::duration<double>(Clock::now() - Job.LastSent).count();
+        return Waited > 4 * std::max(Typical, 1e-3);
+    }
+
+    // Under PoolLock.
+    void Send(TPieceJob& Job, uint64_t Id, int Rank) {
+        auto& State = Shared->RankStates[static_cast<std::size_t>(Rank)];
+        TMpiGuard G(*Shared);
+        if (State.Params != Job.Params) {
+            SendText(Rank, TagParams, Job.Params);
+            State.Params = Job.Params;
+        }
+        SendText(Rank, TagPiece, Job.Piece);
+        State.Job = Id;
+        State.Since = Job.LastSent = Clock::now();
+        Job.Ranks.push_back(Rank);
+    }
+
+    // Under PoolLock: takes the answers that have come from any rank, for whichever worker
+    // thread awaits them; a piece answered tells its other ranks to stop.
+    void CollectAnswers() {
+        auto& S = *Shared;
+        for (int Rank = 1; Rank < S.Ranks; ++Rank) {
+            auto& State = S.RankStates[static_cast<std::size_t>(Rank)];
+            if (State.Job == 0)
+                continue;
+            int Tag = 0;
+            std::string Answer;
+            {
+                TMpiGuard G(S);
+                if (!TryReceive(Rank, TagAnswer, Tag, Answer))
+                    continue;
+            }
+            const uint64_t Id = State.Job;
+            State.Job = 0;
+            const auto It = S.Jobs.find(Id);
+            if (It == S.Jobs.end() || It->second->Answered)
+                continue; // late, or for a piece given up
+            TPieceJob& Job = *It->second;
+            Job.Answered = true;
+            Job.Answer = std::move(Answer);
+            std::rotate(Job.Ranks.begin(), std::find(Job.Ranks.begin(), Job.Ranks.end(), Rank),
+                        Job.Ranks.end());
+            S.Recent.push_back(std::chrono::duration<double>(Clock::now() - State.Since).count());
+            if (S.Recent.size() > 32)
+                S.Recent.pop_front();
+            TMpiGuard G(S);
+            for (const int Other : Job.Ranks)
+                if (Other != Rank && S.RankStates[static_cast<std::size_t>(Other)].Job == Id)
+                    SendText(Other, TagStop, {});
+        }
+    }
+
     std::shared_ptr<TMpiSession::TShared> Shared;
-    int Rank;
+    std::string Params;
     int L;
 };
 
@@ -205,6 +324,7 @@ TMpiSession::TMpiSession(int& argc, char**& argv) : Shared(std::make_shared<TSha
     Shared->Multiple = Provided >= MPI_THREAD_MULTIPLE;
     Shared->Provided = Provided;
     Shared->Ranks = Size;
+    Shared->RankStates.resize(static_cast<std::size_t>(Size));
 }
 
 TMpiSession::~TMpiSession() {
@@ -222,8 +342,7 @@ TPieceRunnerFactory TMpiSession::Runners() {
                                  "(MPI_THREAD_SERIALIZED is needed)");
     auto S = Shared;
     return [S](const TSearchParams& P) -> std::unique_ptr<TPieceRunner> {
-        const int Rank = 1 + S->NextRank++ % (S->Ranks - 1);
-        return std::make_unique<TRemoteRunner>(S, Rank, P);
+        return std::make_unique<TRemoteRunner>(S, P);
     };
 }
 

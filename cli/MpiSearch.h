@@ -1,6 +1,7 @@
 // codegen-cli under mpirun: rank 0 runs the command line and hands the pieces of a search
-// to the other ranks (a worker thread of its search per rank, each waiting for its rank's
-// answer); the other ranks search the pieces they are sent until rank 0 dismisses them.
+// to the other ranks (a worker thread of its search per rank, each sending its piece to an
+// idle rank and, when the answer is overdue, to another); the other ranks search the pieces
+// they are sent until rank 0 dismisses them.
 #pragma once
 
 #include "search/PieceRunner.h"
@@ -25,8 +26,8 @@ public:
     // returns the exit status. SIGINT/SIGTERM alone do not end it (rank 0 still collects the
     // answers and then dismisses the rank), unless rank 0 stays silent for 15 s after them.
     int Serve();
-    // Rank 0: the runners of a search, each bound to one other rank in turn. Throws when the
-    // MPI library cannot take calls from several threads.
+    // Rank 0: the runners of a search, sharing the other ranks. Throws when the MPI library
+    // cannot take calls from several threads.
     TPieceRunnerFactory Runners();
 
     struct TShared;

@@ -607,10 +607,17 @@ int RunOptimize(const TBestSearchParams& P) {
         },
         [] { return Interrupted != 0; }, std::chrono::milliseconds(50));
     if (P.Target < 0) {
-        std::vector<std::string> Texts;
-        for (const auto& C : Search.Best())
-            Texts.push_back(C.Text);
-        PrintLines(Texts);
+        // Up to a million codes: written in blocks as they are read, not copied again.
+        std::string Out;
+        for (const auto& C : Search.Best()) {
+            Out += C.Text;
+            Out += '\n';
+            if (Out.size() >= (std::size_t{1} << 20)) {
+                WriteOut(Out);
+                Out.clear();
+            }
+        }
+        WriteOut(Out);
     }
     const auto Progress = Search.Progress();
     static const char* const Ends[] = {"", "count reached", "time is up", "steps done", "stopped"};
@@ -642,21 +649,34 @@ int RunCorrelate(const std::string& CodA, const std::string* CodB, int L, TCodTy
 }
 
 // The peak cross-correlation of every pair of the set: a row per code, then the worst pair.
+// The matrix of a long list does not fit in memory (20,000 codes: 400 million peaks): bands
+// of rows are computed on every core and written in order as each is done.
 int RunMatrix(const std::vector<std::string>& Texts, int L, TCodType Type) {
     const auto Cods = DecodeCods(Texts, L, Type);
-    const auto Peaks = PeakMatrix(Cods);
     const std::size_t M = Cods.size();
+    // About a million peaks a band: a few megabytes, and the first rows out at once.
+    const std::size_t Band =
+        std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(M, 1));
+    TWorstPair Worst;
     std::string Out;
-    for (std::size_t I = 0; I < M; ++I) {
-        for (std::size_t J = 0; J < M; ++J) {
-            if (J)
-                Out += ' ';
-            Out += std::to_string(Peaks[I * M + J]);
+    for (std::size_t First = 0; First < M; First += Band) {
+        const auto Peaks = PeakMatrixRows(Cods, First, Band);
+        const std::size_t Rows = Peaks.size() / M;
+        Out.clear();
+        for (std::size_t R = 0; R < Rows; ++R) {
+            const std::size_t I = First + R;
+            for (std::size_t J = 0; J < M; ++J) {
+                const int Peak = Peaks[R * M + J];
+                if (J > I && Peak > Worst.Peak)
+                    Worst = {static_cast<int>(I), static_cast<int>(J), Peak};
+                if (J)
+                    Out += ' ';
+                Out += std::to_string(Peak);
+            }
+            Out += '\n';
         }
-        Out += '\n';
+        WriteOut(Out);
     }
-    WriteOut(Out);
-    const TWorstPair Worst = WorstPair(Peaks, M);
     if (Worst.Peak >= 0)
         std::fprintf(stderr, "worst pair: codes %d and %d, peak %d\n", Worst.A + 1, Worst.B + 1,
                      Worst.Peak);

@@ -55,6 +55,20 @@ std::vector<int> PeakMatrix(const std::vector<TPackedCod>& Cods) {
     return Peaks;
 }
 
+std::vector<int> PeakMatrixRows(const std::vector<TPackedCod>& Cods, std::size_t First,
+                                std::size_t Count) {
+    const std::size_t M = Cods.size();
+    Count = First < M ? std::min(Count, M - First) : 0;
+    std::vector<int> Peaks(Count * M);
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, Count, 1),
+                      [&](const tbb::blocked_range<std::size_t>& R) {
+                          for (std::size_t I = R.begin(); I != R.end(); ++I)
+                              for (std::size_t J = 0; J < M; ++J)
+                                  Peaks[I * M + J] = PeakCrossCorrelation(Cods[First + I], Cods[J]);
+                      });
+    return Peaks;
+}
+
 std::vector<int> WorstPartnerPeaks(const std::vector<TPackedCod>& Cods) {
     const std::size_t M = Cods.size();
     const auto Peaks = PeakMatrix(Cods);

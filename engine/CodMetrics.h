@@ -30,6 +30,10 @@ std::vector<TCodMetrics> MeasureCods(const std::vector<TPackedCod>& Cods);
 // The peak cross-correlation max |X(k)| of every pair, row-major M x M, on every core; the
 // diagonal holds each code's peak with itself (its energy).
 std::vector<int> PeakMatrix(const std::vector<TPackedCod>& Cods);
+// Rows First .. First + Count - 1 of PeakMatrix, row-major Count x M, on every core: a
+// matrix too large to hold is written a band of rows at a time.
+std::vector<int> PeakMatrixRows(const std::vector<TPackedCod>& Cods, std::size_t First,
+                                std::size_t Count);
 // For each code the largest peak against the other codes of the list (0 for a single one).
 std::vector<int> WorstPartnerPeaks(const std::vector<TPackedCod>& Cods);
 

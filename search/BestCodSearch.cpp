@@ -20,6 +20,7 @@
 #include <limits>
 #include <mutex>
 #include <random>
+#include <set>
 #include <thread>
 #include <unordered_set>
 
@@ -33,33 +34,38 @@ char ChipDigit(int Chip, TCodType Type) {
     return Chip == 0 ? '0' : Chip > 0 ? '1' : '2';
 }
 
-// A small list of the best distinct codes (one per symmetry class).
+// The best distinct codes (one per symmetry class), up to a capacity that may be a million:
+// ordered by figures and then by arrival, with the classes in a hash, so that adding a code
+// costs a logarithm, not a pass over the list.
 class TTopCods {
 public:
     explicit TTopCods(std::size_t Capacity) : Capacity(std::max<std::size_t>(1, Capacity)) {}
+    TTopCods(const TTopCods&) = delete; // the hash names the list's own nodes
+    TTopCods(TTopCods&&) = default;
+    TTopCods& operator=(TTopCods&&) = default;
 
     bool Admits(int Psl, int64_t Isl) const {
         if (List.size() < Capacity)
             return true;
-        const auto& Worst = List.back().Cod;
+        const auto& Worst = std::prev(List.end())->Cod;
         return Psl != Worst.Psl ? Psl < Worst.Psl : Isl < Worst.Isl;
     }
     // Adds a code unless one of its class is there already.
     bool Add(TScoredCod Cod, std::string Key) {
-        if (!Admits(Cod.Psl, Cod.Isl))
+        if (!Admits(Cod.Psl, Cod.Isl) || Keys.contains(Key))
             return false;
-        for (const auto& E : List)
-            if (E.Key == Key)
-                return false;
-        const auto At = std::find_if(List.begin(), List.end(),
-                                     [&](const TEntry& E) { return Cod.BetterThan(E.Cod); });
-        List.insert(At, TEntry{std::move(Cod), std::move(Key)});
-        if (List.size() > Capacity)
-            List.pop_back();
+        // The hash names the keys held in the list's nodes, which never move.
+        Keys.insert(List.insert(TEntry{std::move(Cod), std::move(Key), ++Arrivals}).first->Key);
+        if (List.size() > Capacity) {
+            const auto Last = std::prev(List.end());
+            Keys.erase(Last->Key);
+            List.erase(Last);
+        }
         return true;
     }
     std::vector<TScoredCod> Cods() const {
         std::vector<TScoredCod> Out;
+        Out.reserve(List.size());
         for (const auto& E : List)
             Out.push_back(E.Cod);
         return Out;
@@ -67,12 +73,26 @@ public:
     struct TEntry {
         TScoredCod Cod;
         std::string Key;
+        uint64_t Arrival = 0;
+        bool operator<(const TEntry& Other) const {
+            if (Cod.Psl != Other.Cod.Psl)
+                return Cod.Psl < Other.Cod.Psl;
+            if (Cod.Isl != Other.Cod.Isl)
+                return Cod.Isl < Other.Cod.Isl;
+            return Arrival < Other.Arrival;
+        }
     };
-    const std::vector<TEntry>& Entries() const { return List; }
+    const std::set<TEntry>& Entries() const { return List; }
+    bool Empty() const { return List.empty(); }
+    bool Full() const { return List.size() >= Capacity; }
+    const TScoredCod& Front() const { return List.begin()->Cod; }
+    const TScoredCod& Back() const { return std::prev(List.end())->Cod; }
 
 private:
     std::size_t Capacity;
-    std::vector<TEntry> List;
+    std::set<TEntry> List;
+    std::unordered_set<std::string_view> Keys;
+    uint64_t Arrivals = 0;
 };
 
 uint64_t SplitMix(uint64_t& State) {
@@ -98,7 +118,7 @@ struct TWalkerReport {
 class TWalker {
 public:
     TWalker(const TBestSearchParams& Params, uint64_t Seed, std::size_t TopCapacity)
-        : P(Params), Rng(Seed), Top(TopCapacity) {
+        : P(Params), Rng(Seed), TopCapacity(TopCapacity), Top(TopCapacity) {
         State.Reset(P.L);
         Tabu.assign(static_cast<std::size_t>(P.L), 0);
         Restart();
@@ -120,7 +140,10 @@ public:
         }
     }
 
+    // The best codes of the walk since the last call of NewEpoch: the coordinator merges
+    // them, so a walker holds no more than an epoch's worth.
     const TTopCods& Bests() const { return Top; }
+    void NewEpoch() { Top = TTopCods(TopCapacity); }
     // Set by the coordinator: codes that cannot enter the run's best list are not kept.
     void SetTopBar(int Psl, int64_t Isl) {
         BarPsl = Psl;
@@ -339,6 +362,7 @@ private:
     const TBestSearchParams& P;
     std::mt19937_64 Rng;
     TLobeTable State;
+    std::size_t TopCapacity;
     TTopCods Top;
     int BarPsl = std::numeric_limits<int>::max();
     int64_t BarIsl = std::numeric_limits<int64_t>::max();
@@ -386,6 +410,10 @@ void CheckBestSearchParams(const TBestSearchParams& P) {
     if (P.Type == TCodType::Ternary && P.Rule == TZeroRule::Equal && P.Z > P.L)
         throw CodError("A code of " + std::to_string(P.L) + " chips cannot have " +
                        std::to_string(P.Z) + " zeros");
+    // Every chip zero leaves the walkers no move to make.
+    if (P.Type == TCodType::Ternary && P.Rule == TZeroRule::Equal && P.Z == P.L)
+        throw CodError("A code of " + std::to_string(P.L) + " chips with " + std::to_string(P.Z) +
+                       " zeros has no non-zero chip: nothing to search (give fewer zeros)");
     if (P.Threads > MaxThreads)
         throw CodError("At most " + std::to_string(MaxThreads) + " threads");
     if (P.Count < 0)
@@ -476,15 +504,7 @@ struct TBestCodSearch::TRun {
             StepsDone += Steps;
 
             TBestSearchBatch Batch;
-            TTopCods Merged(TopCapacity);
-            {
-                std::lock_guard G(Lock);
-                Merged = Top;
-            }
-            const bool HadBest = !Merged.Entries().empty();
-            const TScoredCod OldBest = HadBest ? Merged.Entries().front().Cod : TScoredCod{};
-            for (int W = 0; W < Walkers; ++W) {
-                const auto& Report = Reports[static_cast<std::size_t>(W)];
+            for (const auto& Report : Reports) {
                 Evaluations += Report.Evaluations;
                 for (const auto& Cod : Report.Within) {
                     if (Params.Count > 0 && Found >= static_cast<uint64_t>(Params.Count))
@@ -495,17 +515,20 @@ struct TBestCodSearch::TRun {
                         ++Found;
                     }
                 }
-                for (const auto& E : Pack[static_cast<std::size_t>(W)]->Bests().Entries())
-                    Merged.Add(E.Cod, E.Key);
             }
-            const auto& Front = Merged.Entries().front().Cod;
-            if (!HadBest || Front.BetterThan(OldBest))
-                Batch.NewBests.push_back(Front);
-            const auto& Worst = Merged.Entries().back().Cod;
-            const bool Full = Merged.Entries().size() >= TopCapacity;
+            std::unique_lock G(Lock);
+            const bool HadBest = !Top.Empty();
+            const TScoredCod OldBest = HadBest ? Top.Front() : TScoredCod{};
+            for (auto& Walker : Pack) {
+                for (const auto& E : Walker->Bests().Entries())
+                    Top.Add(E.Cod, E.Key);
+                Walker->NewEpoch();
+            }
+            if (!HadBest || Top.Front().BetterThan(OldBest))
+                Batch.NewBests.push_back(Top.Front());
             for (auto& W : Pack)
-                if (Full)
-                    W->SetTopBar(Worst.Psl, Worst.Isl);
+                if (Top.Full())
+                    W->SetTopBar(Top.Back().Psl, Top.Back().Isl);
                 else
                     W->SetTopBar(std::numeric_limits<int>::max(),
                                  std::numeric_limits<int64_t>::max());
@@ -520,16 +543,14 @@ struct TBestCodSearch::TRun {
             else if (TimeIsUp())
                 Why = TBestSearchEnd::Time;
 
-            std::lock_guard G(Lock);
-            Top = std::move(Merged);
             for (auto& C : Batch.Cods)
                 Pending.Cods.push_back(std::move(C));
             for (auto& C : Batch.NewBests)
                 Pending.NewBests.push_back(std::move(C));
             const double Elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
-            Shown.BestPsl = Top.Entries().front().Cod.Psl;
-            Shown.BestIsl = Top.Entries().front().Cod.Isl;
+            Shown.BestPsl = Top.Front().Psl;
+            Shown.BestIsl = Top.Front().Isl;
             Shown.Evaluations = Evaluations;
             Shown.ElapsedSeconds = Elapsed;
             Shown.EvaluationsPerSecond =

@@ -50,7 +50,7 @@ struct TBestSearchParams {
 };
 
 // Throws CodError for a length outside 2..500, a negative zero count, a zero rule that no
-// code of the length can meet, or more than MaxThreads walkers.
+// code of the length can meet, every chip zero, or more than MaxThreads walkers.
 void CheckBestSearchParams(const TBestSearchParams& P);
 
 // A code with its figures: text form, peak side lobe, integrated side-lobe level (sum of

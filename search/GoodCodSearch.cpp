@@ -245,10 +245,42 @@ std::size_t CodBytes(int L) {
     return sizeof(std::string) + (Text > 16 ? (Text + 8 + 15) / 16 * 16 : 0);
 }
 
+// The engines of one thread by prefix length. Pieces deepen as they run long, up to the
+// whole code, and an engine's tables grow with the length (megabytes at 500 chips): only
+// the few lengths in use are kept, the least recently used one making room.
+class TEngineCache {
+public:
+    TRangeSearcher& For(const TSearchParams& P, int Length) {
+        ++Uses;
+        for (auto& E : Kept)
+            if (E.Length == Length) {
+                E.LastUse = Uses;
+                return *E.Engine;
+            }
+        if (Kept.size() >= Capacity)
+            Kept.erase(
+                std::min_element(Kept.begin(), Kept.end(), [](const TEntry& A, const TEntry& B) {
+                    return A.LastUse < B.LastUse;
+                }));
+        Kept.push_back({Length, Uses, MakeSearcher(P, Length)});
+        return *Kept.back().Engine;
+    }
+
+private:
+    struct TEntry {
+        int Length = 0;
+        uint64_t LastUse = 0;
+        std::unique_ptr<TRangeSearcher> Engine;
+    };
+    static constexpr std::size_t Capacity = 4;
+    std::vector<TEntry> Kept;
+    uint64_t Uses = 0;
+};
+
 } // namespace
 
 struct TPieceSearcher::TEngines {
-    std::map<int, std::unique_ptr<TRangeSearcher>> ByLength; // by prefix length
+    TEngineCache ByLength;
 };
 
 TPieceSearcher::TPieceSearcher(const TSearchParams& P)
@@ -267,12 +299,10 @@ TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxC
         Prefix.find_first_not_of(Params.Type == TCodType::Binary ? "01" : "012") !=
             std::string::npos)
         throw CodError("Not a prefix of the counting order: " + Prefix);
-    auto& Engine = Engines->ByLength[Length];
-    if (!Engine)
-        Engine = MakeSearcher(Params, Length);
+    auto& Engine = Engines->ByLength.For(Params, Length);
     const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
                               std::chrono::steady_clock::now() + MaxTime, ReversalCut};
-    return Engine->Search(Prefix, Limits, Found);
+    return Engine.Search(Prefix, Limits, Found);
 }
 
 void CheckSearchParams(const TSearchParams& P) {
@@ -678,9 +708,8 @@ struct TGoodCodSearch::TRun {
     }
 
     // Cut: in, whether the piece may be searched with the reversal cut; out, whether it was.
-    TPieceEnd SearchPiece(const std::string& Prefix,
-                          std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
-                          TPieceRunner* Runner, std::vector<std::string>& Found, bool& Cut) {
+    TPieceEnd SearchPiece(const std::string& Prefix, TEngineCache& Engines, TPieceRunner* Runner,
+                          std::vector<std::string>& Found, bool& Cut) {
         const bool MayCut = Cut;
         Cut = false;
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
@@ -699,19 +728,16 @@ struct TGoodCodSearch::TRun {
         return TPieceEnd::Done;
     }
 
-    TPieceEnd SearchHere(const std::string& Prefix,
-                         std::map<int, std::unique_ptr<TRangeSearcher>>& Engines,
+    TPieceEnd SearchHere(const std::string& Prefix, TEngineCache& Engines,
                          std::vector<std::string>& Found, bool Cut) {
-        auto& Engine = Engines[static_cast<int>(Prefix.size())];
-        if (!Engine)
-            Engine = MakeSearcher(Params, static_cast<int>(Prefix.size()));
+        auto& Engine = Engines.For(Params, static_cast<int>(Prefix.size()));
         const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime,
                                   Cut};
-        return Engine->Search(Prefix, Limits, Found);
+        return Engine.Search(Prefix, Limits, Found);
     }
 
     void WorkerLoop() {
-        std::map<int, std::unique_ptr<TRangeSearcher>> Engines; // by prefix length
+        TEngineCache Engines;
         std::unique_ptr<TPieceRunner> Runner;
         std::vector<std::string> Found;
         if (Runners) {

@@ -20,8 +20,32 @@ int64_t TSetGraph::EdgeCount() const {
     return Bits / 2;
 }
 
+void CheckMaxSetCount(std::size_t Count) {
+    if (Count > static_cast<std::size_t>(MaxSetCodLimit))
+        throw CodError("The largest-set search takes at most " + std::to_string(MaxSetCodLimit) +
+                       " codes (its graph holds every pair): " + std::to_string(Count) + " given");
+}
+
+std::vector<int> FirstFitSet(const std::vector<TPackedCod>& Cods, int Limit,
+                             const std::function<bool()>& GoOn) {
+    std::vector<int> Set;
+    const auto Fits = [&](const TPackedCod& Cod) {
+        return std::all_of(Set.begin(), Set.end(), [&](int M) {
+            return CrossCorrelationWithin(Cods[static_cast<std::size_t>(M)], Cod, Limit);
+        });
+    };
+    for (std::size_t I = 0; I < Cods.size(); ++I) {
+        if (I % 256 == 0 && GoOn && !GoOn())
+            break;
+        if (Fits(Cods[I]))
+            Set.push_back(static_cast<int>(I));
+    }
+    return Set;
+}
+
 TSetGraph BuildSetGraph(const std::vector<TPackedCod>& Cods, int Limit,
                         const std::function<bool()>& GoOn) {
+    CheckMaxSetCount(Cods.size());
     TSetGraph G;
     G.N = static_cast<int>(Cods.size());
     G.Words = (G.N + 63) / 64;

@@ -6,6 +6,7 @@
 
 #include "engine/PackedCod.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -26,8 +27,20 @@ struct TSetGraph {
     int64_t EdgeCount() const;
 };
 
-// The graph of the codes under Limit. GoOn is asked between blocks of rows, on the calling
-// thread; when it says no, the graph comes back with N = 0.
+// The most codes the largest-set search takes: its graph holds a bit for every pair, and
+// the clique library a copy of it (2 x 50 MB at 20,000 codes; 200,000 would need 10 GB).
+constexpr int MaxSetCodLimit = 20000;
+// Throws CodError naming the limit for more codes than that.
+void CheckMaxSetCount(std::size_t Count);
+
+// A set at once, before the graph: each code in list order joins when it is within the
+// limit of every code taken before it. Ascending 0-based indices. GoOn is asked between
+// blocks of codes; when it says no, the set so far comes back (a set all the same).
+std::vector<int> FirstFitSet(const std::vector<TPackedCod>& Cods, int Limit,
+                             const std::function<bool()>& GoOn = {});
+
+// The graph of the codes under Limit (at most MaxSetCodLimit of them). GoOn is asked between
+// blocks of rows, on the calling thread; when it says no, the graph comes back with N = 0.
 TSetGraph BuildSetGraph(const std::vector<TPackedCod>& Cods, int Limit,
                         const std::function<bool()>& GoOn = {});
 

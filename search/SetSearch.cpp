@@ -491,6 +491,7 @@ TMaxSetResult TSetSearch::FindMaxSetBeside(const TSetGraph& Graph, int Limit, in
 void TSetSearch::Serch_5() {
     Revalidate();
     const int R = GoodRows;
+    CheckMaxSetCount(static_cast<std::size_t>(std::max(R, 0)));
     std::vector<TPackedCod> Cods;
     Cods.reserve(static_cast<std::size_t>(std::max(R, 0)));
     for (int Row = 1; Row <= R; ++Row)
@@ -507,13 +508,20 @@ void TSetSearch::Serch_5() {
         Keep = MaxSetBasis == Now;
         Host.Message(2, {});
         Host.Message(3, {});
-        const TSetGraph Graph = BuildSetGraph(Cods, Limit, [this, Limit] {
+        const auto Going = [this, Limit] {
             PollHost();
             return !NoCorrJob && Host.Limit() == Limit;
-        });
+        };
+        // A set in hand at once, kept if a stop comes before the exact search names a larger.
+        std::vector<int> FirstFit = FirstFitSet(Cods, Limit, Going);
+        const TSetGraph Graph = BuildSetGraph(Cods, Limit, Going);
         Found = {};
         if (!NoCorrJob && Host.Limit() == Limit)
             Found = FindMaxSetBeside(Graph, Limit, Keep ? BestCount : 0);
+        if (FirstFit.size() > Found.Members.size()) {
+            Found.Members = std::move(FirstFit);
+            Found.Proven = false;
+        }
     } while (!NoCorrJob && Host.Limit() != Limit);
     const auto Size = static_cast<int>(Found.Members.size());
     if (!Keep || Size >= BestCount) {

@@ -187,6 +187,78 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
     }
 }
 
+// The rank of a job's process (the launcher's children), or -1.
+pid_t RankProcess(pid_t Mpirun, int Rank) {
+    const std::string Mark = "OMPI_COMM_WORLD_RANK=" + std::to_string(Rank) + std::string(1, '\0');
+    for (const pid_t Child : ChildrenOf(Mpirun))
+        if (FileText("/proc/" + std::to_string(Child) + "/environ").find(Mark) != std::string::npos)
+            return Child;
+    return -1;
+}
+
+// A worker rank stopped by SIGSTOP held its piece for ever, and rank 0 waited for it with the
+// other ranks idle: its piece goes to another rank, and the list completes, whole and once.
+TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
+    SKIP_WITHOUT_MPI();
+    const std::string& Whole = LongList();
+    const std::string ErrFile = TempName("mpi_sigstop_err");
+    int Out[2];
+    ASSERT_EQ(pipe(Out), 0);
+    const pid_t Job = fork();
+    if (Job == 0) {
+        setpgid(0, 0);
+        dup2(Out[1], 1);
+        const int Err = open(ErrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(Err, 2);
+        close(Out[0]);
+        execl("/bin/sh", "sh", "-c", ("exec " + MpiRun(3, LongSearch)).c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(Job, Job);
+    close(Out[1]);
+    std::string Listed;
+    pid_t Stopped = -1;
+    bool Frozen = false;
+    char Buffer[65536];
+    for (;;) {
+        // Once the whole list is out, the stopped rank may go on (MPI's end waits for it).
+        if (Stopped > 0 && Listed.size() >= Whole.size()) {
+            kill(Stopped, SIGCONT);
+            Stopped = 0;
+        }
+        pollfd P{Out[0], POLLIN, 0};
+        // Not a measure of speed: only a guard against waiting for ever on a frozen job.
+        if (poll(&P, 1, Stopped > 0 ? 60000 : -1) == 0) {
+            Frozen = true;
+            kill(Stopped, SIGCONT);
+            Stopped = 0;
+            continue;
+        }
+        const ssize_t Read = read(Out[0], Buffer, sizeof Buffer);
+        if (Read <= 0)
+            break;
+        Listed.append(Buffer, static_cast<std::size_t>(Read));
+        // Some codes out: the job is under way on every rank.
+        if (Stopped < 0 && Listed.size() > 100000) {
+            Stopped = RankProcess(Job, 1);
+            ASSERT_GT(Stopped, 0);
+            kill(Stopped, SIGSTOP);
+        }
+    }
+    close(Out[0]);
+    int Raw = 0;
+    waitpid(Job, &Raw, 0);
+    const std::string Err = FileText(ErrFile);
+    std::remove(ErrFile.c_str());
+    EXPECT_FALSE(Frozen) << "no code for a minute after rank 1 stopped, at "
+                         << LinesIn(Listed).size() << " codes";
+    EXPECT_NE(Stopped, -1) << "the job ended before any rank was stopped";
+    EXPECT_TRUE(WIFEXITED(Raw) && WEXITSTATUS(Raw) == 0) << Err;
+    EXPECT_TRUE(Listed == Whole) << LinesIn(Listed).size() << " codes, not "
+                                 << LinesIn(Whole).size();
+}
+
 TEST(CliMpi, AClosedPipeEndsTheJob) {
     SKIP_WITHOUT_MPI();
     const auto Began = std::chrono::steady_clock::now();

@@ -381,5 +381,21 @@ TEST(BestCodSearch, ParametersNoRunCanMeetAreRefused) {
     EXPECT_THROW(CheckBestSearchParams(P), CodError);
 }
 
+TEST(BestCodSearch, EveryChipZeroIsRefusedNotACrash) {
+    // No move is left to a walker whose code is all zeros.
+    for (const int L : {2, 10, 500}) {
+        auto P = Params(L, 1, 1, 10);
+        P.Type = TCodType::Ternary;
+        P.Rule = TZeroRule::Equal;
+        P.Z = L;
+        EXPECT_THROW(TBestCodSearch().Start(P), CodError) << L;
+        P.Z = L - 1; // one chip left still searches
+        EXPECT_NO_THROW(CheckBestSearchParams(P)) << L;
+        P.Rule = TZeroRule::AtMost;
+        P.Z = L;
+        EXPECT_NO_THROW(CheckBestSearchParams(P)) << L;
+    }
+}
+
 } // namespace
 } // namespace codegen

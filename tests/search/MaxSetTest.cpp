@@ -93,6 +93,43 @@ TEST(MaxSetGraph, StoppedBuildGivesNoGraph) {
     EXPECT_EQ(BuildSetGraph(Cods, 2, [] { return false; }).N, 0);
 }
 
+TEST(MaxSetFirstFit, EachCodeJoinsUnlessAnEarlierMemberIsTooClose) {
+    std::mt19937 Rng(8);
+    for (int Round = 0; Round < 20; ++Round) {
+        const auto Type = Round % 2 ? TCodType::Ternary : TCodType::Binary;
+        const int L = 6 + Round % 7, Limit = 2 + Round % 3;
+        const auto Cods = Pack(RandomTexts(Rng, 300, L, Type), L, Type);
+        const auto Set = FirstFitSet(Cods, Limit);
+        ASSERT_FALSE(Set.empty());
+        EXPECT_TRUE(std::is_sorted(Set.begin(), Set.end()));
+        // By the full peak: the members pairwise within, every other code out for a member
+        // before it.
+        for (std::size_t I = 0; I < Cods.size(); ++I) {
+            bool Clash = false;
+            for (const int M : Set)
+                if (static_cast<std::size_t>(M) < I)
+                    Clash = Clash || PeakCrossCorrelation(Cods[static_cast<std::size_t>(M)],
+                                                          Cods[I]) > Limit;
+            const bool Member = std::binary_search(Set.begin(), Set.end(), static_cast<int>(I));
+            EXPECT_NE(Member, Clash) << "round " << Round << " code " << I;
+        }
+    }
+    // A stop keeps the set of the codes passed so far.
+    std::mt19937 Again(9);
+    const auto Cods = Pack(RandomTexts(Again, 1000, 8, TCodType::Binary), 8, TCodType::Binary);
+    int Asked = 0;
+    const auto Part = FirstFitSet(Cods, 3, [&] { return ++Asked < 2; });
+    EXPECT_EQ(Part, FirstFitSet({Cods.begin(), Cods.begin() + 256}, 3));
+}
+
+TEST(MaxSetGraph, MoreCodesThanTheBoundAreRefusedByCount) {
+    EXPECT_NO_THROW(CheckMaxSetCount(MaxSetCodLimit));
+    EXPECT_THROW(CheckMaxSetCount(MaxSetCodLimit + 1), CodError);
+    const std::vector<TPackedCod> Many(static_cast<std::size_t>(MaxSetCodLimit) + 1,
+                                       PackCodText("0101", 4, TCodType::Binary));
+    EXPECT_THROW(BuildSetGraph(Many, 2), CodError);
+}
+
 TEST(MaxSet, EqualsTheEnumeratedMaximum) {
     std::mt19937 Rng(5);
     for (int Round = 0; Round < 40; ++Round) {

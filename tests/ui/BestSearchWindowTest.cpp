@@ -191,6 +191,20 @@ private slots:
         CheckButtonsBack();
     }
 
+    void everyChipZeroIsAnErrorNotACrash() {
+        // The walkers drew their move from an empty list: the window went down.
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        ClickItem(MainForm->ZRadioGroup, 1);
+        MainForm->ZeroCountPBSpinEdit->SetValue(10);
+        ChooseBest(10, 0, 1);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        QVERIFY2(Recorded->Errors.front().contains(QStringLiteral("has no non-zero chip")),
+                 qPrintable(Recorded->Errors.front()));
+        QVERIFY(Cods().isEmpty());
+        CheckButtonsBack();
+    }
+
     void continueAppendsWithoutRepeatingAClass() {
         // The one class within 1 at 13 chips is listed: another run finds nothing new.
         ChooseBest(13, 1, 1);
