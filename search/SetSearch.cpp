@@ -524,12 +524,14 @@ void TSetSearch::Serch_5() {
         }
     } while (!NoCorrJob && Host.Limit() != Limit);
     const auto Size = static_cast<int>(Found.Members.size());
-    if (!Keep || Size >= BestCount) {
+    // An equal set replaces the kept one only with a proof; else the set shown stays put.
+    const bool Proven = Found.Proven && !NoCorrJob;
+    if (!Keep || Size > BestCount || (Size == BestCount && Proven)) {
         BestCount = Size;
         BestPack.assign(1, 0);
         for (const int V : Found.Members)
             BestPack.push_back(V + 1);
-        BestProven = Found.Proven && !NoCorrJob;
+        BestProven = Proven;
     }
     // Else a larger set from an earlier run on the same codes stays, still not proven.
     MaxSetBasis = Basis;
