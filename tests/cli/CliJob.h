@@ -18,6 +18,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline std::string FileText(const std::string& Path) {
@@ -27,15 +28,13 @@ inline std::string FileText(const std::string& Path) {
     return Text.str();
 }
 
-// Runs Command under /bin/sh in a new process group; after Delay, Stop(pid of the shell,
-// which execs the first program) sends the signal. Output is read to the end.
-inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
-                          const std::function<void(pid_t)>& Stop) {
-    const std::string ErrFile = ::testing::TempDir() + "codegen_job_err_" +
-                                std::to_string(getpid()) + ".txt";
+// Starts Command under /bin/sh in a new process group, standard error into ErrFile: the
+// shell's pid (it execs the first program) and the read end of its standard output, or a
+// pid of -1 when no pipe could be made.
+inline std::pair<pid_t, int> StartJob(const std::string& Command, const std::string& ErrFile) {
     int Out[2];
     if (pipe(Out) != 0)
-        return {};
+        return {-1, -1};
     const pid_t Child = fork();
     if (Child == 0) {
         setpgid(0, 0);
@@ -48,6 +47,18 @@ inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds 
     }
     setpgid(Child, Child);
     close(Out[1]);
+    return {Child, Out[0]};
+}
+
+// Runs Command under /bin/sh in a new process group; after Delay, Stop(pid of the shell,
+// which execs the first program) sends the signal. Output is read to the end.
+inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
+                          const std::function<void(pid_t)>& Stop) {
+    const std::string ErrFile =
+        ::testing::TempDir() + "codegen_job_err_" + std::to_string(getpid()) + ".txt";
+    const auto [Child, Output] = StartJob(Command, ErrFile);
+    if (Child < 0)
+        return {};
     TRun Run;
     const auto StopAt = std::chrono::steady_clock::now() + Delay;
     bool Stopped = false;
@@ -56,10 +67,11 @@ inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds 
         const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               StopAt - std::chrono::steady_clock::now())
                               .count();
-        pollfd P{Out[0], POLLIN, 0};
-        const int Ready = poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
+        pollfd P{Output, POLLIN, 0};
+        const int Ready =
+            poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
         if (Ready > 0) {
-            const ssize_t Read = read(Out[0], Buffer, sizeof Buffer);
+            const ssize_t Read = read(Output, Buffer, sizeof Buffer);
             if (Read <= 0)
                 break;
             Run.Out.append(Buffer, static_cast<std::size_t>(Read));
@@ -69,7 +81,7 @@ inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds 
             Stopped = true;
         }
     }
-    close(Out[0]);
+    close(Output);
     int Raw = 0;
     waitpid(Child, &Raw, 0);
     Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
@@ -116,27 +128,15 @@ inline TRun RunJobAndStopAfterLines(const std::string& Command, std::size_t Line
                                     const std::function<void(pid_t)>& Stop) {
     const std::string ErrFile =
         ::testing::TempDir() + "codegen_job_err_" + std::to_string(getpid()) + "_lines.txt";
-    int Out[2];
-    if (pipe(Out) != 0)
+    const auto [Child, Output] = StartJob(Command, ErrFile);
+    if (Child < 0)
         return {};
-    const pid_t Child = fork();
-    if (Child == 0) {
-        setpgid(0, 0);
-        dup2(Out[1], 1);
-        const int Err = open(ErrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(Err, 2);
-        close(Out[0]);
-        execl("/bin/sh", "sh", "-c", ("exec " + Command).c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    setpgid(Child, Child);
-    close(Out[1]);
     TRun Run;
     std::size_t Seen = 0;
     bool Stopped = false;
     char Buffer[65536];
     ssize_t Read;
-    while ((Read = read(Out[0], Buffer, sizeof Buffer)) > 0) {
+    while ((Read = read(Output, Buffer, sizeof Buffer)) > 0) {
         Run.Out.append(Buffer, static_cast<std::size_t>(Read));
         Seen += static_cast<std::size_t>(std::count(Buffer, Buffer + Read, '\n'));
         if (!Stopped && Seen >= Lines) {
@@ -144,7 +144,7 @@ inline TRun RunJobAndStopAfterLines(const std::string& Command, std::size_t Line
             Stopped = true;
         }
     }
-    close(Out[0]);
+    close(Output);
     int Raw = 0;
     waitpid(Child, &Raw, 0);
     Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;

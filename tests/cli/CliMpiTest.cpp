@@ -21,8 +21,8 @@ std::string MpiRun(int Ranks, const std::string& Args) {
 }
 #else
 #if defined(CODEGEN_SANITIZED_BUILD)
-#define SKIP_WITHOUT_MPI()                                                                     \
-    GTEST_SKIP() << "the sanitizer build does not run MPI jobs (OpenMPI's allocations at exit " \
+#define SKIP_WITHOUT_MPI()                                                                         \
+    GTEST_SKIP() << "the sanitizer build does not run MPI jobs (OpenMPI's allocations at exit "    \
                     "fail the leak check)"
 #else
 #define SKIP_WITHOUT_MPI() GTEST_SKIP() << "codegen-cli was built without MPI"
@@ -118,9 +118,9 @@ TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
     const std::string File = TempName("mpi_ck_kill");
     std::remove(File.c_str());
     const auto KillJob = [](pid_t Group) { kill(-Group, SIGKILL); };
-    const TRun First = RunJobAndStop(
-        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
-        std::chrono::milliseconds(1500), KillJob);
+    const TRun First =
+        RunJobAndStop(MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
+                      std::chrono::milliseconds(1500), KillJob);
     EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
     ExpectNoRankLeft(File);
     ASSERT_NE(FileText(File).find("\ncompleted no\n"), std::string::npos)
@@ -145,9 +145,9 @@ TEST(CliMpi, AnInterruptedJobEndsAndResumes) {
     const std::string File = TempName("mpi_ck_int");
     std::remove(File.c_str());
     const auto Began = std::chrono::steady_clock::now();
-    const TRun First = RunJobAndStop(
-        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
-        std::chrono::milliseconds(1200), [](pid_t Mpirun) { kill(Mpirun, SIGINT); });
+    const TRun First =
+        RunJobAndStop(MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
+                      std::chrono::milliseconds(1200), [](pid_t Mpirun) { kill(Mpirun, SIGINT); });
     EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
     EXPECT_NE(First.Status, 0);
     ExpectNoRankLeft(File);
@@ -170,8 +170,7 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
             [Signal](pid_t Mpirun) {
                 for (const pid_t Rank : ChildrenOf(Mpirun))
                     if (FileText("/proc/" + std::to_string(Rank) + "/environ")
-                            .find(std::string("OMPI_COMM_WORLD_RANK=0\0", 23)) !=
-                        std::string::npos)
+                            .find(std::string("OMPI_COMM_WORLD_RANK=0\0", 23)) != std::string::npos)
                         kill(Rank, Signal);
             });
         EXPECT_NE(First.Err.find("the list above is complete up to code"), std::string::npos)
@@ -202,21 +201,8 @@ TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
     SKIP_WITHOUT_MPI();
     const std::string& Whole = LongList();
     const std::string ErrFile = TempName("mpi_sigstop_err");
-    int Out[2];
-    ASSERT_EQ(pipe(Out), 0);
-    const pid_t Job = fork();
-    if (Job == 0) {
-        setpgid(0, 0);
-        dup2(Out[1], 1);
-        const int Err = open(ErrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(Err, 2);
-        close(Out[0]);
-        execl("/bin/sh", "sh", "-c", ("exec " + MpiRun(3, LongSearch)).c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    setpgid(Job, Job);
-    close(Out[1]);
+    const auto [Job, Output] = StartJob(MpiRun(3, LongSearch), ErrFile);
+    ASSERT_GT(Job, 0);
     std::string Listed;
     pid_t Stopped = -1;
     bool Frozen = false;
@@ -227,7 +213,7 @@ TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
             kill(Stopped, SIGCONT);
             Stopped = 0;
         }
-        pollfd P{Out[0], POLLIN, 0};
+        pollfd P{Output, POLLIN, 0};
         // Not a measure of speed: only a guard against waiting for ever on a frozen job.
         if (poll(&P, 1, Stopped > 0 ? 60000 : -1) == 0) {
             Frozen = true;
@@ -235,7 +221,7 @@ TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
             Stopped = 0;
             continue;
         }
-        const ssize_t Read = read(Out[0], Buffer, sizeof Buffer);
+        const ssize_t Read = read(Output, Buffer, sizeof Buffer);
         if (Read <= 0)
             break;
         Listed.append(Buffer, static_cast<std::size_t>(Read));
@@ -246,7 +232,7 @@ TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
             kill(Stopped, SIGSTOP);
         }
     }
-    close(Out[0]);
+    close(Output);
     int Raw = 0;
     waitpid(Job, &Raw, 0);
     const std::string Err = FileText(ErrFile);
@@ -263,11 +249,13 @@ TEST(CliMpi, AClosedPipeEndsTheJob) {
     SKIP_WITHOUT_MPI();
     const auto Began = std::chrono::steady_clock::now();
     // The odd pause between checkpoints marks this job's processes.
-    const TRun Run =
-        RunCommand("bash -c '" + MpiRun(3, LongSearch + " --checkpoint-every 7.25") + " | head -3'");
+    const TRun Run = RunCommand("bash -c '" + MpiRun(3, LongSearch + " --checkpoint-every 7.25") +
+                                " | head -3'");
     EXPECT_EQ(LinesIn(Run.Out).size(), 3u);
     EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
-    const auto Left = [] { return !RunCommand("pgrep -f -- '[-]-checkpoint-every 7.25'").Out.empty(); };
+    const auto Left = [] {
+        return !RunCommand("pgrep -f -- '[-]-checkpoint-every 7.25'").Out.empty();
+    };
     for (int Try = 0; Try < 50 && Left(); ++Try)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(Left()) << "a rank of the job is still running";
