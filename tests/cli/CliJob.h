@@ -50,6 +50,17 @@ inline std::pair<pid_t, int> StartJob(const std::string& Command, const std::str
     return {Child, Out[0]};
 }
 
+// The end of a job started by StartJob, its output read: its status and standard error.
+inline TRun EndJob(pid_t Child, int Output, const std::string& ErrFile, TRun Run) {
+    close(Output);
+    int Raw = 0;
+    waitpid(Child, &Raw, 0);
+    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+    Run.Err = FileText(ErrFile);
+    std::remove(ErrFile.c_str());
+    return Run;
+}
+
 // Runs Command under /bin/sh in a new process group; after Delay, Stop(pid of the shell,
 // which execs the first program) sends the signal. Output is read to the end.
 inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
@@ -81,13 +92,7 @@ inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds 
             Stopped = true;
         }
     }
-    close(Output);
-    int Raw = 0;
-    waitpid(Child, &Raw, 0);
-    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    Run.Err = FileText(ErrFile);
-    std::remove(ErrFile.c_str());
-    return Run;
+    return EndJob(Child, Output, ErrFile, std::move(Run));
 }
 
 // The processes whose parent is Parent.
@@ -144,11 +149,5 @@ inline TRun RunJobAndStopAfterLines(const std::string& Command, std::size_t Line
             Stopped = true;
         }
     }
-    close(Output);
-    int Raw = 0;
-    waitpid(Child, &Raw, 0);
-    Run.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    Run.Err = FileText(ErrFile);
-    std::remove(ErrFile.c_str());
-    return Run;
+    return EndJob(Child, Output, ErrFile, std::move(Run));
 }
