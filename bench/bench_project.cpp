@@ -4,6 +4,7 @@
 #include "ui/SaveLoadPrjUnit.h"
 #include "ui/Application.h"
 #include "ui/MainUnit.h"
+#include "ui/PBSpinEdit.h"
 #include "ui/StringGrid.h"
 
 #include <benchmark/benchmark.h>
@@ -23,6 +24,8 @@ void FillCods(int Count) {
             Text[static_cast<std::size_t>(23 - B)] = (I >> B) & 1 ? '1' : '0';
         Cods.push_back(std::move(Text));
     }
+    // Under their own length: a project whose rows are no codes of its length is refused.
+    MainForm->CodLengthPBSpinEdit->SetValue(24);
     MainForm->StartStringGridToLoad();
     MainForm->AddCodsToStringGrid(Cods);
 }
