@@ -59,17 +59,6 @@ TCod Chips(const std::string& Text, int L) {
     return Cd;
 }
 
-// A shell prefix that caps the virtual memory of what follows at Megabytes, or empty where
-// the cap cannot be used (the sanitizers reserve terabytes of address space).
-std::string MemoryCap(int Megabytes) {
-#ifdef CODEGEN_SANITIZED_BUILD
-    (void)Megabytes;
-    return {};
-#else
-    return "ulimit -v " + std::to_string(Megabytes * 1024) + " && ";
-#endif
-}
-
 TEST(CliEveryChipZero, RefusedWithStatusTwoNotACrash) {
     // The walkers drew their move from an empty list: a segmentation fault at every length.
     for (const int L : {2, 13, 500}) {

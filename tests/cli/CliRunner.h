@@ -57,3 +57,14 @@ inline TRun RunCommand(const std::string& Command) {
 inline TRun RunCli(const std::string& Args, const std::string& Before = "") {
     return RunCommand(Before + CODEGEN_CLI + " " + Args);
 }
+
+// A shell prefix that caps the virtual memory of what follows at Megabytes, or empty where
+// the cap cannot be used (the sanitizers reserve terabytes of address space).
+inline std::string MemoryCap(int Megabytes) {
+#ifdef CODEGEN_SANITIZED_BUILD
+    (void)Megabytes;
+    return {};
+#else
+    return "ulimit -v " + std::to_string(Megabytes * 1024) + " && ";
+#endif
+}

@@ -642,7 +642,7 @@ TEST(CliInput, ALineThatIsNoCodeIsRefusedWithItsLine) {
 // is refused by count before it is stored, and a wrong length at its first line, well within
 // 400 MB of address space.
 TEST(CliInput, AnEndlessListIsRefusedInBoundedMemory) {
-    const std::string Limit = "ulimit -v 400000 2>/dev/null && ";
+    const std::string Limit = MemoryCap(400);
     const TRun Many = RunCli("matrix --codes - --length 10",
                              Limit + "yes 1010101010 2>/dev/null | head -c 200000000 | ");
     EXPECT_EQ(Many.Status, 2);
@@ -670,7 +670,7 @@ TEST(CliInput, AbsurdSectionAndKeyCountsAreRefusedInBoundedMemory) {
     for (int I = 0; I < 4000000; ++I)
         Sections += "[S]\r\n";
     const TCodsFile ManySections(Sections);
-    const std::string Limit = "ulimit -v 400000 2>/dev/null && ";
+    const std::string Limit = MemoryCap(400);
     const TRun S = RunCli("matrix --codes " + ManySections.Path, Limit);
     EXPECT_EQ(S.Status, 2);
     EXPECT_EQ(S.Err, "codegen-cli: " + ManySections.Path +
