@@ -25,6 +25,14 @@ void CheckDeclared(const TIniDocument& Doc, std::string_view Section, std::strin
     const auto Declared = [&](const char* What) {
         return static_cast<std::uint64_t>(std::max(1, Doc.ReadInteger(Section, Name + What, 1)));
     };
+    // A count key that is there but holds no count refuses the grid.
+    const auto NotACount = [&](const char* What) {
+        return Doc.Value(Section, Name + What) && Doc.ReadInteger(Section, Name + What, -1) < 0;
+    };
+    if (NotACount("ColCount") || NotACount("RowCount")) {
+        FUZZ_CHECK(!Size);
+        return;
+    }
     const std::uint64_t Cells = Declared("ColCount") * Declared("RowCount");
     // A grid that small is always read, however few of its cells the file writes.
     if (Cells <= ForgivenCells)

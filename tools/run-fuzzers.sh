@@ -2,6 +2,8 @@
 # Runs each fuzz target of a fuzz build over its seeds in fuzz/corpus/<target>/, then fuzzes
 # it for SECONDS seconds (default 15). Any crash, sanitizer report or broken property ends
 # the script with a failure; the input that caused it is left in BUILD/fuzz-artifacts/.
+# The random seed is fixed (FUZZ_SEED, default 1) so that a run repeats what it found; set
+# another to explore further.
 #
 #   bash tools/run-fuzzers.sh [BUILD [SECONDS [TARGET...]]]
 set -euo pipefail
@@ -31,7 +33,7 @@ for t in "${targets[@]}"; do
     "$bin" -artifact_prefix="$build/fuzz-artifacts/$t-" "$seeds"/* > "$build/fuzz-work/$t-seeds.log" 2>&1 ||
         { cat "$build/fuzz-work/$t-seeds.log" >&2; exit 1; }
     echo "== $t: fuzzing for ${seconds}s"
-    "$bin" -max_total_time="$seconds" -max_len="${max_len[$t]:-4096}" -timeout=10 \
+    "$bin" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len="${max_len[$t]:-4096}" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$t-" \
         "$work" "$seeds" > "$build/fuzz-work/$t.log" 2>&1 ||
         { tail -n 60 "$build/fuzz-work/$t.log" >&2; exit 1; }

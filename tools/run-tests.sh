@@ -6,17 +6,21 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Each phase says when it ends, so a slow one shows.
+phase() { echo "== $1 done at $((SECONDS / 60)) min $((SECONDS % 60)) s"; }
 
 # Warnings are errors here: a build that warns does not pass.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCODEGEN_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+phase "release build and tests"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCODEGEN_SANITIZE=ON \
     -DCODEGEN_BUILD_GUI=OFF -DCODEGEN_BUILD_BENCH=OFF -DCODEGEN_WERROR=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs"
+phase "sanitizer build and tests"
 
 # The fuzz targets under fuzz/, built with clang's libFuzzer and the sanitizers: each runs
 # over its seeds, then fuzzes briefly (tools/run-fuzzers.sh).
@@ -24,3 +28,4 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DCODEGEN_FUZZ=ON -DCODEGEN_BUILD_GUI=OFF -DCODEGEN_BUILD_BENCH=OFF -DCODEGEN_BUILD_TESTS=OFF
 cmake --build build-fuzz -j"$jobs" --target fuzz_all
 bash tools/run-fuzzers.sh build-fuzz 15
+phase "fuzzing"

@@ -15,13 +15,13 @@ namespace {
 
 const std::string Cli = CODEGEN_CLI;
 
-// Binary, side lobes within 4, long enough to be stopped part-way: 37 chips take some 4 s on
-// one core (950 thousand codes). The sanitizer build runs many times slower; 34 chips (680
-// thousand codes) last long enough there.
+// Binary, side lobes within 4: 717 thousand codes (half a second on one core), enough for
+// stops at many places; the sanitizer build runs many times slower and takes 30 chips (477
+// thousand codes).
 #if defined(CODEGEN_SANITIZED_BUILD)
-const std::string LongSearch = "search --length 34 --side-lobes 4";
+const std::string LongSearch = "search --length 30 --side-lobes 4";
 #else
-const std::string LongSearch = "search --length 37 --side-lobes 4";
+const std::string LongSearch = "search --length 32 --side-lobes 4";
 #endif
 
 // A checkpoint as the first format wrote it (the codes inside, one check sum over all),
@@ -81,24 +81,26 @@ TEST(CliCheckpoint, ACompletedCheckpointResumesToTheSameList) {
     std::remove(File.c_str());
 }
 
-// Stopped (SIGINT, SIGTERM) or killed (SIGKILL) after a random time, then resumed, with
-// another thread count too: the resumed run lists the whole list, byte for byte.
+// Stopped (SIGINT, SIGTERM) or killed (SIGKILL) after a random count of codes, then
+// resumed, with another thread count too: the resumed run lists the whole list, byte for
+// byte. A kill leaves only the checkpoints written before it: it waits for the first one.
 TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
     const std::string& Whole = LongList();
     ASSERT_GT(Whole.size(), 1000000u);
+    const std::size_t Count = LinesIn(Whole).size();
     std::mt19937 Random(std::random_device{}());
     const int Signals[] = {SIGINT, SIGKILL, SIGTERM};
     for (int Case = 0; Case < 3; ++Case) {
         const std::string File = TempName("ck_stop" + std::to_string(Case));
-        std::remove(File.c_str());
-        const int Delay = std::uniform_int_distribution<int>(100, 1200)(Random);
+        RemoveCheckpoint(File);
+        const std::size_t At =
+            std::uniform_int_distribution<std::size_t>(Count / 50, Count * 4 / 5)(Random);
         const int Signal = Signals[Case];
-        SCOPED_TRACE("signal " + std::to_string(Signal) + " after " + std::to_string(Delay) +
-                     " ms");
-        const TRun Stopped = RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File +
-                                               " --checkpoint-every 0.05",
-                                           std::chrono::milliseconds(Delay),
-                                           [Signal](pid_t Pid) { kill(Pid, Signal); });
+        SCOPED_TRACE("signal " + std::to_string(Signal) + " after " + std::to_string(At) +
+                     " codes");
+        const TRun Stopped = RunJobAndStopAfterLines(
+            Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05", At,
+            [Signal](pid_t Pid) { kill(Pid, Signal); }, Signal == SIGKILL ? File : "");
         if (Signal == SIGKILL) {
             EXPECT_EQ(Stopped.Status, -1);
         } else {
@@ -108,30 +110,34 @@ TEST(CliCheckpoint, AStoppedOrKilledSearchResumesToTheSameList) {
         }
         EXPECT_EQ(Whole.compare(0, Stopped.Out.size(), Stopped.Out), 0)
             << "what the stopped run wrote starts the whole list";
-        const TRun Resumed = RunCli("search --resume " + File +
-                                    (Case % 2 ? " --threads 1" : " --threads 2"));
+        const TRun Resumed =
+            RunCli("search --resume " + File + (Case % 2 ? " --threads 1" : " --threads 2"));
         EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
-        EXPECT_TRUE(Resumed.Out == Whole) << "resumed: " << LinesIn(Resumed.Out).size()
-                                          << " codes, whole: " << LinesIn(Whole).size();
-        std::remove(File.c_str());
+        EXPECT_TRUE(Resumed.Out == Whole)
+            << "resumed: " << LinesIn(Resumed.Out).size() << " codes, whole: " << Count;
+        RemoveCheckpoint(File);
     }
 }
 
 TEST(CliCheckpoint, AResumedRunStoppedAgainResumesToTheSameList) {
     const std::string& Whole = LongList();
+    const std::size_t Count = LinesIn(Whole).size();
     const std::string File = TempName("ck_twice");
-    std::remove(File.c_str());
+    RemoveCheckpoint(File);
     const auto Interrupt = [](pid_t Pid) { kill(Pid, SIGINT); };
-    RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
-                  std::chrono::milliseconds(700), Interrupt);
-    const TRun Second = RunJobAndStop(Cli + " search --resume " + File,
-                                      std::chrono::milliseconds(700), Interrupt);
+    const TRun First = RunJobAndStopAfterLines(Cli + " " + LongSearch + " --checkpoint " + File +
+                                                   " --checkpoint-every 0.05",
+                                               Count / 4, Interrupt);
+    ASSERT_EQ(First.Status, 130) << First.Err;
+    // The resumed run lists the codes of the checkpoint first.
+    const TRun Second = RunJobAndStopAfterLines(Cli + " search --resume " + File,
+                                                LinesIn(First.Out).size() + Count / 4, Interrupt);
     EXPECT_EQ(Second.Status, 130) << Second.Err;
     EXPECT_EQ(Whole.compare(0, Second.Out.size(), Second.Out), 0);
     const TRun Third = RunCli("search --resume " + File);
     EXPECT_EQ(Third.Status, 0) << Third.Err;
     EXPECT_TRUE(Third.Out == Whole);
-    std::remove(File.c_str());
+    RemoveCheckpoint(File);
 }
 
 // Refused: status 2, nothing listed, the message names the file (or option) and the fault.
@@ -157,7 +163,10 @@ TEST(CliCheckpoint, DamagedOrForeignCheckpointsAreRefused) {
     ExpectRefused(Resume, Bad, "ends early");
     Write("[Project]\nL=22\n");
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
-    Write(std::string("\x7f" "ELF\0\0\x01\x02", 8) + std::string(5000, '\xff'));
+    Write(std::string("\x7f"
+                      "ELF\0\0\x01\x02",
+                      8) +
+          std::string(5000, '\xff'));
     ExpectRefused(Resume, Bad, "not a codegen-cli search checkpoint");
     for (const std::size_t Cut : {Text.size() / 3, Text.size() - 5, Text.size() - 30}) {
         Write(Text.substr(0, Cut));
@@ -241,10 +250,10 @@ TEST(CliCheckpoint, ACheckpointThatCannotBeWrittenIsAnError) {
 TEST(CliCheckpoint, AFailedCheckpointWriteStopsTheRunAndKeepsTheLastOne) {
     const std::string Dir = TempName("ck_dir");
     RunCommand("rm -rf " + Dir + " " + Dir + ".moved; mkdir " + Dir);
-    const TRun Failed =
-        RunJobAndStop(Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
-                      std::chrono::milliseconds(800),
-                      [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); });
+    const TRun Failed = RunJobAndStopAfterLines(
+        Cli + " " + LongSearch + " --checkpoint " + Dir + "/ck --checkpoint-every 0.05",
+        LinesIn(LongList()).size() / 5,
+        [&Dir](pid_t) { std::rename(Dir.c_str(), (Dir + ".moved").c_str()); }, Dir + "/ck");
     EXPECT_EQ(Failed.Status, 2) << Failed.Err;
     EXPECT_NE(Failed.Err.find("Unable to write to " + Dir + "/ck"), std::string::npos)
         << Failed.Err;

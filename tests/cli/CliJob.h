@@ -61,35 +61,36 @@ inline TRun EndJob(pid_t Child, int Output, const std::string& ErrFile, TRun Run
     return Run;
 }
 
-// Runs Command under /bin/sh in a new process group; after Delay, Stop(pid of the shell,
-// which execs the first program) sends the signal. Output is read to the end.
-inline TRun RunJobAndStop(const std::string& Command, std::chrono::milliseconds Delay,
-                          const std::function<void(pid_t)>& Stop) {
+// Runs Command under /bin/sh in a new process group; once Ready says so of the job's
+// progress (its standard output so far, and standard error in Err), Stop(pid of the shell,
+// which execs the first program) acts once. Ready is asked after every read and, while the
+// job is quiet, every few milliseconds (a file the job writes can be its progress too).
+// Output is read to the end.
+inline TRun RunJobAndStopWhen(const std::string& Command,
+                              const std::function<bool(const TRun& SoFar)>& Ready,
+                              const std::function<void(pid_t)>& Stop) {
     const std::string ErrFile =
         ::testing::TempDir() + "codegen_job_err_" + std::to_string(getpid()) + ".txt";
     const auto [Child, Output] = StartJob(Command, ErrFile);
     if (Child < 0)
         return {};
     TRun Run;
-    const auto StopAt = std::chrono::steady_clock::now() + Delay;
     bool Stopped = false;
     char Buffer[65536];
     for (;;) {
-        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              StopAt - std::chrono::steady_clock::now())
-                              .count();
         pollfd P{Output, POLLIN, 0};
-        const int Ready =
-            poll(&P, 1, Stopped ? -1 : static_cast<int>(std::max<long long>(0, Left)));
-        if (Ready > 0) {
+        if (poll(&P, 1, Stopped ? -1 : 5) > 0) {
             const ssize_t Read = read(Output, Buffer, sizeof Buffer);
             if (Read <= 0)
                 break;
             Run.Out.append(Buffer, static_cast<std::size_t>(Read));
         }
-        if (!Stopped && std::chrono::steady_clock::now() >= StopAt) {
-            Stop(Child);
-            Stopped = true;
+        if (!Stopped) {
+            Run.Err = FileText(ErrFile);
+            if (Ready(Run)) {
+                Stop(Child);
+                Stopped = true;
+            }
         }
     }
     return EndJob(Child, Output, ErrFile, std::move(Run));
@@ -127,27 +128,19 @@ inline std::string TempName(const std::string& Stem) {
     return ::testing::TempDir() + "codegen_" + Stem + "_" + std::to_string(getpid());
 }
 
-// As RunJobAndStop, but Stop comes once the job has written Lines lines to standard output:
-// on the job's own progress, whatever the machine's speed.
+// Stop comes once the job has written Lines lines to standard output and, when Written is
+// named, that file exists (a checkpoint the job writes).
 inline TRun RunJobAndStopAfterLines(const std::string& Command, std::size_t Lines,
-                                    const std::function<void(pid_t)>& Stop) {
-    const std::string ErrFile =
-        ::testing::TempDir() + "codegen_job_err_" + std::to_string(getpid()) + "_lines.txt";
-    const auto [Child, Output] = StartJob(Command, ErrFile);
-    if (Child < 0)
-        return {};
-    TRun Run;
-    std::size_t Seen = 0;
-    bool Stopped = false;
-    char Buffer[65536];
-    ssize_t Read;
-    while ((Read = read(Output, Buffer, sizeof Buffer)) > 0) {
-        Run.Out.append(Buffer, static_cast<std::size_t>(Read));
-        Seen += static_cast<std::size_t>(std::count(Buffer, Buffer + Read, '\n'));
-        if (!Stopped && Seen >= Lines) {
-            Stop(Child);
-            Stopped = true;
-        }
-    }
-    return EndJob(Child, Output, ErrFile, std::move(Run));
+                                    const std::function<void(pid_t)>& Stop,
+                                    const std::string& Written = {}) {
+    std::size_t Seen = 0, Counted = 0;
+    return RunJobAndStopWhen(
+        Command,
+        [&](const TRun& SoFar) {
+            Seen += static_cast<std::size_t>(std::count(
+                SoFar.Out.begin() + static_cast<std::ptrdiff_t>(Counted), SoFar.Out.end(), '\n'));
+            Counted = SoFar.Out.size();
+            return Seen >= Lines && (Written.empty() || access(Written.c_str(), F_OK) == 0);
+        },
+        Stop);
 }

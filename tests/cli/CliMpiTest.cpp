@@ -92,7 +92,8 @@ TEST(CliMpi, OneRankAndNoLauncherBehaveAsOneProcess) {
     EXPECT_EQ(WithoutTrace(Job.Err), Job.Err) << "no remote rank";
 }
 
-const std::string LongSearch = "search --length 36 --side-lobes 4";
+// 790 thousand codes: stopped at a count of them, in many pieces on every rank.
+const std::string LongSearch = "search --length 33 --side-lobes 4";
 
 const std::string& LongList() {
     static const std::string Whole = RunCli(LongSearch).Out;
@@ -117,16 +118,21 @@ TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
     const std::string& Whole = LongList();
     const std::string File = TempName("mpi_ck_kill");
     std::remove(File.c_str());
+    std::remove((File + ".codes").c_str());
     const auto KillJob = [](pid_t Group) { kill(-Group, SIGKILL); };
-    const TRun First =
-        RunJobAndStop(MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
-                      std::chrono::milliseconds(1500), KillJob);
+    const std::size_t Count = LinesIn(Whole).size();
+    // Killed at the first checkpoint: the ranks find codes faster than they are listed.
+    const TRun First = RunJobAndStopAfterLines(
+        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"), 1, KillJob,
+        File);
     EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
     ExpectNoRankLeft(File);
     ASSERT_NE(FileText(File).find("\ncompleted no\n"), std::string::npos)
         << "the job ended before the kill";
-    RunJobAndStop(MpiRun(4, "search --resume " + File + " --checkpoint-every 0.1"),
-                  std::chrono::milliseconds(1000), KillJob);
+    // The resumed job lists the checkpoint's codes first; its own checkpoint replaces the
+    // file, so the kill waits for progress past them.
+    RunJobAndStopAfterLines(MpiRun(4, "search --resume " + File + " --checkpoint-every 0.1"),
+                            LinesIn(First.Out).size() + Count / 3, KillJob);
     ExpectNoRankLeft(File);
     const TRun Two = RunCommand(MpiRun(2, "search --resume " + File));
     EXPECT_EQ(Two.Status, 0) << Two.Err;
@@ -135,6 +141,7 @@ TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
     EXPECT_EQ(One.Status, 0) << One.Err;
     EXPECT_TRUE(One.Out == Whole);
     std::remove(File.c_str());
+    std::remove((File + ".codes").c_str());
 }
 
 // SIGINT to mpirun: OpenMPI's mpirun does not pass it on but tears the job down; nothing
@@ -144,10 +151,11 @@ TEST(CliMpi, AnInterruptedJobEndsAndResumes) {
     const std::string& Whole = LongList();
     const std::string File = TempName("mpi_ck_int");
     std::remove(File.c_str());
+    std::remove((File + ".codes").c_str());
     const auto Began = std::chrono::steady_clock::now();
-    const TRun First =
-        RunJobAndStop(MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"),
-                      std::chrono::milliseconds(1200), [](pid_t Mpirun) { kill(Mpirun, SIGINT); });
+    const TRun First = RunJobAndStopAfterLines(
+        MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"), 1,
+        [](pid_t Mpirun) { kill(Mpirun, SIGINT); }, File);
     EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
     EXPECT_NE(First.Status, 0);
     ExpectNoRankLeft(File);
@@ -155,6 +163,7 @@ TEST(CliMpi, AnInterruptedJobEndsAndResumes) {
     EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
     EXPECT_TRUE(Resumed.Out == Whole);
     std::remove(File.c_str());
+    std::remove((File + ".codes").c_str());
 }
 
 // SIGINT or SIGTERM to rank 0 itself: the search stops as a single process does (the list so
@@ -165,8 +174,10 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
     for (const int Signal : {SIGINT, SIGTERM}) {
         const std::string File = TempName("mpi_ck_rank0_" + std::to_string(Signal));
         std::remove(File.c_str());
-        const TRun First = RunJobAndStop(
-            MpiRun(3, LongSearch + " --checkpoint " + File), std::chrono::milliseconds(1200),
+        std::remove((File + ".codes").c_str());
+        std::remove((File + ".codes").c_str());
+        const TRun First = RunJobAndStopAfterLines(
+            MpiRun(3, LongSearch + " --checkpoint " + File), LinesIn(Whole).size() / 3,
             [Signal](pid_t Mpirun) {
                 for (const pid_t Rank : ChildrenOf(Mpirun))
                     if (FileText("/proc/" + std::to_string(Rank) + "/environ")
@@ -183,6 +194,8 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
         EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
         EXPECT_TRUE(Resumed.Out == Whole);
         std::remove(File.c_str());
+        std::remove((File + ".codes").c_str());
+        std::remove((File + ".codes").c_str());
     }
 }
 

@@ -2,7 +2,7 @@
 #include "engine/CodSymmetry.h"
 #include "search/BestCodSearch.h"
 
-#include "cli/CliRunner.h"
+#include "cli/CliJob.h"
 
 #include <gtest/gtest.h>
 
@@ -760,20 +760,14 @@ TEST(CliOptimize, TernaryCodsKeepTheZeroRule) {
     }
 }
 
+// Interrupted once it has reported an improvement: the best code so far, and status 0.
 TEST(CliOptimize, InterruptPrintsWhatItHas) {
-    const std::string Command = std::string("sh -c '") + CODEGEN_CLI +
-                                " optimize --length 200 --time 0 2>/dev/null & P=$!; sleep 1; "
-                                "kill -INT $P; wait $P'";
-    FILE* Pipe = popen(Command.c_str(), "r");
-    ASSERT_NE(Pipe, nullptr);
-    std::string Out;
-    std::array<char, 4096> Buffer;
-    std::size_t Read;
-    while ((Read = fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0)
-        Out.append(Buffer.data(), Read);
-    const int Raw = pclose(Pipe);
-    EXPECT_TRUE(WIFEXITED(Raw) && WEXITSTATUS(Raw) == 0);
-    const auto Cods = LinesIn(Out);
+    const TRun Run = RunJobAndStopWhen(
+        std::string(CODEGEN_CLI) + " optimize --length 200 --time 0",
+        [](const TRun& SoFar) { return SoFar.Err.find(" PSL ") != std::string::npos; },
+        [](pid_t Pid) { kill(Pid, SIGINT); });
+    EXPECT_EQ(Run.Status, 0) << Run.Err;
+    const auto Cods = LinesIn(Run.Out);
     ASSERT_EQ(Cods.size(), 1u);
     EXPECT_EQ(Cods[0].size(), 200u);
 }
