@@ -48,6 +48,9 @@ struct TSearchProgress {
     uint64_t MappedPieces = 0;
     // Codes a piece's search left out as reversals of earlier codes, added from those.
     uint64_t ReversedCods = 0;
+    // Nodes of the branch and bound this run's local engines visited (pieces searched by
+    // runners elsewhere are not counted): the work a search does, whatever the machine.
+    uint64_t Nodes = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
