@@ -76,17 +76,6 @@ bool ClassFirstPrefix(const std::string& Prefix, TCodType Type) {
     return true;
 }
 
-// True when Text is the first code of its symmetry class that the counting order examines:
-// the smallest member, or, in the class of the all-zero code (which a run starts after),
-// the smallest of the others.
-bool FirstOfClass(const std::string& Text, TCodType Type) {
-    std::string Key = SymmetryClassKey(Text, Type);
-    if (Key.find_first_not_of('0') == std::string::npos && Type == TCodType::Binary)
-        for (std::size_t I = 1; I < Key.size(); I += 2)
-            Key[I] = '1'; // the class's other members: all ones and the two alternations
-    return Key == Text;
-}
-
 // The symmetries that map pieces onto pieces: negating every chip (1), every chip at an odd
 // place (2), or every chip at an even place (3, the two together). Each keeps every |C_k|
 // and the zero count, acts place by place, and undoes itself.
@@ -1023,6 +1012,14 @@ TSearchBatch TGoodCodSearch::RunToEnd(const TSearchParams& P, int Threads,
                                       std::chrono::milliseconds Period, std::size_t MaxCods) {
     Start(P, Threads);
     return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period, MaxCods);
+}
+
+bool FirstOfClass(const std::string& Text, TCodType Type) {
+    std::string Key = SymmetryClassKey(Text, Type);
+    if (Key.find_first_not_of('0') == std::string::npos && Type == TCodType::Binary)
+        for (std::size_t I = 1; I < Key.size(); I += 2)
+            Key[I] = '1'; // the class's other members: all ones and the two alternations
+    return Key == Text;
 }
 
 std::vector<std::string> SearchKernels() {

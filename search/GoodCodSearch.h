@@ -126,6 +126,11 @@ private:
     std::unique_ptr<TRun> Run;
 };
 
+// True when Text is the first code of its symmetry class that the counting order examines:
+// the smallest member, or, in the class of the all-zero code (which a run starts after), the
+// smallest of the others. These are the codes one code per class lists.
+bool FirstOfClass(const std::string& Text, TCodType Type);
+
 // The instruction sets the search's side-lobe lanes can run on here, widest first
 // ("avx512vbmi", "avx512", "avx2", "portable"); the one in use, and a choice among them
 // (for tests and benchmarks; a run started later uses it). The widest is the default, the
