@@ -368,6 +368,8 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
 
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take) {
+    if (C.CountOnly)
+        return; // a count keeps no codes
     TLineFile File(C.CodsPath, C.Path, "");
     const auto Changed = [&C] { Refuse(C.Path, "it changed while it was read"); };
     if (!File.Seek(C.CodsOffset))

@@ -46,8 +46,8 @@ std::string CheckpointCodsPath(const std::string& Path);
 // wrong shape) throws std::runtime_error naming the file and the fault.
 TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path);
 
-// Hands the stored codes to Take in order, in slices of bounded size. Throws
-// std::runtime_error when they changed since ReadSearchCheckpoint.
+// Hands the stored codes to Take in order, in slices of bounded size (none for a count).
+// Throws std::runtime_error when they changed since ReadSearchCheckpoint.
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take);
 
