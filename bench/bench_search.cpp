@@ -95,7 +95,34 @@ void KernelCases(benchmark::internal::Benchmark* B) {
     B->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// One code per class against the whole list, one thread, process CPU time: the class search
+// is to take no longer. The nodes counter shows the work, whatever the machine's load.
+void OneCodePerClass(benchmark::State& State) {
+    TSearchParams P;
+    P.L = static_cast<int>(State.range(0));
+    P.SideLobeLimit = static_cast<int>(State.range(1));
+    P.Classes = State.range(2) != 0;
+    for (auto _ : State) {
+        TGoodCodSearch S;
+        std::size_t Count = 0;
+        S.RunToEnd(P, 1, [&](const TSearchBatch& B) { Count += B.Cods.size(); });
+        State.counters["codes"] = static_cast<double>(Count);
+        State.counters["nodes"] = static_cast<double>(S.Progress().Nodes);
+    }
+}
+
+void ClassCases(benchmark::internal::Benchmark* B) {
+    B->ArgNames({"L", "limit", "classes"});
+    for (int Classes : {0, 1})
+        B->Args({16, 3, Classes})
+            ->Args({32, 4, Classes})
+            ->Args({36, 3, Classes})
+            ->Args({40, 3, Classes});
+    B->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
+}
+
 BENCHMARK(NaiveSearch)->Apply(NaiveCases);
+BENCHMARK(OneCodePerClass)->Apply(ClassCases);
 BENCHMARK(FastSearch)->Apply(FastCases);
 BENCHMARK(PlainBranchSearch)->Apply(PlainBranchCases);
 BENCHMARK(FastSearchOnKernel)->Apply(KernelCases);

@@ -133,6 +133,19 @@ void WriteState(const std::string& Path, const TSearchParams& P, const std::stri
     WriteFileWhole(Path, Text + "check " + Hex(Sum.Value) + "\n");
 }
 
+// A count's state: the counts by PSL where a list's has its codes.
+void WriteCountState(const std::string& Path, const TSearchParams& P, const std::string& After,
+                     bool Completed, const TCodCounts& Counts) {
+    std::string Text = std::string(Magic) + "\n" + StateText(P, After, Completed);
+    Text += "counts " + std::to_string(Counts.Rows().size()) + "\n";
+    for (const auto& Row : Counts.Rows())
+        Text += "psl " + std::to_string(Row.Psl) + " codes " + std::to_string(Row.Cods) +
+                " classes " + std::to_string(Row.Classes) + "\n";
+    TCheckSum Sum;
+    Sum.Add(Text);
+    WriteFileWhole(Path, Text + "check " + Hex(Sum.Value) + "\n");
+}
+
 // One pass over a checkpoint's state, and over its codes with every code checked.
 class TReader {
 public:
@@ -146,6 +159,12 @@ public:
             NotACheckpoint();
         Sum.Add(Line + "\n");
         Header();
+        if (C.CountOnly) {
+            if (Inside)
+                Refuse(Path, "line " + std::to_string(LineNo) + ": \"codes ...\" expected");
+            CheckLine(File, "");
+            return C;
+        }
         if (Inside) {
             C.CodsPath = Path;
             C.CodsOffset = Offset;
@@ -197,7 +216,9 @@ private:
         return Line.substr(Key.size() + 1);
     }
     long long Number(const std::string& Key, long long Max) {
-        const std::string Text = Field(Key);
+        return NumberIn(Key, Field(Key), Max);
+    }
+    long long NumberIn(const std::string& Key, const std::string& Text, long long Max) {
         long long Value = -1;
         std::size_t Used = 0;
         try {
@@ -235,7 +256,41 @@ private:
             Refuse(Path, "line " + std::to_string(LineNo) +
                              ": the counter: " + CodTextFaultText(*Fault, P.L, P.Type));
         C.Completed = Choice("completed", "yes", "no");
-        C.Count = static_cast<uint64_t>(Number("codes", (1ll << 62)));
+        Next();
+        Sum.Add(Line + "\n");
+        if (Line.rfind("counts ", 0) == 0)
+            return Counts();
+        if (Line.rfind("codes ", 0) != 0)
+            Refuse(Path, "line " + std::to_string(LineNo) + ": \"codes ...\" expected");
+        C.Count = static_cast<uint64_t>(NumberIn("codes", Line.substr(6), (1ll << 62)));
+    }
+    // A count's rows, "psl P codes N classes M", each PSL of the list once and in order.
+    void Counts() {
+        C.CountOnly = true;
+        TCodCounts Expected(C.Params);
+        const auto Rows = NumberIn("counts", Line.substr(7), MaxCodLength);
+        if (static_cast<std::size_t>(Rows) != Expected.Rows().size())
+            Refuse(Path, "line " + std::to_string(LineNo) + ": " + std::to_string(Rows) +
+                             " counts where the list has " +
+                             std::to_string(Expected.Rows().size()) + " PSL values");
+        for (const auto& Want : Expected.Rows()) {
+            Next();
+            Sum.Add(Line + "\n");
+            char Psl[24], Cods[24], Classes[24];
+            int Used = 0;
+            if (std::sscanf(Line.c_str(), "psl %23s codes %23s classes %23s%n", Psl, Cods, Classes,
+                            &Used) != 3 ||
+                static_cast<std::size_t>(Used) != Line.size())
+                Refuse(Path,
+                       "line " + std::to_string(LineNo) + ": \"psl P codes N classes M\" expected");
+            TPslCount Row;
+            Row.Psl = static_cast<int>(NumberIn("psl", Psl, MaxCodLength));
+            Row.Cods = static_cast<uint64_t>(NumberIn("codes", Cods, (1ll << 62)));
+            Row.Classes = static_cast<uint64_t>(NumberIn("classes", Classes, (1ll << 62)));
+            if (Row.Psl != Want.Psl || Row.Classes > Row.Cods)
+                Refuse(Path, "line " + std::to_string(LineNo) + ": bad counts \"" + Line + "\"");
+            C.Counts.push_back(Row);
+        }
     }
     // The codes, each of the search's shape, in counting order and not after the counter.
     void Cods(TLineFile& From, const std::string& What) {
@@ -313,6 +368,8 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path) {
 
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take) {
+    if (C.CountOnly)
+        return; // a count keeps no codes
     TLineFile File(C.CodsPath, C.Path, "");
     const auto Changed = [&C] { Refuse(C.Path, "it changed while it was read"); };
     if (!File.Seek(C.CodsOffset))
@@ -336,11 +393,13 @@ void ReadCheckpointCods(const TSearchCheckpoint& C,
 }
 
 TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& SearchParams,
-                                     const TSearchCheckpoint* From)
-    : Path(P), CodsPath(CheckpointCodsPath(P)), Params(SearchParams) {
+                                     const TSearchCheckpoint* From, const TCodCounts* CountsOf)
+    : Path(P), CodsPath(CheckpointCodsPath(P)), Params(SearchParams), Counts(CountsOf) {
     // Only the leftovers of earlier runs of this checkpoint, killed part way.
     RemoveStaleTemporaries(Path);
     CheckWritable(Path);
+    if (Counts)
+        return;
     Extending = From && From->Appendable && SameFile(From->Path, Path) &&
                 SameFile(From->CodsPath, CodsPath);
     Fd = open(CodsPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -413,6 +472,10 @@ void TCheckpointWriter::Flush() {
 }
 
 void TCheckpointWriter::Save(const std::string& After, bool Completed) {
+    if (Counts) {
+        WriteCountState(Path, Params, After, Completed, *Counts);
+        return;
+    }
     Flush();
     // The codes are on disk before the state that vouches for them.
     if (fdatasync(Fd) != 0)

@@ -3,9 +3,11 @@
 // the counting order is done, how many codes and bytes of the codes file it vouches for and
 // their check sum), replaced atomically; the codes found go to FILE.codes, which only grows:
 // a write costs the codes found since the last one, never the whole list. Checkpoints of the
-// first format, the codes inside FILE, are still read.
+// first format, the codes inside FILE, are still read. The checkpoint of a count (--count-only)
+// holds the counts by PSL in FILE instead of codes.
 #pragma once
 
+#include "search/CodCounts.h"
 #include "search/SearchParams.h"
 
 #include <cstdint>
@@ -31,6 +33,9 @@ struct TSearchCheckpoint {
     uint64_t CodsBytes = 0;
     uint64_t CodsSum = 0;
     bool Appendable = false;
+    // A count: the codes up to the counter, counted by PSL (Counts), and no codes stored.
+    bool CountOnly = false;
+    std::vector<TPslCount> Counts;
 };
 
 // The file beside a checkpoint that holds its codes.
@@ -41,8 +46,8 @@ std::string CheckpointCodsPath(const std::string& Path);
 // wrong shape) throws std::runtime_error naming the file and the fault.
 TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path);
 
-// Hands the stored codes to Take in order, in slices of bounded size. Throws
-// std::runtime_error when they changed since ReadSearchCheckpoint.
+// Hands the stored codes to Take in order, in slices of bounded size (none for a count).
+// Throws std::runtime_error when they changed since ReadSearchCheckpoint.
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take);
 
@@ -50,11 +55,12 @@ void ReadCheckpointCods(const TSearchCheckpoint& C,
 // and the counter the checkpoint (the codes synced first, then the state replaced). A run that
 // continues Path's own checkpoint of this format (From) extends its codes; any other starts
 // the codes afresh, and each of its codes (a resumed checkpoint's too) goes through Add.
-// Throws WriteError; the last checkpoint saved then stays whole.
+// Throws WriteError; the last checkpoint saved then stays whole. With Counts, the checkpoint of
+// a count: Save stores what Counts holds then, and no codes file is kept.
 class TCheckpointWriter {
 public:
     TCheckpointWriter(const std::string& Path, const TSearchParams& P,
-                      const TSearchCheckpoint* From);
+                      const TSearchCheckpoint* From, const TCodCounts* Counts = nullptr);
     ~TCheckpointWriter();
     TCheckpointWriter(const TCheckpointWriter&) = delete;
     TCheckpointWriter& operator=(const TCheckpointWriter&) = delete;
@@ -71,6 +77,7 @@ private:
     std::string Path;
     std::string CodsPath;
     TSearchParams Params;
+    const TCodCounts* Counts = nullptr;
     bool Extending = false;
     int Fd = -1;
     std::string Pending;

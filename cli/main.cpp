@@ -14,6 +14,7 @@
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
 #include "search/BestCodSearch.h"
+#include "search/CodCounts.h"
 #include "search/GoodCodSearch.h"
 #include "search/MinPsl.h"
 #include "search/ProgressFigures.h"
@@ -310,6 +311,8 @@ struct TSearchOptions {
     TPieceRunnerFactory Runners;
     // When given, receives the number of codes listed.
     std::size_t* Listed = nullptr;
+    // --count-only: the counts by PSL at the end instead of the list.
+    bool CountOnly = false;
 };
 
 // The search of every good code: the codes go to standard output as each piece of the
@@ -341,11 +344,19 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     }
     if (O.Resumed)
         SetCounter(O.Resumed->After);
+    std::optional<TCodCounts> Counts;
+    if (O.CountOnly) {
+        Counts.emplace(P);
+        if (O.Resumed)
+            for (const auto& Row : O.Resumed->Counts)
+                Counts->Set(Row);
+    }
     const bool Checkpointing = !O.Checkpoint.empty();
     // Opened before the run, so that a wrong path is told at once, not after hours.
     std::optional<TCheckpointWriter> Writer;
     if (Checkpointing)
-        Writer.emplace(O.Checkpoint, P, O.Resumed ? &*O.Resumed : nullptr);
+        Writer.emplace(O.Checkpoint, P, O.Resumed ? &*O.Resumed : nullptr,
+                       Counts ? &*Counts : nullptr);
     std::optional<TSpool> Spool;
     if (O.ProjectOut)
         Spool.emplace();
@@ -360,6 +371,10 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
     // Stored: the resumed checkpoint's codes, which its own codes file already holds.
     const auto Emit = [&](const std::vector<std::string>& Cods, bool Stored = false) {
         Found += Cods.size();
+        if (Counts) {
+            Counts->Add(Cods);
+            return;
+        }
         if (Spool)
             for (const auto& C : Cods)
                 Spool->Add(C);
@@ -408,7 +423,9 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
                                  Start == std::string(static_cast<std::size_t>(P.L),
                                                       static_cast<char>('0' + MaxDigit(P.Type)));
     // The stored codes first, in slices, as a run hands them over.
-    if (O.Resumed)
+    if (Counts)
+        Found = Counts->Cods();
+    else if (O.Resumed)
         ReadCheckpointCods(*O.Resumed, [&](std::vector<std::string>& Slice) { Emit(Slice, true); });
     WriteCheckpoint(AlreadyComplete);
     if (!CheckpointError.empty())
@@ -438,6 +455,16 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
             },
             std::chrono::milliseconds(20), std::size_t{1} << 16);
     WriteCheckpoint(Result.Completed);
+    if (Counts && Listing) {
+        try {
+            WriteOut(CountTable(*Counts));
+        } catch (const TOutputClosed&) {
+            Listing = false;
+        } catch (const std::exception& E) {
+            Listing = false;
+            OutputError = E.what();
+        }
+    }
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
     if (Terminal)
@@ -477,9 +504,9 @@ int RunSearch(const TSearchParams& P, TSearchOptions& O, int argc, char** argv) 
                                      : " (the codes after it into " + NewProject + "; " +
                                            *O.ProjectOut + " keeps those up to it)";
         std::fprintf(stderr,
-                     "codegen-cli: stopped by %s: the list above is complete up to code %s%s.\n"
+                     "codegen-cli: stopped by %s: the %s above %s complete up to code %s%s.\n"
                      "To go on after it%s: %s\n",
-                     SignalName(), Last.c_str(),
+                     SignalName(), Counts ? "counts" : "list", Counts ? "are" : "is", Last.c_str(),
                      O.ProjectOut ? (" (and so is " + *O.ProjectOut + ")").c_str() : "",
                      Into.c_str(), WayOn.c_str());
         return SignalStatus();
@@ -967,13 +994,24 @@ int main(int argc, char** argv) {
                      "Seconds between checkpoint writes (longer when a write takes long)")
         ->check(CLI::Range(0.0, 1e6))
         ->capture_default_str();
+    bool CountOnly = false;
+    auto* CountOnlyOption =
+        SearchCmd
+            ->add_flag(
+                "--count-only", CountOnly,
+                "Print the number of codes and of classes (one code per class) of each PSL "
+                "within the limit instead of the list; with --checkpoint the counts are kept "
+                "and --resume goes on counting")
+            ->excludes("--classes")
+            ->excludes("--project-out");
     bool MinPsl = false;
     SearchCmd
         ->add_flag("--min-psl", MinPsl,
                    "Find the lowest side-lobe limit any code reaches (a short stochastic "
                    "search, then the exhaustive search at lower limits) and list the codes "
                    "at it; not with --side-lobes")
-        ->excludes("--resume");
+        ->excludes("--resume")
+        ->excludes(CountOnlyOption);
 
     TBestSearchParams BestParams;
     BestParams.Seconds = 60;
@@ -1151,9 +1189,21 @@ int main(int argc, char** argv) {
             if (SearchCmd->count("--resume")) {
                 SearchOptions.Resumed = ResumedSearch(ResumeFile, *SearchCmd, SearchParams);
                 SearchParams = SearchOptions.Resumed->Params;
+                // A count goes on counting; a list's checkpoint goes on listing.
+                if (CountOnly && !SearchOptions.Resumed->CountOnly)
+                    throw std::runtime_error("--resume " + ResumeFile +
+                                             ": the checkpoint is of a search that lists its "
+                                             "codes, not of --count-only (leave the option out "
+                                             "to go on with the list)");
+                CountOnly = SearchOptions.Resumed->CountOnly;
+                if (CountOnly && SearchOptions.ProjectOut)
+                    throw std::runtime_error("--resume " + ResumeFile +
+                                             ": the checkpoint is of --count-only, which lists "
+                                             "no codes for --project-out");
                 if (!SearchCmd->count("--checkpoint"))
                     SearchOptions.Checkpoint = ResumeFile;
             }
+            SearchOptions.CountOnly = CountOnly;
             if (SearchCmd->count("--checkpoint") && SearchOptions.Checkpoint.empty())
                 throw WriteError(SearchOptions.Checkpoint, "no file name given");
 #ifdef CODEGEN_MPI

@@ -73,5 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         }
     });
     FUZZ_CHECK(Seen == C.Count);
+    // A count: a row of each PSL of the list, in order, never more classes than codes.
+    if (C.CountOnly) {
+        TCodCounts Rows(C.Params);
+        FUZZ_CHECK(C.Counts.size() == Rows.Rows().size());
+        for (std::size_t I = 0; I < C.Counts.size(); ++I)
+            FUZZ_CHECK(C.Counts[I].Psl == Rows.Rows()[I].Psl &&
+                       C.Counts[I].Classes <= C.Counts[I].Cods);
+    }
     return 0;
 }

@@ -45,17 +45,23 @@ std::string CounterText(const TCod& Cd, int L, TCodType Type) {
     return Text;
 }
 
+// Whether Prefix starts the alternating binary code 0101..., which stands for the class of
+// the all-zero code: the one code of its piece that is first of its class (every other one
+// has a smaller image, starting 00, under negating the odd chips).
+bool AlternatingPrefix(const std::string& Prefix, TCodType Type) {
+    bool Alternating = Type == TCodType::Binary;
+    for (std::size_t I = 0; I < Prefix.size() && Alternating; ++I)
+        Alternating = Prefix[I] == (I % 2 ? '1' : '0');
+    return Alternating;
+}
+
 // False when no code starting with Prefix can be the first (smallest) of its symmetry class:
 // negating every chip, or every other chip, or both, makes the first non-zero chip at an
 // even place and the first at an odd place read 1 in the smallest member ("00" for binary
 // codes, whose 0 is a chip too: binary digits 0 and 1 are the chips -1 and +1).
 bool ClassFirstPrefix(const std::string& Prefix, TCodType Type) {
     const char Small = Type == TCodType::Binary ? '0' : '1';
-    // The alternating code 0101... stands for the class of the all-zero code.
-    bool Alternating = Type == TCodType::Binary;
-    for (std::size_t I = 0; I < Prefix.size() && Alternating; ++I)
-        Alternating = Prefix[I] == (I % 2 ? '1' : '0');
-    if (Alternating)
+    if (AlternatingPrefix(Prefix, Type))
         return true;
     bool Seen[2] = {false, false};
     for (std::size_t I = 0; I < Prefix.size(); ++I) {
@@ -68,17 +74,6 @@ bool ClassFirstPrefix(const std::string& Prefix, TCodType Type) {
         }
     }
     return true;
-}
-
-// True when Text is the first code of its symmetry class that the counting order examines:
-// the smallest member, or, in the class of the all-zero code (which a run starts after),
-// the smallest of the others.
-bool FirstOfClass(const std::string& Text, TCodType Type) {
-    std::string Key = SymmetryClassKey(Text, Type);
-    if (Key.find_first_not_of('0') == std::string::npos && Type == TCodType::Binary)
-        for (std::size_t I = 1; I < Key.size(); I += 2)
-            Key[I] = '1'; // the class's other members: all ones and the two alternations
-    return Key == Text;
 }
 
 // The symmetries that map pieces onto pieces: negating every chip (1), every chip at an odd
@@ -131,6 +126,8 @@ public:
     virtual ~TRangeSearcher() = default;
     virtual TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
                              std::vector<std::string>& Found) = 0;
+    // Nodes visited by every search so far.
+    virtual uint64_t Nodes() const = 0;
 };
 
 } // namespace
@@ -452,6 +449,7 @@ struct TGoodCodSearch::TRun {
     std::string StoreFrom, StoredThrough;
     std::atomic<uint64_t> MappedPieces{0};
     uint64_t ReversedCods = 0; // added by AddReversals; under Lock
+    std::atomic<uint64_t> Nodes{0};
 
     double PieceShare(const std::string& Prefix) const {
         return std::pow(static_cast<double>(Base), -static_cast<double>(Prefix.size()));
@@ -714,18 +712,36 @@ struct TGoodCodSearch::TRun {
         Cut = false;
         if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
             return TPieceEnd::Done;
+        if (Params.Classes && AlternatingPrefix(Prefix, Params.Type)) {
+            AddAlternating(Found);
+            return TPieceEnd::Done;
+        }
         // One code per class keeps a code only when no member of its class is smaller: a
         // piece is then no image of another's list.
         if (!Params.Classes && TakeFromStore(Prefix, Found))
             return TPieceEnd::Done;
         Cut = MayCut && ReversalCutFor(Prefix);
-        const TPieceEnd End = Runner
-                                  ? Runner->Search(Prefix, MaxCods, PieceTime, Cut, StopFlag, Found)
-                                  : SearchHere(Prefix, Engines, Found, Cut);
+        // The codes the reversal cut leaves out have a smaller reversed member: one code per
+        // class lists none of them, and needs no store to add them back.
+        const bool EngineCut = Cut || (Params.Classes && Params.Type == TCodType::Binary);
+        const TPieceEnd End =
+            Runner ? Runner->Search(Prefix, MaxCods, PieceTime, EngineCut, StopFlag, Found)
+                   : SearchHere(Prefix, Engines, Found, EngineCut);
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
         return TPieceEnd::Done;
+    }
+
+    // What one code per class lists of the alternating code's piece: that code, when within
+    // the limit.
+    void AddAlternating(std::vector<std::string>& Found) const {
+        std::string Text(static_cast<std::size_t>(Params.L), '0');
+        for (std::size_t I = 1; I < Text.size(); I += 2)
+            Text[I] = '1';
+        if (SideLobesWithin(TPackedCod::FromText(Text, Params.L, Params.Type),
+                            Params.SideLobeLimit))
+            Found.push_back(std::move(Text));
     }
 
     TPieceEnd SearchHere(const std::string& Prefix, TEngineCache& Engines,
@@ -733,7 +749,10 @@ struct TGoodCodSearch::TRun {
         auto& Engine = Engines.For(Params, static_cast<int>(Prefix.size()));
         const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime,
                                   Cut};
-        return Engine.Search(Prefix, Limits, Found);
+        const uint64_t Before = Engine.Nodes();
+        const TPieceEnd End = Engine.Search(Prefix, Limits, Found);
+        Nodes += Engine.Nodes() - Before;
+        return End;
     }
 
     void WorkerLoop() {
@@ -972,6 +991,7 @@ TSearchProgress TGoodCodSearch::Progress() const {
         P.MappedPieces = R.MappedPieces.load();
         P.ReversedCods = R.ReversedCods;
     }
+    P.Nodes = R.Nodes.load();
     // The fraction counts what earlier runs examined too, so that a continued run goes on
     // from where the last one stopped; the time left comes from this run's own pace.
     P.Fraction = All ? 1.0 : std::min(1.0, Collected);
@@ -992,6 +1012,14 @@ TSearchBatch TGoodCodSearch::RunToEnd(const TSearchParams& P, int Threads,
                                       std::chrono::milliseconds Period, std::size_t MaxCods) {
     Start(P, Threads);
     return CollectToEnd<TGoodCodSearch, TSearchBatch>(*this, Sink, ShouldStop, Period, MaxCods);
+}
+
+bool FirstOfClass(const std::string& Text, TCodType Type) {
+    std::string Key = SymmetryClassKey(Text, Type);
+    if (Key.find_first_not_of('0') == std::string::npos && Type == TCodType::Binary)
+        for (std::size_t I = 1; I < Key.size(); I += 2)
+            Key[I] = '1'; // the class's other members: all ones and the two alternations
+    return Key == Text;
 }
 
 std::vector<std::string> SearchKernels() {

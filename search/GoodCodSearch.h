@@ -48,6 +48,9 @@ struct TSearchProgress {
     uint64_t MappedPieces = 0;
     // Codes a piece's search left out as reversals of earlier codes, added from those.
     uint64_t ReversedCods = 0;
+    // Nodes of the branch and bound this run's local engines visited (pieces searched by
+    // runners elsewhere are not counted): the work a search does, whatever the machine.
+    uint64_t Nodes = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -122,6 +125,11 @@ private:
     std::size_t StoreBytes = std::size_t{16} << 20;
     std::unique_ptr<TRun> Run;
 };
+
+// True when Text is the first code of its symmetry class that the counting order examines:
+// the smallest member, or, in the class of the all-zero code (which a run starts after), the
+// smallest of the others. These are the codes one code per class lists.
+bool FirstOfClass(const std::string& Text, TCodType Type);
 
 // The instruction sets the search's side-lobe lanes can run on here, widest first
 // ("avx512vbmi", "avx512", "avx2", "portable"); the one in use, and a choice among them

@@ -21,16 +21,22 @@ TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
     // Short item texts: with the seconds beside them they read "лучшие за 60 с".
     ModeBox->addItem(QStringLiteral("перебор"));
     ModeBox->addItem(QStringLiteral("лучшие за"));
+    ModeBox->addItem(QStringLiteral("подсчёт"));
     ModeBox->setItemData(0, QStringLiteral("Полный перебор: все коды в пределе выбросов"),
                          Qt::ToolTipRole);
     ModeBox->setItemData(1, QStringLiteral("Поиск лучших кодов за заданное время"),
                          Qt::ToolTipRole);
+    ModeBox->setItemData(
+        2, QStringLiteral("Полный перебор без списка: число кодов и классов каждого PSL"),
+        Qt::ToolTipRole);
     ModeBox->setToolTip(
         QStringLiteral("Как ищет кнопка «Искать коды»:\n"
                        "перебор — все коды с выбросами не более заданных, по порядку; "
                        "для длинных кодов не закончится;\n"
                        "лучшие за N с — случайный поиск кодов с наименьшими выбросами "
-                       "любой длины, по одному из каждой группы симметрии"));
+                       "любой длины, по одному из каждой группы симметрии;\n"
+                       "подсчёт — тот же перебор, но список не заполняется: в строке "
+                       "состояния число кодов и классов каждого PSL"));
     ModeBox->setAccessibleName(QStringLiteral("Способ поиска кодов"));
 
     SecondsBox->setRange(MinSeconds, MaxSeconds);
@@ -59,7 +65,8 @@ TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
     // The choices made last, as the user left them; kept as they change.
     QSettings Settings = UserSettings();
     Settings.beginGroup(Key);
-    SetMode(Settings.value(QStringLiteral("Mode")).toInt() == 1 ? TMode::Best : TMode::Exhaustive);
+    const int Stored = Settings.value(QStringLiteral("Mode")).toInt();
+    SetMode(Stored == 1 ? TMode::Best : Stored == 2 ? TMode::Count : TMode::Exhaustive);
     SetSeconds(Settings.value(QStringLiteral("Seconds"), DefaultSeconds).toInt());
     SetKeptCods(Settings.value(QStringLiteral("KeptCods"), DefaultKeptCods).toInt());
     connect(ModeBox, &QComboBox::currentIndexChanged, this,
@@ -89,7 +96,14 @@ int TBestSearchPanel::FitInto(int Room) {
 }
 
 TBestSearchPanel::TMode TBestSearchPanel::Mode() const {
-    return ModeBox->currentIndex() == 1 ? TMode::Best : TMode::Exhaustive;
+    switch (ModeBox->currentIndex()) {
+    case 1:
+        return TMode::Best;
+    case 2:
+        return TMode::Count;
+    default:
+        return TMode::Exhaustive;
+    }
 }
 
 void TBestSearchPanel::SetMode(TMode NewMode) {

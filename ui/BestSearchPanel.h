@@ -1,5 +1,6 @@
-// The choice of how "Искать коды" searches: the exhaustive search, or the search for the best
-// codes within a time budget, which finishes at any length. Its choices are the user's, kept in
+// The choice of how "Искать коды" searches: the exhaustive search, the search for the best
+// codes within a time budget, which finishes at any length, or the exhaustive search that
+// only counts the codes and classes of each PSL. Its choices are the user's, kept in
 // the settings for the next session, not in projects.
 #pragma once
 
@@ -14,7 +15,7 @@ class TBestSearchPanel : public QWidget {
     Q_OBJECT
 
 public:
-    enum class TMode { Exhaustive = 0, Best = 1 };
+    enum class TMode { Exhaustive = 0, Best = 1, Count = 2 };
 
     static constexpr int DefaultSeconds = 60;
     static constexpr int MinSeconds = 1;
@@ -27,6 +28,7 @@ public:
     TMode Mode() const;
     void SetMode(TMode NewMode);
     bool BestMode() const { return Mode() == TMode::Best; }
+    bool CountMode() const { return Mode() == TMode::Count; }
     // The time budget of one best search, in seconds.
     int Seconds() const;
     void SetSeconds(int NewSeconds);

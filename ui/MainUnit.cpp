@@ -720,6 +720,11 @@ void TMainForm::SerchCodsBitBtnClick() {
     // changed until it ends.
     TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
                           FamiliesBitBtn};
+    if (BestSearchPanel->CountMode()) {
+        NoJob = false;
+        CountCods(true);
+        return;
+    }
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
@@ -738,6 +743,21 @@ void TMainForm::ContinueBitBtnClick() {
     NoJob = false;
     if (BestSearchPanel->BestMode()) {
         SerchBestCods(GoodCodTexts());
+        return;
+    }
+    if (BestSearchPanel->CountMode()) {
+        codegen::TSearchParams Now = GoodCodParams();
+        Now.Classes = false;
+        if (!CountStarted || !(Now == CountParams)) {
+            StatusLabel->setText(QStringLiteral(" Продолжать нечего: подсчёт с этими параметрами "
+                                                "не начат; «Искать коды» начнёт его"));
+            return;
+        }
+        if (codegen::EndCod(CodCountSearch.Cod(), CountParams.L, CountParams.Type)) {
+            StatusLabel->setText(QStringLiteral(" Подсчёт закончен: ") + CodCountsText(CodCounts));
+            return;
+        }
+        CountCods(false);
         return;
     }
     // After the last code the counter would wrap round and list every code again.
@@ -811,6 +831,36 @@ void TMainForm::SerchCods() {
     // and has given its buttons back.
     if (std::exchange(BestOfferTaken, false))
         QMetaObject::invokeMethod(SerchCodsBitBtn, &QAbstractButton::click, Qt::QueuedConnection);
+}
+
+void TMainForm::CountCods(bool Afresh) {
+    using namespace std::chrono_literals;
+    // The rows of a count are those of one limit: its parameters hold until it ends.
+    TDisabledWidgets Fixed{MaxCorrSidePBSpinEdit, ZeroCountPBSpinEdit, ZRadioGroup,
+                           DistinctCheckBox, BestSearchPanel};
+    if (Afresh) {
+        CountParams = GoodCodParams();
+        CountParams.Classes = false; // classes are counted anyway
+        CodCounts = codegen::TCodCounts(CountParams);
+        CodCountSearch.Reset();
+        CountStarted = true;
+    }
+    CodCountSearch.Start(CountParams);
+    for (;;) {
+        const codegen::TSearchBatch Batch = CodCountSearch.Collect(15ms, 20000);
+        CodCounts.Add(Batch.Cods);
+        CodLabel->setText(
+            QString::fromStdString(codegen::ViewCod(CodCountSearch.Cod(), CountParams.L)));
+        const bool Broken = Batch.Finished && !Batch.Completed && NoJob;
+        StatusLabel->setText(GoodSearchStatusText(CodCountSearch.Progress(), Broken) +
+                             QStringLiteral("   ") + CodCountsText(CodCounts));
+        if (Batch.Finished)
+            break;
+        QCoreApplication::processEvents();
+        if (NoJob)
+            CodCountSearch.Stop();
+    }
+    Dialogs().Beep();
 }
 
 codegen::TBestSearchParams TMainForm::BestCodParams() const {

@@ -5,6 +5,7 @@
 #include "engine/Cod.h"
 #include "engine/CodFamilies.h"
 #include "search/BestCodSearch.h"
+#include "search/CodCounts.h"
 #include "search/GoodCodSearch.h"
 #include "search/SetSearch.h"
 
@@ -149,6 +150,14 @@ public:
     void AddCodsToStringGrid(const std::vector<std::string>& Cods);
     // The search with its counter (the last code examined), kept between runs.
     codegen::TGoodCodSearch GoodCodSearch;
+    // The count ("подсчёт"): the same search without the list, the codes and classes of each
+    // PSL in the status line. Its own search and counter, so that the list and its
+    // "Продолжить" stay as they were; Afresh starts it from the first code.
+    void CountCods(bool Afresh);
+    codegen::TGoodCodSearch CodCountSearch;
+    codegen::TSearchParams CountParams;
+    codegen::TCodCounts CodCounts;
+    bool CountStarted = false;
 
     // The best-code search, which "Искать коды" and "Продолжить" run in its mode: Known lists
     // the codes whose symmetry classes are not to be reported again.

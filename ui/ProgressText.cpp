@@ -1,7 +1,10 @@
 #include "ui/ProgressText.h"
 
+#include "search/CodCounts.h"
 #include "search/GoodCodSearch.h"
 #include "search/ProgressFigures.h"
+
+#include <QStringList>
 
 namespace {
 
@@ -71,5 +74,17 @@ QString GoodSearchStatusText(const codegen::TSearchProgress& Progress, bool Brok
         Text += QStringLiteral("   ") + RateText(Progress.CodsPerSecond, QStringLiteral("кодов"));
     Text += QStringLiteral("   ") +
             (Broken ? QStringLiteral("прервано") : TimeLeftText(Progress.SecondsLeft));
+    return Text;
+}
+
+QString CodCountsText(const codegen::TCodCounts& Counts) {
+    QString Text = QStringLiteral("кодов %1, классов %2").arg(Counts.Cods()).arg(Counts.Classes());
+    QStringList Rows;
+    for (const auto& Row : Counts.Rows())
+        if (Row.Cods > 0)
+            Rows << QStringLiteral("PSL %1: %2 / %3").arg(Row.Psl).arg(Row.Cods).arg(Row.Classes);
+    if (!Rows.isEmpty())
+        Text += QStringLiteral(" (кодов / классов: ") + Rows.join(QStringLiteral(", ")) +
+                QStringLiteral(")");
     return Text;
 }

@@ -7,7 +7,8 @@
 
 namespace codegen {
 struct TSearchProgress;
-}
+class TCodCounts;
+} // namespace codegen
 
 // "950", "12.5 тыс.", "230 млн", "2.35 млрд", "41 трлн": three significant digits at most.
 QString CountText(double Count);
@@ -22,3 +23,6 @@ QString TimeLeftText(double Seconds);
 // The exhaustive search's status line: the fraction of the whole counting order examined,
 // the rate and the time left; "прервано" instead of the time left once a run was broken off.
 QString GoodSearchStatusText(const codegen::TSearchProgress& Progress, bool Broken);
+// The counts of the window's count ("подсчёт"): the codes and classes so far, and of each PSL
+// that has codes, "PSL 3: 3376 / 422".
+QString CodCountsText(const codegen::TCodCounts& Counts);

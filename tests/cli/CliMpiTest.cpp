@@ -68,6 +68,7 @@ TEST(CliMpi, ThreeRanksListTheSameBytesAsOneProcess) {
     Cases.push_back("search --length 16 --type ternary --side-lobes 2 --zeros 4 "
                     "--zeros-rule equal");
     Cases.push_back("search --length 28 --side-lobes 3 --classes");
+    Cases.push_back("search --length 28 --side-lobes 4 --count-only");
     for (const auto& Args : Cases) {
         SCOPED_TRACE(Args);
         const TRun One = RunCli(Args);

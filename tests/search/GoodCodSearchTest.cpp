@@ -206,6 +206,77 @@ TEST(GoodCodSearch, OneCodePerClassIsTheFirstOfEachClassOfTheFullList) {
                 }
 }
 
+// One code per class searches the pieces the whole list searches (its first quarter, the
+// rest being images) with the same reversal cut, or fewer: never more nodes. Pieces get all
+// the time and room they need, so that none is searched twice; one thread, so that the whole
+// list takes every piece it can from the images.
+TEST(GoodCodSearch, OneCodePerClassSearchesNoMoreNodesThanTheWholeList) {
+    for (const auto& P :
+         {Binary(20, 3), Binary(24, 3), Binary(28, 3), Binary(26, 4), Binary(29, 4), Binary(18, 17),
+          Binary(22, 21), Ternary(11, 2, TZeroRule::AtMost, 3), Ternary(12, 3, TZeroRule::Equal, 4),
+          Ternary(10, 9, TZeroRule::AtMost, 2)}) {
+        uint64_t Nodes[2] = {0, 0};
+        for (bool Classes : {false, true}) {
+            auto Q = P;
+            Q.Classes = Classes;
+            TGoodCodSearch S;
+            S.SetPieceLimits(std::size_t{1} << 30, std::chrono::hours(1));
+            RunOnce(S, Q, 1);
+            Nodes[Classes] = S.Progress().Nodes;
+        }
+        EXPECT_GT(Nodes[0], 0u);
+        EXPECT_LE(Nodes[1], Nodes[0]) << "L " << P.L << " limit " << P.SideLobeLimit;
+    }
+}
+
+TEST(GoodCodSearch, OneCodePerClassWithCutsRunnersAndStartsOfItsOwn) {
+    // Lengths where pieces leave out reversals (a prefix at most half the code), at limits
+    // up to every code (the alternating code of the all-zero class is then listed); ternary
+    // codes under both zero rules.
+    std::vector<TSearchParams> Cases;
+    for (int L : {21, 24, 27, 30})
+        Cases.push_back(Binary(L, L == 24 ? 4 : 3));
+    Cases.push_back(Binary(20, 19));
+    for (auto Rule : {TZeroRule::AtMost, TZeroRule::Equal})
+        Cases.push_back(Ternary(12, 2, Rule, 4));
+    Cases.push_back(Ternary(11, 10, TZeroRule::AtMost, 11));
+    for (const auto& Whole : Cases) {
+        const Cods Full = Search(Whole);
+        auto P = Whole;
+        P.Classes = true;
+        const Cods Expected = FirstOfEachClass(Full, P.Type);
+        ASSERT_EQ(Search(P, 2), Expected) << "L " << P.L << " limit " << P.SideLobeLimit;
+        // Pieces cut finer than half the code (they are searched without the cut), and
+        // searched by a runner as a process of an MPI job searches them.
+        TGoodCodSearch Fine;
+        Fine.SetPieceLimits(512, std::chrono::hours(1));
+        EXPECT_EQ(RunOnce(Fine, P, 2), Expected) << "L " << P.L << " finer pieces";
+        TGoodCodSearch Remote;
+        Remote.SetPieceRunners(
+            [](const TSearchParams& Q) { return std::make_unique<TPieceSearcher>(Q); });
+        EXPECT_EQ(RunOnce(Remote, P, 2), Expected) << "L " << P.L << " runners";
+    }
+    // A run that starts after a counter, one of them inside the piece of the alternating code
+    // and one right after that code: the first members of the full list's classes after it.
+    auto P = Binary(20, 19);
+    const Cods Firsts = FirstOfEachClass(Search(P), P.Type);
+    P.Classes = true;
+    for (const auto& From :
+         {std::string("01010101010101010100"), std::string("01010101010101010101"),
+          std::string("00110100101001011101")}) {
+        Cods Expected;
+        for (const auto& C : Firsts)
+            if (C > From)
+                Expected.push_back(C);
+        TGoodCodSearch S;
+        TCod Counter;
+        for (int I = 0; I < P.L; ++I)
+            Counter[I] = From[static_cast<std::size_t>(I)] - '0';
+        S.SetCod(Counter);
+        EXPECT_EQ(RunOnce(S, P), Expected) << From;
+    }
+}
+
 TEST(GoodCodSearch, PublishedClassCounts) {
     auto P = Binary(13, 1);
     P.Classes = true;

@@ -2,10 +2,12 @@
 // beep, Break and Continue, and an error that must not leave the buttons disabled.
 #include "UiTestSupport.h"
 
+#include "ui/BestSearchPanel.h"
 #include "ui/MainUnit.h"
 #include "ui/PBSpinEdit.h"
 #include "ui/RadioGroup.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -114,6 +116,58 @@ private slots:
         }
         QCOMPARE(Cods(), Whole);
         QCOMPARE(Beeps(), Runs + 1);
+    }
+
+    // "подсчёт": the codes and classes of each PSL in the status line, the list, its label and
+    // its counter as they were; broken off and continued, the same counts.
+    void countModeCountsWithoutTouchingTheList() {
+        SetParams(22, 3);
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        const QStringList List = Cods();
+        const QString Found = MainForm->Label5->text();
+        // The published 378 classes at 22 chips, all of PSL 3 (none lower).
+        const QString Expected = QStringLiteral("кодов %1, классов 378 (кодов / классов: PSL 3: "
+                                                "%1 / 378)")
+                                     .arg(List.size());
+        MainForm->GoodCodSearch.Reset();
+        QTest::keyClick(MainForm->BestSearchPanel->ModeComboBox(), Qt::Key_Down);
+        QTest::keyClick(MainForm->BestSearchPanel->ModeComboBox(), Qt::Key_Down);
+        QVERIFY(MainForm->BestSearchPanel->CountMode());
+        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QVERIFY2(MainForm->StatusLabel->text().endsWith(Expected),
+                 qPrintable(MainForm->StatusLabel->text()));
+        QCOMPARE(Cods(), List);
+        QCOMPARE(MainForm->Label5->text(), Found);
+        QCOMPARE(codegen::ViewCod(MainForm->GoodCodSearch.Cod(), 22), std::string(22, '0'));
+        QVERIFY(MainForm->MaxCorrSidePBSpinEdit->isEnabled());
+
+        // Broken off once it has counted a batch, then continued to the end.
+        int Runs = 0;
+        while (MainForm->CodLabel->text() != QString(22, u'1') || Runs == 0) {
+            QTimer Watch;
+            Watch.setInterval(1);
+            const QString Before = MainForm->CodLabel->text();
+            connect(&Watch, &QTimer::timeout, MainForm, [&] {
+                if (MainForm->CodLabel->text() != Before) {
+                    Watch.stop();
+                    QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
+                }
+            });
+            Watch.start();
+            QTest::mouseClick(Runs == 0 ? MainForm->SerchCodsBitBtn : MainForm->ContinueBitBtn,
+                              Qt::LeftButton);
+            QVERIFY(++Runs < 10000);
+        }
+        QVERIFY2(Runs > 1, "the count was never broken off");
+        QVERIFY2(MainForm->StatusLabel->text().endsWith(Expected),
+                 qPrintable(MainForm->StatusLabel->text()));
+        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("Подсчёт закончен")));
+        // Other parameters: nothing of theirs to continue.
+        SetParams(22, 4);
+        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("Продолжать нечего")));
+        QCOMPARE(Cods(), List);
     }
 
     void anErrorEndsTheRunAndGivesTheButtonsBack() {
