@@ -16,13 +16,8 @@ namespace {
 const std::string Cli = CODEGEN_CLI;
 
 // Binary, side lobes within 4: 717 thousand codes (half a second on one core), enough for
-// stops at many places; the sanitizer build runs many times slower and takes 30 chips (477
-// thousand codes).
-#if defined(CODEGEN_SANITIZED_BUILD)
-const std::string LongSearch = "search --length 30 --side-lobes 4";
-#else
+// stops at many places.
 const std::string LongSearch = "search --length 32 --side-lobes 4";
-#endif
 
 // A checkpoint as the first format wrote it (the codes inside, one check sum over all),
 // built here from its description: users keep such files.
@@ -305,9 +300,6 @@ TEST(CliCheckpoint, AStopSavesOnlyTheNewCodesNotTheWholeCheckpoint) {
 // codes stream to the output, never held all at once. The file is of the first format, which
 // is still read (and, kept, continues in the current one).
 TEST(CliCheckpoint, AHugeCheckpointOfTheFirstFormatResumesInBoundedMemory) {
-#if defined(CODEGEN_SANITIZED_BUILD)
-    GTEST_SKIP() << "the sanitizer's own memory would be measured";
-#endif
     const std::string File = TempName("ck_huge");
     RemoveCheckpoint(File);
     constexpr uint64_t Count = 1500000;

@@ -58,13 +58,7 @@ inline TRun RunCli(const std::string& Args, const std::string& Before = "") {
     return RunCommand(Before + CODEGEN_CLI + " " + Args);
 }
 
-// A shell prefix that caps the virtual memory of what follows at Megabytes, or empty where
-// the cap cannot be used (the sanitizers reserve terabytes of address space).
+// A shell prefix that caps the virtual memory of what follows at Megabytes.
 inline std::string MemoryCap(int Megabytes) {
-#ifdef CODEGEN_SANITIZED_BUILD
-    (void)Megabytes;
-    return {};
-#else
     return "ulimit -v " + std::to_string(Megabytes * 1024) + " && ";
-#endif
 }

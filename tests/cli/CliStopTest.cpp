@@ -206,12 +206,7 @@ std::string WayOn(const std::string& Err, std::string* Note = nullptr) {
 // resumed run lists everything and so writes the whole project.
 TEST(CliStop, TheWayOnAfterAStopKeepsTheProjectFileWhole) {
     // Texts, not vectors of lines: the children forked from here start with this memory.
-    // The sanitizer build runs many times slower: a shorter search, as long a list.
-#if defined(CODEGEN_SANITIZED_BUILD)
-    const int L = 29;
-#else
-    const int L = 35;
-#endif
+    const int L = 32;
     const std::string Search = Cli + " search --side-lobes 4 --length " + std::to_string(L);
     const std::string Whole = Shell(Search).Out;
     ASSERT_GT(Whole.size(), 300000u * 36);
