@@ -48,6 +48,11 @@ struct TSearchProgress {
     uint64_t MappedPieces = 0;
     // Codes a piece's search left out as reversals of earlier codes, added from those.
     uint64_t ReversedCods = 0;
+    // Nodes of the branch and bound this process's threads visited (not those of pieces
+    // searched by other processes): what the run cost, whatever the load of the machine.
+    uint64_t Nodes = 0;
+    // Searches that ran past their budget and handed the rest of their piece on in parts.
+    uint64_t HandedOn = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -68,7 +73,8 @@ public:
     void SetCod(const TCod& Cd);
 
     // How large a piece of the counting order may grow before it is cut finer: the bytes of
-    // its codes and its time. Runs started later use them; tests and benchmarks set them.
+    // its codes; and the processor time a thread searches it before it hands the rest on.
+    // Runs started later use them; tests and benchmarks set them.
     void SetPieceLimits(std::size_t MaxBytes, std::chrono::milliseconds MaxTime) {
         PieceBytes = MaxBytes;
         PieceTime = MaxTime;
