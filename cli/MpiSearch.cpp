@@ -366,16 +366,20 @@ int TMpiSession::Serve() {
     sigemptyset(&Action.sa_mask);
     sigaction(SIGINT, &Action, nullptr);
     sigaction(SIGTERM, &Action, nullptr);
-    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched
-    // (the tests check by it that the pieces really went to the other ranks).
+    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched,
+    // and how many of those searches handed the rest of their piece back in parts (the tests
+    // check by it that the pieces really went to the other ranks). CODEGEN_MPI_PIECE_MS
+    // replaces the budget of every piece (the tests make every search run past it).
     struct TTrace {
         int Rank;
-        long long Pieces = 0;
+        long long Pieces = 0, HandedOn = 0;
         ~TTrace() {
             if (const char* On = std::getenv("CODEGEN_MPI_TRACE"); On && *On == '1')
-                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched\n", Rank, Pieces);
+                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched, %lld handed on\n",
+                             Rank, Pieces, HandedOn);
         }
     } Trace{MyRank};
+    const char* PieceMs = std::getenv("CODEGEN_MPI_PIECE_MS");
     std::unique_ptr<TPieceSearcher> Searcher;
     std::string ParamsError = "no parameters from rank 0";
     auto LastHeard = Clock::now();
@@ -411,6 +415,8 @@ int TMpiSession::Serve() {
             int ReversalCut = 0;
             std::string Prefix, From;
             In >> MaxCods >> Milliseconds >> ReversalCut >> Prefix >> From;
+            if (PieceMs && *PieceMs)
+                Milliseconds = std::atoll(PieceMs);
 
             // The piece on a thread of its own; this thread keeps listening for a stop.
             std::atomic<bool> StopFlag{false};
@@ -460,6 +466,7 @@ int TMpiSession::Serve() {
             } else if (Outcome == TPieceOutcome::Done || Outcome == TPieceOutcome::TooLong) {
                 Answer.assign(1, Outcome == TPieceOutcome::Done ? 'D' : 'T');
                 if (Outcome == TPieceOutcome::TooLong) {
+                    ++Trace.HandedOn;
                     for (const auto& Part : Rest)
                         Answer += Part + ' ';
                     Answer += '\n';
