@@ -9,7 +9,8 @@
 #   bench/starved_search.sh [--cli PATH] [--baseline PATH] [--lengths "36 37 38"]
 #                           [--side-lobes 4] [--threads 2] [--timeout SECONDS]
 #
-# A run past --timeout is ended and shown as ">SECONDS" (the figures are then lower bounds).
+# A run past --timeout (wall seconds) is ended, and its processor time until then shown as
+# ">CPU" (a lower bound).
 set -euo pipefail
 
 Here=$(cd "$(dirname "$0")" && pwd)
@@ -62,14 +63,13 @@ Measure() { # tool, length, out file, nice (empty: none)
                    --threads "$Threads")
     [ -n "$Nice" ] && Command=(nice -n "$Nice" "${Command[@]}")
     /usr/bin/time -o "$Work/time" -f '%U %S %e' "${Command[@]}" >"$Out" 2>/dev/null || Status=$?
-    if [ "$Status" -eq 124 ]; then
-        echo ">$Timeout"
-    elif [ "$Status" -ne 0 ]; then
+    if [ "$Status" -ne 0 ] && [ "$Status" -ne 124 ]; then
         echo "search failed (status $Status): ${Command[*]}" >&2
         exit 1
-    else
-        awk '{ printf "%.2f\n", $1 + $2 }' "$Work/time"
     fi
+    # The times are the last line (after a note of the status when it was ended).
+    tail -n 1 "$Work/time" | awk -v Mark="$([ "$Status" -eq 124 ] && echo '>')" \
+        '{ printf "%s%.2f\n", Mark, $1 + $2 }'
 }
 
 Ratio() { # cpu, quiet cpu; a lower bound after a timeout

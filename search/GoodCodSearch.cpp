@@ -846,7 +846,11 @@ struct TGoodCodSearch::TRun {
             --It->Open;
             if (First)
                 It->Cut = Cut;
-            if (End == TPieceEnd::TooMany || It->Cods.size() + Found.size() > MaxCods) {
+            // A piece taken from its image may hold more (the image's reversals were added to
+            // it); one searched in parts may not.
+            const bool InParts = It->Parted || End == TPieceEnd::TooLong;
+            if (End == TPieceEnd::TooMany ||
+                (InParts && It->Cods.size() + Found.size() > MaxCods)) {
                 CutFiner(It);
                 Work.notify_all();
                 continue;

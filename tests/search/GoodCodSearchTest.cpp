@@ -159,6 +159,7 @@ TEST(GoodCodSearch, ListsTooLongForOnePieceAreCutFinerAndStayInOrder) {
 TEST(GoodCodSearch, StarvedRunListsTheSameCodsAndSearchesNothingTwice) {
     auto Classes = Binary(28, 3);
     Classes.Classes = true;
+    bool Finer = false;
     for (const auto& P : {Binary(32, 3), Classes, Ternary(20, 1, TZeroRule::AtMost, 6),
                           Ternary(18, 1, TZeroRule::Equal, 8)}) {
         SCOPED_TRACE(testing::Message() << "L " << P.L << " limit " << P.SideLobeLimit);
@@ -192,7 +193,14 @@ TEST(GoodCodSearch, StarvedRunListsTheSameCodsAndSearchesNothingTwice) {
             }
         }
         EXPECT_EQ(Runs, Expected);
+        // Pieces in parts still hold no more codes than a piece may: past that they are cut
+        // finer.
+        TGoodCodSearch Small;
+        Small.SetPieceLimits(std::size_t{1} << 10, std::chrono::milliseconds(0));
+        EXPECT_EQ(RunOnce(Small, P, 2), Expected);
+        Finer = Finer || Small.Progress().PieceChips > Quiet.Progress().PieceChips;
     }
+    EXPECT_TRUE(Finer) << "no piece held too many codes";
 }
 
 TEST(GoodCodSearch, StopsInsideAPieceAndGoesOnFromTheLastCodeHandedOver) {
