@@ -41,7 +41,7 @@ struct TSearchProgress {
     // Estimated seconds left, negative while unknown.
     double SecondsLeft = -1;
     // Chips the pieces of the counting order now share: the search cuts finer (more chips)
-    // when a piece holds too many codes or takes too long.
+    // when a piece holds too many codes.
     int PieceChips = 0;
     // Pieces whose codes were taken, by a symmetry, from an earlier piece's instead of
     // being searched.
