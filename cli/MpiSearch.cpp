@@ -25,11 +25,12 @@ namespace codegen {
 // when the rank is dismissed.
 enum TTag : int {
     TagParams = 1, // "L type limit rule zeros classes"
-    TagPiece,      // "max-codes milliseconds reversal-cut prefix"
+    TagPiece,      // "max-codes milliseconds reversal-cut prefix [part]"
     TagStop,       // end the piece in hand at once (answered "stopped")
     TagQuit,       // leave
     TagAnswer      // outcome letter (D, S, M too many, T too long, E error), then the codes
-                   // run together (Done) or the message (E)
+                   // run together (D; T after the parts left, each ended by a space, and a
+                   // line end) or the message (E)
 };
 
 // A piece in the hands of the ranks: sent to one, and to another when its answer is
@@ -152,13 +153,14 @@ public:
     TRemoteRunner(std::shared_ptr<TMpiSession::TShared> S, const TSearchParams& P)
         : Shared(std::move(S)), Params(ParamsText(P)), L(P.L) {}
 
-    TPieceOutcome Search(const std::string& Prefix, std::size_t MaxCods,
+    TPieceOutcome Search(const std::string& Prefix, const std::string& From, std::size_t MaxCods,
                          std::chrono::milliseconds MaxTime, bool ReversalCut,
-                         const std::atomic<bool>& Stop, std::vector<std::string>& Found) override {
+                         const std::atomic<bool>& Stop, std::vector<std::string>& Found,
+                         std::vector<std::string>& Rest) override {
         TPieceJob Job;
         Job.Params = Params;
         Job.Piece = std::to_string(MaxCods) + ' ' + std::to_string(MaxTime.count()) + ' ' +
-                    (ReversalCut ? '1' : '0') + ' ' + Prefix;
+                    (ReversalCut ? '1' : '0') + ' ' + Prefix + (From.empty() ? "" : " " + From);
         auto& S = *Shared;
         uint64_t Id = 0;
         {
@@ -207,21 +209,33 @@ public:
         Pool.unlock();
         if (Answer.empty())
             throw std::runtime_error("MPI: an empty answer from rank " + std::to_string(Rank));
-        switch (Answer[0]) {
-        case 'D': {
+        // The codes found, each L chips, from At on.
+        const auto TakeCods = [&](std::size_t At) {
             const std::size_t Length = static_cast<std::size_t>(L);
-            if ((Answer.size() - 1) % Length != 0)
+            if ((Answer.size() - At) % Length != 0)
                 throw std::runtime_error("MPI: a torn answer from rank " + std::to_string(Rank));
-            for (std::size_t At = 1; At < Answer.size(); At += Length)
+            for (; At < Answer.size(); At += Length)
                 Found.push_back(Answer.substr(At, Length));
+        };
+        switch (Answer[0]) {
+        case 'D':
+            TakeCods(1);
             return TPieceOutcome::Done;
-        }
         case 'S':
             return TPieceOutcome::Stopped;
         case 'M':
             return TPieceOutcome::TooMany;
-        case 'T':
+        case 'T': {
+            // The parts left, each ended by a space, a line end, then the codes found.
+            const std::size_t End = Answer.find('\n');
+            if (End == std::string::npos)
+                throw std::runtime_error("MPI: a torn answer from rank " + std::to_string(Rank));
+            std::istringstream Parts(Answer.substr(1, End - 1));
+            for (std::string Part; Parts >> Part;)
+                Rest.push_back(std::move(Part));
+            TakeCods(End + 1);
             return TPieceOutcome::TooLong;
+        }
         default:
             throw std::runtime_error("rank " + std::to_string(Rank) + ": " + Answer.substr(1));
         }
@@ -352,16 +366,20 @@ int TMpiSession::Serve() {
     sigemptyset(&Action.sa_mask);
     sigaction(SIGINT, &Action, nullptr);
     sigaction(SIGTERM, &Action, nullptr);
-    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched
-    // (the tests check by it that the pieces really went to the other ranks).
+    // CODEGEN_MPI_TRACE=1: each rank tells on standard error how many pieces it searched,
+    // and how many of those searches handed the rest of their piece back in parts (the tests
+    // check by it that the pieces really went to the other ranks). CODEGEN_MPI_PIECE_MS
+    // replaces the budget of every piece (the tests make every search run past it).
     struct TTrace {
         int Rank;
-        long long Pieces = 0;
+        long long Pieces = 0, HandedOn = 0;
         ~TTrace() {
             if (const char* On = std::getenv("CODEGEN_MPI_TRACE"); On && *On == '1')
-                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched\n", Rank, Pieces);
+                std::fprintf(stderr, "codegen-cli rank %d: %lld pieces searched, %lld handed on\n",
+                             Rank, Pieces, HandedOn);
         }
     } Trace{MyRank};
+    const char* PieceMs = std::getenv("CODEGEN_MPI_PIECE_MS");
     std::unique_ptr<TPieceSearcher> Searcher;
     std::string ParamsError = "no parameters from rank 0";
     auto LastHeard = Clock::now();
@@ -395,8 +413,10 @@ int TMpiSession::Serve() {
             unsigned long long MaxCods = 0;
             long long Milliseconds = 0;
             int ReversalCut = 0;
-            std::string Prefix;
-            In >> MaxCods >> Milliseconds >> ReversalCut >> Prefix;
+            std::string Prefix, From;
+            In >> MaxCods >> Milliseconds >> ReversalCut >> Prefix >> From;
+            if (PieceMs && *PieceMs)
+                Milliseconds = std::atoll(PieceMs);
 
             // The piece on a thread of its own; this thread keeps listening for a stop.
             std::atomic<bool> StopFlag{false};
@@ -404,15 +424,15 @@ int TMpiSession::Serve() {
             std::condition_variable Done;
             bool Finished = false;
             TPieceOutcome Outcome = TPieceOutcome::Stopped;
-            std::vector<std::string> Found;
+            std::vector<std::string> Found, Rest;
             std::string Error;
             std::thread Worker([&] {
                 try {
                     if (!Searcher)
                         throw std::runtime_error(ParamsError);
-                    Outcome = Searcher->Search(Prefix, static_cast<std::size_t>(MaxCods),
+                    Outcome = Searcher->Search(Prefix, From, static_cast<std::size_t>(MaxCods),
                                                std::chrono::milliseconds(Milliseconds),
-                                               ReversalCut != 0, StopFlag, Found);
+                                               ReversalCut != 0, StopFlag, Found, Rest);
                 } catch (const std::exception& E) {
                     Error = E.what();
                 }
@@ -443,14 +463,18 @@ int TMpiSession::Serve() {
             if (!Error.empty()) {
                 Answer.assign(1, 'E');
                 Answer.append(Error);
-            } else if (Outcome == TPieceOutcome::Done) {
-                Answer.assign(1, 'D');
+            } else if (Outcome == TPieceOutcome::Done || Outcome == TPieceOutcome::TooLong) {
+                Answer.assign(1, Outcome == TPieceOutcome::Done ? 'D' : 'T');
+                if (Outcome == TPieceOutcome::TooLong) {
+                    ++Trace.HandedOn;
+                    for (const auto& Part : Rest)
+                        Answer += Part + ' ';
+                    Answer += '\n';
+                }
                 for (const auto& C : Found)
                     Answer += C;
             } else {
-                Answer.assign(1, Outcome == TPieceOutcome::TooMany   ? 'M'
-                                 : Outcome == TPieceOutcome::TooLong ? 'T'
-                                                                     : 'S');
+                Answer.assign(1, Outcome == TPieceOutcome::TooMany ? 'M' : 'S');
             }
             // Sent without blocking, so that a dismissal is still heard if rank 0 no longer
             // waits for the answer.

@@ -11,6 +11,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <immintrin.h>
 #include <limits>
@@ -109,10 +110,18 @@ TSmallestImage SmallestImage(const std::string& Prefix, TCodType Type) {
 // cases for the local engines and the plug-ins alike.
 using TPieceEnd = TPieceOutcome;
 
+// The processor time the calling thread has used: the measure of a piece's budget, which
+// waiting for a core does not use up.
+std::chrono::nanoseconds ThreadCpuTime() {
+    timespec Now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &Now);
+    return std::chrono::seconds(Now.tv_sec) + std::chrono::nanoseconds(Now.tv_nsec);
+}
+
 struct TPieceLimits {
     const std::atomic<bool>* Stop = nullptr;
     std::size_t MaxCods = 0;
-    std::chrono::steady_clock::time_point Deadline;
+    std::chrono::nanoseconds Budget{0}; // of the thread's processor time
     // Leave out the codes whose last chips, read backwards, come before the piece's prefix
     // under one of the symmetries that map pieces onto pieces (or none): they are the
     // reversals of images of earlier pieces' codes, which the run adds when it hands the
@@ -124,8 +133,9 @@ struct TPieceLimits {
 class TRangeSearcher {
 public:
     virtual ~TRangeSearcher() = default;
-    virtual TPieceEnd Search(const std::string& Prefix, const TPieceLimits& Limits,
-                             std::vector<std::string>& Found) = 0;
+    virtual TPieceEnd Search(const std::string& Prefix, const std::string& From,
+                             const TPieceLimits& Limits, std::vector<std::string>& Found,
+                             std::vector<std::string>& Rest) = 0;
     // Nodes visited by every search so far.
     virtual uint64_t Nodes() const = 0;
 };
@@ -287,19 +297,22 @@ TPieceSearcher::TPieceSearcher(const TSearchParams& P)
 
 TPieceSearcher::~TPieceSearcher() = default;
 
-TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, std::size_t MaxCods,
-                                     std::chrono::milliseconds MaxTime, bool ReversalCut,
-                                     const std::atomic<bool>& Stop,
-                                     std::vector<std::string>& Found) {
+TPieceOutcome TPieceSearcher::Search(const std::string& Prefix, const std::string& From,
+                                     std::size_t MaxCods, std::chrono::milliseconds MaxTime,
+                                     bool ReversalCut, const std::atomic<bool>& Stop,
+                                     std::vector<std::string>& Found,
+                                     std::vector<std::string>& Rest) {
     const int Length = static_cast<int>(Prefix.size());
-    if (Length < 1 || Length > Params.L ||
-        Prefix.find_first_not_of(Params.Type == TCodType::Binary ? "01" : "012") !=
-            std::string::npos)
+    const char* Digits = Params.Type == TCodType::Binary ? "01" : "012";
+    if (Length < 1 || Length > Params.L || Prefix.find_first_not_of(Digits) != std::string::npos)
         throw CodError("Not a prefix of the counting order: " + Prefix);
+    if (!From.empty() && (From.size() > static_cast<std::size_t>(Params.L) ||
+                          From.compare(0, Prefix.size(), Prefix) != 0 ||
+                          From.find_first_not_of(Digits) != std::string::npos))
+        throw CodError("Not a part of the piece " + Prefix + ": " + From);
     auto& Engine = Engines->ByLength.For(Params, Length);
-    const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods),
-                              std::chrono::steady_clock::now() + MaxTime, ReversalCut};
-    return Engine.Search(Prefix, Limits, Found);
+    const TPieceLimits Limits{&Stop, std::max<std::size_t>(1, MaxCods), MaxTime, ReversalCut};
+    return Engine.Search(Prefix, From, Limits, Found, Rest);
 }
 
 void CheckSearchParams(const TSearchParams& P) {
@@ -366,10 +379,12 @@ private:
 // One background run. The counting order from the start code to the last code is cut into
 // pieces, each the codes that share a prefix of the first chips; worker threads search the
 // pieces in parallel and the finished ones are handed over in counting order. A piece that
-// yields too many codes or runs too long is given up and cut into the pieces one chip
-// longer, and the pieces made after it start at that finer cut. So every piece ends within a
-// fraction of a second and holds a bounded number of codes, at any length and limit, and a
-// run's memory stays bounded however slowly its codes are collected.
+// yields too many codes is given up and cut into the pieces one chip longer, and the pieces
+// made after it start at that finer cut. A search that runs past its budget keeps what it
+// found and hands the rest of its piece on in parts, which any worker takes up: no work is
+// done twice, however often a busy machine makes searches pause, and no piece holds up the
+// others for long. So every piece holds a bounded number of codes, at any length and limit,
+// and a run's memory stays bounded however slowly its codes are collected.
 struct TGoodCodSearch::TRun {
     static constexpr std::size_t BufferBytes = std::size_t{16} << 20; // finished, not collected
     std::size_t MirrorBytes = std::size_t{16} << 20;                  // the symmetry store
@@ -377,6 +392,7 @@ struct TGoodCodSearch::TRun {
     struct TPiece {
         uint64_t Id = 0;
         std::string Prefix;
+        // Waiting: not searched yet, or parts of it handed on and not taken (Rest).
         enum class TState { Waiting, Running, Done } State = TState::Waiting;
         std::vector<std::string> Cods;
         std::size_t Taken = 0; // codes already handed over
@@ -384,6 +400,12 @@ struct TGoodCodSearch::TRun {
         // when they could not be had, to be searched whole.
         bool Cut = false;
         bool NoCut = false;
+        // The parts handed on and not taken yet, and the searches of it under way. Its first
+        // search settles Cut, which its parts then share.
+        std::vector<std::string> Rest;
+        int Open = 0;
+        bool Started = false;
+        bool Parted = false; // searched in parts: its codes are sorted when it is done
     };
 
     TSearchParams Params;
@@ -448,8 +470,9 @@ struct TGoodCodSearch::TRun {
     bool StoreOpen = true;
     std::string StoreFrom, StoredThrough;
     std::atomic<uint64_t> MappedPieces{0};
-    uint64_t ReversedCods = 0; // added by AddReversals; under Lock
     std::atomic<uint64_t> Nodes{0};
+    uint64_t ReversedCods = 0; // added by AddReversals; under Lock
+    uint64_t HandedOn = 0;     // under Lock
 
     double PieceShare(const std::string& Prefix) const {
         return std::pow(static_cast<double>(Base), -static_cast<double>(Prefix.size()));
@@ -607,6 +630,7 @@ struct TGoodCodSearch::TRun {
                 Front.Cods = {};
                 Front.Cut = false;
                 Front.NoCut = true;
+                Front.Started = Front.Parted = false;
                 Front.State = TPiece::TState::Waiting;
                 Work.notify_all();
                 break;
@@ -706,27 +730,32 @@ struct TGoodCodSearch::TRun {
     }
 
     // Cut: in, whether the piece may be searched with the reversal cut; out, whether it was.
-    TPieceEnd SearchPiece(const std::string& Prefix, TEngineCache& Engines, TPieceRunner* Runner,
-                          std::vector<std::string>& Found, bool& Cut) {
-        const bool MayCut = Cut;
-        Cut = false;
-        if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
-            return TPieceEnd::Done;
-        if (Params.Classes && AlternatingPrefix(Prefix, Params.Type)) {
-            AddAlternating(Found);
-            return TPieceEnd::Done;
+    // A part handed on (From) is searched as the piece's first search settled.
+    TPieceEnd SearchPiece(const std::string& Prefix, const std::string& From, std::size_t Room,
+                          TEngineCache& Engines, TPieceRunner* Runner,
+                          std::vector<std::string>& Found, std::vector<std::string>& Rest,
+                          bool& Cut) {
+        if (From.empty()) {
+            const bool MayCut = Cut;
+            Cut = false;
+            if (Params.Classes && !ClassFirstPrefix(Prefix, Params.Type))
+                return TPieceEnd::Done;
+            if (Params.Classes && AlternatingPrefix(Prefix, Params.Type)) {
+                AddAlternating(Found);
+                return TPieceEnd::Done;
+            }
+            // One code per class keeps a code only when no member of its class is smaller: a
+            // piece is then no image of another's list.
+            if (!Params.Classes && TakeFromStore(Prefix, Found))
+                return TPieceEnd::Done;
+            Cut = MayCut && ReversalCutFor(Prefix);
         }
-        // One code per class keeps a code only when no member of its class is smaller: a
-        // piece is then no image of another's list.
-        if (!Params.Classes && TakeFromStore(Prefix, Found))
-            return TPieceEnd::Done;
-        Cut = MayCut && ReversalCutFor(Prefix);
         // The codes the reversal cut leaves out have a smaller reversed member: one code per
         // class lists none of them, and needs no store to add them back.
         const bool EngineCut = Cut || (Params.Classes && Params.Type == TCodType::Binary);
         const TPieceEnd End =
-            Runner ? Runner->Search(Prefix, MaxCods, PieceTime, EngineCut, StopFlag, Found)
-                   : SearchHere(Prefix, Engines, Found, EngineCut);
+            Runner ? Runner->Search(Prefix, From, Room, PieceTime, EngineCut, StopFlag, Found, Rest)
+                   : SearchHere(Prefix, From, Room, Engines, Found, Rest, EngineCut);
         if (End != TPieceEnd::Done)
             return End;
         std::sort(Found.begin(), Found.end());
@@ -744,21 +773,38 @@ struct TGoodCodSearch::TRun {
             Found.push_back(std::move(Text));
     }
 
-    TPieceEnd SearchHere(const std::string& Prefix, TEngineCache& Engines,
-                         std::vector<std::string>& Found, bool Cut) {
+    TPieceEnd SearchHere(const std::string& Prefix, const std::string& From, std::size_t Room,
+                         TEngineCache& Engines, std::vector<std::string>& Found,
+                         std::vector<std::string>& Rest, bool Cut) {
         auto& Engine = Engines.For(Params, static_cast<int>(Prefix.size()));
-        const TPieceLimits Limits{&StopFlag, MaxCods, std::chrono::steady_clock::now() + PieceTime,
-                                  Cut};
+        const TPieceLimits Limits{&StopFlag, Room, PieceTime, Cut};
         const uint64_t Before = Engine.Nodes();
-        const TPieceEnd End = Engine.Search(Prefix, Limits, Found);
+        const TPieceEnd End = Engine.Search(Prefix, From, Limits, Found, Rest);
         Nodes += Engine.Nodes() - Before;
         return End;
+    }
+
+    // Under Lock: gives up a piece that holds too many codes (its searches still under way
+    // find it gone) and puts the pieces one chip longer in its place.
+    void CutFiner(std::deque<TPiece>::iterator It) {
+        const std::string Prefix = It->Prefix;
+        Buffered -= It->Cods.size() * CodBytes(Params.L);
+        const int Longer = static_cast<int>(Prefix.size()) + 1;
+        Depth = std::max(Depth, Longer);
+        std::vector<TPiece> Children(static_cast<std::size_t>(Base));
+        for (int Digit = 0; Digit < Base; ++Digit) {
+            TPiece& Child = Children[static_cast<std::size_t>(Digit)];
+            Child.Id = NextId++;
+            Child.Prefix = Prefix + static_cast<char>('0' + Digit);
+        }
+        Pieces.insert(Pieces.erase(It), std::make_move_iterator(Children.begin()),
+                      std::make_move_iterator(Children.end()));
     }
 
     void WorkerLoop() {
         TEngineCache Engines;
         std::unique_ptr<TPieceRunner> Runner;
-        std::vector<std::string> Found;
+        std::vector<std::string> Found, Rest;
         if (Runners) {
             try {
                 Runner = Runners(Params);
@@ -777,15 +823,27 @@ struct TGoodCodSearch::TRun {
                 Work.wait(G);
                 continue;
             }
-            Piece->State = TPiece::TState::Running;
+            std::string From;
+            if (!Piece->Rest.empty()) {
+                From = std::move(Piece->Rest.back());
+                Piece->Rest.pop_back();
+            }
+            if (Piece->Rest.empty())
+                Piece->State = TPiece::TState::Running;
+            ++Piece->Open;
+            const bool First = !Piece->Started;
+            Piece->Started = true;
             const uint64_t Id = Piece->Id;
             const std::string Prefix = Piece->Prefix;
-            bool Cut = !Piece->NoCut;
+            // Room for the codes the piece may still take: it holds at most MaxCods in all.
+            const std::size_t Room = MaxCods - std::min(MaxCods, Piece->Cods.size());
+            bool Cut = First ? !Piece->NoCut : Piece->Cut;
             G.unlock();
             Found.clear();
+            Rest.clear();
             TPieceEnd End;
             try {
-                End = SearchPiece(Prefix, Engines, Runner.get(), Found, Cut);
+                End = SearchPiece(Prefix, From, Room, Engines, Runner.get(), Found, Rest, Cut);
             } catch (const std::exception& E) {
                 G.lock();
                 Error = E.what();
@@ -796,26 +854,41 @@ struct TGoodCodSearch::TRun {
             if (StopFlag.load() || End == TPieceEnd::Stopped)
                 break;
             const auto It = PieceById(Id);
-            if (End == TPieceEnd::TooMany || End == TPieceEnd::TooLong) {
-                const int Longer = static_cast<int>(Prefix.size()) + 1;
-                Depth = std::max(Depth, Longer);
-                std::vector<TPiece> Children(static_cast<std::size_t>(Base));
-                for (int Digit = 0; Digit < Base; ++Digit) {
-                    TPiece& Child = Children[static_cast<std::size_t>(Digit)];
-                    Child.Id = NextId++;
-                    Child.Prefix = Prefix + static_cast<char>('0' + Digit);
-                }
-                Pieces.insert(Pieces.erase(It), std::make_move_iterator(Children.begin()),
-                              std::make_move_iterator(Children.end()));
+            if (It == Pieces.end())
+                continue; // given up meanwhile, for too many codes
+            --It->Open;
+            if (First)
+                It->Cut = Cut;
+            // A piece taken from its image may hold more (the image's reversals were added to
+            // it); one searched in parts may not.
+            const bool InParts = It->Parted || End == TPieceEnd::TooLong;
+            if (End == TPieceEnd::TooMany ||
+                (InParts && It->Cods.size() + Found.size() > MaxCods)) {
+                CutFiner(It);
                 Work.notify_all();
                 continue;
             }
-            It->State = TPiece::TState::Done;
-            It->Cut = Cut;
             Buffered += Found.size() * CodBytes(Params.L);
-            It->Cods = std::move(Found);
+            if (It->Cods.empty())
+                It->Cods = std::move(Found);
+            else
+                It->Cods.insert(It->Cods.end(), std::make_move_iterator(Found.begin()),
+                                std::make_move_iterator(Found.end()));
             Found = {};
-            Release();
+            if (End == TPieceEnd::TooLong) {
+                ++HandedOn;
+                It->Parted = true;
+                It->Rest.insert(It->Rest.end(), std::make_move_iterator(Rest.begin()),
+                                std::make_move_iterator(Rest.end()));
+                if (!It->Rest.empty())
+                    It->State = TPiece::TState::Waiting;
+            }
+            if (It->Open == 0 && It->Rest.empty()) {
+                if (It->Parted)
+                    std::sort(It->Cods.begin(), It->Cods.end());
+                It->State = TPiece::TState::Done;
+                Release();
+            }
             Work.notify_all();
         }
         if (--Active == 0) {
@@ -990,6 +1063,7 @@ TSearchProgress TGoodCodSearch::Progress() const {
         P.PieceChips = R.Depth;
         P.MappedPieces = R.MappedPieces.load();
         P.ReversedCods = R.ReversedCods;
+        P.HandedOn = R.HandedOn;
     }
     P.Nodes = R.Nodes.load();
     // The fraction counts what earlier runs examined too, so that a continued run goes on

@@ -41,16 +41,18 @@ struct TSearchProgress {
     // Estimated seconds left, negative while unknown.
     double SecondsLeft = -1;
     // Chips the pieces of the counting order now share: the search cuts finer (more chips)
-    // when a piece holds too many codes or takes too long.
+    // when a piece holds too many codes.
     int PieceChips = 0;
     // Pieces whose codes were taken, by a symmetry, from an earlier piece's instead of
     // being searched.
     uint64_t MappedPieces = 0;
     // Codes a piece's search left out as reversals of earlier codes, added from those.
     uint64_t ReversedCods = 0;
-    // Nodes of the branch and bound this run's local engines visited (pieces searched by
-    // runners elsewhere are not counted): the work a search does, whatever the machine.
+    // Nodes of the branch and bound this process's threads visited (not those of pieces
+    // searched by other processes): what the run cost, whatever the load of the machine.
     uint64_t Nodes = 0;
+    // Searches that ran past their budget and handed the rest of their piece on in parts.
+    uint64_t HandedOn = 0;
 };
 
 // One search with its position in the counting order. The position (`Cod`, a digit form)
@@ -71,7 +73,8 @@ public:
     void SetCod(const TCod& Cd);
 
     // How large a piece of the counting order may grow before it is cut finer: the bytes of
-    // its codes and its time. Runs started later use them; tests and benchmarks set them.
+    // its codes; and the processor time a thread searches it before it hands the rest on.
+    // Runs started later use them; tests and benchmarks set them.
     void SetPieceLimits(std::size_t MaxBytes, std::chrono::milliseconds MaxTime) {
         PieceBytes = MaxBytes;
         PieceTime = MaxTime;

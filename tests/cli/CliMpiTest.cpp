@@ -77,6 +77,30 @@ TEST(CliMpi, ThreeRanksListTheSameBytesAsOneProcess) {
     }
 }
 
+// Every piece a rank searches runs past its budget (as on an oversubscribed machine): the
+// rank hands the rest of it back in parts, which any rank takes up, and the list is the
+// same bytes.
+TEST(CliMpi, PiecesPastTheirBudgetComeBackInPartsAndListTheSame) {
+    SKIP_WITHOUT_MPI();
+    for (const std::string Args :
+         {"search --length 32 --side-lobes 3",
+          "search --length 18 --type ternary --side-lobes 1 --zeros 8 --zeros-rule equal"}) {
+        SCOPED_TRACE(Args);
+        const TRun One = RunCli(Args);
+        ASSERT_EQ(One.Status, 0) << One.Err;
+        const TRun Job = RunCommand("env CODEGEN_MPI_PIECE_MS=0 " + MpiRun(3, Args));
+        EXPECT_EQ(Job.Status, 0) << Job.Err;
+        EXPECT_TRUE(Job.Out == One.Out)
+            << LinesIn(Job.Out).size() << " codes, not " << LinesIn(One.Out).size();
+        ExpectRanksSearched(Job.Err, 3);
+        long long HandedOn = 0;
+        for (const auto& Line : LinesIn(Job.Err))
+            if (const auto At = Line.find(" searched, "); At != std::string::npos)
+                HandedOn += std::atoll(Line.c_str() + At + 11);
+        EXPECT_GT(HandedOn, 0) << Job.Err;
+    }
+}
+
 TEST(CliMpi, OneRankAndNoLauncherBehaveAsOneProcess) {
     SKIP_WITHOUT_MPI();
     const std::string Args = "search --length 24 --side-lobes 3";

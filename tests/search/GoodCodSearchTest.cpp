@@ -151,9 +151,63 @@ TEST(GoodCodSearch, ListsTooLongForOnePieceAreCutFinerAndStayInOrder) {
             Found.insert(Found.end(), B.Cods.begin(), B.Cods.end());
         } while (!B.Finished);
         EXPECT_TRUE(B.Completed);
-        EXPECT_GT(S.Progress().PieceChips, FirstCut) << "the pieces were not cut finer, L " << P.L;
+        // A search past its time hands the rest of its piece on instead.
+        if (Time > 0)
+            EXPECT_GT(S.Progress().PieceChips, FirstCut) << "not cut finer, L " << P.L;
+        else
+            EXPECT_EQ(S.Progress().PieceChips, FirstCut) << "cut finer, L " << P.L;
         EXPECT_EQ(Found, Expected) << P.L;
     }
+}
+
+// A busy machine makes searches run past their budget; one of no time at all makes every
+// search do so after its first few thousand nodes. The rest of each piece is handed on in
+// parts, and nothing is searched twice: as many nodes as a run that never pauses.
+TEST(GoodCodSearch, StarvedRunListsTheSameCodsAndSearchesNothingTwice) {
+    auto Classes = Binary(28, 3);
+    Classes.Classes = true;
+    bool Finer = false;
+    for (const auto& P : {Binary(32, 3), Classes, Ternary(20, 1, TZeroRule::AtMost, 6),
+                          Ternary(18, 1, TZeroRule::Equal, 8)}) {
+        SCOPED_TRACE(testing::Message() << "L " << P.L << " limit " << P.SideLobeLimit);
+        TGoodCodSearch Quiet;
+        Quiet.SetPieceLimits(std::size_t{2} << 20, std::chrono::hours(1));
+        const Cods Expected = RunOnce(Quiet, P, 1);
+        EXPECT_EQ(Quiet.Progress().HandedOn, 0u);
+        TGoodCodSearch Starved;
+        Starved.SetPieceLimits(std::size_t{2} << 20, std::chrono::milliseconds(0));
+        EXPECT_EQ(RunOnce(Starved, P, 1), Expected);
+        EXPECT_GT(Starved.Progress().HandedOn, 0u) << "no search ran past its budget";
+        EXPECT_EQ(Starved.Progress().Nodes, Quiet.Progress().Nodes) << "work done again";
+        // Two threads take up the parts of one piece side by side.
+        Starved.Reset();
+        EXPECT_EQ(RunOnce(Starved, P, 2), Expected);
+        // Stopped while pieces are in parts (after some codes or at once), the runs
+        // together list the whole once.
+        Starved.Reset();
+        Cods Runs;
+        TSearchBatch B;
+        const std::size_t Batch = std::max<std::size_t>(50, Expected.size() / 10);
+        for (int Run = 0; !B.Completed; ++Run) {
+            ASSERT_LT(Run, 100000);
+            Starved.Start(P, 2);
+            B = Starved.Collect(std::chrono::milliseconds(Run % 2 ? 0 : 50), Batch);
+            Runs.insert(Runs.end(), B.Cods.begin(), B.Cods.end());
+            Starved.Stop();
+            while (!B.Finished) {
+                B = Starved.Collect(std::chrono::milliseconds(50));
+                Runs.insert(Runs.end(), B.Cods.begin(), B.Cods.end());
+            }
+        }
+        EXPECT_EQ(Runs, Expected);
+        // Pieces in parts still hold no more codes than a piece may: past that they are cut
+        // finer.
+        TGoodCodSearch Small;
+        Small.SetPieceLimits(std::size_t{1} << 10, std::chrono::milliseconds(0));
+        EXPECT_EQ(RunOnce(Small, P, 2), Expected);
+        Finer = Finer || Small.Progress().PieceChips > Quiet.Progress().PieceChips;
+    }
+    EXPECT_TRUE(Finer) << "no piece held too many codes";
 }
 
 TEST(GoodCodSearch, StopsInsideAPieceAndGoesOnFromTheLastCodeHandedOver) {
