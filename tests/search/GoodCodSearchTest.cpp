@@ -167,8 +167,9 @@ TEST(GoodCodSearch, StarvedRunListsTheSameCodsAndSearchesNothingTwice) {
     auto Classes = Binary(28, 3);
     Classes.Classes = true;
     bool Finer = false;
-    for (const auto& P : {Binary(32, 3), Classes, Ternary(20, 1, TZeroRule::AtMost, 6),
-                          Ternary(18, 1, TZeroRule::Equal, 8)}) {
+    for (const auto& P : {Binary(Sanitized ? 29 : 32, 3), Classes,
+                          Ternary(Sanitized ? 18 : 20, 1, TZeroRule::AtMost, 6),
+                          Ternary(Sanitized ? 17 : 18, 1, TZeroRule::Equal, 8)}) {
         SCOPED_TRACE(testing::Message() << "L " << P.L << " limit " << P.SideLobeLimit);
         TGoodCodSearch Quiet;
         Quiet.SetPieceLimits(std::size_t{2} << 20, std::chrono::hours(1));
