@@ -7,6 +7,8 @@
 
 namespace codegen {
 
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
 std::vector<std::string> SplitLines(std::string_view Text) {
     std::vector<std::string> Lines;
     std::size_t Begin = 0;
@@ -46,8 +48,9 @@ CodError NotTextError(std::string_view Head, std::string_view Name, std::size_t 
                     ": it is not a text file");
 }
 
-void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view Start,
-                     std::string* Raw, const std::function<void(std::string&, std::size_t)>& Line) {
+void ForEachTextLine(
+    std::istream& In, std::string_view Name, std::string_view Start, std::string* Raw,
+    const std::function<void(std::string&, std::size_t Number, std::size_t Through)>& Line) {
     // The first bytes decide whether a NUL byte means UTF-16: gathered before any line.
     constexpr std::size_t HeadBytes = 64;
     std::string Head(Start.substr(0, HeadBytes));
@@ -66,22 +69,27 @@ void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view S
     bool Open = false;    // bytes of a line not yet ended
     bool AfterCr = false; // a CR ended the last line: an LF right after it belongs to it
     bool First = true;
+    std::size_t Through = 0; // bytes read, the mark too
     const auto Take = [&](std::string_view Bytes) {
         if (First) {
             First = false;
-            if (Bytes.starts_with("\xEF\xBB\xBF"))
-                Bytes.remove_prefix(3);
+            if (Bytes.starts_with(Utf8Bom)) {
+                Bytes.remove_prefix(Utf8Bom.size());
+                Through += Utf8Bom.size();
+            }
         }
         if (Raw)
             Raw->append(Bytes);
         for (const char Ch : Bytes) {
+            // The LF of a CR LF counts with the next line: the sum stays exact.
+            ++Through;
             if (AfterCr) {
                 AfterCr = false;
                 if (Ch == '\n')
                     continue;
             }
             if (Ch == '\r' || Ch == '\n') {
-                Line(Text, Number++);
+                Line(Text, Number++, Through);
                 Text.clear();
                 Open = false;
                 AfterCr = Ch == '\r';
@@ -107,14 +115,15 @@ void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view S
     if (In.bad())
         throw CodError("Cannot read file " + std::string(Name));
     if (Open)
-        Line(Text, Number);
+        Line(Text, Number, Through);
 }
 
 std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
                                        std::string_view Start, std::string* Raw) {
     std::vector<std::string> Lines;
-    ForEachTextLine(In, Name, Start, Raw,
-                    [&Lines](std::string& Line, std::size_t) { Lines.push_back(std::move(Line)); });
+    ForEachTextLine(In, Name, Start, Raw, [&Lines](std::string& Line, std::size_t, std::size_t) {
+        Lines.push_back(std::move(Line));
+    });
     return Lines;
 }
 
@@ -209,6 +218,10 @@ std::optional<std::string_view> CodLineText(std::string_view Line) {
 
 TCodLines ReadCodLines(std::string_view Text, int L, TCodType Type) {
     TCodLines Result;
+    // A text copied from the start of a UTF-8 file may bring its byte-order mark, which the
+    // file's reader passes over too.
+    if (Text.starts_with(Utf8Bom))
+        Text.remove_prefix(Utf8Bom.size());
     const std::vector<std::string> Lines = SplitLines(Text);
     for (std::size_t N = 0; N < Lines.size(); ++N) {
         const auto Line = CodLineText(Lines[N]);
@@ -251,35 +264,34 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
     const std::size_t MaxBytes =
         Shape.MaxBytes ? std::min(Shape.MaxBytes, MaxListBytes) : MaxListBytes;
     std::size_t Most = List.L > 0 ? Bound(List.L) : 0;
-    std::size_t Bytes = 0;
-    ForEachTextLine(In, Name, Start, Raw, [&](std::string& Text, std::size_t Number) {
-        Bytes += Text.size() + 1;
-        if (Bytes > MaxBytes)
-            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
-                                   " ends past " + std::to_string(MaxBytes >> 20) +
-                                   " MB, more than a code list may take",
-                               Number, Text, std::nullopt, List.L, 0);
-        const auto Line = CodLineText(Text);
-        if (!Line)
-            return;
-        if (List.L <= 0) {
-            List.L = static_cast<int>(std::min<std::size_t>(Line->size(), MaxLineBytes));
-            Most = Bound(List.L);
-        }
-        if (const auto Fault = CodTextFault(*Line, List.L, Shape.Type))
-            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
-                                   " (" + QuotedLine(*Line) + ") is not a code: " +
-                                   CodTextFaultText(*Fault, List.L, Shape.Type),
-                               Number, std::string(*Line), Fault, List.L, Most);
-        // Refused by count before it is stored, so that an endless input stops here.
-        if (List.Cods.size() == Most)
-            throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
-                                   " is one code too many: a list holds at most " +
-                                   std::to_string(Most) + " codes of " + std::to_string(List.L) +
-                                   " chips",
-                               Number, std::string(*Line), std::nullopt, List.L, Most);
-        List.Cods.emplace_back(*Line);
-    });
+    ForEachTextLine(
+        In, Name, Start, Raw, [&](std::string& Text, std::size_t Number, std::size_t Through) {
+            if (Through > MaxBytes)
+                throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                       " ends past " + std::to_string(MaxBytes >> 20) +
+                                       " MB, more than a code list may take",
+                                   Number, Text, std::nullopt, List.L, 0);
+            const auto Line = CodLineText(Text);
+            if (!Line)
+                return;
+            if (List.L <= 0) {
+                List.L = static_cast<int>(std::min<std::size_t>(Line->size(), MaxLineBytes));
+                Most = Bound(List.L);
+            }
+            if (const auto Fault = CodTextFault(*Line, List.L, Shape.Type))
+                throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                       " (" + QuotedLine(*Line) + ") is not a code: " +
+                                       CodTextFaultText(*Fault, List.L, Shape.Type),
+                                   Number, std::string(*Line), Fault, List.L, Most);
+            // Refused by count before it is stored, so that an endless input stops here.
+            if (List.Cods.size() == Most)
+                throw CodLineError("Line " + std::to_string(Number) + " of " + std::string(Name) +
+                                       " is one code too many: a list holds at most " +
+                                       std::to_string(Most) + " codes of " +
+                                       std::to_string(List.L) + " chips",
+                                   Number, std::string(*Line), std::nullopt, List.L, Most);
+            List.Cods.emplace_back(*Line);
+        });
     return List;
 }
 

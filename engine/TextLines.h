@@ -32,10 +32,12 @@ inline constexpr std::size_t MaxLineBytes = 4096;
 // bytes read (without the mark).
 std::vector<std::string> ReadTextLines(std::istream& In, std::string_view Name,
                                        std::string_view Start = {}, std::string* Raw = nullptr);
-// The same reading line by line: Line receives each line (its text may be moved from) and its
-// number from 1, and nothing but the line in hand is kept.
-void ForEachTextLine(std::istream& In, std::string_view Name, std::string_view Start,
-                     std::string* Raw, const std::function<void(std::string&, std::size_t)>& Line);
+// The same reading line by line: Line receives each line (its text may be moved from), its
+// number from 1 and the bytes of the input read through its end (a CR LF counts two), and
+// nothing but the line in hand is kept.
+void ForEachTextLine(
+    std::istream& In, std::string_view Name, std::string_view Start, std::string* Raw,
+    const std::function<void(std::string&, std::size_t Number, std::size_t Through)>& Line);
 
 // Whether Head, the first bytes of an input, is UTF-16 text: a byte order mark, or a NUL
 // byte in every other place.

@@ -81,8 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     // The paste's reader is the plain answer, at the length the first code gives when none
     // is asked for.
     int L = Params.L;
+    const std::string_view Bom = "\xEF\xBB\xBF";
     if (L <= 0)
-        for (const std::string& Line : SplitLines(Text))
+        for (const std::string& Line :
+             SplitLines(Text.starts_with(Bom) ? Text.substr(Bom.size()) : Text))
             if (const auto Cod = CodLineText(Line)) {
                 L = static_cast<int>(Cod->size());
                 break;

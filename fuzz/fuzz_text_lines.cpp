@@ -72,7 +72,10 @@ std::string_view TrimBlanks(std::string_view Line) {
 
 void CheckCodLines(std::string_view Text, int L, TCodType Type) {
     const TCodLines Read = ReadCodLines(Text, L, Type);
-    const std::vector<std::string> Lines = SplitLines(Text);
+    // A UTF-8 byte order mark at the start is passed over, as a file's reader does.
+    const std::string_view Bom = "\xEF\xBB\xBF";
+    const std::vector<std::string> Lines =
+        SplitLines(Text.starts_with(Bom) ? Text.substr(Bom.size()) : Text);
     std::vector<std::string> Expected;
     std::size_t FirstBad = 0;
     for (std::size_t N = 0; N < Lines.size(); ++N) {

@@ -75,6 +75,13 @@ TEST(ReadCodLines, BlanksAroundCodesAndBlankLinesAreDropped) {
     EXPECT_FALSE(Read.Fault);
     EXPECT_EQ(Read.Cods, (TLines{"1101", "1000", "0111"}));
     EXPECT_TRUE(ReadCodLines("\n \n", 4, TCodType::Binary).Cods.empty());
+    // Copied from the start of a UTF-8 file, as the file's reader reads it: the byte order
+    // mark was once taken as part of the first code and refused it.
+    EXPECT_EQ(ReadCodLines("\xEF\xBB\xBF"
+                           "1101\n1000",
+                           4, TCodType::Binary)
+                  .Cods,
+              (std::vector<std::string>{"1101", "1000"}));
 }
 
 TEST(ReadCodLines, TheFirstBadLineIsNamedAndNoCodeIsKept) {
@@ -304,6 +311,15 @@ TEST(ReadCodList, AnEndlessListStopsAtTheCountItCanHold) {
     EXPECT_EQ(ErrorOf([&] { codegen::ReadCodList(BlankIn, "-", {10}); }),
               "Line 65537 of - ends past 256 MB, more than a code list may take");
     EXPECT_LT(Blank.Given, codegen::MaxListBytes + (std::size_t{1} << 17));
+    // The ends of lines count as they are read: CR LF lines were once counted a byte each,
+    // and blank ones let twice the bound through.
+    TEndlessBytes CrLf("\r\n");
+    std::istream CrLfIn(&CrLf);
+    EXPECT_NE(ErrorOf([&] {
+                  codegen::ReadCodList(CrLfIn, "-", {10, codegen::TCodType::Binary, 0, 1 << 20});
+              }).find("ends past 1 MB"),
+              std::string::npos);
+    EXPECT_LT(CrLf.Given, (std::size_t{1} << 20) + (std::size_t{1} << 17));
 
     TEndlessBytes Long("10101010101\n");
     std::istream LongIn(&Long);
