@@ -10,7 +10,6 @@
 #include <signal.h>
 
 #include <map>
-#include <thread>
 
 namespace {
 
@@ -122,26 +121,15 @@ TEST(CliCount, PublishedClassCounts) {
 // Runs Command as a job and sends Signal once the checkpoint File records codes counted
 // (the job's own progress): a stop part way, whatever the machine's speed.
 TRun RunCountAndStop(const std::string& Command, const std::string& File, int Signal) {
-    const std::string ErrFile = TempName("count_err");
-    const auto [Child, Output] = StartJob(Command, ErrFile);
-    if (Child < 0)
-        return {};
-    for (;;) {
-        const std::string Text = FileText(File);
-        if (Text.find("\ncompleted no\n") != std::string::npos &&
-            Text.find(" codes 0 classes 0\ncheck") == std::string::npos)
-            break;
-        if (Text.find("\ncompleted yes\n") != std::string::npos)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    kill(Signal == SIGKILL ? -Child : Child, Signal);
-    TRun Run;
-    char Buffer[4096];
-    ssize_t Read;
-    while ((Read = read(Output, Buffer, sizeof Buffer)) > 0)
-        Run.Out.append(Buffer, static_cast<std::size_t>(Read));
-    return EndJob(Child, Output, ErrFile, std::move(Run));
+    return RunJobAndStopWhen(
+        Command,
+        [&File](const TRun&) {
+            const std::string Text = FileText(File);
+            return (Text.find("\ncompleted no\n") != std::string::npos &&
+                    Text.find(" codes 0 classes 0\ncheck") == std::string::npos) ||
+                   Text.find("\ncompleted yes\n") != std::string::npos;
+        },
+        [Signal](pid_t Child) { kill(Signal == SIGKILL ? -Child : Child, Signal); });
 }
 
 TEST(CliCount, AStoppedOrKilledCountResumesToTheSameCounts) {
