@@ -1,11 +1,11 @@
 // Saving and loading a project that holds a long good-code list, through the real windows
 // (offscreen). Quote how the time grows from 100,000 to 1,000,000 codes, and how a project
 // loads that holds many sections of other programs besides those of the windows.
-#include "ui/SaveLoadPrjUnit.h"
-#include "ui/Application.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/StringGrid.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/app/Application.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/StringGrid.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // The good-code search against the plain loop over the counting order, in the same run.
 // Quote the ratio of the times of the same arguments.
 #include "oracle/NaiveSearch.h"
-#include "search/GoodCodSearch.h"
+#include "search/exhaustive/GoodCodSearch.h"
 
 #include <benchmark/benchmark.h>
 

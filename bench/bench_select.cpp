@@ -2,8 +2,8 @@
 // the full peak, one thread), in the same run, on the first good codes of 32 chips with side
 // lobes of at most 4. Quote the ratio of the times of the same arguments.
 #include "oracle/NaiveCorrelation.h"
-#include "search/GoodCodSearch.h"
-#include "search/Selection.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "search/sets/Selection.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // the full peak), in the same run, on the first good codes of 32 chips with side lobes of
 // at most 3. Quote the ratio of the times of the same arguments.
 #include "oracle/NaiveSetSearch.h"
-#include "search/GoodCodSearch.h"
-#include "search/SetSearch.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "search/sets/SetSearch.h"
 
 #include <benchmark/benchmark.h>
 

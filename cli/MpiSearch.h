@@ -4,7 +4,7 @@
 // they are sent until rank 0 dismisses them.
 #pragma once
 
-#include "search/PieceRunner.h"
+#include "search/exhaustive/PieceRunner.h"
 
 #include <memory>
 

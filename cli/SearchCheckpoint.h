@@ -7,7 +7,7 @@
 // holds the counts by PSL in FILE instead of codes.
 #pragma once
 
-#include "search/CodCounts.h"
+#include "search/exhaustive/CodCounts.h"
 #include "search/SearchParams.h"
 
 #include <cstdint>

@@ -13,13 +13,13 @@
 #include "export/CodFiles.h"
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "search/BestCodSearch.h"
-#include "search/CodCounts.h"
-#include "search/GoodCodSearch.h"
-#include "search/MinPsl.h"
+#include "search/stochastic/BestCodSearch.h"
+#include "search/exhaustive/CodCounts.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "search/exhaustive/MinPsl.h"
 #include "search/ProgressFigures.h"
-#include "search/Selection.h"
-#include "search/SetSearch.h"
+#include "search/sets/Selection.h"
+#include "search/sets/SetSearch.h"
 
 #include <CLI/CLI.hpp>
 

@@ -7,7 +7,7 @@
 
 #include "engine/Cod.h"
 #include "engine/CodSymmetry.h"
-#include "search/BestCodSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // found and says how to go on, a full disk or a closed pipe is told apart from success, and a
 // list of millions of codes streams through in bounded memory.
 #include "engine/CodSymmetry.h"
-#include "search/BestCodSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include "cli/CliJob.h"
 

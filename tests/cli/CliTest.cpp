@@ -1,6 +1,6 @@
 // codegen-cli as a user runs it: what it prints on each stream and its exit status.
 #include "engine/CodSymmetry.h"
-#include "search/BestCodSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include "cli/CliJob.h"
 

@@ -4,7 +4,7 @@
 
 #include "engine/Cod.h"
 #include "oracle/NaiveCorrelation.h"
-#include "search/GoodCodSearch.h"
+#include "search/exhaustive/GoodCodSearch.h"
 
 #include <algorithm>
 #include <cstdlib>

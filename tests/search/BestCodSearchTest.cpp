@@ -1,10 +1,10 @@
 // The best-code search: the incremental side lobes and scores against the plain sums on
 // every scoring path, and the search's promises (codes within the target, one per symmetry
 // class, the zero rule, figures as reported, repeatable runs, the ways a run ends).
-#include "search/BestCodSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 #include "engine/CodSymmetry.h"
 #include "oracle/NaiveCorrelation.h"
-#include "search/LobeTable.h"
+#include "search/exhaustive/LobeTable.h"
 
 #include <gtest/gtest.h>
 

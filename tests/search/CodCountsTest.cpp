@@ -1,6 +1,6 @@
 // The counts of a list by PSL: codes as the plain loop lists and measures them, classes as
 // the distinct class keys among them.
-#include "search/CodCounts.h"
+#include "search/exhaustive/CodCounts.h"
 #include "engine/CodSymmetry.h"
 #include "oracle/NaiveSearch.h"
 

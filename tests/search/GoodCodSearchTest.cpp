@@ -1,6 +1,6 @@
 // The good-code search: the listed codes and their order against the plain loop, the
 // counter across stops and restarts, the zero rules, and published counts.
-#include "search/GoodCodSearch.h"
+#include "search/exhaustive/GoodCodSearch.h"
 #include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
 #include "oracle/NaiveSearch.h"

@@ -1,7 +1,7 @@
 // The largest set: the graph against the full peak of every pair, the maximum against an
 // enumeration of every subset, the set against methods 0 and 4, and a stopped search.
-#include "search/MaxSet.h"
-#include "search/SetSearch.h"
+#include "search/sets/MaxSet.h"
+#include "search/sets/SetSearch.h"
 
 #include "engine/TextLines.h"
 

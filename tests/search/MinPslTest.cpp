@@ -1,10 +1,10 @@
 // The minimum-PSL descent against every code measured directly, from the tuned stochastic
 // start and from a weak one that leaves the exhaustive checks most of the way to go; the
 // existence check, and stops in each phase.
-#include "search/MinPsl.h"
+#include "search/exhaustive/MinPsl.h"
 #include "oracle/NaiveMinPsl.h"
 #include "oracle/NaiveSearch.h"
-#include "search/GoodCodSearch.h"
+#include "search/exhaustive/GoodCodSearch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The selection: the worked example of four codes of 7 chips for every (T, K) it lists,
 // the progress texts, and the fast early-exit peaks against the plain measure.
-#include "search/Selection.h"
+#include "search/sets/Selection.h"
 #include "oracle/NaiveCorrelation.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The set search: the worked example of four codes for every method, the best result and
 // its ties, stop-on-cycle, Break and Continue, Load best, and the cases of too few codes.
-#include "search/SetSearch.h"
+#include "search/sets/SetSearch.h"
 #include "oracle/NaiveSetSearch.h"
 
 #include <gtest/gtest.h>

@@ -5,11 +5,11 @@
 #include "UiTestSupport.h"
 
 #include "engine/PackedCod.h"
-#include "ui/BestSearchPanel.h"
-#include "ui/BestSearchRun.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/SaveLoadPrjUnit.h"
+#include "ui/windows/BestSearchPanel.h"
+#include "ui/windows/BestSearchRun.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

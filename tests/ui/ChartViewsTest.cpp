@@ -6,12 +6,12 @@
 #include "charts/CorrelationPoints.h"
 #include "engine/CodMetrics.h"
 #include "engine/TextLines.h"
-#include "ui/CorrMatrixUnit.h"
-#include "ui/CrossCorrUnit.h"
-#include "ui/DrawAutoCorrelationUnit.h"
-#include "ui/CodGridEditor.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
+#include "ui/windows/CorrMatrixUnit.h"
+#include "ui/windows/CrossCorrUnit.h"
+#include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <QAction>
 #include <QCheckBox>

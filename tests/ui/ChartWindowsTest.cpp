@@ -3,12 +3,12 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
-#include "ui/CodGridEditor.h"
-#include "ui/CrossCorrUnit.h"
-#include "ui/DrawAutoCorrelationUnit.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/SaveLoadPrjUnit.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/windows/CrossCorrUnit.h"
+#include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QAction>
 #include <QClipboard>

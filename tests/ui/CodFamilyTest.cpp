@@ -3,8 +3,8 @@
 #include "UiTestSupport.h"
 
 #include "engine/CodFamilies.h"
-#include "ui/CodFamilyDialog.h"
-#include "ui/PBSpinEdit.h"
+#include "ui/windows/CodFamilyDialog.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>

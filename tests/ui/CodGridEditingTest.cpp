@@ -4,9 +4,9 @@
 #include "UiTestSupport.h"
 
 #include "export/CodFiles.h"
-#include "ui/CodGridEditor.h"
-#include "ui/CodToTextUnit.h"
-#include "ui/PBSpinEdit.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/windows/CodToTextUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,11 +3,11 @@
 // rows still takes the stored rows, and that a project stays as it was.
 #include "UiTestSupport.h"
 
-#include "ui/CodGridEditor.h"
-#include "ui/CodToTextUnit.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/SaveLoadPrjUnit.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/windows/CodToTextUnit.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

@@ -5,11 +5,11 @@
 #include "UiTestSupport.h"
 
 #include "project/ProjectFile.h"
-#include "search/Selection.h"
-#include "ui/ErrorTexts.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/TextBuffer.h"
+#include "search/sets/Selection.h"
+#include "ui/app/ErrorTexts.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/TextBuffer.h"
 
 #include <QDir>
 #include <QFile>

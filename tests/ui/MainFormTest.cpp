@@ -3,13 +3,13 @@
 #include "UiTestSupport.h"
 
 #include "engine/Cod.h"
-#include "ui/CodToTextUnit.h"
-#include "ui/CrossCorrUnit.h"
-#include "ui/DrawAutoCorrelationUnit.h"
-#include "ui/ErrorGuard.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/RadioGroup.h"
+#include "ui/windows/CodToTextUnit.h"
+#include "ui/windows/CrossCorrUnit.h"
+#include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/app/ErrorGuard.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

@@ -2,10 +2,10 @@
 // whole enumeration across Break and Continue, and a broken-off run that says so.
 #include "UiTestSupport.h"
 
-#include "search/GoodCodSearch.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/ProgressText.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/ProgressText.h"
 
 #include <QLabel>
 #include <QPushButton>

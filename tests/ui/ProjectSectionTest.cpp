@@ -5,11 +5,11 @@
 
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/RadioGroup.h"
-#include "ui/SaveLoadPrjUnit.h"
-#include "ui/StringGrid.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/StringGrid.h"
 
 #include <QCheckBox>
 

@@ -3,9 +3,9 @@
 // size; and, enlarged, the code grids grow while every control stays in view.
 #include "UiTestSupport.h"
 
-#include "ui/FittedLabel.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
+#include "ui/widgets/FittedLabel.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <QGroupBox>
 #include <QHash>

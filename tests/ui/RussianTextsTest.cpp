@@ -8,9 +8,9 @@
 #include "engine/TextLines.h"
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "search/Selection.h"
-#include "ui/ErrorGuard.h"
-#include "ui/ErrorTexts.h"
+#include "search/sets/Selection.h"
+#include "ui/app/ErrorGuard.h"
+#include "ui/app/ErrorTexts.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -4,9 +4,9 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
-#include "ui/DrawAutoCorrelationUnit.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
+#include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <qcustomplot.h>
 

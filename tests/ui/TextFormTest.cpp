@@ -4,11 +4,11 @@
 
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "ui/CodToTextUnit.h"
-#include "ui/ErrorTexts.h"
-#include "ui/MainUnit.h"
-#include "ui/PBSpinEdit.h"
-#include "ui/ProjectState.h"
+#include "ui/windows/CodToTextUnit.h"
+#include "ui/app/ErrorTexts.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/ProjectState.h"
 
 #include <QFrame>
 #include <QLabel>

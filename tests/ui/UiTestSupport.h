@@ -2,12 +2,12 @@
 // mouse click on a grid cell, and a main() that runs a suite under the application object.
 #pragma once
 
-#include "ui/Application.h"
-#include "ui/Dialogs.h"
-#include "ui/MainUnit.h"
-#include "ui/RadioGroup.h"
-#include "ui/StringGrid.h"
-#include "ui/UserSettings.h"
+#include "ui/app/Application.h"
+#include "ui/widgets/Dialogs.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/widgets/StringGrid.h"
+#include "ui/app/UserSettings.h"
 
 #include <QRadioButton>
 #include <QSettings>

@@ -1,9 +1,9 @@
 // The spin edit, radio group and string grid on their own.
 #include "UiTestSupport.h"
 
-#include "ui/PBSpinEdit.h"
-#include "ui/RadioGroup.h"
-#include "ui/StringGrid.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/widgets/StringGrid.h"
 
 #include <QLineEdit>
 #include <QMessageBox>

@@ -1,6 +1,0 @@
-#include "ui/UserSettings.h"
-
-QSettings UserSettings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("codegen"),
-                     QStringLiteral("codegen"));
-}

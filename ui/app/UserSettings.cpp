@@ -1,0 +1,6 @@
+#include "ui/app/UserSettings.h"
+
+QSettings UserSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("codegen"),
+                     QStringLiteral("codegen"));
+}

@@ -1,0 +1,119 @@
+#include "ui/windows/BestSearchPanel.h"
+
+#include "ui/app/UserSettings.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace {
+const QString Key = QStringLiteral("%1/BestSearch").arg(QLatin1String(ChoicesGroup));
+} // namespace
+
+TBestSearchPanel::TBestSearchPanel(QWidget* Parent)
+    : QWidget(Parent), ModeBox(new QComboBox(this)), SecondsBox(new QSpinBox(this)) {
+    setObjectName(QStringLiteral("BestSearchPanel"));
+    ModeBox->setObjectName(QStringLiteral("ModeComboBox"));
+    SecondsBox->setObjectName(QStringLiteral("SecondsSpinBox"));
+
+    // Short item texts: with the seconds beside them they read "лучшие за 60 с".
+    ModeBox->addItem(QStringLiteral("перебор"));
+    ModeBox->addItem(QStringLiteral("лучшие за"));
+    ModeBox->addItem(QStringLiteral("подсчёт"));
+    ModeBox->setItemData(0, QStringLiteral("Полный перебор: все коды в пределе выбросов"),
+                         Qt::ToolTipRole);
+    ModeBox->setItemData(1, QStringLiteral("Поиск лучших кодов за заданное время"),
+                         Qt::ToolTipRole);
+    ModeBox->setItemData(
+        2, QStringLiteral("Полный перебор без списка: число кодов и классов каждого PSL"),
+        Qt::ToolTipRole);
+    ModeBox->setToolTip(
+        QStringLiteral("Как ищет кнопка «Искать коды»:\n"
+                       "перебор — все коды с выбросами не более заданных, по порядку; "
+                       "для длинных кодов не закончится;\n"
+                       "лучшие за N с — случайный поиск кодов с наименьшими выбросами "
+                       "любой длины, по одному из каждой группы симметрии;\n"
+                       "подсчёт — тот же перебор, но список не заполняется: в строке "
+                       "состояния число кодов и классов каждого PSL"));
+    ModeBox->setAccessibleName(QStringLiteral("Способ поиска кодов"));
+
+    SecondsBox->setRange(MinSeconds, MaxSeconds);
+    SecondsBox->setValue(DefaultSeconds);
+    SecondsBox->setSuffix(QStringLiteral(" с"));
+    SecondsBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SecondsBox->setToolTip(QStringLiteral("Время поиска лучших кодов, секунд (от 1 до 86400); "
+                                          "«Продолжить» ищет ещё столько же"));
+    SecondsBox->setAccessibleName(QStringLiteral("Время поиска лучших кодов"));
+    SecondsBox->setEnabled(false);
+
+    auto* Row = new QHBoxLayout(this);
+    Row->setContentsMargins(0, 0, 0, 0);
+    Row->setSpacing(3);
+    // "лучшие за" and "86400 с" whole, measured in the font installed (FitInto keeps the pair
+    // within the free stretch of the top bar).
+    ModeBox->setFixedWidth(ModeBox->sizeHint().width());
+    SecondsBox->setFixedWidth(SecondsBox->sizeHint().width());
+    Row->addWidget(ModeBox);
+    Row->addWidget(SecondsBox);
+
+    connect(ModeBox, &QComboBox::currentIndexChanged, this, [this] {
+        SecondsBox->setEnabled(BestMode());
+        emit ModeChanged();
+    });
+    // The choices made last, as the user left them; kept as they change.
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    const int Stored = Settings.value(QStringLiteral("Mode")).toInt();
+    SetMode(Stored == 1 ? TMode::Best : Stored == 2 ? TMode::Count : TMode::Exhaustive);
+    SetSeconds(Settings.value(QStringLiteral("Seconds"), DefaultSeconds).toInt());
+    SetKeptCods(Settings.value(QStringLiteral("KeptCods"), DefaultKeptCods).toInt());
+    connect(ModeBox, &QComboBox::currentIndexChanged, this,
+            [this] { Remember(QStringLiteral("Mode"), ModeBox->currentIndex()); });
+    connect(SecondsBox, &QSpinBox::valueChanged, this,
+            [this](int Value) { Remember(QStringLiteral("Seconds"), Value); });
+}
+
+void TBestSearchPanel::SetKeptCods(int Count) {
+    Kept = std::max(1, Count);
+    Remember(QStringLiteral("KeptCods"), Kept);
+}
+
+void TBestSearchPanel::Remember(const QString& Name, int Value) {
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    Settings.setValue(Name, Value);
+}
+
+int TBestSearchPanel::FitInto(int Room) {
+    if (sizeHint().width() > Room) {
+        // The arrows go before any digit does: the keys and the wheel still step the value.
+        SecondsBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        SecondsBox->setFixedWidth(SecondsBox->sizeHint().width());
+    }
+    return std::min(Room, sizeHint().width());
+}
+
+TBestSearchPanel::TMode TBestSearchPanel::Mode() const {
+    switch (ModeBox->currentIndex()) {
+    case 1:
+        return TMode::Best;
+    case 2:
+        return TMode::Count;
+    default:
+        return TMode::Exhaustive;
+    }
+}
+
+void TBestSearchPanel::SetMode(TMode NewMode) {
+    ModeBox->setCurrentIndex(static_cast<int>(NewMode));
+}
+
+int TBestSearchPanel::Seconds() const {
+    return SecondsBox->value();
+}
+
+void TBestSearchPanel::SetSeconds(int NewSeconds) {
+    SecondsBox->setValue(NewSeconds);
+}

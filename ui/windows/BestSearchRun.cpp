@@ -1,0 +1,88 @@
+#include "ui/windows/BestSearchRun.h"
+
+#include "ui/app/ProgressText.h"
+
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+
+codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
+                                      const codegen::TBestSearchParams& P,
+                                      const TBestSearchView& View) {
+    std::vector<std::string> Found;
+    std::optional<codegen::TScoredCod> Best;
+    const auto Show = [&](codegen::TBestSearchEnd End) {
+        View.AddCods(Found);
+        Found.clear();
+        View.Show(Best ? QString::fromStdString(Best->Text) : QString(),
+                  BestSearchStatusText(Search.Progress(), P.Target, End));
+    };
+    QElapsedTimer SinceShown;
+    SinceShown.start();
+    codegen::TBestSearchBatch Last;
+    try {
+        Last = Search.RunToEnd(
+            P,
+            [&](const codegen::TBestSearchBatch& Batch) {
+                for (const auto& Cod : Batch.Cods)
+                    Found.push_back(Cod.Text);
+                for (const auto& Cod : Batch.NewBests)
+                    if (!Best || Cod.BetterThan(*Best))
+                        Best = Cod;
+            },
+            [&] {
+                // The window is redrawn and its events handled between batches, never per code.
+                if (SinceShown.elapsed() < 15)
+                    return false;
+                Show(codegen::TBestSearchEnd::Running);
+                SinceShown.restart();
+                return View.ProcessEvents();
+            });
+    } catch (...) {
+        // No run goes on behind an error shown to the user.
+        Search.Stop();
+        throw;
+    }
+    Show(Last.End);
+    return Last.End;
+}
+
+QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
+                             codegen::TBestSearchEnd End) {
+    QString Text = QStringLiteral(" Лучший выброс ") +
+                   (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
+    if (Target >= 0)
+        Text += QStringLiteral(" (цель %1)").arg(Target);
+    Text +=
+        QStringLiteral("   ") + RateText(Progress.EvaluationsPerSecond, QStringLiteral("оценок"));
+    if (End == codegen::TBestSearchEnd::Stopped)
+        return Text + QStringLiteral("   прервано");
+    // Rounded up, so that "0:00" means the budget is spent.
+    const double Left =
+        Progress.SecondsLeft > 0 ? Progress.SecondsLeft + 0.999 : Progress.SecondsLeft;
+    Text += QStringLiteral("   ") + TimeLeftText(Left);
+    return Text;
+}
+
+QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
+                         codegen::TBestSearchEnd End) {
+    if (Target < 0 || Progress.BestPsl <= Target)
+        return {};
+    QString Text = QStringLiteral(" цель не достигнута: лучший выброс %1").arg(Progress.BestPsl);
+    if (End == codegen::TBestSearchEnd::Stopped)
+        Text += QStringLiteral("   прервано");
+    return Text;
+}
+
+uint64_t NewBestSearchSeed() {
+    static std::atomic<uint64_t> Runs{0};
+    const auto Now =
+        static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return Now ^ (++Runs * 0x9E3779B97F4A7C15ull);
+}
+
+bool TLongRunOffer::Check(const codegen::TSearchProgress& Progress) {
+    return Progress.SecondsLeft > MaxSecondsLeft;
+}

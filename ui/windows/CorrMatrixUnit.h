@@ -1,0 +1,100 @@
+// The set's correlation matrix: the peak cross-correlation of every pair of the set's codes
+// as a coloured grid, the worst pair named, and a cell drawing its pair in the
+// cross-correlation window. Opened from the set grid's context menu.
+#pragma once
+
+#include "engine/CodMetrics.h"
+#include "ui/widgets/Form.h"
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class TFileDialogSettings;
+class QModelIndex;
+class QTableView;
+class TMainForm;
+
+// The M x M peaks of PeakMatrix as table cells: the peak shown, the background from white
+// (0) to blue (the code length), a peak over the limit bold in a red frame (its text red
+// where the background is light), the diagonal (a code with itself, its energy) grey. Rows
+// and columns are the set's rows.
+class TCorrMatrixModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit);
+    // The members' names: the set grid's numbers ("Номер"), as that grid shows them.
+    void SetNames(QStringList NewNames) { Names = std::move(NewNames); }
+    // The number the set grid shows for member Row (0-based), or "(n)" for its row n when the
+    // member has none (a code pasted that is not in the good list).
+    QString Name(int Row) const;
+
+    int Size() const { return M; }
+    int Length() const { return L; }
+    int Limit() const { return CrossLimit; }
+    int Peak(int Row, int Col) const { return Peaks[static_cast<std::size_t>(Row * M + Col)]; }
+    const std::vector<int>& AllPeaks() const { return Peaks; }
+    bool OverLimit(int Row, int Col) const { return Row != Col && Peak(Row, Col) > CrossLimit; }
+    // The colour of a peak on the scale from 0 to the code length.
+    QColor PeakColor(int Peak) const;
+
+    int rowCount(const QModelIndex& Parent = {}) const override;
+    int columnCount(const QModelIndex& Parent = {}) const override;
+    QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation,
+                        int Role = Qt::DisplayRole) const override;
+
+private:
+    QStringList Names;
+    std::vector<int> Peaks;
+    int M = 0;
+    int L = 1;
+    int CrossLimit = 0;
+};
+
+class TCorrMatrixForm : public TForm {
+    Q_OBJECT
+
+public:
+    explicit TCorrMatrixForm(TMainForm* Main);
+    ~TCorrMatrixForm() override;
+
+    QLabel* WorstPairLabel;
+    QLabel* ScaleLabel;
+    QTableView* MatrixView;
+    TCorrMatrixModel* Model;
+    codegen::TWorstPair Worst;
+
+    // Reads the set's codes under the length and type the main window shows and the
+    // cross-correlation limit, and shows their peaks. A row that is not a code is an error
+    // naming it, and the matrix stays as it was.
+    void LoadMatrix();
+    // The pair of a cell (set rows Row + 1 and Col + 1) in the cross-correlation window.
+    void MatrixViewClicked(const QModelIndex& Index);
+
+    // The matrix shown, as PeakMatrixCsv gives it, to a file the user names (from the context
+    // menu) or to Path.
+    QMenu* PopupMenu;
+    QAction* SaveCsvAction;
+    TFileDialogSettings* SaveCsvDialog;
+    void SaveCsvActionClick();
+    void SaveCsv(const QString& Path) const;
+
+private:
+    // The set grid and the code shape as they were read, to see that a click still names the
+    // codes shown.
+    uint64_t SetVersion = 0;
+    codegen::TCodType LoadedType = codegen::TCodType::Binary;
+};
+
+extern TCorrMatrixForm* CorrMatrixForm;
+
+// Shows the matrix window (made at the first call, owned by Main) with the set as it is now.
+void ShowCorrMatrix(TMainForm* Main);

@@ -1,0 +1,549 @@
+#include "ui/windows/DrawAutoCorrelationUnit.h"
+
+#include "engine/AtomicWrite.h"
+#include "engine/TextLines.h"
+#include "ui/windows/CodCellText.h"
+#include "ui/widgets/Dialogs.h"
+#include "ui/app/ErrorGuard.h"
+#include "ui/app/FileSaving.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/widgets/StretchLayout.h"
+#include "ui/widgets/StringGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string_view>
+
+TAutoCorrForm* AutoCorrForm = nullptr;
+
+namespace {
+
+// Value labels as "#,##0.0##" (one to three decimals, thousands grouped), never finer than
+// a step of 0.1, however far the user zooms in.
+class TValueTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& Range) override {
+        return std::max(0.1, QCPAxisTicker::getTickStep(Range));
+    }
+    QString getTickLabel(double Tick, const QLocale& Locale, QChar, int) override {
+        QLocale Grouped = Locale;
+        Grouped.setNumberOptions(Locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+        // Ticks are sums of steps; a rounding remainder must not print as "-0.0".
+        if (std::abs(Tick) < 1e-9)
+            Tick = 0;
+        QString Text = Grouped.toString(Tick, 'f', 3);
+        const qsizetype OneDecimal =
+            Text.lastIndexOf(Grouped.decimalPoint()) + Grouped.decimalPoint().size() + 1;
+        while (Text.size() > OneDecimal && Text.endsWith(Grouped.zeroDigit()))
+            Text.chop(Grouped.zeroDigit().size());
+        return Text;
+    }
+};
+
+// A chart whose zoom rectangle follows the left button only: a right click opens the
+// context menu, and a rectangle started by it would stay on the chart (and in its pictures)
+// while the menu holds the mouse.
+class TChartPlot : public QCustomPlot {
+public:
+    using QCustomPlot::QCustomPlot;
+
+protected:
+    void mousePressEvent(QMouseEvent* Event) override {
+        if (Event->button() != Qt::LeftButton) {
+            Event->accept();
+            return;
+        }
+        QCustomPlot::mousePressEvent(Event);
+    }
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        if (Event->button() != Qt::LeftButton) {
+            Event->accept();
+            return;
+        }
+        QCustomPlot::mouseReleaseEvent(Event);
+    }
+};
+
+// Room for the chart's axes and a few steps of the values between the two panels.
+constexpr int MinChartHeight = 120;
+
+// Text broken into lines of at most Width characters.
+QStringList Broken(const QString& Text, int Width) {
+    QStringList Lines;
+    for (qsizetype At = 0; At < Text.size(); At += Width)
+        Lines.append(Text.mid(At, Width));
+    return Lines;
+}
+
+} // namespace
+
+TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
+    : TForm(Design.Name), DesignLabel(Design.Label), LimitEdit(Design.LimitEdit) {
+    setWindowTitle(Design.Caption);
+    // Closing hides the window; only the main window ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
+    Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
+    Chart = Register(new TChartPlot(this), QStringLiteral("Chart"));
+    SetAlign(Chart, TAlign::Client);
+    Series2 = Register(Chart->addGraph(), QStringLiteral("Series2"));
+    PopupMenu = Register(new QMenu(this), QStringLiteral("PopupMenu"));
+    N3 = Register(PopupMenu->addAction(QStringLiteral("Сохранить картинку")), QStringLiteral("N3"));
+    N4 = Register(PopupMenu->addSeparator(), QStringLiteral("N4"));
+    SaveToClipBoardN5 = Register(PopupMenu->addAction(QStringLiteral("в буфер обмена")),
+                                 QStringLiteral("SaveToClipBoardN5"));
+    SaveToBMPFileN6 = Register(PopupMenu->addAction(QStringLiteral("в граф. файл")),
+                               QStringLiteral("SaveToBMPFileN6"));
+    SavePictureDialog =
+        Register(new TFileDialogSettings(this), QStringLiteral("SavePictureDialog"));
+    SavePictureDialog->Title = QStringLiteral("Записаь картинку в файл");
+    SavePictureDialog->FileName = QStringLiteral("NoName.bmp");
+    // A name typed without an extension gets one, so that other programs know the file.
+    SavePictureDialog->DefaultExt = QStringLiteral("*.bmp");
+    SavePictureDialog->Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|PNG (*.png)|*.png");
+    NumCodLabel = Register(new QLabel(Design.Label, Panel1), QStringLiteral("NumCodLabel"));
+    NumCodLabel->setGeometry(Design.LabelBounds.x(), Design.LabelBounds.y(),
+                             Design.LabelBounds.width(), NumCodLabel->sizeHint().height());
+    ZoomUnDoButton = Register(new QPushButton(QStringLiteral("Zoom UnDo"), Panel1),
+                              QStringLiteral("ZoomUnDoButton"));
+    ZoomUnDoButton->setGeometry(QRect(Design.ZoomUnDoPos, QSize(97, 25)));
+    CalculateAnDDrawBitBtn =
+        Register(new QPushButton(QStringLiteral("CalculateAnDDrawBitBtn"), Panel2),
+                 QStringLiteral("CalculateAnDDrawBitBtn"));
+    CalculateAnDDrawBitBtn->setGeometry(8, 8, 75, 25);
+    ScaleComboBox = new QComboBox(Panel2);
+    ScaleComboBox->setObjectName(QStringLiteral("ScaleComboBox"));
+    // In the order of TValueScale.
+    ScaleComboBox->addItems(
+        {QStringLiteral("значения"), QStringLiteral("|R|"), QStringLiteral("дБ")});
+    ScaleComboBox->setToolTip(QStringLiteral("Значения корреляции, их модуль или дБ "
+                                             "относительно главного пика"));
+    ScaleComboBox->setGeometry(92, 8, std::max(84, ScaleComboBox->sizeHint().width()), 25);
+    PeriodicCheckBox = new QCheckBox(QStringLiteral("периодическая"), Panel2);
+    PeriodicCheckBox->setObjectName(QStringLiteral("PeriodicCheckBox"));
+    PeriodicCheckBox->setToolTip(QStringLiteral("Периодическая (циклическая) корреляция"));
+    PeriodicCheckBox->setGeometry(ScaleComboBox->geometry().right() + 9, 8,
+                                  PeriodicCheckBox->sizeHint().width(), 25);
+    PopupMenu->addSeparator();
+    SavePointsAction = PopupMenu->addAction(QStringLiteral("Сохранить точки в CSV…"));
+    SavePointsDialog = new TFileDialogSettings(this);
+    SavePointsDialog->Title = QStringLiteral("Сохранить точки графика в файл");
+    SavePointsDialog->FileName = QStringLiteral("points.csv");
+    SavePointsDialog->DefaultExt = QStringLiteral("*.csv");
+    SavePointsDialog->Filter = QStringLiteral("Сдвиг и значение, CSV (*.csv)|*.csv");
+    // Never narrower than its controls (the cross-correlation window's design, 216 pixels,
+    // cut "периодическая" and hid the zoom button), and opened wide enough for its title
+    // and wholly on the screen.
+    const int ControlsRight =
+        std::max({NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right(),
+                  PeriodicCheckBox->geometry().right()});
+    setMinimumSize(
+        ControlsRight + 9,
+        std::min(Design.Bounds.height(), Panel1->height() + Panel2->height() + MinChartHeight));
+    // The title bar's buttons and icon take about this much beside the title.
+    constexpr int TitleBarExtras = 120;
+    const int TitleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                               .horizontalAdvance(Design.Caption) +
+                           TitleBarExtras;
+    QRect Outer = Design.Bounds;
+    Outer.setWidth(std::max({Outer.width(), minimumWidth(), TitleWidth}));
+    Outer = WhollyWithin(Outer, ScreenRoomAt(Outer));
+    SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
+
+    QLinearGradient Background(0, 0, 0, 1);
+    Background.setCoordinateMode(QGradient::ObjectMode);
+    Background.setColorAt(0, Qt::white);
+    Background.setColorAt(1, QColor(255, 255, 128));
+    Chart->setBackground(QBrush(Background));
+    Chart->legend->setVisible(false);
+    Chart->yAxis2->setVisible(false);
+    Chart->xAxis2->setVisible(false);
+    Chart->yAxis->setTicker(QSharedPointer<TValueTicker>::create());
+    Chart->setInteraction(QCP::iRangeZoom);
+    Chart->setSelectionRectMode(QCP::srmZoom);
+    // Each value a horizontal step around its shift, with a 2 x 2 mark on it.
+    Series2->setLineStyle(QCPGraph::lsStepCenter);
+    Series2->setPen(QPen(Design.PointColor));
+    Series2->setScatterStyle(
+        QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(Qt::NoPen), QBrush(Design.PointColor), 2));
+    Series2->setAntialiased(false);
+    Series2->setAntialiasedScatters(false);
+    Chart->xAxis->setLabel(QStringLiteral("Сдвиг"));
+    Chart->yAxis->setLabel(QStringLiteral("Корреляция"));
+    Chart->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Chart, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& Pos) { PopupMenu->popup(Chart->mapToGlobal(Pos)); });
+    SavePointsAction->setEnabled(false);
+    connect(SavePointsAction, &QAction::triggered, this,
+            Guarded(this, &TCorrelationChartForm::SavePointsActionClick));
+    connect(ScaleComboBox, &QComboBox::currentIndexChanged, this,
+            Guarded(this, &TCorrelationChartForm::Redraw));
+    connect(PeriodicCheckBox, &QCheckBox::toggled, this,
+            Guarded(this, &TCorrelationChartForm::Redraw));
+    // The lines follow the limit as it is typed; the axes wait for Zoom UnDo.
+    if (MainForm) {
+        connect(MainForm->*LimitEdit, &TPBSpinEdit::Changed, this, [this] {
+            ShowLimitLines();
+            Chart->replot();
+        });
+        // A project opened, a list replaced or edited, another length or type: the row the
+        // chart names may hold another code now.
+        const TStringGridModel* List = (MainForm->*Design.Grid)->Model();
+        connect(List, &QAbstractItemModel::modelReset, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::rowsRemoved, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::rowsInserted, this, [this] { FollowSoon(); });
+        connect(List, &QAbstractItemModel::dataChanged, this, [this] { FollowSoon(); });
+        connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
+                [this] { FollowSoon(); });
+        connect(MainForm->VariantRadioGroup, &TRadioGroup::Clicked, this, [this] { FollowSoon(); });
+    }
+
+    connect(ZoomUnDoButton, &QPushButton::clicked, this,
+            Guarded(this, &TCorrelationChartForm::ZoomUnDoButtonClick));
+    connect(SaveToClipBoardN5, &QAction::triggered, this,
+            Guarded(this, &TCorrelationChartForm::SaveToClipBoardN5Click));
+    connect(SaveToBMPFileN6, &QAction::triggered, this,
+            Guarded(this, &TCorrelationChartForm::SaveToBMPFileN6Click));
+    FormCreate();
+}
+
+void TCorrelationChartForm::FormCreate() {
+    // The empty chart shows the standard axes from the start.
+    if (MainForm)
+        ZoomUnDoButtonClick();
+}
+
+void TCorrelationChartForm::ZoomUnDoButtonClick() {
+    const int Limit =
+        std::max(MainForm->MaxCorrSidePBSpinEdit->Value(), MainForm->MaxNoCorrPBSpinEdit->Value());
+    switch (Scale()) {
+    case codegen::TValueScale::Linear:
+        Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Limit),
+                               MainForm->CodLength());
+        break;
+    case codegen::TValueScale::Magnitude:
+        Chart->yAxis->setRange(0, MainForm->CodLength());
+        break;
+    case codegen::TValueScale::Decibel:
+        Chart->yAxis->setRange(codegen::DecibelFloor, 0);
+        break;
+    }
+    bool Found = false;
+    const QCPRange Keys = Series2->getKeyRange(Found);
+    if (Found) {
+        // Room for the marks of the first and last points.
+        const double Margin = Keys.size() * 0.01;
+        Chart->xAxis->setRange(Keys.lower - Margin, Keys.upper + Margin);
+    }
+    Chart->replot();
+}
+
+void TCorrelationChartForm::SaveToClipBoardN5Click() {
+    QGuiApplication::clipboard()->setPixmap(Picture());
+}
+
+QPixmap TCorrelationChartForm::Picture() const {
+    // A zoom rectangle still being dragged is no part of the chart.
+    if (Chart->selectionRect() && Chart->selectionRect()->isActive())
+        Chart->selectionRect()->cancel();
+    return Chart->toPixmap();
+}
+
+void TCorrelationChartForm::SaveToBMPFileN6Click() {
+    const QString FileName = Dialogs().SaveFile(this, *SavePictureDialog);
+    if (FileName.isEmpty())
+        return;
+    SavePictureDialog->FileName = FileName;
+    SavePicture(FileName);
+}
+
+void TCorrelationChartForm::SavePicture(const QString& FileName) const {
+    const char* Format =
+        FileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    const auto Failed = [&] {
+        return std::runtime_error(
+            QStringLiteral("Unable to write to %1").arg(FileName).toStdString());
+    };
+    // Encoded in memory first, so that the file is replaced in one step like every other.
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    if (!Buffer.open(QIODevice::WriteOnly) || !Picture().save(&Buffer, Format))
+        throw Failed();
+    try {
+        codegen::WriteFileWhole(
+            QFile::encodeName(FileName).toStdString(),
+            std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())));
+    } catch (const codegen::WriteError&) {
+        throw Failed();
+    }
+}
+
+codegen::TValueScale TCorrelationChartForm::Scale() const {
+    return static_cast<codegen::TValueScale>(std::max(0, ScaleComboBox->currentIndex()));
+}
+
+codegen::TCorrelationKind TCorrelationChartForm::Kind() const {
+    return PeriodicCheckBox->isChecked() ? codegen::TCorrelationKind::Periodic
+                                         : codegen::TCorrelationKind::Aperiodic;
+}
+
+void TCorrelationChartForm::Draw(TSource NewSource) {
+    const codegen::TValueScale NewScale = Scale();
+    // Everything is computed before anything changes, so that a bad text leaves the chart.
+    auto Points = codegen::CrossCorrelationPoints(NewSource.TextA, NewSource.TextB, NewSource.L,
+                                                  NewSource.Type, Kind());
+    const double NewReference =
+        codegen::DecibelReference(NewSource.TextA, NewSource.TextB, NewSource.L, NewSource.Type);
+    Shown = codegen::ScaledPoints(Points, NewScale, NewReference);
+    ShownPoints = std::move(Points);
+    ShownScale = NewScale;
+    Reference = NewReference;
+    Title = NewSource.Title;
+    Source = std::move(NewSource);
+
+    QVector<double> Shifts;
+    QVector<double> Values;
+    Shifts.reserve(static_cast<qsizetype>(Shown.size()));
+    Values.reserve(static_cast<qsizetype>(Shown.size()));
+    for (const auto& P : Shown) {
+        Shifts.append(P.Shift);
+        Values.append(P.Value);
+    }
+    Series2->setData(Shifts, Values, true);
+    Chart->yAxis->setLabel(NewScale == codegen::TValueScale::Decibel
+                               ? QStringLiteral("дБ")
+                               : QStringLiteral("Корреляция"));
+    SavePointsAction->setEnabled(true);
+    ShowLimitLines();
+    ShowTitle();
+    ZoomUnDoButtonClick();
+    // Only once the codes were read, so that the label always names what is drawn.
+    NumCodLabel->setText(Source->Label);
+}
+
+void TCorrelationChartForm::Show(const TSource& NewSource) {
+    if (Source && *Source == NewSource)
+        return;
+    Draw(NewSource);
+}
+
+void TCorrelationChartForm::Clear() {
+    const bool Empty = !Source && NumCodLabel->text() == DesignLabel;
+    Source.reset();
+    Title.clear();
+    ShownPoints.clear();
+    Shown.clear();
+    NumCodLabel->setText(DesignLabel);
+    if (Empty)
+        return;
+    Series2->data()->clear();
+    if (TitleElement)
+        TitleElement->setText(QString());
+    SavePointsAction->setEnabled(false);
+    ShowLimitLines();
+    ZoomUnDoButtonClick();
+}
+
+void TCorrelationChartForm::FollowSoon() {
+    if (FollowPending)
+        return;
+    FollowPending = true;
+    QTimer::singleShot(0, this, [this] {
+        FollowPending = false;
+        if (!MainForm)
+            return;
+        try {
+            Follow();
+        } catch (const std::exception&) {
+            // A row that holds no code now: nothing is drawn rather than a stale chart. The
+            // fault is told when the user asks for that row.
+            Clear();
+        }
+    });
+}
+
+void TCorrelationChartForm::Redraw() {
+    if (Source)
+        Draw(*Source);
+    else {
+        Chart->yAxis->setLabel(Scale() == codegen::TValueScale::Decibel
+                                   ? QStringLiteral("дБ")
+                                   : QStringLiteral("Корреляция"));
+        if (MainForm)
+            ZoomUnDoButtonClick();
+    }
+}
+
+std::vector<double> TCorrelationChartForm::LimitLineValues() const {
+    std::vector<double> Values;
+    if (!Source)
+        return Values;
+    const int Limit = (MainForm->*LimitEdit)->Value();
+    // Scaled as the points are, so that a lobe at the limit touches its line.
+    for (const auto& P : codegen::ScaledPoints({{0, Limit}, {0, -Limit}}, ShownScale, Reference))
+        if (std::find(Values.begin(), Values.end(), P.Value) == Values.end())
+            Values.push_back(P.Value);
+    return Values;
+}
+
+void TCorrelationChartForm::ShowLimitLines() {
+    for (QCPItemStraightLine* Line : LimitLines)
+        Chart->removeItem(Line);
+    LimitLines.clear();
+    for (const double Value : LimitLineValues()) {
+        auto* Line = new QCPItemStraightLine(Chart);
+        Line->point1->setCoords(0, Value);
+        Line->point2->setCoords(1, Value);
+        Line->setPen(QPen(QColor(0, 128, 0), 1, Qt::DashLine));
+        Line->setSelectable(false);
+        LimitLines.push_back(Line);
+    }
+}
+
+void TCorrelationChartForm::ShowTitle() {
+    if (Title.isEmpty())
+        return;
+    if (!TitleElement) {
+        QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        Font.setPointSize(9);
+        Chart->plotLayout()->insertRow(0);
+        TitleElement = new QCPTextElement(Chart, QString(), Font);
+        Chart->plotLayout()->addElement(0, 0, TitleElement);
+    }
+    // Long codes are broken into lines as wide as the chart, so that the picture holds the
+    // whole text.
+    const QFontMetrics Metrics(TitleElement->font());
+    const int Width =
+        std::max(16, (Chart->width() - 16) / std::max(1, Metrics.horizontalAdvance(u'0')));
+    QStringList Lines;
+    for (const QString& Line : Title)
+        Lines += Broken(Line, Width);
+    TitleElement->setText(Lines.join(u'\n'));
+}
+
+void TCorrelationChartForm::resizeEvent(QResizeEvent* Event) {
+    TForm::resizeEvent(Event);
+    if (TitleElement) {
+        ShowTitle();
+        Chart->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void TCorrelationChartForm::SavePointsActionClick() {
+    const QString FileName = AskSavePath(this, *SavePointsDialog);
+    if (!FileName.isEmpty())
+        SavePoints(FileName);
+}
+
+void TCorrelationChartForm::SavePoints(const QString& FileName) const {
+    WriteFileAtomically(FileName, codegen::PointsCsv(Shown, ShownScale));
+}
+
+std::string TCorrelationChartForm::CodText(const TStringGrid* Grid, int Row) {
+    std::string Text = CodCellText(Grid->Cells(1, Row));
+    try {
+        codegen::CheckCodTextCharacters(Text);
+    } catch (const codegen::CodError& E) {
+        // Named by its list and row, as the selection and the export name theirs.
+        const char* List = Grid == MainForm->CodStringGrid ? "Good-code" : "Set";
+        throw codegen::CodError(std::string(List) + " row " + std::to_string(Row) + ": " +
+                                E.what());
+    }
+    return Text;
+}
+
+TAutoCorrForm::TAutoCorrForm()
+    : TCorrelationChartForm({QStringLiteral("AutoCorrForm"),
+                             QStringLiteral("Авто-корреляционная характеристика кода"),
+                             {543, 189, 475, 480},
+                             QStringLiteral("Номер кода"),
+                             // Room for the longest row numbers the grids can hold.
+                             {24, 16, 128, 0},
+                             {152, 5},
+                             QColor(255, 0, 0),
+                             &TMainForm::MaxCorrSidePBSpinEdit,
+                             &TMainForm::CodStringGrid}) {
+    AutoCorrForm = this;
+    connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
+            Guarded(this, &TAutoCorrForm::CalculateAnDDrawBitBtnClick));
+}
+
+TAutoCorrForm::~TAutoCorrForm() {
+    if (AutoCorrForm == this)
+        AutoCorrForm = nullptr;
+}
+
+std::optional<TCorrelationChartForm::TSource> TAutoCorrForm::NamedSource() const {
+    const TStringGrid* Grid = MainForm->CodStringGrid;
+    if (AutoCorrNumCod <= 0 || AutoCorrNumCod >= Grid->RowCount())
+        return std::nullopt;
+    return RowSource(CodText(Grid, AutoCorrNumCod), QString::number(AutoCorrNumCod));
+}
+
+void TAutoCorrForm::LoadGraphics() {
+    const auto Named = NamedSource();
+    FromList = Named.has_value();
+    if (Named)
+        Draw(*Named);
+    else
+        Clear();
+}
+
+void TAutoCorrForm::Follow() {
+    // A code of the selection stays until another is chosen.
+    if (Drawn() && !FromList)
+        return;
+    const auto Named = NamedSource();
+    FromList = Named.has_value();
+    if (Named)
+        Show(*Named);
+    else
+        Clear();
+}
+
+TCorrelationChartForm::TSource TAutoCorrForm::RowSource(const std::string& Text,
+                                                        const QString& Number) const {
+    return {Text,
+            Text,
+            MainForm->CodLength(),
+            MainForm->CodType(),
+            {QStringLiteral("Код %1: %2").arg(Number, QString::fromStdString(Text))},
+            QStringLiteral("Номер кода ") + Number};
+}
+
+void TAutoCorrForm::DrawCod(const QString& Text, const QString& Number) {
+    DrawCod(CodCellText(Text), Number);
+}
+
+void TAutoCorrForm::DrawCod(const std::string& Text, const QString& Number) {
+    Draw(RowSource(Text, Number));
+    FromList = false;
+}
+
+void TAutoCorrForm::CalculateAnDDrawBitBtnClick() {
+    LoadGraphics();
+}

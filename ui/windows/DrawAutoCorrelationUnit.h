@@ -1,0 +1,188 @@
+// The auto-correlation window: the chart of the good code selected last. The chart,
+// panels, context menu and picture export it shares with the cross-correlation window.
+#pragma once
+
+#include "charts/CorrelationPoints.h"
+#include "engine/Cod.h"
+#include "ui/widgets/Form.h"
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QCPGraph;
+class QCPItemStraightLine;
+class QCPTextElement;
+class QCustomPlot;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPixmap;
+class QPushButton;
+class TFileDialogSettings;
+class TMainForm;
+class TPBSpinEdit;
+class TStringGrid;
+
+// A window that draws correlation points as stairs between a top and a bottom panel.
+class TCorrelationChartForm : public TForm {
+    Q_OBJECT
+
+public:
+    QFrame* Panel1;
+    QFrame* Panel2;
+    QCustomPlot* Chart;
+    QCPGraph* Series2;
+    QMenu* PopupMenu;
+    QAction* N3;
+    QAction* N4;
+    QAction* SaveToClipBoardN5;
+    QAction* SaveToBMPFileN6;
+    TFileDialogSettings* SavePictureDialog;
+    QLabel* NumCodLabel;
+    QPushButton* ZoomUnDoButton;
+    QPushButton* CalculateAnDDrawBitBtn;
+    // How the chart shows the correlation ("значения", "|R|", "дБ") and which one
+    // ("периодическая"), beside the calculate button; the points to a CSV file from the
+    // context menu. Not components: projects do not store them.
+    QComboBox* ScaleComboBox;
+    QCheckBox* PeriodicCheckBox;
+    QAction* SavePointsAction;
+    TFileDialogSettings* SavePointsDialog;
+    // The title line of the chart (number and text of the code or codes), made with the first
+    // chart, and the lines at the correlation limit.
+    QCPTextElement* TitleElement = nullptr;
+    std::vector<QCPItemStraightLine*> LimitLines;
+
+    codegen::TValueScale Scale() const;
+    codegen::TCorrelationKind Kind() const;
+    // The points as drawn, in the scale and kind they were drawn in.
+    const std::vector<codegen::TChartPoint>& ChartPoints() const { return Shown; }
+    // The heights of the limit lines drawn: plus and minus the limit as values, the limit as
+    // |R|, the limit relative to the main peak in dB; none before a chart is drawn.
+    std::vector<double> LimitLineValues() const;
+    // The title's lines unbroken, "Код N: text" for each code drawn.
+    QString TitleText() const { return Title.join(u'\n'); }
+
+    void FormCreate();
+    // Vertical axis from minus the larger of the two limits of the main window (or the
+    // lowest value drawn, where lower) up to the code length; horizontal axis over all
+    // points.
+    void ZoomUnDoButtonClick();
+    void SaveToClipBoardN5Click();
+    void SaveToBMPFileN6Click();
+    // The chart as it is shown now: PNG for a name ending in ".png", a Windows bitmap
+    // otherwise. Throws when the file cannot be written.
+    void SavePicture(const QString& FileName) const;
+    // The chart alone, as the picture exports give it.
+    QPixmap Picture() const;
+    void SavePointsActionClick();
+    // The points drawn as PointsCsv gives them, written in one step. Throws when the file
+    // cannot be written.
+    void SavePoints(const QString& FileName) const;
+
+    // The code text of a grid row, checked for characters a code never holds; a fault names
+    // the list and the row.
+    static std::string CodText(const TStringGrid* Grid, int Row);
+
+    // No chart: no points, no title, the label as designed.
+    void Clear();
+
+protected:
+    // What tells the two windows apart.
+    struct TDesign {
+        QString Name;
+        QString Caption;
+        QRect Bounds;
+        QString Label;
+        QRect LabelBounds;
+        QPoint ZoomUnDoPos;
+        QColor PointColor;
+        // The main window's limit the lines show.
+        TPBSpinEdit* TMainForm::*LimitEdit;
+        // The list whose codes the chart names.
+        TStringGrid* TMainForm::*Grid;
+    };
+
+    // What a chart is drawn from: the correlation of TextA with TextB (the same text for a
+    // code with itself), each code named in the title by its number.
+    struct TSource {
+        std::string TextA;
+        std::string TextB;
+        int L = 0;
+        codegen::TCodType Type = codegen::TCodType::Binary;
+        QStringList Title;
+        QString Label;
+        bool operator==(const TSource&) const = default;
+    };
+
+    explicit TCorrelationChartForm(const TDesign& Design);
+
+    // Draws Source in the scale and kind chosen and sets the standard axes; a text that is
+    // not a code throws and leaves the chart as it was.
+    void Draw(TSource Source);
+    // Draws Source unless it is the one drawn, so that the zoom stays while nothing changed.
+    void Show(const TSource& Source);
+    bool Drawn() const { return Source.has_value(); }
+
+    // After the list, the length or the type changed: the chart shows what its row names
+    // now, or is cleared when the row is gone or holds no code.
+    virtual void Follow() = 0;
+
+    void resizeEvent(QResizeEvent* Event) override;
+
+private:
+    // Draws the source again, for another scale or kind.
+    void Redraw();
+    // Once the present event is handled: a list replaced row by row is followed once.
+    void FollowSoon();
+    bool FollowPending = false;
+    QString DesignLabel;
+    void ShowLimitLines();
+    // The title broken to the width of the chart.
+    void ShowTitle();
+
+    TPBSpinEdit* TMainForm::*LimitEdit;
+    std::optional<TSource> Source;
+    QStringList Title;
+    // The correlation values drawn, the points as shown and the reference of their dB.
+    std::vector<codegen::TCorrelationPoint> ShownPoints;
+    std::vector<codegen::TChartPoint> Shown;
+    codegen::TValueScale ShownScale = codegen::TValueScale::Linear;
+    double Reference = 0;
+};
+
+class TAutoCorrForm : public TCorrelationChartForm {
+    Q_OBJECT
+
+public:
+    TAutoCorrForm();
+    ~TAutoCorrForm() override;
+
+    // Redraws for AutoCorrNumCod, shown or not; clears the chart when it names no code row.
+    void LoadGraphics();
+    void CalculateAnDDrawBitBtnClick();
+    // Draws a code of another list (the selection's), labelled with its number.
+    void DrawCod(const QString& Text, const QString& Number);
+    void DrawCod(const std::string& Text, const QString& Number);
+
+protected:
+    void Follow() override;
+
+private:
+    TSource RowSource(const std::string& Text, const QString& Number) const;
+    // The good-code row named now, when it is one.
+    std::optional<TSource> NamedSource() const;
+    // The chart shows a row of the good-code list (not a code of the selection).
+    bool FromList = false;
+};
+
+extern TAutoCorrForm* AutoCorrForm;

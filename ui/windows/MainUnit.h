@@ -1,0 +1,270 @@
+// The main window: every parameter control, the two code grids and their handlers. The
+// controls are the parameter store: operations read them at the moment they run.
+#pragma once
+
+#include "engine/Cod.h"
+#include "engine/CodFamilies.h"
+#include "search/stochastic/BestCodSearch.h"
+#include "search/exhaustive/CodCounts.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "search/sets/SetSearch.h"
+
+#include "ui/windows/BestSearchRun.h"
+#include "ui/widgets/Form.h"
+#include <memory>
+#include <optional>
+
+#include <cstdint>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class QAction;
+class TBestSearchPanel;
+class TCodGridEditor;
+class TFileDialogSettings;
+class TPBSpinEdit;
+class TProjectState;
+class TRecentProjects;
+class TRadioGroup;
+class TTextBuffer;
+class TStringGrid;
+
+class TMainForm : public TForm {
+    Q_OBJECT
+
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Top bar.
+    QFrame* Panel1;
+    QToolButton* OpenFileSpeedButton;
+    QToolButton* SaveFileSpeedButton;
+    QToolButton* ExitSpeedButton;
+    QPushButton* LoadFromTxtBitBtn;
+    QPushButton* BitBtn1;
+    // "Семейства кодов": a classic family (m-sequences, Gold, Kasami, Legendre, Barker)
+    // replaces the good-code list; not a component, so projects do not store it.
+    QPushButton* FamiliesBitBtn;
+    // How "Искать коды" searches (exhaustive or best within a time budget); not a component,
+    // so projects do not store it.
+    TBestSearchPanel* BestSearchPanel;
+    // Main code parameters.
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    TPBSpinEdit* CodLengthPBSpinEdit;
+    TRadioGroup* VariantRadioGroup;
+    // Good-code search.
+    QGroupBox* GroupBox2;
+    QLabel* Label3;
+    TPBSpinEdit* MaxCorrSidePBSpinEdit;
+    TPBSpinEdit* ZeroCountPBSpinEdit;
+    TRadioGroup* ZRadioGroup;
+    QPushButton* SerchCodsBitBtn;
+    QPushButton* BreakSerchBitBtn;
+    QPushButton* ContinueBitBtn;
+    QLabel* CodLabel;
+    QLabel* Label5;
+    // One code of each symmetry class only (TSearchParams::Classes); not a component, so
+    // projects do not store it.
+    QCheckBox* DistinctCheckBox;
+    // Good codes.
+    QGroupBox* GroupBox3;
+    TStringGrid* CodStringGrid;
+    QPushButton* AutoCorrBitBtn;
+    TTextBuffer* TxtMemo;
+    // Set search.
+    QGroupBox* GroupBox4;
+    QLabel* Label2;
+    TPBSpinEdit* MaxNoCorrPBSpinEdit;
+    QCheckBox* PairCheckBox;
+    TRadioGroup* RadioGroup1;
+    QPushButton* SerchNoCorrCodsBitBtn;
+    QPushButton* BreakNoCorrCodsBitBtn;
+    QPushButton* ContinueNoCorrCodsBitBtn;
+    QLabel* Mess1Label;
+    QLabel* Mess2Label;
+    QLabel* Mess3Label;
+    QLabel* Mess4Label;
+    QPushButton* LoadBestResultBitBtn;
+    // The set of non-correlating codes.
+    QGroupBox* GroupBox5;
+    TStringGrid* NoCorrCodsStringGrid;
+    QPushButton* TextBitBtn;
+    QPushButton* CrossCorrBitBtn;
+    // Code selection.
+    QGroupBox* GroupBox6;
+    QLabel* Label4;
+    TPBSpinEdit* SelectPBSpinEdit;
+    QLabel* Label8;
+    QPushButton* SelectBitBtn;
+    QLabel* SelectLabel;
+    TStringGrid* SelectStringGrid;
+    TPBSpinEdit* SelCountPBSpinEdit;
+    QPushButton* LoadSelectionsBitBtn;
+    // Components without a place.
+    TFileDialogSettings* OpenDialog;
+    TFileDialogSettings* SaveDialog;
+    TFileDialogSettings* TxtOpenDialog;
+    QMenu* CodPopupMenu;
+    QAction* N1;
+    QAction* N2;
+    // Progress of long work (fraction done, speed, time left), along the bottom edge.
+    QLabel* StatusLabel;
+    // Delete, paste, clear and save of the two code grids; not components.
+    TCodGridEditor* CodGridEditor;
+    TCodGridEditor* NoCorrGridEditor;
+    QPushButton* ClearSetButton;
+
+    // Handlers of the window itself.
+    void FormCreate();
+    void ExitSpeedButtonClick();
+    void OpenFileSpeedButtonClick();
+    void SaveFileSpeedButtonClick();
+    // Unsaved work and the projects used last; not components.
+    TProjectState* ProjectState;
+    TRecentProjects* RecentProjects;
+    void OpenRecentProject(const QString& FileName);
+    void VariantRadioGroupClick();
+    // A length or type the user set by hand that the codes listed do not have: asks whether
+    // to clear the lists or to keep them with their figures worked out anew. Imports,
+    // projects and families set both to fit their codes and are not asked about.
+    void CodShapeChangedByHand(bool TypeChanged);
+    void TextBitBtnClick();
+    void AutoCorrBitBtnClick();
+    void CrossCorrBitBtnClick();
+
+    // The good-code search.
+    void SerchCodsBitBtnClick();
+    void ContinueBitBtnClick();
+    void BreakSerchBitBtnClick();
+    void SerchCods();
+    // The search parameters as the controls show them now.
+    codegen::TSearchParams GoodCodParams() const;
+    // Appends codes (text forms) to the good-code grid, numbered by their rows, in one go.
+    void AddCodsToStringGrid(const std::vector<std::string>& Cods);
+    // The search with its counter (the last code examined), kept between runs.
+    codegen::TGoodCodSearch GoodCodSearch;
+    // The count ("подсчёт"): the same search without the list, the codes and classes of each
+    // PSL in the status line. Its own search and counter, so that the list and its
+    // "Продолжить" stay as they were; Afresh starts it from the first code.
+    void CountCods(bool Afresh);
+    codegen::TGoodCodSearch CodCountSearch;
+    codegen::TSearchParams CountParams;
+    codegen::TCodCounts CodCounts;
+    bool CountStarted = false;
+
+    // The best-code search, which "Искать коды" and "Продолжить" run in its mode: Known lists
+    // the codes whose symmetry classes are not to be reported again.
+    void SerchBestCods(std::vector<std::string> Known);
+    // Its parameters as the controls show them now, with a new seed.
+    codegen::TBestSearchParams BestCodParams() const;
+    codegen::TBestCodSearch BestCodSearch;
+    // When an exhaustive run is seen to take hours, the status line offers the best search;
+    // its link ends the run and starts that search.
+    TLongRunOffer LongRunOffer;
+    void StatusLabelLinkActivated(const QString& Link);
+
+    // The set search.
+    void SerchNoCorrCodsBitBtnClick();
+    void ContinueNoCorrCodsBitBtnClick();
+    void BreakNoCorrCodsBitBtnClick();
+    void LoadBestResultBitBtnClick();
+    void SerchNoCorrCods();
+    int MaxCorrWithNoCorrStringGrid(int NN);
+    bool NotCodExist(int K);
+    // The method selected in RadioGroup1, none when no item is.
+    std::optional<codegen::TSetMethod> SetMethod() const;
+    // The set search with its state (Start, BestResult, Pack ...), kept between runs.
+    codegen::TSetSearch& SetSearch() { return *NoCorrSearch; }
+
+    // The selection.
+    void SelectBitBtnClick();
+    void LoadSelectionsBitBtnClick();
+    // Import of a code list from a text file, one code per line.
+    void LoadFromTxtBitBtnClick();
+    void BitBtn1Click();
+    // The family chosen in the "Семейства кодов" dialog replaces the good-code list, as an
+    // import does; the type becomes binary and the length the family's.
+    void FamiliesBitBtnClick();
+    void LoadCodFamily(codegen::TCodFamily Family, int Size, bool AllShifts);
+    // A row chosen in the selection grid draws the code that row shows.
+    void SelectStringGridSelectCell(int ACol, int ARow);
+
+    // The code grids.
+    void StartStringGridToLoad();
+    void StartNoCorrStringGridToLoad();
+    void AddCodToStringGrid(codegen::TCod Cd);
+    void AddCodToNoCorrStringGrid(int NN);
+    void CodStringGridSelectCell(int ACol, int ARow);
+    void NoCorrCodsStringGridSelectCell(int ACol, int ARow);
+    void N1Click();
+    void N2Click();
+
+    // The code model under the length and type the controls show now.
+    int CodLength() const;
+    codegen::TCodType CodType() const;
+    void ClearCod(codegen::TCod& Cd) const;
+    void LoadDigitalCod(const codegen::TCod& FromCod, codegen::TCod& ToCod) const;
+    void LoadDigitalCodFromString(const QString& SCd, codegen::TCod& ToCod) const;
+    int ZeroCount(const codegen::TCod& Cd) const;
+    bool EndCod(const codegen::TCod& Cd) const;
+    void IncCod(codegen::TCod& Cd) const;
+    QString ViewCod(const codegen::TCod& Cd) const;
+    int SidePulseCorrelation(const codegen::TCod& Cd) const;
+    int MaxCorrelation(const codegen::TCod& CdA, const codegen::TCod& CdB) const;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    class TSetSearchHost;
+    std::unique_ptr<TSetSearchHost> NoCorrHost;
+    std::unique_ptr<codegen::TSetSearch> NoCorrSearch;
+    // Runs a set-search operation with its buttons off and its labels shown at the end.
+    template <class TWork> void RunSetSearchOperation(TWork&& Work);
+    void ShowProgress(const codegen::TSearchProgress& Progress, bool Broken = false);
+    // Labels that describe a list are refreshed or emptied when another list replaces it.
+    void ShowGoodCodCount();
+    void GoodCodListReplaced();
+    void SetListReplaced();
+    // Empties the set search's four labels (and what it has not shown yet).
+    void ClearSetMessages();
+    void GoodCodListEdited();
+    uint64_t SetMessagesListVersion = 0;
+    void ConnectListWatchers();
+    // The popup's items that take the selected good code are on only while there is one.
+    bool SelectedCodValid() const;
+    void UpdateCodMenu();
+    void CreateControls();
+    // Enlarged, the window gives the room to the code grids; its design size is its least.
+    void MakeStretchable();
+    void ConnectHandlers();
+    void CreateGridEditors();
+    // Saves through the dialog; true when saved. The caption, the unsaved-work mark and the
+    // recent projects follow an open or a save.
+    bool SaveProject();
+    void ProjectOpened(const QString& FileName);
+    bool IsCodRow(int Row) const;
+    // The texts of the good-code grid's rows, first row first.
+    std::vector<std::string> GoodCodTexts() const;
+    // True while SerchCods runs; the offer's link then ends it before the best search starts.
+    bool GoodCodRunning = false;
+    bool BestOfferTaken = false;
+};
+
+extern TMainForm* MainForm;
+
+// Grid selection state, 0 at start: the good-code row selected last (through the good-code
+// grid or the selection grid), and the set rows selected last and before that.
+extern int32_t AutoCorrNumCod;
+extern int32_t CrossCorrNumA;
+extern int32_t CrossCorrNumB;
+
+// Stop request of the good-code search, set by its Break button and by closing the window.
+extern bool NoJob;

@@ -1,0 +1,168 @@
+#include "ui/windows/TxtImport.h"
+
+#include "engine/TextLines.h"
+#include "project/ProjectFile.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/widgets/Dialogs.h"
+#include "ui/app/ErrorTexts.h"
+#include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/widgets/StringGrid.h"
+#include "ui/widgets/TextBuffer.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+// The type of the codes of an imported file: a chip 2 makes them ternary; codes of 0 and 1
+// alone are binary or ternary codes without a -1 chip, which only the user knows (read as
+// ternary, every -1 chip of a binary code would become a 0 chip). None on Cancel.
+std::optional<codegen::TCodType> ImportedCodType(const std::vector<std::string>& Cods) {
+    for (const std::string& Cod : Cods)
+        if (Cod.find('2') != std::string::npos)
+            return codegen::TCodType::Ternary;
+    const int Choice = Dialogs().Choose(
+        QStringLiteral("Коды файла состоят только из 0 и 1. Какого они типа?\n"
+                       "Двоичные: 1 это +1, 0 это -1. Троичные: 0 это нулевой элемент."),
+        {QStringLiteral("Двоичные (+1, -1)"), QStringLiteral("Троичные (+1, 0, -1)")});
+    if (Choice < 0)
+        return std::nullopt;
+    return Choice == 0 ? codegen::TCodType::Binary : codegen::TCodType::Ternary;
+}
+
+// A file's bytes as the window shows them: as UTF-8 when they are UTF-8, so that a character
+// a code must not hold is named as codegen-cli names it; else one character per byte, so
+// that nothing is lost.
+QString TextFromBytes(std::string_view Bytes) {
+    QStringDecoder Utf8(QStringConverter::Utf8);
+    QString Text = Utf8(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+    if (!Utf8.hasError())
+        return Text;
+    return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+}
+
+// A refused line of an imported file, in the words of the paste's refusal.
+QString ImportRefusal(const QString& Path, const codegen::CodLineError& Error,
+                      codegen::TCodType Type) {
+    const int L = Error.L;
+    const QString Nothing = QStringLiteral("\rНичего не загружено.");
+    if (Error.Most == 0)
+        return QStringLiteral("Файл %1 длиннее, чем может быть список кодов (строка %2 "
+                              "кончается дальше %3 МБ).")
+                   .arg(Path)
+                   .arg(Error.Line)
+                   .arg(codegen::MaxListBytes >> 20) +
+               Nothing;
+    if (!Error.Fault)
+        return QStringLiteral("Строка %1 файла %2 — лишний код: список вмещает не больше %3 "
+                              "кодов длины %4.")
+                   .arg(Error.Line)
+                   .arg(Path)
+                   .arg(Error.Most)
+                   .arg(L) +
+               Nothing;
+    const QString Line = TextFromBytes(Error.Text);
+    return QStringLiteral("Строка %1 файла %2 («%3») — не код: %4.")
+               .arg(Error.Line)
+               .arg(Path)
+               .arg(Line.size() > 60 ? Line.left(60) + u'…' : Line)
+               .arg(CodTextFaultMessage(*Error.Fault, L, Type)) +
+           Nothing;
+}
+
+// Asks before an import changes the type or length under the codes of the other list, whose
+// figures then all change; true to go on. A type the user has just chosen is no surprise, so
+// only a type the file forces (a chip 2) counts.
+bool ConversionAccepted(TMainForm& Form, const TStringGrid* Other, codegen::TCodType Type,
+                        bool TypeForced, int L) {
+    const int Cods = Other->RowCount() - 1;
+    const bool TypeChanges = TypeForced && Type != Form.CodType();
+    const bool LengthChanges = L != Form.CodLength();
+    if (Cods < 1 || (!TypeChanges && !LengthChanges))
+        return true;
+    QStringList Changes;
+    if (TypeChanges)
+        Changes << (Type == codegen::TCodType::Ternary
+                        ? QStringLiteral("тип кодов сменится с двоичного на троичный (в кодах "
+                                         "файла есть цифра 2)")
+                        : QStringLiteral("тип кодов сменится с троичного на двоичный"));
+    if (LengthChanges)
+        Changes << QStringLiteral("длина кода сменится с %1 на %2").arg(Form.CodLength()).arg(L);
+    const QString List = Other == Form.CodStringGrid ? QStringLiteral("списка хороших кодов")
+                                                     : QStringLiteral("набора кодов");
+    return Dialogs().Confirm(
+        QStringLiteral("При загрузке файла %1, и все показатели %2 (кодов: %3) будут "
+                       "пересчитаны по новым типу и длине.\rЗагрузить файл?")
+            .arg(Changes.join(QStringLiteral(", ")), List)
+            .arg(Cods));
+}
+
+} // namespace
+
+bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
+    const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
+    if (Path.isEmpty())
+        return false;
+    // Read before the caption changes: a file that cannot be opened or read leaves the window
+    // as it was.
+    std::ifstream File = codegen::OpenInputFile(QFile::encodeName(Path).toStdString());
+    std::string Text;
+    codegen::TCodsSource Source;
+    // The digits of either type are taken here; the type is told from the codes below.
+    const codegen::TCodListShape Shape{0, codegen::TCodType::Ternary};
+    try {
+        Source = codegen::ReadCodsSource(File, Path.toStdString(), &Text, Shape);
+        if (!Source.Project && !Source.Lines.empty())
+            codegen::CheckCodLength(Source.L);
+    } catch (const codegen::CodLineError& Error) {
+        Dialogs().Error(ImportRefusal(Path, Error, Shape.Type));
+        return false;
+    } catch (const codegen::CodError& Error) {
+        Dialogs().Error(ErrorText(Error) + QStringLiteral("\rНичего не загружено."));
+        return false;
+    }
+    if (Source.Project) {
+        Dialogs().Error(QStringLiteral("Файл ") + Path +
+                        QStringLiteral(" — проект, а не список кодов: откройте его кнопкой "
+                                       "«Загрузить проект».\rНичего не загружено."));
+        return false;
+    }
+    const std::vector<std::string>& Cods = Source.Lines;
+    if (Cods.empty()) {
+        Dialogs().Error(QStringLiteral("В файле ") + Path +
+                        QStringLiteral(" нет кодов.\rНичего не загружено."));
+        return false;
+    }
+    const std::optional<codegen::TCodType> Type = ImportedCodType(Cods);
+    if (!Type)
+        return false;
+    const bool TypeForced = *Type == codegen::TCodType::Ternary &&
+                            std::any_of(Cods.begin(), Cods.end(), [](const std::string& Cod) {
+                                return Cod.find('2') != std::string::npos;
+                            });
+    const TStringGrid* Other =
+        Target == Form.CodStringGrid ? Form.NoCorrCodsStringGrid : Form.CodStringGrid;
+    if (!ConversionAccepted(Form, Other, *Type, TypeForced, Source.L))
+        return false;
+    Form.setWindowTitle(Path);
+    Form.TxtMemo->clear();
+    Form.TxtMemo->setPlainText(TextFromBytes(Text));
+
+    Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
+    Form.CodLengthPBSpinEdit->SetValue(Source.L);
+
+    (Form.*ResetTarget)();
+    QList<QStringList> Rows;
+    Rows.reserve(static_cast<qsizetype>(Cods.size()));
+    for (std::size_t N = 0; N < Cods.size(); ++N)
+        Rows.append({QString::number(N + 1), TextFromBytes(Cods[N])});
+    Target->AppendRows(Rows);
+    return true;
+}
