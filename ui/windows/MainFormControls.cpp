@@ -1,19 +1,9 @@
 // The main window's controls: where each sits, how it stretches, and what it is wired to.
 #include "ui/windows/MainUnit.h"
 
-#include "engine/CodSymmetry.h"
-#include "engine/TextLines.h"
 #include "project/MainFormTable.h"
-#include "project/ProjectFile.h"
-#include "search/sets/Selection.h"
 #include "ui/app/ErrorGuard.h"
-#include "ui/app/ErrorTexts.h"
-#include "ui/app/ProgressText.h"
-#include "ui/app/ProjectState.h"
-#include "ui/app/RecentProjects.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/Dialogs.h"
-#include "ui/widgets/FittedLabel.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StretchLayout.h"
@@ -21,46 +11,31 @@
 #include "ui/widgets/TextBuffer.h"
 #include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/CodCellText.h"
-#include "ui/windows/CodFamilyDialog.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CodMetricColumns.h"
-#include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CorrMatrixUnit.h"
-#include "ui/windows/CrossCorrUnit.h"
-#include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainFormLayout.h"
-#include "ui/windows/TxtImport.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QStringDecoder>
 #include <QToolButton>
 
-#include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <functional>
-#include <limits>
+#include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "ui/windows/MainFormParts.h"
 

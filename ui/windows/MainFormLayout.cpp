@@ -27,7 +27,7 @@ using K = TMainFormControl::TKind;
 using M = TMainForm;
 using TParent = TMainFormControl::TParent;
 
-// One maker a kind: the member's type must be the kind's.
+// One maker a kind, so that a row's member is of its kind's type.
 constexpr TMainFormControl Group(const char* Name, QGroupBox* M::*Member, const char* Title,
                                  QRect Bounds) {
     return {K::Group, Name, Member, std::monostate{}, Title, Bounds};
@@ -65,6 +65,14 @@ constexpr TMainFormControl Grid(const char* Name, TStringGrid* M::*Member, TPare
                                 QRect Bounds) {
     return {K::Grid, Name, Member, Parent, "", Bounds};
 }
+constexpr TMainFormControl TextBuffer(const char* Name, TTextBuffer* M::*Member, TParent Parent,
+                                      const char* Text, QRect Bounds) {
+    return {K::TextBuffer, Name, Member, Parent, Text, Bounds};
+}
+constexpr TMainFormControl BestSearchPanel(const char* Name, TBestSearchPanel* M::*Member,
+                                           QRect Room) {
+    return {K::BestSearchPanel, Name, Member, &M::Panel1, "", Room};
+}
 
 // The object name is the member's: the two cannot differ.
 #define NAMED(Member) #Member, &TMainForm::Member
@@ -90,9 +98,7 @@ constexpr TMainFormControl Rows[] = {
         .NotComponent(),
     // The search group has no room left; the top bar has it between the exit button and the
     // first import button, in line with the speed buttons.
-    TMainFormControl{
-        K::BestSearchPanel, NAMED(BestSearchPanel), &M::Panel1, "", {166, 6, 320 - 3 - 166, 22}}
-        .NotComponent(),
+    BestSearchPanel(NAMED(BestSearchPanel), {166, 6, 320 - 3 - 166, 22}).NotComponent(),
 
     Group(NAMED(GroupBox1), "Основные параметры кода", {0, 33, 233, 72}),
     Label(NAMED(Label1), &M::GroupBox1, "Длина кода (бит)", {136, 24, 86, 13}),
@@ -123,7 +129,7 @@ constexpr TMainFormControl Rows[] = {
     Button(NAMED(AutoCorrBitBtn), &M::GroupBox3, "Показать авто-корр. характеристику",
            {16, 640, 233, 25}),
     // Hidden; its text is its name, as designed.
-    TMainFormControl{K::TextBuffer, NAMED(TxtMemo), &M::GroupBox3, "TxtMemo", {32, 192, 841, 89}},
+    TextBuffer(NAMED(TxtMemo), &M::GroupBox3, "TxtMemo", {32, 192, 841, 89}),
 
     Group(NAMED(GroupBox4), "Поиск комплекта не корр-щих кодов", {0, 400, 233, 305}),
     // In two lines beside the limit: the method group below takes the box's whole width.

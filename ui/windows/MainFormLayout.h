@@ -75,7 +75,8 @@ struct TMainFormControl {
     }
 };
 
-// The rows of the window's controls below its top bar (Panel1, which the window docks itself).
+// The rows, in creation order: every control but the top bar itself (Panel1, which the window
+// docks to its edge first), the status line and those made with the grids' editors.
 std::span<const TMainFormControl> MainFormLayout();
 
 // Creates the row's control in Parent (whose bounds are set already) with its bounds, texts and
