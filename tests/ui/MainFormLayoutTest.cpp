@@ -217,6 +217,25 @@ private slots:
                      .split(u' '));
     }
 
+    void dialogSettingsAreTheDesigns() {
+        QStringList Got;
+        for (const QString Name : {"OpenDialog", "SaveDialog", "TxtOpenDialog"}) {
+            const auto* Settings =
+                qobject_cast<TFileDialogSettings*>(MainForm->FindComponent(Name));
+            QVERIFY2(Settings, qPrintable(Name));
+            Got << QStringList{Name, Settings->Title, Settings->DefaultExt, Settings->FileName,
+                               Settings->Filter}
+                       .join(QStringLiteral(" | "));
+        }
+        QCOMPARE(Got,
+                 (QStringList{"OpenDialog | Загрузить проект из файла | *.cod | NoName.cod | "
+                              "*.cod|*.cod|*.*|*.*",
+                              "SaveDialog | Сохранить проект в файл | *.cod | NoName.cod | "
+                              "*.cod|*.cod|*.*|*.*",
+                              "TxtOpenDialog | Загрузить проект из файла | *.txt | NoName.txt | "
+                              "*.txt|*.txt|*.*|*.*"}));
+    }
+
     // Tab goes through the controls in creation order, not in the order of the boxes.
     void tabOrderIsTheDesigns() {
         QStringList Chain;

@@ -54,6 +54,8 @@ int StoredControlDefault(std::string_view Name) {
 void TMainForm::CreateControls() {
     InitResources();
     Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
+    // Each row's control in its parent, among the components unless the row says otherwise,
+    // and in its member.
     for (const TMainFormControl& Row : MainFormLayout()) {
         QWidget* Parent = std::visit(
             [this](auto Member) -> QWidget* {
@@ -78,22 +80,7 @@ void TMainForm::CreateControls() {
             Row.Member);
     }
 
-    const struct {
-        TFileDialogSettings* TMainForm::*Member;
-        const char* Name;
-        const char* Title;
-        const char* DefaultExt;
-        const char* FileName;
-        const char* Filter;
-    } Dialogs[] = {
-        {&TMainForm::OpenDialog, "OpenDialog", "Загрузить проект из файла", "*.cod", "NoName.cod",
-         "*.cod|*.cod|*.*|*.*"},
-        {&TMainForm::SaveDialog, "SaveDialog", "Сохранить проект в файл", "*.cod", "NoName.cod",
-         "*.cod|*.cod|*.*|*.*"},
-        {&TMainForm::TxtOpenDialog, "TxtOpenDialog", "Загрузить проект из файла", "*.txt",
-         "NoName.txt", "*.txt|*.txt|*.*|*.*"},
-    };
-    for (const auto& Dialog : Dialogs) {
+    for (const TMainFormDialog& Dialog : MainFormDialogs()) {
         auto* Settings = Register(new TFileDialogSettings(this), QString::fromLatin1(Dialog.Name));
         Settings->Title = QString::fromUtf8(Dialog.Title);
         Settings->DefaultExt = QString::fromLatin1(Dialog.DefaultExt);

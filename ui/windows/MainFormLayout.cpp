@@ -168,6 +168,15 @@ constexpr TMainFormControl Rows[] = {
     Button(NAMED(LoadSelectionsBitBtn), &M::GroupBox6, "Загрузить", {8, 96, 73, 25}),
 };
 
+constexpr TMainFormDialog DialogRows[] = {
+    {&M::OpenDialog, "OpenDialog", "Загрузить проект из файла", "*.cod", "NoName.cod",
+     "*.cod|*.cod|*.*|*.*"},
+    {&M::SaveDialog, "SaveDialog", "Сохранить проект в файл", "*.cod", "NoName.cod",
+     "*.cod|*.cod|*.*|*.*"},
+    {&M::TxtOpenDialog, "TxtOpenDialog", "Загрузить проект из файла", "*.txt", "NoName.txt",
+     "*.txt|*.txt|*.*|*.*"},
+};
+
 #undef NAMED
 
 // The design's labels size themselves to their text; the substitute font is wider, by how
@@ -185,6 +194,10 @@ void SizeToText(QLabel* Label, QRect Bounds, int ParentWidth) {
 
 std::span<const TMainFormControl> MainFormLayout() {
     return Rows;
+}
+
+std::span<const TMainFormDialog> MainFormDialogs() {
+    return DialogRows;
 }
 
 QWidget* MakeMainFormControl(const TMainFormControl& Row, QWidget* Parent) {

@@ -16,6 +16,7 @@ class QPushButton;
 class QToolButton;
 class QWidget;
 class TBestSearchPanel;
+class TFileDialogSettings;
 class TMainForm;
 class TPBSpinEdit;
 class TRadioGroup;
@@ -82,3 +83,16 @@ std::span<const TMainFormControl> MainFormLayout();
 // Creates the row's control in Parent (whose bounds are set already) with its bounds, texts and
 // the value a new window shows; the caller registers it and keeps it in its member.
 QWidget* MakeMainFormControl(const TMainFormControl& Row, QWidget* Parent);
+
+// The settings of the window's file dialogs, components without a place, made after its
+// controls.
+struct TMainFormDialog {
+    TFileDialogSettings* TMainForm::*Member;
+    const char* Name;
+    const char* Title; // UTF-8
+    const char* DefaultExt;
+    const char* FileName;
+    const char* Filter;
+};
+
+std::span<const TMainFormDialog> MainFormDialogs();
