@@ -126,8 +126,11 @@ void Pause(int& Round) {
 // The fields' values in the table's order, as numbers.
 std::string ParamsText(const TSearchParams& P) {
     std::string Out;
-    for (const auto& F : SearchParamFields)
-        Out += (Out.empty() ? "" : " ") + std::to_string(F.Get(P));
+    for (const auto& F : SearchParamFields) {
+        if (!Out.empty())
+            Out += ' ';
+        Out += std::to_string(F.Get(P));
+    }
     return Out;
 }
 

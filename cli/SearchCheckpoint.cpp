@@ -250,8 +250,8 @@ private:
             const std::string Text = Field(Key);
             const auto Value = SearchParamValue(*F, Text);
             if (!Value && F->Kind == TSearchParamField::TKind::Number)
-                Refuse(Path, "line " + std::to_string(LineNo) + ": bad " + Key + " \"" + Text +
-                                 "\"");
+                Refuse(Path,
+                       "line " + std::to_string(LineNo) + ": bad " + Key + " \"" + Text + "\"");
             // A flag is told as "yes or no", a choice in its order.
             const bool Flag = F->Kind == TSearchParamField::TKind::Flag;
             if (!Value)
