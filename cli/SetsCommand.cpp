@@ -45,8 +45,8 @@ struct TSetsOptions {
 // terminal, and SIGINT or SIGTERM as the Break button.
 class TCliSetHost : public TMemorySetHost {
 public:
-    explicit TCliSetHost(const TMemorySetHost& Base)
-        : TMemorySetHost(Base), Terminal(isatty(STDERR_FILENO)) {}
+    TCliSetHost(const TMemorySetHost& Base, TSetMethod M)
+        : TMemorySetHost(Base), Method(M), Terminal(isatty(STDERR_FILENO)) {}
     TSetSearch* Search = nullptr;
     // --time-limit: the search stops as Break would once it is past.
     std::optional<std::chrono::steady_clock::time_point> Deadline;
@@ -72,7 +72,15 @@ public:
                 Drawn = true;
             }
         }
+        if (!Terminal && Search && ++Polls % 16 == 0)
+            ReportBest();
         return false;
+    }
+    void Message(int Label, const TSetMessage& M) override {
+        TMemorySetHost::Message(Label, M);
+        // The largest set's clique search names the size it has in its bound.
+        if (M.Kind == TSetMessage::Bound)
+            LargestSoFar = M.A;
     }
     void EndProgress() {
         if (Drawn)
@@ -80,9 +88,35 @@ public:
     }
 
 private:
+    // Off a terminal, where nothing is redrawn: the best so far as a line of its own, once the
+    // search has run a second, then at most once a second and only when it changed, so that
+    // a log or a script sees a long search go on (and a short one prints nothing more).
+    void ReportBest() {
+        const auto Now = std::chrono::steady_clock::now();
+        if (Now - LastDraw < std::chrono::seconds(1))
+            return;
+        LastDraw = Now;
+        char Line[96];
+        if (Method == TSetMethod::Max)
+            std::snprintf(Line, sizeof Line, "largest set so far: %d codes\n", LargestSoFar);
+        else if (Method == TSetMethod::Full)
+            std::snprintf(Line, sizeof Line, "best package so far: %d codes\n", Search->BestCount);
+        else
+            std::snprintf(Line, sizeof Line, "best so far: %d codes from row %d\n",
+                          Search->BestResult, Search->BestStart);
+        if (Line == LastReport)
+            return;
+        LastReport = Line;
+        std::fputs(Line, stderr);
+        std::fflush(stderr);
+    }
+
+    TSetMethod Method;
     bool Terminal;
     bool Drawn = false;
     uint64_t Polls = 0;
+    int LargestSoFar = 0;
+    std::string LastReport;
     std::chrono::steady_clock::time_point LastDraw = std::chrono::steady_clock::now();
 };
 
@@ -90,7 +124,7 @@ private:
 int RunSets(const TSetsOptions& O) {
     const TSetMethod Method = O.Method;
     const double TimeLimit = O.TimeLimit;
-    TCliSetHost Host(O.Params);
+    TCliSetHost Host(O.Params, Method);
     Host.Good = ReadCodsFile(O.Cods, Host.Length, Host.Type);
     // A text the search cannot take is named by its row before the search starts.
     DecodeCods(Host.Good, Host.Length, Host.Type);
