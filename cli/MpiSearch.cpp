@@ -24,7 +24,7 @@ namespace codegen {
 // pieces one at a time; every piece gets exactly one answer, so nothing is left in flight
 // when the rank is dismissed.
 enum TTag : int {
-    TagParams = 1, // "L type limit rule zeros classes"
+    TagParams = 1, // the search parameters, as ParamsText writes them
     TagPiece,      // "max-codes milliseconds reversal-cut prefix [part]"
     TagStop,       // end the piece in hand at once (answered "stopped")
     TagQuit,       // leave
@@ -123,23 +123,26 @@ void Pause(int& Round) {
     ++Round;
 }
 
+// The fields' values in the table's order, as numbers.
 std::string ParamsText(const TSearchParams& P) {
-    std::ostringstream Out;
-    Out << P.L << ' ' << static_cast<int>(P.Type) << ' ' << P.SideLobeLimit << ' '
-        << static_cast<int>(P.Rule) << ' ' << P.Z << ' ' << (P.Classes ? 1 : 0);
-    return Out.str();
+    std::string Out;
+    for (const auto& F : SearchParamFields) {
+        if (!Out.empty())
+            Out += ' ';
+        Out += std::to_string(F.Get(P));
+    }
+    return Out;
 }
 
 TSearchParams ParamsOf(const std::string& Text) {
     std::istringstream In(Text);
     TSearchParams P;
-    int Type = 0, Rule = 0, Classes = 0;
-    In >> P.L >> Type >> P.SideLobeLimit >> Rule >> P.Z >> Classes;
-    if (!In || Type < 0 || Type > 1 || Rule < 0 || Rule > 1)
-        throw std::runtime_error("MPI: bad parameters from rank 0: " + Text);
-    P.Type = static_cast<TCodType>(Type);
-    P.Rule = static_cast<TZeroRule>(Rule);
-    P.Classes = Classes != 0;
+    for (const auto& F : SearchParamFields) {
+        int Value = -1;
+        if (!(In >> Value) || !SearchParamValueOk(F, Value))
+            throw std::runtime_error("MPI: bad parameters from rank 0: " + Text);
+        F.Set(P, Value);
+    }
     return P;
 }
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -108,16 +109,20 @@ private:
     std::size_t Length = 0;
 };
 
+// The parameters in the order of the checkpoint's lines.
+std::array<const TSearchParamField*, SearchParamFields.size()> StoredFields() {
+    std::array<const TSearchParamField*, SearchParamFields.size()> Fields{};
+    for (const auto& F : SearchParamFields)
+        Fields.at(static_cast<std::size_t>(F.Line)) = &F;
+    return Fields;
+}
+
 // The state lines before "codes": the parameters, the counter and whether it is complete.
 std::string StateText(const TSearchParams& P, const std::string& After, bool Completed) {
     std::string Text;
     const auto Put = [&Text](const std::string& Line) { Text += Line + "\n"; };
-    Put("length " + std::to_string(P.L));
-    Put(std::string("type ") + (P.Type == TCodType::Binary ? "binary" : "ternary"));
-    Put("side-lobes " + std::to_string(P.SideLobeLimit));
-    Put(std::string("zeros-rule ") + (P.Rule == TZeroRule::AtMost ? "at-most" : "equal"));
-    Put("zeros " + std::to_string(P.Z));
-    Put(std::string("classes ") + (P.Classes ? "yes" : "no"));
+    for (const TSearchParamField* F : StoredFields())
+        Put(std::string(F->Key) + " " + SearchParamText(*F, F->Get(P)));
     Put("after " + After);
     Put(std::string("completed ") + (Completed ? "yes" : "no"));
     return Text;
@@ -240,12 +245,21 @@ private:
     }
     void Header() {
         TSearchParams& P = C.Params;
-        P.L = static_cast<int>(Number("length", MaxCodLength));
-        P.Type = Choice("type", "binary", "ternary") ? TCodType::Binary : TCodType::Ternary;
-        P.SideLobeLimit = static_cast<int>(Number("side-lobes", MaxCodLength));
-        P.Rule = Choice("zeros-rule", "at-most", "equal") ? TZeroRule::AtMost : TZeroRule::Equal;
-        P.Z = static_cast<int>(Number("zeros", MaxCodLength));
-        P.Classes = Choice("classes", "yes", "no");
+        for (const TSearchParamField* F : StoredFields()) {
+            const std::string Key(F->Key);
+            const std::string Text = Field(Key);
+            const auto Value = SearchParamValue(*F, Text);
+            if (!Value && F->Kind == TSearchParamField::TKind::Number)
+                Refuse(Path,
+                       "line " + std::to_string(LineNo) + ": bad " + Key + " \"" + Text + "\"");
+            // A flag is told as "yes or no", a choice in its order.
+            const bool Flag = F->Kind == TSearchParamField::TKind::Flag;
+            if (!Value)
+                Refuse(Path, "line " + std::to_string(LineNo) + ": " + Key + " must be " +
+                                 std::string(F->Names[Flag ? 1 : 0]) + " or " +
+                                 std::string(F->Names[Flag ? 0 : 1]) + ", not \"" + Text + "\"");
+            F->Set(P, *Value);
+        }
         try {
             CheckSearchParams(P);
         } catch (const std::exception& E) {

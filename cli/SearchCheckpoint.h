@@ -7,8 +7,8 @@
 // holds the counts by PSL in FILE instead of codes.
 #pragma once
 
-#include "search/exhaustive/CodCounts.h"
 #include "search/SearchParams.h"
+#include "search/exhaustive/CodCounts.h"
 
 #include <cstdint>
 #include <functional>

@@ -229,13 +229,10 @@ void EmitSearchProject(const TSearchParams& Params, std::uint64_t Count,
     const std::string Number = Utf8ToCp1251("Номер"), Cod = Utf8ToCp1251("КОД");
     // The values of the search; every other control as a new window shows it.
     const auto Value = [&Params](const TStoredControl& Control) {
-        const std::string_view Name = Control.Name;
-        return Name == "CodLengthPBSpinEdit"     ? Params.L
-               : Name == "VariantRadioGroup"     ? static_cast<int>(Params.Type)
-               : Name == "MaxCorrSidePBSpinEdit" ? Params.SideLobeLimit
-               : Name == "ZeroCountPBSpinEdit"   ? Params.Z
-               : Name == "ZRadioGroup"           ? static_cast<int>(Params.Rule)
-                                                 : Control.Default;
+        for (const auto& F : SearchParamFields)
+            if (F.Control == Control.Name)
+                return F.Get(Params);
+        return Control.Default;
     };
     for (const TStoredControl& Control : MainFormControls) {
         const std::string Name(Control.Name);

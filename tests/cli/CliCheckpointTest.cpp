@@ -395,3 +395,90 @@ TEST(CliCheckpoint, TheNextRunRemovesTheTemporariesOfAKilledSave) {
 }
 
 } // namespace
+
+namespace {
+
+// Codes of 72 chips whose first 56 are 1 and whose last 16 count Tail in binary: with side
+// lobes up to 71 every code is good, so the list after a counter is plain counting.
+std::string LongCod(unsigned Tail) {
+    std::string Cod(56, '1');
+    for (int Bit = 15; Bit >= 0; --Bit)
+        Cod += (Tail >> Bit & 1u) ? '1' : '0';
+    return Cod;
+}
+
+const std::string Params72 =
+    "length 72\ntype binary\nside-lobes 71\nzeros-rule at-most\nzeros 2\nclasses no\n";
+
+} // namespace
+
+// A checkpoint of codes longer than a 64-bit word whose last stored code is the counter
+// itself (every code is good): the resume neither repeats that code nor skips the one after
+// it, and lists from the right place however long the counter is.
+TEST(CliCheckpoint, ALongCodeStoredAtTheCounterIsListedOnceOnResume) {
+    const unsigned At = 0xB3A5; // chips set in both bytes of the counted tail
+    std::vector<std::string> Stored;
+    std::string Whole;
+    for (unsigned Tail = 1; Tail < (1u << 16); ++Tail) {
+        if (Tail <= At)
+            Stored.push_back(LongCod(Tail));
+        Whole += LongCod(Tail) + "\n";
+    }
+    const std::string File = TempName("ck_long");
+    RemoveCheckpoint(File);
+    std::ofstream(File, std::ios::binary) << FirstFormat(Params72, LongCod(At), false, Stored);
+    const TRun Resumed = RunCli("search --resume " + File);
+    EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_TRUE(Resumed.Out == Whole) << Resumed.Out.size() << " bytes, not " << Whole.size();
+    // The checkpoint the run wrote (its own format now) resumes to the same list again.
+    EXPECT_NE(FileText(File).find("\nafter " + std::string(72, '1') + "\ncompleted yes\n"),
+              std::string::npos)
+        << FileText(File);
+    const TRun Again = RunCli("search --resume " + File);
+    EXPECT_EQ(Again.Status, 0) << Again.Err;
+    EXPECT_TRUE(Again.Out == Whole);
+    // The same counter given on the command line lists the codes after it.
+    const TRun After = RunCli("search --length 72 --side-lobes 71 --resume-after " + LongCod(At));
+    EXPECT_TRUE(After.Out == Whole.substr(At * 73)) << After.Err;
+    RemoveCheckpoint(File);
+}
+
+// A checkpoint as today's tool writes it (its state and codes files taken from a run of
+// search --length 9 --type ternary --side-lobes 1 --zeros 2 --zeros-rule equal --classes)
+// reads back to the same parameters: the same options are taken, any other is refused
+// naming the stored one, and the stored list is what the search lists.
+TEST(CliCheckpoint, ACheckpointOfTodaysFormatReadsBackToTheSameParameters) {
+    const std::string File = TempName("ck_today");
+    RemoveCheckpoint(File);
+    std::ofstream(File, std::ios::binary) << "codegen-cli search checkpoint 2\n"
+                                             "length 9\ntype ternary\nside-lobes 1\n"
+                                             "zeros-rule equal\nzeros 2\nclasses yes\n"
+                                             "after 222222222\ncompleted yes\ncodes 17\n"
+                                             "bytes 170\ncodes-check f5944c3d543a82df\n"
+                                             "check 9f616eac04582416\n";
+    const std::string Cods = "001112212\n010111221\n010212111\n011101221\n011102212\n"
+                             "011120121\n011121201\n011122120\n011220212\n011221202\n"
+                             "100121112\n101011221\n102111012\n110011212\n110112021\n"
+                             "111002112\n111020121\n";
+    std::ofstream(File + ".codes", std::ios::binary)
+        << "codegen-cli search checkpoint codes 2\n" + Cods;
+    const std::string Same =
+        " --length 9 --type ternary --side-lobes 1 --zeros 2 --zeros-rule equal --classes";
+    const TRun Resumed = RunCli("search --resume " + File + Same);
+    EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_EQ(Resumed.Out, Cods);
+    EXPECT_EQ(RunCli("search" + Same).Out, Cods);
+    for (const auto& [Option, Told] : std::vector<std::pair<std::string, std::string>>{
+             {"--length 10", "--length 9, not 10"},
+             {"--type binary", "--type ternary, not binary"},
+             {"--side-lobes 2", "--side-lobes 1, not 2"},
+             {"--zeros 3", "--zeros 2, not 3"},
+             {"--zeros-rule at-most", "--zeros-rule equal, not at-most"}}) {
+        const TRun Refused = RunCli("search --resume " + File + " " + Option);
+        EXPECT_EQ(Refused.Status, 2) << Option;
+        EXPECT_EQ(Refused.Err, "codegen-cli: --resume " + File +
+                                   ": the checkpoint is of a search with " + Told +
+                                   " (leave the option out to go on with the stored one)\n");
+    }
+    RemoveCheckpoint(File);
+}

@@ -17,7 +17,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -258,14 +260,27 @@ TEST(CliStop, AnUnwritableProjectIsRefusedBeforeTheSearch) {
     RunCommand("rm -rf " + Dir);
 }
 
+// Whether a set search's progress on standard error (Prefix, then a number of codes) has
+// named a set of two codes or more.
+std::function<bool(const TRun&)> ReportsAtLeastTwo(const std::string& Prefix) {
+    return [Prefix](const TRun& SoFar) {
+        for (std::size_t At = SoFar.Err.find(Prefix); At != std::string::npos;
+             At = SoFar.Err.find(Prefix, At + 1))
+            if (std::atoi(SoFar.Err.c_str() + At + Prefix.size()) >= 2)
+                return true;
+        return false;
+    };
+}
+
 TEST(CliStop, AnInterruptedSetSearchPrintsItsBestSetSoFar) {
     const std::string List =
         ::testing::TempDir() + "codegen_stop_list_" + std::to_string(getpid()) + ".txt";
     // Every good code of 32 chips: the full method runs for many seconds on them.
     ASSERT_EQ(Shell(Cli + " search --length 32 --side-lobes 3 > " + List).Status, 0);
-    const TRun Run = Shell(Cli + " sets --codes " + List +
-                           " --length 32 --limit 9 --method full & P=$!; sleep 1; kill -INT $P; "
-                           "wait $P");
+    // Stopped once it reports a package of two codes or more: part way, on its progress.
+    const TRun Run = RunJobAndStopWhen(
+        Cli + " sets --codes " + List + " --length 32 --limit 9 --method full",
+        ReportsAtLeastTwo("best package so far: "), [](pid_t Job) { kill(Job, SIGINT); });
     std::remove(List.c_str());
     EXPECT_EQ(Run.Status, 130) << Run.Err;
     const auto Set = LinesIn(Run.Out);
@@ -279,9 +294,9 @@ TEST(CliStop, AnInterruptedLargestSetPrintsItsBestSetNotProven) {
     // The 6864 good codes of 24 chips within 8: the graph takes about a second, the proof
     // minutes; the interrupt lands in the clique search.
     ASSERT_EQ(Shell(Cli + " search --length 24 --side-lobes 3 > " + List).Status, 0);
-    const TRun Run = Shell(Cli + " sets --codes " + List +
-                           " --length 24 --limit 8 --method max & P=$!; sleep 4; kill -INT $P; "
-                           "wait $P");
+    const TRun Run = RunJobAndStopWhen(
+        Cli + " sets --codes " + List + " --length 24 --limit 8 --method max",
+        ReportsAtLeastTwo("largest set so far: "), [](pid_t Job) { kill(Job, SIGINT); });
     std::remove(List.c_str());
     EXPECT_EQ(Run.Status, 130) << Run.Err;
     EXPECT_GE(LinesIn(Run.Out).size(), 2u);

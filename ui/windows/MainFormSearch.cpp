@@ -62,13 +62,21 @@
 #include "ui/windows/MainFormParts.h"
 
 codegen::TSearchParams TMainForm::GoodCodParams() const {
+    // Each parameter from the control the field table names, read by the control's kind.
     codegen::TSearchParams P;
-    P.L = CodLength();
-    P.Type = CodType();
-    P.SideLobeLimit = MaxCorrSidePBSpinEdit->Value();
-    P.Rule = ZRadioGroup->ItemIndex() == 1 ? codegen::TZeroRule::Equal : codegen::TZeroRule::AtMost;
-    P.Z = ZeroCountPBSpinEdit->Value();
-    P.Classes = DistinctCheckBox->isChecked();
+    for (const codegen::TSearchParamField& F : codegen::SearchParamFields) {
+        const QString Name =
+            QString::fromLatin1(F.Control.data(), static_cast<qsizetype>(F.Control.size()));
+        QObject* Control = findChild<QObject*>(Name);
+        if (auto* Spin = qobject_cast<TPBSpinEdit*>(Control))
+            F.Set(P, Spin->Value());
+        else if (auto* Radio = qobject_cast<TRadioGroup*>(Control))
+            F.Set(P, Radio->ItemIndex());
+        else if (auto* Check = qobject_cast<QCheckBox*>(Control))
+            F.Set(P, Check->isChecked() ? 1 : 0);
+        else
+            throw std::logic_error("No control " + std::string(F.Control) + " for the search");
+    }
     return P;
 }
 
