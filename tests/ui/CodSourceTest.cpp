@@ -245,7 +245,8 @@ private slots:
         QFile File(Path);
         QVERIFY(File.open(QIODevice::ReadOnly));
         const QByteArray Bytes = File.readAll();
-        const qsizetype Table = Bytes.indexOf("\r\nCodLengthPBSpinEdit=7\r\nVariantRadioGroup=0\r\n");
+        const qsizetype Table =
+            Bytes.indexOf("\r\nCodLengthPBSpinEdit=7\r\nVariantRadioGroup=0\r\n");
         QVERIFY2(Table > 0 && Bytes.indexOf("Height=") < Table, Bytes.constData());
         QVERIFY(!Bytes.contains("CodLengthPBSpinEdit=9"));
 
