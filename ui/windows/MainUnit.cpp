@@ -134,8 +134,8 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
 
 TMainForm::~TMainForm() = default;
 
-TProjectWindows TMainForm::ProjectWindows() const {
-    return {ApplicationForms(), const_cast<TMainForm*>(this), {CodLength(), CodType()}};
+TProjectWindows TMainForm::ProjectWindows() {
+    return {ApplicationForms(), this, {CodLength(), CodType()}};
 }
 
 bool TMainForm::SelectedCodValid() const {

@@ -134,7 +134,7 @@ public:
     void OpenRecentProject(const QString& FileName);
     // The windows a project holds (the application's), this one their main window, with the
     // code shape it shows now.
-    TProjectWindows ProjectWindows() const;
+    TProjectWindows ProjectWindows();
     void VariantRadioGroupClick();
     // A length or type the user set by hand that the codes listed do not have: asks whether
     // to clear the lists or to keep them with their figures worked out anew. Imports,
