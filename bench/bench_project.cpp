@@ -1,11 +1,11 @@
 // Saving and loading a project that holds a long good-code list, through the real windows
 // (offscreen). Quote how the time grows from 100,000 to 1,000,000 codes, and how a project
 // loads that holds many sections of other programs besides those of the windows.
-#include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/app/Application.h"
-#include "ui/windows/MainUnit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/MainUnit.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 
 namespace {
+
+// The main window of the windows the benchmarks run in.
+TMainForm* Main = nullptr;
 
 // Codes of 24 chips: the row number in binary, so every text differs.
 void FillCods(int Count) {
@@ -25,25 +28,25 @@ void FillCods(int Count) {
         Cods.push_back(std::move(Text));
     }
     // Under their own length: a project whose rows are no codes of its length is refused.
-    MainForm->CodLengthPBSpinEdit->SetValue(24);
-    MainForm->StartStringGridToLoad();
-    MainForm->AddCodsToStringGrid(Cods);
+    Main->CodLengthPBSpinEdit->SetValue(24);
+    Main->StartStringGridToLoad();
+    Main->AddCodsToStringGrid(Cods);
 }
 
 void SaveProject(benchmark::State& State) {
     QTemporaryDir Dir;
     FillCods(static_cast<int>(State.range(0)));
     for (auto _ : State)
-        SaveAllFormDataToFile(Dir.filePath("p.cod"));
+        SaveAllFormDataToFile(Main->ProjectWindows(), Dir.filePath("p.cod"));
 }
 
 void LoadProject(benchmark::State& State) {
     QTemporaryDir Dir;
     FillCods(static_cast<int>(State.range(0)));
-    SaveAllFormDataToFile(Dir.filePath("p.cod"));
+    SaveAllFormDataToFile(Main->ProjectWindows(), Dir.filePath("p.cod"));
     for (auto _ : State) {
-        LoadAllFormDataFromFile(Dir.filePath("p.cod"));
-        if (MainForm->CodStringGrid->RowCount() != State.range(0) + 1)
+        LoadAllFormDataFromFile(Main->ProjectWindows(), Dir.filePath("p.cod"));
+        if (Main->CodStringGrid->RowCount() != State.range(0) + 1)
             State.SkipWithError("the list did not come back");
     }
 }
@@ -54,7 +57,7 @@ void LoadProjectAmongSections(benchmark::State& State) {
     QTemporaryDir Dir;
     const QString Path = Dir.filePath("p.cod");
     FillCods(10000);
-    SaveAllFormDataToFile(Path);
+    SaveAllFormDataToFile(Main->ProjectWindows(), Path);
     QByteArray Bytes;
     for (int I = 0; I < State.range(0); ++I)
         Bytes += "[Other" + QByteArray::number(I) + "]\r\nKey=1\r\n";
@@ -66,8 +69,8 @@ void LoadProjectAmongSections(benchmark::State& State) {
     File.write(Bytes);
     File.close();
     for (auto _ : State) {
-        LoadAllFormDataFromFile(Path);
-        if (MainForm->CodStringGrid->RowCount() != 10001)
+        LoadAllFormDataFromFile(Main->ProjectWindows(), Path);
+        if (Main->CodStringGrid->RowCount() != 10001)
             State.SkipWithError("the list did not come back");
     }
 }
@@ -100,7 +103,8 @@ int main(int Argc, char** Argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication App(Argc, Argv);
     TApplicationWindows Windows;
-    Windows.Main()->show();
+    Main = Windows.Main();
+    Main->show();
     benchmark::Initialize(&Argc, Argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -5,11 +5,11 @@
 #include "UiTestSupport.h"
 
 #include "engine/PackedCod.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/BestSearchRun.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -437,10 +437,10 @@ private slots:
         for (QObject* Child : Own)
             QVERIFY(!MainForm->Components().contains(Child));
         QTemporaryDir Dir;
-        SaveAllFormDataToFile(Dir.filePath("before.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Dir.filePath("before.cod"));
         ChooseBest(13, 2, 1);
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
-        SaveAllFormDataToFile(Dir.filePath("after.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Dir.filePath("after.cod"));
         // The good-code grid has more rows now; every other key is as before.
         const auto WithoutGrid = [](QStringList Keys) {
             Keys.removeIf([](const QString& K) { return K.startsWith(u"CodStringGrid"); });

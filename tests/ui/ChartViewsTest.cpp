@@ -6,12 +6,12 @@
 #include "charts/CorrelationPoints.h"
 #include "engine/CodMetrics.h"
 #include "engine/TextLines.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CorrMatrixUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
-#include "ui/windows/CodGridEditor.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -93,13 +93,6 @@ QList<double> LinesOnChart(const TCorrelationChartForm* Form) {
     return Heights;
 }
 
-QAction* SetMenuItem(const QString& Text) {
-    for (QAction* Action : MainForm->NoCorrCodsStringGrid->PopupMenu()->actions())
-        if (Action->text() == Text)
-            return Action;
-    return nullptr;
-}
-
 } // namespace
 
 class TChartViewsTest : public QObject, public TWindowsSession<TAnsweringDialogs> {
@@ -116,6 +109,12 @@ class TChartViewsTest : public QObject, public TWindowsSession<TAnsweringDialogs
         for (const QString& T : Texts)
             MainForm->NoCorrCodsStringGrid->AppendRow(
                 {QString::number(MainForm->NoCorrCodsStringGrid->RowCount()), T});
+    }
+    static QAction* SetMenuItem(const QString& Text) {
+        for (QAction* Action : MainForm->NoCorrCodsStringGrid->PopupMenu()->actions())
+            if (Action->text() == Text)
+                return Action;
+        return nullptr;
     }
     static TCorrelationChartForm* Window(int Index) {
         return Index == 0 ? static_cast<TCorrelationChartForm*>(AutoCorrForm) : CrossCorrForm;

@@ -3,12 +3,12 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -294,7 +294,7 @@ private slots:
         const QList<TPoint> Before = Drawn(AutoCorrForm);
         AutoCorrForm->Chart->yAxis->setRange(1, 2);
         ClickCell(MainForm->CodStringGrid, 1, 2);
-        QCOMPARE(AutoCorrNumCod, 2);
+        QCOMPARE(MainForm->AutoCorrNumCod, 2);
         QCOMPARE(Recorded->Errors.size(), 1);
         QVERIFY2(Recorded->Errors.first().contains(QStringLiteral("10101")),
                  qPrintable(Recorded->Errors.first()));
@@ -401,7 +401,7 @@ private slots:
         ClickCell(Set, 1, 3);
         CheckShowsNamedRows(AutoCorrForm, Good, 3, 0, QStringLiteral("Номер кода 3"));
         CheckShowsNamedRows(CrossCorrForm, Set, 3, 1, QStringLiteral("Номер кодов 3 1"));
-        SaveAllFormDataToFile(Project);
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Project);
 
         // A row deleted: the row after it becomes current, and the charts draw what their
         // rows hold now.
@@ -409,9 +409,9 @@ private slots:
         MainForm->CodGridEditor->DeleteSelectedRows();
         SelectOnly(Set, 2);
         MainForm->NoCorrGridEditor->DeleteSelectedRows();
-        QCOMPARE(AutoCorrNumCod, 1);
-        QCOMPARE(CrossCorrNumA, 2);
-        QCOMPARE(CrossCorrNumB, 2);
+        QCOMPARE(MainForm->AutoCorrNumCod, 1);
+        QCOMPARE(MainForm->CrossCorrNumA, 2);
+        QCOMPARE(MainForm->CrossCorrNumB, 2);
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodB);
         CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
         QTRY_COMPARE(CrossCorrForm->TitleText(),
@@ -419,7 +419,7 @@ private slots:
         CheckShowsNamedRows(CrossCorrForm, Set, 2, 2, QStringLiteral("Номер кодов 2 2"));
 
         // The project again: the same rows hold other codes, which the charts now draw.
-        QVERIFY(LoadAllFormDataFromFile(Project));
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Project));
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodA);
         CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
         QTRY_COMPARE(CrossCorrForm->TitleText(),

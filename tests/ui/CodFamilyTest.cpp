@@ -3,8 +3,8 @@
 #include "UiTestSupport.h"
 
 #include "engine/CodFamilies.h"
-#include "ui/windows/CodFamilyDialog.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/CodFamilyDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,6 +66,7 @@ private slots:
             if (Pass == 1) {
                 Windows.reset();
                 Windows = std::make_unique<TApplicationWindows>();
+                MainForm = Windows->Main();
                 MainForm->show();
             }
             RunDialog([](TCodFamilyDialog& D) {

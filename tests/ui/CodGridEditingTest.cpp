@@ -4,9 +4,9 @@
 #include "UiTestSupport.h"
 
 #include "export/CodFiles.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CodToTextUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(Rows(Grid), (QStringList{"1|1101", "2|0111", "3|0010"}));
         QCOMPARE(Grid->Cells(1, 0), QStringLiteral("КОД"));
         // The row after the removed ones is current, so the key can be pressed again.
-        QCOMPARE(AutoCorrNumCod, 2);
+        QCOMPARE(MainForm->AutoCorrNumCod, 2);
         PressOn(Grid, QKeySequence::Delete);
         QCOMPARE(Rows(Grid), (QStringList{"1|1101", "2|0010"}));
         QVERIFY(Recorded->Errors.isEmpty());
@@ -124,7 +124,7 @@ private slots:
         Delete->trigger();
         QCOMPARE(Rows(Grid), (QStringList{"4|1000", "5|0010"}));
         // The chart's pair follows its rows: row 1 is gone.
-        QCOMPARE(CrossCorrNumA, 1);
+        QCOMPARE(MainForm->CrossCorrNumA, 1);
     }
 
     // Ctrl+A took the title row too: Delete would have removed it, and Ctrl+C copied "КОД".

@@ -3,11 +3,11 @@
 // rows still takes the stored rows, and that a project stays as it was.
 #include "UiTestSupport.h"
 
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -88,7 +88,8 @@ private slots:
         QVERIFY(OpenWindows());
         // Every signal the grids' models send while sorted rows come and go is checked.
         GoodTester = std::make_unique<QAbstractItemModelTester>(
-            MainForm->CodStringGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            MainForm->CodStringGrid->model(),
+            QAbstractItemModelTester::FailureReportingMode::QtTest);
         SetTester = std::make_unique<QAbstractItemModelTester>(
             MainForm->NoCorrCodsStringGrid->model(),
             QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -109,8 +110,11 @@ private slots:
         QCOMPARE(Figures(Grid, 3), (QStringList{"1", "6", "14.08", "22.3", "0"}));
         // Every side lobe of the constant code: 12, 11, ... 1; ISL their squares' sum.
         QCOMPARE(Figures(Grid, 1), (QStringList{"12", "650", "0.13", "0.7", "0"}));
-        QVERIFY(Grid->model()->index(3, FCol).data(Qt::ToolTipRole).toString().contains(
-            QStringLiteral("E² / (2·ISL)")));
+        QVERIFY(Grid->model()
+                    ->index(3, FCol)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("E² / (2·ISL)")));
     }
 
     // The same text is another code of the other type: the figures follow the type control.
@@ -264,11 +268,11 @@ private slots:
 
         // The chart's row and "Добавить".
         ClickCell(Grid, CodCol, 1);
-        QCOMPARE(AutoCorrNumCod, 3);
+        QCOMPARE(MainForm->AutoCorrNumCod, 3);
         QVERIFY(MainForm->N1->isEnabled());
         MainForm->N1->trigger();
         ClickCell(Grid, FCol, 2);
-        QCOMPARE(AutoCorrNumCod, 4);
+        QCOMPARE(MainForm->AutoCorrNumCod, 4);
         MainForm->N1->trigger();
         QCOMPARE(Set->Cells(NumberCol, 1), QStringLiteral("3"));
         QCOMPARE(Set->Cells(CodCol, 1), Barker13);
@@ -279,7 +283,7 @@ private slots:
         ClickCell(Set, CodCol, 0);
         QCOMPARE(ViewCods(Set), (QStringList{Other13, Barker13}));
         ClickCell(Set, CodCol, 1);
-        QCOMPARE(CrossCorrNumA, 2);
+        QCOMPARE(MainForm->CrossCorrNumA, 2);
 
         // The export lists the stored order.
         TextForm->ConvertBitBtnClick();
@@ -291,7 +295,7 @@ private slots:
 
         // Delete removes the code clicked, and the list is numbered in stored order.
         ClickCell(Grid, CodCol, 3);
-        QCOMPARE(Grid->Cells(CodCol, AutoCorrNumCod), Ones13);
+        QCOMPARE(Grid->Cells(CodCol, MainForm->AutoCorrNumCod), Ones13);
         MainForm->CodGridEditor->DeleteSelectedRows();
         QCOMPARE(StoredCods(Grid), (QStringList{Alternating13, Barker13, Other13}));
         QCOMPARE(Grid->Cells(NumberCol, 3), QStringLiteral("3"));
@@ -304,7 +308,7 @@ private slots:
         FillThirteenChips();
         MainForm->AddCodToNoCorrStringGrid(3);
         MainForm->AddCodToNoCorrStringGrid(1);
-        SaveAllFormDataToFile(Path("stored.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("stored.cod"));
         const QByteArray Stored = ReadAll(Path("stored.cod"));
         QVERIFY(Stored.contains("\nCodStringGridColCount=2\r\n"));
         QVERIFY(Stored.contains("\nNoCorrCodsStringGridColCount=2\r\n"));
@@ -314,12 +318,12 @@ private slots:
         ClickCell(MainForm->NoCorrCodsStringGrid, WorstCol, 0);
         ClickCell(MainForm->NoCorrCodsStringGrid, PslCol, 0);
         MainForm->DistinctCheckBox->click();
-        SaveAllFormDataToFile(Path("sorted.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("sorted.cod"));
         QCOMPARE(ReadAll(Path("sorted.cod")), Stored);
 
         MainForm->StartStringGridToLoad();
         MainForm->StartNoCorrStringGridToLoad();
-        QVERIFY(LoadAllFormDataFromFile(Path("sorted.cod")));
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("sorted.cod")));
         TStringGrid* Grid = MainForm->CodStringGrid;
         QCOMPARE(Grid->ColCount(), 2);
         QCOMPARE(StoredCods(Grid), (QStringList{Ones13, Alternating13, Barker13, Other13}));

@@ -3,13 +3,13 @@
 #include "UiTestSupport.h"
 
 #include "engine/Cod.h"
+#include "ui/app/ErrorGuard.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
-#include "ui/app/ErrorGuard.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -287,27 +287,27 @@ private slots:
         QCOMPARE(Set->Cells(0, 5), QStringLiteral("5"));
         ClickCell(Set, 1, 3);
         ClickCell(Set, 1, 7);
-        QCOMPARE(CrossCorrNumA, 7);
-        QCOMPARE(CrossCorrNumB, 3);
+        QCOMPARE(MainForm->CrossCorrNumA, 7);
+        QCOMPARE(MainForm->CrossCorrNumB, 3);
         ClickCell(Set, 1, 7);
-        QCOMPARE(CrossCorrNumA, 7);
-        QCOMPARE(CrossCorrNumB, 7);
+        QCOMPARE(MainForm->CrossCorrNumA, 7);
+        QCOMPARE(MainForm->CrossCorrNumB, 7);
         QTest::keyClick(Set, Qt::Key_Down);
-        QCOMPARE(CrossCorrNumA, 8);
-        QCOMPARE(CrossCorrNumB, 7);
+        QCOMPARE(MainForm->CrossCorrNumA, 8);
+        QCOMPARE(MainForm->CrossCorrNumB, 7);
         MainForm->StartNoCorrStringGridToLoad(); // a reset is no selection
-        QCOMPARE(CrossCorrNumA, 8);
+        QCOMPARE(MainForm->CrossCorrNumA, 8);
     }
 
     void codSelectionNamesAGoodCodeRow() {
         FillCodGrid(4);
         ClickCell(MainForm->CodStringGrid, 1, 3);
-        QCOMPARE(AutoCorrNumCod, 3);
+        QCOMPARE(MainForm->AutoCorrNumCod, 3);
         QCOMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода 3"));
         QVERIFY(!AutoCorrForm->isVisible());
 
         MainForm->StartStringGridToLoad();
-        QCOMPARE(AutoCorrNumCod, 3); // kept across a reset
+        QCOMPARE(MainForm->AutoCorrNumCod, 3); // kept across a reset
     }
 
     void addAndInsertCopyTheSelectedCod() {

@@ -5,11 +5,11 @@
 
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/windows/MainUnit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QCheckBox>
 
@@ -23,7 +23,7 @@ class TProjectSectionTest : public QObject, public TWindowsSession<> {
     // which codegen-cli has no window to take from.
     static std::string WindowSection() {
         codegen::TIniDocument Ini;
-        SaveFormDataToFile(Ini, MainForm);
+        SaveFormDataToFile(Ini, MainForm, MainForm);
         std::string Text;
         for (const std::string& Line : SplitCrLf(Ini.ToBytes()))
             if (Line.rfind("Top=", 0) != 0 && Line.rfind("Left=", 0) != 0 &&
@@ -76,10 +76,9 @@ private slots:
         // Every control of the table is there, in its order.
         std::size_t At = 0;
         for (const codegen::TStoredControl& Control : codegen::MainFormControls) {
-            const std::string Key = std::string(Control.Name) +
-                                    (Control.Kind == codegen::TStoredControl::TKind::Grid
-                                         ? "ColCount="
-                                         : "=");
+            const std::string Key =
+                std::string(Control.Name) +
+                (Control.Kind == codegen::TStoredControl::TKind::Grid ? "ColCount=" : "=");
             const std::size_t Found = Window.find("\r\n" + Key, At);
             QVERIFY2(Found != std::string::npos, Key.c_str());
             At = Found + 1;

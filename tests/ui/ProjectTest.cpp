@@ -4,14 +4,14 @@
 
 #include "project/IniDocument.h"
 #include "project/ProjectFile.h"
+#include "ui/app/RecentProjects.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
-#include "ui/app/RecentProjects.h"
-#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -139,7 +139,7 @@ private slots:
 
     void aShortSessionComesOutByteForByte() {
         SearchSevenChips();
-        SaveAllFormDataToFile(Path("p.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("p.cod"));
         const QRect M = MainForm->OuterBounds();
         QByteArray Expected = "[MainForm]\r\nTop=" + QByteArray::number(M.top()) +
                               "\r\nLeft=" + QByteArray::number(M.left()) +
@@ -178,7 +178,7 @@ private slots:
         QVERIFY(MainForm->isEnabled());
 
         // The same again gives the same file.
-        SaveAllFormDataToFile(Path("p.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("p.cod"));
         QCOMPARE(ReadAll(Path("p.cod")), Expected);
     }
 
@@ -186,7 +186,7 @@ private slots:
         WriteAll(Path("p.cod"),
                  "[Notes]\r\nKept=yes\r\n[MainForm]\r\nCodStringGrid00019999=old\r\n");
         SearchSevenChips();
-        SaveAllFormDataToFile(Path("p.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("p.cod"));
         const QByteArray Saved = ReadAll(Path("p.cod"));
         QVERIFY(Saved.startsWith("[Notes]\r\nKept=yes\r\n[MainForm]\r\n"));
         QVERIFY(!Saved.contains("00019999"));
@@ -199,13 +199,13 @@ private slots:
         MainForm->AddCodToNoCorrStringGrid(2);
         MainForm->CodStringGrid->SetCells(1, 3, QStringLiteral("1111111"));
         const QStringList Good = Cods(MainForm->CodStringGrid);
-        SaveAllFormDataToFile(Path("p.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("p.cod"));
 
         MainForm->StartStringGridToLoad();
         MainForm->StartNoCorrStringGridToLoad();
         MainForm->CodLengthPBSpinEdit->SetValue(20);
         MainForm->PairCheckBox->setChecked(false);
-        LoadAllFormDataFromFile(Path("p.cod"));
+        LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("p.cod"));
         QCOMPARE(Cods(MainForm->CodStringGrid), Good);
         QCOMPARE(MainForm->CodStringGrid->Cells(1, 3), QStringLiteral("1111111"));
         QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 1), QStringLiteral("0100111"));
@@ -225,7 +225,7 @@ private slots:
         ClickItem(MainForm->VariantRadioGroup, 1);
         ClickItem(MainForm->VariantRadioGroup, 0);
         QVERIFY(!MainForm->ZeroCountPBSpinEdit->isEnabled());
-        LoadAllFormDataFromFile(Path("v.cod"));
+        LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("v.cod"));
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 500);
         QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
         QVERIFY2(MainForm->ZeroCountPBSpinEdit->isEnabled(), "the click effect of the type");
@@ -247,7 +247,7 @@ private slots:
     void rowsFromTenThousandTakeFiveDigits() {
         std::vector<std::string> Many(10000, "0101010");
         MainForm->AddCodsToStringGrid(Many);
-        SaveAllFormDataToFile(Path("big.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("big.cod"));
         const QByteArray Saved = ReadAll(Path("big.cod"));
         QVERIFY(
             Saved.contains("\r\nCodStringGrid00009999=9999\r\nCodStringGrid000010000=10000\r\n"));
@@ -338,7 +338,7 @@ private slots:
         QFETCH(bool, Shown);
         QFETCH(QRect, Bounds);
         SearchSevenChips();
-        SaveAllFormDataToFile(Path("base.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("base.cod"));
         QByteArray Project = ReadAll(Path("base.cod"));
         for (const char* Name : {"AutoCorrForm", "CrossCorrForm", "TextForm"}) {
             const qsizetype At = Project.indexOf(QByteArray("[") + Name + "]\r\n");
@@ -360,10 +360,10 @@ private slots:
             // Right after start: the secondary windows exist but were never shown.
             Windows.reset();
             QVERIFY(OpenWindows());
-            QVERIFY(LoadAllFormDataFromFile(Path("p.cod")));
+            QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("p.cod")));
             QCOMPARE(AutoCorrForm->isVisible(), Shown);
             QCoreApplication::processEvents();
-            SaveAllFormDataToFile(Path("p.cod"));
+            SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("p.cod"));
             QCOMPARE(ReadAll(Path("p.cod")), Project);
         }
         // Shown, the window has the stored size with its frame, not the frame on top of it.
@@ -375,7 +375,7 @@ private slots:
     // gigabytes, and a left edge of -2^31 overflowed and put it out of sight.
     void absurdWindowBoundsAreKeptOnTheScreen() {
         SearchSevenChips();
-        SaveAllFormDataToFile(Path("base.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path("base.cod"));
         QByteArray Project = ReadAll(Path("base.cod"));
         const qsizetype At = Project.indexOf("[AutoCorrForm]\r\n");
         QVERIFY(At >= 0);
@@ -385,7 +385,7 @@ private slots:
                         "Width=1000000000\r\nHeight=1000000000\r\n");
         Project.replace(Project.indexOf("Wisible=", At), 9, "Wisible=1");
         WriteAll(Path("absurd.cod"), Project);
-        QVERIFY(LoadAllFormDataFromFile(Path("absurd.cod")));
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("absurd.cod")));
         QCoreApplication::processEvents();
         QRect Area;
         for (const QScreen* Screen : QGuiApplication::screens())
@@ -470,7 +470,7 @@ private slots:
         QFETCH(QByteArray, Bytes);
         QFETCH(QString, Why);
         WriteAll(Path("x.cod"), Bytes);
-        QVERIFY(!LoadAllFormDataFromFile(Path("x.cod")));
+        QVERIFY(!LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("x.cod")));
         QCOMPARE(
             Recorded->Errors,
             QStringList({QStringLiteral("Файл ") + Path("x.cod") + Why +
@@ -513,7 +513,7 @@ private slots:
         const bool GoesOn = Answer != -1;
         QCOMPARE(MainForm->isVisible(), !(Exit && GoesOn));
         if (Answer == 0) {
-            LoadAllFormDataFromFile(Path("work.cod"));
+            LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("work.cod"));
             QCOMPARE(Cods(MainForm->CodStringGrid), Found);
         } else if (!Exit) {
             QCOMPARE(MainForm->CodStringGrid->RowCount(), GoesOn ? 1 : 5);
@@ -588,7 +588,7 @@ private slots:
                          {7, codegen::TCodType::Binary, 1, codegen::TZeroRule::AtMost, 2}, Found)
                          .ToBytes()));
         MainForm->CodLengthPBSpinEdit->SetValue(12);
-        LoadAllFormDataFromFile(Path("cli.cod"));
+        LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path("cli.cod"));
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 7);
         QCOMPARE(MainForm->MaxCorrSidePBSpinEdit->Value(), 1);
         QCOMPARE(Cods(MainForm->CodStringGrid),

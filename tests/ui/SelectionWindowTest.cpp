@@ -4,9 +4,9 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 
 #include <qcustomplot.h>
 
@@ -107,7 +107,7 @@ private slots:
             QCOMPARE((AutoCorrForm->Series2->data()->constBegin() + static_cast<int>(I))->value,
                      double(Points[I].Value));
         // "Добавить" still takes the good-code grid's own selection.
-        QCOMPARE(AutoCorrNumCod, 2);
+        QCOMPARE(MainForm->AutoCorrNumCod, 2);
         MainForm->N1->trigger();
         QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 1), QStringLiteral("0100111"));
     }

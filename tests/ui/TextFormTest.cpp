@@ -4,11 +4,11 @@
 
 #include "export/TextExport.h"
 #include "project/ProjectFile.h"
-#include "ui/windows/CodToTextUnit.h"
 #include "ui/app/ErrorTexts.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 #include "ui/app/ProjectState.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/CodToTextUnit.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -286,7 +286,7 @@ private slots:
         // The same character anywhere else in the window: the charts of a good code.
         MainForm->CodStringGrid->AppendRow({QStringLiteral("1"), QStringLiteral("1ы01")});
         Recorded->Errors.clear();
-        AutoCorrNumCod = 1;
+        MainForm->AutoCorrNumCod = 1;
         QTest::mouseClick(MainForm->AutoCorrBitBtn, Qt::LeftButton);
         QCOMPARE(Recorded->Errors.size(), 1);
         QVERIFY2(Recorded->Errors.front().startsWith(

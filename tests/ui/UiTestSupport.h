@@ -3,11 +3,11 @@
 #pragma once
 
 #include "ui/app/Application.h"
+#include "ui/app/UserSettings.h"
 #include "ui/widgets/Dialogs.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/app/UserSettings.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QRadioButton>
 #include <QSettings>
@@ -59,6 +59,9 @@ public:
 template <class TFake = TRecordingDialogs> class TWindowsSession {
 protected:
     std::unique_ptr<TApplicationWindows> Windows;
+    // The main window of the windows open now, as the application object gives it (static,
+    // so that the suites' static helpers and lambdas reach it too).
+    static inline TMainForm* MainForm = nullptr;
     TFake* Recorded = nullptr;
 
     void InstallDialogs() {
@@ -70,6 +73,7 @@ protected:
         // Each test starts as a user new to the program: no dialog choices remembered.
         UserSettings().remove(QLatin1String(ChoicesGroup));
         Windows = std::make_unique<TApplicationWindows>();
+        MainForm = Windows->Main();
         MainForm->show();
         Recorded->Calls.clear();
         Recorded->Errors.clear();

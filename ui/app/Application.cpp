@@ -1,9 +1,10 @@
 #include "ui/app/Application.h"
 
+#include "ui/app/ErrorGuard.h"
+#include "ui/windows/CodSource.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
-#include "ui/app/ErrorGuard.h"
 #include "ui/windows/MainUnit.h"
 
 #include <QLibraryInfo>
@@ -41,10 +42,13 @@ TApplicationWindows::TApplicationWindows() {
         FormList.append(Form.get());
         Owned.push_back(std::move(Form));
     };
-    Add(std::make_unique<TMainForm>());
-    Add(std::make_unique<TAutoCorrForm>());
-    Add(std::make_unique<TCrossCorrForm>());
-    Add(std::make_unique<TTextForm>());
+    auto Main = std::make_unique<TMainForm>();
+    // The other windows show what the main window's lists and controls give them.
+    TCodSource& Codes = *Main->CodSource;
+    Add(std::move(Main));
+    Add(std::make_unique<TAutoCorrForm>(Codes));
+    Add(std::make_unique<TCrossCorrForm>(Codes));
+    Add(std::make_unique<TTextForm>(Codes));
 }
 
 TApplicationWindows::~TApplicationWindows() {

@@ -4,11 +4,9 @@
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
-#include "ui/app/Application.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorTexts.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/widgets/Form.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
@@ -107,9 +105,9 @@ void SaveComponent(TIniDocument::TAppender& Section, QObject* Component) {
 // The components of a window in the order its section holds them: for the main window, the
 // controls of its table (project/MainFormTable, which codegen-cli writes by too) first, in
 // the table's order; then, and for every other window, the components in creation order.
-QList<QObject*> StoredOrder(TForm* Form) {
+QList<QObject*> StoredOrder(TForm* Form, const TForm* Main) {
     QList<QObject*> Order;
-    if (Form == MainForm)
+    if (Form == Main)
         for (const codegen::TStoredControl& Control : codegen::MainFormControls) {
             const QString Name = QString::fromLatin1(Control.Name.data(),
                                                      static_cast<qsizetype>(Control.Name.size()));
@@ -127,7 +125,7 @@ QList<QObject*> StoredOrder(TForm* Form) {
 
 } // namespace
 
-void SaveFormDataToFile(TIniDocument& Ini, TForm* Form) {
+void SaveFormDataToFile(TIniDocument& Ini, TForm* Form, const TForm* Main) {
     TDisabledWhileWritten Disabled(Form);
     auto Section = Ini.RewriteSection(Form->objectName().toStdString());
     const QRect Outer = Form->OuterBounds();
@@ -135,13 +133,13 @@ void SaveFormDataToFile(TIniDocument& Ini, TForm* Form) {
     Section.WriteInteger("Left", Outer.left());
     Section.WriteInteger("Width", Outer.width());
     Section.WriteInteger("Height", Outer.height());
-    for (QObject* Component : StoredOrder(Form))
+    for (QObject* Component : StoredOrder(Form, Main))
         SaveComponent(Section, Component);
     Section.WriteBool("Wisible", Form->isVisible());
     Section.WriteBool("Enabled", Form->isEnabled());
 }
 
-void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
+void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form, const TForm* Main) {
     const std::string S = Form->objectName().toStdString();
     const QRect Outer = Form->OuterBounds();
     const int Top = Ini.ReadInteger(S, "Top", Outer.top());
@@ -197,15 +195,15 @@ void LoadFormDataFromFile(const TIniDocument& Ini, TForm* Form) {
     }
     const bool Shown = Ini.ReadBool(S, "Wisible", Form->isVisible());
     // The main window stays shown: hidden, it would leave no way to use the program.
-    if (Shown || Form != MainForm)
+    if (Shown || Form != Main)
         Form->setVisible(Shown);
     Form->update();
 }
 
-void SaveAllFormDataToFile(const QString& FileName) {
+void SaveAllFormDataToFile(const TProjectWindows& Windows, const QString& FileName) {
     TIniDocument Ini = ReadDocument(FileName);
-    for (TForm* Form : ApplicationForms())
-        SaveFormDataToFile(Ini, Form);
+    for (TForm* Form : Windows.Forms)
+        SaveFormDataToFile(Ini, Form, Windows.Main);
     // All or nothing: the old file stays whole when the new one cannot be written.
     const std::string Content = Ini.ToBytes();
     // A project no reader would open is not written: the work stays in the window.
@@ -224,14 +222,14 @@ void SaveAllFormDataToFile(const QString& FileName) {
 namespace {
 
 // A project of these windows has the main window's section with a key the window stores.
-bool HoldsMainWindow(const TIniDocument& Ini) {
-    const std::string S = MainForm->objectName().toStdString();
+bool HoldsMainWindow(const TIniDocument& Ini, const TForm& Main) {
+    const std::string S = Main.objectName().toStdString();
     if (!codegen::IsProject(Ini))
         return false;
     for (const char* Key : {"Top", "Left", "Width", "Height", "Wisible", "Enabled"})
         if (Ini.Value(S, Key))
             return true;
-    for (QObject* Component : MainForm->Components()) {
+    for (QObject* Component : Main.Components()) {
         const std::string Name = Component->objectName().toStdString();
         if (Ini.Value(S, Name) || Ini.Value(S, Name + "ColCount") ||
             Ini.Value(S, Name + "RowCount"))
@@ -246,15 +244,15 @@ QString NothingLoaded() {
 
 // Why the document cannot be loaded into the windows at all, or the empty text when it can.
 // Checked before anything changes, so that a refused file leaves the work as it was.
-QString Refusal(const TIniDocument& Ini, const QString& FileName) {
+QString Refusal(const TIniDocument& Ini, const TProjectWindows& Windows, const QString& FileName) {
     const QString Nothing = NothingLoaded();
-    if (!HoldsMainWindow(Ini))
+    if (!HoldsMainWindow(Ini, *Windows.Main))
         return QStringLiteral("Файл ") + FileName +
                QStringLiteral(
                    " — не проект: в нём нет раздела [MainForm] с данными главного окна.") +
                Nothing;
     std::string Fault;
-    for (TForm* Form : ApplicationForms())
+    for (TForm* Form : Windows.Forms)
         for (QObject* Component : Form->Components())
             if (qobject_cast<TStringGrid*>(Component) &&
                 !codegen::DeclaredGridSize(Ini, Form->objectName().toStdString(),
@@ -262,8 +260,8 @@ QString Refusal(const TIniDocument& Ini, const QString& FileName) {
                 return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
                        ErrorText(codegen::CodError(Fault)) + Nothing;
     // The codes by the rule codegen-cli reads the same project with.
-    const codegen::TCodListShape Current{MainForm->CodLength(), MainForm->CodType()};
-    if (const std::string CodFault = codegen::ProjectCodsFault(Ini, Current); !CodFault.empty())
+    if (const std::string CodFault = codegen::ProjectCodsFault(Ini, Windows.Shape);
+        !CodFault.empty())
         return QStringLiteral("Файл ") + FileName + QStringLiteral(": ") +
                ErrorText(codegen::CodError(CodFault)) + Nothing;
     return {};
@@ -271,7 +269,7 @@ QString Refusal(const TIniDocument& Ini, const QString& FileName) {
 
 } // namespace
 
-bool LoadAllFormDataFromFile(const QString& FileName) {
+bool LoadAllFormDataFromFile(const TProjectWindows& Windows, const QString& FileName) {
     std::ifstream File = codegen::OpenInputFile(QFile::encodeName(FileName).toStdString());
     TIniDocument Ini;
     try {
@@ -281,48 +279,50 @@ bool LoadAllFormDataFromFile(const QString& FileName) {
         Dialogs().Error(ErrorText(Error) + NothingLoaded());
         return false;
     }
-    if (const QString Reason = Refusal(Ini, FileName); !Reason.isEmpty()) {
+    if (const QString Reason = Refusal(Ini, Windows, FileName); !Reason.isEmpty()) {
         Dialogs().Error(Reason);
         return false;
     }
-    for (TForm* Form : ApplicationForms())
-        LoadFormDataFromFile(Ini, Form);
+    for (TForm* Form : Windows.Forms)
+        LoadFormDataFromFile(Ini, Form, Windows.Main);
     return true;
 }
 
-std::optional<QString> OpenPrjFileNamed(const QString& FileName) {
+std::optional<QString> OpenPrjFileNamed(const TProjectWindows& Windows, const QString& FileName) {
     if (!QFileInfo::exists(FileName)) {
         Dialogs().Information(QStringLiteral("Не существует Файл ") + u'\r' + FileName);
         return std::nullopt;
     }
-    if (!LoadAllFormDataFromFile(FileName))
+    if (!LoadAllFormDataFromFile(Windows, FileName))
         return std::nullopt;
     return FileName;
 }
 
-std::optional<QString> OpenPrjFile(TFileDialogSettings& OpenDialog) {
+std::optional<QString> OpenPrjFile(const TProjectWindows& Windows,
+                                   TFileDialogSettings& OpenDialog) {
     std::optional<QString> Result;
     OpenDialog.Title = QStringLiteral("Загрузить проект из файла");
-    const QString Chosen = Dialogs().OpenFile(MainForm, OpenDialog);
+    const QString Chosen = Dialogs().OpenFile(Windows.Main, OpenDialog);
     if (!Chosen.isEmpty()) {
         OpenDialog.FileName = Chosen;
-        Result = OpenPrjFileNamed(Chosen);
+        Result = OpenPrjFileNamed(Windows, Chosen);
     }
     OpenDialog.InitialDir = FolderOf(OpenDialog.FileName);
     return Result;
 }
 
-std::optional<QString> SavePrjFile(TFileDialogSettings& SaveDialog) {
+std::optional<QString> SavePrjFile(const TProjectWindows& Windows,
+                                   TFileDialogSettings& SaveDialog) {
     std::optional<QString> Result;
     SaveDialog.Title = QStringLiteral("Сохранить проект в файл как...");
-    const QString Chosen = Dialogs().SaveFile(MainForm, SaveDialog);
+    const QString Chosen = Dialogs().SaveFile(Windows.Main, SaveDialog);
     if (!Chosen.isEmpty()) {
         SaveDialog.FileName = Chosen;
         if (!QFileInfo::exists(Chosen) ||
             Dialogs().Confirm(QStringLiteral("Файл с именем ") + u'\r' + Chosen + u'\r' +
                               QStringLiteral("уже существует") + u'\r' +
                               QStringLiteral("Записать в него?"))) {
-            SaveAllFormDataToFile(Chosen);
+            SaveAllFormDataToFile(Windows, Chosen);
             Result = Chosen;
         }
     }

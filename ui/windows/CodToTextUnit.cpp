@@ -1,16 +1,14 @@
 #include "ui/windows/CodToTextUnit.h"
 
 #include "export/CodFiles.h"
-#include "ui/windows/CodCellText.h"
-#include "ui/windows/CodGridEditor.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/FileSaving.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/app/ProjectState.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodCellText.h"
+#include "ui/windows/CodGridEditor.h"
+#include "ui/windows/CodSource.h"
 
 #include <QDateTime>
 #include <QFrame>
@@ -25,7 +23,7 @@
 
 TTextForm* TextForm = nullptr;
 
-TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
+TTextForm::TTextForm(TCodSource& Source) : TForm(QStringLiteral("TextForm")), Codes(Source) {
     TextForm = this;
     setWindowTitle(QStringLiteral("Преобразование кодов в текст"));
     // Closing hides the window; only the main window ends the program.
@@ -94,15 +92,12 @@ TTextForm::TTextForm() : TForm(QStringLiteral("TextForm")) {
     Warning.setColor(QPalette::WindowText, QColor(190, 0, 0));
     CutWarningLabel->setPalette(Warning);
     connect(ConvertRadioGroup, &TRadioGroup::Clicked, this, [this] { ShowCutWarning(); });
-    if (MainForm)
-        connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
-                [this] { ShowCutWarning(); });
+    connect(&Codes, &TCodSource::ShapeChanged, this, [this] { ShowCutWarning(); });
 }
 
 void TTextForm::ShowCutWarning() {
-    const int L = MainForm ? MainForm->CodLength() : 0;
-    const QString Text =
-        QString::fromStdString(codegen::ChipsCutText(ConvertRadioGroup->ItemIndex(), L));
+    const QString Text = QString::fromStdString(
+        codegen::ChipsCutText(ConvertRadioGroup->ItemIndex(), Codes.CodLength()));
     CutWarningLabel->setText(Text);
     CutWarningLabel->setToolTip(Text);
 }
@@ -175,24 +170,18 @@ void TTextForm::SaveToFile(const QString& Path) {
 
 codegen::TCodSet TTextForm::CodSet() const {
     codegen::TCodSet Set;
-    Set.L = MainForm->CodLength();
-    Set.Type = MainForm->CodType();
-    const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
-    Set.Cods.reserve(static_cast<std::size_t>(Grid->RowCount() - 1));
-    for (int Row = 1; Row < Grid->RowCount(); ++Row)
-        Set.Cods.push_back(CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)));
+    Set.L = Codes.CodLength();
+    Set.Type = Codes.CodType();
+    const TStringGridModel& List = Codes.SetList();
+    Set.Cods.reserve(static_cast<std::size_t>(List.RowCount() - 1));
+    for (int Row = 1; Row < List.RowCount(); ++Row)
+        Set.Cods.push_back(CodCellText(List.Cells(TStringGrid::CodColumn, Row)));
     return Set;
 }
 
 codegen::THeaderParams TTextForm::HeaderParams() const {
-    codegen::THeaderParams Header;
+    codegen::THeaderParams Header = Codes.HeaderParams();
     Header.DateTime = DateTimeText(QDateTime::currentDateTime()).toStdString();
-    Header.Caption = MainForm->ProjectState->Caption().toStdString();
-    const codegen::TSearchParams Search = MainForm->GoodCodParams();
-    Header.SideLobeLimit = Search.SideLobeLimit;
-    Header.Z = Search.Z;
-    Header.Rule = Search.Rule;
-    Header.CrossLimit = MainForm->MaxNoCorrPBSpinEdit->Value();
     return Header;
 }
 

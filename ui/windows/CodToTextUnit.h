@@ -9,6 +9,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class TCodSource;
 class TFileDialogSettings;
 class TRadioGroup;
 
@@ -16,7 +17,8 @@ class TTextForm : public TForm {
     Q_OBJECT
 
 public:
-    TTextForm();
+    // Source outlives the window.
+    explicit TTextForm(TCodSource& Source);
     ~TTextForm() override;
 
     QFrame* Panel1;
@@ -31,7 +33,7 @@ public:
     // the export (empty when it writes them all).
     QLabel* CutWarningLabel;
 
-    // Replaces the memo text by the header and the chosen format of the main window's set.
+    // Replaces the memo text by the header and the chosen format of the source's set.
     // When a code text is too short, the lines written before it stay and the error goes on.
     void ConvertBitBtnClick();
 
@@ -40,15 +42,15 @@ public:
     void SaveToFileButtonClick();
     void SaveToFile(const QString& Path);
 
-    // The set grid's codes under the length and type the main window shows now.
+    // The set's codes under the length and type the source gives now.
     codegen::TCodSet CodSet() const;
-    // The header's values as the main window shows them now, dated now.
+    // The header's values as the source gives them now, dated now.
     codegen::THeaderParams HeaderParams() const;
     // The header's date and time as codegen-cli writes them (export's DateTimeText):
     // dd.MM.yyyy HH:mm:ss, the date alone at midnight, whatever the locale.
     static QString DateTimeText(const QDateTime& When);
 
-    // The warning for the format chosen and the main window's length now.
+    // The warning for the format chosen and the source's length now.
     void ShowCutWarning();
 
 protected:
@@ -57,6 +59,7 @@ protected:
 
 private:
     void ShowLines(const codegen::TTextLines& Lines);
+    TCodSource& Codes;
 };
 
 extern TTextForm* TextForm;

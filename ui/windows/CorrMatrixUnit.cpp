@@ -2,14 +2,13 @@
 
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
-#include "ui/windows/CrossCorrUnit.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/FileSaving.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StretchLayout.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodSource.h"
+#include "ui/windows/CrossCorrUnit.h"
 
 #include <QAction>
 #include <QFont>
@@ -160,7 +159,8 @@ QString TCorrMatrixModel::Name(int Row) const {
     return Given.isEmpty() ? QStringLiteral("(%1)").arg(Row + 1) : Given;
 }
 
-TCorrMatrixForm::TCorrMatrixForm(TMainForm* Main) : TForm(QStringLiteral("CorrMatrixForm"), Main) {
+TCorrMatrixForm::TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWidget* Parent)
+    : TForm(QStringLiteral("CorrMatrixForm"), Parent), Codes(Source), Cross(Cross) {
     CorrMatrixForm = this;
     setWindowTitle(QStringLiteral("Матрица корреляций набора"));
     resize(560, 520);
@@ -214,12 +214,12 @@ TCorrMatrixForm::~TCorrMatrixForm() {
 }
 
 void TCorrMatrixForm::LoadMatrix() {
-    const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
-    const int L = MainForm->CodLength();
-    const codegen::TCodType Type = MainForm->CodType();
+    const TStringGridModel& List = Codes.SetList();
+    const int L = Codes.CodLength();
+    const codegen::TCodType Type = Codes.CodType();
     std::vector<codegen::TPackedCod> Cods;
-    for (int Row = 1; Row < Grid->RowCount(); ++Row) {
-        const std::string Text = TCorrelationChartForm::CodText(Grid, Row);
+    for (int Row = 1; Row < List.RowCount(); ++Row) {
+        const std::string Text = TCorrelationChartForm::CodText(List, "Set", Row);
         try {
             Cods.push_back(codegen::PackCodText(Text, L, Type));
         } catch (const codegen::CodError& E) {
@@ -230,11 +230,11 @@ void TCorrMatrixForm::LoadMatrix() {
     std::vector<int> Peaks = codegen::PeakMatrix(Cods);
     Worst = codegen::WorstPair(Peaks, M);
     QStringList Names;
-    for (int Row = 1; Row < Grid->RowCount(); ++Row)
-        Names.append(Grid->Cells(0, Row).trimmed());
+    for (int Row = 1; Row < List.RowCount(); ++Row)
+        Names.append(List.Cells(0, Row).trimmed());
     Model->SetNames(std::move(Names));
-    Model->Assign(std::move(Peaks), static_cast<int>(M), L, MainForm->MaxNoCorrPBSpinEdit->Value());
-    SetVersion = Grid->Model()->Version();
+    Model->Assign(std::move(Peaks), static_cast<int>(M), L, Codes.CrossLimit());
+    SetVersion = List.Version();
     LoadedType = Type;
     if (Worst.Peak >= 0)
         WorstPairLabel->setText(
@@ -251,16 +251,15 @@ void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
         return;
     // The set edited since, or read under another length: the matrix follows it first, and
     // the cell clicked then names the codes it shows.
-    if (MainForm->NoCorrCodsStringGrid->Model()->Version() != SetVersion ||
-        Model->Length() != MainForm->CodLength() || LoadedType != MainForm->CodType()) {
+    if (Codes.SetList().Version() != SetVersion || Model->Length() != Codes.CodLength() ||
+        LoadedType != Codes.CodType()) {
         LoadMatrix();
         return;
     }
-    CrossCorrNumA = Index.row() + 1;
-    CrossCorrNumB = Index.column() + 1;
-    CrossCorrForm->LoadGraphics();
-    CrossCorrForm->show();
-    CrossCorrForm->raise();
+    // The cross-correlation window draws the pair as it draws two rows selected in the set.
+    Codes.SelectSetRows(Index.row() + 1, Index.column() + 1);
+    Cross.show();
+    Cross.raise();
 }
 
 void TCorrMatrixForm::SaveCsvActionClick() {
@@ -274,9 +273,9 @@ void TCorrMatrixForm::SaveCsv(const QString& Path) const {
         Path, codegen::FileText(codegen::PeakMatrixCsv(Model->AllPeaks(), Model->Size())));
 }
 
-void ShowCorrMatrix(TMainForm* Main) {
+void ShowCorrMatrix(TCodSource& Source, TCrossCorrForm& Cross, TForm* Main) {
     if (!CorrMatrixForm)
-        new TCorrMatrixForm(Main);
+        new TCorrMatrixForm(Source, Cross, Main);
     CorrMatrixForm->LoadMatrix();
     if (!CorrMatrixForm->isVisible()) {
         // Over the middle of the main window, wholly on its screen (left to the window

@@ -17,7 +17,8 @@ class QMenu;
 class TFileDialogSettings;
 class QModelIndex;
 class QTableView;
-class TMainForm;
+class TCodSource;
+class TCrossCorrForm;
 
 // The M x M peaks of PeakMatrix as table cells: the peak shown, the background from white
 // (0) to blue (the code length), a peak over the limit bold in a red frame (its text red
@@ -63,7 +64,9 @@ class TCorrMatrixForm : public TForm {
     Q_OBJECT
 
 public:
-    explicit TCorrMatrixForm(TMainForm* Main);
+    // The set and its shape come from Source, and a cell's pair is drawn in Cross; both
+    // outlive the window, which Parent owns.
+    TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWidget* Parent);
     ~TCorrMatrixForm() override;
 
     QLabel* WorstPairLabel;
@@ -72,7 +75,7 @@ public:
     TCorrMatrixModel* Model;
     codegen::TWorstPair Worst;
 
-    // Reads the set's codes under the length and type the main window shows and the
+    // Reads the set's codes under the length and type the source gives and its
     // cross-correlation limit, and shows their peaks. A row that is not a code is an error
     // naming it, and the matrix stays as it was.
     void LoadMatrix();
@@ -88,6 +91,8 @@ public:
     void SaveCsv(const QString& Path) const;
 
 private:
+    TCodSource& Codes;
+    TCrossCorrForm& Cross;
     // The set grid and the code shape as they were read, to see that a click still names the
     // codes shown.
     uint64_t SetVersion = 0;
@@ -96,5 +101,6 @@ private:
 
 extern TCorrMatrixForm* CorrMatrixForm;
 
-// Shows the matrix window (made at the first call, owned by Main) with the set as it is now.
-void ShowCorrMatrix(TMainForm* Main);
+// Shows the matrix window (made at the first call, owned by Main and opened over it) with
+// the set of Source as it is now.
+void ShowCorrMatrix(TCodSource& Source, TCrossCorrForm& Cross, TForm* Main);

@@ -1,15 +1,15 @@
 #include "ui/windows/CrossCorrUnit.h"
 
 #include "ui/app/ErrorGuard.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodSource.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 TCrossCorrForm* CrossCorrForm = nullptr;
 
-TCrossCorrForm::TCrossCorrForm()
+TCrossCorrForm::TCrossCorrForm(TCodSource& Source)
     : TCorrelationChartForm({QStringLiteral("CrossCorrForm"),
                              QStringLiteral("Взаимная корреляционная характеристика кодов"),
                              {802, 189, 216, 480},
@@ -19,11 +19,14 @@ TCrossCorrForm::TCrossCorrForm()
                              // Mostly outside the narrow window until it is widened.
                              {200, 5},
                              QColor(0, 0, 255),
-                             &TMainForm::MaxNoCorrPBSpinEdit,
-                             &TMainForm::NoCorrCodsStringGrid}) {
+                             &TCodSource::CrossLimit,
+                             &TCodSource::SetList},
+                            Source) {
     CrossCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TCrossCorrForm::CalculateAnDDrawBitBtnClick));
+    connect(&Codes, &TCodSource::SetRowsSelected, this,
+            Guarded(this, &TCrossCorrForm::LoadGraphics));
 }
 
 TCrossCorrForm::~TCrossCorrForm() {
@@ -32,36 +35,32 @@ TCrossCorrForm::~TCrossCorrForm() {
 }
 
 std::optional<TCorrelationChartForm::TSource> TCrossCorrForm::NamedSource() const {
-    const TStringGrid* Grid = MainForm->NoCorrCodsStringGrid;
-    const auto IsSetRow = [Grid](int Row) { return Row > 0 && Row < Grid->RowCount(); };
+    const TStringGridModel& List = Codes.SetList();
+    const int CrossCorrNumA = Codes.SetRowA();
+    const int CrossCorrNumB = Codes.SetRowB();
+    const auto IsSetRow = [&List](int Row) { return Row > 0 && Row < List.RowCount(); };
     if (!IsSetRow(CrossCorrNumA) || !IsSetRow(CrossCorrNumB))
         return std::nullopt;
-    const std::string A = CodText(Grid, CrossCorrNumA);
-    const std::string B = CodText(Grid, CrossCorrNumB);
+    const std::string A = CodText(List, "Set", CrossCorrNumA);
+    const std::string B = CodText(List, "Set", CrossCorrNumB);
     const auto Line = [](int Row, const std::string& Text) {
         return QStringLiteral("Код %1: %2").arg(QString::number(Row), QString::fromStdString(Text));
     };
     return TSource{A,
                    B,
-                   MainForm->CodLength(),
-                   MainForm->CodType(),
+                   Codes.CodLength(),
+                   Codes.CodType(),
                    {Line(CrossCorrNumA, A), Line(CrossCorrNumB, B)},
                    QStringLiteral("Номер кодов ") + QString::number(CrossCorrNumA) + u' ' +
                        QString::number(CrossCorrNumB)};
 }
 
 void TCrossCorrForm::LoadGraphics() {
-    if (const auto Named = NamedSource())
-        Draw(*Named);
-    else
-        Clear();
+    ShowOrClear(NamedSource(), true);
 }
 
 void TCrossCorrForm::Follow() {
-    if (const auto Named = NamedSource())
-        Show(*Named);
-    else
-        Clear();
+    ShowOrClear(NamedSource(), false);
 }
 
 void TCrossCorrForm::CalculateAnDDrawBitBtnClick() {

@@ -8,11 +8,11 @@ class TCrossCorrForm : public TCorrelationChartForm {
     Q_OBJECT
 
 public:
-    TCrossCorrForm();
+    explicit TCrossCorrForm(TCodSource& Source);
     ~TCrossCorrForm() override;
 
-    // Redraws for CrossCorrNumA and CrossCorrNumB, shown or not; clears the chart when they
-    // name no pair of set rows.
+    // Redraws for the two set rows selected (CrossCorrNumA and CrossCorrNumB), shown or not; clears
+    // the chart when they name no pair of set rows.
     void LoadGraphics();
     void CalculateAnDDrawBitBtnClick();
 

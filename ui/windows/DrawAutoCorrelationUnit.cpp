@@ -2,15 +2,13 @@
 
 #include "engine/AtomicWrite.h"
 #include "engine/TextLines.h"
-#include "ui/windows/CodCellText.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/FileSaving.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StretchLayout.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodCellText.h"
+#include "ui/windows/CodSource.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,8 +98,8 @@ QStringList Broken(const QString& Text, int Width) {
 
 } // namespace
 
-TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
-    : TForm(Design.Name), DesignLabel(Design.Label), LimitEdit(Design.LimitEdit) {
+TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& Source)
+    : TForm(Design.Name), Codes(Source), DesignLabel(Design.Label), Limit(Design.Limit) {
     setWindowTitle(Design.Caption);
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -205,22 +203,18 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
     connect(PeriodicCheckBox, &QCheckBox::toggled, this,
             Guarded(this, &TCorrelationChartForm::Redraw));
     // The lines follow the limit as it is typed; the axes wait for Zoom UnDo.
-    if (MainForm) {
-        connect(MainForm->*LimitEdit, &TPBSpinEdit::Changed, this, [this] {
-            ShowLimitLines();
-            Chart->replot();
-        });
-        // A project opened, a list replaced or edited, another length or type: the row the
-        // chart names may hold another code now.
-        const TStringGridModel* List = (MainForm->*Design.Grid)->Model();
-        connect(List, &QAbstractItemModel::modelReset, this, [this] { FollowSoon(); });
-        connect(List, &QAbstractItemModel::rowsRemoved, this, [this] { FollowSoon(); });
-        connect(List, &QAbstractItemModel::rowsInserted, this, [this] { FollowSoon(); });
-        connect(List, &QAbstractItemModel::dataChanged, this, [this] { FollowSoon(); });
-        connect(MainForm->CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
-                [this] { FollowSoon(); });
-        connect(MainForm->VariantRadioGroup, &TRadioGroup::Clicked, this, [this] { FollowSoon(); });
-    }
+    connect(&Codes, &TCodSource::LimitsChanged, this, [this] {
+        ShowLimitLines();
+        Chart->replot();
+    });
+    // A project opened, a list replaced or edited, another length or type: the row the chart
+    // names may hold another code now.
+    const TStringGridModel* List = &(Codes.*Design.List)();
+    connect(List, &QAbstractItemModel::modelReset, this, [this] { FollowSoon(); });
+    connect(List, &QAbstractItemModel::rowsRemoved, this, [this] { FollowSoon(); });
+    connect(List, &QAbstractItemModel::rowsInserted, this, [this] { FollowSoon(); });
+    connect(List, &QAbstractItemModel::dataChanged, this, [this] { FollowSoon(); });
+    connect(&Codes, &TCodSource::ShapeChanged, this, [this] { FollowSoon(); });
 
     connect(ZoomUnDoButton, &QPushButton::clicked, this,
             Guarded(this, &TCorrelationChartForm::ZoomUnDoButtonClick));
@@ -233,20 +227,17 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design)
 
 void TCorrelationChartForm::FormCreate() {
     // The empty chart shows the standard axes from the start.
-    if (MainForm)
-        ZoomUnDoButtonClick();
+    ZoomUnDoButtonClick();
 }
 
 void TCorrelationChartForm::ZoomUnDoButtonClick() {
-    const int Limit =
-        std::max(MainForm->MaxCorrSidePBSpinEdit->Value(), MainForm->MaxNoCorrPBSpinEdit->Value());
+    const int Lower = std::max(Codes.SideLobeLimit(), Codes.CrossLimit());
     switch (Scale()) {
     case codegen::TValueScale::Linear:
-        Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Limit),
-                               MainForm->CodLength());
+        Chart->yAxis->setRange(codegen::ValueAxisBottom(ShownPoints, -Lower), Codes.CodLength());
         break;
     case codegen::TValueScale::Magnitude:
-        Chart->yAxis->setRange(0, MainForm->CodLength());
+        Chart->yAxis->setRange(0, Codes.CodLength());
         break;
     case codegen::TValueScale::Decibel:
         Chart->yAxis->setRange(codegen::DecibelFloor, 0);
@@ -351,6 +342,15 @@ void TCorrelationChartForm::Show(const TSource& NewSource) {
     Draw(NewSource);
 }
 
+void TCorrelationChartForm::ShowOrClear(const std::optional<TSource>& Named, bool Always) {
+    if (!Named)
+        Clear();
+    else if (Always)
+        Draw(*Named);
+    else
+        Show(*Named);
+}
+
 void TCorrelationChartForm::Clear() {
     const bool Empty = !Source && NumCodLabel->text() == DesignLabel;
     Source.reset();
@@ -374,8 +374,6 @@ void TCorrelationChartForm::FollowSoon() {
     FollowPending = true;
     QTimer::singleShot(0, this, [this] {
         FollowPending = false;
-        if (!MainForm)
-            return;
         try {
             Follow();
         } catch (const std::exception&) {
@@ -393,8 +391,7 @@ void TCorrelationChartForm::Redraw() {
         Chart->yAxis->setLabel(Scale() == codegen::TValueScale::Decibel
                                    ? QStringLiteral("дБ")
                                    : QStringLiteral("Корреляция"));
-        if (MainForm)
-            ZoomUnDoButtonClick();
+        ZoomUnDoButtonClick();
     }
 }
 
@@ -402,9 +399,9 @@ std::vector<double> TCorrelationChartForm::LimitLineValues() const {
     std::vector<double> Values;
     if (!Source)
         return Values;
-    const int Limit = (MainForm->*LimitEdit)->Value();
+    const int At = (Codes.*Limit)();
     // Scaled as the points are, so that a lobe at the limit touches its line.
-    for (const auto& P : codegen::ScaledPoints({{0, Limit}, {0, -Limit}}, ShownScale, Reference))
+    for (const auto& P : codegen::ScaledPoints({{0, At}, {0, -At}}, ShownScale, Reference))
         if (std::find(Values.begin(), Values.end(), P.Value) == Values.end())
             Values.push_back(P.Value);
     return Values;
@@ -463,20 +460,20 @@ void TCorrelationChartForm::SavePoints(const QString& FileName) const {
     WriteFileAtomically(FileName, codegen::PointsCsv(Shown, ShownScale));
 }
 
-std::string TCorrelationChartForm::CodText(const TStringGrid* Grid, int Row) {
-    std::string Text = CodCellText(Grid->Cells(1, Row));
+std::string TCorrelationChartForm::CodText(const TStringGridModel& List, const char* ListName,
+                                           int Row) {
+    std::string Text = CodCellText(List.Cells(TStringGrid::CodColumn, Row));
     try {
         codegen::CheckCodTextCharacters(Text);
     } catch (const codegen::CodError& E) {
         // Named by its list and row, as the selection and the export name theirs.
-        const char* List = Grid == MainForm->CodStringGrid ? "Good-code" : "Set";
-        throw codegen::CodError(std::string(List) + " row " + std::to_string(Row) + ": " +
+        throw codegen::CodError(std::string(ListName) + " row " + std::to_string(Row) + ": " +
                                 E.what());
     }
     return Text;
 }
 
-TAutoCorrForm::TAutoCorrForm()
+TAutoCorrForm::TAutoCorrForm(TCodSource& Source)
     : TCorrelationChartForm({QStringLiteral("AutoCorrForm"),
                              QStringLiteral("Авто-корреляционная характеристика кода"),
                              {543, 189, 475, 480},
@@ -485,11 +482,15 @@ TAutoCorrForm::TAutoCorrForm()
                              {24, 16, 128, 0},
                              {152, 5},
                              QColor(255, 0, 0),
-                             &TMainForm::MaxCorrSidePBSpinEdit,
-                             &TMainForm::CodStringGrid}) {
+                             &TCodSource::SideLobeLimit,
+                             &TCodSource::GoodList},
+                            Source) {
     AutoCorrForm = this;
     connect(CalculateAnDDrawBitBtn, &QPushButton::clicked, this,
             Guarded(this, &TAutoCorrForm::CalculateAnDDrawBitBtnClick));
+    // The window labels the code itself once it has read it.
+    connect(&Codes, &TCodSource::GoodRowSelected, this,
+            Guarded(this, &TAutoCorrForm::LoadGraphics));
 }
 
 TAutoCorrForm::~TAutoCorrForm() {
@@ -498,39 +499,36 @@ TAutoCorrForm::~TAutoCorrForm() {
 }
 
 std::optional<TCorrelationChartForm::TSource> TAutoCorrForm::NamedSource() const {
-    const TStringGrid* Grid = MainForm->CodStringGrid;
-    if (AutoCorrNumCod <= 0 || AutoCorrNumCod >= Grid->RowCount())
+    const TStringGridModel& List = Codes.GoodList();
+    const int AutoCorrNumCod = Codes.GoodRow();
+    if (AutoCorrNumCod <= 0 || AutoCorrNumCod >= List.RowCount())
         return std::nullopt;
-    return RowSource(CodText(Grid, AutoCorrNumCod), QString::number(AutoCorrNumCod));
+    return RowSource(CodText(List, "Good-code", AutoCorrNumCod), QString::number(AutoCorrNumCod));
+}
+
+void TAutoCorrForm::ShowNamed(bool Always) {
+    const auto Named = NamedSource();
+    FromList = Named.has_value();
+    ShowOrClear(Named, Always);
 }
 
 void TAutoCorrForm::LoadGraphics() {
-    const auto Named = NamedSource();
-    FromList = Named.has_value();
-    if (Named)
-        Draw(*Named);
-    else
-        Clear();
+    ShowNamed(true);
 }
 
 void TAutoCorrForm::Follow() {
     // A code of the selection stays until another is chosen.
     if (Drawn() && !FromList)
         return;
-    const auto Named = NamedSource();
-    FromList = Named.has_value();
-    if (Named)
-        Show(*Named);
-    else
-        Clear();
+    ShowNamed(false);
 }
 
 TCorrelationChartForm::TSource TAutoCorrForm::RowSource(const std::string& Text,
                                                         const QString& Number) const {
     return {Text,
             Text,
-            MainForm->CodLength(),
-            MainForm->CodType(),
+            Codes.CodLength(),
+            Codes.CodType(),
             {QStringLiteral("Код %1: %2").arg(Number, QString::fromStdString(Text))},
             QStringLiteral("Номер кода ") + Number};
 }

@@ -28,9 +28,8 @@ class QMenu;
 class QPixmap;
 class QPushButton;
 class TFileDialogSettings;
-class TMainForm;
-class TPBSpinEdit;
-class TStringGrid;
+class TCodSource;
+class TStringGridModel;
 
 // A window that draws correlation points as stairs between a top and a bottom panel.
 class TCorrelationChartForm : public TForm {
@@ -73,9 +72,8 @@ public:
     QString TitleText() const { return Title.join(u'\n'); }
 
     void FormCreate();
-    // Vertical axis from minus the larger of the two limits of the main window (or the
-    // lowest value drawn, where lower) up to the code length; horizontal axis over all
-    // points.
+    // Vertical axis from minus the larger of the two limits of the source (or the lowest
+    // value drawn, where lower) up to the code length; horizontal axis over all points.
     void ZoomUnDoButtonClick();
     void SaveToClipBoardN5Click();
     void SaveToBMPFileN6Click();
@@ -89,9 +87,9 @@ public:
     // cannot be written.
     void SavePoints(const QString& FileName) const;
 
-    // The code text of a grid row, checked for characters a code never holds; a fault names
-    // the list and the row.
-    static std::string CodText(const TStringGrid* Grid, int Row);
+    // The code text of a list's row, checked for characters a code never holds; a fault names
+    // the list ("Good-code", "Set") and the row.
+    static std::string CodText(const TStringGridModel& List, const char* ListName, int Row);
 
     // No chart: no points, no title, the label as designed.
     void Clear();
@@ -106,10 +104,10 @@ protected:
         QRect LabelBounds;
         QPoint ZoomUnDoPos;
         QColor PointColor;
-        // The main window's limit the lines show.
-        TPBSpinEdit* TMainForm::*LimitEdit;
+        // The limit the lines show.
+        int (TCodSource::*Limit)() const;
         // The list whose codes the chart names.
-        TStringGrid* TMainForm::*Grid;
+        const TStringGridModel& (TCodSource::*List)() const;
     };
 
     // What a chart is drawn from: the correlation of TextA with TextB (the same text for a
@@ -124,13 +122,20 @@ protected:
         bool operator==(const TSource&) const = default;
     };
 
-    explicit TCorrelationChartForm(const TDesign& Design);
+    // Source outlives the window.
+    TCorrelationChartForm(const TDesign& Design, TCodSource& Source);
+
+    // Where the codes, their shape, the limits and the rows selected come from.
+    TCodSource& Codes;
 
     // Draws Source in the scale and kind chosen and sets the standard axes; a text that is
     // not a code throws and leaves the chart as it was.
     void Draw(TSource Source);
     // Draws Source unless it is the one drawn, so that the zoom stays while nothing changed.
     void Show(const TSource& Source);
+    // What a button or a selection asks (Always: Draw) and what following a change asks
+    // (Show): the source a window's rows name now, or no chart when they name none.
+    void ShowOrClear(const std::optional<TSource>& Named, bool Always);
     bool Drawn() const { return Source.has_value(); }
 
     // After the list, the length or the type changed: the chart shows what its row names
@@ -150,7 +155,7 @@ private:
     // The title broken to the width of the chart.
     void ShowTitle();
 
-    TPBSpinEdit* TMainForm::*LimitEdit;
+    int (TCodSource::*Limit)() const;
     std::optional<TSource> Source;
     QStringList Title;
     // The correlation values drawn, the points as shown and the reference of their dB.
@@ -164,10 +169,11 @@ class TAutoCorrForm : public TCorrelationChartForm {
     Q_OBJECT
 
 public:
-    TAutoCorrForm();
+    explicit TAutoCorrForm(TCodSource& Source);
     ~TAutoCorrForm() override;
 
-    // Redraws for AutoCorrNumCod, shown or not; clears the chart when it names no code row.
+    // Redraws for the good-code row selected (AutoCorrNumCod), shown or not; clears the
+    // chart when it names no code row.
     void LoadGraphics();
     void CalculateAnDDrawBitBtnClick();
     // Draws a code of another list (the selection's), labelled with its number.
@@ -178,6 +184,7 @@ protected:
     void Follow() override;
 
 private:
+    void ShowNamed(bool Always);
     TSource RowSource(const std::string& Text, const QString& Number) const;
     // The good-code row named now, when it is one.
     std::optional<TSource> NamedSource() const;

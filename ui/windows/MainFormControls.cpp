@@ -160,7 +160,8 @@ void TMainForm::CreateGridEditors() {
     ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
     NoCorrCodsStringGrid->PopupMenu()->addSeparator();
     connect(NoCorrCodsStringGrid->PopupMenu()->addAction(QStringLiteral("Матрица корреляций")),
-            &QAction::triggered, this, [this] { RunGuarded([this] { ShowCorrMatrix(this); }); });
+            &QAction::triggered, this,
+            [this] { RunGuarded([this] { ShowCorrMatrix(*CodSource, *CrossCorrForm, this); }); });
     // The rows the charts show follow their codes, or are forgotten with them.
     connect(CodGridEditor, &TCodGridEditor::RowsRemoved, this, [this](const QList<int>& Rows) {
         AutoCorrNumCod = RowAfterRemoval(AutoCorrNumCod, Rows);

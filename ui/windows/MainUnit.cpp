@@ -5,6 +5,7 @@
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "search/sets/Selection.h"
+#include "ui/app/Application.h"
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/ErrorTexts.h"
 #include "ui/app/ProgressText.h"
@@ -23,6 +24,7 @@
 #include "ui/windows/CodFamilyDialog.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CodMetricColumns.h"
+#include "ui/windows/CodSource.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CorrMatrixUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
@@ -58,10 +60,6 @@
 #include <unordered_set>
 #include <utility>
 
-TMainForm* MainForm = nullptr;
-int32_t AutoCorrNumCod = 0;
-int32_t CrossCorrNumA = 0;
-int32_t CrossCorrNumB = 0;
 bool NoJob = false;
 
 namespace {
@@ -76,16 +74,51 @@ void ResetCodGrid(TStringGrid* Grid) {
     Grid->SetCells(1, 0, TitleCod);
 }
 
+// The window's lists and controls as the chart, text and matrix windows read them.
+class TMainFormCodSource final : public TCodSource {
+public:
+    explicit TMainFormCodSource(TMainForm& Form) : TCodSource(&Form), Form(Form) {
+        // After the window's own handlers of the same changes, which it connected first.
+        connect(Form.CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this, &TCodSource::ShapeChanged);
+        connect(Form.VariantRadioGroup, &TRadioGroup::Clicked, this, &TCodSource::ShapeChanged);
+        for (TPBSpinEdit* Limit : {Form.MaxCorrSidePBSpinEdit, Form.MaxNoCorrPBSpinEdit})
+            connect(Limit, &TPBSpinEdit::Changed, this, &TCodSource::LimitsChanged);
+    }
+
+    const TStringGridModel& GoodList() const override { return *Form.CodStringGrid->Model(); }
+    const TStringGridModel& SetList() const override { return *Form.NoCorrCodsStringGrid->Model(); }
+    int CodLength() const override { return Form.CodLength(); }
+    codegen::TCodType CodType() const override { return Form.CodType(); }
+    int SideLobeLimit() const override { return Form.MaxCorrSidePBSpinEdit->Value(); }
+    int CrossLimit() const override { return Form.MaxNoCorrPBSpinEdit->Value(); }
+    int GoodRow() const override { return Form.AutoCorrNumCod; }
+    int SetRowA() const override { return Form.CrossCorrNumA; }
+    int SetRowB() const override { return Form.CrossCorrNumB; }
+    void SelectSetRows(int A, int B) override {
+        Form.CrossCorrNumA = A;
+        Form.CrossCorrNumB = B;
+        emit SetRowsSelected();
+    }
+    codegen::THeaderParams HeaderParams() const override {
+        codegen::THeaderParams Header;
+        Header.Caption = Form.ProjectState->Caption().toStdString();
+        const codegen::TSearchParams Search = Form.GoodCodParams();
+        Header.SideLobeLimit = Search.SideLobeLimit;
+        Header.Z = Search.Z;
+        Header.Rule = Search.Rule;
+        Header.CrossLimit = CrossLimit();
+        return Header;
+    }
+
+private:
+    TMainForm& Form;
+};
+
 } // namespace
 
 TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     NoCorrHost = std::make_unique<TSetSearchHost>(*this);
     NoCorrSearch = std::make_unique<codegen::TSetSearch>(*NoCorrHost);
-    MainForm = this;
-    // A new main window is a new session (the tests build several in one process).
-    AutoCorrNumCod = 0;
-    CrossCorrNumA = 0;
-    CrossCorrNumB = 0;
     setWindowTitle(QStringLiteral("Генератор кодов +1, 0, -1"));
     SetClientBounds(122, 70, 762, 729);
     CreateControls();
@@ -96,11 +129,13 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     connect(RecentProjects, &TRecentProjects::OpenRequested, this,
             Guarded(this, &TMainForm::OpenRecentProject));
     FormCreate();
+    CodSource = new TMainFormCodSource(*this);
 }
 
-TMainForm::~TMainForm() {
-    if (MainForm == this)
-        MainForm = nullptr;
+TMainForm::~TMainForm() = default;
+
+TProjectWindows TMainForm::ProjectWindows() {
+    return {ApplicationForms(), this, {CodLength(), CodType()}};
 }
 
 bool TMainForm::SelectedCodValid() const {
@@ -137,7 +172,7 @@ void TMainForm::ExitSpeedButtonClick() {
 void TMainForm::OpenFileSpeedButtonClick() {
     if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
         return;
-    const std::optional<QString> Opened = OpenPrjFile(*OpenDialog);
+    const std::optional<QString> Opened = OpenPrjFile(ProjectWindows(), *OpenDialog);
     SaveDialog->FileName = OpenDialog->FileName;
     if (Opened)
         ProjectOpened(*Opened);
@@ -146,7 +181,7 @@ void TMainForm::OpenFileSpeedButtonClick() {
 void TMainForm::OpenRecentProject(const QString& FileName) {
     if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
         return;
-    if (const std::optional<QString> Opened = OpenPrjFileNamed(FileName)) {
+    if (const std::optional<QString> Opened = OpenPrjFileNamed(ProjectWindows(), FileName)) {
         OpenDialog->FileName = SaveDialog->FileName = *Opened;
         ProjectOpened(*Opened);
     } else if (!QFileInfo::exists(FileName)) {
@@ -165,7 +200,7 @@ void TMainForm::SaveFileSpeedButtonClick() {
 }
 
 bool TMainForm::SaveProject() {
-    const std::optional<QString> Saved = SavePrjFile(*SaveDialog);
+    const std::optional<QString> Saved = SavePrjFile(ProjectWindows(), *SaveDialog);
     OpenDialog->FileName = SaveDialog->FileName;
     if (!Saved)
         return false;
@@ -190,13 +225,30 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     QCoreApplication::quit();
 }
 
+bool TMainForm::LoadCodsFromTxtFile(TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
+    const bool IntoSet = Target == NoCorrCodsStringGrid;
+    const TStringGrid* Other = IntoSet ? CodStringGrid : NoCorrCodsStringGrid;
+    const std::optional<TTxtImport> Import = ReadCodsFromTxtFile(
+        this, *TxtOpenDialog, {CodLength(), CodType()}, Other->RowCount() - 1, IntoSet);
+    if (!Import)
+        return false;
+    setWindowTitle(Import->Path);
+    TxtMemo->clear();
+    TxtMemo->setPlainText(Import->Text);
+    VariantRadioGroup->SetItemIndex(Import->Type == codegen::TCodType::Binary ? 0 : 1);
+    CodLengthPBSpinEdit->SetValue(Import->L);
+    (this->*ResetTarget)();
+    Target->AppendRows(Import->Rows);
+    return true;
+}
+
 void TMainForm::LoadFromTxtBitBtnClick() {
-    if (LoadCodsFromTxtFile(*this, CodStringGrid, &TMainForm::StartStringGridToLoad))
+    if (LoadCodsFromTxtFile(CodStringGrid, &TMainForm::StartStringGridToLoad))
         GoodCodListReplaced();
 }
 
 void TMainForm::BitBtn1Click() {
-    if (LoadCodsFromTxtFile(*this, NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad))
+    if (LoadCodsFromTxtFile(NoCorrCodsStringGrid, &TMainForm::StartNoCorrStringGridToLoad))
         SetListReplaced();
 }
 
@@ -352,16 +404,11 @@ void TMainForm::AddCodToNoCorrStringGrid(int NN) {
 
 void TMainForm::CodStringGridSelectCell(int /*ACol*/, int ARow) {
     AutoCorrNumCod = ARow;
-    // The window labels the code itself once it has read it.
-    if (AutoCorrForm)
-        AutoCorrForm->LoadGraphics();
+    emit CodSource->GoodRowSelected();
 }
 
 void TMainForm::NoCorrCodsStringGridSelectCell(int /*ACol*/, int ARow) {
-    CrossCorrNumB = CrossCorrNumA;
-    CrossCorrNumA = ARow;
-    if (CrossCorrForm)
-        CrossCorrForm->LoadGraphics();
+    CodSource->SelectSetRows(ARow, CrossCorrNumA);
 }
 
 bool TMainForm::IsCodRow(int Row) const {

@@ -4,13 +4,13 @@
 
 #include "engine/Cod.h"
 #include "engine/CodFamilies.h"
-#include "search/stochastic/BestCodSearch.h"
 #include "search/exhaustive/CodCounts.h"
 #include "search/exhaustive/GoodCodSearch.h"
 #include "search/sets/SetSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 
-#include "ui/windows/BestSearchRun.h"
 #include "ui/widgets/Form.h"
+#include "ui/windows/BestSearchRun.h"
 #include <memory>
 #include <optional>
 
@@ -26,9 +26,11 @@ class QToolButton;
 class QAction;
 class TBestSearchPanel;
 class TCodGridEditor;
+class TCodSource;
 class TFileDialogSettings;
 class TPBSpinEdit;
 class TProjectState;
+struct TProjectWindows;
 class TRecentProjects;
 class TRadioGroup;
 class TTextBuffer;
@@ -130,6 +132,9 @@ public:
     TProjectState* ProjectState;
     TRecentProjects* RecentProjects;
     void OpenRecentProject(const QString& FileName);
+    // The windows a project holds (the application's), this one their main window, with the
+    // code shape it shows now.
+    TProjectWindows ProjectWindows();
     void VariantRadioGroupClick();
     // A length or type the user set by hand that the codes listed do not have: asks whether
     // to clear the lists or to keep them with their figures worked out anew. Imports,
@@ -205,6 +210,14 @@ public:
     void NoCorrCodsStringGridSelectCell(int ACol, int ARow);
     void N1Click();
     void N2Click();
+    // Grid selection state, 0 at start: the good-code row selected last (through the
+    // good-code grid or the selection grid), and the set rows selected last and before that.
+    int32_t AutoCorrNumCod = 0;
+    int32_t CrossCorrNumA = 0;
+    int32_t CrossCorrNumB = 0;
+    // The lists, their shape, the limits and the rows selected, as the chart, text and matrix
+    // windows read them; owned by the window.
+    TCodSource* CodSource;
 
     // The code model under the length and type the controls show now.
     int CodLength() const;
@@ -246,6 +259,8 @@ private:
     void MakeStretchable();
     void ConnectHandlers();
     void CreateGridEditors();
+    // An import into Target, whose rows ResetTarget empties: true once they are replaced.
+    bool LoadCodsFromTxtFile(TStringGrid* Target, void (TMainForm::*ResetTarget)());
     // Saves through the dialog; true when saved. The caption, the unsaved-work mark and the
     // recent projects follow an open or a save.
     bool SaveProject();
@@ -257,14 +272,6 @@ private:
     bool GoodCodRunning = false;
     bool BestOfferTaken = false;
 };
-
-extern TMainForm* MainForm;
-
-// Grid selection state, 0 at start: the good-code row selected last (through the good-code
-// grid or the selection grid), and the set rows selected last and before that.
-extern int32_t AutoCorrNumCod;
-extern int32_t CrossCorrNumA;
-extern int32_t CrossCorrNumB;
 
 // Stop request of the good-code search, set by its Break button and by closing the window.
 extern bool NoJob;

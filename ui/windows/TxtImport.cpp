@@ -2,14 +2,9 @@
 
 #include "engine/TextLines.h"
 #include "project/ProjectFile.h"
-#include "ui/windows/CodGridEditor.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorTexts.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
-#include "ui/widgets/StringGrid.h"
-#include "ui/widgets/TextBuffer.h"
+#include "ui/widgets/Dialogs.h"
+#include "ui/windows/CodGridEditor.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -80,11 +75,10 @@ QString ImportRefusal(const QString& Path, const codegen::CodLineError& Error,
 // Asks before an import changes the type or length under the codes of the other list, whose
 // figures then all change; true to go on. A type the user has just chosen is no surprise, so
 // only a type the file forces (a chip 2) counts.
-bool ConversionAccepted(TMainForm& Form, const TStringGrid* Other, codegen::TCodType Type,
-                        bool TypeForced, int L) {
-    const int Cods = Other->RowCount() - 1;
-    const bool TypeChanges = TypeForced && Type != Form.CodType();
-    const bool LengthChanges = L != Form.CodLength();
+bool ConversionAccepted(codegen::TCodListShape Current, int Cods, bool IntoSet,
+                        codegen::TCodType Type, bool TypeForced, int L) {
+    const bool TypeChanges = TypeForced && Type != Current.Type;
+    const bool LengthChanges = L != Current.L;
     if (Cods < 1 || (!TypeChanges && !LengthChanges))
         return true;
     QStringList Changes;
@@ -94,9 +88,9 @@ bool ConversionAccepted(TMainForm& Form, const TStringGrid* Other, codegen::TCod
                                          "файла есть цифра 2)")
                         : QStringLiteral("тип кодов сменится с троичного на двоичный"));
     if (LengthChanges)
-        Changes << QStringLiteral("длина кода сменится с %1 на %2").arg(Form.CodLength()).arg(L);
-    const QString List = Other == Form.CodStringGrid ? QStringLiteral("списка хороших кодов")
-                                                     : QStringLiteral("набора кодов");
+        Changes << QStringLiteral("длина кода сменится с %1 на %2").arg(Current.L).arg(L);
+    const QString List =
+        IntoSet ? QStringLiteral("списка хороших кодов") : QStringLiteral("набора кодов");
     return Dialogs().Confirm(
         QStringLiteral("При загрузке файла %1, и все показатели %2 (кодов: %3) будут "
                        "пересчитаны по новым типу и длине.\rЗагрузить файл?")
@@ -106,10 +100,12 @@ bool ConversionAccepted(TMainForm& Form, const TStringGrid* Other, codegen::TCod
 
 } // namespace
 
-bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
-    const QString Path = Dialogs().OpenFile(&Form, *Form.TxtOpenDialog);
+std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog,
+                                              codegen::TCodListShape Current, int OtherCods,
+                                              bool IntoSet) {
+    const QString Path = Dialogs().OpenFile(Parent, Dialog);
     if (Path.isEmpty())
-        return false;
+        return std::nullopt;
     // Read before the caption changes: a file that cannot be opened or read leaves the window
     // as it was.
     std::ifstream File = codegen::OpenInputFile(QFile::encodeName(Path).toStdString());
@@ -123,46 +119,35 @@ bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::
             codegen::CheckCodLength(Source.L);
     } catch (const codegen::CodLineError& Error) {
         Dialogs().Error(ImportRefusal(Path, Error, Shape.Type));
-        return false;
+        return std::nullopt;
     } catch (const codegen::CodError& Error) {
         Dialogs().Error(ErrorText(Error) + QStringLiteral("\rНичего не загружено."));
-        return false;
+        return std::nullopt;
     }
     if (Source.Project) {
         Dialogs().Error(QStringLiteral("Файл ") + Path +
                         QStringLiteral(" — проект, а не список кодов: откройте его кнопкой "
                                        "«Загрузить проект».\rНичего не загружено."));
-        return false;
+        return std::nullopt;
     }
     const std::vector<std::string>& Cods = Source.Lines;
     if (Cods.empty()) {
         Dialogs().Error(QStringLiteral("В файле ") + Path +
                         QStringLiteral(" нет кодов.\rНичего не загружено."));
-        return false;
+        return std::nullopt;
     }
     const std::optional<codegen::TCodType> Type = ImportedCodType(Cods);
     if (!Type)
-        return false;
+        return std::nullopt;
     const bool TypeForced = *Type == codegen::TCodType::Ternary &&
                             std::any_of(Cods.begin(), Cods.end(), [](const std::string& Cod) {
                                 return Cod.find('2') != std::string::npos;
                             });
-    const TStringGrid* Other =
-        Target == Form.CodStringGrid ? Form.NoCorrCodsStringGrid : Form.CodStringGrid;
-    if (!ConversionAccepted(Form, Other, *Type, TypeForced, Source.L))
-        return false;
-    Form.setWindowTitle(Path);
-    Form.TxtMemo->clear();
-    Form.TxtMemo->setPlainText(TextFromBytes(Text));
-
-    Form.VariantRadioGroup->SetItemIndex(*Type == codegen::TCodType::Binary ? 0 : 1);
-    Form.CodLengthPBSpinEdit->SetValue(Source.L);
-
-    (Form.*ResetTarget)();
-    QList<QStringList> Rows;
-    Rows.reserve(static_cast<qsizetype>(Cods.size()));
+    if (!ConversionAccepted(Current, OtherCods, IntoSet, *Type, TypeForced, Source.L))
+        return std::nullopt;
+    TTxtImport Import{Path, TextFromBytes(Text), {}, *Type, Source.L};
+    Import.Rows.reserve(static_cast<qsizetype>(Cods.size()));
     for (std::size_t N = 0; N < Cods.size(); ++N)
-        Rows.append({QString::number(N + 1), TextFromBytes(Cods[N])});
-    Target->AppendRows(Rows);
-    return true;
+        Import.Rows.append({QString::number(N + 1), TextFromBytes(Cods[N])});
+    return Import;
 }

@@ -1,12 +1,34 @@
-// The import of a code list from a text file into either grid of the main window: the
-// lines read by the rule of every code list, the type and length set from the codes.
+// The import of a code list from a text file for either list of the main window: the lines
+// read by the rule of every code list, the type and length told from the codes.
 #pragma once
 
-class TMainForm;
-class TStringGrid;
+#include "engine/Cod.h"
+#include "engine/TextLines.h"
 
-// The codes of the file the user chooses replace the rows of Target (ResetTarget leaves its
-// title row), and type and length switch so that they read as codes of that type. Every line
-// must be a code, by the rule of the paste (blank lines skipped); the first that is not is
-// named and nothing changes. True once the rows are replaced.
-bool LoadCodsFromTxtFile(TMainForm& Form, TStringGrid* Target, void (TMainForm::*ResetTarget)());
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+class TFileDialogSettings;
+
+// A list read from a file: its rows numbered from 1, and the shape they read under.
+struct TTxtImport {
+    QString Path;
+    // The file's text as the window shows it.
+    QString Text;
+    QList<QStringList> Rows;
+    codegen::TCodType Type = codegen::TCodType::Binary;
+    int L = 0;
+};
+
+// Asks for a file and reads its codes. Every line must be a code, by the rule of the paste
+// (blank lines skipped); the first that is not is named. When the import would change the
+// type or length (Current) under the OtherCods codes of the other list (the good list when
+// IntoSet), the user is asked first. None when anything is refused or cancelled: the caller
+// then changes nothing.
+std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog,
+                                              codegen::TCodListShape Current, int OtherCods,
+                                              bool IntoSet);
