@@ -14,6 +14,7 @@
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CodMetricColumns.h"
 #include "ui/windows/CorrMatrixUnit.h"
+#include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/MainFormLayout.h"
 
 #include <QAbstractButton>
