@@ -30,3 +30,30 @@ set_tests_properties(
     CliMpi.AStoppedWorkerRankDoesNotFreezeTheJob
     CliMpi.AClosedPipeEndsTheJob
     PROPERTIES PROCESSORS 3)
+
+# The longest cases start first (ctest runs the costliest first): on a fresh clone, with no
+# times of an earlier run, a long case left to the end would run alone on one core. The
+# figures are seconds of a run on two cores (the sanitizer build's for the suites it runs).
+foreach(Case_Cost
+        CliMpi.AStopOfRankZeroEndsTheJobCleanly=26
+        CliMpi.ThreeRanksListTheSameBytesAsOneProcess=23
+        CliMpi.AKilledJobResumesFromItsCheckpoint=11
+        CliCheckpoint.AStoppedOrKilledSearchResumesToTheSameList=9
+        CliStop.TheWayOnAfterAStopKeepsTheProjectFileWhole=8
+        CliMemoryBounds.TernarySearchWithNearlyAllChipsZeroStaysBounded=7
+        GoodCodSearch.OneCodePerClassWithCutsRunnersAndStartsOfItsOwn=61
+        GoodCodSearch.SparseCodesOfSeveralWordsMatchThePlainMeasure=37
+        GoodCodSearch.ReversalCutListsTheSameWithAnyStoreAndPieces=37
+        GoodCodSearch.OneCodePerClassSearchesNoMoreNodesThanTheWholeList=29
+        BestCodSearch.TernaryCodsKeepTheZeroRule=18
+        BestCodSearch.CodsWithinTheTargetOnePerClassWithTheirFigures=12
+        LobeTable.ScoresAndLobesFollowEveryKindOfMoveOnEveryPath=9
+        GoodCodSearch.PiecesTakenFromTheirImagesListTheSame=9
+        ReadCodList.AnEndlessListStopsAtTheCountItCanHold=8
+        MinPsl.EveryShortBinaryLengthMatchesTheDirectMeasure=8
+        MinPsl.TheStochasticStartIsRepeatable=8)
+    string(REPLACE "=" ";" Case_Cost "${Case_Cost}")
+    list(GET Case_Cost 0 Case)
+    list(GET Case_Cost 1 Cost)
+    set_tests_properties(${Case} PROPERTIES COST ${Cost})
+endforeach()
