@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -220,6 +221,30 @@ TEST_F(AtomicWriteTest, AKilledWritersTemporaryIsRemovedByTheNextRunOfTheSameTar
     EXPECT_EQ(Read(In("ck")), "live");
     codegen::RemoveStaleTemporaries(In("other"));
     EXPECT_EQ(Entries(), 4u);
+}
+
+// A file left uncommitted (an error or an exception on the way) leaves no temporary file
+// behind and the old file as it was, whether nothing, a buffered part or parts already on
+// disk were written, and whether the target existed or not.
+TEST_F(AtomicWriteTest, AnAbandonedFileRemovesItsTemporaryAndKeepsTheOldFile) {
+    Write(In("old.cod"), "old");
+    for (const std::size_t Size : {std::size_t{0}, std::size_t{10}, std::size_t{3} << 20}) {
+        {
+            codegen::TAtomicFile Abandoned(In("old.cod"));
+            Abandoned.Write(std::string(Size, 'n'));
+            ASSERT_EQ(Entries(), 2u) << "the temporary file beside the target";
+        }
+        EXPECT_EQ(Entries(), 1u) << "after abandoning " << Size << " bytes";
+        EXPECT_EQ(Read(In("old.cod")), "old");
+    }
+    try {
+        codegen::TAtomicFile Unwound(In("new.cod"));
+        Unwound.Write("partial");
+        throw std::runtime_error("failed on the way");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(fs::exists(In("new.cod")));
+    EXPECT_EQ(Entries(), 1u);
 }
 
 // A target a write would refuse is told before any work: nothing is left behind.

@@ -4,6 +4,7 @@
 #include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
 #include "oracle/NaiveSearch.h"
+#include "oracle/SharedLists.h"
 
 #include <gtest/gtest.h>
 
@@ -517,8 +518,9 @@ TEST_P(GoodCodSearchKernel, ListsWhatThePlainSearchesList) {
             if (L > 20 && Limit != 3)
                 continue; // the plain search's time grows fast with the limit
             const auto P = Binary(L, Limit);
-            const Cods Expected =
-                L <= 16 ? oracle::NaiveSerchCods(P) : oracle::PlainBranchSearch(P);
+            const Cods Expected = oracle::SharedList(oracle::SharedListKey("plain", P), [&] {
+                return L <= 16 ? oracle::NaiveSerchCods(P) : oracle::PlainBranchSearch(P);
+            });
             ASSERT_EQ(Search(P), Expected) << "L " << L << " limit " << Limit;
         }
     for (int L = 2; L <= 11; ++L)
@@ -527,7 +529,8 @@ TEST_P(GoodCodSearchKernel, ListsWhatThePlainSearchesList) {
                  {std::pair{TZeroRule::AtMost, 2}, std::pair{TZeroRule::Equal, L / 3},
                   std::pair{TZeroRule::AtMost, L}}) {
                 const auto P = Ternary(L, Limit, Rule, Z);
-                ASSERT_EQ(Search(P), oracle::NaiveSerchCods(P))
+                ASSERT_EQ(Search(P), oracle::SharedList(oracle::SharedListKey("plain", P),
+                                                        [&] { return oracle::NaiveSerchCods(P); }))
                     << "L " << L << " limit " << Limit << " Z " << Z;
             }
 }
