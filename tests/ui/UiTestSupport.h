@@ -9,12 +9,18 @@
 #include "ui/widgets/StringGrid.h"
 #include "ui/app/UserSettings.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,6 +93,34 @@ inline std::vector<std::string> EveryBinaryCod(int L) {
         Cods.push_back(Text);
     }
     return Cods;
+}
+
+// The window's click handlers only start their jobs: this handles events until Done() holds or
+// no job of the main window runs any more. The bound is a safety net far beyond any run of
+// the tests (reaching it fails the test), never what ends the wait.
+inline bool WaitForJob(const std::function<bool()>& Done = {}) {
+    const QDeadlineTimer Safety(std::chrono::minutes(5));
+    while (MainForm->JobRunning() && !(Done && Done())) {
+        if (Safety.hasExpired())
+            return false;
+        // A running job always has its timer pending, so this never waits long.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Clicks the button and waits for the job it started to end.
+#define CLICK_AND_WAIT(Button)                                                                     \
+    do {                                                                                           \
+        QTest::mouseClick(Button, Qt::LeftButton);                                                 \
+        QVERIFY2(WaitForJob(), "the job did not end");                                             \
+    } while (false)
+
+// Waits until the label shows something else than it does now (the job's progress), or the
+// job has ended.
+inline bool WaitForChange(const QLabel* Label) {
+    const QString Before = Label->text();
+    return WaitForJob([&] { return Label->text() != Before; });
 }
 
 inline void ClickCell(TStringGrid* Grid, int ACol, int ARow,

@@ -465,6 +465,7 @@ void TMainForm::ConnectHandlers() {
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
     connect(N2, &QAction::triggered, this, Guarded(this, &TMainForm::N2Click));
     ConnectListWatchers();
+    ConnectSearchParams();
 }
 
 void TMainForm::ConnectListWatchers() {

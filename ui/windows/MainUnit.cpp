@@ -62,7 +62,6 @@ TMainForm* MainForm = nullptr;
 int32_t AutoCorrNumCod = 0;
 int32_t CrossCorrNumA = 0;
 int32_t CrossCorrNumB = 0;
-bool NoJob = false;
 
 namespace {
 
@@ -81,6 +80,7 @@ void ResetCodGrid(TStringGrid* Grid) {
 TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     NoCorrHost = std::make_unique<TSetSearchHost>(*this);
     NoCorrSearch = std::make_unique<codegen::TSetSearch>(*NoCorrHost);
+    CreateJobs();
     MainForm = this;
     // A new main window is a new session (the tests build several in one process).
     AutoCorrNumCod = 0;
@@ -99,6 +99,8 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
 }
 
 TMainForm::~TMainForm() {
+    // No job steps on into a window half taken apart.
+    StopJobs();
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -182,10 +184,9 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
         return;
     Event->accept();
-    // A search running inside a handler ends at its next batch; the program ends with the
-    // main window even when a secondary window is still open.
-    NoJob = true;
-    NoCorrSearch->Break();
+    // A running job ends at its next step; the program ends with the main window even when a
+    // secondary window is still open.
+    StopJobs();
     TForm::closeEvent(Event);
     QCoreApplication::quit();
 }
