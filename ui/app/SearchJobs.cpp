@@ -156,6 +156,8 @@ void TSetSearchJob::start(std::function<void()> Work) {
 
 void TSetSearchJob::LetUserAct() {
     QCoreApplication::processEvents();
+    if (StopAsked())
+        Search.Break();
 }
 
 void TSetSearchJob::Step() {
@@ -163,9 +165,7 @@ void TSetSearchJob::Step() {
     // start inside it while it lets the user act.
     StopTimer();
     const std::function<void()> Work = std::exchange(Operation, {});
-    // Stopped before it began (the window closed): the engine's Break would be forgotten,
-    // as every operation starts by clearing it.
-    if (Work && !StopAsked())
+    if (Work)
         Work();
     End();
 }

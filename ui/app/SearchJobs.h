@@ -124,6 +124,8 @@ private:
 // back to the event loop without being rewritten as a state machine, so the operation runs
 // from the job's first step and LetUserAct is the one place where events are handled inside
 // it. Its click handler still returns before the operation starts.
+// stop() takes effect at the next LetUserAct, even when it came before the operation began
+// (whose start clears the engine's stop request).
 class TSetSearchJob : public TJob {
     Q_OBJECT
 
@@ -132,7 +134,7 @@ public:
     void start(std::function<void()> Operation);
     // Called by the host about every 15 ms of the operation: Break, edits of the lists and
     // parameter changes are handled here.
-    static void LetUserAct();
+    void LetUserAct();
 
 protected:
     void Step() override;

@@ -72,7 +72,7 @@ public:
         if (Clock.elapsed() < 15)
             return false;
         Flush();
-        TSetSearchJob::LetUserAct();
+        Form.SetSearchJob->LetUserAct();
         // The version tells the search to decode the list again.
         List = Form.GoodCodSnapshot();
         Clock.restart();

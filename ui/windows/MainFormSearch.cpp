@@ -378,7 +378,7 @@ template <class TWork> void TMainForm::RunSetSearchOperation(TWork&& Work) {
     // No run starts inside another, nor inside a reload of the best set.
     auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
         SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn});
-    // The labels are shown however the operation ends, an error included.
+    // The labels are shown however the operation ends, an error included (the job's end).
     SetSearchJob->start([this, Work = std::forward<TWork>(Work)] {
         NoCorrHost->Begin();
         Work();
@@ -392,31 +392,27 @@ void TMainForm::SerchNoCorrCods() {
 }
 
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
-    RunSetSearchOperation([this] {
-        // The labels of an earlier run (another method, limit or list) are not this run's.
-        ClearSetMessages();
-        NoCorrSearch->Reset();
-        SerchNoCorrCods();
-    });
+    // The labels of an earlier run (another method, limit or list) are not this run's.
+    ClearSetMessages();
+    NoCorrSearch->Reset();
+    RunSetSearchOperation([this] { SerchNoCorrCods(); });
 }
 
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
-    RunSetSearchOperation([this] {
-        ClearSetMessages();
-        const auto Method = SetMethod();
-        if (!Method)
-            return;
-        // The best of the passes so far still stands; a pass shows it again only on reaching it.
-        const codegen::TSetSearch& S = *NoCorrSearch;
-        if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
-            Mess4Label->setText(QString::fromStdString(
-                codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
-        NoCorrSearch->Continue(*Method);
-    });
+    ClearSetMessages();
+    const auto Method = SetMethod();
+    if (!Method)
+        return;
+    // The best of the passes so far still stands; a pass shows it again only on reaching it.
+    const codegen::TSetSearch& S = *NoCorrSearch;
+    if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
+        Mess4Label->setText(QString::fromStdString(
+            codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
+    RunSetSearchOperation([this, Method] { NoCorrSearch->Continue(*Method); });
 }
 
 void TMainForm::BreakNoCorrCodsBitBtnClick() {
-    NoCorrSearch->Break();
+    SetSearchJob->stop();
 }
 
 void TMainForm::LoadBestResultBitBtnClick() {
