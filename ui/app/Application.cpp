@@ -1,9 +1,9 @@
 #include "ui/app/Application.h"
 
-#include "ui/app/ErrorGuard.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/app/ErrorGuard.h"
 #include "ui/windows/MainUnit.h"
 
 #include <QLibraryInfo>

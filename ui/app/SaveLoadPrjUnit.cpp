@@ -5,13 +5,13 @@
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "ui/app/Application.h"
-#include "ui/app/ErrorTexts.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/app/ErrorTexts.h"
 #include "ui/widgets/Form.h"
+#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/windows/MainUnit.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
