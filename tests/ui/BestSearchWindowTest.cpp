@@ -5,11 +5,11 @@
 #include "UiTestSupport.h"
 
 #include "engine/PackedCod.h"
-#include "ui/app/SaveLoadPrjUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/BestSearchRun.h"
 #include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // beep, Break and Continue, and an error that must not leave the buttons disabled.
 #include "UiTestSupport.h"
 
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 
 #include <QComboBox>
 #include <QLabel>

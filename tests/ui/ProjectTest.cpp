@@ -4,14 +4,14 @@
 
 #include "project/IniDocument.h"
 #include "project/ProjectFile.h"
-#include "ui/app/RecentProjects.h"
-#include "ui/app/SaveLoadPrjUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
-#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
+#include "ui/app/RecentProjects.h"
+#include "ui/app/SaveLoadPrjUnit.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -4,10 +4,10 @@
 #include "UiTestSupport.h"
 
 #include "engine/Cod.h"
+#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/windows/MainUnit.h"
 
 #include <QPushButton>
 

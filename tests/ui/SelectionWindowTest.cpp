@@ -4,9 +4,9 @@
 #include "UiTestSupport.h"
 
 #include "charts/CorrelationPoints.h"
-#include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
 
 #include <qcustomplot.h>
 

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "ui/app/Application.h"
-#include "ui/app/UserSettings.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/windows/MainUnit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/windows/MainUnit.h"
+#include "ui/app/UserSettings.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -4,10 +4,10 @@
 
 #include "engine/Cod.h"
 #include "engine/CodFamilies.h"
+#include "search/stochastic/BestCodSearch.h"
 #include "search/exhaustive/CodCounts.h"
 #include "search/exhaustive/GoodCodSearch.h"
 #include "search/sets/SetSearch.h"
-#include "search/stochastic/BestCodSearch.h"
 
 #include "ui/app/SearchJobs.h"
 #include "ui/app/SelectionJob.h"
