@@ -97,6 +97,33 @@ private slots:
         QVERIFY(MainForm->SerchCodsBitBtn->isEnabled());
     }
 
+    // A step of a job is one bounded piece of work: nothing inside it (the grid taking the
+    // codes, the labels) lets queued events run, as the old loops' processEvents did. An
+    // event queued as a batch's codes arrive runs only after that batch's progress is shown.
+    void nothingHandlesEventsInsideAStep() {
+        MainForm->CodLengthPBSpinEdit->SetValue(22);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(4);
+        int Batches = 0;
+        int RanInside = 0;
+        bool Queued = false;
+        bool Ran = false;
+        connect(MainForm->GoodCodJob, &TGoodCodJob::codesFound, MainForm, [&] {
+            Queued = true;
+            Ran = false;
+            QMetaObject::invokeMethod(
+                MainForm, [&] { Ran = true; }, Qt::QueuedConnection);
+        });
+        connect(MainForm->GoodCodJob, &TGoodCodJob::progress, MainForm, [&] {
+            ++Batches;
+            RanInside += Queued && Ran;
+            Queued = false;
+        });
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        QVERIFY(Batches > 1);
+        QCOMPARE(RanInside, 0);
+        QCOMPARE(Cods().size(), 97740);
+    }
+
     // A limit changed and changed back within one batch restarts the run under the values it
     // had: the code after the last one examined comes next, none lost, none twice.
     void aChangeUndoneMidRunListsTheUninterruptedList() {
