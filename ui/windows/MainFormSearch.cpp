@@ -1,5 +1,6 @@
 // The main window's searches: good codes, their count, the best codes, the selection and
-// the set search, each run from its buttons.
+// the set search, each a job its buttons start and stop; the window follows the jobs'
+// signals and gives the buttons back when a job ends.
 #include "ui/windows/MainUnit.h"
 
 #include "engine/CodSymmetry.h"
@@ -34,9 +35,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -44,14 +43,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QToolButton>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
