@@ -94,6 +94,8 @@ class TBestSearchWindowTest : public QObject, public TWindowsSession<> {
         QElapsedTimer Clock;
         Clock.start();
         QTest::mouseClick(Button, Qt::LeftButton);
+        if (!WaitForJob())
+            return 1e9;
         return Clock.elapsed() / 1000.0;
     }
     // Every listed code within the limit and of the length, no two of one class, the rows
@@ -197,7 +199,7 @@ private slots:
         ClickItem(MainForm->ZRadioGroup, 1);
         MainForm->ZeroCountPBSpinEdit->SetValue(10);
         ChooseBest(10, 0, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Recorded->Errors.size(), 1);
         QVERIFY2(Recorded->Errors.front().contains(QStringLiteral("has no non-zero chip")),
                  qPrintable(Recorded->Errors.front()));
@@ -208,21 +210,21 @@ private slots:
     void continueAppendsWithoutRepeatingAClass() {
         // The one class within 1 at 13 chips is listed: another run finds nothing new.
         ChooseBest(13, 1, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Cods().size(), 1);
         const uint64_t FirstSeed = MainForm->BestCodSearch.Params().Seed;
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QCOMPARE(Cods().size(), 1);
         QVERIFY(MainForm->BestCodSearch.Params().Seed != FirstSeed);
 
         // Part of a longer list kept: it stays, and only other classes are added after it.
         MainForm->MaxCorrSidePBSpinEdit->SetValue(2);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QStringList Whole = Cods();
         QVERIFY(Whole.size() >= 4);
         const int Kept = static_cast<int>(Whole.size() / 2);
         MainForm->CodStringGrid->SetRowCount(Kept + 1);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QVERIFY(Cods().size() > Kept);
         QCOMPARE(Cods().mid(0, Kept), Whole.mid(0, Kept));
         CheckList(13, 2, codegen::TCodType::Binary);
@@ -266,12 +268,12 @@ private slots:
         // No code of 64 chips reaches 0; the budget ends the run.
         QCOMPARE(Panel()->KeptCods(), 10);
         ChooseBest(64, 0, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         CheckMissedTarget(64, 10, QString());
         // Continue adds the best of other classes only; fewer kept, fewer listed.
         const QStringList First = Cods();
         Panel()->SetKeptCods(3);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QVERIFY(Cods().size() <= First.size() + 3);
         QCOMPARE(Cods().mid(0, First.size()), First);
         QSet<QString> Classes;
@@ -299,7 +301,7 @@ private slots:
             }
         });
         Watch.start(1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QString Status = MainForm->StatusLabel->text();
         QVERIFY2(!Status.contains(QStringLiteral("осталось")), qPrintable(Status));
         if (Target > 0) {
@@ -339,14 +341,14 @@ private slots:
     void anErrorGivesTheButtonsBack() {
         ChooseBest(10, 2, 1);
         MainForm->CodLengthPBSpinEdit->SetText(QStringLiteral("501"));
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Recorded->Errors.size(), 1);
         CheckButtonsBack();
     }
 
     void aShortExhaustiveRunMakesNoOffer() {
         MainForm->CodLengthPBSpinEdit->SetValue(20);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("100.0 %")));
         QVERIFY(!MainForm->StatusLabel->text().contains(QStringLiteral("href")));
     }
@@ -377,7 +379,7 @@ private slots:
             MainForm->BreakSerchBitBtn->click();
         });
         Watch.start(20);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QVERIFY2(Offer.contains(QStringLiteral("не закончится за часы")), qPrintable(Offer));
         QVERIFY(Panel()->BestMode());
         // One beep for the exhaustive run, then the best search runs its budget.
@@ -439,7 +441,7 @@ private slots:
         QTemporaryDir Dir;
         SaveAllFormDataToFile(MainForm->ProjectWindows(), Dir.filePath("before.cod"));
         ChooseBest(13, 2, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         SaveAllFormDataToFile(MainForm->ProjectWindows(), Dir.filePath("after.cod"));
         // The good-code grid has more rows now; every other key is as before.
         const auto WithoutGrid = [](QStringList Keys) {

@@ -66,7 +66,7 @@ private slots:
             if (Pass == 1) {
                 Windows.reset();
                 Windows = std::make_unique<TApplicationWindows>();
-                MainForm = Windows->Main();
+                MainForm = SessionMainForm = Windows->Main();
                 MainForm->show();
             }
             RunDialog([](TCodFamilyDialog& D) {

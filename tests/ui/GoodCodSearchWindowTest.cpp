@@ -36,7 +36,7 @@ private slots:
 
     void searchListsTheGoodCodesWithTheirNumbers() {
         SetParams(4, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Cods(),
                  QStringList({"0001", "0010", "0100", "0111", "1000", "1011", "1101", "1110"}));
         for (int R = 1; R <= 8; ++R)
@@ -50,7 +50,7 @@ private slots:
 
         // A new search starts the list afresh.
         SetParams(3, 0);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 0000 кодов"));
         QCOMPARE(Beeps(), 2);
@@ -61,15 +61,15 @@ private slots:
         ClickItem(MainForm->VariantRadioGroup, 1);
         MainForm->ZeroCountPBSpinEdit->SetValue(1);
         ClickItem(MainForm->ZRadioGroup, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Cods(), QStringList({"011", "012", "021", "022", "101", "102", "110", "120", "201",
                                       "202", "210", "220"}));
     }
 
     void continueAfterTheEndAppendedASecondCopyOfTheList() {
         SetParams(2, 1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         // Nothing is left to examine: the list stays, and the status line says why.
         QCOMPARE(Cods(), QStringList({"01", "10", "11"}));
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 3 кодов"));
@@ -78,17 +78,17 @@ private slots:
         QCOMPARE(Beeps(), 1);
         // A run broken off before the end still continues.
         SetParams(12, 3);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QStringList Whole = Cods();
         MainForm->GoodCodSearch.Reset();
         MainForm->CodStringGrid->SetRowCount(1);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QCOMPARE(Cods(), Whole);
     }
 
     void continueBeforeAnySearchKeepsTheLabelUntilACodeIsFound() {
         SetParams(3, 0);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено"));
         QCOMPARE(Beeps(), 1);
@@ -96,22 +96,24 @@ private slots:
 
     void breakAndContinueGiveTheUninterruptedList() {
         SetParams(24, 3);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QStringList Whole = Cods();
         QCOMPARE(Whole.size(), 6864);
 
-        // Break from inside the run (as a user's click is handled between two batches),
-        // then Continue until the end.
-        QTimer::singleShot(5, MainForm->BreakSerchBitBtn,
-                           [] { QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton); });
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        // Break once a run has shown progress (as a user's click is handled between two
+        // batches), then Continue until the end.
+        const auto RunAndBreak = [](QPushButton* Start) {
+            QTest::mouseClick(Start, Qt::LeftButton);
+            if (!WaitForChange(MainForm->CodLabel))
+                return false;
+            QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
+            return WaitForJob();
+        };
+        QVERIFY(RunAndBreak(MainForm->SerchCodsBitBtn));
         QVERIFY(MainForm->SerchCodsBitBtn->isEnabled());
         int Runs = 1;
         while (MainForm->CodLabel->text() != QString(24, u'1')) {
-            QTimer::singleShot(2, MainForm->BreakSerchBitBtn, [] {
-                QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
-            });
-            QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+            QVERIFY(RunAndBreak(MainForm->ContinueBitBtn));
             QVERIFY(++Runs < 10000);
         }
         QCOMPARE(Cods(), Whole);
@@ -122,7 +124,7 @@ private slots:
     // its counter as they were; broken off and continued, the same counts.
     void countModeCountsWithoutTouchingTheList() {
         SetParams(22, 3);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QStringList List = Cods();
         const QString Found = MainForm->Label5->text();
         // The published 378 classes at 22 chips, all of PSL 3 (none lower).
@@ -133,7 +135,7 @@ private slots:
         QTest::keyClick(MainForm->BestSearchPanel->ModeComboBox(), Qt::Key_Down);
         QTest::keyClick(MainForm->BestSearchPanel->ModeComboBox(), Qt::Key_Down);
         QVERIFY(MainForm->BestSearchPanel->CountMode());
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QVERIFY2(MainForm->StatusLabel->text().endsWith(Expected),
                  qPrintable(MainForm->StatusLabel->text()));
         QCOMPARE(Cods(), List);
@@ -144,35 +146,31 @@ private slots:
         // Broken off once it has counted a batch, then continued to the end.
         int Runs = 0;
         while (MainForm->CodLabel->text() != QString(22, u'1') || Runs == 0) {
-            QTimer Watch;
-            Watch.setInterval(1);
-            const QString Before = MainForm->CodLabel->text();
-            connect(&Watch, &QTimer::timeout, MainForm, [&] {
-                if (MainForm->CodLabel->text() != Before) {
-                    Watch.stop();
-                    QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
-                }
+            // Broken off as the first batch is shown, as a click handled between two batches.
+            auto Once = std::make_shared<QMetaObject::Connection>();
+            *Once = connect(MainForm->CountJob, &TGoodCodJob::progress, MainForm, [Once] {
+                QObject::disconnect(*Once);
+                QTest::mouseClick(MainForm->BreakSerchBitBtn, Qt::LeftButton);
             });
-            Watch.start();
-            QTest::mouseClick(Runs == 0 ? MainForm->SerchCodsBitBtn : MainForm->ContinueBitBtn,
-                              Qt::LeftButton);
+            CLICK_AND_WAIT(Runs == 0 ? MainForm->SerchCodsBitBtn : MainForm->ContinueBitBtn);
+            QObject::disconnect(*Once);
             QVERIFY(++Runs < 10000);
         }
         QVERIFY2(Runs > 1, "the count was never broken off");
         QVERIFY2(MainForm->StatusLabel->text().endsWith(Expected),
                  qPrintable(MainForm->StatusLabel->text()));
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("Подсчёт закончен")));
         // Other parameters: nothing of theirs to continue.
         SetParams(22, 4);
-        QTest::mouseClick(MainForm->ContinueBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->ContinueBitBtn);
         QVERIFY(MainForm->StatusLabel->text().contains(QStringLiteral("Продолжать нечего")));
         QCOMPARE(Cods(), List);
     }
 
     void anErrorEndsTheRunAndGivesTheButtonsBack() {
         MainForm->CodLengthPBSpinEdit->SetText(QStringLiteral("501"));
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         QCOMPARE(Recorded->Errors.size(), 1);
         QVERIFY(Recorded->Errors.front().contains(QStringLiteral("501")));
         QVERIFY(MainForm->SerchCodsBitBtn->isEnabled());
@@ -182,8 +180,12 @@ private slots:
     void closingTheWindowStopsARun() {
         SetParams(60, 3);
         Recorded->Choice = 1; // the list found so far is not kept
-        QTimer::singleShot(30, MainForm, [] { MainForm->close(); });
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        // Codes of 60 chips are slow to come; the status line shows each batch.
+        QVERIFY(WaitForChange(MainForm->StatusLabel));
+        QVERIFY(MainForm->GoodCodJob->Running());
+        MainForm->close();
+        QVERIFY(WaitForJob());
         QVERIFY(!MainForm->isVisible());
         QCOMPARE(Beeps(), 1);
     }

@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 4 кодов"));
         MainForm->SelectPBSpinEdit->SetValue(2);
         MainForm->SelCountPBSpinEdit->SetValue(0);
-        QTest::mouseClick(MainForm->SelectBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SelectBitBtn);
         const int Kept = MainForm->SelectStringGrid->RowCount() - 1;
         QVERIFY(Kept < 4);
         SetMessages();

@@ -37,7 +37,7 @@ class TProgressStripTest : public QObject, public TWindowsSession<> {
         });
         Watch.start(1);
         MainForm->StatusLabel->clear();
-        QTest::mouseClick(Button, Qt::LeftButton);
+        CLICK_AND_WAIT(Button);
     }
 
 private slots:
@@ -110,7 +110,7 @@ private slots:
 
     void aFinishedRunShowsTheWholeDone() {
         MainForm->CodLengthPBSpinEdit->SetValue(12);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
         const QString Text = MainForm->StatusLabel->text();
         QVERIFY2(Text.startsWith(QStringLiteral(" Просмотрено 100.0 %")), qPrintable(Text));
         QVERIFY2(Text.endsWith(QStringLiteral("осталось 0 с")), qPrintable(Text));

@@ -108,7 +108,7 @@ class TProjectTest : public QObject, public TWindowsSession<TProjectDialogs> {
     void SearchSevenChips() {
         MainForm->CodLengthPBSpinEdit->SetValue(7);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(1);
-        QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
     }
     QStringList Cods(const TStringGrid* Grid) const {
         QStringList Texts;

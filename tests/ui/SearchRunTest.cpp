@@ -28,6 +28,8 @@ class TSearchRunTest : public QObject, public TWindowsSession<> {
         MainForm->CodLengthPBSpinEdit->SetValue(L);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(Limit);
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        if (!WaitForJob())
+            return {};
         return Cods();
     }
     // A search of L chips within Limit, with Act run once, as soon as the first codes are in
@@ -42,6 +44,7 @@ class TSearchRunTest : public QObject, public TWindowsSession<> {
                             Act();
                         });
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
+        QVERIFY(WaitForJob());
         QObject::disconnect(*Once);
     }
     static int Psl(const QString& Text) {

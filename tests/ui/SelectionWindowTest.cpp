@@ -32,7 +32,7 @@ class TSelectionWindowTest : public QObject, public TWindowsSession<> {
     void Select(int T, int K) {
         MainForm->SelectPBSpinEdit->SetValue(T);
         MainForm->SelCountPBSpinEdit->SetValue(K);
-        QTest::mouseClick(MainForm->SelectBitBtn, Qt::LeftButton);
+        CLICK_AND_WAIT(MainForm->SelectBitBtn);
     }
 
 private slots:
@@ -116,7 +116,9 @@ private slots:
         MainForm->CodLengthPBSpinEdit->SetValue(12);
         MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
         bool Checked = false;
-        QTimer::singleShot(20, MainForm, [&] {
+        auto Once = std::make_shared<QMetaObject::Connection>();
+        *Once = connect(MainForm->SelectionJob, &TSelectionJob::stepsFound, MainForm, [&, Once] {
+            QObject::disconnect(*Once);
             Checked = true;
             QVERIFY(!MainForm->SelectBitBtn->isEnabled());
             QVERIFY(!MainForm->LoadSelectionsBitBtn->isEnabled());

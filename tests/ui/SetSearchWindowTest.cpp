@@ -48,7 +48,7 @@ private slots:
 
     void searchByEveryMemberFromTheWindow() {
         FillFourCods();
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(SetRows(), QStringList({"4", "1"}));
         QCOMPARE(MainForm->NoCorrCodsStringGrid->Cells(1, 1), QStringLiteral("0100110010"));
         QCOMPARE(Labels(), QStringList({"Start:= 4", "Deal:= 4", "Найдено 2 кодов",
@@ -58,7 +58,7 @@ private slots:
 
         // Load best rebuilds the set of the best start, without a beep.
         MainForm->StartNoCorrStringGridToLoad();
-        Click(MainForm->LoadBestResultBitBtn);
+        CLICK_AND_WAIT(MainForm->LoadBestResultBitBtn);
         QCOMPARE(SetRows(), QStringList({"4", "1"}));
         QCOMPARE(Beeps(), 1);
     }
@@ -66,14 +66,14 @@ private slots:
     void fullSearchFromTheWindow() {
         FillFourCods();
         ClickItem(MainForm->RadioGroup1, 4);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(SetRows(), QStringList({"2", "3"}));
         QCOMPARE(Labels().mid(0, 3),
                  QStringList({"Поиск 4", "Пакет 2  от кода 2", "Добавлен Код 3"}));
         QCOMPARE(MainForm->Mess4Label->text(), QString());
         QCOMPARE(MainForm->SetSearch().BestCount, 2);
         // Used up: Continue only beeps.
-        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->ContinueNoCorrCodsBitBtn);
         QCOMPARE(Beeps(), 2);
         QCOMPARE(SetRows(), QStringList({"2", "3"}));
     }
@@ -83,7 +83,7 @@ private slots:
         FillFourCods();
         MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
         ClickItem(MainForm->RadioGroup1, 5);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         const QStringList Rows = SetRows();
         QVERIFY2(Rows == QStringList({"1", "2", "4"}) || Rows == QStringList({"2", "3", "4"}),
                  qPrintable(Rows.join(u' ')));
@@ -93,7 +93,7 @@ private slots:
         QVERIFY(ButtonsEnabled());
         // Load best shows the set again after the grid was emptied.
         MainForm->StartNoCorrStringGridToLoad();
-        Click(MainForm->LoadBestResultBitBtn);
+        CLICK_AND_WAIT(MainForm->LoadBestResultBitBtn);
         QCOMPARE(SetRows(), Rows);
     }
 
@@ -101,10 +101,10 @@ private slots:
         FillFourCods();
         MainForm->PairCheckBox->setChecked(true);
         ClickItem(MainForm->RadioGroup1, 2);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(SetRows(), QStringList({"1", "2", "3", "4"}));
         QCOMPARE(MainForm->SetSearch().Start, 2);
-        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->ContinueNoCorrCodsBitBtn);
         QCOMPARE(SetRows(), QStringList({"2", "1", "4", "3"}));
         QCOMPARE(MainForm->SetSearch().Start, 3);
     }
@@ -121,7 +121,7 @@ private slots:
             QVERIFY(MainForm->BreakNoCorrCodsBitBtn->isEnabled());
             Click(MainForm->BreakNoCorrCodsBitBtn);
         });
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(Beeps(), 1);
         QVERIFY(ButtonsEnabled());
         QVERIFY2(MainForm->SetSearch().Pack[1] < 4094, "stopped long before the end");
@@ -140,7 +140,7 @@ private slots:
             }
         });
         Watch.start(1);
-        Click(Button);
+        CLICK_AND_WAIT(Button);
     }
 
     void continueOfTheLargestSetLostItsBestSet() {
@@ -164,12 +164,12 @@ private slots:
             SecondShown = MainForm->Mess4Label->text();
             Click(MainForm->BreakNoCorrCodsBitBtn);
         });
-        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->ContinueNoCorrCodsBitBtn);
         QCOMPARE(MainForm->SetSearch().BestCount, Best);
         QCOMPARE(SetRows(), Rows);
         QCOMPARE(MainForm->Mess4Label->text(), Broken);
         MainForm->StartNoCorrStringGridToLoad();
-        Click(MainForm->LoadBestResultBitBtn);
+        CLICK_AND_WAIT(MainForm->LoadBestResultBitBtn);
         QCOMPARE(SetRows(), Rows);
         // While it ran, the label did not claim the last run's result as this one's.
         QCOMPARE(SecondShown, QString());
@@ -183,7 +183,7 @@ private slots:
         // A new search (the Search button) owes nothing to the sets found before: broken at
         // once, it holds at most the first-fit set it begins with, from the first code on.
         QTimer::singleShot(0, MainForm, [this] { Click(MainForm->BreakNoCorrCodsBitBtn); });
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         const QStringList Fresh = SetRows();
         QCOMPARE(Fresh.size(), MainForm->SetSearch().BestCount);
         QVERIFY(Fresh != Kept);
@@ -212,7 +212,7 @@ private slots:
             }
         });
         Watch.start(1);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QVERIFY(Raised);
         // The set found is one of the new limit, and said to be.
         QVERIFY(MainForm->SetSearch().MaxSetBasis);
@@ -246,7 +246,7 @@ private slots:
         ClickItem(MainForm->RadioGroup1, 5);
         const QString Proven = QStringLiteral("Наибольший комплект: 3 кодов (доказано)");
         const auto RunMax = [&] {
-            Click(MainForm->SerchNoCorrCodsBitBtn);
+            CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
             QCOMPARE(MainForm->Mess4Label->text(), Proven);
         };
         RunMax();
@@ -270,7 +270,7 @@ private slots:
         // Another method: the full search writes no fourth label, and the largest set's count
         // must not stand beside its result.
         ClickItem(MainForm->RadioGroup1, 4);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(MainForm->Mess4Label->text(), QString());
         // The labels' figures that are no result (the candidates) are shown as before.
         QVERIFY(MainForm->Mess1Label->text().startsWith(QStringLiteral("Поиск")));
@@ -278,17 +278,17 @@ private slots:
         // Methods 0-3: Continue shows the best start found so far again.
         ClickItem(MainForm->RadioGroup1, 0);
         MainForm->PairCheckBox->setChecked(true);
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         const QString Best = MainForm->Mess4Label->text();
         QVERIFY2(Best.startsWith(QStringLiteral("Лучший результат =")), qPrintable(Best));
-        Click(MainForm->ContinueNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->ContinueNoCorrCodsBitBtn);
         QVERIFY(MainForm->Mess4Label->text().startsWith(QStringLiteral("Лучший результат =")));
     }
 
     void anErrorGivesTheButtonsBack() {
         FillFourCods();
         MainForm->CodStringGrid->SetCells(1, 3, QStringLiteral("0101"));
-        Click(MainForm->SerchNoCorrCodsBitBtn);
+        CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
         QCOMPARE(Recorded->Errors.size(), 1);
         QVERIFY(Recorded->Errors.front().contains(QStringLiteral("0101")));
         QVERIFY(ButtonsEnabled());

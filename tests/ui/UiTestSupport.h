@@ -9,12 +9,18 @@
 #include "ui/widgets/StringGrid.h"
 #include "ui/windows/MainUnit.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +60,9 @@ public:
     }
 };
 
+// The main window of the windows a test opened last (the jobs' waits below watch it).
+inline TMainForm* SessionMainForm = nullptr;
+
 // What every window test starts from: the recording dialogs installed once, then for each
 // test fresh windows with the main one shown and an empty record.
 template <class TFake = TRecordingDialogs> class TWindowsSession {
@@ -73,7 +82,7 @@ protected:
         // Each test starts as a user new to the program: no dialog choices remembered.
         UserSettings().remove(QLatin1String(ChoicesGroup));
         Windows = std::make_unique<TApplicationWindows>();
-        MainForm = Windows->Main();
+        MainForm = SessionMainForm = Windows->Main();
         MainForm->show();
         Recorded->Calls.clear();
         Recorded->Errors.clear();
@@ -91,6 +100,34 @@ inline std::vector<std::string> EveryBinaryCod(int L) {
         Cods.push_back(Text);
     }
     return Cods;
+}
+
+// The window's click handlers only start their jobs: this handles events until Done() holds or
+// no job of the main window runs any more. The bound is a safety net far beyond any run of
+// the tests (reaching it fails the test), never what ends the wait.
+inline bool WaitForJob(const std::function<bool()>& Done = {}) {
+    const QDeadlineTimer Safety(std::chrono::minutes(5));
+    while (SessionMainForm->JobRunning() && !(Done && Done())) {
+        if (Safety.hasExpired())
+            return false;
+        // A running job always has its timer pending, so this never waits long.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Clicks the button and waits for the job it started to end.
+#define CLICK_AND_WAIT(Button)                                                                     \
+    do {                                                                                           \
+        QTest::mouseClick(Button, Qt::LeftButton);                                                 \
+        QVERIFY2(WaitForJob(), "the job did not end");                                             \
+    } while (false)
+
+// Waits until the label shows something else than it does now (the job's progress), or the
+// job has ended.
+inline bool WaitForChange(const QLabel* Label) {
+    const QString Before = Label->text();
+    return WaitForJob([&] { return Label->text() != Before; });
 }
 
 inline void ClickCell(TStringGrid* Grid, int ACol, int ARow,

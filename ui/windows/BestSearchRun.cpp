@@ -2,52 +2,8 @@
 
 #include "ui/app/ProgressText.h"
 
-#include <QElapsedTimer>
-
 #include <atomic>
 #include <chrono>
-#include <optional>
-
-codegen::TBestSearchEnd RunBestSearch(codegen::TBestCodSearch& Search,
-                                      const codegen::TBestSearchParams& P,
-                                      const TBestSearchView& View) {
-    std::vector<std::string> Found;
-    std::optional<codegen::TScoredCod> Best;
-    const auto Show = [&](codegen::TBestSearchEnd End) {
-        View.AddCods(Found);
-        Found.clear();
-        View.Show(Best ? QString::fromStdString(Best->Text) : QString(),
-                  BestSearchStatusText(Search.Progress(), P.Target, End));
-    };
-    QElapsedTimer SinceShown;
-    SinceShown.start();
-    codegen::TBestSearchBatch Last;
-    try {
-        Last = Search.RunToEnd(
-            P,
-            [&](const codegen::TBestSearchBatch& Batch) {
-                for (const auto& Cod : Batch.Cods)
-                    Found.push_back(Cod.Text);
-                for (const auto& Cod : Batch.NewBests)
-                    if (!Best || Cod.BetterThan(*Best))
-                        Best = Cod;
-            },
-            [&] {
-                // The window is redrawn and its events handled between batches, never per code.
-                if (SinceShown.elapsed() < 15)
-                    return false;
-                Show(codegen::TBestSearchEnd::Running);
-                SinceShown.restart();
-                return View.ProcessEvents();
-            });
-    } catch (...) {
-        // No run goes on behind an error shown to the user.
-        Search.Stop();
-        throw;
-    }
-    Show(Last.End);
-    return Last.End;
-}
 
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
                              codegen::TBestSearchEnd End) {

@@ -233,6 +233,7 @@ void TMainForm::ConnectHandlers() {
     connect(CodLengthPBSpinEdit, &QAbstractSpinBox::editingFinished, this,
             [this] { RunGuarded([this] { CodShapeChangedByHand(false); }); });
     ConnectListWatchers();
+    ConnectSearchParams();
 }
 
 void TMainForm::ConnectListWatchers() {

@@ -10,27 +10,34 @@
 #include "ui/windows/CodCellText.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 // The value a new window shows in a control a project stores (project/MainFormTable).
 int StoredControlDefault(std::string_view Name);
 
-// The set search's view of the window: the two grids, the parameter controls and the four
-// labels. Labels are written and events processed about every 15 ms, not at every one of
-// the search's many candidate tests; the parameters are read again after each such pause.
+// The set search's view of the window: a snapshot of the good-code list, the set grid, the
+// parameters and the four labels. Labels are written and the user let act about every 15 ms,
+// not at every one of the search's many candidate tests; a list edited meanwhile is taken
+// anew, and the parameters come through the window's one path for changed controls.
 class TMainForm::TSetSearchHost : public codegen::TSetSearchHost {
 public:
     explicit TSetSearchHost(TMainForm& Form) : Form(Form) {}
 
-    // Reads the parameters at the start of an operation.
+    // Reads the parameters and the list at the start of an operation.
     void Begin() {
-        Refresh();
+        ParamsChanged();
+        List = Form.GoodCodSnapshot();
         Clock.start();
+    }
+    void ParamsChanged() {
+        Length = Form.CodLength();
+        Type = Form.CodType();
+        MaxCorr = Form.MaxNoCorrPBSpinEdit->Value();
     }
     // Shows the labels as they stand.
     void Flush() {
@@ -43,13 +50,13 @@ public:
             }
     }
 
-    int GoodCount() override { return Form.CodStringGrid->RowCount() - 1; }
+    int GoodCount() override { return static_cast<int>(List->Texts.size()); }
     std::string GoodText(int Row) override {
         if (Row < 1 || Row > GoodCount())
             throw codegen::CodError("The good-code row " + std::to_string(Row) + " does not exist");
-        return CodCellText(Form.CodStringGrid->Cells(1, Row));
+        return List->Texts[static_cast<std::size_t>(Row - 1)];
     }
-    uint64_t GoodVersion() override { return Form.CodStringGrid->Model()->Version(); }
+    uint64_t GoodVersion() override { return List->Version; }
     int SetCount() override { return Form.NoCorrCodsStringGrid->RowCount() - 1; }
     std::string SetText(int Member) override {
         return CodCellText(Form.NoCorrCodsStringGrid->Cells(1, Member));
@@ -65,8 +72,9 @@ public:
         if (Clock.elapsed() < 15)
             return false;
         Flush();
-        QCoreApplication::processEvents();
-        Refresh();
+        Form.SetSearchJob->LetUserAct();
+        // The version tells the search to decode the list again.
+        List = Form.GoodCodSnapshot();
         Clock.restart();
         return true;
     }
@@ -82,13 +90,8 @@ public:
     }
 
 private:
-    void Refresh() {
-        Length = Form.CodLength();
-        Type = Form.CodType();
-        MaxCorr = Form.MaxNoCorrPBSpinEdit->Value();
-    }
-
     TMainForm& Form;
+    std::shared_ptr<const TCodListSnapshot> List = std::make_shared<TCodListSnapshot>();
     QElapsedTimer Clock;
     int Length = 10;
     codegen::TCodType Type = codegen::TCodType::Binary;

@@ -1,5 +1,6 @@
 // The main window's searches: good codes, their count, the best codes, the selection and
-// the set search, each run from its buttons.
+// the set search, each a job its buttons start and stop; the window follows the jobs'
+// signals and gives the buttons back when a job ends.
 #include "ui/windows/MainUnit.h"
 
 #include "engine/CodSymmetry.h"
@@ -34,9 +35,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -44,14 +43,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QToolButton>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
@@ -80,34 +76,123 @@ codegen::TSearchParams TMainForm::GoodCodParams() const {
     return P;
 }
 
+void TMainForm::CreateJobs() {
+    GoodCodJob = new TGoodCodJob(GoodCodSearch, this);
+    connect(GoodCodJob, &TGoodCodJob::codesFound, this, &TMainForm::AddCodsToStringGrid);
+    connect(GoodCodJob, &TGoodCodJob::progress, this, [this](bool Broken) {
+        CodLabel->setText(QString::fromStdString(
+            codegen::ViewCod(GoodCodSearch.Cod(), GoodCodSearch.Params().L)));
+        ShowProgress(GoodCodSearch.Progress(), Broken);
+    });
+    connect(GoodCodJob, &TJob::finished, this, &TMainForm::GoodCodSearchEnded);
+
+    CountJob = new TGoodCodJob(CodCountSearch, this);
+    connect(CountJob, &TGoodCodJob::codesFound, this,
+            [this](const std::vector<std::string>& Cods) { CodCounts.Add(Cods); });
+    connect(CountJob, &TGoodCodJob::progress, this, [this](bool Broken) {
+        CodLabel->setText(
+            QString::fromStdString(codegen::ViewCod(CodCountSearch.Cod(), CountParams.L)));
+        StatusLabel->setText(GoodSearchStatusText(CodCountSearch.Progress(), Broken) +
+                             QStringLiteral("   ") + CodCountsText(CodCounts));
+    });
+    connect(CountJob, &TJob::finished, this, &TMainForm::CountEnded);
+
+    BestCodJob = new TBestCodJob(BestCodSearch, this);
+    connect(BestCodJob, &TBestCodJob::progress, this, &TMainForm::BestSearchProgress);
+    connect(BestCodJob, &TJob::finished, this, &TMainForm::BestSearchEnded);
+
+    SetSearchJob = new TSetSearchJob(*NoCorrSearch, this);
+    connect(SetSearchJob, &TJob::finished, this, [this] {
+        NoCorrHost->Flush();
+        SetSearchBusy.reset();
+    });
+
+    SelectionJob = new TSelectionJob(this);
+    connect(SelectionJob, &TSelectionJob::stepsFound, this, &TMainForm::SelectionStepsFound);
+    connect(SelectionJob, &TJob::finished, this, [this] { SelectionBusy.reset(); });
+}
+
+void TMainForm::ConnectSearchParams() {
+    const auto Changed = Guarded(this, &TMainForm::SearchParamsChanged);
+    for (TPBSpinEdit* Edit : {CodLengthPBSpinEdit, MaxCorrSidePBSpinEdit, ZeroCountPBSpinEdit,
+                              MaxNoCorrPBSpinEdit, SelectPBSpinEdit, SelCountPBSpinEdit})
+        connect(Edit, &TPBSpinEdit::Changed, this, Changed);
+    for (TRadioGroup* Group : {VariantRadioGroup, ZRadioGroup})
+        connect(Group, &TRadioGroup::Clicked, this, Changed);
+    connect(DistinctCheckBox, &QCheckBox::toggled, this, Changed);
+    QAbstractItemModel* GoodModel = CodStringGrid->Model();
+    for (const auto Signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(GoodModel, Signal, this, Changed);
+    connect(GoodModel, &QAbstractItemModel::dataChanged, this, Changed);
+    connect(GoodModel, &QAbstractItemModel::modelReset, this, Changed);
+    connect(GoodModel, &QAbstractItemModel::layoutChanged, this, Changed);
+}
+
+bool TMainForm::JobRunning() const {
+    for (const TJob* Job : std::initializer_list<const TJob*>{GoodCodJob, CountJob, BestCodJob,
+                                                              SetSearchJob, SelectionJob})
+        if (Job->Running())
+            return true;
+    return false;
+}
+
+void TMainForm::StopJobs() {
+    for (TJob* Job : {static_cast<TJob*>(GoodCodJob), static_cast<TJob*>(CountJob),
+                      static_cast<TJob*>(BestCodJob), static_cast<TJob*>(SetSearchJob),
+                      static_cast<TJob*>(SelectionJob)})
+        Job->stop();
+}
+
+void TMainForm::SearchParamsChanged() {
+    GoodCodJob->ParamsChanged(GoodCodParams());
+    if (SelectionJob->Running())
+        SelectionJob->ParamsChanged(SelectionInput());
+    NoCorrHost->ParamsChanged();
+}
+
+std::shared_ptr<const TCodListSnapshot> TMainForm::GoodCodSnapshot() {
+    const uint64_t Version = CodStringGrid->Model()->Version();
+    if (GoodCodList && GoodCodList->Version == Version)
+        return GoodCodList;
+    auto List = std::make_shared<TCodListSnapshot>();
+    List->Version = Version;
+    const int Rows = CodStringGrid->RowCount() - 1;
+    List->Numbers.reserve(Rows);
+    List->Cells.reserve(Rows);
+    List->Texts.reserve(static_cast<std::size_t>(Rows));
+    for (int Row = 1; Row <= Rows; ++Row) {
+        List->Numbers.append(CodStringGrid->Cells(0, Row));
+        List->Cells.append(CodStringGrid->Cells(1, Row));
+        List->Texts.push_back(CodCellText(List->Cells.back()));
+    }
+    GoodCodList = std::move(List);
+    return GoodCodList;
+}
+
 void TMainForm::SerchCodsBitBtnClick() {
     // Every row of the list has the length and type the run started with: neither can be
     // changed until it ends.
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
-                          FamiliesBitBtn};
+    auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
+        SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup, FamiliesBitBtn});
     if (BestSearchPanel->CountMode()) {
-        NoJob = false;
-        CountCods(true);
+        CountCods(true, std::move(Busy));
         return;
     }
     StartStringGridToLoad();
     Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
-        NoJob = false;
-        SerchBestCods({});
+        SerchBestCods({}, std::move(Busy));
         return;
     }
     GoodCodSearch.Reset();
-    NoJob = false;
-    SerchCods();
+    SerchCods(std::move(Busy));
 }
 
 void TMainForm::ContinueBitBtnClick() {
-    TDisabledWidgets Busy{SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup,
-                          FamiliesBitBtn};
-    NoJob = false;
+    auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
+        SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup, FamiliesBitBtn});
     if (BestSearchPanel->BestMode()) {
-        SerchBestCods(GoodCodTexts());
+        SerchBestCods(GoodCodTexts(), std::move(Busy));
         return;
     }
     if (BestSearchPanel->CountMode()) {
@@ -122,7 +207,7 @@ void TMainForm::ContinueBitBtnClick() {
             StatusLabel->setText(QStringLiteral(" Подсчёт закончен: ") + CodCountsText(CodCounts));
             return;
         }
-        CountCods(false);
+        CountCods(false, std::move(Busy));
         return;
     }
     // After the last code the counter would wrap round and list every code again.
@@ -131,78 +216,35 @@ void TMainForm::ContinueBitBtnClick() {
                                             "нечего; «Искать коды» начнёт его заново"));
         return;
     }
-    SerchCods();
+    SerchCods(std::move(Busy));
 }
 
 void TMainForm::BreakSerchBitBtnClick() {
-    NoJob = true;
+    GoodCodJob->stop();
+    CountJob->stop();
+    BestCodJob->stop();
 }
 
-void TMainForm::SerchCods() {
-    using namespace std::chrono_literals;
-    GoodCodRunning = true;
+void TMainForm::SerchCods(std::unique_ptr<TDisabledWidgets> Busy) {
     BestOfferTaken = false;
-    const auto Ended = qScopeGuard([this] { GoodCodRunning = false; });
-    GoodCodSearch.Start(GoodCodParams());
-    bool Restart = false;
-    for (;;) {
-        // A bounded batch keeps the window answering (Break above all) when codes come
-        // faster than the grid takes them.
-        const codegen::TSearchBatch Batch = GoodCodSearch.Collect(15ms, 20000);
-        AddCodsToStringGrid(Batch.Cods);
-        CodLabel->setText(QString::fromStdString(
-            codegen::ViewCod(GoodCodSearch.Cod(), GoodCodSearch.Params().L)));
-        if (Batch.Finished && !Batch.Completed && NoJob) {
-            // Broken off: it says so instead of a time left that no longer runs down.
-            ShowProgress(GoodCodSearch.Progress(), true);
-            break;
-        }
-        ShowProgress(GoodCodSearch.Progress());
-        if (Batch.Finished) {
-            if (!Restart || NoJob)
-                break;
-            // The parameters changed during the run: go on under the new ones from the
-            // code after the last one examined.
-            Restart = false;
-            GoodCodSearch.Start(GoodCodParams());
-            continue;
-        }
-        QCoreApplication::processEvents();
-        if (NoJob) {
-            GoodCodSearch.Stop();
-            continue;
-        }
-        if (Restart)
-            continue;
-        // Parameters are read at every batch. A value still being typed that no search
-        // accepts (a length of 1, say) leaves the run on the values it has. The length and
-        // type stay the run's, whatever set them meanwhile: a list of codes of two lengths
-        // is no list for any later step.
-        codegen::TSearchParams Now = GoodCodParams();
-        Now.L = GoodCodSearch.Params().L;
-        Now.Type = GoodCodSearch.Params().Type;
-        if (!(Now == GoodCodSearch.Params())) {
-            try {
-                codegen::CheckSearchParams(Now);
-            } catch (const codegen::CodError&) {
-                continue;
-            }
-            Restart = true;
-            GoodCodSearch.Stop();
-        }
-    }
+    GoodCodJob->start(GoodCodParams());
+    GoodCodBusy.push_back(std::move(Busy));
+}
+
+void TMainForm::GoodCodSearchEnded() {
+    GoodCodBusy.clear();
     Dialogs().Beep();
-    // The offer was taken during the run: the best search starts once this handler is over
-    // and has given its buttons back.
+    // The offer was taken during the run: the best search starts once the run has given its
+    // buttons back.
     if (std::exchange(BestOfferTaken, false))
         QMetaObject::invokeMethod(SerchCodsBitBtn, &QAbstractButton::click, Qt::QueuedConnection);
 }
 
-void TMainForm::CountCods(bool Afresh) {
-    using namespace std::chrono_literals;
+void TMainForm::CountCods(bool Afresh, std::unique_ptr<TDisabledWidgets> Busy) {
     // The rows of a count are those of one limit: its parameters hold until it ends.
-    TDisabledWidgets Fixed{MaxCorrSidePBSpinEdit, ZeroCountPBSpinEdit, ZRadioGroup,
-                           DistinctCheckBox, BestSearchPanel};
+    auto Fixed = std::make_unique<TDisabledWidgets>(
+        std::initializer_list<QWidget*>{MaxCorrSidePBSpinEdit, ZeroCountPBSpinEdit, ZRadioGroup,
+                                        DistinctCheckBox, BestSearchPanel});
     if (Afresh) {
         CountParams = GoodCodParams();
         CountParams.Classes = false; // classes are counted anyway
@@ -210,21 +252,13 @@ void TMainForm::CountCods(bool Afresh) {
         CodCountSearch.Reset();
         CountStarted = true;
     }
-    CodCountSearch.Start(CountParams);
-    for (;;) {
-        const codegen::TSearchBatch Batch = CodCountSearch.Collect(15ms, 20000);
-        CodCounts.Add(Batch.Cods);
-        CodLabel->setText(
-            QString::fromStdString(codegen::ViewCod(CodCountSearch.Cod(), CountParams.L)));
-        const bool Broken = Batch.Finished && !Batch.Completed && NoJob;
-        StatusLabel->setText(GoodSearchStatusText(CodCountSearch.Progress(), Broken) +
-                             QStringLiteral("   ") + CodCountsText(CodCounts));
-        if (Batch.Finished)
-            break;
-        QCoreApplication::processEvents();
-        if (NoJob)
-            CodCountSearch.Stop();
-    }
+    CountJob->start(CountParams);
+    GoodCodBusy.push_back(std::move(Busy));
+    GoodCodBusy.push_back(std::move(Fixed));
+}
+
+void TMainForm::CountEnded() {
+    GoodCodBusy.clear();
     Dialogs().Beep();
 }
 
@@ -244,27 +278,35 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
     return P;
 }
 
-void TMainForm::SerchBestCods(std::vector<std::string> Known) {
+void TMainForm::SerchBestCods(std::vector<std::string> Known,
+                              std::unique_ptr<TDisabledWidgets> Busy) {
     // The mode and the budget hold for the whole run.
-    TDisabledWidgets Busy{BestSearchPanel};
+    auto Panel =
+        std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{BestSearchPanel});
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
-    const codegen::TBestSearchEnd End =
-        RunBestSearch(BestCodSearch, P,
-                      {[this](const std::vector<std::string>& Cods) { AddCodsToStringGrid(Cods); },
-                       [this](const QString& Best, const QString& Status) {
-                           if (!Best.isEmpty()) {
-                               // A long code is cut at the label's edge; the tip shows it whole.
-                               CodLabel->setText(Best);
-                               CodLabel->setToolTip(Best);
-                           }
-                           StatusLabel->setText(Status);
-                       },
-                       [] {
-                           QCoreApplication::processEvents();
-                           return NoJob;
-                       }});
-    const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target, End);
+    BestCodJob->start(P);
+    GoodCodBusy.push_back(std::move(Busy));
+    GoodCodBusy.push_back(std::move(Panel));
+}
+
+void TMainForm::BestSearchProgress(const std::vector<std::string>& Cods, const QString& BestCod,
+                                   codegen::TBestSearchEnd End) {
+    AddCodsToStringGrid(Cods);
+    if (!BestCod.isEmpty()) {
+        // A long code is cut at the label's edge; the tip shows it whole.
+        CodLabel->setText(BestCod);
+        CodLabel->setToolTip(BestCod);
+    }
+    StatusLabel->setText(
+        BestSearchStatusText(BestCodSearch.Progress(), BestCodSearch.Params().Target, End));
+}
+
+void TMainForm::BestSearchEnded() {
+    GoodCodBusy.clear();
+    const codegen::TBestSearchParams& P = BestCodSearch.Params();
+    const QString Missed =
+        MissedTargetText(BestCodSearch.Progress(), P.Target, BestCodJob->EndReason());
     if (!Missed.isEmpty()) {
         // Nothing reached the target: the best codes found take its place in the list, so
         // that they can be charted, exported and copied; the status line says what they are.
@@ -283,9 +325,9 @@ void TMainForm::SerchBestCods(std::vector<std::string> Known) {
 
 void TMainForm::StatusLabelLinkActivated(const QString& /*Link*/) {
     BestSearchPanel->SetMode(TBestSearchPanel::TMode::Best);
-    if (GoodCodRunning) {
+    if (GoodCodJob->Running()) {
         BestOfferTaken = true;
-        NoJob = true;
+        GoodCodJob->stop();
         return;
     }
     // As a click: nothing starts while the button is off (a selection reading the list, say).
@@ -300,43 +342,33 @@ std::vector<std::string> TMainForm::GoodCodTexts() const {
     return Texts;
 }
 
+TSelectionJob::TInput TMainForm::SelectionInput() {
+    return {GoodCodSnapshot(), CodLength(), CodType(), SelectPBSpinEdit->Value(),
+            SelCountPBSpinEdit->Value()};
+}
+
 void TMainForm::SelectBitBtnClick() {
     // Nothing may replace the list the selection reads while it runs.
-    TDisabledWidgets Busy{SelectBitBtn,      LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn,
-                          LoadFromTxtBitBtn, OpenFileSpeedButton,  FamiliesBitBtn};
+    auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
+        SelectBitBtn, LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn, LoadFromTxtBitBtn,
+        OpenFileSpeedButton, FamiliesBitBtn});
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
-
     // Every candidate meets the list as it stands, under the length and type in force: the
-    // list is decoded again whenever it or they changed while the user acted.
-    uint64_t Decoded = ~uint64_t{0};
-    int DecodedL = 0;
-    codegen::TCodType DecodedType = codegen::TCodType::Binary;
-    codegen::TSelectionRun Run;
-    const auto Refresh = [&] {
-        if (Decoded != CodStringGrid->Model()->Version() || DecodedL != CodLength() ||
-            DecodedType != CodType()) {
-            Run.Cods = codegen::DecodeCods(GoodCodTexts(), CodLength(), CodType());
-            Decoded = CodStringGrid->Model()->Version();
-            DecodedL = CodLength();
-            DecodedType = CodType();
-        }
-        Run.T = SelectPBSpinEdit->Value();
-        Run.K = SelCountPBSpinEdit->Value();
-    };
-    Refresh();
-    codegen::RunSelection(Run, [&](const std::vector<codegen::TSelectionStep>& Steps) {
-        QList<QStringList> Kept;
-        for (const auto& Step : Steps)
-            if (Step.Selected)
-                Kept.append({CodStringGrid->Cells(0, Step.Row), CodStringGrid->Cells(1, Step.Row)});
-        SelectStringGrid->AppendRows(Kept);
-        SelectLabel->setText(QString::fromStdString(
-            codegen::SelectionProgressText(Steps.back(), SelectStringGrid->RowCount() - 1)));
-        QCoreApplication::processEvents();
-        Refresh();
-        return true;
-    });
+    // list is decoded again whenever it or they change while the user acts.
+    SelectionJob->start(SelectionInput());
+    SelectionBusy = std::move(Busy);
+}
+
+void TMainForm::SelectionStepsFound(const std::vector<codegen::TSelectionStep>& Steps,
+                                    const std::shared_ptr<const TCodListSnapshot>& List) {
+    QList<QStringList> Kept;
+    for (const auto& Step : Steps)
+        if (Step.Selected)
+            Kept.append({List->Numbers[Step.Row - 1], List->Cells[Step.Row - 1]});
+    SelectStringGrid->AppendRows(Kept);
+    SelectLabel->setText(QString::fromStdString(
+        codegen::SelectionProgressText(Steps.back(), SelectStringGrid->RowCount() - 1)));
 }
 
 std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {
@@ -346,20 +378,16 @@ std::optional<codegen::TSetMethod> TMainForm::SetMethod() const {
     return static_cast<codegen::TSetMethod>(Index);
 }
 
-namespace {
-// Shows the labels however an operation of the set search ends, an error included.
-struct TFlushOnExit {
-    std::function<void()> Flush;
-    ~TFlushOnExit() { Flush(); }
-};
-} // namespace
-
 template <class TWork> void TMainForm::RunSetSearchOperation(TWork&& Work) {
     // No run starts inside another, nor inside a reload of the best set.
-    TDisabledWidgets Busy{SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn};
-    TFlushOnExit Labels{[this] { NoCorrHost->Flush(); }};
-    NoCorrHost->Begin();
-    Work();
+    auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
+        SerchNoCorrCodsBitBtn, ContinueNoCorrCodsBitBtn, LoadBestResultBitBtn});
+    // The labels are shown however the operation ends, an error included (the job's end).
+    SetSearchJob->start([this, Work = std::forward<TWork>(Work)] {
+        NoCorrHost->Begin();
+        Work();
+    });
+    SetSearchBusy = std::move(Busy);
 }
 
 void TMainForm::SerchNoCorrCods() {
@@ -368,31 +396,27 @@ void TMainForm::SerchNoCorrCods() {
 }
 
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
-    RunSetSearchOperation([this] {
-        // The labels of an earlier run (another method, limit or list) are not this run's.
-        ClearSetMessages();
-        NoCorrSearch->Reset();
-        SerchNoCorrCods();
-    });
+    // The labels of an earlier run (another method, limit or list) are not this run's.
+    ClearSetMessages();
+    NoCorrSearch->Reset();
+    RunSetSearchOperation([this] { SerchNoCorrCods(); });
 }
 
 void TMainForm::ContinueNoCorrCodsBitBtnClick() {
-    RunSetSearchOperation([this] {
-        ClearSetMessages();
-        const auto Method = SetMethod();
-        if (!Method)
-            return;
-        // The best of the passes so far still stands; a pass shows it again only on reaching it.
-        const codegen::TSetSearch& S = *NoCorrSearch;
-        if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
-            Mess4Label->setText(QString::fromStdString(
-                codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
-        NoCorrSearch->Continue(*Method);
-    });
+    ClearSetMessages();
+    const auto Method = SetMethod();
+    if (!Method)
+        return;
+    // The best of the passes so far still stands; a pass shows it again only on reaching it.
+    const codegen::TSetSearch& S = *NoCorrSearch;
+    if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
+        Mess4Label->setText(QString::fromStdString(
+            codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
+    RunSetSearchOperation([this, Method] { NoCorrSearch->Continue(*Method); });
 }
 
 void TMainForm::BreakNoCorrCodsBitBtnClick() {
-    NoCorrSearch->Break();
+    SetSearchJob->stop();
 }
 
 void TMainForm::LoadBestResultBitBtnClick() {

@@ -60,7 +60,6 @@
 #include <unordered_set>
 #include <utility>
 
-bool NoJob = false;
 
 namespace {
 
@@ -119,6 +118,7 @@ private:
 TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     NoCorrHost = std::make_unique<TSetSearchHost>(*this);
     NoCorrSearch = std::make_unique<codegen::TSetSearch>(*NoCorrHost);
+    CreateJobs();
     setWindowTitle(QStringLiteral("Генератор кодов +1, 0, -1"));
     SetClientBounds(122, 70, 762, 729);
     CreateControls();
@@ -132,7 +132,10 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     CodSource = new TMainFormCodSource(*this);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // No job steps on into a window half taken apart.
+    StopJobs();
+}
 
 TProjectWindows TMainForm::ProjectWindows() {
     return {ApplicationForms(), this, {CodLength(), CodType()}};
@@ -217,10 +220,9 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     if (!ProjectState->MayDiscard([this] { return SaveProject(); }))
         return;
     Event->accept();
-    // A search running inside a handler ends at its next batch; the program ends with the
-    // main window even when a secondary window is still open.
-    NoJob = true;
-    NoCorrSearch->Break();
+    // A running job ends at its next step; the program ends with the main window even when a
+    // secondary window is still open.
+    StopJobs();
     TForm::closeEvent(Event);
     QCoreApplication::quit();
 }

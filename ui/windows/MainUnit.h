@@ -9,6 +9,8 @@
 #include "search/sets/SetSearch.h"
 #include "search/stochastic/BestCodSearch.h"
 
+#include "ui/app/SearchJobs.h"
+#include "ui/app/SelectionJob.h"
 #include "ui/widgets/Form.h"
 #include "ui/windows/BestSearchRun.h"
 #include <memory>
@@ -27,6 +29,7 @@ class QAction;
 class TBestSearchPanel;
 class TCodGridEditor;
 class TCodSource;
+class TDisabledWidgets;
 class TFileDialogSettings;
 class TPBSpinEdit;
 class TProjectState;
@@ -148,7 +151,8 @@ public:
     void SerchCodsBitBtnClick();
     void ContinueBitBtnClick();
     void BreakSerchBitBtnClick();
-    void SerchCods();
+    // Starts the run; Busy (the buttons it keeps off) is given back when it ends.
+    void SerchCods(std::unique_ptr<TDisabledWidgets> Busy);
     // The search parameters as the controls show them now.
     codegen::TSearchParams GoodCodParams() const;
     // Appends codes (text forms) to the good-code grid, numbered by their rows, in one go.
@@ -158,7 +162,7 @@ public:
     // The count ("подсчёт"): the same search without the list, the codes and classes of each
     // PSL in the status line. Its own search and counter, so that the list and its
     // "Продолжить" stay as they were; Afresh starts it from the first code.
-    void CountCods(bool Afresh);
+    void CountCods(bool Afresh, std::unique_ptr<TDisabledWidgets> Busy);
     codegen::TGoodCodSearch CodCountSearch;
     codegen::TSearchParams CountParams;
     codegen::TCodCounts CodCounts;
@@ -166,7 +170,7 @@ public:
 
     // The best-code search, which "Искать коды" and "Продолжить" run in its mode: Known lists
     // the codes whose symmetry classes are not to be reported again.
-    void SerchBestCods(std::vector<std::string> Known);
+    void SerchBestCods(std::vector<std::string> Known, std::unique_ptr<TDisabledWidgets> Busy);
     // Its parameters as the controls show them now, with a new seed.
     codegen::TBestSearchParams BestCodParams() const;
     codegen::TBestCodSearch BestCodSearch;
@@ -235,7 +239,42 @@ public:
 protected:
     void closeEvent(QCloseEvent* Event) override;
 
+public:
+    // The long operations, each a job that runs after its click handler has returned.
+    TGoodCodJob* GoodCodJob;
+    TGoodCodJob* CountJob;
+    TBestCodJob* BestCodJob;
+    TSetSearchJob* SetSearchJob;
+    TSelectionJob* SelectionJob;
+    // True while any of them runs.
+    bool JobRunning() const;
+    // Asks every job to end (closing the window).
+    void StopJobs();
+    // The one path by which a control changed during a run reaches the runs: the good-code
+    // search restarts under its new values, the selection and the set search read them next.
+    void SearchParamsChanged();
+    // The good-code list as it stands: taken anew only when the list changed.
+    std::shared_ptr<const TCodListSnapshot> GoodCodSnapshot();
+
 private:
+    void CreateJobs();
+    // Every control a running job reads, and the good-code list, to SearchParamsChanged.
+    void ConnectSearchParams();
+    void GoodCodSearchEnded();
+    void CountEnded();
+    void BestSearchProgress(const std::vector<std::string>& Cods, const QString& BestCod,
+                            codegen::TBestSearchEnd End);
+    void BestSearchEnded();
+    void SelectionStepsFound(const std::vector<codegen::TSelectionStep>& Steps,
+                             const std::shared_ptr<const TCodListSnapshot>& List);
+    // What the selection reads now.
+    TSelectionJob::TInput SelectionInput();
+    std::shared_ptr<const TCodListSnapshot> GoodCodList;
+    // The buttons of a run stay off from its start until it has ended, however it ends.
+    // One for the list, the count and the best search: they share their buttons.
+    std::vector<std::unique_ptr<TDisabledWidgets>> GoodCodBusy;
+    std::unique_ptr<TDisabledWidgets> SelectionBusy;
+    std::unique_ptr<TDisabledWidgets> SetSearchBusy;
     class TSetSearchHost;
     std::unique_ptr<TSetSearchHost> NoCorrHost;
     std::unique_ptr<codegen::TSetSearch> NoCorrSearch;
@@ -268,10 +307,7 @@ private:
     bool IsCodRow(int Row) const;
     // The texts of the good-code grid's rows, first row first.
     std::vector<std::string> GoodCodTexts() const;
-    // True while SerchCods runs; the offer's link then ends it before the best search starts.
-    bool GoodCodRunning = false;
+    // The offer's link taken during a good-code run: the best search starts once it has ended.
     bool BestOfferTaken = false;
 };
 
-// Stop request of the good-code search, set by its Break button and by closing the window.
-extern bool NoJob;
