@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/Cod.h"
-#include "search/exhaustive/PieceRunner.h"
 #include "search/SearchParams.h"
+#include "search/exhaustive/PieceRunner.h"
 
 #include <atomic>
 #include <chrono>

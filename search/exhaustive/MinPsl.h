@@ -4,8 +4,8 @@
 // both call FindMinPsl and then list the codes at the limit it returns.
 #pragma once
 
-#include "search/stochastic/BestCodSearch.h"
 #include "search/SearchParams.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include <cstdint>
 #include <functional>
