@@ -73,4 +73,10 @@ TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
                          const std::function<bool()>& ShouldStop = {},
                          uint64_t StochasticSteps = 0);
 
+// The descent after the stochastic search, from a code of peak StartPsl: each limit asked of
+// Within (AnyCodWithin in FindMinPsl) and each step reported; the result as FindMinPsl's.
+using TWithinCheck = std::function<TWithinResult(const TSearchParams&)>;
+TMinPslResult DescendFrom(const TSearchParams& P, int StartPsl, const TWithinCheck& Within,
+                          const std::function<void(const TMinPslStep&)>& Report = {});
+
 } // namespace codegen
