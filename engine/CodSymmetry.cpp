@@ -7,36 +7,38 @@ namespace codegen {
 namespace {
 
 char NegatedDigit(char Ch, TCodType Type) {
-    if (Type == TCodType::Binary)
-        return Ch == '0' ? '1' : Ch == '1' ? '0' : Ch;
-    return Ch == '1' ? '2' : Ch == '2' ? '1' : Ch;
+    const int Digit = Ch - '0';
+    if (Digit < 0 || Digit > MaxDigit(Type))
+        return Ch;
+    return static_cast<char>('0' + NegatedDigitValue(Digit, Type));
 }
 
 } // namespace
 
-std::string SymmetryClassKey(std::string_view Text, TCodType Type) {
-    std::string Best(Text);
-    for (int Reverse = 0; Reverse < 2; ++Reverse)
-        for (int Negate = 0; Negate < 2; ++Negate)
-            for (int Alternate = 0; Alternate < 2; ++Alternate) {
-                std::string Candidate(Text);
-                if (Reverse)
-                    std::reverse(Candidate.begin(), Candidate.end());
-                // Alternate negation flips the odd chips of the code as it now stands; after
-                // a reversal of an even length that is the even chips of the original, which
-                // is the same class member up to a full negation.
-                Best = std::min(Best, NegatedPlaces(Candidate, Type, Negate != 0,
-                                                    (Negate != 0) != (Alternate != 0)));
-            }
-    return Best;
+std::string SignFlipped(std::string_view Text, int Pattern, TCodType Type) {
+    std::string Result(Text);
+    for (std::size_t I = 0; I < Result.size(); ++I)
+        if (PatternNegates(Pattern, I))
+            Result[I] = NegatedDigit(Result[I], Type);
+    return Result;
 }
 
 std::string NegatedPlaces(std::string_view Text, TCodType Type, bool Even, bool Odd) {
-    std::string Result(Text);
-    for (std::size_t I = 0; I < Result.size(); ++I)
-        if (I % 2 == 1 ? Odd : Even)
-            Result[I] = NegatedDigit(Result[I], Type);
-    return Result;
+    return SignFlipped(Text, Even ? (Odd ? 1 : 3) : (Odd ? 2 : 0), Type);
+}
+
+std::string Reversed(std::string_view Text) {
+    return std::string(Text.rbegin(), Text.rend());
+}
+
+std::string SymmetryClassKey(std::string_view Text, TCodType Type) {
+    std::string Best(Text);
+    // Negating every other chip after a reversal of an even length flips the other parity
+    // of the original: the same class member up to a full negation, which is among them too.
+    for (const std::string& Read : {std::string(Text), Reversed(Text)})
+        for (int Pattern = 0; Pattern < SignPatterns; ++Pattern)
+            Best = std::min(Best, SignFlipped(Read, Pattern, Type));
+    return Best;
 }
 
 } // namespace codegen

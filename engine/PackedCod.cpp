@@ -1,10 +1,9 @@
 #include "engine/PackedCod.h"
 
-#include <algorithm>
+#include "engine/KernelDispatch.h"
+#include "engine/PackedCodKernels.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <string>
@@ -100,87 +99,39 @@ inline int OneWordTerm(Word ANeg, Word ANz, Word BNeg, Word BNz, int L, int K) {
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define CODEGEN_VECTOR_PEAKS 1
-// Eight shifts per instruction where the processor counts bits in vector lanes: the
-// largest |X(K)| and, with Both, |X(-K)| too, over K = From .. L-1, in ascending order so
-// that a peak reaching Stop (when > 0) ends the scan after the first eight.
-#define CODEGEN_VECTOR_TARGET __attribute__((target("avx512f,avx512vpopcntdq")))
-// GCC 12's intrinsics seed their results with deliberately undefined vectors, which the
-// uninitialised-value warnings report wherever the templates are instantiated, so they
-// stay off for the rest of this file (clang, which has no such warning group, needs none).
-#if !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
+// The one-word peaks' kernel: the scalar words below, or a wider build (PackedCodAvx512.cpp)
+// where the processor has it.
+struct TCorrelationKernel {
+    const char* Name;
+    unsigned Needs;
+    TOneWordPeak Binary, Ternary; // null: the scalar words
+};
+
+// Widest first; CMake builds the wider ones where the compiler takes their options.
+constexpr TCorrelationKernel CorrelationKernelList[] = {
+#if CODEGEN_X86_KERNELS
+    {"avx512-vpopcntdq", IsaAvx512F | IsaAvx512Vpopcntdq, Avx512BinaryPeak, Avx512TernaryPeak},
 #endif
+    {"scalar", 0, nullptr, nullptr},
+};
 
-// |X(K)| for eight shifts K at once (lanes with K >= 64 come out as for an empty overlap).
-template <bool BinaryPair>
-CODEGEN_VECTOR_TARGET inline __attribute__((always_inline)) __m512i
-VectorTerm(__m512i XN, __m512i XZ, __m512i YN, __m512i YZ, __m512i K, __m512i Length,
-           __m512i Ones) {
-    const __m512i Differ = _mm512_xor_si512(_mm512_srlv_epi64(XN, K), YN);
-    if constexpr (BinaryPair) {
-        (void)XZ;
-        (void)YZ;
-        const __m512i Overlap = _mm512_srlv_epi64(Ones, K);
-        const __m512i N = _mm512_sub_epi64(Length, K);
-        const __m512i Minus = _mm512_popcnt_epi64(_mm512_and_si512(Differ, Overlap));
-        return _mm512_abs_epi64(_mm512_sub_epi64(N, _mm512_add_epi64(Minus, Minus)));
-    } else {
-        const __m512i Nz = _mm512_and_si512(_mm512_srlv_epi64(XZ, K), YZ);
-        const __m512i Plus = _mm512_popcnt_epi64(Nz);
-        const __m512i Minus = _mm512_popcnt_epi64(_mm512_and_si512(Differ, Nz));
-        return _mm512_abs_epi64(_mm512_sub_epi64(Plus, _mm512_add_epi64(Minus, Minus)));
-    }
+TKernelFamily<TCorrelationKernel>& CorrelationKernels() {
+    static TKernelFamily<TCorrelationKernel> Family("correlation kernel", CorrelationKernelList);
+    return Family;
 }
 
-template <bool BinaryPair>
-CODEGEN_VECTOR_TARGET int VectorPeak(Word ANeg, Word ANz, Word BNeg, Word BNz, int L, int From,
-                                     bool Both, int Stop) {
-    const __m512i Lanes = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
-    const __m512i AN = _mm512_set1_epi64(static_cast<long long>(ANeg));
-    const __m512i BN = _mm512_set1_epi64(static_cast<long long>(BNeg));
-    const __m512i AZ = _mm512_set1_epi64(static_cast<long long>(ANz));
-    const __m512i BZ = _mm512_set1_epi64(static_cast<long long>(BNz));
-    const __m512i Length = _mm512_set1_epi64(L);
-    const __m512i Ones =
-        _mm512_set1_epi64(static_cast<long long>(OneWord.LowMask[static_cast<std::size_t>(L)]));
-    __m512i Peak = _mm512_setzero_si512();
-    for (int K0 = From; K0 < L; K0 += 8) {
-        const __m512i K = _mm512_add_epi64(_mm512_set1_epi64(K0), Lanes);
-        const __mmask8 Live = _mm512_cmplt_epi64_mask(K, Length);
-        __m512i V = VectorTerm<BinaryPair>(AN, AZ, BN, BZ, K, Length, Ones);
-        if (Both)
-            V = _mm512_max_epi64(V, VectorTerm<BinaryPair>(BN, BZ, AN, AZ, K, Length, Ones));
-        Peak = _mm512_mask_max_epi64(Peak, Live, Peak, V);
-        if (Stop > 0 && _mm512_reduce_max_epi64(Peak) >= Stop)
-            break;
-    }
-    return static_cast<int>(_mm512_reduce_max_epi64(Peak));
+// The wider kernel's peak for one-word codes, or null for the scalar words.
+template <bool BinaryPair> TOneWordPeak VectorPeak() {
+    const auto& K = CorrelationKernels().Active();
+    return BinaryPair ? K.Binary : K.Ternary;
 }
-
-// The scalar words are what processors without vector bit counts run; the environment
-// can ask for them here too.
-bool ScalarKernelsForced() {
-    return ScalarKernelsRequested();
-}
-
-bool HasVectorPopcount() {
-    static const bool Has = !ScalarKernelsForced() && __builtin_cpu_supports("avx512f") &&
-                            __builtin_cpu_supports("avx512vpopcntdq");
-    return Has;
-}
-#endif
 
 template <bool BinaryPair> int OneWordSideLobePeak(const TPackedCod& Cd, int Stop) {
     const int L = Cd.Length();
     const Word Neg = Cd.Negative[0];
     const Word Nz = Cd.NonZero[0];
-#ifdef CODEGEN_VECTOR_PEAKS
-    if (HasVectorPopcount())
-        return VectorPeak<BinaryPair>(Neg, Nz, Neg, Nz, L, 1, false, Stop);
-#endif
+    if (const TOneWordPeak Peak = VectorPeak<BinaryPair>())
+        return Peak(Neg, Nz, Neg, Nz, L, 1, false, Stop);
     int Peak = 0;
     for (int K = 1; K < L - Peak; K += 4) {
         const int V = std::max(std::max(OneWordTerm<BinaryPair>(Neg, Nz, Neg, Nz, L, K),
@@ -201,10 +152,8 @@ int OneWordCrossPeak(const TPackedCod& A, const TPackedCod& B, int Stop) {
     const int L = A.Length();
     const Word ANeg = A.Negative[0], ANz = A.NonZero[0];
     const Word BNeg = B.Negative[0], BNz = B.NonZero[0];
-#ifdef CODEGEN_VECTOR_PEAKS
-    if (HasVectorPopcount())
-        return VectorPeak<BinaryPair>(ANeg, ANz, BNeg, BNz, L, 0, true, Stop);
-#endif
+    if (const TOneWordPeak Peak = VectorPeak<BinaryPair>())
+        return Peak(ANeg, ANz, BNeg, BNz, L, 0, true, Stop);
     int Peak = OneWordTerm<BinaryPair>(ANeg, ANz, BNeg, BNz, L, 0);
     if (Stop > 0 && Peak >= Stop)
         return Peak;
@@ -387,30 +336,27 @@ int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop
     CheckSameLength(A, B);
     if (Stop <= 0)
         return 0;
-#ifdef CODEGEN_VECTOR_PEAKS
     // The set search and the selection call this for every pair: straight to the kernel.
-    if (A.Length() <= 64 && HasVectorPopcount()) {
+    const auto& Kernel = CorrelationKernels().Active();
+    if (A.Length() <= 64 && Kernel.Binary) {
         const bool Bin = A.IsBinary() && B.IsBinary();
         const Word AN = A.Negative[0], AZ = A.NonZero[0], BN = B.Negative[0], BZ = B.NonZero[0];
-        return Bin ? VectorPeak<true>(AN, AZ, BN, BZ, A.Length(), 0, true, Stop)
-                   : VectorPeak<false>(AN, AZ, BN, BZ, A.Length(), 0, true, Stop);
+        return (Bin ? Kernel.Binary : Kernel.Ternary)(AN, AZ, BN, BZ, A.Length(), 0, true, Stop);
     }
-#endif
     return Dispatch(A.Words(), A.IsBinary() && B.IsBinary(),
                     [&]<int N, bool Bin>() { return CrossPeak<N, Bin>(A, B, Stop); });
 }
 
 std::string CorrelationKernel() {
-#ifdef CODEGEN_VECTOR_PEAKS
-    if (HasVectorPopcount())
-        return "avx512-vpopcntdq";
-#endif
-    return "scalar";
+    return CorrelationKernels().Active().Name;
 }
 
-bool ScalarKernelsRequested() {
-    const char* Value = std::getenv("CODEGEN_SCALAR_KERNELS");
-    return Value && *Value && std::string_view(Value) != "0";
+std::vector<std::string> CorrelationKernelNames() {
+    return CorrelationKernels().Names();
+}
+
+void SetCorrelationKernel(const std::string& Name) {
+    CorrelationKernels().Select(Name);
 }
 
 } // namespace codegen

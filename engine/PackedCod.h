@@ -4,11 +4,13 @@
 #pragma once
 
 #include "engine/Cod.h"
+#include "engine/KernelDispatch.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace codegen {
 
@@ -63,11 +65,11 @@ int PeakCrossCorrelationBelow(const TPackedCod& A, const TPackedCod& B, int Stop
 
 // The kernel path the measures of codes up to 64 chips run on: "avx512-vpopcntdq" where the
 // processor counts bits in vector lanes, otherwise "scalar" (longer codes always take the
-// scalar words). A non-empty CODEGEN_SCALAR_KERNELS other than "0" in the environment at
-// start-up forces "scalar", so that the path most processors run can be tested anywhere.
+// scalar words). The environment narrows the default (engine/KernelDispatch.h:
+// CODEGEN_SCALAR_KERNELS=1 or CODEGEN_KERNEL=portable force "scalar"), so that the path most
+// processors run can be tested anywhere; tests choose among the paths the processor has.
 std::string CorrelationKernel();
-// True when the environment asks for the scalar kernels: CODEGEN_SCALAR_KERNELS set to
-// anything but "" or "0". Every vector path checks it.
-bool ScalarKernelsRequested();
+std::vector<std::string> CorrelationKernelNames();
+void SetCorrelationKernel(const std::string& Name);
 
 } // namespace codegen

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/Cod.h"
-#include "search/exhaustive/PieceRunner.h"
 #include "search/SearchParams.h"
+#include "search/exhaustive/PieceRunner.h"
 
 #include <atomic>
 #include <chrono>
@@ -136,8 +136,8 @@ bool FirstOfClass(const std::string& Text, TCodType Type);
 
 // The instruction sets the search's side-lobe lanes can run on here, widest first
 // ("avx512vbmi", "avx512", "avx2", "portable"); the one in use, and a choice among them
-// (for tests and benchmarks; a run started later uses it). The widest is the default, the
-// portable one when CODEGEN_SCALAR_KERNELS asks for the scalar kernels.
+// (for tests and benchmarks; a run started later uses it). The default is the widest the
+// environment allows (engine/KernelDispatch.h: CODEGEN_KERNEL, CODEGEN_SCALAR_KERNELS).
 std::vector<std::string> SearchKernels();
 std::string SearchKernel();
 void SetSearchKernel(const std::string& Name);

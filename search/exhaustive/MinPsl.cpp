@@ -86,24 +86,38 @@ TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
     Tell({TMinPslStep::TKind::Stochastic, Reached.Psl, Reached.Psl, Reached.Text,
           SecondsSince(Began)});
 
+    return DescendFrom(
+        P, Reached.Psl,
+        [Threads, &ShouldStop](const TSearchParams& Q) {
+            return AnyCodWithin(Q, Threads, ShouldStop);
+        },
+        Report);
+}
+
+TMinPslResult DescendFrom(const TSearchParams& P, int StartPsl, const TWithinCheck& Within,
+                          const std::function<void(const TMinPslStep&)>& Report) {
+    const auto Tell = [&Report](const TMinPslStep& Step) {
+        if (Report)
+            Report(Step);
+    };
     // Min: the lowest peak of a code seen so far, so the list at Min is not empty.
-    int Min = Reached.Psl;
+    int Min = StartPsl;
     const int Floor = MinPslLowerBound(P);
     while (Min > Floor) {
         TSearchParams Q = P;
         Q.SideLobeLimit = Min - 1;
-        Began = TClock::now();
-        const TWithinResult Within = AnyCodWithin(Q, Threads, ShouldStop);
-        if (Within.Answer == TWithinAnswer::Stopped)
+        const auto Began = TClock::now();
+        const TWithinResult Answer = Within(Q);
+        if (Answer.Answer == TWithinAnswer::Stopped)
             return {-1, true, Q.SideLobeLimit};
-        if (Within.Answer == TWithinAnswer::None) {
+        if (Answer.Answer == TWithinAnswer::None) {
             Tell({TMinPslStep::TKind::None, Q.SideLobeLimit, -1, {}, SecondsSince(Began)});
             break;
         }
         // The code found may lie well below the limit asked about: the next question starts
         // under its own peak.
-        const int Psl = ScoreCod(Within.Cod, P.L, P.Type).Psl;
-        Tell({TMinPslStep::TKind::Found, Q.SideLobeLimit, Psl, Within.Cod, SecondsSince(Began)});
+        const int Psl = ScoreCod(Answer.Cod, P.L, P.Type).Psl;
+        Tell({TMinPslStep::TKind::Found, Q.SideLobeLimit, Psl, Answer.Cod, SecondsSince(Began)});
         Min = Psl;
     }
     return {Min, false, -1};

@@ -4,8 +4,8 @@
 // both call FindMinPsl and then list the codes at the limit it returns.
 #pragma once
 
-#include "search/stochastic/BestCodSearch.h"
 #include "search/SearchParams.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include <cstdint>
 #include <functional>
@@ -72,5 +72,11 @@ TMinPslResult FindMinPsl(const TSearchParams& P, int Threads,
                          const std::function<void(const TMinPslStep&)>& Report = {},
                          const std::function<bool()>& ShouldStop = {},
                          uint64_t StochasticSteps = 0);
+
+// The descent after the stochastic search, from a code of peak StartPsl: each limit asked of
+// Within (AnyCodWithin in FindMinPsl) and each step reported; the result as FindMinPsl's.
+using TWithinCheck = std::function<TWithinResult(const TSearchParams&)>;
+TMinPslResult DescendFrom(const TSearchParams& P, int StartPsl, const TWithinCheck& Within,
+                          const std::function<void(const TMinPslStep&)>& Report = {});
 
 } // namespace codegen

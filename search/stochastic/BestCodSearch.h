@@ -101,8 +101,9 @@ struct TBestSearchProgress {
 // Names of the scoring kernels this processor can run, fastest first ("avx512", "avx2",
 // "portable"). All give the same results.
 std::vector<std::string> BestSearchKernels();
-// Chooses the scoring kernel by name (an unknown or unavailable name throws CodError);
-// the environment variable CODEGEN_BEST_KERNEL does the same at start-up.
+// Chooses the scoring kernel by name (an unknown or unavailable name throws CodError). The
+// default is the widest the environment allows (engine/KernelDispatch.h: CODEGEN_KERNEL,
+// CODEGEN_SCALAR_KERNELS, and CODEGEN_BEST_KERNEL as CODEGEN_KERNEL's older spelling).
 void SetBestSearchKernel(const std::string& Name);
 std::string BestSearchKernel();
 

@@ -142,16 +142,61 @@ TEST(PackedCod, ShortCodesAgreeExhaustively) {
 }
 
 // ctest runs this suite twice: on the path the processor offers and with
-// CODEGEN_SCALAR_KERNELS=1. Each run must measure on the path it is meant to test.
+// CODEGEN_SCALAR_KERNELS=1 (CODEGEN_KERNEL=portable or avx2 asks for the scalar words too).
+// Each run must measure on the path it is meant to test.
 TEST(PackedCod, MeasuresOnTheKernelPathTheRunAsksFor) {
     const char* Forced = std::getenv("CODEGEN_SCALAR_KERNELS");
-    const bool Scalar = Forced && *Forced && std::string(Forced) != "0";
+    const char* Level = std::getenv("CODEGEN_KERNEL");
+    const bool Scalar =
+        (Forced && *Forced && std::string(Forced) != "0") ||
+        (Level && (std::string(Level) == "portable" || std::string(Level) == "avx2"));
     bool Vector = false;
 #if defined(__x86_64__) && defined(__GNUC__)
     Vector = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
 #endif
     EXPECT_EQ(CorrelationKernel(), Vector && !Scalar ? "avx512-vpopcntdq" : "scalar");
 }
+
+// Each correlation kernel the processor has, chosen by parameter (whatever the environment
+// says), against the plain sums on codes of up to 64 chips, the lengths the vector kernel
+// takes; and the measures really run on it.
+class PackedCodKernel : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        Before = CorrelationKernel();
+        SetCorrelationKernel(GetParam());
+        ASSERT_EQ(CorrelationKernel(), GetParam());
+    }
+    void TearDown() override { SetCorrelationKernel(Before); }
+    std::string Before;
+};
+
+TEST_P(PackedCodKernel, OneWordPeaksMatchTheReference) {
+    RandomCods R;
+    for (int Round = 0; Round < 4000; ++Round) {
+        const int L = 2 + Round % 63;
+        const auto Type = Round % 2 ? TCodType::Ternary : TCodType::Binary;
+        const TCod A = ChipsOf(Round % 3 ? R.Text(L, Type) : R.StructuredText(L, Type), Type);
+        const TCod B = ChipsOf(R.Text(L, Type, Round % 5 * 20), Type);
+        const auto PA = TPackedCod::FromChips(A, L);
+        const auto PB = TPackedCod::FromChips(B, L);
+        const int Side = oracle::NaiveSidePulseCorrelation(A, L);
+        const int Cross = oracle::NaiveMaxCorrelation(A, B, L);
+        ASSERT_EQ(PeakSideLobe(PA), Side) << L;
+        ASSERT_EQ(PeakCrossCorrelation(PA, PB), Cross) << L;
+        for (int Limit : {Side - 1, Side, Side + 1})
+            ASSERT_EQ(SideLobesWithin(PA, Limit), Side <= Limit) << L << " limit " << Limit;
+        for (int Stop : {Cross, Cross + 1})
+            ASSERT_EQ(PeakCrossCorrelationBelow(PA, PB, Stop) >= Stop, Cross >= Stop) << L;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AvailableHere, PackedCodKernel,
+                         testing::ValuesIn(CorrelationKernelNames()),
+                         [](const testing::TestParamInfo<std::string>& Info) {
+                             return Info.param == "scalar" ? std::string("scalar")
+                                                           : std::string("avx512_vpopcntdq");
+                         });
 
 // Sparse ternary codes whose largest lobe lies at the last shifts, where random codes
 // almost never put one: a block of n chips at each end (n = 1, 3 and Barker 13) gives

@@ -107,6 +107,50 @@ TEST(MinPsl, KnownMinimaFromAWeakStart) {
     }
 }
 
+// A code found under a limit may lie well below it: the next question is asked under the
+// code's own peak, not one under the limit, and the minimum is that peak. The Barker code of
+// 13 chips (peak 1, the bound of binary codes) answers every limit from 1 up.
+TEST(MinPsl, ACodeFoundBelowItsLimitSetsTheNextLimit) {
+    const auto P = Shape(13);
+    const std::string Barker = "1111100110101";
+    ASSERT_EQ(ScoreCod(Barker, 13, TCodType::Binary).Psl, 1);
+    std::vector<int> Asked;
+    TDescent D;
+    const auto BarkerWithin = [&](const TSearchParams& Q) {
+        Asked.push_back(Q.SideLobeLimit);
+        return Q.SideLobeLimit >= 1 ? TWithinResult{TWithinAnswer::Found, Barker}
+                                    : TWithinResult{TWithinAnswer::None, {}};
+    };
+    D.Result =
+        DescendFrom(P, 6, BarkerWithin, [&D](const TMinPslStep& S) { D.Steps.push_back(S); });
+    EXPECT_EQ(Asked, std::vector<int>{5});
+    EXPECT_EQ(D.Result.MinPsl, 1);
+    EXPECT_FALSE(D.Result.Stopped);
+    ASSERT_EQ(D.Steps.size(), 1u);
+    EXPECT_EQ(D.Steps[0].Kind, TMinPslStep::TKind::Found);
+    EXPECT_EQ(D.Steps[0].Limit, 5);
+    EXPECT_EQ(D.Steps[0].Psl, 1);
+    EXPECT_EQ(D.Steps[0].Cod, Barker);
+
+    // Ternary codes with zeros can go down to no side lobe: after the Barker code the next
+    // question is about 0, and "none" there leaves the minimum at 1.
+    Asked.clear();
+    D = {};
+    D.Result = DescendFrom(
+        Shape(13, TCodType::Ternary, TZeroRule::AtMost, 2), 4,
+        [&](const TSearchParams& Q) {
+            return BarkerWithin(Q).Answer == TWithinAnswer::Found
+                       ? TWithinResult{TWithinAnswer::Found, "1111122112121"}
+                       : TWithinResult{TWithinAnswer::None, {}};
+        },
+        [&D](const TMinPslStep& S) { D.Steps.push_back(S); });
+    EXPECT_EQ(Asked, (std::vector<int>{3, 0}));
+    EXPECT_EQ(D.Result.MinPsl, 1);
+    ASSERT_EQ(D.Steps.size(), 2u);
+    EXPECT_EQ(D.Steps[1].Kind, TMinPslStep::TKind::None);
+    EXPECT_EQ(D.Steps[1].Limit, 0);
+}
+
 TEST(MinPsl, TheStochasticStartIsRepeatable) {
     const TDescent A = Descend(Shape(28));
     const TDescent B = Descend(Shape(28));

@@ -1,137 +1,37 @@
-// The branch and bound of the good-code search. Included by GoodCodSearch.cpp once for each
-// instruction set the lanes may run on, each time in a namespace of its own (CODEGEN_BB_NS)
-// and under that set's target options (CODEGEN_BB_ISA: 0 the baseline, 1 AVX2, 2 AVX-512,
-// 3 AVX-512 with the byte permutes of VBMI).
-// Everything here is compiled for that set alone, so it is only reached on a processor
-// that has it.
+// The branch and bound of the good-code search, compiled once per instruction set: each
+// BranchAndBound*.cpp includes BranchAndBoundPlan.h, which includes this, under the compiler
+// options of its set. Everything is in an unnamed namespace, so the builds stay apart.
+#pragma once
 
-// The 64-byte vectors are always inlined into the search, so none crosses a call and the
-// ABI note about wide vectors does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
+#include "engine/CodSymmetry.h"
+#include "engine/PackedCod.h"
+#include "search/exhaustive/BranchAndBoundLanes.h"
+#include "search/exhaustive/GoodCodSearch.h"
+#include "search/exhaustive/RangeSearcher.h"
+
+#include <algorithm>
+
+// With AVX-512 VBMI the binary descent of codes up to 64 chips permutes bytes (CodeRows).
+#if defined(__AVX512VBMI__) && defined(__AVX512BW__)
+#define CODEGEN_BB_CODE_ROWS 1
+#else
+#define CODEGEN_BB_CODE_ROWS 0
+#endif
+
+// The containers' members that are not inlined come from one place compiled for the baseline
+// (PieceSearcher.cpp): a copy made here, for a wider set, could be the one the linker keeps
+// for every caller.
+extern template class std::vector<int8_t>;
+extern template class std::vector<uint8_t>;
+extern template class std::vector<int16_t>;
+extern template class std::vector<int>;
+extern template class std::vector<uint64_t>;
+extern template class std::vector<std::string>;
 
 namespace codegen {
 namespace {
-namespace CODEGEN_BB_NS {
 
-// A fixed-width bit set of NumWords words; bit i is chip i.
-template <int NumWords> struct TBits {
-    std::array<Word, NumWords> W{};
-
-    void Set(int I) { W[static_cast<std::size_t>(I / 64)] |= Word{1} << (I % 64); }
-    void Clear(int I) { W[static_cast<std::size_t>(I / 64)] &= ~(Word{1} << (I % 64)); }
-    bool Test(int I) const { return (W[static_cast<std::size_t>(I / 64)] >> (I % 64)) & 1; }
-    // Bit i of the result is bit i + K of this set.
-    TBits Shifted(int K) const {
-        if constexpr (NumWords == 1) {
-            return TBits{{W[0] >> K}};
-        } else {
-            TBits R;
-            const int Q = K / 64, S = K % 64;
-            for (int I = 0; I + Q < NumWords; ++I) {
-                Word V = W[static_cast<std::size_t>(I + Q)] >> S;
-                if (S && I + Q + 1 < NumWords)
-                    V |= W[static_cast<std::size_t>(I + Q + 1)] << (64 - S);
-                R.W[static_cast<std::size_t>(I)] = V;
-            }
-            return R;
-        }
-    }
-    friend TBits operator&(TBits A, const TBits& B) {
-        for (int I = 0; I < NumWords; ++I)
-            A.W[static_cast<std::size_t>(I)] &= B.W[static_cast<std::size_t>(I)];
-        return A;
-    }
-    int Count() const {
-        int C = 0;
-        for (Word V : W)
-            C += std::popcount(V);
-        return C;
-    }
-};
-
-// The side lobes as the search builds them: lane k-1 holds the sum of the pairs known so far
-// at distance k, for every k at once. Bytes while the lobes of the code fit in them (up to
-// 128 chips), 16-bit lanes beyond; always whole 64-byte vectors.
-using TVecBytes = int8_t __attribute__((vector_size(64)));
-using TVecShorts = int16_t __attribute__((vector_size(64)));
-
-template <int NumWords> struct TLanes {
-    using T = std::conditional_t<(NumWords <= 2), int8_t, int16_t>;
-    using TVec = std::conditional_t<(NumWords <= 2), TVecBytes, TVecShorts>;
-    static constexpr int PerVec = 64 / static_cast<int>(sizeof(T));
-    static constexpr int Vecs = 64 * NumWords / PerVec;
-    static constexpr int Count = Vecs * PerVec;
-    static constexpr T Max = std::numeric_limits<T>::max();
-};
-
-template <class TVec> inline __attribute__((always_inline)) TVec LoadVec(const void* From) {
-    TVec V;
-    std::memcpy(&V, From, sizeof V);
-    return V;
-}
-
-template <class TVec, class T>
-inline __attribute__((always_inline)) void StoreVec(T* To, const TVec& V) {
-    std::memcpy(To, &V, sizeof V);
-}
-
-// |X| lane by lane (written in place: a vector returned from a function of its own would
-// fall under the ABI note).
-template <class TVec> inline __attribute__((always_inline)) void MakeAbs(TVec& X) {
-    X = X < 0 ? -X : X;
-}
-
-// Rows of Count lanes each, every row on a 64-byte boundary: a whole row is one or more
-// vectors, read and written (in a store and the load after it) without splitting a line.
-template <class T, std::size_t Count> class TLaneRows {
-public:
-    void Assign(std::size_t Rows, T Fill) {
-        Store.assign(Rows * Count + 64 / sizeof(T), Fill);
-        const auto Address = reinterpret_cast<std::uintptr_t>(Store.data());
-        Base = Store.data() + (64 - Address % 64) % 64 / sizeof(T);
-    }
-    T* Row(int D) { return Base + static_cast<std::size_t>(D) * Count; }
-    const T* Row(int D) const { return Base + static_cast<std::size_t>(D) * Count; }
-    T& operator[](std::size_t I) { return Base[I]; }
-
-private:
-    std::vector<T> Store;
-    T* Base = nullptr;
-};
-
-// Bit i set where lane i of A is above lane i of B.
-template <class TVec>
-inline __attribute__((always_inline)) uint64_t AboveMask(const TVec& A, const TVec& B) {
-    constexpr int Lanes = static_cast<int>(sizeof(TVec) / sizeof(A[0]));
-#if CODEGEN_BB_ISA >= 2
-    __m512i VA, VB;
-    std::memcpy(&VA, &A, 64);
-    std::memcpy(&VB, &B, 64);
-    if constexpr (Lanes == 64)
-        return _mm512_cmpgt_epi8_mask(VA, VB);
-    else
-        return _mm512_cmpgt_epi16_mask(VA, VB);
-#else
-    const TVec M = A > B;
-    if constexpr (Lanes == 64) {
-        // Each byte of the comparison is 0 or -1: its top bits make the mask.
-        uint64_t Bits = 0;
-        for (int Q = 0; Q < 4; ++Q) {
-            __m128i Part;
-            std::memcpy(&Part, reinterpret_cast<const char*>(&M) + 16 * Q, 16);
-            Bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(Part)) & 0xFFFFU)
-                    << (16 * Q);
-        }
-        return Bits;
-    } else {
-        uint64_t Bits = 0;
-        for (int I = 0; I < Lanes; ++I)
-            Bits |= static_cast<uint64_t>(M[I] != 0) << I;
-        return Bits;
-    }
-#endif
-}
+constexpr bool CodeRowsBuilt = CODEGEN_BB_CODE_ROWS != 0;
 
 // Depth-first branch and bound over the chips of one range. The chips are fixed in an
 // order that closes in from both ends (prefix first, then the back until it is as long as
@@ -154,130 +54,14 @@ template <int NumWords, bool Ternary> class TBranchAndBound {
     static constexpr std::size_t Count = TShape::Count;
 
 public:
-    TBranchAndBound(const TSearchParams& P, int PrefixLength) : Params(P), L(P.L) {
-        // Order in which positions are fixed.
-        {
-            int Front = PrefixLength, Back = 0;
-            for (int I = 0; I < PrefixLength; ++I)
-                Order.push_back(I);
-            while (Front + Back < L) {
-                if (Back < Front)
-                    Order.push_back(L - 1 - Back++);
-                else
-                    Order.push_back(Front++);
-            }
-        }
-        const std::size_t Depths = static_cast<std::size_t>(L);
-        const auto Lane = [](int D, int K) {
-            return static_cast<std::size_t>(D) * Count + static_cast<std::size_t>(K - 1);
-        };
-        std::vector<bool> Placed(Depths, false);
-        if constexpr (Ternary) {
-            // The plain bound: the limit plus the pairs of each lag not yet known.
-            TBits<NumWords> Known, Valid;
-            for (int I = 0; I < L; ++I)
-                Valid.Set(I);
-            BoundLanes.Assign(Depths, TShape::Max);
-            for (int D = 0; D < L; ++D) {
-                Known.Set(Order[static_cast<std::size_t>(D)]);
-                for (int K = 1; K < L; ++K) {
-                    const int Unknown =
-                        L - K - (Known & Known.Shifted(K) & Valid.Shifted(K)).Count();
-                    BoundLanes[Lane(D, K)] =
-                        static_cast<T>(std::min<int>(P.SideLobeLimit + Unknown, TShape::Max));
-                }
-            }
-        } else {
-            // By depth, the lags at which the new chip's partner above or below is in the code
-            // and not yet placed (all bits set), for the update of the reaches.
-            OpenUp.Assign(Depths, T{0});
-            OpenDown.Assign(Depths, T{0});
-            for (int D = 0; D < L; ++D) {
-                const int Pos = Order[static_cast<std::size_t>(D)];
-                for (int K = 1; K < L; ++K) {
-                    if (Pos + K < L && !Placed[static_cast<std::size_t>(Pos + K)])
-                        OpenUp[Lane(D, K)] = T{-1};
-                    if (Pos - K >= 0 && !Placed[static_cast<std::size_t>(Pos - K)])
-                        OpenDown[Lane(D, K)] = T{-1};
-                }
-                Placed[static_cast<std::size_t>(Pos)] = true;
-            }
-            if constexpr (CodeRows) {
-                Codes.Assign(Depths + 1, T{0});
-                Indices.Assign(4 * Depths, T{0});
-                InUp.assign(Depths, 0);
-                InDown.assign(Depths, 0);
-                OpenUpBits.assign(Depths, 0);
-                OpenDownBits.assign(Depths, 0);
-                for (int Pos = 0; Pos < L; ++Pos)
-                    for (int K = 1; K < L; ++K) {
-                        const std::size_t Row = 4 * static_cast<std::size_t>(Pos) * Count;
-                        const std::size_t At = static_cast<std::size_t>(K - 1);
-                        const uint64_t Bit = uint64_t{1} << (K - 1);
-                        if (Pos + K < L) {
-                            Indices[Row + At] = static_cast<T>(Pos + K);
-                            InUp[static_cast<std::size_t>(Pos)] |= Bit;
-                        }
-                        if (Pos - K >= 0) {
-                            Indices[Row + Count + At] = static_cast<T>(Pos - K);
-                            InDown[static_cast<std::size_t>(Pos)] |= Bit;
-                        }
-                        if (Pos + 2 * K < L)
-                            Indices[Row + 2 * Count + At] = static_cast<T>(Pos + 2 * K);
-                        if (Pos - 2 * K >= 0)
-                            Indices[Row + 3 * Count + At] = static_cast<T>(Pos - 2 * K);
-                    }
-                for (int D = 0; D < L; ++D) {
-                    const int Pos = Order[static_cast<std::size_t>(D)];
-                    for (int K = 1; K < L; ++K) {
-                        const uint64_t Bit = uint64_t{1} << (K - 1);
-                        if (OpenUp[Lane(D, K)] != 0 && Pos + 2 * K < L)
-                            OpenUpBits[static_cast<std::size_t>(D)] |= Bit;
-                        if (OpenDown[Lane(D, K)] != 0 && Pos - 2 * K >= 0)
-                            OpenDownBits[static_cast<std::size_t>(D)] |= Bit;
-                    }
-                }
-            }
-            // Nothing placed: every pair of a lag is open, and each moves it by 1.
-            Reach.Assign(Depths + 1, T{0});
-            for (int K = 1; K < L; ++K)
-                Reach[Lane(0, K)] = static_cast<T>(L - K);
-            LimitLanes.fill(static_cast<T>(std::min<int>(P.SideLobeLimit, TShape::Max)));
-        }
-        // Room for a chip's partners on both sides at every lag, and at twice every lag in
-        // the arrays of even and odd places: zeros beyond the code.
-        Fwd.assign(static_cast<std::size_t>(L) + Count + 1, 0);
-        Rev.assign(Fwd.size(), 0);
-        for (auto& Half : Fwd2)
-            Half.assign(static_cast<std::size_t>(L / 2) + Count + 2, 0);
-        for (auto& Half : Rev2)
-            Half.assign(static_cast<std::size_t>(L) + Count + 2, 0);
-        Sums.Assign(Depths + 1, T{0});
-        Later.Assign(2 * Depths, T{0});
-        Untried.assign(Depths, 0);
-        // For one code per class: the depths at which one more leading chip of both the
-        // code and its reversal is known, and how many are known then.
-        ReversalChips.assign(Depths, 0);
-        std::fill(Placed.begin(), Placed.end(), false);
-        int Front = 0, Back = 0, Compared = 0;
-        for (int D = 0; D < L; ++D) {
-            Placed[static_cast<std::size_t>(Order[static_cast<std::size_t>(D)])] = true;
-            while (Front < L && Placed[static_cast<std::size_t>(Front)])
-                ++Front;
-            while (Back < L && Placed[static_cast<std::size_t>(L - 1 - Back)])
-                ++Back;
-            if (std::min(Front, Back) > Compared)
-                ReversalChips[static_cast<std::size_t>(D)] = Compared = std::min(Front, Back);
-        }
-        Ties.assign(Depths, 0);
-    }
+    // The plan of the descent and its tables (BranchAndBoundPlan.h).
+    TBranchAndBound(const TSearchParams& P, int PrefixLength);
 
     // Searches the range whose first chips spell Prefix (as long as the plan's prefix), or
     // only the part of it below From (see TPieceRunner). Past the budget, the parts not yet
     // searched go to Rest and the search ends TooLong.
-    TPieceEnd Search(const std::string& Prefix, const std::string& From,
-                     const TPieceLimits& Limits, std::vector<std::string>& Found,
-                     std::vector<std::string>& Rest) {
+    TPieceEnd Search(const std::string& Prefix, const std::string& From, const TPieceLimits& Limits,
+                     std::vector<std::string>& Found, std::vector<std::string>& Rest) {
         Stop = Limits.Stop;
         MaxCods = Limits.MaxCods;
         Budget = Limits.Budget;
@@ -368,13 +152,13 @@ private:
     // partners from it by permuting lanes. Every row is written whole, once, before it is
     // read, so no load waits for a narrower store into the same bytes, as the loads of a
     // chip's neighbourhood from the byte arrays do.
-    static constexpr bool CodeRows = CODEGEN_BB_ISA == 3 && NumWords == 1;
+    static constexpr bool CodeRows = CodeRowsBuilt && NumWords == 1;
 
     // The partners, and the change of the reaches, of a chip at Pos at depth D from the
     // code row of D (see PartnersOf and ReachChange).
     __attribute__((always_inline)) void FromCodeRow(int D, int Pos, TVec& Partners, TVec& Base,
                                                     TVec& Delta) const {
-#if CODEGEN_BB_ISA == 3
+#if CODEGEN_BB_CODE_ROWS
         const std::size_t At = static_cast<std::size_t>(Pos);
         __m512i Code;
         std::memcpy(&Code, Codes.Row(D), 64);
@@ -404,7 +188,7 @@ private:
 
     // The code row of depth D + 1: that of D with Chip at Pos.
     __attribute__((always_inline)) void PutInCodeRow(int D, int Pos, T Chip) {
-#if CODEGEN_BB_ISA == 3
+#if CODEGEN_BB_CODE_ROWS
         __m512i Code;
         std::memcpy(&Code, Codes.Row(D), 64);
         Code = _mm512_mask_mov_epi8(Code, uint64_t{1} << Pos, _mm512_set1_epi8(Chip));
@@ -479,18 +263,18 @@ private:
     // negated, or both) already reads smaller on the first Chips chips, which both the code
     // and its reversal have placed: the code cannot be the first of its class.
     bool FirstAgainstReversals(int Chips) const {
-        for (int Negate = 0; Negate < 2; ++Negate)
-            for (int Alternate = 0; Alternate < 2; ++Alternate)
-                for (int I = 0; I < Chips; ++I) {
-                    const int Own = DigitAt(I);
-                    int Image = DigitAt(L - 1 - I);
-                    if ((Negate != 0) != (Alternate != 0 && I % 2 == 1))
-                        Image = Ternary ? (Image == 0 ? 0 : 3 - Image) : 1 - Image;
-                    if (Image < Own)
-                        return AlternatingSoFar(Chips);
-                    if (Image > Own)
-                        break;
-                }
+        constexpr TCodType Type = Ternary ? TCodType::Ternary : TCodType::Binary;
+        for (int Pattern = 0; Pattern < SignPatterns; ++Pattern)
+            for (int I = 0; I < Chips; ++I) {
+                const int Own = DigitAt(I);
+                int Image = DigitAt(L - 1 - I);
+                if (PatternNegates(Pattern, static_cast<std::size_t>(I)))
+                    Image = NegatedDigitValue(Image, Type);
+                if (Image < Own)
+                    return AlternatingSoFar(Chips);
+                if (Image > Own)
+                    break;
+            }
         return true;
     }
 
@@ -701,11 +485,11 @@ private:
         const int I = D - CutFrom;
         unsigned Tied = I == 0 ? 0xFU : Ties[static_cast<std::size_t>(D - 1)];
         const int Back = DigitAt(L - 1 - I), Front = DigitAt(I);
-        for (unsigned G = 0; G < 4; ++G) {
+        for (unsigned G = 0; G < unsigned{SignPatterns}; ++G) {
             if (!(Tied >> G & 1U))
                 continue;
-            const int Image = Back ^ static_cast<int>(G & 1U) ^
-                              static_cast<int>((G >> 1) & static_cast<unsigned>(I) & 1U);
+            const int Image =
+                Back ^ static_cast<int>(BinaryPatternBit(G, static_cast<unsigned>(I)));
             if (Image < Front)
                 return false;
             if (Image > Front)
@@ -738,10 +522,10 @@ private:
     // bound of every lag.
     // Binary codes: the open partners of the new chip, and the reaches after each depth.
     TLaneRows<T, Count> BoundLanes, OpenUp, OpenDown, Reach;
-    std::vector<T> Fwd, Rev;                  // a[i] and a[L-1-i], 0 while not placed
-    std::array<std::vector<T>, 2> Fwd2, Rev2; // a[2i+p] at [p][i] and [p][L-i]
-    TLaneRows<T, Count> Sums;                 // after depth D in row D + 1
-    TLaneRows<T, Count> Later;                // by depth D: the +1 chip's sums, reaches
+    std::vector<T> Fwd, Rev;         // a[i] and a[L-1-i], 0 while not placed
+    std::vector<T> Fwd2[2], Rev2[2]; // a[2i+p] at [p][i] and [p][L-i]
+    TLaneRows<T, Count> Sums;        // after depth D in row D + 1
+    TLaneRows<T, Count> Later;       // by depth D: the +1 chip's sums, reaches
     // Under CodeRows: the code after each depth, and by place the lanes to permute (Pos + k,
     // Pos - k, Pos + 2k, Pos - 2k in lane k - 1), with the lanes in the code as bits (the open
     // partners' by depth).
@@ -761,49 +545,5 @@ private:
     std::vector<std::string>* Left = nullptr;
 };
 
-template <int NumWords, bool Ternary> class TRangeSearcherOf : public TRangeSearcher {
-public:
-    TRangeSearcherOf(const TSearchParams& P, int PrefixLength) : Engine(P, PrefixLength) {}
-    TPieceEnd Search(const std::string& Prefix, const std::string& From, const TPieceLimits& Limits,
-                     std::vector<std::string>& Found, std::vector<std::string>& Rest) override {
-        return Engine.Search(Prefix, From, Limits, Found, Rest);
-    }
-    uint64_t Nodes() const override { return Engine.NodeCount(); }
-
-private:
-    TBranchAndBound<NumWords, Ternary> Engine;
-};
-
-template <int NumWords>
-std::unique_ptr<TRangeSearcher> MakeSearcherOf(const TSearchParams& P, int PrefixLength) {
-    if (P.Type == TCodType::Ternary)
-        return std::make_unique<TRangeSearcherOf<NumWords, true>>(P, PrefixLength);
-    return std::make_unique<TRangeSearcherOf<NumWords, false>>(P, PrefixLength);
-}
-
-std::unique_ptr<TRangeSearcher> MakeSearcher(const TSearchParams& P, int PrefixLength) {
-    switch ((P.L + 63) / 64) {
-    case 1:
-        return MakeSearcherOf<1>(P, PrefixLength);
-    case 2:
-        return MakeSearcherOf<2>(P, PrefixLength);
-    case 3:
-        return MakeSearcherOf<3>(P, PrefixLength);
-    case 4:
-        return MakeSearcherOf<4>(P, PrefixLength);
-    case 5:
-        return MakeSearcherOf<5>(P, PrefixLength);
-    case 6:
-        return MakeSearcherOf<6>(P, PrefixLength);
-    case 7:
-        return MakeSearcherOf<7>(P, PrefixLength);
-    default:
-        return MakeSearcherOf<8>(P, PrefixLength);
-    }
-}
-
-} // namespace CODEGEN_BB_NS
 } // namespace
 } // namespace codegen
-
-#pragma GCC diagnostic pop
