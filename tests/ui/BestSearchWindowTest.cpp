@@ -73,12 +73,6 @@ class TBestSearchWindowTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
     TBestSearchPanel* Panel() const { return MainForm->BestSearchPanel; }
-    QStringList Cods() const {
-        QStringList Texts;
-        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
-            Texts << MainForm->CodStringGrid->Cells(1, R);
-        return Texts;
-    }
     int Beeps() const { return static_cast<int>(Recorded->Calls.count(QStringLiteral("Beep"))); }
     // The parameters, the mode (by keyboard) and the budget (typed), as a user sets them.
     void ChooseBest(int L, int Limit, int Seconds) {

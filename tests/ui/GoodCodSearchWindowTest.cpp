@@ -2,10 +2,10 @@
 // beep, Break and Continue, and an error that must not leave the buttons disabled.
 #include "UiTestSupport.h"
 
-#include "ui/windows/BestSearchPanel.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
+#include "ui/windows/BestSearchPanel.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -17,12 +17,6 @@
 class TGoodCodSearchWindowTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
-    QStringList Cods() const {
-        QStringList Texts;
-        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
-            Texts << MainForm->CodStringGrid->Cells(1, R);
-        return Texts;
-    }
     void SetParams(int L, int Limit) {
         MainForm->CodLengthPBSpinEdit->SetValue(L);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(Limit);

@@ -20,21 +20,6 @@
 class TJobsTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
-    QStringList Cods() const {
-        QStringList Texts;
-        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
-            Texts << MainForm->CodStringGrid->Cells(1, R);
-        return Texts;
-    }
-    // Runs Act once, when Signal of Sender first comes.
-    template <class TSender, class TSignal>
-    static void OnFirst(TSender* Sender, TSignal Signal, std::function<void()> Act) {
-        auto Once = std::make_shared<QMetaObject::Connection>();
-        *Once = connect(Sender, Signal, MainForm, [Once, Act] {
-            QObject::disconnect(*Once);
-            Act();
-        });
-    }
     QStringList SearchWith(int L, int Limit, std::function<void()> Act = {}) {
         MainForm->CodLengthPBSpinEdit->SetValue(L);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(Limit);

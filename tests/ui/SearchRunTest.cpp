@@ -4,10 +4,10 @@
 #include "UiTestSupport.h"
 
 #include "engine/Cod.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QPushButton>
 
@@ -17,12 +17,6 @@
 class TSearchRunTest : public QObject, public TWindowsSession<> {
     Q_OBJECT
 
-    QStringList Cods() const {
-        QStringList Texts;
-        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
-            Texts << MainForm->CodStringGrid->Cells(1, R);
-        return Texts;
-    }
     // The list of a search that nothing disturbs.
     QStringList PlainList(int L, int Limit) {
         MainForm->CodLengthPBSpinEdit->SetValue(L);
@@ -37,15 +31,11 @@ class TSearchRunTest : public QObject, public TWindowsSession<> {
     void SearchActingOnce(int L, int Limit, std::function<void()> Act) {
         MainForm->CodLengthPBSpinEdit->SetValue(L);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(Limit);
-        auto Once = std::make_shared<QMetaObject::Connection>();
-        *Once = connect(MainForm->CodStringGrid->Model(), &QAbstractItemModel::rowsInserted,
-                        MainForm, [Once, Act] {
-                            QObject::disconnect(*Once);
-                            Act();
-                        });
+        const QMetaObject::Connection Once =
+            OnFirst(MainForm->CodStringGrid->Model(), &QAbstractItemModel::rowsInserted, Act);
         QTest::mouseClick(MainForm->SerchCodsBitBtn, Qt::LeftButton);
         QVERIFY(WaitForJob());
-        QObject::disconnect(*Once);
+        QObject::disconnect(Once);
     }
     static int Psl(const QString& Text) {
         codegen::TCod Chips;

@@ -88,6 +88,20 @@ protected:
         Recorded->Errors.clear();
         return QTest::qWaitForWindowExposed(MainForm);
     }
+    // The texts of the good-code list, in its order.
+    static QStringList Cods() {
+        QStringList Texts;
+        for (int R = 1; R < MainForm->CodStringGrid->RowCount(); ++R)
+            Texts << MainForm->CodStringGrid->Cells(1, R);
+        return Texts;
+    }
+    // Runs Act once, when Signal of Sender first comes; the connection, for dropping it when
+    // the signal never came.
+    template <class TSender, class TSignal>
+    static QMetaObject::Connection OnFirst(TSender* Sender, TSignal Signal,
+                                           std::function<void()> Act) {
+        return QObject::connect(Sender, Signal, MainForm, std::move(Act), Qt::SingleShotConnection);
+    }
 };
 
 // Every binary code of L chips, in counting order: a long list for runs of many batches.
