@@ -3,8 +3,8 @@
 // run; and the whole search to a peak side lobe target. The counter "evaluations" is
 // candidate codes scored per second.
 #include "oracle/NaiveCorrelation.h"
-#include "search/stochastic/BestCodSearch.h"
 #include "search/exhaustive/LobeTable.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,11 +15,10 @@ const std::vector<std::string>& GoodCods32() {
     static const std::vector<std::string> Cods = [] {
         std::vector<std::string> Found;
         TGoodCodSearch Search;
-        Search.RunToEnd({32, TCodType::Binary, 3, TZeroRule::AtMost, 2}, 0,
-                        [&](const TSearchBatch& B) {
-                            Found.insert(Found.end(), B.Cods.begin(), B.Cods.end());
-                        },
-                        [&] { return Found.size() >= 2000; });
+        Search.RunToEnd(
+            {32, TCodType::Binary, 3, TZeroRule::AtMost, 2}, 0,
+            [&](const TSearchBatch& B) { Found.insert(Found.end(), B.Cods.begin(), B.Cods.end()); },
+            [&] { return Found.size() >= 2000; });
         Found.resize(2000);
         return Found;
     }();

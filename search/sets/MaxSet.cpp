@@ -57,17 +57,17 @@ TSetGraph BuildSetGraph(const std::vector<TPackedCod>& Cods, int Limit,
     for (int From = 0; From < G.N; From += Block) {
         if (GoOn && !GoOn())
             return {};
-        tbb::parallel_for(tbb::blocked_range<int>(From, std::min(G.N, From + Block), 1),
-                          [&](const tbb::blocked_range<int>& R) {
-                              for (int A = R.begin(); A != R.end(); ++A) {
-                                  uint64_t* Row = &G.Rows[static_cast<std::size_t>(A) * Words];
-                                  const TPackedCod& Ca = Cods[static_cast<std::size_t>(A)];
-                                  for (int B = A + 1; B < G.N; ++B)
-                                      if (CrossCorrelationWithin(
-                                              Ca, Cods[static_cast<std::size_t>(B)], Limit))
-                                          Row[B / 64] |= uint64_t{1} << (B % 64);
-                              }
-                          });
+        tbb::parallel_for(
+            tbb::blocked_range<int>(From, std::min(G.N, From + Block), 1),
+            [&](const tbb::blocked_range<int>& R) {
+                for (int A = R.begin(); A != R.end(); ++A) {
+                    uint64_t* Row = &G.Rows[static_cast<std::size_t>(A) * Words];
+                    const TPackedCod& Ca = Cods[static_cast<std::size_t>(A)];
+                    for (int B = A + 1; B < G.N; ++B)
+                        if (CrossCorrelationWithin(Ca, Cods[static_cast<std::size_t>(B)], Limit))
+                            Row[B / 64] |= uint64_t{1} << (B % 64);
+                }
+            });
     }
     if (GoOn && !GoOn())
         return {};

@@ -45,9 +45,9 @@ TSetGraph BuildSetGraph(const std::vector<TPackedCod>& Cods, int Limit,
                         const std::function<bool()>& GoOn = {});
 
 struct TMaxSetProgress {
-    int Done = 0;  // codes of the search order examined
+    int Done = 0; // codes of the search order examined
     int Total = 0;
-    int Best = 0;  // the largest set known; the search now tries for Best + 1
+    int Best = 0; // the largest set known; the search now tries for Best + 1
 };
 
 struct TMaxSetResult {

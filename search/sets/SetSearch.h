@@ -1,7 +1,8 @@
 // The search for a set of good codes whose mutual cross-correlation peaks stay within a
 // limit, by six methods (the sixth the largest set, see MaxSet.h), with its best result
-// kept between runs. The good-code list and the set live outside (the window's grids, or memory for the command line); the search
-// reaches them, the limit and the progress labels through TSetSearchHost.
+// kept between runs. The good-code list and the set live outside (the window's grids, or memory for
+// the command line); the search reaches them, the limit and the progress labels through
+// TSetSearchHost.
 #pragma once
 
 #include "engine/Cod.h"
@@ -26,7 +27,20 @@ enum class TSetMethod { All = 0, FromLast = 1, Cycle = 2, Cycle2 = 3, Full = 4, 
 // A progress text, kept as its numbers: the search writes one for every candidate, and a
 // host turns only those it shows into text.
 struct TSetMessage {
-    enum TKind { None, Start, Deal, Found, Best, Search, Package, Added, Graph, Step, Bound, Largest };
+    enum TKind {
+        None,
+        Start,
+        Deal,
+        Found,
+        Best,
+        Search,
+        Package,
+        Added,
+        Graph,
+        Step,
+        Bound,
+        Largest
+    };
     TKind Kind = None;
     int A = 0;
     int B = 0;

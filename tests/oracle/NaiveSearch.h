@@ -40,9 +40,8 @@ inline std::vector<std::string> NaiveSerchCods(const TSearchParams& P) {
 // branch ends when a lag's pairs known so far sum to more than the limit plus its pairs
 // still unknown. Fast enough for the lengths the plain loop cannot reach (binary up to 24
 // chips at small limits); it shares nothing with the fast search but the rule.
-inline void PlainBranchSearch(const TSearchParams& P, std::vector<int>& Chips,
-                              std::string& Digits, int Zeros,
-                              std::vector<std::string>& Found) {
+inline void PlainBranchSearch(const TSearchParams& P, std::vector<int>& Chips, std::string& Digits,
+                              int Zeros, std::vector<std::string>& Found) {
     const int D = static_cast<int>(Digits.size());
     if (D == P.L) {
         if (P.Type == TCodType::Ternary && P.Rule == TZeroRule::Equal && Zeros != P.Z)
@@ -53,7 +52,9 @@ inline void PlainBranchSearch(const TSearchParams& P, std::vector<int>& Chips,
     const int Base = P.Type == TCodType::Binary ? 2 : 3;
     for (int Digit = 0; Digit < Base; ++Digit) {
         const int Chip = P.Type == TCodType::Binary ? (Digit == 0 ? -1 : 1)
-                                                    : (Digit == 0 ? 0 : Digit == 1 ? 1 : -1);
+                                                    : (Digit == 0   ? 0
+                                                       : Digit == 1 ? 1
+                                                                    : -1);
         const int NewZeros = Zeros + (Chip == 0 ? 1 : 0);
         if (P.Type == TCodType::Ternary && NewZeros > P.Z)
             continue;

@@ -20,7 +20,8 @@ std::vector<std::string> RandomTexts(std::mt19937& Rng, int Count, int L, TCodTy
     std::vector<std::string> Texts(static_cast<std::size_t>(Count));
     for (auto& Text : Texts)
         for (int C = 0; C < L; ++C)
-            Text += static_cast<char>('0' + std::uniform_int_distribution<int>(0, MaxDigit(Type))(Rng));
+            Text +=
+                static_cast<char>('0' + std::uniform_int_distribution<int>(0, MaxDigit(Type))(Rng));
     return Texts;
 }
 

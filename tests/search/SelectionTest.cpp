@@ -66,8 +66,7 @@ TEST(Selection, WorkedExample) {
 // At T = 2 a peak of 2 counts and one of 3 (T + 1) does not: row 4 has its smallest peak at
 // 3 and is not kept; row 1 reaches its smallest, 4, through 8 and 6, each exact.
 TEST(Selection, PeaksOfTAndTPlusOneAndTheSmallestOverT) {
-    const std::vector<std::string> Five{"10001001", "10101001", "00011111", "10010100",
-                                        "01001010"};
+    const std::vector<std::string> Five{"10001001", "10101001", "00011111", "10010100", "01001010"};
     struct TCase {
         int T, K;
         std::vector<int> MMX, CNT, Rows;

@@ -190,13 +190,9 @@ TEST(SetSearch, StopOnCycleEndsAfterEachPassOfSeveralMembers) {
 // for the member before the last, or +2 or +4 for every member, or either test left out,
 // gives another set from some start.
 TEST(SetSearchExample, TwoBackMarginsDecideWhoJoins) {
-    const std::vector<std::string> Cods{"10111100", "01100101", "01000010", "11111000",
-                                        "00110100"};
-    const int Peaks[5][5] = {{8, 3, 6, 5, 4},
-                             {3, 8, 3, 2, 7},
-                             {6, 3, 8, 3, 4},
-                             {5, 2, 3, 8, 3},
-                             {4, 7, 4, 3, 8}};
+    const std::vector<std::string> Cods{"10111100", "01100101", "01000010", "11111000", "00110100"};
+    const int Peaks[5][5] = {
+        {8, 3, 6, 5, 4}, {3, 8, 3, 2, 7}, {6, 3, 8, 3, 4}, {5, 2, 3, 8, 3}, {4, 7, 4, 3, 8}};
     for (int A = 0; A < 5; ++A)
         for (int B = 0; B < 5; ++B) {
             TCod CdA, CdB;

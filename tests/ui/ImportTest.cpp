@@ -7,9 +7,9 @@
 #include "project/ProjectFile.h"
 #include "search/sets/Selection.h"
 #include "ui/app/ErrorTexts.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/TextBuffer.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QDir>
 #include <QFile>
@@ -320,7 +320,8 @@ private slots:
     // A UTF-8 file with a letter in a code: the import refuses it by its line, as
     // codegen-cli's select refuses the same file, and loads nothing.
     void aLetterInACodeIsRefusedAsOnTheCommandLine() {
-        const QByteArray Contents("1011\n0110\n10\xD1\x84" "1\n");
+        const QByteArray Contents("1011\n0110\n10\xD1\x84"
+                                  "1\n");
         const QStringList Before = State();
         const QString Path = WriteFile(Contents);
         Import(MainForm->LoadFromTxtBitBtn, Path);

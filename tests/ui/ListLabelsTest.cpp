@@ -3,8 +3,8 @@
 // or emptied when another list replaces theirs (selection loaded, project opened, import).
 #include "UiTestSupport.h"
 
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QAction>
 #include <QFile>

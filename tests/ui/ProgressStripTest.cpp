@@ -3,9 +3,9 @@
 #include "UiTestSupport.h"
 
 #include "search/exhaustive/GoodCodSearch.h"
-#include "ui/windows/MainUnit.h"
-#include "ui/widgets/PBSpinEdit.h"
 #include "ui/app/ProgressText.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QLabel>
 #include <QPushButton>

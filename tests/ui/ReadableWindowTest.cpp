@@ -4,8 +4,8 @@
 #include "UiTestSupport.h"
 
 #include "ui/widgets/FittedLabel.h"
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QGroupBox>
 #include <QHash>

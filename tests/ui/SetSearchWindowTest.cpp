@@ -2,9 +2,9 @@
 // the beep, Load best, Break, and an error that must give the buttons back.
 #include "UiTestSupport.h"
 
-#include "ui/windows/MainUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
+#include "ui/windows/MainUnit.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "ui/app/ErrorGuard.h"
 
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorTexts.h"
+#include "ui/widgets/Dialogs.h"
 
 void ReportError(const std::exception& Error) {
     Dialogs().Error(ErrorText(Error));

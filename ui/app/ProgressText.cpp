@@ -1,8 +1,8 @@
 #include "ui/app/ProgressText.h"
 
+#include "search/ProgressFigures.h"
 #include "search/exhaustive/CodCounts.h"
 #include "search/exhaustive/GoodCodSearch.h"
-#include "search/ProgressFigures.h"
 
 #include <QStringList>
 

@@ -447,9 +447,9 @@ void TStringGrid::SizeDerivedColumns() {
     const int Margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     for (int D = 0; D < Derived->Count(); ++D) {
         // Room for the sort mark beside the title.
-        const int Text = std::max(fontMetrics().horizontalAdvance(Derived->Title(D) + u' ' +
-                                                                  QChar(0x25BC)),
-                                  fontMetrics().horizontalAdvance(Derived->Widest(D)));
+        const int Text =
+            std::max(fontMetrics().horizontalAdvance(Derived->Title(D) + u' ' + QChar(0x25BC)),
+                     fontMetrics().horizontalAdvance(Derived->Widest(D)));
         setColumnWidth(ColCount() + D, Text + 2 * Margin + 2);
     }
 }

@@ -3,8 +3,8 @@
 // finish in hours.
 #pragma once
 
-#include "search/stochastic/BestCodSearch.h"
 #include "search/exhaustive/GoodCodSearch.h"
+#include "search/stochastic/BestCodSearch.h"
 
 #include <QString>
 

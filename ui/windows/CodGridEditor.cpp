@@ -1,11 +1,11 @@
 #include "ui/windows/CodGridEditor.h"
 
 #include "export/CodFiles.h"
-#include "ui/windows/CodCellText.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/FileSaving.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodCellText.h"
 
 #include <QAction>
 #include <QApplication>

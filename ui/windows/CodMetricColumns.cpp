@@ -29,9 +29,9 @@ int TCodMetricColumns::Count() const {
 }
 
 QString TCodMetricColumns::Title(int Col) const {
-    static const QStringList Titles{QStringLiteral("PSL"),     QStringLiteral("ISL"),
-                                    QStringLiteral("F"),       QStringLiteral("PSR, дБ"),
-                                    QStringLiteral("нулей"),   QStringLiteral("худший пик")};
+    static const QStringList Titles{QStringLiteral("PSL"),   QStringLiteral("ISL"),
+                                    QStringLiteral("F"),     QStringLiteral("PSR, дБ"),
+                                    QStringLiteral("нулей"), QStringLiteral("худший пик")};
     return Titles.value(Col);
 }
 
@@ -52,9 +52,9 @@ QString TCodMetricColumns::ToolTip(int Col) const {
 }
 
 QString TCodMetricColumns::Widest(int Col) const {
-    static const QStringList Texts{QStringLiteral("000"),  QStringLiteral("0000000"),
+    static const QStringList Texts{QStringLiteral("000"),   QStringLiteral("0000000"),
                                    QStringLiteral("00.00"), QStringLiteral("00.0"),
-                                   QStringLiteral("000"),  QStringLiteral("000")};
+                                   QStringLiteral("000"),   QStringLiteral("000")};
     return Texts.value(Col);
 }
 
@@ -85,7 +85,8 @@ void TCodMetricColumns::Measure(int First, int Last) const {
         if (Row == 0)
             continue;
         const std::string Text = CodCellText(Grid.Cells(TStringGrid::CodColumn, Row));
-        const int L = static_cast<int>(std::min<std::size_t>(Text.size(), codegen::MaxCodLength + 1));
+        const int L =
+            static_cast<int>(std::min<std::size_t>(Text.size(), codegen::MaxCodLength + 1));
         if (L < codegen::MinCodLength || L > codegen::MaxCodLength ||
             codegen::CodTextFault(Text, L, MeasuredType) || codegen::FirstNonAscii(Text))
             continue;
@@ -130,9 +131,9 @@ void TCodMetricColumns::FindWorstPeaks() const {
         std::vector<codegen::TPackedCod> Cods;
         Cods.reserve(Members.size());
         for (int Row : Members)
-            Cods.push_back(codegen::PackCodText(
-                CodCellText(Grid.Cells(TStringGrid::CodColumn, Row)), static_cast<int>(L),
-                MeasuredType));
+            Cods.push_back(
+                codegen::PackCodText(CodCellText(Grid.Cells(TStringGrid::CodColumn, Row)),
+                                     static_cast<int>(L), MeasuredType));
         const std::vector<int> Peaks = codegen::WorstPartnerPeaks(Cods);
         for (std::size_t I = 0; I < Members.size(); ++I)
             Worst[static_cast<std::size_t>(Members[I])] = Peaks[I];

@@ -60,7 +60,6 @@
 #include <unordered_set>
 #include <utility>
 
-
 namespace {
 
 const QString TitleNumber = QStringLiteral("Номер");

@@ -310,4 +310,3 @@ private:
     // The offer's link taken during a good-code run: the best search starts once it has ended.
     bool BestOfferTaken = false;
 };
-
