@@ -62,12 +62,12 @@ void NaiveFlipScores(benchmark::State& State) {
                                                        benchmark::Counter::kIsRate);
 }
 
-void FastFlipScores(benchmark::State& State, const std::string& Kernel, bool Good) {
+void FastFlipScores(benchmark::State& State, const std::string& Kernel, bool Good, int P = 4) {
     const int L = static_cast<int>(State.range(0));
     SetBestSearchKernel(Kernel);
     TLobeTable Table;
     Table.Reset(L);
-    Table.Load(Good ? GoodChips(L) : RandomChips(L), 4);
+    Table.Load(Good ? GoodChips(L) : RandomChips(L), P);
     std::vector<TChipMove> Moves;
     for (int J = 0; J < L; ++J)
         Moves.push_back({J, -2 * Table.Chip(J), -1, 0});
@@ -78,7 +78,9 @@ void FastFlipScores(benchmark::State& State, const std::string& Kernel, bool Goo
     }
     State.counters["evaluations"] = benchmark::Counter(static_cast<double>(State.iterations()) * L,
                                                        benchmark::Counter::kIsRate);
-    State.SetLabel(Table.VectorScoring() ? Kernel : "64-bit");
+    State.SetLabel(Table.NarrowScoring()   ? Kernel + " 16-bit"
+                   : Table.VectorScoring() ? Kernel
+                                           : "64-bit");
 }
 
 // The whole search to a target, 2 walkers, a fixed seed (the same run every time).
@@ -106,13 +108,20 @@ void Lengths(benchmark::internal::Benchmark* B) {
 }
 
 BENCHMARK(NaiveFlipScores)->Apply(Lengths);
-// Each kernel the processor has, on a good code; and the 64-bit path on a random one.
+// Each kernel the processor has, on a good code, with the fourth power (32-bit lanes) and
+// with the cube that the walkers use most (16-bit lanes where the kernel has them); and the
+// 64-bit path on a random code.
 const bool Registered = [] {
-    for (const auto& Kernel : BestSearchKernels())
+    for (const auto& Kernel : BestSearchKernels()) {
         benchmark::RegisterBenchmark(
             ("FastFlipScores/" + Kernel).c_str(),
             [Kernel](benchmark::State& S) { FastFlipScores(S, Kernel, true); })
             ->Apply(Lengths);
+        benchmark::RegisterBenchmark(
+            ("FastFlipScores/" + Kernel + "/cube").c_str(),
+            [Kernel](benchmark::State& S) { FastFlipScores(S, Kernel, true, 3); })
+            ->Apply(Lengths);
+    }
     benchmark::RegisterBenchmark("FastFlipScores/random-code", [](benchmark::State& S) {
         FastFlipScores(S, BestSearchKernels().front(), false);
     })->Apply(Lengths);

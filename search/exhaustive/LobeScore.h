@@ -36,6 +36,21 @@ struct TLobeView {
     int Lags;
 };
 
+// The narrow layout (LobeScoreNarrow.h): chips and lobes in 16 bits, Lags a multiple of 32,
+// and CostPair[i] = g(C_{2i+1}) + g(C_{2i+2}), the cost of two neighbouring lags.
+struct TNarrowView {
+    const int16_t* Fwd;
+    const int16_t* Rev;
+    const int16_t* Lobe;
+    const int32_t* CostPair;
+    int L;
+    int Lags;
+};
+using TNarrowFn = void (*)(const TNarrowView&, const TChipMove*, int, int64_t*);
+// Exponents 2 and 3, unshifted; null where the instruction set has no narrow kernel.
+using TNarrowFns = TNarrowFn[2];
+extern const TNarrowFns Avx2NarrowScore, Avx512NarrowScore;
+
 // Out[i] := the change of the surrogate (exponent 2 + index) that Moves[i] would make.
 using TScoreFn = void (*)(const TLobeView&, const TChipMove*, int, int64_t*);
 using TScoreFns = TScoreFn[4];
@@ -133,6 +148,13 @@ template <class TVec> struct TScoreKernels {
         ScoreMovesBody<P, TVec>(V, Moves, N, Out);
     }
 };
+
+// The four kernels of one vector width, in the order of TScoreFns.
+#define CODEGEN_LOBE_SCORE_FNS(TVec)                                                               \
+    {                                                                                              \
+        TScoreKernels<TVec>::Score<2>, TScoreKernels<TVec>::Score<3>,                              \
+            TScoreKernels<TVec>::Score<4>, TScoreKernels<TVec>::Score<5>                           \
+    }
 
 } // namespace
 } // namespace codegen

@@ -5,11 +5,11 @@
 #error "LobeScoreAvx2.cpp needs the compiler options of its instruction set"
 #endif
 
-#include "search/exhaustive/LobeScore.h"
+#include "search/exhaustive/LobeScoreNarrow.h"
 
 namespace codegen {
 
-const TScoreFns Avx2LobeScore = {TScoreKernels<TVec8>::Score<2>, TScoreKernels<TVec8>::Score<3>,
-                                 TScoreKernels<TVec8>::Score<4>, TScoreKernels<TVec8>::Score<5>};
+const TScoreFns Avx2LobeScore = CODEGEN_LOBE_SCORE_FNS(TVec8);
+const TNarrowFns Avx2NarrowScore = {NarrowScoreMoves<2, TVec256>, NarrowScoreMoves<3, TVec256>};
 
 } // namespace codegen

@@ -22,16 +22,17 @@ constexpr int Lanes = LobeLanes;
 struct TScoreKernel {
     const char* Name;
     unsigned Needs;
-    const TScoreFn* Score; // p = 2, 3, 4, 5
+    const TScoreFn* Score;   // as TScoreFns orders them
+    const TNarrowFn* Narrow; // p = 2, 3; null: no narrow kernels
 };
 
 // Widest first; CMake builds the wider ones where the compiler takes their options.
 constexpr TScoreKernel ScoreKernelList[] = {
 #if CODEGEN_X86_KERNELS
-    {"avx512", IsaAvx512F, Avx512LobeScore},
-    {"avx2", IsaAvx2, Avx2LobeScore},
+    {"avx512", IsaAvx512F | IsaAvx512Bw, Avx512LobeScore, Avx512NarrowScore},
+    {"avx2", IsaAvx2, Avx2LobeScore, Avx2NarrowScore},
 #endif
-    {"portable", 0, PortableLobeScore},
+    {"portable", 0, PortableLobeScore, nullptr},
 };
 
 TKernelFamily<TScoreKernel>& ScoreKernels() {
@@ -46,6 +47,11 @@ template <int P> bool LanesCanHold(int Lags, int Peak) {
     const int64_t PerTerm = ScalarCost<P>(Peak + 4);
     return PerTerm * (Lags / Lanes) < (int64_t{1} << 30);
 }
+
+// The narrow lanes hold the squares of lobes up to NarrowPeak + 8 (a peak moved by two
+// chip changes) in 16 bits, and their cubes summed over 500 lags in 32.
+constexpr int NarrowPeak = 120;
+constexpr int NarrowLanes = 32;
 
 template <int P>
 void ScoreMovesWide(const TLobeView& V, const TChipMove* Moves, int N, int64_t* Out) {
@@ -76,13 +82,19 @@ void TLobeTable::Reset(int NewL) {
     Rev.assign(Room, 0);
     Lobe.assign(static_cast<std::size_t>(Lags + Lanes), 0);
     Cost.assign(static_cast<std::size_t>(Lags + Lanes), 0);
+    NarrowLags = (L - 1 + NarrowLanes - 1) / NarrowLanes * NarrowLanes;
+    const std::size_t NarrowRoom = static_cast<std::size_t>(L + NarrowLags + NarrowLanes + 2);
+    Fwd16.assign(NarrowRoom, 0);
+    Rev16.assign(NarrowRoom, 0);
+    Lobe16.assign(static_cast<std::size_t>(NarrowLags + NarrowLanes), 0);
+    CostPair.assign(static_cast<std::size_t>(NarrowLags / 2 + NarrowLanes), 0);
 }
 
 void TLobeTable::Load(const std::vector<int8_t>& Chips, int NewP) {
     P = NewP;
     for (int I = 0; I < L; ++I) {
-        Fwd[Slot(I)] = Chips[Slot(I)];
-        Rev[Slot(L - 1 - I)] = Chips[Slot(I)];
+        Fwd[Slot(I)] = Fwd16[Slot(I)] = Chips[Slot(I)];
+        Rev[Slot(L - 1 - I)] = Rev16[Slot(L - 1 - I)] = Chips[Slot(I)];
     }
     for (int K = 1; K < L; ++K) {
         int32_t Sum = 0;
@@ -100,7 +112,17 @@ bool TLobeTable::VectorScoring() const {
                     : LanesCanHold<5>(Lags, PeakValue);
 }
 
+bool TLobeTable::NarrowScoring() const {
+    return ScoreKernels().Active().Narrow && (P == 2 || P == 3) && PeakValue <= NarrowPeak;
+}
+
 void TLobeTable::Score(const TChipMove* Moves, int N, int64_t* Out) const {
+    if (NarrowScoring()) {
+        const TNarrowView View{Fwd16.data(), Rev16.data(), Lobe16.data(), CostPair.data(), L,
+                               NarrowLags};
+        ScoreKernels().Active().Narrow[P - 2](View, Moves, N, Out);
+        return;
+    }
     const TLobeView View{Fwd.data(), Rev.data(), Lobe.data(), Cost.data(), L, Lags};
     if (VectorScoring())
         ScoreKernels().Active().Score[P - 2](View, Moves, N, Out);
@@ -126,23 +148,43 @@ void TLobeTable::ApplyChip(int J, int32_t Delta) {
         Lobe[Slot(K)] += Delta * (Fwd[Slot(J + 1 + K)] + Rev[Slot(L - J + K)]);
     Fwd[Slot(J)] += Delta;
     Rev[Slot(L - 1 - J)] += Delta;
+    Fwd16[Slot(J)] = static_cast<int16_t>(Fwd[Slot(J)]);
+    Rev16[Slot(L - 1 - J)] = static_cast<int16_t>(Rev[Slot(L - 1 - J)]);
 }
+
+namespace {
+
+// The figures of the lobes and their costs, one pass; written per exponent so that the
+// loop has no choice inside it.
+template <int P>
+void RefreshLags(const int32_t* Lobe, int Lags, int32_t* Cost, int16_t* Lobe16, int& Peak,
+                 int64_t& Isl, int64_t& Surrogate) {
+    for (int K = 0; K < Lags; ++K) {
+        const int32_t C = Lobe[K];
+        Peak = std::max(Peak, C < 0 ? -C : C);
+        Isl += int64_t{C} * C;
+        const int64_t G = ScalarCost<P>(C);
+        Surrogate += G;
+        // The lanes read the cost only while it fits (VectorScoring).
+        Cost[K] = static_cast<int32_t>(std::min<int64_t>(G, 0x3fffffff));
+        // The narrow copy is read only while the peak is small, when both fit.
+        Lobe16[K] = static_cast<int16_t>(C);
+    }
+}
+
+} // namespace
 
 void TLobeTable::Refresh() {
     int Peak = 0;
     int64_t Isl = 0, Surrogate = 0;
-    for (int K = 0; K < L - 1; ++K) {
-        const int32_t C = Lobe[Slot(K)];
-        Peak = std::max(Peak, C < 0 ? -C : C);
-        Isl += int64_t{C} * C;
-        const int64_t G = P == 2   ? ScalarCost<2>(C)
-                          : P == 3 ? ScalarCost<3>(C)
-                          : P == 4 ? ScalarCost<4>(C)
-                                   : ScalarCost<5>(C);
-        Surrogate += G;
-        // The lanes read the cost only while it fits (VectorScoring).
-        Cost[Slot(K)] = static_cast<int32_t>(std::min<int64_t>(G, 0x3fffffff));
-    }
+    const auto Lags = L - 1;
+    (P == 2   ? RefreshLags<2>
+     : P == 3 ? RefreshLags<3>
+     : P == 4
+         ? RefreshLags<4>
+         : RefreshLags<5>)(Lobe.data(), Lags, Cost.data(), Lobe16.data(), Peak, Isl, Surrogate);
+    for (int I = 0; 2 * I < Lags; ++I)
+        CostPair[Slot(I)] = Cost[Slot(2 * I)] + Cost[Slot(2 * I + 1)];
     PeakValue = Peak;
     IslValue = Isl;
     SurrogateValue = Surrogate;
@@ -161,8 +203,6 @@ std::string BestSearchKernel() {
 }
 
 // The kernels every processor runs.
-const TScoreFns PortableLobeScore = {TScoreKernels<TVec4>::Score<2>, TScoreKernels<TVec4>::Score<3>,
-                                     TScoreKernels<TVec4>::Score<4>,
-                                     TScoreKernels<TVec4>::Score<5>};
+const TScoreFns PortableLobeScore = CODEGEN_LOBE_SCORE_FNS(TVec4);
 
 } // namespace codegen

@@ -40,6 +40,9 @@ public:
     // True while Score runs on the 32-bit vector kernels: the peak is small enough for the
     // lanes. A larger peak (a random code of hundreds of chips) is scored in 64 bits.
     bool VectorScoring() const;
+    // True while Score runs on the 16-bit kernels (LobeScoreNarrow.h): exponent 2 or 3, a
+    // small peak, and a kernel that has them.
+    bool NarrowScoring() const;
     void Apply(const TChipMove& Move);
 
 private:
@@ -55,6 +58,11 @@ private:
     // Fwd[i] = a[i] and Rev[i] = a[L-1-i] for i < L, zero beyond; Lobe[k'] = C_{k'+1} and
     // Cost[k'] = |Lobe[k']|^P, zero past L-2, padded to whole vectors.
     std::vector<int32_t> Fwd, Rev, Lobe, Cost;
+    // The same in 16 bits, with the cost of each pair of neighbouring lags (CostPair[i] =
+    // Cost[2i] + Cost[2i+1]), over NarrowLags lags (a multiple of 32).
+    int NarrowLags = 32;
+    std::vector<int16_t> Fwd16, Rev16, Lobe16;
+    std::vector<int32_t> CostPair;
 };
 
 } // namespace codegen

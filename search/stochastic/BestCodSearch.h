@@ -45,6 +45,9 @@ struct TBestSearchParams {
     // limit or a count, and no time budget, a run is the same for the same seed and
     // thread count on any machine.
     uint64_t MaxSteps = 0;
+    // A code to polish (text form, of the run's length, type and zero rule): when not empty,
+    // every walker starts from it and its restarts stay near it.
+    std::string StartText;
     // Codes already listed (text forms): no code of their symmetry classes is reported.
     std::vector<std::string> Known;
 };

@@ -1,5 +1,6 @@
 #include "search/stochastic/PslWalker.h"
 
+#include "engine/Cod.h"
 #include "engine/CodFamilies.h"
 #include "engine/CodSymmetry.h"
 #include "search/exhaustive/LobeTable.h"
@@ -67,6 +68,20 @@ private:
     }
 
     std::vector<int8_t> StartCod() {
+        if (!P.StartText.empty()) {
+            // The user's code: as it is at the first start, then with a few chips changed,
+            // so that the walker polishes it rather than wandering off.
+            std::vector<int8_t> Chips(static_cast<std::size_t>(P.L));
+            for (int I = 0; I < P.L; ++I)
+                Chips[static_cast<std::size_t>(I)] = static_cast<int8_t>(
+                    CharToChip(P.StartText[static_cast<std::size_t>(I)], P.Type));
+            if (Starts++ > 0) {
+                const int Changes = RandomInt(2, std::max(3, P.L / 8));
+                for (int I = 0; I < Changes; ++I)
+                    Perturb(Chips);
+            }
+            return Chips;
+        }
         std::vector<int8_t> Chips(static_cast<std::size_t>(P.L));
         if (P.Start == TStartFamily::Legendre) {
             const auto Family = LegendreChips(NearestPrime(P.L));
@@ -92,10 +107,14 @@ private:
     }
 
     std::vector<int8_t> Chips() const {
-        std::vector<int8_t> Out(static_cast<std::size_t>(P.L));
+        std::vector<int8_t> Out;
+        CopyChips(Out);
+        return Out;
+    }
+    void CopyChips(std::vector<int8_t>& Out) const {
+        Out.resize(static_cast<std::size_t>(P.L));
         for (int I = 0; I < P.L; ++I)
             Out[static_cast<std::size_t>(I)] = static_cast<int8_t>(State.Chip(I));
-        return Out;
     }
 
     void Restart() {
@@ -213,16 +232,21 @@ private:
         const int From = RandomInt(0, N - 1);
         int Best = -1;
         int64_t BestScore = std::numeric_limits<int64_t>::max();
-        for (int I = 0; I < N; ++I) {
-            const int M = (From + I) % N;
-            const int64_t S = Scores[static_cast<std::size_t>(M)];
-            if (S >= BestScore)
-                continue;
-            if (IsTabu(Moves[static_cast<std::size_t>(M)]) && State.Surrogate() + S >= PhaseBest)
-                continue;
-            Best = M;
-            BestScore = S;
-        }
+        // The moves from a random one on, wrapping round: of equal scores the first wins.
+        const auto Consider = [&](int Begin, int End) {
+            for (int M = Begin; M < End; ++M) {
+                const int64_t S = Scores[static_cast<std::size_t>(M)];
+                if (S >= BestScore)
+                    continue;
+                if (IsTabu(Moves[static_cast<std::size_t>(M)]) &&
+                    State.Surrogate() + S >= PhaseBest)
+                    continue;
+                Best = M;
+                BestScore = S;
+            }
+        };
+        Consider(From, N);
+        Consider(0, From);
         if (Best < 0) // every move tabu: take a random one
             Best = RandomInt(0, N - 1);
         const TChipMove Mv = Moves[static_cast<std::size_t>(Best)];
@@ -234,7 +258,7 @@ private:
             Tabu[static_cast<std::size_t>(Mv.Chip2)] = StepCount + Tenure;
         if (State.Surrogate() < PhaseBest) {
             PhaseBest = State.Surrogate();
-            PhaseBestChips = Chips();
+            CopyChips(PhaseBestChips);
         }
         --PhaseLeft;
     }
@@ -273,6 +297,7 @@ private:
     int64_t BarIsl = std::numeric_limits<int64_t>::max();
 
     int Exponent = 4;
+    uint64_t Starts = 0;
     std::vector<int8_t> Elite;
     int64_t EliteSurrogate = 0;
     int Stall = 0;

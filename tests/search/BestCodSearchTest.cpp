@@ -81,12 +81,13 @@ std::vector<TChipMove> SomeMoves(const std::vector<int8_t>& A, std::mt19937& Rng
 }
 
 // The scores and the lobes after each move, against the plain sums; on every kernel this
-// processor has and on the 64-bit path (a code whose peak the lanes cannot hold).
+// processor has, on its 16-bit path (exponents 2 and 3, small peaks), and on the 64-bit
+// path (a code whose peak the lanes cannot hold).
 TEST(LobeTable, ScoresAndLobesFollowEveryKindOfMoveOnEveryPath) {
     const std::string Kernel = BestSearchKernel();
     const auto Names = BestSearchKernels();
     std::mt19937 Rng(7);
-    std::map<std::string, int> Vector;
+    std::map<std::string, int> Vector, Narrow;
     int Wide = 0;
     // Every length; each kernel takes every few lengths in turn, and every kernel takes the
     // word and lane boundaries.
@@ -112,7 +113,9 @@ TEST(LobeTable, ScoresAndLobesFollowEveryKindOfMoveOnEveryPath) {
                     const auto Moves = SomeMoves(A, Rng, 8);
                     std::vector<int64_t> Scores(Moves.size());
                     Table.Score(Moves.data(), static_cast<int>(Moves.size()), Scores.data());
-                    if (Table.VectorScoring())
+                    if (Table.NarrowScoring())
+                        ++Narrow[Names[N]];
+                    else if (Table.VectorScoring())
                         ++Vector[Names[N]];
                     else
                         ++Wide;
@@ -138,9 +141,15 @@ TEST(LobeTable, ScoresAndLobesFollowEveryKindOfMoveOnEveryPath) {
             }
         }
     SetBestSearchKernel(Kernel);
-    // Each kernel really scored, and so did the 64-bit path.
-    for (const auto& Name : Names)
+    // Each kernel really scored, on both paths where it has the 16-bit one, and so did the
+    // 64-bit path.
+    for (const auto& Name : Names) {
         EXPECT_GT(Vector[Name], 100) << Name;
+        if (Name == "portable")
+            EXPECT_EQ(Narrow[Name], 0);
+        else
+            EXPECT_GT(Narrow[Name], 100) << Name;
+    }
     EXPECT_GT(Wide, 100);
 }
 
