@@ -269,7 +269,7 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
     P.Type = Good.Type;
     P.Rule = Good.Rule;
     P.Z = Good.Z;
-    P.Target = Good.SideLobeLimit;
+    P.Target = BestSearchPanel->RecordTarget(P.L, P.Type).value_or(Good.SideLobeLimit);
     P.Count = 0;
     P.Seconds = BestSearchPanel->Seconds();
     P.Seed = NewBestSearchSeed();
@@ -281,8 +281,8 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
 void TMainForm::SerchBestCods(std::vector<std::string> Known,
                               std::unique_ptr<TDisabledWidgets> Busy) {
     // The mode and the budget hold for the whole run.
-    auto Panel =
-        std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{BestSearchPanel});
+    auto Panel = std::make_unique<TDisabledWidgets>(
+        std::initializer_list<QWidget*>{BestSearchPanel, RecordCheckBox});
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
     BestCodJob->start(P);
@@ -298,15 +298,16 @@ void TMainForm::BestSearchProgress(const std::vector<std::string>& Cods, const Q
         CodLabel->setText(BestCod);
         CodLabel->setToolTip(BestCod);
     }
-    StatusLabel->setText(
-        BestSearchStatusText(BestCodSearch.Progress(), BestCodSearch.Params().Target, End));
+    StatusLabel->setText(BestSearchStatusText(BestCodSearch.Progress(),
+                                              BestCodSearch.Params().Target, End,
+                                              PslRecordOf(BestCodSearch.Params())));
 }
 
 void TMainForm::BestSearchEnded() {
     GoodCodBusy.clear();
     const codegen::TBestSearchParams& P = BestCodSearch.Params();
-    const QString Missed =
-        MissedTargetText(BestCodSearch.Progress(), P.Target, BestCodJob->EndReason());
+    const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target,
+                                            BestCodJob->EndReason(), PslRecordOf(P));
     if (!Missed.isEmpty()) {
         // Nothing reached the target: the best codes found take its place in the list, so
         // that they can be charted, exported and copied; the status line says what they are.
