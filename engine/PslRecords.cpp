@@ -14,10 +14,10 @@ struct TSource {
 
 constexpr TSource Barker{true, "a Barker code, proven optimal"};
 constexpr TSource Exhaustive{true, "proven by exhaustive search"};
-constexpr TSource Leukhin2012{true, "proven by exhaustive search (Leukhin & Potekhin 2012)"};
-constexpr TSource Leukhin2013{true, "proven by exhaustive search (Leukhin & Potekhin 2013)"};
+constexpr TSource Leukhin2012{true, "Leukhin & Potekhin 2012, proven by exhaustive search"};
+constexpr TSource Leukhin2013{true, "Leukhin & Potekhin 2013, proven by exhaustive search"};
 constexpr TSource NunnReach{false,
-                            "Nunn & Coxson 2008; optimal as far as exhaustive searches reach"};
+                            "Nunn & Coxson 2008, optimal as far as exhaustive searches reach"};
 constexpr TSource Nunn{false, "Nunn & Coxson 2008"};
 constexpr TSource Dimitrov{false, "Dimitrov, Baicheva & Nikolov 2020"};
 constexpr TSource Brest{false, "Brest & Boskovic 2021"};

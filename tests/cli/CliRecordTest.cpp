@@ -108,4 +108,24 @@ TEST(CliOptimizeRecord, ABadTargetIsOneLineAndStatus2) {
     EXPECT_TRUE(Has(Help.Out, "record")) << Help.Out;
 }
 
+TEST(CliMinPslRecord, TheStepWithNoCodeNamesTheRecord) {
+    const TRun Binary = RunCli("search --min-psl --length 28");
+    EXPECT_EQ(Binary.Status, 0) << Binary.Err;
+    const auto Lines = LinesIn(Binary.Err);
+    const auto None = std::find_if(Lines.begin(), Lines.end(), [](const std::string& Line) {
+        return Line.rfind("no code with PSL <= 1 (", 0) == 0;
+    });
+    ASSERT_NE(None, Lines.end()) << Binary.Err;
+    const std::string Named = " s); the best known for 28 chips is PSL 2 (proven by exhaustive "
+                              "search)";
+    EXPECT_TRUE(None->size() > Named.size() &&
+                None->compare(None->size() - Named.size(), Named.size(), Named) == 0)
+        << *None;
+    // Ternary codes have no record: the line as it was.
+    const TRun Ternary = RunCli("search --min-psl --length 13 --type ternary");
+    EXPECT_EQ(Ternary.Status, 0) << Ternary.Err;
+    EXPECT_TRUE(Has(Ternary.Err, "no code with PSL <= 0 (")) << Ternary.Err;
+    EXPECT_FALSE(Has(Ternary.Err, "best known")) << Ternary.Err;
+}
+
 } // namespace

@@ -126,6 +126,36 @@ private slots:
         QVERIFY2(!MainForm->StatusLabel->text().contains(QStringLiteral("рекорд")),
                  qPrintable(MainForm->StatusLabel->text()));
     }
+
+    void anExhaustiveSearchThatFindsNothingNamesTheRecord() {
+        // No code of 20 chips has a peak of 1 (the least is 2).
+        SetLength(20);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(1);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        QVERIFY(Cods().isEmpty());
+        QString Status = MainForm->StatusLabel->text();
+        QVERIFY2(Status.startsWith(QStringLiteral(" Просмотрено 100.0 %")), qPrintable(Status));
+        QVERIFY2(Status.endsWith(QStringLiteral("   рекорд для 20 символов: 2")),
+                 qPrintable(Status));
+        QCOMPARE(Status.count(QStringLiteral("рекорд")), 1);
+
+        // Codes within the limit, or ternary codes (no record): the end as it was.
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(2);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        QVERIFY(!Cods().isEmpty());
+        QVERIFY2(!MainForm->StatusLabel->text().contains(QStringLiteral("рекорд")),
+                 qPrintable(MainForm->StatusLabel->text()));
+        MainForm->CodStringGrid->SetRowCount(1);
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        SetLength(8);
+        MainForm->MaxCorrSidePBSpinEdit->SetValue(0);
+        MainForm->ZeroCountPBSpinEdit->SetValue(0);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        QVERIFY(Cods().isEmpty());
+        Status = MainForm->StatusLabel->text();
+        QVERIFY2(Status.startsWith(QStringLiteral(" Просмотрено 100.0 %")), qPrintable(Status));
+        QVERIFY2(!Status.contains(QStringLiteral("рекорд")), qPrintable(Status));
+    }
 };
 
 UI_TEST_MAIN(TPslRecordWindowTest)

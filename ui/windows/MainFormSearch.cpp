@@ -4,6 +4,7 @@
 #include "ui/windows/MainUnit.h"
 
 #include "engine/CodSymmetry.h"
+#include "engine/PslRecords.h"
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
@@ -233,6 +234,16 @@ void TMainForm::SerchCods(std::unique_ptr<TDisabledWidgets> Busy) {
 
 void TMainForm::GoodCodSearchEnded() {
     GoodCodBusy.clear();
+    // Every code examined and none within the limit: the record of the length tells the user
+    // which limit has codes.
+    const codegen::TSearchParams& P = GoodCodSearch.Params();
+    const auto Record =
+        P.Type == codegen::TCodType::Binary ? codegen::BestKnownPsl(P.L) : std::nullopt;
+    if (Record && CodStringGrid->RowCount() <= 1 &&
+        codegen::EndCod(GoodCodSearch.Cod(), P.L, P.Type))
+        StatusLabel->setText(
+            StatusLabel->text() +
+            QStringLiteral("   рекорд для %1 символов: %2").arg(P.L).arg(Record->Psl));
     Dialogs().Beep();
     // The offer was taken during the run: the best search starts once the run has given its
     // buttons back.
