@@ -78,6 +78,14 @@ private slots:
         for (QWidget* Other : Box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (Other != Record() && Other->isVisible())
                 QVERIFY2(!Other->geometry().intersects(Bounds), qPrintable(Other->objectName()));
+        // Enlarged, it keeps to the right end of the widened box.
+        const int FromRight = Box->width() - Bounds.right();
+        const QSize Design = MainForm->size();
+        MainForm->resize(Design + QSize(1100, 300));
+        QTRY_COMPARE(MainForm->size(), Design + QSize(1100, 300));
+        QVERIFY(Box->width() > Design.width() / 3);
+        QCOMPARE(Box->width() - Record()->geometry().right(), FromRight);
+        QCOMPARE(Record()->geometry().size(), Bounds.size());
     }
 
     void theBestSearchAimsAtTheRecordUnlessUnticked() {

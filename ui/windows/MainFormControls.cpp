@@ -139,6 +139,8 @@ void TMainForm::MakeStretchable() {
     Stretch->Add(GroupBox4, 0, 1, 0, 0, 0, 1);
     for (QWidget* Message : {Mess3Label, Mess4Label})
         Stretch->Add(Message, 0, 0, 0, 0, 0, 1);
+    // At the right end of its box's title row.
+    Stretch->Add(RecordCheckBox, 0, 0, 0, 0, 1, 0);
     Stretch->MoveDownBelow(GroupBox3, 600);
     Stretch->MoveDownBelow(GroupBox5, 600);
 }
