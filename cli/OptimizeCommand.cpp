@@ -1,12 +1,15 @@
 // `codegen-cli optimize`: the stochastic search for the lowest side lobes at any length.
 #include "cli/Commands.h"
 
+#include "engine/PslRecords.h"
 #include "search/stochastic/BestCodSearch.h"
 
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace codegen {
 
@@ -19,10 +22,53 @@ std::string ScoredLine(const TScoredCod& C) {
     return Figures + C.Text;
 }
 
+// The record a run of these codes is measured against: binary codes of a listed length.
+std::optional<TPslRecord> RecordFor(const TBestSearchParams& P) {
+    return P.Type == TCodType::Binary ? BestKnownPsl(P.L) : std::nullopt;
+}
+
+// --target record: the table's value, and the best codes when it is not reached; where the
+// table has none, no target. False for a target the user chose (a number, or none).
+bool TakeRecordTarget(TBestSearchParams& P, const std::string& Target) {
+    if (Target != "record") {
+        P.Target = Target == "none" ? -1 : std::stoi(Target);
+        return false;
+    }
+    // Bad parameters are refused before a note about the target.
+    CheckBestSearchParams(P);
+    if (const auto Record = RecordFor(P)) {
+        P.Target = Record->Psl;
+        P.KeepBest = P.Count;
+    } else {
+        P.Target = -1;
+        if (P.Type == TCodType::Binary)
+            std::fprintf(stderr, "no record for %d chips: searching without a target\n", P.L);
+        else
+            std::fprintf(stderr, "no record for ternary codes: searching without a target\n");
+    }
+    return true;
+}
+
+void PrintCods(const std::vector<TScoredCod>& Cods) {
+    // Up to a million codes: written in blocks as they are read, not copied again.
+    std::string Out;
+    for (const auto& C : Cods) {
+        Out += C.Text;
+        Out += '\n';
+        if (Out.size() >= (std::size_t{1} << 20)) {
+            WriteOut(Out);
+            Out.clear();
+        }
+    }
+    WriteOut(Out);
+}
+
 // The stochastic search for the lowest side lobes: new bests on standard error as they come,
 // the codes within the target (as found) or the best codes (at the end) on standard output.
-// Ctrl+C ends the run with what it has. Exit status 1 when a target was set and not reached.
-int RunOptimize(const TBestSearchParams& P) {
+// Ctrl+C ends the run with what it has. Exit status 1 when a target the user gave as a number
+// was not reached; a run to the record prints its best codes instead.
+int RunOptimize(TBestSearchParams P, const std::string& Target) {
+    const bool ByRecord = TakeRecordTarget(P, Target);
     CatchStopSignals();
     TBestCodSearch Search;
     const auto Began = std::chrono::steady_clock::now();
@@ -43,30 +89,27 @@ int RunOptimize(const TBestSearchParams& P) {
             WriteOut(Out);
         },
         [] { return Interrupted != 0; }, std::chrono::milliseconds(50));
-    if (P.Target < 0) {
-        // Up to a million codes: written in blocks as they are read, not copied again.
-        std::string Out;
-        for (const auto& C : Search.Best()) {
-            Out += C.Text;
-            Out += '\n';
-            if (Out.size() >= (std::size_t{1} << 20)) {
-                WriteOut(Out);
-                Out.clear();
-            }
-        }
-        WriteOut(Out);
-    }
+    if (P.Target < 0 || (ByRecord && Printed == 0))
+        PrintCods(Search.Best());
     const auto Progress = Search.Progress();
     static const char* const Ends[] = {"", "count reached", "time is up", "steps done", "stopped"};
     std::fprintf(stderr, "best PSL %d; %llu evaluations in %.1f s (%.3g/s); %s\n", Progress.BestPsl,
                  static_cast<unsigned long long>(Progress.Evaluations), Progress.ElapsedSeconds,
                  Progress.EvaluationsPerSecond, Ends[static_cast<int>(Last.End)]);
-    if (P.Target >= 0) {
-        std::fprintf(stderr, "%llu codes within PSL %d\n", static_cast<unsigned long long>(Printed),
-                     P.Target);
-        return Printed > 0 ? 0 : 1;
+    if (P.Target >= 0)
+        std::fprintf(stderr, "%llu codes within PSL %d%s\n",
+                     static_cast<unsigned long long>(Printed), P.Target,
+                     ByRecord && Printed == 0 ? "; the best codes found instead" : "");
+    if (const auto Record = RecordFor(P); Record && Progress.BestPsl >= 0) {
+        const int Above = Progress.BestPsl - Record->Psl;
+        const std::string Compared =
+            Above > 0    ? "the best code is " + std::to_string(Above) + " above it"
+            : Above == 0 ? std::string("the best code equals it")
+                         : std::string("the best code is below it: a new best-known code");
+        std::fprintf(stderr, "record for %d chips: PSL %d (%s); %s\n", P.L, Record->Psl,
+                     Record->Source, Compared.c_str());
     }
-    return 0;
+    return P.Target >= 0 && !ByRecord && Printed == 0 ? 1 : 0;
 }
 
 } // namespace
@@ -81,13 +124,27 @@ TCommand AddOptimizeCommand(CLI::App& App) {
                     "search: where listing every good code cannot finish)");
     AddCodShape(*OptimizeCmd, BestParams.L, BestParams.Type);
     AddZeroRule(*OptimizeCmd, BestParams.Z, BestParams.Rule);
+    auto Target = std::make_shared<std::string>("record");
     OptimizeCmd
-        ->add_option("--target", BestParams.Target,
-                     "Peak side lobe to reach: print every distinct code within it as found")
-        ->check(CLI::Range(0, MaxCodLength));
+        ->add_option("--target", *Target,
+                     "Peak side lobe to reach: print every distinct code within it as found. "
+                     "record: the best-known PSL of a binary code of the length (the best codes "
+                     "found when it is not reached; no target where none is known); none: no "
+                     "target, print the best codes at the end")
+        ->check(CLI::Validator(
+            [](const std::string& Text) -> std::string {
+                int N = 0;
+                if (Text == "record" || Text == "none" ||
+                    (CLI::detail::lexical_cast(Text, N) && N >= 0 && N <= MaxCodLength))
+                    return {};
+                return "the target must be record, none or a whole number from 0 to " +
+                       std::to_string(MaxCodLength) + ", not " + Text;
+            },
+            "PSL|record|none"))
+        ->capture_default_str();
     OptimizeCmd
         ->add_option("--count", BestParams.Count,
-                     "With --target: stop after this many codes; without: print the best N")
+                     "With a target: stop after this many codes; without: print the best N")
         ->check(CLI::Range(1, 1000000))
         ->capture_default_str();
     OptimizeCmd->add_option("--time", BestParams.Seconds, "Time budget in seconds (0: none)")
@@ -114,7 +171,7 @@ TCommand AddOptimizeCommand(CLI::App& App) {
         ->check(CLI::IsMember({"random", "legendre", "msequence"}))
         ->default_str("random");
 
-    return {OptimizeCmd, [Params] { return RunOptimize(*Params); }};
+    return {OptimizeCmd, [Params, Target] { return RunOptimize(*Params, *Target); }};
 }
 
 } // namespace codegen

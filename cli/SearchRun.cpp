@@ -2,6 +2,7 @@
 
 #include "cli/CliCommon.h"
 #include "engine/AtomicWrite.h"
+#include "engine/PslRecords.h"
 #include "project/ProjectFile.h"
 #include "search/ProgressFigures.h"
 #include "search/exhaustive/CodCounts.h"
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -363,9 +365,13 @@ int RunMinPslSearch(TSearchParams P, TSearchOptions& O, int argc, char** argv) {
     if (O.ProjectOut) // before the descent, which may take long
         CheckWritable(*O.ProjectOut);
     CatchStopSignals();
+    std::string Record;
+    if (const auto Known = P.Type == TCodType::Binary ? BestKnownPsl(P.L) : std::nullopt)
+        Record = "; the best known for " + std::to_string(P.L) + " chips is PSL " +
+                 std::to_string(Known->Psl) + " (" + Known->Source + ")";
     const TMinPslResult Min = FindMinPsl(
         P, O.Threads,
-        [](const TMinPslStep& S) {
+        [&Record](const TMinPslStep& S) {
             switch (S.Kind) {
             case TMinPslStep::TKind::Stochastic:
                 std::fprintf(stderr, "stochastic search reached PSL %d in %.3f s: %s\n", S.Psl,
@@ -376,7 +382,8 @@ int RunMinPslSearch(TSearchParams P, TSearchOptions& O, int argc, char** argv) {
                              S.Limit, S.Psl, S.Seconds, S.Cod.c_str());
                 break;
             case TMinPslStep::TKind::None:
-                std::fprintf(stderr, "no code with PSL <= %d (%.3f s)\n", S.Limit, S.Seconds);
+                std::fprintf(stderr, "no code with PSL <= %d (%.3f s)%s\n", S.Limit, S.Seconds,
+                             Record.c_str());
                 break;
             }
         },

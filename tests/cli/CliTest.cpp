@@ -729,8 +729,9 @@ TEST(CliOptimize, ATargetNotReachedFailsWithNothingPrinted) {
 }
 
 TEST(CliOptimize, BestCodsWithoutATargetAreRepeatable) {
-    const std::string Args = "optimize --length 40 --count 4 --steps 3000 --time 0 --seed 5 "
-                             "--threads 2";
+    const std::string Args =
+        "optimize --length 40 --target none --count 4 --steps 3000 --time 0 --seed 5 "
+        "--threads 2";
     const TRun A = RunCli(Args);
     const TRun B = RunCli(Args);
     EXPECT_EQ(A.Status, 0) << A.Err;
@@ -763,7 +764,7 @@ TEST(CliOptimize, TernaryCodsKeepTheZeroRule) {
 // Interrupted once it has reported an improvement: the best code so far, and status 0.
 TEST(CliOptimize, InterruptPrintsWhatItHas) {
     const TRun Run = RunJobAndStopWhen(
-        std::string(CODEGEN_CLI) + " optimize --length 200 --time 0",
+        std::string(CODEGEN_CLI) + " optimize --length 200 --target none --time 0",
         [](const TRun& SoFar) { return SoFar.Err.find(" PSL ") != std::string::npos; },
         [](pid_t Pid) { kill(Pid, SIGINT); });
     EXPECT_EQ(Run.Status, 0) << Run.Err;

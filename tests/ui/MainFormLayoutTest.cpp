@@ -45,6 +45,7 @@ ContinueBitBtn | QPushButton | GroupBox2 | 144 128 75 25 | Продолжить 
 CodLabel | TFittedLabel | GroupBox2 | 8 128 134 * | Строка текущего кода |  | 
 Label5 | TFittedLabel | GroupBox2 | 8 144 134 * | Найдено |  | 
 DistinctCheckBox | QCheckBox | GroupBox2 | 136 71 95 25 | только\nразличные | 0 | Из кодов, получаемых друг из друга инверсией, обращением или инверсией каждого второго элемента, искать только первый по порядку перебора
+RecordCheckBox | QCheckBox | GroupBox2 | 144 0 85 16 | рекорд: 2 | 1 | Наименьший известный боковой выброс двоичного кода из 10 символов (меньшего не бывает). Отмечено: поиск лучших ищет коды до рекорда; без отметки — до предела выбросов
 GroupBox3 | QGroupBox | MainForm | 232 33 265 672 | Хорошие коды |  | 
 CodStringGrid | TStringGrid | GroupBox3 | 16 16 233 617 |  | 2 x 1 | 
 AutoCorrBitBtn | QPushButton | GroupBox3 | 16 640 233 25 | Показать авто-корр. характеристику |  | 
@@ -251,7 +252,7 @@ private slots:
                      "OpenFileSpeedButton SaveFileSpeedButton ExitSpeedButton LoadFromTxtBitBtn "
                      "BitBtn1 FamiliesBitBtn ModeComboBox SecondsSpinBox CodLengthPBSpinEdit "
                      "MaxCorrSidePBSpinEdit ZeroCountPBSpinEdit SerchCodsBitBtn BreakSerchBitBtn "
-                     "ContinueBitBtn DistinctCheckBox CodStringGrid AutoCorrBitBtn "
+                     "ContinueBitBtn DistinctCheckBox RecordCheckBox CodStringGrid AutoCorrBitBtn "
                      "MaxNoCorrPBSpinEdit PairCheckBox SerchNoCorrCodsBitBtn "
                      "BreakNoCorrCodsBitBtn ContinueNoCorrCodsBitBtn LoadBestResultBitBtn "
                      "NoCorrCodsStringGrid TextBitBtn CrossCorrBitBtn SelectPBSpinEdit "

@@ -1,7 +1,9 @@
 #include "ui/windows/BestSearchPanel.h"
 
+#include "engine/PslRecords.h"
 #include "ui/app/UserSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QSpinBox>
@@ -116,4 +118,41 @@ int TBestSearchPanel::Seconds() const {
 
 void TBestSearchPanel::SetSeconds(int NewSeconds) {
     SecondsBox->setValue(NewSeconds);
+}
+
+void TBestSearchPanel::SetRecordBox(QCheckBox* Box) {
+    RecordBox = Box;
+    QSettings Settings = UserSettings();
+    Settings.beginGroup(Key);
+    Box->setChecked(Settings.value(QStringLiteral("RecordTarget"), true).toBool());
+    Box->setEnabled(BestMode());
+    Box->setAccessibleName(QStringLiteral("Цель поиска лучших — рекорд"));
+    connect(ModeBox, &QComboBox::currentIndexChanged, Box,
+            [this] { RecordBox->setEnabled(BestMode()); });
+    connect(Box, &QCheckBox::toggled, this,
+            [this](bool Checked) { Remember(QStringLiteral("RecordTarget"), Checked ? 1 : 0); });
+}
+
+void TBestSearchPanel::ShowRecord(int L, codegen::TCodType Type) {
+    const auto Record = Type == codegen::TCodType::Binary ? codegen::BestKnownPsl(L) : std::nullopt;
+    RecordBox->setVisible(Record.has_value());
+    if (!Record)
+        return;
+    RecordBox->setText(QStringLiteral("рекорд: %1").arg(Record->Psl));
+    const QString Origin = Record->Proven
+                               ? QStringLiteral("меньшего не бывает")
+                               : QStringLiteral("источник: ") + QString::fromUtf8(Record->Source);
+    RecordBox->setToolTip(QStringLiteral("Наименьший известный боковой выброс двоичного кода из "
+                                         "%1 символов (%2). Отмечено: поиск лучших ищет коды "
+                                         "до рекорда; без отметки — до предела выбросов")
+                              .arg(L)
+                              .arg(Origin));
+}
+
+std::optional<int> TBestSearchPanel::RecordTarget(int L, codegen::TCodType Type) const {
+    if (!RecordBox || !RecordBox->isChecked() || Type != codegen::TCodType::Binary)
+        return std::nullopt;
+    if (const auto Record = codegen::BestKnownPsl(L))
+        return Record->Psl;
+    return std::nullopt;
 }

@@ -4,10 +4,14 @@
 // the settings for the next session, not in projects.
 #pragma once
 
+#include "engine/Cod.h"
+
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QSpinBox;
 
@@ -42,6 +46,15 @@ public:
     QComboBox* ModeComboBox() const { return ModeBox; }
     QSpinBox* SecondsSpinBox() const { return SecondsBox; }
 
+    // The box (in the search group, beside the limit) that makes the best-known peak of the
+    // length the best run's target instead of the limit: on while the best search is chosen,
+    // ticked unless the user unticks it (kept in the settings).
+    void SetRecordBox(QCheckBox* Box);
+    // The box shows the record of L chips of the type ("рекорд: 5"), and hides without one.
+    void ShowRecord(int L, codegen::TCodType Type);
+    // The record a best run of L chips of the type aims at, when the box is ticked.
+    std::optional<int> RecordTarget(int L, codegen::TCodType Type) const;
+
 signals:
     void ModeChanged();
 
@@ -50,5 +63,6 @@ private:
 
     QComboBox* ModeBox;
     QSpinBox* SecondsBox;
+    QCheckBox* RecordBox = nullptr;
     int Kept = DefaultKeptCods;
 };

@@ -1,16 +1,24 @@
 #include "ui/windows/BestSearchRun.h"
 
+#include "engine/PslRecords.h"
 #include "ui/app/ProgressText.h"
 
 #include <atomic>
 #include <chrono>
 
+namespace {
+QString RecordText(int Record) {
+    return Record < 0 ? QString() : QStringLiteral("   рекорд: %1").arg(Record);
+}
+} // namespace
+
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
-                             codegen::TBestSearchEnd End) {
+                             codegen::TBestSearchEnd End, int Record) {
     QString Text = QStringLiteral(" Лучший выброс ") +
                    (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
     if (Target >= 0)
         Text += QStringLiteral(" (цель %1)").arg(Target);
+    Text += RecordText(Record);
     Text +=
         QStringLiteral("   ") + RateText(Progress.EvaluationsPerSecond, QStringLiteral("оценок"));
     if (End == codegen::TBestSearchEnd::Stopped)
@@ -23,13 +31,21 @@ QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int T
 }
 
 QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
-                         codegen::TBestSearchEnd End) {
+                         codegen::TBestSearchEnd End, int Record) {
     if (Target < 0 || Progress.BestPsl <= Target)
         return {};
-    QString Text = QStringLiteral(" цель не достигнута: лучший выброс %1").arg(Progress.BestPsl);
+    QString Text = QStringLiteral(" цель не достигнута: лучший выброс %1").arg(Progress.BestPsl) +
+                   RecordText(Record);
     if (End == codegen::TBestSearchEnd::Stopped)
         Text += QStringLiteral("   прервано");
     return Text;
+}
+
+int PslRecordOf(const codegen::TBestSearchParams& P) {
+    if (P.Type != codegen::TCodType::Binary)
+        return -1;
+    const auto Record = codegen::BestKnownPsl(P.L);
+    return Record ? Record->Psl : -1;
 }
 
 uint64_t NewBestSearchSeed() {

@@ -104,6 +104,13 @@ void TMainForm::CreateControls() {
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
 
+    // The record follows the length and type however they change (a project opened too).
+    BestSearchPanel->SetRecordBox(RecordCheckBox);
+    const auto ShowRecord = [this] { BestSearchPanel->ShowRecord(CodLength(), CodType()); };
+    ShowRecord();
+    connect(CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this, ShowRecord);
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, ShowRecord);
+
     StatusLabel = Register(new QLabel(this), QStringLiteral("StatusLabel"));
     StatusLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLabel->resize(width(), 20);
@@ -132,6 +139,8 @@ void TMainForm::MakeStretchable() {
     Stretch->Add(GroupBox4, 0, 1, 0, 0, 0, 1);
     for (QWidget* Message : {Mess3Label, Mess4Label})
         Stretch->Add(Message, 0, 0, 0, 0, 0, 1);
+    // At the right end of its box's title row.
+    Stretch->Add(RecordCheckBox, 0, 0, 0, 0, 1, 0);
     Stretch->MoveDownBelow(GroupBox3, 600);
     Stretch->MoveDownBelow(GroupBox5, 600);
 }

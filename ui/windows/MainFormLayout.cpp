@@ -123,6 +123,9 @@ constexpr TMainFormControl Rows[] = {
         .WithToolTip("Из кодов, получаемых друг из друга инверсией, обращением или инверсией "
                      "каждого второго элемента, искать только первый по порядку перебора")
         .NotComponent(),
+    // In the title row, right of the title: the record of the length, and whether the best
+    // search aims at it (the search mode panel keeps the box).
+    CheckBox(NAMED(RecordCheckBox), &M::GroupBox2, "рекорд", {144, 0, 85, 16}).NotComponent(),
 
     Group(NAMED(GroupBox3), "Хорошие коды", {232, 33, 265, 672}),
     Grid(NAMED(CodStringGrid), &M::GroupBox3, {16, 16, 233, 617}),

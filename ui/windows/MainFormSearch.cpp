@@ -4,6 +4,7 @@
 #include "ui/windows/MainUnit.h"
 
 #include "engine/CodSymmetry.h"
+#include "engine/PslRecords.h"
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
@@ -233,6 +234,16 @@ void TMainForm::SerchCods(std::unique_ptr<TDisabledWidgets> Busy) {
 
 void TMainForm::GoodCodSearchEnded() {
     GoodCodBusy.clear();
+    // Every code examined and none within the limit: the record of the length tells the user
+    // which limit has codes.
+    const codegen::TSearchParams& P = GoodCodSearch.Params();
+    const auto Record =
+        P.Type == codegen::TCodType::Binary ? codegen::BestKnownPsl(P.L) : std::nullopt;
+    if (Record && CodStringGrid->RowCount() <= 1 &&
+        codegen::EndCod(GoodCodSearch.Cod(), P.L, P.Type))
+        StatusLabel->setText(
+            StatusLabel->text() +
+            QStringLiteral("   рекорд для %1 символов: %2").arg(P.L).arg(Record->Psl));
     Dialogs().Beep();
     // The offer was taken during the run: the best search starts once the run has given its
     // buttons back.
@@ -269,7 +280,7 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
     P.Type = Good.Type;
     P.Rule = Good.Rule;
     P.Z = Good.Z;
-    P.Target = Good.SideLobeLimit;
+    P.Target = BestSearchPanel->RecordTarget(P.L, P.Type).value_or(Good.SideLobeLimit);
     P.Count = 0;
     P.Seconds = BestSearchPanel->Seconds();
     P.Seed = NewBestSearchSeed();
@@ -281,8 +292,8 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
 void TMainForm::SerchBestCods(std::vector<std::string> Known,
                               std::unique_ptr<TDisabledWidgets> Busy) {
     // The mode and the budget hold for the whole run.
-    auto Panel =
-        std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{BestSearchPanel});
+    auto Panel = std::make_unique<TDisabledWidgets>(
+        std::initializer_list<QWidget*>{BestSearchPanel, RecordCheckBox});
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
     BestCodJob->start(P);
@@ -298,15 +309,16 @@ void TMainForm::BestSearchProgress(const std::vector<std::string>& Cods, const Q
         CodLabel->setText(BestCod);
         CodLabel->setToolTip(BestCod);
     }
-    StatusLabel->setText(
-        BestSearchStatusText(BestCodSearch.Progress(), BestCodSearch.Params().Target, End));
+    StatusLabel->setText(BestSearchStatusText(BestCodSearch.Progress(),
+                                              BestCodSearch.Params().Target, End,
+                                              PslRecordOf(BestCodSearch.Params())));
 }
 
 void TMainForm::BestSearchEnded() {
     GoodCodBusy.clear();
     const codegen::TBestSearchParams& P = BestCodSearch.Params();
-    const QString Missed =
-        MissedTargetText(BestCodSearch.Progress(), P.Target, BestCodJob->EndReason());
+    const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target,
+                                            BestCodJob->EndReason(), PslRecordOf(P));
     if (!Missed.isEmpty()) {
         // Nothing reached the target: the best codes found take its place in the list, so
         // that they can be charted, exported and copied; the status line says what they are.

@@ -78,6 +78,9 @@ public:
     // One code of each symmetry class only (TSearchParams::Classes); not a component, so
     // projects do not store it.
     QCheckBox* DistinctCheckBox;
+    // The best-known peak of the length, and the best search's target when ticked; not a
+    // component.
+    QCheckBox* RecordCheckBox;
     // Good codes.
     QGroupBox* GroupBox3;
     TStringGrid* CodStringGrid;
