@@ -47,10 +47,16 @@ struct TBestSearchParams {
     uint64_t MaxSteps = 0;
     // Codes already listed (text forms): no code of their symmetry classes is reported.
     std::vector<std::string> Known;
+    // A code the user has, to be improved (text form: binary '1' = +1, '0' = -1; ternary
+    // '1' = +1, '2' = -1, '0' = 0; exactly L chips of Type, within the zero rule). When not
+    // empty, every walker starts from this code and its restarts stay near it; the run
+    // counts it as found before any walker moves, so it never reports a code worse than it.
+    std::string StartText;
 };
 
 // Throws CodError for a length outside 2..500, a negative zero count, a zero rule that no
-// code of the length can meet, every chip zero, or more than MaxThreads walkers.
+// code of the length can meet, every chip zero, more than MaxThreads walkers, or a start
+// code that is not a code of the run's length and type within its zero rule.
 void CheckBestSearchParams(const TBestSearchParams& P);
 
 // A code with its figures: text form, peak side lobe, integrated side-lobe level (sum of
