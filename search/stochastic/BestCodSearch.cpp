@@ -133,6 +133,7 @@ struct TBestCodSearch::TRun {
         Pending.NewBests.push_back(Start);
         Shown.BestPsl = Start.Psl;
         Shown.BestIsl = Start.Isl;
+        Shown.BestEnergy = Start.Energy;
         Shown.Found = Found;
         Top.Add(std::move(Start), std::move(Key));
         if (HasTarget && Params.Count == 1 && Found == 1) {
@@ -239,6 +240,7 @@ struct TBestCodSearch::TRun {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
             Shown.BestPsl = Top.Front().Psl;
             Shown.BestIsl = Top.Front().Isl;
+            Shown.BestEnergy = Top.Front().Energy;
             Shown.Evaluations = Evaluations;
             Shown.ElapsedSeconds = Elapsed;
             Shown.EvaluationsPerSecond =

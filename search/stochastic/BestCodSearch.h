@@ -91,9 +91,10 @@ struct TBestSearchBatch {
 };
 
 struct TBestSearchProgress {
-    // The best code so far (BestPsl < 0 before the first).
+    // The best code so far (BestPsl < 0 before the first), and its energy (non-zero chips).
     int BestPsl = -1;
     int64_t BestIsl = 0;
+    int BestEnergy = 0;
     // Candidate codes scored (each a one- or two-chip change of a walker's code).
     uint64_t Evaluations = 0;
     double EvaluationsPerSecond = 0;

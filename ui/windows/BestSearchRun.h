@@ -13,14 +13,17 @@
 #include <vector>
 
 // " Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"; "прервано" instead of the
-// time left once the run was stopped.
+// time left once the run was stopped. A ternary run adds the best peak relative to the
+// energy after the target: "   выброс/E 0.0893".
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
-                             codegen::TBestSearchEnd End = codegen::TBestSearchEnd::Running);
+                             codegen::TBestSearchEnd End = codegen::TBestSearchEnd::Running,
+                             codegen::TCodType Type = codegen::TCodType::Binary);
 // The status line of a run with a target that it did not reach (BestPsl over Target):
-// " цель не достигнута: лучший выброс 6", with "прервано" after it for a stopped run. Empty
-// when the target was reached or the run knows no code.
+// " цель не достигнута: лучший выброс 6", with "прервано" after it for a stopped run (and
+// the ternary ratio before that). Empty when the target was reached or the run knows no code.
 QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
-                         codegen::TBestSearchEnd End);
+                         codegen::TBestSearchEnd End,
+                         codegen::TCodType Type = codegen::TCodType::Binary);
 // A seed for the next run: runs started one after another differ.
 uint64_t NewBestSearchSeed();
 
