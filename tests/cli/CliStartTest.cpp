@@ -117,8 +117,8 @@ TEST(CliStart, StartTextsThatAreNoCodOfTheRunAreRefused) {
     }
     // The starting families keep their names.
     for (const char* Family : {"random", "legendre", "msequence"}) {
-        const TRun R = RunCli(std::string("optimize --length 40 --time 0 --steps 50 --start ") +
-                              Family);
+        const TRun R =
+            RunCli(std::string("optimize --length 40 --time 0 --steps 50 --start ") + Family);
         EXPECT_EQ(R.Status, 0) << Family << ": " << R.Err;
         EXPECT_EQ(LinesIn(R.Out).size(), 1u) << Family;
     }

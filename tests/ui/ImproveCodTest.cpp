@@ -77,7 +77,8 @@ private slots:
     void theItemImprovesTheSelectedCode() {
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(12);
-        MainForm->CodStringGrid->AppendRows({{QStringLiteral("1"), QStringLiteral("1111100110101")}});
+        MainForm->CodStringGrid->AppendRows(
+            {{QStringLiteral("1"), QStringLiteral("1111100110101")}});
         ListAndSelect(Random64);
         const codegen::TScoredCod Row = Scored(Random64, codegen::TCodType::Binary);
         QCOMPARE(Row.Psl, 10);
@@ -161,10 +162,10 @@ private slots:
                                 "осталось 42 с"));
         QCOMPARE(BestSearchStatusText(B, 4),
                  QStringLiteral(" Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"));
-        QCOMPARE(MissedTargetText(B, 4, codegen::TBestSearchEnd::Stopped,
-                                  codegen::TCodType::Ternary),
-                 QStringLiteral(" цель не достигнута: лучший выброс 5   выброс/E 0.0893   "
-                                "прервано"));
+        QCOMPARE(
+            MissedTargetText(B, 4, codegen::TBestSearchEnd::Stopped, codegen::TCodType::Ternary),
+            QStringLiteral(" цель не достигнута: лучший выброс 5   выброс/E 0.0893   "
+                           "прервано"));
     }
 
     // Errors of start codes in the window's words.
@@ -176,7 +177,8 @@ private slots:
             codegen::CheckBestSearchParams(P);
             QFAIL("accepted");
         } catch (const codegen::CodError& E) {
-            QCOMPARE(ErrorText(E), QStringLiteral("Исходный код: в нём 12 знаков, а длина кода 13."));
+            QCOMPARE(ErrorText(E),
+                     QStringLiteral("Исходный код: в нём 12 знаков, а длина кода 13."));
         }
     }
 };
