@@ -15,10 +15,15 @@ namespace codegen {
 
 namespace {
 
-std::string ScoredLine(const TScoredCod& C) {
-    char Figures[96];
-    std::snprintf(Figures, sizeof Figures, "PSL %d  ISL %lld  F %.3f  ", C.Psl,
-                  static_cast<long long>(C.Isl), C.MeritFactor());
+// A ternary code's peak is also given relative to its energy, which its zeros lower.
+std::string ScoredLine(const TScoredCod& C, TCodType Type) {
+    char Figures[128];
+    if (Type == TCodType::Ternary)
+        std::snprintf(Figures, sizeof Figures, "PSL %d  PSL/E %.4f  ISL %lld  F %.3f  ", C.Psl,
+                      C.PslPerEnergy(), static_cast<long long>(C.Isl), C.MeritFactor());
+    else
+        std::snprintf(Figures, sizeof Figures, "PSL %d  ISL %lld  F %.3f  ", C.Psl,
+                      static_cast<long long>(C.Isl), C.MeritFactor());
     return Figures + C.Text;
 }
 
@@ -79,7 +84,7 @@ int RunOptimize(TBestSearchParams P, const std::string& Target) {
             const double Seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
             for (const auto& C : B.NewBests)
-                std::fprintf(stderr, "%8.2f s  %s\n", Seconds, ScoredLine(C).c_str());
+                std::fprintf(stderr, "%8.2f s  %s\n", Seconds, ScoredLine(C, P.Type).c_str());
             std::string Out;
             for (const auto& C : B.Cods) {
                 Out += C.Text;
@@ -158,17 +163,31 @@ TCommand AddOptimizeCommand(CLI::App& App) {
                      "Moves per walker after which to stop (0: no limit); with --time 0 a run is "
                      "repeatable")
         ->capture_default_str();
+    // A name picks the walkers' starting family; anything else is a code to improve, checked
+    // against the length and type once every option is read.
     OptimizeCmd
         ->add_option_function<std::string>(
             "--start",
-            [&BestParams](const std::string& Name) {
-                BestParams.Start = Name == "legendre"    ? TStartFamily::Legendre
-                                   : Name == "msequence" ? TStartFamily::MSequence
-                                                         : TStartFamily::Random;
+            [&BestParams](const std::string& Value) {
+                BestParams.Start = Value == "legendre"    ? TStartFamily::Legendre
+                                   : Value == "msequence" ? TStartFamily::MSequence
+                                                          : TStartFamily::Random;
+                if (Value != "random" && Value != "legendre" && Value != "msequence")
+                    BestParams.StartText = Value;
             },
             "Starting codes: random, or a rotated legendre sequence or msequence of a nearby "
-            "length")
-        ->check(CLI::IsMember({"random", "legendre", "msequence"}))
+            "length; or CODE, a code of --length chips of --type to improve (binary 1 = +1, "
+            "0 = -1; ternary 1 = +1, 2 = -1, 0 = 0): the walkers start from it and no code "
+            "worse than it is reported")
+        ->check(CLI::Validator(
+            [](const std::string& Value) -> std::string {
+                if (Value == "random" || Value == "legendre" || Value == "msequence" ||
+                    Value.find_first_of("012") != std::string::npos)
+                    return {};
+                return std::string("random, legendre, msequence or a code (digits 0, 1, 2), not ") +
+                       Value;
+            },
+            "random|legendre|msequence|CODE"))
         ->default_str("random");
 
     return {OptimizeCmd, [Params, Target] { return RunOptimize(*Params, *Target); }};

@@ -19,6 +19,10 @@ double TCodMetrics::PsrDb() const {
     return 20 * std::log10(static_cast<double>(Energy) / Psl);
 }
 
+double TCodMetrics::PslPerEnergy() const {
+    return Energy > 0 ? static_cast<double>(Psl) / Energy : 0;
+}
+
 TCodMetrics MeasureCod(const TPackedCod& Cd) {
     TCodMetrics M;
     const int L = Cd.Length();

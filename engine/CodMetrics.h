@@ -21,6 +21,9 @@ struct TCodMetrics {
     double MeritFactor() const;
     // Peak-to-side-lobe ratio 20 log10(E / PSL) in dB; infinite without side lobes.
     double PsrDb() const;
+    // PSL / E: the peak side lobe relative to the energy, the figure that compares ternary
+    // codes of different zero counts; 0 for a code without energy.
+    double PslPerEnergy() const;
 };
 
 TCodMetrics MeasureCod(const TPackedCod& Cd);

@@ -29,6 +29,25 @@ uint64_t StepsPerEpoch(const TBestSearchParams& P) {
     return static_cast<uint64_t>(std::clamp(2.5e8 / Work, 64.0, 100000.0));
 }
 
+// The start code is taken as exactly as a pasted code: a text the walkers would read
+// otherwise (a longer one, a stray character as chip 0) is refused, not guessed at.
+void CheckStartCod(const TBestSearchParams& P) {
+    const std::string& Text = P.StartText;
+    if (const auto Fault = CodTextFault(Text, P.L, P.Type))
+        throw CodError("The start code: " + CodTextFaultText(*Fault, P.L, P.Type));
+    if (P.Type == TCodType::Binary)
+        return;
+    const auto Zeros = static_cast<int>(std::count(Text.begin(), Text.end(), '0'));
+    if (Zeros == P.L)
+        throw CodError("The start code has no non-zero chip");
+    if (P.Rule == TZeroRule::AtMost && Zeros > P.Z)
+        throw CodError("The start code has " + std::to_string(Zeros) + " zeros, more than the " +
+                       std::to_string(P.Z) + " allowed");
+    if (P.Rule == TZeroRule::Equal && Zeros != P.Z)
+        throw CodError("The start code has " + std::to_string(Zeros) + " zeros, not the " +
+                       std::to_string(P.Z) + " required");
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -59,6 +78,8 @@ void CheckBestSearchParams(const TBestSearchParams& P) {
         throw CodError("The count must not be negative");
     if (P.KeepBest < 0)
         throw CodError("The number of best codes kept must not be negative");
+    if (!P.StartText.empty())
+        CheckStartCod(P);
 }
 
 // One background run: the walkers advance epoch by epoch in a task arena; after each epoch
@@ -98,6 +119,31 @@ struct TBestCodSearch::TRun {
                                          std::chrono::duration<double>(Params.Seconds);
     }
 
+    // The start code is the run's first best before any walker moves, so that the run never
+    // reports a worse one. With a target it counts as found like any other code within it
+    // (unless its class is listed); true when that alone reaches the count.
+    bool SeedStart(bool HasTarget, std::unordered_set<std::string>& Seen, uint64_t& Found) {
+        TScoredCod Start = ScoreCod(Params.StartText, Params.L, Params.Type);
+        std::string Key = SymmetryClassKey(Start.Text, Params.Type);
+        std::lock_guard G(Lock);
+        if (HasTarget && Start.Psl <= Params.Target && Seen.insert(Key).second) {
+            Pending.Cods.push_back(Start);
+            Found = 1;
+        }
+        Pending.NewBests.push_back(Start);
+        Shown.BestPsl = Start.Psl;
+        Shown.BestIsl = Start.Isl;
+        Shown.BestEnergy = Start.Energy;
+        Shown.Found = Found;
+        Top.Add(std::move(Start), std::move(Key));
+        if (HasTarget && Params.Count == 1 && Found == 1) {
+            End = TBestSearchEnd::Count;
+            return true;
+        }
+        Ready.notify_all();
+        return false;
+    }
+
     void Walk() {
         const bool HasTarget = Params.Target >= 0;
         const auto TopCapacity =
@@ -110,6 +156,10 @@ struct TBestCodSearch::TRun {
         for (const auto& Text : Params.Known)
             Seen.insert(SymmetryClassKey(Text, Params.Type));
 
+        uint64_t Found = 0;
+        if (!Params.StartText.empty() && SeedStart(HasTarget, Seen, Found))
+            return;
+
         uint64_t SeedState = Params.Seed;
         std::vector<std::unique_ptr<TPslWalker>> Pack;
         for (int W = 0; W < Walkers; ++W)
@@ -118,7 +168,7 @@ struct TBestCodSearch::TRun {
 
         tbb::task_arena Arena(Walkers);
         const uint64_t Epoch = StepsPerEpoch(Params);
-        uint64_t StepsDone = 0, Evaluations = 0, Found = 0;
+        uint64_t StepsDone = 0, Evaluations = 0;
         // Codes within the target are kept up to a bound per epoch, so that a loose target
         // cannot fill the memory faster than they are handed over.
         const std::size_t ReportCap = 1 << 16;
@@ -190,6 +240,7 @@ struct TBestCodSearch::TRun {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
             Shown.BestPsl = Top.Front().Psl;
             Shown.BestIsl = Top.Front().Isl;
+            Shown.BestEnergy = Top.Front().Energy;
             Shown.Evaluations = Evaluations;
             Shown.ElapsedSeconds = Elapsed;
             Shown.EvaluationsPerSecond =

@@ -45,15 +45,18 @@ struct TBestSearchParams {
     // limit or a count, and no time budget, a run is the same for the same seed and
     // thread count on any machine.
     uint64_t MaxSteps = 0;
-    // A code to polish (text form, of the run's length, type and zero rule): when not empty,
-    // every walker starts from it and its restarts stay near it.
-    std::string StartText;
     // Codes already listed (text forms): no code of their symmetry classes is reported.
     std::vector<std::string> Known;
+    // A code the user has, to be improved (text form: binary '1' = +1, '0' = -1; ternary
+    // '1' = +1, '2' = -1, '0' = 0; exactly L chips of Type, within the zero rule). When not
+    // empty, every walker starts from this code and its restarts stay near it; the run
+    // counts it as found before any walker moves, so it never reports a code worse than it.
+    std::string StartText;
 };
 
 // Throws CodError for a length outside 2..500, a negative zero count, a zero rule that no
-// code of the length can meet, every chip zero, or more than MaxThreads walkers.
+// code of the length can meet, every chip zero, more than MaxThreads walkers, or a start
+// code that is not a code of the run's length and type within its zero rule.
 void CheckBestSearchParams(const TBestSearchParams& P);
 
 // A code with its figures: text form, peak side lobe, integrated side-lobe level (sum of
@@ -88,9 +91,10 @@ struct TBestSearchBatch {
 };
 
 struct TBestSearchProgress {
-    // The best code so far (BestPsl < 0 before the first).
+    // The best code so far (BestPsl < 0 before the first), and its energy (non-zero chips).
     int BestPsl = -1;
     int64_t BestIsl = 0;
+    int BestEnergy = 0;
     // Candidate codes scored (each a one- or two-chip change of a walker's code).
     uint64_t Evaluations = 0;
     double EvaluationsPerSecond = 0;

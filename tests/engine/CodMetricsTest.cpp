@@ -44,6 +44,18 @@ TEST(CodMetrics, KnownAnswers) {
     EXPECT_TRUE(std::isinf(Single.PsrDb()));
 }
 
+// The peak relative to the energy: by hand for "1 1 0 -1" (lobes 1, -1, -1 over 3 non-zero
+// chips), and the Barker code's 1/13; a code without energy has none.
+TEST(CodMetrics, PeakRelativeToTheEnergy) {
+    const auto Short = MeasureCod(TPackedCod::FromText("1102", 4, TCodType::Ternary));
+    EXPECT_EQ(Short.Psl, 1);
+    EXPECT_EQ(Short.Energy, 3);
+    EXPECT_DOUBLE_EQ(Short.PslPerEnergy(), 1.0 / 3);
+    const auto Barker = MeasureCod(TPackedCod::FromText("1111100110101", 13, TCodType::Binary));
+    EXPECT_DOUBLE_EQ(Barker.PslPerEnergy(), 1.0 / 13);
+    EXPECT_EQ(MeasureCod(TPackedCod::FromText("000", 3, TCodType::Ternary)).PslPerEnergy(), 0);
+}
+
 TEST(CodMetrics, MatchThePlainSumsAtEveryLength) {
     std::mt19937 Rng(5);
     std::vector<TPackedCod> Cods;

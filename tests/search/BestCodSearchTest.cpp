@@ -415,6 +415,101 @@ TEST(BestCodSearch, KicksKeepTheZeroRule) {
         }
 }
 
+// The best 64-chip code of all: PSL 4, the lowest possible, and the highest merit factor (ISL
+// 208), so no code is better by peak and then ISL.
+const std::string Best64 = "0010011011001001111111010101111101011010000111010111100110001100";
+
+std::string StartRefusal(const TBestSearchParams& P) {
+    try {
+        CheckBestSearchParams(P);
+    } catch (const CodError& E) {
+        return E.what();
+    }
+    return "accepted";
+}
+
+TEST(BestCodSearch, StartCodsThatAreNoCodOfTheRunAreRefusedSayingWhy) {
+    auto P = Params(13, -1, 1, 10);
+    P.StartText = "111110011010";
+    EXPECT_EQ(StartRefusal(P), "The start code: the code has 12 characters, not 13");
+    P.StartText = "11111001101011";
+    EXPECT_EQ(StartRefusal(P), "The start code: the code has 14 characters, not 13");
+    P.StartText = "1111100110102";
+    EXPECT_EQ(StartRefusal(P), "The start code: character 13 is not a binary digit (0 or 1)");
+    P.StartText = "11111 0110101";
+    EXPECT_EQ(StartRefusal(P), "The start code: character 6 is not a binary digit (0 or 1)");
+    P.StartText = "1111100110101";
+    EXPECT_EQ(StartRefusal(P), "accepted");
+    P.Type = TCodType::Ternary;
+    P.StartText = "1111200110111";
+    EXPECT_EQ(StartRefusal(P), "The start code has 3 zeros, more than the 0 allowed");
+    P.Z = 3;
+    EXPECT_EQ(StartRefusal(P), "accepted");
+    P.Rule = TZeroRule::Equal;
+    P.Z = 4;
+    EXPECT_EQ(StartRefusal(P), "The start code has 3 zeros, not the 4 required");
+    P.StartText = "1111300110111";
+    EXPECT_EQ(StartRefusal(P), "The start code: character 5 is not a ternary digit (0, 1 or 2)");
+    // The all-zero code would stand as the best (PSL 0) whatever the walkers found.
+    P.Rule = TZeroRule::AtMost;
+    P.Z = 13;
+    P.StartText = std::string(13, '0');
+    EXPECT_EQ(StartRefusal(P), "The start code has no non-zero chip");
+    EXPECT_THROW(TBestCodSearch().Start(P), CodError);
+}
+
+// The start code is the first best reported and the run's best never falls below it, with
+// any seed and however few steps the walkers take; every code has the run's length and type.
+TEST(BestCodSearch, NeverReportsACodWorseThanTheStart) {
+    const std::string Poor = std::string(32, '1') + std::string(32, '0');
+    for (const std::string& Start : {Best64, Poor})
+        for (const uint64_t Seed : {1, 2, 3})
+            for (const uint64_t Steps : {1, 300}) {
+                auto P = Params(64, -1, 3, Steps);
+                P.Seed = Seed;
+                P.StartText = Start;
+                const TScoredCod Own = ScoreCod(Start, 64, TCodType::Binary);
+                const auto Out = RunSearch(P);
+                ASSERT_FALSE(Out.Bests.empty());
+                EXPECT_EQ(Out.Bests.front().Text, Start);
+                for (std::size_t I = 1; I < Out.Bests.size(); ++I)
+                    EXPECT_TRUE(Out.Bests[I].BetterThan(Out.Bests[I - 1]));
+                ASSERT_FALSE(Out.Best.empty());
+                EXPECT_FALSE(Own.BetterThan(Out.Best.front())) << Out.Best.front().Text;
+                for (const auto& C : Out.Best) {
+                    ASSERT_EQ(C.Text.size(), 64u);
+                    EXPECT_EQ(C.Text.find_first_not_of("01"), std::string::npos) << C.Text;
+                    ExpectFiguresAsMeasured(C, P);
+                }
+                if (Start == Best64) {
+                    // Nothing is better: the start stays the best, and its one report.
+                    EXPECT_EQ(Out.Bests.size(), 1u);
+                    EXPECT_EQ(Out.Best.front().Text, Best64);
+                }
+            }
+}
+
+// With a target, a start code within it is found like any other, unless its class is listed.
+TEST(BestCodSearch, AStartCodWithinTheTargetIsFound) {
+    auto P = Params(64, 4, 1, 100000);
+    P.StartText = Best64;
+    auto Out = RunSearch(P);
+    EXPECT_EQ(Out.End, TBestSearchEnd::Count);
+    ASSERT_EQ(Out.Cods.size(), 1u);
+    EXPECT_EQ(Out.Cods[0].Text, Best64);
+    EXPECT_EQ(Out.Cods[0].Psl, 4);
+    EXPECT_EQ(Out.Cods[0].Isl, 208);
+
+    P.Known = {Best64};
+    P.MaxSteps = 20;
+    Out = RunSearch(P);
+    for (const auto& C : Out.Cods)
+        EXPECT_NE(SymmetryClassKey(C.Text, TCodType::Binary),
+                  SymmetryClassKey(Best64, TCodType::Binary));
+    ASSERT_FALSE(Out.Bests.empty());
+    EXPECT_EQ(Out.Bests.front().Text, Best64);
+}
+
 TEST(BestCodSearch, EveryChipZeroIsRefusedNotACrash) {
     // No move is left to a walker whose code is all zeros.
     for (const int L : {2, 10, 500}) {

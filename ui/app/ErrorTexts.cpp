@@ -51,6 +51,12 @@ const std::vector<TTranslation>& Translations() {
             {R"(A code of (\d+) chips cannot have (\d+) zeros)",
              "В коде из %1 элементов не может быть %2 нулей."},
             {R"(At most (\d+) walkers)", "Не более %1 параллельных поисков."},
+            {R"(The start code has (\d+) zeros, more than the (\d+) allowed)",
+             "В исходном коде %1 нулей, а допускается не больше %2."},
+            {R"(The start code has (\d+) zeros, not the (\d+) required)",
+             "В исходном коде %1 нулей, а нужно ровно %2."},
+            {R"(The start code has no non-zero chip)",
+             "В исходном коде нет ни одного ненулевого элемента."},
             {R"(The count must not be negative)", "Количество не может быть отрицательным."},
             {R"(The side-lobe limit must not be negative)",
              "Предел боковых лепестков не может быть отрицательным."},
@@ -126,6 +132,8 @@ const std::vector<TTranslation>& RowPrefixes() {
          Text("Строка %1 списка хороших кодов: ")},
         {QRegularExpression(QStringLiteral(R"(^Set row (\d+): (.*)$)")),
          Text("Строка %1 набора кодов: ")},
+        // No row here: the empty capture stands in for its number.
+        {QRegularExpression(QStringLiteral(R"(^The start code(): (.*)$)")), Text("Исходный код: ")},
     };
     return Table;
 }

@@ -10,15 +10,26 @@ namespace {
 QString RecordText(int Record) {
     return Record < 0 ? QString() : QStringLiteral("   рекорд: %1").arg(Record);
 }
+
+// Zeros lower a ternary code's peak and its energy alike: the ratio compares such codes.
+QString EnergyRatioText(const codegen::TBestSearchProgress& Progress, codegen::TCodType Type) {
+    if (Type != codegen::TCodType::Ternary || Progress.BestPsl < 0 || Progress.BestEnergy <= 0)
+        return {};
+    codegen::TCodMetrics Best;
+    Best.Psl = Progress.BestPsl;
+    Best.Energy = Progress.BestEnergy;
+    return QStringLiteral("   выброс/E %1").arg(Best.PslPerEnergy(), 0, 'f', 4);
+}
+
 } // namespace
 
 QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int Target,
-                             codegen::TBestSearchEnd End, int Record) {
+                             codegen::TBestSearchEnd End, int Record, codegen::TCodType Type) {
     QString Text = QStringLiteral(" Лучший выброс ") +
                    (Progress.BestPsl < 0 ? QStringLiteral("?") : QString::number(Progress.BestPsl));
     if (Target >= 0)
         Text += QStringLiteral(" (цель %1)").arg(Target);
-    Text += RecordText(Record);
+    Text += RecordText(Record) + EnergyRatioText(Progress, Type);
     Text +=
         QStringLiteral("   ") + RateText(Progress.EvaluationsPerSecond, QStringLiteral("оценок"));
     if (End == codegen::TBestSearchEnd::Stopped)
@@ -31,11 +42,11 @@ QString BestSearchStatusText(const codegen::TBestSearchProgress& Progress, int T
 }
 
 QString MissedTargetText(const codegen::TBestSearchProgress& Progress, int Target,
-                         codegen::TBestSearchEnd End, int Record) {
+                         codegen::TBestSearchEnd End, int Record, codegen::TCodType Type) {
     if (Target < 0 || Progress.BestPsl <= Target)
         return {};
     QString Text = QStringLiteral(" цель не достигнута: лучший выброс %1").arg(Progress.BestPsl) +
-                   RecordText(Record);
+                   RecordText(Record) + EnergyRatioText(Progress, Type);
     if (End == codegen::TBestSearchEnd::Stopped)
         Text += QStringLiteral("   прервано");
     return Text;

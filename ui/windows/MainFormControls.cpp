@@ -102,6 +102,11 @@ void TMainForm::CreateControls() {
     CodPopupMenu = Register(new QMenu(this), QStringLiteral("CodPopupMenu"));
     N1 = Register(CodPopupMenu->addAction(QStringLiteral("Добавить")), QStringLiteral("N1"));
     N2 = Register(CodPopupMenu->addAction(QStringLiteral("Вставить")), QStringLiteral("N2"));
+    ImproveCodAction = CodPopupMenu->addAction(QStringLiteral("улучшить код"));
+    ImproveCodAction->setObjectName(QStringLiteral("ImproveCodAction"));
+    ImproveCodAction->setToolTip(
+        QStringLiteral("Поиск лучших кодов за заданное время, начиная с выделенного кода: "
+                       "его длины и типа, без кодов хуже него"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
 
     // The record follows the length and type however they change (a project opened too).
@@ -215,6 +220,8 @@ void TMainForm::ConnectHandlers() {
         connect(Grid, &TStringGrid::SelectCell, this, Guarded(this, Handler));
     connect(N1, &QAction::triggered, this, Guarded(this, &TMainForm::N1Click));
     connect(N2, &QAction::triggered, this, Guarded(this, &TMainForm::N2Click));
+    connect(ImproveCodAction, &QAction::triggered, this,
+            Guarded(this, &TMainForm::ImproveCodClick));
     connect(StatusLabel, &QLabel::linkActivated, this,
             Guarded(this, &TMainForm::StatusLabelLinkActivated));
     // Ctrl+O and Ctrl+S, as the buttons (and nothing while one of them is disabled).

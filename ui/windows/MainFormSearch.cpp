@@ -290,12 +290,19 @@ codegen::TBestSearchParams TMainForm::BestCodParams() const {
 }
 
 void TMainForm::SerchBestCods(std::vector<std::string> Known,
-                              std::unique_ptr<TDisabledWidgets> Busy) {
+                              std::unique_ptr<TDisabledWidgets> Busy, std::string StartText) {
     // The mode and the budget hold for the whole run.
     auto Panel = std::make_unique<TDisabledWidgets>(
         std::initializer_list<QWidget*>{BestSearchPanel, RecordCheckBox});
     codegen::TBestSearchParams P = BestCodParams();
     P.Known = std::move(Known);
+    if (!StartText.empty()) {
+        // Improving a code, only lower peaks are worth listing as found; codes of its peak
+        // with a lower ISL are listed at the end, as the run's best.
+        const int Psl = codegen::ScoreCod(StartText, P.L, P.Type).Psl;
+        P.Target = std::min(P.Target, std::max(0, Psl - 1));
+        P.StartText = std::move(StartText);
+    }
     BestCodJob->start(P);
     GoodCodBusy.push_back(std::move(Busy));
     GoodCodBusy.push_back(std::move(Panel));
@@ -311,28 +318,65 @@ void TMainForm::BestSearchProgress(const std::vector<std::string>& Cods, const Q
     }
     StatusLabel->setText(BestSearchStatusText(BestCodSearch.Progress(),
                                               BestCodSearch.Params().Target, End,
-                                              PslRecordOf(BestCodSearch.Params())));
+                                              PslRecordOf(BestCodSearch.Params()),
+                                              BestCodSearch.Params().Type));
 }
 
 void TMainForm::BestSearchEnded() {
     GoodCodBusy.clear();
     const codegen::TBestSearchParams& P = BestCodSearch.Params();
     const QString Missed = MissedTargetText(BestCodSearch.Progress(), P.Target,
-                                            BestCodJob->EndReason(), PslRecordOf(P));
+                                            BestCodJob->EndReason(), PslRecordOf(P), P.Type);
     if (!Missed.isEmpty()) {
         // Nothing reached the target: the best codes found take its place in the list, so
         // that they can be charted, exported and copied; the status line says what they are.
         std::unordered_set<std::string> Listed;
         for (const std::string& Text : P.Known)
             Listed.insert(codegen::SymmetryClassKey(Text, P.Type));
+        // A code improved: only codes better than it are worth listing.
+        std::optional<codegen::TScoredCod> Start;
+        if (!P.StartText.empty())
+            Start = codegen::ScoreCod(P.StartText, P.L, P.Type);
         std::vector<std::string> Best;
         for (const codegen::TScoredCod& Cod : BestCodSearch.Best())
-            if (Listed.insert(codegen::SymmetryClassKey(Cod.Text, P.Type)).second)
+            if ((!Start || Cod.BetterThan(*Start)) &&
+                Listed.insert(codegen::SymmetryClassKey(Cod.Text, P.Type)).second)
                 Best.push_back(Cod.Text);
         AddCodsToStringGrid(Best);
-        StatusLabel->setText(Missed);
+        StatusLabel->setText(Start && Best.empty()
+                                 ? Missed + QStringLiteral("   лучше исходного кода не найдено")
+                                 : Missed);
     }
     Dialogs().Beep();
+}
+
+std::optional<std::string> TMainForm::ImprovableCod() const {
+    if (!IsCodRow(AutoCorrNumCod))
+        return std::nullopt;
+    std::string Text = CodCellText(CodStringGrid->Cells(TStringGrid::CodColumn, AutoCorrNumCod));
+    const auto L = static_cast<int>(Text.size());
+    if (L < codegen::MinCodLength || L > codegen::MaxCodLength ||
+        codegen::CodTextFault(Text, L, CodType()))
+        return std::nullopt;
+    return Text;
+}
+
+void TMainForm::ImproveCodClick() {
+    const std::optional<std::string> Cod = ImprovableCod();
+    // As a click of "Искать коды": nothing starts while it is off or a job runs.
+    if (!Cod || !SerchCodsBitBtn->isEnabled() || JobRunning())
+        return;
+    // The run takes the code's length; a code the run cannot start from (its zeros against
+    // the zero rule) is refused before any control changes.
+    codegen::TBestSearchParams P = BestCodParams();
+    P.L = static_cast<int>(Cod->size());
+    P.StartText = *Cod;
+    codegen::CheckBestSearchParams(P);
+    CodLengthPBSpinEdit->SetValue(P.L);
+    BestSearchPanel->SetMode(TBestSearchPanel::TMode::Best);
+    auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
+        SerchCodsBitBtn, ContinueBitBtn, CodLengthPBSpinEdit, VariantRadioGroup, FamiliesBitBtn});
+    SerchBestCods(GoodCodTexts(), std::move(Busy), *Cod);
 }
 
 void TMainForm::StatusLabelLinkActivated(const QString& /*Link*/) {

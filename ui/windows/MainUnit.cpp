@@ -156,6 +156,8 @@ void TMainForm::UpdateCodMenu() {
     const bool Valid = SelectedCodValid();
     N1->setEnabled(Valid);
     N2->setEnabled(Valid && CrossCorrNumA >= 1 && CrossCorrNumA < NoCorrCodsStringGrid->RowCount());
+    // As "Искать коды": off while it is (a run, a selection reading the list) or a job runs.
+    ImproveCodAction->setEnabled(ImprovableCod() && SerchCodsBitBtn->isEnabled() && !JobRunning());
 }
 
 void TMainForm::FormCreate() {

@@ -122,6 +122,8 @@ public:
     QMenu* CodPopupMenu;
     QAction* N1;
     QAction* N2;
+    // "улучшить код": the best search from the selected good code.
+    QAction* ImproveCodAction;
     // Progress of long work (fraction done, speed, time left), along the bottom edge.
     QLabel* StatusLabel;
     // Delete, paste, clear and save of the two code grids; not components.
@@ -172,8 +174,10 @@ public:
     bool CountStarted = false;
 
     // The best-code search, which "Искать коды" and "Продолжить" run in its mode: Known lists
-    // the codes whose symmetry classes are not to be reported again.
-    void SerchBestCods(std::vector<std::string> Known, std::unique_ptr<TDisabledWidgets> Busy);
+    // the codes whose symmetry classes are not to be reported again; StartText, when given,
+    // is the code the run improves ("улучшить код").
+    void SerchBestCods(std::vector<std::string> Known, std::unique_ptr<TDisabledWidgets> Busy,
+                       std::string StartText = {});
     // Its parameters as the controls show them now, with a new seed.
     codegen::TBestSearchParams BestCodParams() const;
     codegen::TBestCodSearch BestCodSearch;
@@ -217,6 +221,10 @@ public:
     void NoCorrCodsStringGridSelectCell(int ACol, int ARow);
     void N1Click();
     void N2Click();
+    void ImproveCodClick();
+    // The selected good code as a best search can start from it: a code of its own length
+    // and the window's type; none without one.
+    std::optional<std::string> ImprovableCod() const;
     // Grid selection state, 0 at start: the good-code row selected last (through the
     // good-code grid or the selection grid), and the set rows selected last and before that.
     int32_t AutoCorrNumCod = 0;
