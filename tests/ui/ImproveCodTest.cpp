@@ -11,6 +11,7 @@
 #include "ui/windows/BestSearchRun.h"
 #include "ui/windows/MainUnit.h"
 
+#include <QCheckBox>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -75,6 +76,8 @@ private slots:
     // codes of that length only, better than the row's (the limit of 12 lowered to 9 below
     // its PSL 10), and its first best is the row's code itself.
     void theItemImprovesTheSelectedCode() {
+        // The record of 64 chips (4) would lower the target below the start's own.
+        MainForm->RecordCheckBox->setChecked(false);
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(12);
         MainForm->CodStringGrid->AppendRows(
@@ -114,6 +117,7 @@ private slots:
         const QString Status = MainForm->StatusLabel->text();
         QVERIFY2(Status.contains(QStringLiteral("(цель 9)")), qPrintable(Status));
         QVERIFY2(!Status.contains(QStringLiteral("выброс/E")), qPrintable(Status));
+        MainForm->RecordCheckBox->setChecked(true);
     }
 
     // A ternary code with more zeros than the rule allows is refused in Russian before any
