@@ -22,9 +22,13 @@ std::string ScoredLine(const TScoredCod& C) {
 // The stochastic search for the lowest side lobes: new bests on standard error as they come,
 // the codes within the target (as found) or the best codes (at the end) on standard output.
 // Ctrl+C ends the run with what it has. Exit status 1 when a target was set and not reached.
-int RunOptimize(const TBestSearchParams& P) {
+int RunOptimize(const TBestSearchParams& P, const TSearchRanks& Ranks) {
     CatchStopSignals();
     TBestCodSearch Search;
+    // Under mpirun the walkers of the other ranks join the run, which lists the same codes
+    // as one process with all their walkers.
+    if (Ranks.OptimizePeers)
+        Search.SetPeers(Ranks.OptimizePeers());
     const auto Began = std::chrono::steady_clock::now();
     uint64_t Printed = 0;
     const auto Last = Search.RunToEnd(
@@ -71,7 +75,7 @@ int RunOptimize(const TBestSearchParams& P) {
 
 } // namespace
 
-TCommand AddOptimizeCommand(CLI::App& App) {
+TCommand AddOptimizeCommand(CLI::App& App, TSearchRanks Ranks) {
     auto Params = std::make_shared<TBestSearchParams>();
     TBestSearchParams& BestParams = *Params;
     BestParams.Seconds = 60;
@@ -114,7 +118,7 @@ TCommand AddOptimizeCommand(CLI::App& App) {
         ->check(CLI::IsMember({"random", "legendre", "msequence"}))
         ->default_str("random");
 
-    return {OptimizeCmd, [Params] { return RunOptimize(*Params); }};
+    return {OptimizeCmd, [Params, Ranks] { return RunOptimize(*Params, Ranks); }};
 }
 
 } // namespace codegen

@@ -5,8 +5,6 @@
 #include "search/CollectToEnd.h"
 #include "search/stochastic/WalkerEpochs.h"
 
-#include <tbb/info.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -107,7 +105,7 @@ struct TBestCodSearch::TRun {
                 Peers->Launch(Steps, Share);
             Own.RunEpoch(Steps, Abort, Reports);
             if (Peers)
-                Peers->Collect(Reports);
+                Peers->Collect(Reports, Abort);
             for (const auto& Report : Reports)
                 Merge->TakeCods(Report);
 
@@ -165,7 +163,7 @@ void TBestCodSearch::Start(const TBestSearchParams& P) {
     Run = std::make_unique<TRun>();
     RunParams = P;
     Run->Params = P;
-    Run->Walkers = P.Threads > 0 ? P.Threads : tbb::info::default_concurrency();
+    Run->Walkers = BestSearchWalkers(P);
     Run->Peers = NextPeers;
     Run->Worker = std::thread([R = Run.get()] { R->Execute(); });
 }

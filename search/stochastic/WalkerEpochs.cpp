@@ -3,6 +3,7 @@
 #include "engine/CodSymmetry.h"
 #include "search/stochastic/PslWalker.h"
 
+#include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
@@ -27,6 +28,10 @@ uint64_t StepsPerEpoch(const TBestSearchParams& P) {
 }
 
 } // namespace
+
+int BestSearchWalkers(const TBestSearchParams& P) {
+    return P.Threads > 0 ? P.Threads : tbb::info::default_concurrency();
+}
 
 struct TWalkerRange::TImpl {
     // The walkers keep a reference to the parameters.

@@ -40,6 +40,9 @@ struct TEpochShare {
     std::string Best;
 };
 
+// The walkers a machine runs: one per thread asked for, or one per core.
+int BestSearchWalkers(const TBestSearchParams& P);
+
 // Walkers First .. First + Count - 1 of a run: walker W starts from the W-th seed of the chain
 // the run's seed begins, so that it is the same walker however the run is split.
 class TWalkerRange {
@@ -108,8 +111,10 @@ public:
     // The walkers they run, numbered from Local on.
     virtual int Begin(const TBestSearchParams& P, int Local) = 0;
     virtual void Launch(uint64_t Steps, const TEpochShare& Share) = 0;
-    // Their reports of the epoch launched, appended in walker order.
-    virtual void Collect(std::vector<TWalkerEpoch>& Reports) = 0;
+    // Their reports of the epoch launched, appended in walker order. Once Abort has said so
+    // for a while (the run ends after this epoch), machines still silent are left out.
+    virtual void Collect(std::vector<TWalkerEpoch>& Reports,
+                         const std::function<bool()>& Abort) = 0;
     virtual void End() noexcept = 0;
 };
 
