@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -145,6 +146,16 @@ std::shared_ptr<TEpochPeers> MpiOptimizePeers(int Ranks) {
 }
 
 int ServeOptimize(const std::string& Params, int Rank) {
+    // CODEGEN_MPI_TRACE=1: the rank tells on standard error how many epochs its walkers ran
+    // (the tests check by it that the other ranks really walked).
+    struct TTrace {
+        int Rank;
+        long long Epochs = 0;
+        ~TTrace() {
+            if (const char* On = std::getenv("CODEGEN_MPI_TRACE"); On && *On == '1')
+                std::fprintf(stderr, "codegen-cli rank %d: %lld epochs walked\n", Rank, Epochs);
+        }
+    } Trace{Rank};
     try {
         std::optional<TBestSearchParams> P;
         int Walkers = 0;
@@ -197,6 +208,7 @@ int ServeOptimize(const std::string& Params, int Rank) {
                 Walks->RunEpoch(
                     Steps, [] { return false; }, Reports);
                 Answer = 'R' + EpochText(Reports);
+                ++Trace.Epochs;
             } catch (const std::exception& E) {
                 Answer = 'E' + std::string(E.what());
             }

@@ -1,6 +1,7 @@
 #include "search/stochastic/EpochText.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <cstdio>
 #include <limits>
 
