@@ -26,9 +26,9 @@ public:
     int Rank() const { return MyRank; }
     int Ranks() const { return Size; }
     // Ranks other than 0: searches the pieces that rank 0 sends (or runs the walkers of a best
-    // search) until it dismisses them, and returns the exit status. SIGINT/SIGTERM alone do not end
-    // it (rank 0 still collects the answers and then dismisses the rank), unless rank 0 stays
-    // silent for 15 s after them.
+    // search) until it dismisses them, and returns the exit status. SIGINT/SIGTERM alone do
+    // not end it (rank 0 still collects the answers and then dismisses the rank), unless rank
+    // 0 stays silent for 15 s after them.
     int Serve();
     // Rank 0: the runners of a search, sharing the other ranks. Throws when the MPI library
     // cannot take calls from several threads.

@@ -30,7 +30,7 @@ uint64_t StepsPerEpoch(const TBestSearchParams& P) {
 } // namespace
 
 int BestSearchWalkers(const TBestSearchParams& P) {
-    return P.Threads > 0 ? P.Threads : tbb::info::default_concurrency();
+    return P.Threads > 0 ? P.Threads : std::min(MaxThreads, tbb::info::default_concurrency());
 }
 
 struct TWalkerRange::TImpl {
