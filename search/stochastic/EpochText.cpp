@@ -1,8 +1,8 @@
 #include "search/stochastic/EpochText.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace codegen {
