@@ -6,17 +6,22 @@
 #include "search/exhaustive/PieceRunner.h"
 
 #include <functional>
+#include <memory>
 
 namespace codegen {
 
-// Under mpirun, the other ranks that search pieces for rank 0 (Ranks 1 without MPI).
+class TEpochPeers;
+
+// Under mpirun, the other ranks that search pieces for rank 0 (Ranks 1 without MPI), or run
+// walkers of its best search.
 struct TSearchRanks {
     int Ranks = 1;
     std::function<TPieceRunnerFactory()> Runners;
+    std::function<std::shared_ptr<TEpochPeers>()> OptimizePeers;
 };
 
 TCommand AddSearchCommand(CLI::App& App, int argc, char** argv, TSearchRanks Ranks);
-TCommand AddOptimizeCommand(CLI::App& App);
+TCommand AddOptimizeCommand(CLI::App& App, TSearchRanks Ranks);
 TCommand AddCorrelateCommand(CLI::App& App);
 TCommand AddMatrixCommand(CLI::App& App);
 TCommand AddExportCommand(CLI::App& App);

@@ -1,5 +1,8 @@
 #include "cli/MpiSearch.h"
 
+#include "cli/MpiOptimize.h"
+#include "cli/MpiWire.h"
+
 #include <mpi.h>
 
 #include <algorithm>
@@ -20,18 +23,7 @@
 
 namespace codegen {
 
-// The messages between rank 0 and a searching rank. Rank 0 sends the parameters once, then
-// pieces one at a time; every piece gets exactly one answer, so nothing is left in flight
-// when the rank is dismissed.
-enum TTag : int {
-    TagParams = 1, // the search parameters, as ParamsText writes them
-    TagPiece,      // "max-codes milliseconds reversal-cut prefix [part]"
-    TagStop,       // end the piece in hand at once (answered "stopped")
-    TagQuit,       // leave
-    TagAnswer      // outcome letter (D, S, M too many, T too long, E error), then the codes
-                   // run together (D; T after the parts left, each ended by a space, and a
-                   // line end) or the message (E)
-};
+using namespace mpiwire;
 
 // A piece in the hands of the ranks: sent to one, and to another when its answer is
 // overdue; the first answer is the piece's.
@@ -80,48 +72,6 @@ public:
 private:
     std::unique_lock<std::mutex> Held;
 };
-
-void Check(int Code, const char* What) {
-    if (Code != MPI_SUCCESS) {
-        char Text[MPI_MAX_ERROR_STRING];
-        int Length = 0;
-        MPI_Error_string(Code, Text, &Length);
-        throw std::runtime_error(std::string("MPI: ") + What + ": " +
-                                 std::string(Text, static_cast<std::size_t>(Length)));
-    }
-}
-
-void SendText(int To, int Tag, const std::string& Text) {
-    Check(MPI_Send(Text.data(), static_cast<int>(Text.size()), MPI_CHAR, To, Tag, MPI_COMM_WORLD),
-          "send");
-}
-
-// A message from From with Tag (MPI_ANY_TAG: any), if one has come.
-bool TryReceive(int From, int Tag, int& GotTag, std::string& Text) {
-    int Flag = 0;
-    MPI_Status Status;
-    Check(MPI_Iprobe(From, Tag, MPI_COMM_WORLD, &Flag, &Status), "probe");
-    if (!Flag)
-        return false;
-    int Count = 0;
-    MPI_Get_count(&Status, MPI_CHAR, &Count);
-    Text.assign(static_cast<std::size_t>(Count), '\0');
-    Check(MPI_Recv(Text.data(), Count, MPI_CHAR, From, Status.MPI_TAG, MPI_COMM_WORLD,
-                   MPI_STATUS_IGNORE),
-          "receive");
-    GotTag = Status.MPI_TAG;
-    return true;
-}
-
-// Waits between polls: a few yields, then short sleeps. Blocking MPI calls would spin a core
-// each, which the searching ranks need when the job shares the machine.
-void Pause(int& Round) {
-    if (Round < 20)
-        std::this_thread::yield();
-    else
-        std::this_thread::sleep_for(std::chrono::microseconds(std::min(200, 10 * (Round - 19))));
-    ++Round;
-}
 
 // The fields' values in the table's order, as numbers.
 std::string ParamsText(const TSearchParams& P) {
@@ -318,8 +268,6 @@ private:
     int L;
 };
 
-volatile std::sig_atomic_t RankSignal = 0;
-
 bool UnderLauncher() {
     for (const char* Name : {"OMPI_COMM_WORLD_SIZE", "PMIX_RANK", "PMI_SIZE", "PMI_RANK"})
         if (std::getenv(Name))
@@ -351,6 +299,15 @@ TMpiSession::~TMpiSession() {
         for (int R = 1; R < Size; ++R)
             MPI_Send(nullptr, 0, MPI_CHAR, R, TagQuit, MPI_COMM_WORLD);
     MPI_Finalize();
+}
+
+std::shared_ptr<TEpochPeers> TMpiSession::OptimizePeers() {
+    if (Size < 2)
+        return {};
+    if (Shared->Provided < MPI_THREAD_SERIALIZED)
+        throw std::runtime_error("the MPI library takes no calls from several threads "
+                                 "(MPI_THREAD_SERIALIZED is needed)");
+    return MpiOptimizePeers(Size);
 }
 
 TPieceRunnerFactory TMpiSession::Runners() {
@@ -400,6 +357,12 @@ int TMpiSession::Serve() {
             LastHeard = Clock::now();
             if (Tag == TagQuit)
                 return 0;
+            if (Tag == TagOptimize) {
+                if (const int Status = ServeOptimize(Text, MyRank); Status >= 0)
+                    return Status;
+                LastHeard = Clock::now();
+                continue;
+            }
             if (Tag == TagParams) {
                 try {
                     Searcher = std::make_unique<TPieceSearcher>(ParamsOf(Text));

@@ -72,10 +72,14 @@ void PrintCods(const std::vector<TScoredCod>& Cods) {
 // the codes within the target (as found) or the best codes (at the end) on standard output.
 // Ctrl+C ends the run with what it has. Exit status 1 when a target the user gave as a number
 // was not reached; a run to the record prints its best codes instead.
-int RunOptimize(TBestSearchParams P, const std::string& Target) {
+int RunOptimize(TBestSearchParams P, const std::string& Target, const TSearchRanks& Ranks) {
     const bool ByRecord = TakeRecordTarget(P, Target);
     CatchStopSignals();
     TBestCodSearch Search;
+    // Under mpirun the walkers of the other ranks join the run, which lists the same codes
+    // as one process with all their walkers.
+    if (Ranks.OptimizePeers)
+        Search.SetPeers(Ranks.OptimizePeers());
     const auto Began = std::chrono::steady_clock::now();
     uint64_t Printed = 0;
     const auto Last = Search.RunToEnd(
@@ -119,7 +123,7 @@ int RunOptimize(TBestSearchParams P, const std::string& Target) {
 
 } // namespace
 
-TCommand AddOptimizeCommand(CLI::App& App) {
+TCommand AddOptimizeCommand(CLI::App& App, TSearchRanks Ranks) {
     auto Params = std::make_shared<TBestSearchParams>();
     TBestSearchParams& BestParams = *Params;
     BestParams.Seconds = 60;
@@ -190,7 +194,7 @@ TCommand AddOptimizeCommand(CLI::App& App) {
             "random|legendre|msequence|CODE"))
         ->default_str("random");
 
-    return {OptimizeCmd, [Params, Target] { return RunOptimize(*Params, *Target); }};
+    return {OptimizeCmd, [Params, Target, Ranks] { return RunOptimize(*Params, *Target, Ranks); }};
 }
 
 } // namespace codegen

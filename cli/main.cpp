@@ -26,19 +26,20 @@ int main(int argc, char** argv) {
     TSearchRanks Ranks;
 #ifdef CODEGEN_MPI
     // Under mpirun rank 0 runs the command line; the other ranks search the pieces it sends
-    // them until it dismisses them (when this object goes).
+    // them, or run walkers of its best search, until it dismisses them (when this object goes).
     TMpiSession Mpi(argc, argv);
     if (Mpi.Rank() > 0)
         return Mpi.Serve();
     Ranks.Ranks = Mpi.Ranks();
     Ranks.Runners = [&Mpi] { return Mpi.Runners(); };
+    Ranks.OptimizePeers = [&Mpi] { return Mpi.OptimizePeers(); };
 #endif
     CLI::App App{"Finds spreading codes with low aperiodic correlation."};
     App.set_version_flag("--version", std::string("codegen-cli ") + CODEGEN_VERSION);
     App.require_subcommand(0, 1);
     // In the order the help lists them.
     const std::vector<TCommand> Commands{AddSearchCommand(App, argc, argv, Ranks),
-                                         AddOptimizeCommand(App),
+                                         AddOptimizeCommand(App, Ranks),
                                          AddCorrelateCommand(App),
                                          AddMatrixCommand(App),
                                          AddExportCommand(App),

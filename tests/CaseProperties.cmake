@@ -29,6 +29,12 @@ set_tests_properties(
     CliMpi.AStoppedWorkerRankDoesNotFreezeTheJob
     CliMpi.AClosedPipeEndsTheJob
     PROPERTIES PROCESSORS 3)
+# Two ranks of two walkers beside one process of four.
+set_tests_properties(
+    CliMpiOptimize.TwoRanksListWhatOneProcessWithAllTheirWalkersLists
+    CliMpiOptimize.AStopOfRankZeroEndsTheJobWithWhatItHas
+    CliMpiOptimize.TheTimeBudgetEndsTheJob
+    PROPERTIES PROCESSORS 2)
 
 # The longest cases start first (ctest runs the costliest first): on a fresh clone, with no
 # times of an earlier run, a long case left to the end would run alone on one core. The

@@ -1,33 +1,19 @@
 #include "search/stochastic/BestCodSearch.h"
 
-#include "engine/CodSymmetry.h"
 #include "engine/PackedCod.h"
 #include "engine/TextLines.h"
 #include "search/CollectToEnd.h"
-#include "search/stochastic/PslWalker.h"
-#include "search/stochastic/TopCods.h"
-
-#include <tbb/info.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
+#include "search/stochastic/WalkerEpochs.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <limits>
 #include <mutex>
 #include <thread>
-#include <unordered_set>
 
 namespace codegen {
 
 namespace {
-
-// Moves per walker between two looks of the coordinator: about 20-30 ms of work.
-uint64_t StepsPerEpoch(const TBestSearchParams& P) {
-    const double Work = static_cast<double>(P.L) * P.L * (P.Type == TCodType::Binary ? 1 : 3);
-    return static_cast<uint64_t>(std::clamp(2.5e8 / Work, 64.0, 100000.0));
-}
 
 // The start code is taken as exactly as a pasted code: a text the walkers would read
 // otherwise (a longer one, a stray character as chip 0) is refused, not guessed at.
@@ -82,9 +68,10 @@ void CheckBestSearchParams(const TBestSearchParams& P) {
         CheckStartCod(P);
 }
 
-// One background run: the walkers advance epoch by epoch in a task arena; after each epoch
-// the coordinator merges their findings in walker order, so a run without a time budget
-// gives the same codes for the same seed and thread count.
+// One background run: the walkers advance epoch by epoch (this process's in a task arena,
+// other machines' at the same time); after each epoch the coordinator merges their findings
+// in walker order, so a run without a time budget gives the same codes for the same seed and
+// number of walkers.
 struct TBestCodSearch::TRun {
     TBestSearchParams Params;
     int Walkers = 1;
@@ -99,7 +86,8 @@ struct TBestCodSearch::TRun {
     TBestSearchEnd End = TBestSearchEnd::Running;
     std::string Error;
     TBestSearchProgress Shown;
-    TTopCods Top{1};
+    std::unique_ptr<TEpochMerge> Merge;
+    std::shared_ptr<TEpochPeers> Peers;
 
     void Execute() {
         try {
@@ -122,21 +110,20 @@ struct TBestCodSearch::TRun {
     // The start code is the run's first best before any walker moves, so that the run never
     // reports a worse one. With a target it counts as found like any other code within it
     // (unless its class is listed); true when that alone reaches the count.
-    bool SeedStart(bool HasTarget, std::unordered_set<std::string>& Seen, uint64_t& Found) {
-        TScoredCod Start = ScoreCod(Params.StartText, Params.L, Params.Type);
-        std::string Key = SymmetryClassKey(Start.Text, Params.Type);
+    bool SeedStart() {
         std::lock_guard G(Lock);
-        if (HasTarget && Start.Psl <= Params.Target && Seen.insert(Key).second) {
-            Pending.Cods.push_back(Start);
-            Found = 1;
-        }
-        Pending.NewBests.push_back(Start);
-        Shown.BestPsl = Start.Psl;
-        Shown.BestIsl = Start.Isl;
-        Shown.BestEnergy = Start.Energy;
-        Shown.Found = Found;
-        Top.Add(std::move(Start), std::move(Key));
-        if (HasTarget && Params.Count == 1 && Found == 1) {
+        Merge->TakeStart();
+        TBestSearchBatch Batch = Merge->EndEpoch(0);
+        for (auto& C : Batch.Cods)
+            Pending.Cods.push_back(std::move(C));
+        for (auto& C : Batch.NewBests)
+            Pending.NewBests.push_back(std::move(C));
+        const TScoredCod& Best = Merge->Top().Front();
+        Shown.BestPsl = Best.Psl;
+        Shown.BestIsl = Best.Isl;
+        Shown.BestEnergy = Best.Energy;
+        Shown.Found = Merge->Found();
+        if (Merge->Ending(false, false) == TBestSearchEnd::Count) {
             End = TBestSearchEnd::Count;
             return true;
         }
@@ -145,92 +132,43 @@ struct TBestCodSearch::TRun {
     }
 
     void Walk() {
-        const bool HasTarget = Params.Target >= 0;
-        const auto TopCapacity =
-            static_cast<std::size_t>(std::max(1, HasTarget ? Params.KeepBest : Params.Count));
+        TWalkerRange Own(Params, 0, Walkers);
         {
             std::lock_guard G(Lock);
-            Top = TTopCods(TopCapacity);
+            Merge = std::make_unique<TEpochMerge>(Params);
         }
-        std::unordered_set<std::string> Seen;
-        for (const auto& Text : Params.Known)
-            Seen.insert(SymmetryClassKey(Text, Params.Type));
-
-        uint64_t Found = 0;
-        if (!Params.StartText.empty() && SeedStart(HasTarget, Seen, Found))
+        // The walkers of other machines, if any, follow this process's own.
+        struct TPeersEnd {
+            TEpochPeers* Peers;
+            ~TPeersEnd() {
+                if (Peers)
+                    Peers->End();
+            }
+        } PeersEnd{Peers.get()};
+        if (Peers)
+            Peers->Begin(Params, Walkers);
+        std::vector<TWalkerEpoch> Reports;
+        if (!Params.StartText.empty() && SeedStart())
             return;
-
-        uint64_t SeedState = Params.Seed;
-        std::vector<std::unique_ptr<TPslWalker>> Pack;
-        for (int W = 0; W < Walkers; ++W)
-            Pack.push_back(MakePslWalker(Params, SplitMix(SeedState), TopCapacity));
-        std::vector<TWalkerReport> Reports(static_cast<std::size_t>(Walkers));
-
-        tbb::task_arena Arena(Walkers);
-        const uint64_t Epoch = StepsPerEpoch(Params);
-        uint64_t StepsDone = 0, Evaluations = 0;
-        // Codes within the target are kept up to a bound per epoch, so that a loose target
-        // cannot fill the memory faster than they are handed over.
-        const std::size_t ReportCap = 1 << 16;
         const auto Abort = [this] { return StopFlag.load() || TimeIsUp(); };
+        TEpochShare Share;
         for (;;) {
-            uint64_t Steps = Epoch;
-            if (Params.MaxSteps > 0)
-                Steps = std::min(Steps, Params.MaxSteps - StepsDone);
-            Arena.execute([&] {
-                tbb::parallel_for(
-                    tbb::blocked_range<int>(0, Walkers, 1),
-                    [&](const tbb::blocked_range<int>& R) {
-                        for (int W = R.begin(); W < R.end(); ++W) {
-                            auto& Report = Reports[static_cast<std::size_t>(W)];
-                            Report = {};
-                            Pack[static_cast<std::size_t>(W)]->Run(
-                                Steps, HasTarget ? Params.Target : -1, ReportCap, Report, Abort);
-                        }
-                    },
-                    tbb::simple_partitioner());
-            });
-            StepsDone += Steps;
+            const uint64_t Steps = Merge->NextSteps();
+            if (Peers)
+                Peers->Launch(Steps, Share);
+            Own.RunEpoch(Steps, Abort, Reports);
+            if (Peers)
+                Peers->Collect(Reports, Abort);
+            for (const auto& Report : Reports)
+                Merge->TakeCods(Report);
 
-            TBestSearchBatch Batch;
-            for (const auto& Report : Reports) {
-                Evaluations += Report.Evaluations;
-                for (const auto& Cod : Report.Within) {
-                    if (Params.Count > 0 && Found >= static_cast<uint64_t>(Params.Count))
-                        break;
-                    std::string Key = SymmetryClassKey(Cod.Text, Params.Type);
-                    if (Seen.insert(Key).second) {
-                        Batch.Cods.push_back(Cod);
-                        ++Found;
-                    }
-                }
-            }
             std::unique_lock G(Lock);
-            const bool HadBest = !Top.Empty();
-            const TScoredCod OldBest = HadBest ? Top.Front() : TScoredCod{};
-            for (auto& Walker : Pack) {
-                for (const auto& E : Walker->Bests().Entries())
-                    Top.Add(E.Cod, E.Key);
-                Walker->NewEpoch();
-            }
-            if (!HadBest || Top.Front().BetterThan(OldBest))
-                Batch.NewBests.push_back(Top.Front());
-            for (auto& W : Pack)
-                if (Top.Full())
-                    W->SetTopBar(Top.Back().Psl, Top.Back().Isl);
-                else
-                    W->SetTopBar(std::numeric_limits<int>::max(),
-                                 std::numeric_limits<int64_t>::max());
-
-            TBestSearchEnd Why = TBestSearchEnd::Running;
-            if (HasTarget && Params.Count > 0 && Found >= static_cast<uint64_t>(Params.Count))
-                Why = TBestSearchEnd::Count;
-            else if (Params.MaxSteps > 0 && StepsDone >= Params.MaxSteps)
-                Why = TBestSearchEnd::Steps;
-            else if (StopFlag)
-                Why = TBestSearchEnd::Stopped;
-            else if (TimeIsUp())
-                Why = TBestSearchEnd::Time;
+            for (auto& Report : Reports)
+                Merge->TakeBests(Report);
+            TBestSearchBatch Batch = Merge->EndEpoch(Steps);
+            Share = Merge->Share();
+            Own.Share(Share);
+            const TBestSearchEnd Why = Merge->Ending(StopFlag, TimeIsUp());
 
             for (auto& C : Batch.Cods)
                 Pending.Cods.push_back(std::move(C));
@@ -238,15 +176,19 @@ struct TBestCodSearch::TRun {
                 Pending.NewBests.push_back(std::move(C));
             const double Elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
-            Shown.BestPsl = Top.Front().Psl;
-            Shown.BestIsl = Top.Front().Isl;
-            Shown.BestEnergy = Top.Front().Energy;
+            const uint64_t Evaluations = Merge->Evaluations();
+            if (!Merge->Top().Empty()) {
+                Shown.BestPsl = Merge->Top().Front().Psl;
+                Shown.BestIsl = Merge->Top().Front().Isl;
+            }
+            if (!Merge->Top().Empty())
+                Shown.BestEnergy = Merge->Top().Front().Energy;
             Shown.Evaluations = Evaluations;
             Shown.ElapsedSeconds = Elapsed;
             Shown.EvaluationsPerSecond =
                 Elapsed > 0 ? static_cast<double>(Evaluations) / Elapsed : 0;
             Shown.SecondsLeft = Params.Seconds > 0 ? std::max(0.0, Params.Seconds - Elapsed) : -1;
-            Shown.Found = Found;
+            Shown.Found = Merge->Found();
             if (Why != TBestSearchEnd::Running) {
                 End = Why;
                 return;
@@ -276,7 +218,8 @@ void TBestCodSearch::Start(const TBestSearchParams& P) {
     Run = std::make_unique<TRun>();
     RunParams = P;
     Run->Params = P;
-    Run->Walkers = P.Threads > 0 ? P.Threads : tbb::info::default_concurrency();
+    Run->Walkers = BestSearchWalkers(P);
+    Run->Peers = NextPeers;
     Run->Worker = std::thread([R = Run.get()] { R->Execute(); });
 }
 
@@ -335,7 +278,7 @@ std::vector<TScoredCod> TBestCodSearch::Best() const {
     if (!Run)
         return {};
     std::lock_guard G(Run->Lock);
-    return Run->Top.Cods();
+    return Run->Merge ? Run->Merge->Top().Cods() : std::vector<TScoredCod>{};
 }
 
 TBestSearchBatch TBestCodSearch::RunToEnd(const TBestSearchParams& P,

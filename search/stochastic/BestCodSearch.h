@@ -114,6 +114,8 @@ std::vector<std::string> BestSearchKernels();
 void SetBestSearchKernel(const std::string& Name);
 std::string BestSearchKernel();
 
+class TEpochPeers;
+
 class TBestCodSearch {
 public:
     TBestCodSearch();
@@ -127,6 +129,9 @@ public:
     void Stop();
     bool Running() const;
     const TBestSearchParams& Params() const { return RunParams; }
+    // The walkers of other machines (MPI ranks) that join the runs started from now on, after
+    // this process's own; null: this process's alone.
+    void SetPeers(std::shared_ptr<TEpochPeers> Peers) { NextPeers = std::move(Peers); }
 
     // Hands over what was found since the last call, waiting up to Wait for something.
     TBestSearchBatch Collect(std::chrono::milliseconds Wait);
@@ -144,6 +149,7 @@ public:
 private:
     struct TRun;
     TBestSearchParams RunParams;
+    std::shared_ptr<TEpochPeers> NextPeers;
     std::unique_ptr<TRun> Run;
 };
 

@@ -1,39 +1,13 @@
 // codegen-cli search under mpirun: rank 0 hands the pieces to the other ranks and lists the
 // same bytes as one process; a job stopped or killed half way resumes from its checkpoint,
 // with another rank count too, and no rank is left behind.
-#include "cli/CliJob.h"
+#include "cli/CliMpi.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 namespace {
-
-const std::string Cli = CODEGEN_CLI;
-
-#if defined(CODEGEN_MPIEXEC)
-#define SKIP_WITHOUT_MPI()
-// The CI runs as root, which OpenMPI refuses unless told; only these jobs are told.
-std::string MpiRun(int Ranks, const std::string& Args) {
-    return "env OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 CODEGEN_MPI_TRACE=1 " +
-           std::string(CODEGEN_MPIEXEC) + " --oversubscribe -np " + std::to_string(Ranks) + " " +
-           Cli + " " + Args;
-}
-#else
-#define SKIP_WITHOUT_MPI() GTEST_SKIP() << "codegen-cli was built without MPI"
-std::string MpiRun(int, const std::string&) {
-    return {};
-}
-#endif
-
-// Lines of standard error other than the ranks' piece counts.
-std::string WithoutTrace(const std::string& Err) {
-    std::string Kept;
-    for (const auto& Line : LinesIn(Err))
-        if (Line.rfind("codegen-cli rank ", 0) != 0)
-            Kept += Line + "\n";
-    return Kept;
-}
 
 // Every rank but 0 searched some pieces (the list did not come from rank 0 alone).
 void ExpectRanksSearched(const std::string& Err, int Ranks) {
@@ -222,15 +196,6 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
         std::remove((File + ".codes").c_str());
         std::remove((File + ".codes").c_str());
     }
-}
-
-// The rank of a job's process (the launcher's children), or -1.
-pid_t RankProcess(pid_t Mpirun, int Rank) {
-    const std::string Mark = "OMPI_COMM_WORLD_RANK=" + std::to_string(Rank) + std::string(1, '\0');
-    for (const pid_t Child : ChildrenOf(Mpirun))
-        if (FileText("/proc/" + std::to_string(Child) + "/environ").find(Mark) != std::string::npos)
-            return Child;
-    return -1;
 }
 
 // A worker rank stopped by SIGSTOP held its piece for ever, and rank 0 waited for it with the

@@ -11,8 +11,8 @@
 #include "ui/windows/BestSearchRun.h"
 #include "ui/windows/MainUnit.h"
 
-#include <QCheckBox>
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -166,10 +166,10 @@ private slots:
                                 "осталось 42 с"));
         QCOMPARE(BestSearchStatusText(B, 4),
                  QStringLiteral(" Лучший выброс 5 (цель 4)   31 млн оценок/с   осталось 42 с"));
-        QCOMPARE(
-            MissedTargetText(B, 4, codegen::TBestSearchEnd::Stopped, -1, codegen::TCodType::Ternary),
-            QStringLiteral(" цель не достигнута: лучший выброс 5   выброс/E 0.0893   "
-                           "прервано"));
+        QCOMPARE(MissedTargetText(B, 4, codegen::TBestSearchEnd::Stopped, -1,
+                                  codegen::TCodType::Ternary),
+                 QStringLiteral(" цель не достигнута: лучший выброс 5   выброс/E 0.0893   "
+                                "прервано"));
     }
 
     // Errors of start codes in the window's words.

@@ -316,10 +316,9 @@ void TMainForm::BestSearchProgress(const std::vector<std::string>& Cods, const Q
         CodLabel->setText(BestCod);
         CodLabel->setToolTip(BestCod);
     }
-    StatusLabel->setText(BestSearchStatusText(BestCodSearch.Progress(),
-                                              BestCodSearch.Params().Target, End,
-                                              PslRecordOf(BestCodSearch.Params()),
-                                              BestCodSearch.Params().Type));
+    StatusLabel->setText(
+        BestSearchStatusText(BestCodSearch.Progress(), BestCodSearch.Params().Target, End,
+                             PslRecordOf(BestCodSearch.Params()), BestCodSearch.Params().Type));
 }
 
 void TMainForm::BestSearchEnded() {
