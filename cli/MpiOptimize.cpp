@@ -173,17 +173,11 @@ int ServeOptimize(const std::string& Params, int Rank) {
         std::unique_ptr<TWalkerRange> Walks;
         std::vector<TWalkerEpoch> Reports;
         auto LastHeard = Clock::now();
-        for (int Round = 0;;) {
-            int Tag = 0;
+        for (;;) {
+            int Tag = 0, Status = 0;
             std::string Text;
-            if (!TryReceive(0, MPI_ANY_TAG, Tag, Text)) {
-                if (RankSignal && Clock::now() - LastHeard > std::chrono::seconds(15))
-                    return 128 + static_cast<int>(RankSignal);
-                Pause(Round);
-                continue;
-            }
-            Round = 0;
-            LastHeard = Clock::now();
+            if (!ReceiveFromRankZero(Tag, Text, LastHeard, Status))
+                return Status;
             if (Tag == TagQuit)
                 return 0;
             if (Tag != TagEpoch)

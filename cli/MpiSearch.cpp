@@ -344,22 +344,16 @@ int TMpiSession::Serve() {
     std::string ParamsError = "no parameters from rank 0";
     auto LastHeard = Clock::now();
     try {
-        for (int Round = 0;;) {
-            int Tag = 0;
+        for (;;) {
+            int Tag = 0, Status = 0;
             std::string Text;
-            if (!TryReceive(0, MPI_ANY_TAG, Tag, Text)) {
-                if (RankSignal && Clock::now() - LastHeard > std::chrono::seconds(15))
-                    return 128 + static_cast<int>(RankSignal);
-                Pause(Round);
-                continue;
-            }
-            Round = 0;
-            LastHeard = Clock::now();
+            if (!ReceiveFromRankZero(Tag, Text, LastHeard, Status))
+                return Status;
             if (Tag == TagQuit)
                 return 0;
             if (Tag == TagOptimize) {
-                if (const int Status = ServeOptimize(Text, MyRank); Status >= 0)
-                    return Status;
+                if (const int Served = ServeOptimize(Text, MyRank); Served >= 0)
+                    return Served;
                 LastHeard = Clock::now();
                 continue;
             }

@@ -77,4 +77,21 @@ inline void Pause(int& Round) {
     ++Round;
 }
 
+// A rank other than 0 waiting for rank 0's next message. False when the rank should give
+// up instead: a SIGINT/SIGTERM came and rank 0 has been silent for 15 s since it last spoke
+// (Status is then the signal's exit status).
+inline bool ReceiveFromRankZero(int& Tag, std::string& Text,
+                                std::chrono::steady_clock::time_point& LastHeard, int& Status) {
+    for (int Round = 0;; Pause(Round)) {
+        if (TryReceive(0, MPI_ANY_TAG, Tag, Text)) {
+            LastHeard = std::chrono::steady_clock::now();
+            return true;
+        }
+        if (RankSignal && std::chrono::steady_clock::now() - LastHeard > std::chrono::seconds(15)) {
+            Status = 128 + static_cast<int>(RankSignal);
+            return false;
+        }
+    }
+}
+
 } // namespace codegen::mpiwire
