@@ -117,26 +117,9 @@ private:
     std::vector<int> First; // by rank: its first walker
 };
 
-// Sends a rank's answer to rank 0 without blocking, so that a dismissal is still heard if rank
-// 0 no longer waits for it: false when rank 0 dismissed the rank (the send is then dropped).
+// A rank's answer to rank 0: false when rank 0 dismissed the rank (the send is then dropped).
 bool SendAnswer(const std::string& Text) {
-    MPI_Request Request;
-    Check(MPI_Isend(Text.data(), static_cast<int>(Text.size()), MPI_CHAR, 0, TagReports,
-                    MPI_COMM_WORLD, &Request),
-          "send");
-    for (int Wait = 0;; Pause(Wait)) {
-        int Sent = 0;
-        Check(MPI_Test(&Request, &Sent, MPI_STATUS_IGNORE), "send");
-        if (Sent)
-            return true;
-        int Got = 0;
-        std::string Message;
-        if (TryReceive(0, TagQuit, Got, Message)) {
-            MPI_Cancel(&Request);
-            MPI_Request_free(&Request);
-            return false;
-        }
-    }
+    return SendToRankZero(Text, TagReports);
 }
 
 } // namespace

@@ -436,29 +436,8 @@ int TMpiSession::Serve() {
             } else {
                 Answer.assign(1, Outcome == TPieceOutcome::TooMany ? 'M' : 'S');
             }
-            // Sent without blocking, so that a dismissal is still heard if rank 0 no longer
-            // waits for the answer.
-            MPI_Request Request;
-            Check(MPI_Isend(Answer.data(), static_cast<int>(Answer.size()), MPI_CHAR, 0, TagAnswer,
-                            MPI_COMM_WORLD, &Request),
-                  "send");
-            for (int Wait = 0;; Pause(Wait)) {
-                int Sent = 0;
-                Check(MPI_Test(&Request, &Sent, MPI_STATUS_IGNORE), "send");
-                if (Sent)
-                    break;
-                // Rank 0 may already have the answer and send the next piece before the send
-                // completes here: only a dismissal is taken, the piece waits for the loop.
-                int Got = 0;
-                std::string Message;
-                if (!Quit && TryReceive(0, TagQuit, Got, Message))
-                    Quit = true;
-                if (Quit) {
-                    MPI_Cancel(&Request);
-                    MPI_Request_free(&Request);
-                    return 0;
-                }
-            }
+            if (!SendToRankZero(Answer, TagAnswer, Quit))
+                return 0;
             if (Quit)
                 return 0;
         }

@@ -94,4 +94,31 @@ inline bool ReceiveFromRankZero(int& Tag, std::string& Text,
     }
 }
 
+// A rank other than 0 sending Text to rank 0 without blocking, so that a dismissal is still
+// heard if rank 0 no longer waits for it. False when the rank was dismissed, before (Dismissed)
+// or during the send, which is then dropped. Rank 0 may already have the answer and send its
+// next message before the send completes here: only a dismissal is taken, the rest waits for
+// the caller's loop.
+inline bool SendToRankZero(const std::string& Text, int Tag, bool Dismissed = false) {
+    MPI_Request Request;
+    Check(MPI_Isend(Text.data(), static_cast<int>(Text.size()), MPI_CHAR, 0, Tag, MPI_COMM_WORLD,
+                    &Request),
+          "send");
+    for (int Wait = 0;; Pause(Wait)) {
+        int Sent = 0;
+        Check(MPI_Test(&Request, &Sent, MPI_STATUS_IGNORE), "send");
+        if (Sent)
+            return true;
+        int Got = 0;
+        std::string Message;
+        if (!Dismissed && TryReceive(0, TagQuit, Got, Message))
+            Dismissed = true;
+        if (Dismissed) {
+            MPI_Cancel(&Request);
+            MPI_Request_free(&Request);
+            return false;
+        }
+    }
+}
+
 } // namespace codegen::mpiwire
