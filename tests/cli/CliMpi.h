@@ -3,7 +3,11 @@
 
 #include "cli/CliJob.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <string>
+#include <thread>
 
 #if defined(CODEGEN_MPIEXEC)
 #define SKIP_WITHOUT_MPI()
@@ -36,4 +40,16 @@ inline pid_t RankProcess(pid_t Mpirun, int Rank) {
         if (FileText("/proc/" + std::to_string(Child) + "/environ").find(Mark) != std::string::npos)
             return Child;
     return -1;
+}
+
+// No process whose command line holds "-" + Pattern is left running: a killed job's ranks
+// may take a moment to notice, so their exit is awaited for up to 5 s.
+inline void ExpectNoRankLeft(const std::string& Pattern) {
+    for (int Try = 0; Try < 50; ++Try) {
+        // [-] keeps the pattern from matching the shell that runs pgrep.
+        if (RunCommand("pgrep -f -- '[-]" + Pattern + "'").Out.empty())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "a rank of the job is still running";
 }

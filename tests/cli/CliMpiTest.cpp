@@ -93,17 +93,6 @@ const std::string& LongList() {
     return Whole;
 }
 
-// No process of this job's checkpoint is left running.
-void ExpectNoRankLeft(const std::string& File) {
-    for (int Try = 0; Try < 50; ++Try) {
-        // [-] keeps the pattern from matching the shell that runs pgrep.
-        if (RunCommand("pgrep -f -- '[-]-checkpoint " + File + "'").Out.empty())
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ADD_FAILURE() << "a rank of the job is still running";
-}
-
 // The whole job (mpirun and every rank) killed by SIGKILL half way, resumed with two ranks,
 // then (killed again) with four and in one process: the same list.
 TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
@@ -125,14 +114,14 @@ TEST(CliMpi, AKilledJobResumesFromItsCheckpoint) {
         MpiRun(3, LongSearch + " --checkpoint " + File + " --checkpoint-every 0.1"), 0, KillJob,
         File);
     EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
-    ExpectNoRankLeft(File);
+    ExpectNoRankLeft("-checkpoint " + File);
     ASSERT_NE(FileText(File).find("\ncompleted no\n"), std::string::npos)
         << "the job ended before the kill";
     // The resumed job lists the checkpoint's codes first; its own checkpoint replaces the
     // file, so the kill waits for progress past them.
     RunJobAndStopAfterLines(MpiRun(4, "search --resume " + File + " --checkpoint-every 0.1"),
                             LinesIn(First.Out).size() + Count / 3, KillJob);
-    ExpectNoRankLeft(File);
+    ExpectNoRankLeft("-checkpoint " + File);
     const TRun Two = RunCommand(MpiRun(2, "search --resume " + File));
     EXPECT_EQ(Two.Status, 0) << Two.Err;
     EXPECT_TRUE(Two.Out == Whole);
@@ -157,7 +146,7 @@ TEST(CliMpi, AnInterruptedJobEndsAndResumes) {
         [](pid_t Mpirun) { kill(Mpirun, SIGINT); }, File);
     EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(30));
     EXPECT_NE(First.Status, 0);
-    ExpectNoRankLeft(File);
+    ExpectNoRankLeft("-checkpoint " + File);
     const TRun Resumed = RunCommand(MpiRun(3, "search --resume " + File));
     EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
     EXPECT_TRUE(Resumed.Out == Whole);
@@ -188,7 +177,7 @@ TEST(CliMpi, AStopOfRankZeroEndsTheJobCleanly) {
         EXPECT_NE(First.Err.find("search --resume " + File), std::string::npos) << First.Err;
         EXPECT_EQ(First.Status, 128 + Signal) << First.Err;
         EXPECT_EQ(Whole.compare(0, First.Out.size(), First.Out), 0);
-        ExpectNoRankLeft(File);
+        ExpectNoRankLeft("-checkpoint " + File);
         const TRun Resumed = RunCommand(MpiRun(2, "search --resume " + File));
         EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
         EXPECT_TRUE(Resumed.Out == Whole);
