@@ -1,0 +1,68 @@
+// The discrete ambiguity function of a code (against itself or against a receive filter), its
+// Doppler cuts, and the peak side lobe under Doppler. Plain C++ (FFTW inside).
+#pragma once
+
+#include <vector>
+
+namespace codegen {
+
+struct TDopplerGrid {
+    // Doppler in cycles over the code's length: Bins values evenly from -Max to +Max (one bin,
+    // at 0, when Bins is 1). Max > 0 and at most L / 2; Bins 1..65536.
+    double Max = 2;
+    int Bins = 201;
+};
+
+// chi(k, nu) = sum_n c[n] r[n + k] exp(j 2 pi nu n / L) for delays k = -(L-1) .. R-1 (R the
+// reference's length) and the grid's Doppler values. The reference r is the code itself (the
+// auto-ambiguity) or the filter as a correlator: a filter's taps reversed (ReferenceOfTaps).
+struct TAmbiguity {
+    int L = 0;
+    int R = 0;
+    // The first delay (-(L-1)) and the number of delays (L + R - 1).
+    int FirstDelay = 0;
+    int Delays = 0;
+    // The delay of the main lobe: 0 for the code itself, N - 1 - MainLobeIndex(L, N) for a
+    // filter of N taps.
+    int MainDelay = 0;
+    std::vector<double> Doppler;
+    // |chi|, row-major: Magnitude[Bin * Delays + (k - FirstDelay)].
+    std::vector<double> Magnitude;
+    double At(int Bin, int Delay) const {
+        return Magnitude[static_cast<std::size_t>(Bin) * Delays + (Delay - FirstDelay)];
+    }
+};
+
+// The correlator of a convolution filter: the taps reversed.
+std::vector<double> ReferenceOfTaps(const std::vector<double>& Taps);
+
+// Computed with FFTs. Chips as from CodChips; Reference the chips themselves or
+// ReferenceOfTaps(taps); MainDelay as above. CodError for an empty code or reference or a
+// grid out of range.
+TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector<double>& Reference,
+                             int MainDelay, const TDopplerGrid& Grid);
+
+// The same by the direct sum: the plain reference the fast one is checked and timed against.
+TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<double>& Reference,
+                           int MainDelay, const TDopplerGrid& Grid);
+
+// Per Doppler bin: the main lobe |chi(MainDelay, nu)|, the peak side lobe over the other delays,
+// the peak relative to that bin's main lobe and relative to the zero-Doppler main lobe, and the
+// main lobe's loss against zero Doppler (all in dB; -inf as the lowest double when a side lobe is
+// 0, +inf as the largest when the bin's main lobe is 0).
+struct TDopplerPsl {
+    double Doppler = 0;
+    double MainLobe = 0;
+    double PeakSideLobe = 0;
+    double PslDb = 0;
+    double PslToZeroDopplerDb = 0;
+    double MainLobeLossDb = 0;
+};
+std::vector<TDopplerPsl> PslUnderDoppler(const TAmbiguity& A);
+
+// The largest |nu| of the grid up to which (from nu = 0 outwards, on both sides) every bin's
+// PslDb is at most LimitDb; 0 when the zero-Doppler bin itself exceeds it (or the grid has
+// no bin at 0: then the bins nearest to 0 start the walk).
+double DopplerTolerance(const std::vector<TDopplerPsl>& Curve, double LimitDb);
+
+} // namespace codegen

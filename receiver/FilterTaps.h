@@ -1,0 +1,23 @@
+// Filter taps as text: what `codegen-cli filter` prints and what `ambiguity --filter` and the
+// test-bench export read back. One tap per line (a real number, or an integer for quantised
+// taps); lines starting with '#' are comments. CSV with a title row "tap,value" reads too.
+#pragma once
+
+#include "export/TextExport.h"
+
+#include <string_view>
+#include <vector>
+
+namespace codegen {
+
+// Taps as lines: "# ..." comments (the caller's), then one tap per line, printed so that
+// they read back exactly (shortest round-trip form).
+TTextLines TapsLines(const std::vector<double>& Taps, const TTextLines& Comments);
+// The same as CSV: "tap,value" then "0,<tap0>", "1,<tap1>", ...
+TTextLines TapsCsv(const std::vector<double>& Taps);
+
+// Reads either form. CodError naming the line for text that is not a number, a file without
+// taps, more than 8 * MaxCodLength taps, or values that are not finite.
+std::vector<double> ReadTaps(std::string_view Text);
+
+} // namespace codegen
