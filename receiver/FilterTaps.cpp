@@ -1,0 +1,104 @@
+#include "receiver/FilterTaps.h"
+
+#include "engine/Cod.h"
+#include "export/CodFiles.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace codegen {
+
+namespace {
+
+constexpr std::size_t MaxTaps = static_cast<std::size_t>(8) * MaxCodLength;
+
+std::string TapText(double Tap) {
+    char Buffer[64];
+    const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, Tap).ptr;
+    return std::string(Buffer, End);
+}
+
+std::string_view Trimmed(std::string_view S) {
+    while (!S.empty() && (S.front() == ' ' || S.front() == '\t'))
+        S.remove_prefix(1);
+    while (!S.empty() && (S.back() == ' ' || S.back() == '\t' || S.back() == '\r'))
+        S.remove_suffix(1);
+    return S;
+}
+
+double ParseTap(std::string_view Cell, std::size_t LineNumber) {
+    Cell = Trimmed(Cell);
+    if (!Cell.empty() && Cell.front() == '+')
+        Cell.remove_prefix(1);
+    double Value = 0;
+    const auto [End, Error] = std::from_chars(Cell.data(), Cell.data() + Cell.size(), Value);
+    if (Cell.empty() || Error != std::errc() || End != Cell.data() + Cell.size())
+        throw CodError("line " + std::to_string(LineNumber) + " of the taps is not a number: \"" +
+                       std::string(Cell.substr(0, 40)) + "\"");
+    if (!std::isfinite(Value))
+        throw CodError("line " + std::to_string(LineNumber) +
+                       " of the taps is not a finite number");
+    return Value;
+}
+
+} // namespace
+
+TTextLines TapsLines(const std::vector<double>& Taps, const TTextLines& Comments) {
+    TTextLines Lines;
+    Lines.reserve(Comments.size() + Taps.size());
+    for (const auto& C : Comments)
+        Lines.push_back("# " + C);
+    for (double Tap : Taps)
+        Lines.push_back(TapText(Tap));
+    return Lines;
+}
+
+TTextLines TapsCsv(const std::vector<double>& Taps) {
+    std::vector<std::vector<std::string>> Rows;
+    Rows.reserve(Taps.size() + 1);
+    Rows.push_back({"tap", "value"});
+    for (std::size_t I = 0; I < Taps.size(); ++I)
+        Rows.push_back({std::to_string(I), TapText(Taps[I])});
+    return CsvLines(Rows);
+}
+
+std::vector<double> ReadTaps(std::string_view Text) {
+    std::vector<double> Taps;
+    std::size_t LineNumber = 0;
+    bool Csv = false;
+    while (!Text.empty()) {
+        const std::size_t Break = Text.find('\n');
+        const std::string_view Line =
+            Trimmed(Break == std::string_view::npos ? Text : Text.substr(0, Break));
+        Text.remove_prefix(Break == std::string_view::npos ? Text.size() : Break + 1);
+        ++LineNumber;
+        if (Line.empty() || Line.front() == '#')
+            continue;
+        if (Taps.empty() && !Csv && Line == "tap,value") {
+            Csv = true;
+            continue;
+        }
+        std::string_view Cell = Line;
+        if (Csv) {
+            const std::size_t Comma = Line.find(',');
+            if (Comma == std::string_view::npos)
+                throw CodError("line " + std::to_string(LineNumber) +
+                               " of the taps has no comma: \"tap,value\" rows expected");
+            const double Index = ParseTap(Line.substr(0, Comma), LineNumber);
+            if (Index != static_cast<double>(Taps.size()))
+                throw CodError("line " + std::to_string(LineNumber) + " of the taps gives tap " +
+                               std::string(Trimmed(Line.substr(0, Comma))) + " where tap " +
+                               std::to_string(Taps.size()) + " belongs");
+            Cell = Line.substr(Comma + 1);
+        }
+        if (Taps.size() == MaxTaps)
+            throw CodError("more than " + std::to_string(MaxTaps) + " taps");
+        Taps.push_back(ParseTap(Cell, LineNumber));
+    }
+    if (Taps.empty())
+        throw CodError("the taps file holds no tap");
+    return Taps;
+}
+
+} // namespace codegen
