@@ -107,6 +107,12 @@ void TMainForm::CreateControls() {
     ImproveCodAction->setToolTip(
         QStringLiteral("Поиск лучших кодов за заданное время, начиная с выделенного кода: "
                        "его длины и типа, без кодов хуже него"));
+    CodPopupMenu->addSeparator();
+    ReceiverAction = CodPopupMenu->addAction(QStringLiteral("Фильтр и неоднозначность…"));
+    ReceiverAction->setObjectName(QStringLiteral("ReceiverAction"));
+    ReceiverAction->setToolTip(QStringLiteral("Согласованный и рассогласованный фильтры "
+                                              "выделенного кода, функция неоднозначности и "
+                                              "боковые лепестки при доплере"));
     CodStringGrid->SetPopupMenu(CodPopupMenu);
 
     // The record follows the length and type however they change (a project opened too).
@@ -177,6 +183,11 @@ void TMainForm::CreateGridEditors() {
     connect(NoCorrCodsStringGrid->PopupMenu()->addAction(QStringLiteral("Матрица корреляций")),
             &QAction::triggered, this,
             [this] { RunGuarded([this] { ShowCorrMatrix(*CodSource, *CrossCorrForm, this); }); });
+    SetReceiverAction =
+        NoCorrCodsStringGrid->PopupMenu()->addAction(QStringLiteral("Фильтр и неоднозначность…"));
+    SetReceiverAction->setObjectName(QStringLiteral("SetReceiverAction"));
+    connect(SetReceiverAction, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ShowReceiver(true); }); });
     // The rows the charts show follow their codes, or are forgotten with them.
     connect(CodGridEditor, &TCodGridEditor::RowsRemoved, this, [this](const QList<int>& Rows) {
         AutoCorrNumCod = RowAfterRemoval(AutoCorrNumCod, Rows);
@@ -222,6 +233,8 @@ void TMainForm::ConnectHandlers() {
     connect(N2, &QAction::triggered, this, Guarded(this, &TMainForm::N2Click));
     connect(ImproveCodAction, &QAction::triggered, this,
             Guarded(this, &TMainForm::ImproveCodClick));
+    connect(ReceiverAction, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ShowReceiver(false); }); });
     connect(StatusLabel, &QLabel::linkActivated, this,
             Guarded(this, &TMainForm::StatusLabelLinkActivated));
     // Ctrl+O and Ctrl+S, as the buttons (and nothing while one of them is disabled).

@@ -30,6 +30,7 @@
 #include "ui/windows/CrossCorrUnit.h"
 #include "ui/windows/DrawAutoCorrelationUnit.h"
 #include "ui/windows/MainFormParts.h"
+#include "ui/windows/ReceiverUnit.h"
 #include "ui/windows/TxtImport.h"
 
 #include <QAction>
@@ -158,6 +159,23 @@ void TMainForm::UpdateCodMenu() {
     N2->setEnabled(Valid && CrossCorrNumA >= 1 && CrossCorrNumA < NoCorrCodsStringGrid->RowCount());
     // As "Искать коды": off while it is (a run, a selection reading the list) or a job runs.
     ImproveCodAction->setEnabled(ImprovableCod() && SerchCodsBitBtn->isEnabled() && !JobRunning());
+    ReceiverAction->setEnabled(IsCodRow(AutoCorrNumCod));
+}
+
+void TMainForm::ShowReceiver(bool FromSet) {
+    TStringGrid* Grid = FromSet ? NoCorrCodsStringGrid : CodStringGrid;
+    const int Row = FromSet ? CrossCorrNumA : AutoCorrNumCod;
+    if (Row < 1 || Row >= Grid->RowCount())
+        throw codegen::CodError(FromSet ? "Выберите код в наборе" : "Выберите код в списке");
+    const std::string Text = CodCellText(Grid->Cells(TStringGrid::CodColumn, Row));
+    const QString Number = Grid->Cells(0, Row).trimmed();
+    if (!ReceiverForm)
+        ReceiverForm = new TReceiverForm(this);
+    ReceiverForm->ShowCod(Text, static_cast<int>(Text.size()), CodType(),
+                          Number.isEmpty() ? QStringLiteral("(%1)").arg(Row) : Number);
+    ReceiverForm->show();
+    ReceiverForm->raise();
+    ReceiverForm->activateWindow();
 }
 
 void TMainForm::FormCreate() {

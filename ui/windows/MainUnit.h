@@ -27,6 +27,7 @@ class QPushButton;
 class QToolButton;
 class QAction;
 class TBestSearchPanel;
+class TReceiverForm;
 class TCodGridEditor;
 class TCodSource;
 class TDisabledWidgets;
@@ -124,6 +125,13 @@ public:
     QAction* N2;
     // "улучшить код": the best search from the selected good code.
     QAction* ImproveCodAction;
+    // "Фильтр и неоднозначность…" in the menus of the good-code list and of the set: the
+    // receive chain of the code selected last there, in a window of its own made at the
+    // first use and given the code by value.
+    QAction* ReceiverAction;
+    QAction* SetReceiverAction;
+    TReceiverForm* ReceiverForm = nullptr;
+    void ShowReceiver(bool FromSet);
     // Progress of long work (fraction done, speed, time left), along the bottom edge.
     QLabel* StatusLabel;
     // Delete, paste, clear and save of the two code grids; not components.

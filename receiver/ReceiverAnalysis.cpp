@@ -1,0 +1,114 @@
+#include "receiver/ReceiverAnalysis.h"
+
+#include "export/CodFiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace codegen {
+
+namespace {
+
+std::string NumberText(double Value) {
+    char Buffer[64];
+    const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, Value).ptr;
+    return std::string(Buffer, End);
+}
+
+std::string DecibelCell(double Db) {
+    if (Db <= std::numeric_limits<double>::lowest())
+        return "-inf";
+    if (Db >= std::numeric_limits<double>::max())
+        return "inf";
+    char Buffer[32];
+    std::snprintf(Buffer, sizeof Buffer, "%.4f", Db);
+    return Buffer;
+}
+
+} // namespace
+
+const char* CriterionName(TFilterCriterion Criterion) {
+    switch (Criterion) {
+    case TFilterCriterion::Matched:
+        return "matched";
+    case TFilterCriterion::MinIsl:
+        return "isl";
+    case TFilterCriterion::MinPsl:
+        return "psl";
+    }
+    return "";
+}
+
+const char* CriterionCaption(TFilterCriterion Criterion) {
+    switch (Criterion) {
+    case TFilterCriterion::Matched:
+        return "согласованный";
+    case TFilterCriterion::MinIsl:
+        return "мин. ИУБЛ";
+    case TFilterCriterion::MinPsl:
+        return "мин. УБЛ";
+    }
+    return "";
+}
+
+std::string DecibelText(double Db) {
+    if (Db <= std::numeric_limits<double>::lowest())
+        return "-inf";
+    char Buffer[32];
+    std::snprintf(Buffer, sizeof Buffer, "%.2f", Db);
+    return Buffer;
+}
+
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P) {
+    TReceiverAnalysis A;
+    A.Params = P;
+    A.Chips = CodChips(P.Cod, P.L, P.Type);
+    const int N = P.Criterion == TFilterCriterion::Matched ? P.L
+                  : P.Taps > 0                             ? P.Taps
+                                                           : DefaultFilterFactor * P.L;
+    A.Params.Taps = N;
+    A.Taps = DesignFilter(A.Chips, N, P.Criterion);
+    A.Quantised = QuantiseTaps(A.Taps, P.Bits);
+    A.Output = FilterOutput(A.Chips, A.Taps);
+    A.OutputMain = MainLobeIndex(P.L, N);
+    A.Figures = FilterFigures(A.Chips, A.Taps);
+    const std::vector<double> Rounded(A.Quantised.Taps.begin(), A.Quantised.Taps.end());
+    A.QuantisedFigures = FilterFigures(A.Chips, Rounded);
+    const std::vector<double> Matched = DesignFilter(A.Chips, P.L, TFilterCriterion::Matched);
+    A.MatchedOutput = FilterOutput(A.Chips, Matched);
+    A.MatchedMain = MainLobeIndex(P.L, P.L);
+    A.MatchedFigures = FilterFigures(A.Chips, Matched);
+    A.Ambiguity = AmbiguityFunction(A.Chips, ReferenceOfTaps(A.Taps), N - 1 - A.OutputMain, P.Grid);
+    A.Curve = PslUnderDoppler(A.Ambiguity);
+    A.Tolerance = DopplerTolerance(A.Curve, P.LimitDb);
+    return A;
+}
+
+TTextLines OutputsCsv(const TReceiverAnalysis& A) {
+    const int First = -std::max(A.OutputMain, A.MatchedMain);
+    const int Last = std::max(static_cast<int>(A.Output.size()) - 1 - A.OutputMain,
+                              static_cast<int>(A.MatchedOutput.size()) - 1 - A.MatchedMain);
+    const auto Cell = [](const std::vector<double>& Output, int Index) {
+        return Index >= 0 && Index < static_cast<int>(Output.size()) ? NumberText(Output[Index])
+                                                                     : std::string();
+    };
+    std::vector<std::vector<std::string>> Rows{{"delay", "filter", "matched"}};
+    for (int Delay = First; Delay <= Last; ++Delay)
+        Rows.push_back({std::to_string(Delay), Cell(A.Output, Delay + A.OutputMain),
+                        Cell(A.MatchedOutput, Delay + A.MatchedMain)});
+    return CsvLines(Rows);
+}
+
+TTextLines DopplerCsv(const TReceiverAnalysis& A) {
+    std::vector<std::vector<std::string>> Rows{
+        {"doppler", "main_lobe_db", "psl_db", "psl_to_zero_doppler_db"}};
+    for (const TDopplerPsl& Bin : A.Curve)
+        Rows.push_back({NumberText(Bin.Doppler), DecibelCell(-Bin.MainLobeLossDb),
+                        DecibelCell(Bin.PslDb), DecibelCell(Bin.PslToZeroDopplerDb)});
+    return CsvLines(Rows);
+}
+
+} // namespace codegen

@@ -1,0 +1,68 @@
+// The receive chain of one code as the filter window shows it: the filter chosen and its
+// figures before and after quantisation, the matched filter beside it, the ambiguity against
+// the filter and the peak side lobe under Doppler. Plain C++.
+#pragma once
+
+#include "engine/Cod.h"
+#include "export/TextExport.h"
+#include "receiver/Ambiguity.h"
+#include "receiver/MismatchedFilter.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace codegen {
+
+struct TReceiverParams {
+    std::string Cod;
+    int L = 13;
+    TCodType Type = TCodType::Binary;
+    // Filter taps, L..8L; 0 for DefaultFilterFactor * L. The matched filter has L whatever
+    // this says.
+    int Taps = 0;
+    TFilterCriterion Criterion = TFilterCriterion::MinIsl;
+    int Bits = 16;
+    TDopplerGrid Grid;
+    // The peak side lobe the Doppler tolerance is measured against, dB.
+    double LimitDb = -20;
+};
+
+struct TReceiverAnalysis {
+    TReceiverParams Params;
+    std::vector<double> Chips;
+    std::vector<double> Taps;
+    TQuantisedTaps Quantised;
+    // The outputs of the filter and of the matched filter, sample i at delay
+    // i - OutputMain / i - MatchedMain from the main lobe.
+    std::vector<double> Output;
+    int OutputMain = 0;
+    std::vector<double> MatchedOutput;
+    int MatchedMain = 0;
+    TFilterFigures Figures;
+    TFilterFigures QuantisedFigures;
+    TFilterFigures MatchedFigures;
+    TAmbiguity Ambiguity;
+    std::vector<TDopplerPsl> Curve;
+    double Tolerance = 0;
+};
+
+// Everything above for P. CodError for a code or a parameter the parts refuse.
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P);
+
+// The criterion as the command line names it ("matched", "isl", "psl") and the window's
+// items ("согласованный", "мин. ИУБЛ", "мин. УБЛ").
+const char* CriterionName(TFilterCriterion Criterion);
+const char* CriterionCaption(TFilterCriterion Criterion);
+
+// The curves as CSV: the two outputs over the delay from the main lobe ("delay,filter,
+// matched", a cell empty where an output has no sample), and the Doppler figures with the
+// zero-delay cut ("doppler,main_lobe_db,psl_db,psl_to_zero_doppler_db", the main lobe relative
+// to zero Doppler).
+TTextLines OutputsCsv(const TReceiverAnalysis& A);
+TTextLines DopplerCsv(const TReceiverAnalysis& A);
+
+// A number in dB as the figures show it: two decimals, "-inf" for no side lobe at all.
+std::string DecibelText(double Db);
+
+} // namespace codegen
