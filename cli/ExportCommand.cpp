@@ -16,6 +16,7 @@
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace codegen {
@@ -32,6 +33,12 @@ struct TExportOptions {
     std::string FilterFile;
 };
 
+std::string TapText(double Tap) {
+    std::ostringstream Text;
+    Text << Tap;
+    return Text.str();
+}
+
 // Integer taps of a taps file, for the test bench's filter output: a fractional or huge tap
 // is refused, as the vectors would be no filter's output.
 std::vector<std::int32_t> ReadIntegerTaps(const std::string& Path) {
@@ -47,8 +54,9 @@ std::vector<std::int32_t> ReadIntegerTaps(const std::string& Path) {
     std::vector<std::int32_t> Taps;
     try {
         for (const double Tap : ReadTaps(Text)) {
-            if (Tap != std::floor(Tap) || std::fabs(Tap) > std::numeric_limits<std::int32_t>::max())
-                throw CodError("tap " + std::to_string(Taps.size()) + " (" + std::to_string(Tap) +
+            if (Tap != std::floor(Tap) || Tap < std::numeric_limits<std::int32_t>::min() ||
+                Tap > std::numeric_limits<std::int32_t>::max())
+                throw CodError("tap " + std::to_string(Taps.size()) + " (" + TapText(Tap) +
                                ") is not an integer of 32 bits; the test bench takes quantised "
                                "taps");
             Taps.push_back(static_cast<std::int32_t>(Tap));

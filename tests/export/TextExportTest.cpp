@@ -413,3 +413,38 @@ TEST(Dispatch, TheHeaderSaysWhichChipsAFormatLeavesOut) {
 }
 
 } // namespace
+
+namespace {
+
+// What ChipsKept says is what each format writes: a chip it names changes the ROM lines, any
+// other leaves them as they were (a wrong range would let a cut pass unannounced).
+TEST(Dispatch, TheChipsAFormatSaysItKeepsAreTheChipsItWrites) {
+    for (const auto& [Item, L] : std::vector<std::pair<int, int>>{
+             {1, 24}, {2, 24}, {3, 40}, {4, 40}, {5, 130}, {1, 16}, {3, 32}, {5, 128}}) {
+        const auto Kept = ChipsKept(Item, L);
+        const auto Written = [Item](const TCodSet& S) {
+            TTextLines Out;
+            ConvertToText(Item, S, Header(), Out);
+            // Without the comments that quote the codes' texts.
+            Out.erase(
+                std::remove_if(Out.begin(), Out.end(),
+                               [](const std::string& Line) { return Line.rfind("//", 0) == 0; }),
+                Out.end());
+            return Out;
+        };
+        std::string Cod;
+        for (int P = 0; P < L; ++P)
+            Cod += (P * 7 + P / 3) % 2 ? '1' : '0';
+        const TTextLines Base = Written(Set({Cod}, L));
+        for (int P = 0; P < L; ++P) {
+            std::string Flipped = Cod;
+            Flipped[static_cast<std::size_t>(P)] =
+                Cod[static_cast<std::size_t>(P)] == '1' ? '0' : '1';
+            const bool InKept = !Kept || (P >= Kept->First && P <= Kept->Last);
+            EXPECT_EQ(Written(Set({Flipped}, L)) != Base, InKept)
+                << "item " << Item << " L " << L << " chip " << P;
+        }
+    }
+}
+
+} // namespace
