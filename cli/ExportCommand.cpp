@@ -115,6 +115,10 @@ int RunExport(TExportOptions O) {
         std::cerr << "codegen-cli: warning: format " << Item << " writes only chips " << Kept->First
                   << ".." << Kept->Last << " of each code of " << Set.L
                   << " chips (the header says so too)\n";
+    const int Count = static_cast<int>(Set.Cods.size());
+    if (const int Written = CodsWritten(Item, Count); Written < Count)
+        std::cerr << "codegen-cli: warning: format " << Item << " writes only the first " << Written
+                  << " of the " << Count << " codes\n";
     try {
         ConvertToText(Item, Set, Header, Lines);
     } catch (...) {

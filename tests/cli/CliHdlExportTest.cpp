@@ -123,4 +123,21 @@ TEST(CliExport, EveryFormatThatCutsTheCodesSaysSoOnStandardError) {
     }
 }
 
+TEST(CliExport, AFormatThatDropsCodesSaysSoOnStandardError) {
+    std::string Twenty;
+    for (int C = 0; C < 20; ++C)
+        Twenty += Barker13 + "\n";
+    const TTempFile Cods(Twenty);
+    for (const auto& [Item, Written] :
+         {std::pair{1, 8}, std::pair{2, 16}, std::pair{3, 8}, std::pair{4, 16}}) {
+        const TRun R =
+            RunCli("export --codes " + Cods.Path + " --length 13 --format " + std::to_string(Item));
+        EXPECT_EQ(R.Status, 0);
+        EXPECT_EQ(R.Err, "codegen-cli: warning: format " + std::to_string(Item) +
+                             " writes only the first " + std::to_string(Written) +
+                             " of the 20 codes\n");
+    }
+    EXPECT_TRUE(RunCli("export --codes " + Cods.Path + " --length 13 --format 5").Err.empty());
+}
+
 } // namespace

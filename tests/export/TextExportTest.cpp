@@ -448,3 +448,38 @@ TEST(Dispatch, TheChipsAFormatSaysItKeepsAreTheChipsItWrites) {
 }
 
 } // namespace
+
+namespace {
+
+// CodsWritten is what the formats write: the codes past it leave the ROM lines as they are,
+// and the last code it counts changes them.
+TEST(Dispatch, TheCodsAFormatSaysItWritesAreTheCodsItWrites) {
+    std::vector<std::string> Cods;
+    for (int C = 0; C < 20; ++C) {
+        std::string Cod;
+        for (int P = 0; P < 13; ++P)
+            Cod += ((C + 1) * (P + 3) / 5) % 2 ? '1' : '0';
+        Cods.push_back(Cod);
+    }
+    for (int Item = 0; Item < ExportFormatCount; ++Item) {
+        const auto Written = [Item](std::vector<std::string> Part) {
+            TTextLines Out;
+            ConvertToText(Item, Set(std::move(Part)), Header(), Out);
+            Out.erase(
+                std::remove_if(Out.begin(), Out.end(),
+                               [](const std::string& Line) { return Line.rfind("//", 0) == 0; }),
+                Out.end());
+            return Out;
+        };
+        const auto First = [&Cods](int N) {
+            return std::vector<std::string>(Cods.begin(), Cods.begin() + N);
+        };
+        const int N = CodsWritten(Item, 20);
+        EXPECT_EQ(N, Item == 1 || Item == 3 ? 8 : Item == 2 || Item == 4 ? 16 : 20);
+        EXPECT_EQ(Written(First(N)), Written(Cods)) << "item " << Item;
+        EXPECT_NE(Written(First(N - 1)), Written(Cods)) << "item " << Item;
+        EXPECT_EQ(CodsWritten(Item, 3), 3);
+    }
+}
+
+} // namespace
