@@ -7,8 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
-#include <regex>
 #include <tuple>
 
 namespace {
@@ -34,12 +35,12 @@ struct TStated {
 
 TStated StatedShape(const TTextLines& Lines, const std::string& Prefix) {
     TStated S;
-    std::smatch M;
-    const std::regex Shape(" as a ROM of (\\d+) words of (\\d+) chips \\((\\d+) bits\\)");
-    EXPECT_TRUE(std::regex_search(Lines.at(0), M, Shape)) << Lines.at(0);
-    S.Depth = std::stoi(M[1]);
-    S.Word = std::stoi(M[2]);
-    S.Bits = std::stoi(M[3]);
+    const std::size_t At = Lines.at(0).find(" as a ROM of ");
+    EXPECT_NE(At, std::string::npos) << Lines.at(0);
+    EXPECT_EQ(std::sscanf(Lines.at(0).c_str() + At, " as a ROM of %d words of %d chips (%d bits)",
+                          &S.Depth, &S.Word, &S.Bits),
+              3)
+        << Lines.at(0);
     const bool Msb = Lines.at(1).rfind(Prefix + "Chip order: MSB first", 0) == 0;
     const bool Lsb = Lines.at(1).rfind(Prefix + "Chip order: LSB first", 0) == 0;
     EXPECT_NE(Msb, Lsb) << Lines.at(1);
@@ -80,13 +81,19 @@ std::vector<std::string> ReadmemhWords(const TTextLines& Lines, int Bits) {
 
 std::vector<std::string> VhdlWords(const TTextLines& Lines) {
     std::vector<std::string> Words;
-    const std::regex Entry("^ +(\\d+) => \"([01]+)\",?$");
     for (const std::string& Line : Lines) {
-        std::smatch M;
-        if (std::regex_match(Line, M, Entry)) {
-            EXPECT_EQ(std::stoi(M[1]), static_cast<int>(Words.size()));
-            Words.push_back(M[2]);
-        }
+        // "        12 => \"0110\"," (the last without the comma).
+        const std::size_t Arrow = Line.find(" => \"");
+        if (Line.rfind("        ", 0) != 0 || Arrow == std::string::npos)
+            continue;
+        EXPECT_EQ(Line.substr(8, Arrow - 8), std::to_string(Words.size())) << Line;
+        std::string Bits = Line.substr(Arrow + 5);
+        if (!Bits.empty() && Bits.back() == ',')
+            Bits.pop_back();
+        EXPECT_TRUE(Bits.size() >= 2 && Bits.back() == '"') << Line;
+        Bits.pop_back();
+        EXPECT_EQ(Bits.find_first_not_of("01"), std::string::npos) << Line;
+        Words.push_back(Bits);
     }
     return Words;
 }
@@ -281,7 +288,10 @@ std::vector<std::pair<std::string, std::vector<std::int64_t>>> Blocks(const TTex
         else if (Line.rfind("#", 0) != 0) {
             EXPECT_FALSE(Result.empty()) << Line;
             // A line is one integer: no hex digit, no second number.
-            EXPECT_TRUE(std::regex_match(Line, std::regex("-?[0-9]+"))) << Line;
+            const std::size_t Digits = Line.rfind('-', 0) == 0 ? 1 : 0;
+            EXPECT_TRUE(Line.size() > Digits &&
+                        Line.find_first_not_of("0123456789", Digits) == std::string::npos)
+                << Line;
             Result.back().second.push_back(std::stoll(Line));
         }
     }
