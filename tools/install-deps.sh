@@ -9,6 +9,7 @@ packages=(
     openmpi-bin libopenmpi-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    ghdl iverilog
 )
 
 missing=()
