@@ -85,6 +85,7 @@ int RunFilter(const TFilterOptions& O) {
 } // namespace
 
 TCommand AddFilterCommand(CLI::App& App) {
+    static_assert(MinFilterFactor == 1, "the help names the shortest filter L");
     auto O = std::make_shared<TFilterOptions>();
     auto* Cmd = App.add_subcommand(
         "filter", "Print the taps of a receive filter for CODE (one per line, '#' comments "
@@ -92,8 +93,7 @@ TCommand AddFilterCommand(CLI::App& App) {
     AddCodShape(*Cmd, O->L, O->Type);
     Cmd->add_option("CODE", O->Cod, "Code text, first chip first")->required();
     Cmd->add_option("--taps", O->Taps,
-                    "Filter length: " + std::to_string(MinFilterFactor) + "L.." +
-                        std::to_string(MaxFilterFactor) + "L taps (default " +
+                    "Filter length: L.." + std::to_string(MaxFilterFactor) + "L taps (default " +
                         std::to_string(DefaultFilterFactor) + "L)");
     Cmd->add_option("--criterion", O->Criterion,
                     "matched (the code reversed), isl (least total side lobes) or psl (least "
