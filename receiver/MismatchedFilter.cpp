@@ -2,8 +2,6 @@
 
 #include "engine/TextLines.h"
 
-#include <Eigen/Cholesky>
-#include <Eigen/Core>
 #include <glpk.h>
 
 #include <algorithm>
@@ -33,12 +31,12 @@ std::vector<double> Autocorrelation(const std::vector<double>& Chips) {
 }
 
 // Row m of the convolution matrix: the chips that meet tap j at the main lobe, c[m-j].
-Eigen::VectorXd MainLobeRow(const std::vector<double>& Chips, int N) {
+std::vector<double> MainLobeRow(const std::vector<double>& Chips, int N) {
     const int L = static_cast<int>(Chips.size());
     const int M = MainLobeIndex(L, N);
-    Eigen::VectorXd A = Eigen::VectorXd::Zero(N);
+    std::vector<double> A(static_cast<std::size_t>(N), 0.0);
     for (int J = std::max(0, M - L + 1); J <= std::min(N - 1, M); ++J)
-        A(J) = Chips[static_cast<std::size_t>(M - J)];
+        A[static_cast<std::size_t>(J)] = Chips[static_cast<std::size_t>(M - J)];
     return A;
 }
 
@@ -52,24 +50,81 @@ std::vector<double> MatchedTaps(const std::vector<double>& Chips, int N) {
     return Taps;
 }
 
-// The least |Ch|^2 with a^T h = E: h = E G^-1 a / (a^T G^-1 a), G = C^T C. G is Toeplitz and
-// banded from the autocorrelation, so it is filled from that, never from C itself; it is
-// positive definite for any code with energy (convolution by it loses nothing).
+// G x for the symmetric Toeplitz G with first column R (zero beyond R's end).
+std::vector<double> ToeplitzTimes(const std::vector<double>& R, const std::vector<double>& X) {
+    const std::size_t N = X.size(), Band = std::min(R.size(), N);
+    std::vector<double> Y(N, 0.0);
+    for (std::size_t I = 0; I < N; ++I) {
+        double S = R[0] * X[I];
+        for (std::size_t T = 1; T < Band; ++T) {
+            if (I >= T)
+                S += R[T] * X[I - T];
+            if (I + T < N)
+                S += R[T] * X[I + T];
+        }
+        Y[I] = S;
+    }
+    return Y;
+}
+
+// Solves G x = B for the symmetric positive definite Toeplitz G with first column R by
+// Levinson's recursion (Golub and Van Loan, 4.7.3): O(N^2) against Cholesky's O(N^3), and
+// as accurate for such matrices.
+std::vector<double> LevinsonSolve(const std::vector<double>& R, const std::vector<double>& B) {
+    const std::size_t N = B.size();
+    auto Rho = [&](std::size_t T) { return T < R.size() ? R[T] / R[0] : 0.0; };
+    std::vector<double> X(N), Y(N), Next(N);
+    X[0] = B[0] / R[0];
+    double Beta = 1, Alpha = N > 1 ? -Rho(1) : 0;
+    if (N > 1)
+        Y[0] = Alpha;
+    for (std::size_t K = 1; K < N; ++K) {
+        Beta *= 1 - Alpha * Alpha;
+        if (!(Beta > 0))
+            throw CodError("the min-ISL filter cannot be designed: the code's correlation "
+                           "matrix is too near singular");
+        double Mu = B[K] / R[0];
+        for (std::size_t I = 0; I < K && I + 1 < R.size(); ++I)
+            Mu -= Rho(I + 1) * X[K - 1 - I];
+        Mu /= Beta;
+        for (std::size_t I = 0; I < K; ++I)
+            Next[I] = X[I] + Mu * Y[K - 1 - I];
+        std::copy(Next.begin(), Next.begin() + static_cast<std::ptrdiff_t>(K), X.begin());
+        X[K] = Mu;
+        if (K + 1 < N) {
+            Alpha = -Rho(K + 1);
+            for (std::size_t I = 0; I < K && I + 1 < R.size(); ++I)
+                Alpha -= Rho(I + 1) * Y[K - 1 - I];
+            Alpha /= Beta;
+            for (std::size_t I = 0; I < K; ++I)
+                Next[I] = Y[I] + Alpha * Y[K - 1 - I];
+            std::copy(Next.begin(), Next.begin() + static_cast<std::ptrdiff_t>(K), Y.begin());
+            Y[K] = Alpha;
+        }
+    }
+    return X;
+}
+
+// The least |Ch|^2 with a^T h = E: h = E G^-1 a / (a^T G^-1 a), G = C^T C. G is Toeplitz with
+// the code's autocorrelation as its first column, so C itself is never formed; it is positive
+// definite for any code with energy (convolution by it loses nothing). One step of refinement
+// takes back what the recursion loses on codes whose spectrum nearly vanishes somewhere.
 std::vector<double> MinIslTaps(const std::vector<double>& Chips, int N, double E) {
     const auto R = Autocorrelation(Chips);
-    const int L = static_cast<int>(Chips.size());
-    Eigen::MatrixXd G = Eigen::MatrixXd::Zero(N, N);
-    for (int J = 0; J < N; ++J)
-        for (int I = J; I < std::min(N, J + L); ++I)
-            G(I, J) = R[static_cast<std::size_t>(I - J)];
-    const Eigen::LLT<Eigen::MatrixXd, Eigen::Lower> Factor(G);
-    if (Factor.info() != Eigen::Success)
-        throw CodError("the min-ISL filter cannot be designed: the code's correlation matrix is "
-                       "singular");
-    const Eigen::VectorXd A = MainLobeRow(Chips, N);
-    const Eigen::VectorXd X = Factor.solve(A);
-    const Eigen::VectorXd H = (E / A.dot(X)) * X;
-    return {H.data(), H.data() + N};
+    const auto A = MainLobeRow(Chips, N);
+    auto X = LevinsonSolve(R, A);
+    auto Residual = ToeplitzTimes(R, X);
+    for (std::size_t J = 0; J < A.size(); ++J)
+        Residual[J] = A[J] - Residual[J];
+    const auto Correction = LevinsonSolve(R, Residual);
+    double Gain = 0;
+    for (std::size_t J = 0; J < A.size(); ++J) {
+        X[J] += Correction[J];
+        Gain += A[J] * X[J];
+    }
+    for (double& H : X)
+        H *= E / Gain;
+    return X;
 }
 
 // GLPK keeps its state per thread; the problem and that state go when the design ends, so

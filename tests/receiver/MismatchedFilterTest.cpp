@@ -94,6 +94,12 @@ TEST(MismatchedFilter, MinIslTapsSolveTheLagrangeSystem) {
         for (std::size_t J = 0; J < Taps.size(); ++J)
             EXPECT_NEAR(Taps[J], Expected[J], 1e-9) << J;
     });
+    // A code whose spectrum vanishes at several frequencies: the system is near singular.
+    const std::vector<double> Ones(12, 1.0);
+    const auto Taps = DesignFilter(Ones, 96, TFilterCriterion::MinIsl);
+    const auto Expected = oracle::NaiveMinIslTaps(Ones, 96, MainLobeIndex(12, 96));
+    for (std::size_t J = 0; J < Taps.size(); ++J)
+        EXPECT_NEAR(Taps[J], Expected[J], 1e-9) << J;
 }
 
 TEST(MismatchedFilter, MinPslReachesTheDualOptimumWithTheMainLobeKept) {
