@@ -1,13 +1,22 @@
-// `codegen-cli export`: a set of codes as the text export window shows it, or as the memory
-// file it saves.
+// `codegen-cli export`: a set of codes as the text export window shows it, as the memory
+// file it saves, or as HDL (a VHDL package, a Verilog ROM and its hex file, test-bench
+// vectors).
 #include "cli/Commands.h"
 
+#include "engine/TextLines.h"
 #include "export/CodFiles.h"
+#include "export/HdlExport.h"
 #include "export/TextExport.h"
+#include "receiver/FilterTaps.h"
 
+#include <cmath>
 #include <ctime>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <limits>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace codegen {
@@ -19,7 +28,61 @@ struct TExportOptions {
     std::string Format = "0";
     TCodSet Set;
     THeaderParams Header;
+    THdlParams Hdl;
+    std::string Order = "msb";
+    std::string FilterFile;
 };
+
+std::string TapText(double Tap) {
+    std::ostringstream Text;
+    Text << Tap;
+    return Text.str();
+}
+
+// Integer taps of a taps file, for the test bench's filter output: a fractional or huge tap
+// is refused, as the vectors would be no filter's output.
+std::vector<std::int32_t> ReadIntegerTaps(const std::string& Path) {
+    std::ifstream File = OpenInputFile(Path);
+    // Far beyond the longest taps file (8 * MaxCodLength lines): the read stays bounded.
+    constexpr std::size_t MostBytes = std::size_t{16} << 20;
+    std::string Text;
+    std::istreambuf_iterator<char> It(File), End;
+    for (; It != End && Text.size() <= MostBytes; ++It)
+        Text += *It;
+    if (Text.size() > MostBytes)
+        throw CodError("The taps file " + Path + " is larger than 16 MiB");
+    std::vector<std::int32_t> Taps;
+    try {
+        for (const double Tap : ReadTaps(Text)) {
+            if (Tap != std::floor(Tap) || Tap < std::numeric_limits<std::int32_t>::min() ||
+                Tap > std::numeric_limits<std::int32_t>::max())
+                throw CodError("tap " + std::to_string(Taps.size()) + " (" + TapText(Tap) +
+                               ") is not an integer of 32 bits; the test bench takes quantised "
+                               "taps");
+            Taps.push_back(static_cast<std::int32_t>(Tap));
+        }
+    } catch (const CodError& Error) {
+        throw CodError("The taps file " + Path + ": " + Error.what());
+    }
+    return Taps;
+}
+
+int RunHdlExport(const TExportOptions& O) {
+    TTextLines Lines;
+    if (O.Format == "vhdl")
+        ConvertToVhdlPackage(O.Set, O.Hdl, Lines);
+    else if (O.Format == "verilog")
+        ConvertToVerilogModule(O.Set, O.Hdl, Lines);
+    else if (O.Format == "hex")
+        ConvertToReadmemh(O.Set, O.Hdl, Lines);
+    else
+        ConvertToTestbenchVectors(O.Set,
+                                  O.FilterFile.empty() ? std::vector<std::int32_t>{}
+                                                       : ReadIntegerTaps(O.FilterFile),
+                                  Lines);
+    PrintLines(Lines);
+    return 0;
+}
 
 // The lines the text export window shows for the set in the codes file (read like a code
 // list file), each ended by a line break. A short code text prints the lines before it and
@@ -30,6 +93,10 @@ int RunExport(TExportOptions O) {
     THeaderParams& Header = O.Header;
     const std::string& Format = O.Format;
     Set.Cods = ReadCodsFile(O.Cods, Set.L, Set.Type);
+    if (Format == "vhdl" || Format == "verilog" || Format == "hex" || Format == "testbench") {
+        O.Hdl.Order = O.Order == "lsb" ? TChipOrder::LsbFirst : TChipOrder::MsbFirst;
+        return RunHdlExport(O);
+    }
     TTextLines Lines;
     if (Format == "coe" || Format == "mem") {
         ConvertToMemoryFile(Format == "coe" ? TMemoryFormat::Coe : TMemoryFormat::Mem, Set, Lines);
@@ -48,6 +115,10 @@ int RunExport(TExportOptions O) {
         std::cerr << "codegen-cli: warning: format " << Item << " writes only chips " << Kept->First
                   << ".." << Kept->Last << " of each code of " << Set.L
                   << " chips (the header says so too)\n";
+    const int Count = static_cast<int>(Set.Cods.size());
+    if (const int Written = CodsWritten(Item, Count); Written < Count)
+        std::cerr << "codegen-cli: warning: format " << Item << " writes only the first " << Written
+                  << " of the " << Count << " codes\n";
     try {
         ConvertToText(Item, Set, Header, Lines);
     } catch (...) {
@@ -71,9 +142,33 @@ TCommand AddExportCommand(CLI::App& App) {
         ->add_option("--format", O->Format,
                      "0 plain text, 1 ROM128X1, 2 ROM256X1, 3 ROM256X1 of 32-chip codes, "
                      "4 four ROM256X1 of 32-chip codes, 5 two 128-bit parameters per code; "
-                     "coe a Xilinx coefficient file, mem a $readmemb file (one word per code)")
-        ->check(CLI::IsMember({"0", "1", "2", "3", "4", "5", "coe", "mem"}))
+                     "coe a Xilinx coefficient file, mem a $readmemb file (one word per code); "
+                     "vhdl a package of the ROM words, verilog a ROM module, hex its $readmemh "
+                     "file, testbench the expected filter outputs")
+        ->check(CLI::IsMember(
+            {"0", "1", "2", "3", "4", "5", "coe", "mem", "vhdl", "verilog", "hex", "testbench"}))
         ->capture_default_str();
+    ExportCmd
+        ->add_option("--word", O->Hdl.Word,
+                     "Chips per ROM word of vhdl, verilog and hex (a ternary chip takes two "
+                     "bits); a longer code takes several words")
+        ->check(CLI::Range(MinHdlWord, MaxHdlWord))
+        ->capture_default_str();
+    ExportCmd
+        ->add_option("--order", O->Order,
+                     "Where the first chip of a word goes: msb (the most significant bit) or lsb")
+        ->check(CLI::IsMember({"msb", "lsb"}))
+        ->capture_default_str();
+    ExportCmd->add_option("--name", O->Hdl.Name, "The name of the VHDL package / Verilog module")
+        ->capture_default_str();
+    auto* HexFileOption =
+        ExportCmd->add_option("--hex-file", O->Hdl.HexFile,
+                              "The file the Verilog module's $readmemh reads (default: NAME.hex)");
+    ExportCmd
+        ->add_option("--filter", O->FilterFile,
+                     "A file of integer filter taps (as `filter` prints them): testbench adds "
+                     "the codes' outputs of this filter")
+        ->type_name("FILE");
     AddAmount(*ExportCmd, "--side-lobes", O->Header.SideLobeLimit,
               "Largest side lobe, as the header states it");
     AddAmount(*ExportCmd, "--cross-limit", O->Header.CrossLimit,
@@ -82,9 +177,11 @@ TCommand AddExportCommand(CLI::App& App) {
     auto* CaptionOption =
         ExportCmd->add_option("--caption", O->Header.Caption,
                               "Text of the \"//Файл \" line (default: the FILE of --codes)");
-    return {ExportCmd, [O, CaptionOption] {
+    return {ExportCmd, [O, CaptionOption, HexFileOption] {
                 if (!*CaptionOption)
                     O->Header.Caption = O->Cods.File;
+                if (!*HexFileOption)
+                    O->Hdl.HexFile = O->Hdl.Name + ".hex";
                 return RunExport(*O);
             }};
 }

@@ -31,8 +31,17 @@ struct THdlParams {
     std::string HexFile = "codegen_codes.hex";
 };
 
-// The words of one code (as unsigned integers of the word's bits, in word order).
-std::vector<std::uint64_t> HdlWords(std::string_view Cod, int L, TCodType Type, const THdlParams& P);
+// A ROM word of up to 128 bits (a ternary word of 64 chips): bits 127..64 in High, 63..0 in
+// Low.
+struct THdlWord {
+    std::uint64_t High = 0;
+    std::uint64_t Low = 0;
+    bool operator==(const THdlWord&) const = default;
+};
+
+// The words of one code, in word order. CodError unless the text is exactly L digits of Type
+// and P.Word is 1..64.
+std::vector<THdlWord> HdlWords(std::string_view Cod, int L, TCodType Type, const THdlParams& P);
 
 // Every code of the set must be exactly Set.L digits of Set.Type and the set not empty:
 // CodError naming the row otherwise, nothing appended.

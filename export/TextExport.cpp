@@ -250,6 +250,14 @@ std::string ChipsCutText(int Item, int L) {
            std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) + " бит";
 }
 
+int CodsWritten(int Item, int Count) {
+    if (Item == 1 || Item == 3)
+        return std::min(Count, 8);
+    if (Item == 2 || Item == 4)
+        return std::min(Count, 16);
+    return Count;
+}
+
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out) {
     LoadTextHeader(Set, Header, Out);
     // In the header, before its closing empty line: a reader of the design sees at once

@@ -72,6 +72,10 @@ std::optional<TChipsKept> ChipsKept(int Item, int L);
 // is written: "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бит".
 std::string ChipsCutText(int Item, int L);
 
+// How many of the set's first Count codes the format of Item writes: the 16-code ROMs (items
+// 2, 4) the first 16, the 8-code ones (1, 3) the first 8, the others all.
+int CodsWritten(int Item, int Count);
+
 // The header (with the chips the format leaves out, if any), then the format of Item (an item
 // outside 0..ExportFormatCount-1 adds nothing).
 void ConvertToText(int Item, const TCodSet& Set, const THeaderParams& Header, TTextLines& Out);

@@ -1,6 +1,6 @@
 // Receive filters for a code: the matched filter and the two mismatched filters that trade a
 // little signal-to-noise for lower side lobes (least total side-lobe energy, or least peak),
-// their figures, and their taps as fixed-point integers. Plain C++ (Eigen, GLPK inside).
+// their figures, and their taps as fixed-point integers. Plain C++ (GLPK inside).
 #pragma once
 
 #include "engine/Cod.h"

@@ -13,12 +13,12 @@ seconds=${2:-15}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_ini fuzz_project_grid fuzz_text_lines fuzz_decode fuzz_export
-                                     fuzz_cod_list fuzz_checkpoint)
+                                     fuzz_cod_list fuzz_checkpoint fuzz_taps)
 
 # Longest input per target: room for a few codes of 500 chips, small enough to run fast.
 declare -A max_len=([fuzz_ini]=4096 [fuzz_project_grid]=4096 [fuzz_text_lines]=4096
                     [fuzz_decode]=1100 [fuzz_export]=4096 [fuzz_cod_list]=4096
-                    [fuzz_checkpoint]=4096)
+                    [fuzz_checkpoint]=4096 [fuzz_taps]=4096)
 
 mkdir -p "$build/fuzz-artifacts"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1

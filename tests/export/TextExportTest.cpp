@@ -413,3 +413,73 @@ TEST(Dispatch, TheHeaderSaysWhichChipsAFormatLeavesOut) {
 }
 
 } // namespace
+
+namespace {
+
+// What ChipsKept says is what each format writes: a chip it names changes the ROM lines, any
+// other leaves them as they were (a wrong range would let a cut pass unannounced).
+TEST(Dispatch, TheChipsAFormatSaysItKeepsAreTheChipsItWrites) {
+    for (const auto& [Item, L] : std::vector<std::pair<int, int>>{
+             {1, 24}, {2, 24}, {3, 40}, {4, 40}, {5, 130}, {1, 16}, {3, 32}, {5, 128}}) {
+        const auto Kept = ChipsKept(Item, L);
+        const auto Written = [Item](const TCodSet& S) {
+            TTextLines Out;
+            ConvertToText(Item, S, Header(), Out);
+            // Without the comments that quote the codes' texts.
+            Out.erase(
+                std::remove_if(Out.begin(), Out.end(),
+                               [](const std::string& Line) { return Line.rfind("//", 0) == 0; }),
+                Out.end());
+            return Out;
+        };
+        std::string Cod;
+        for (int P = 0; P < L; ++P)
+            Cod += (P * 7 + P / 3) % 2 ? '1' : '0';
+        const TTextLines Base = Written(Set({Cod}, L));
+        for (int P = 0; P < L; ++P) {
+            std::string Flipped = Cod;
+            Flipped[static_cast<std::size_t>(P)] =
+                Cod[static_cast<std::size_t>(P)] == '1' ? '0' : '1';
+            const bool InKept = !Kept || (P >= Kept->First && P <= Kept->Last);
+            EXPECT_EQ(Written(Set({Flipped}, L)) != Base, InKept)
+                << "item " << Item << " L " << L << " chip " << P;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// CodsWritten is what the formats write: the codes past it leave the ROM lines as they are,
+// and the last code it counts changes them.
+TEST(Dispatch, TheCodsAFormatSaysItWritesAreTheCodsItWrites) {
+    std::vector<std::string> Cods;
+    for (int C = 0; C < 20; ++C) {
+        std::string Cod;
+        for (int P = 0; P < 13; ++P)
+            Cod += ((C + 1) * (P + 3) / 5) % 2 ? '1' : '0';
+        Cods.push_back(Cod);
+    }
+    for (int Item = 0; Item < ExportFormatCount; ++Item) {
+        const auto Written = [Item](std::vector<std::string> Part) {
+            TTextLines Out;
+            ConvertToText(Item, Set(std::move(Part)), Header(), Out);
+            Out.erase(
+                std::remove_if(Out.begin(), Out.end(),
+                               [](const std::string& Line) { return Line.rfind("//", 0) == 0; }),
+                Out.end());
+            return Out;
+        };
+        const auto First = [&Cods](int N) {
+            return std::vector<std::string>(Cods.begin(), Cods.begin() + N);
+        };
+        const int N = CodsWritten(Item, 20);
+        EXPECT_EQ(N, Item == 1 || Item == 3 ? 8 : Item == 2 || Item == 4 ? 16 : 20);
+        EXPECT_EQ(Written(First(N)), Written(Cods)) << "item " << Item;
+        EXPECT_NE(Written(First(N - 1)), Written(Cods)) << "item " << Item;
+        EXPECT_EQ(CodsWritten(Item, 3), 3);
+    }
+}
+
+} // namespace
