@@ -28,5 +28,6 @@ TCommand AddExportCommand(CLI::App& App);
 TCommand AddSetsCommand(CLI::App& App);
 TCommand AddSelectCommand(CLI::App& App);
 TCommand AddFamilyCommand(CLI::App& App);
+TCommand AddAmbiguityCommand(CLI::App& App);
 
 } // namespace codegen

@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
                                          AddExportCommand(App),
                                          AddSetsCommand(App),
                                          AddSelectCommand(App),
-                                         AddFamilyCommand(App)};
+                                         AddFamilyCommand(App),
+                                         AddAmbiguityCommand(App)};
 
     try {
         App.parse(argc, argv);
