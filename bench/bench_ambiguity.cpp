@@ -48,3 +48,5 @@ BENCHMARK(Direct)
     ->Args({500, 1024})
     ->Args({64, 128})
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

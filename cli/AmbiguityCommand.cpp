@@ -26,7 +26,7 @@ constexpr double CsvFloorDb = -200;
 constexpr double DefaultLimitMarginDb = 3;
 
 struct TAmbiguityOptions {
-    int L = 13;
+    int L = 10;
     TCodType Type = TCodType::Binary;
     std::string Cod;
     TDopplerGrid Grid;
@@ -98,6 +98,8 @@ void WriteCsv(const TAmbiguity& A) {
 }
 
 int RunAmbiguity(const TAmbiguityOptions& O) {
+    if (O.LimitDb && !std::isfinite(*O.LimitDb))
+        throw CodError("the limit of the Doppler tolerance must be a finite number of dB");
     const std::vector<double> Chips = CodChips(O.Cod, O.L, O.Type);
     std::vector<double> Reference = Chips;
     int MainDelay = 0;

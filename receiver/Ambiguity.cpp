@@ -106,6 +106,12 @@ std::complex<double> UnitPhase(long double X) {
     return {std::cos(Angle), std::sin(Angle)};
 }
 
+// |Z| without hypot's care for overflow and underflow, which magnitudes bounded by the
+// code's and reference's energies do not need, at a fraction of its cost.
+double Magnitude(std::complex<double> Z) {
+    return std::sqrt(Z.real() * Z.real() + Z.imag() * Z.imag());
+}
+
 // The smallest N >= Least with no prime factor above 7: the sizes FFTW is quickest at.
 int FftSize(int Least) {
     for (int N = Least;; ++N) {
@@ -218,12 +224,17 @@ TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector
         if (AllZero)
             continue;
         Fft.RunForward();
-        for (int I = 0; I < N; ++I)
-            X[I] *= Kernel[static_cast<std::size_t>(I)];
+        // By hand: the operator's care for infinities (a library call per product) is not
+        // needed on finite data.
+        for (int I = 0; I < N; ++I) {
+            const std::complex<double> K = Kernel[static_cast<std::size_t>(I)];
+            X[I] = {X[I].real() * K.real() - X[I].imag() * K.imag(),
+                    X[I].real() * K.imag() + X[I].imag() * K.real()};
+        }
         Fft.RunBackward();
         double* Column = A.Magnitude.data() + (K - A.FirstDelay);
         for (int B = 0; B < Bins; ++B)
-            Column[static_cast<std::size_t>(B) * A.Delays] = std::abs(X[B]);
+            Column[static_cast<std::size_t>(B) * A.Delays] = Magnitude(X[B]);
     }
     ClearRoundingNoise(A, Chips, Reference);
     return A;
@@ -246,7 +257,7 @@ TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<d
                        Reference[static_cast<std::size_t>(I + K)] *
                        Phase[static_cast<std::size_t>(I)];
             A.Magnitude[static_cast<std::size_t>(B) * A.Delays + (K - A.FirstDelay)] =
-                std::abs(Sum);
+                Magnitude(Sum);
         }
     }
     ClearRoundingNoise(A, Chips, Reference);
