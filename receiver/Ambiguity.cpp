@@ -180,25 +180,30 @@ std::vector<double> ReferenceOfTaps(const std::vector<double>& Taps) {
 // The Doppler values are nu_b = d (b - (B-1)/2), so with theta = 2 pi d / L the phase
 // theta nu n splits as theta/2 (b'^2 + n^2 - (b' - n)^2), b' = b - (B-1)/2: a chirp on the
 // samples, a convolution with the conjugate chirp, and a chirp on the output that leaves the
-// magnitude alone (the chirp-z transform). The convolution's kernel is transformed once; each
-// delay costs two FFTs of about L + B points.
+// magnitude alone (the chirp-z transform). The products c[n] r[n+k] are real, so
+// |chi(k, -nu)| = |chi(k, nu)| and the grid is symmetric: only its upper half, from b = B/2,
+// is transformed. The convolution's kernel is transformed once; each delay costs two FFTs of
+// about L + B/2 points.
 TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector<double>& Reference,
                              int MainDelay, const TDopplerGrid& Grid) {
     TAmbiguity A = Frame(Chips, Reference, MainDelay, Grid);
     const int L = A.L;
     const int Bins = Grid.Bins;
+    const int Lower = Bins / 2;
+    const int Upper = Bins - Lower;
     // theta / 2 / pi = d / L with d = 2 Max / (B - 1); one bin has no spacing.
     const long double HalfTheta =
         Bins == 1 ? 0.0L : 2.0L * Grid.Max / (static_cast<long double>(Bins - 1) * L);
-    const int N = FftSize(L + Bins - 1);
+    const int N = FftSize(L + Upper - 1);
     TFftPair Fft(N);
     std::complex<double>* X = Fft.Data();
 
-    // The kernel exp(-j theta (m - (B-1)/2)^2 / 2) for m = -(L-1) .. B-1, at m mod N; in
-    // quarters, (m - (B-1)/2)^2 = (2m - B + 1)^2 / 4.
+    // The kernel exp(-j theta (b - n - (B-1)/2)^2 / 2) for output t = b - Lower and
+    // m = t - n = -(L-1) .. Upper-1, at m mod N; in quarters,
+    // (m + Lower - (B-1)/2)^2 = (2 (m + Lower) - B + 1)^2 / 4.
     Fft.Clear();
-    for (int M = -(L - 1); M < Bins; ++M) {
-        const std::int64_t Twice = 2 * static_cast<std::int64_t>(M) - Bins + 1;
+    for (int M = -(L - 1); M < Upper; ++M) {
+        const std::int64_t Twice = 2 * static_cast<std::int64_t>(M + Lower) - Bins + 1;
         X[(M + N) % N] = UnitPhase(-HalfTheta * static_cast<long double>(Twice * Twice) / 4);
     }
     Fft.RunForward();
@@ -233,8 +238,11 @@ TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector
         }
         Fft.RunBackward();
         double* Column = A.Magnitude.data() + (K - A.FirstDelay);
-        for (int B = 0; B < Bins; ++B)
-            Column[static_cast<std::size_t>(B) * A.Delays] = Magnitude(X[B]);
+        for (int T = 0; T < Upper; ++T) {
+            const double M = Magnitude(X[T]);
+            Column[static_cast<std::size_t>(Lower + T) * A.Delays] = M;
+            Column[static_cast<std::size_t>(Bins - 1 - Lower - T) * A.Delays] = M;
+        }
     }
     ClearRoundingNoise(A, Chips, Reference);
     return A;
