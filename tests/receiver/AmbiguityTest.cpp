@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace codegen {
@@ -220,6 +221,26 @@ TEST(Ambiguity, ToleranceWalksOutwardsOnBothSides) {
     // No bin at 0 and the bins in any order: the nearest bins start the walk.
     EXPECT_EQ(DopplerTolerance(Curve({0.75, -0.25, 0.25, -0.75}, {-10, -20, -20, -20}), -18), 0.25);
     EXPECT_EQ(DopplerTolerance({}, -18), 0);
+}
+
+// FFTW's planner is shared by the whole process: calls on several threads at once (the
+// window's jobs beside each other) plan under a lock and give what one thread alone gives.
+TEST(Ambiguity, ThreadsComputeSideBySide) {
+    std::mt19937 Rng(8);
+    const auto Chips = ChipsOf(RandomText(Rng, 60, TCodType::Binary), TCodType::Binary);
+    std::vector<TAmbiguity> Results(4);
+    std::vector<std::thread> Threads;
+    for (std::size_t T = 0; T < Results.size(); ++T)
+        Threads.emplace_back([&, T] {
+            // Different sizes, so that each thread has plans of its own to make.
+            for (int Bins = 50; Bins < 70; ++Bins)
+                Results[T] = AmbiguityFunction(Chips, Chips, 0, {3, Bins + static_cast<int>(T)});
+        });
+    for (auto& Thread : Threads)
+        Thread.join();
+    for (std::size_t T = 0; T < Results.size(); ++T)
+        EXPECT_EQ(Results[T].Magnitude,
+                  AmbiguityFunction(Chips, Chips, 0, {3, 69 + static_cast<int>(T)}).Magnitude);
 }
 
 TEST(Ambiguity, RefusesBadGridsAndInputs) {
