@@ -29,5 +29,6 @@ TCommand AddSetsCommand(CLI::App& App);
 TCommand AddSelectCommand(CLI::App& App);
 TCommand AddFamilyCommand(CLI::App& App);
 TCommand AddFilterCommand(CLI::App& App);
+TCommand AddAmbiguityCommand(CLI::App& App);
 
 } // namespace codegen

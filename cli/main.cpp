@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
                                          AddSetsCommand(App),
                                          AddSelectCommand(App),
                                          AddFamilyCommand(App),
-                                         AddFilterCommand(App)};
+                                         AddFilterCommand(App),
+                                         AddAmbiguityCommand(App)};
 
     try {
         App.parse(argc, argv);

@@ -25,6 +25,8 @@ struct TAmbiguity {
     // The delay of the main lobe: 0 for the code itself, N - 1 - MainLobeIndex(L, N) for a
     // filter of N taps.
     int MainDelay = 0;
+    // |chi(MainDelay, 0)| by the direct sum, whether or not the grid has a bin at 0.
+    double ZeroDopplerMainLobe = 0;
     std::vector<double> Doppler;
     // |chi|, row-major: Magnitude[Bin * Delays + (k - FirstDelay)].
     std::vector<double> Magnitude;

@@ -1,0 +1,166 @@
+// `codegen-cli ambiguity`: the peak side lobe of a code (or of a code through a filter) under
+// Doppler, its Doppler tolerance, or the whole ambiguity function as CSV.
+#include "cli/Commands.h"
+
+#include "engine/TextLines.h"
+#include "receiver/Ambiguity.h"
+#include "receiver/FilterTaps.h"
+#include "receiver/MismatchedFilter.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace codegen {
+
+namespace {
+
+// The CSV's floor: a lobe of exactly 0 has no dB value, and FFT noise near it means nothing.
+constexpr double CsvFloorDb = -200;
+// The default limit of the tolerance: this much above the zero-Doppler PSL.
+constexpr double DefaultLimitMarginDb = 3;
+
+struct TAmbiguityOptions {
+    int L = 10;
+    TCodType Type = TCodType::Binary;
+    std::string Cod;
+    TDopplerGrid Grid;
+    std::string FilterFile;
+    std::optional<double> LimitDb;
+    bool Csv = false;
+};
+
+std::string Formatted(const char* Format, double Value) {
+    char Buffer[64];
+    std::snprintf(Buffer, sizeof Buffer, Format, Value);
+    return Buffer;
+}
+
+// Two decimals; the ends of the doubles, which stand for the infinities, as "-inf" and "inf".
+std::string DbText(double Db) {
+    if (Db == std::numeric_limits<double>::lowest())
+        return "-inf";
+    if (Db == std::numeric_limits<double>::max())
+        return "inf";
+    const std::string Text = Formatted("%.2f", Db);
+    return Text == "-0.00" ? "0.00" : Text;
+}
+
+std::vector<double> ReadTapsFile(const std::string& Path) {
+    std::vector<std::string> Lines;
+    if (Path == "-") {
+        Lines = ReadTextLines(std::cin, "standard input");
+    } else {
+        std::ifstream File = OpenInputFile(Path);
+        Lines = ReadTextLines(File, Path);
+    }
+    std::string Text;
+    for (const auto& Line : Lines)
+        Text += Line + '\n';
+    return ReadTaps(Text);
+}
+
+void WriteTable(const std::vector<TDopplerPsl>& Curve) {
+    std::string Out = "# doppler main_lobe psl_db psl_to_zero_db loss_db\n";
+    for (const auto& P : Curve)
+        Out += Formatted("%.10g", P.Doppler) + ' ' + Formatted("%.10g", P.MainLobe) + ' ' +
+               DbText(P.PslDb) + ' ' + DbText(P.PslToZeroDopplerDb) + ' ' +
+               DbText(P.MainLobeLossDb) + '\n';
+    WriteOut(Out);
+}
+
+// A row per Doppler bin, a column per delay, in dB relative to the zero-Doppler main lobe.
+void WriteCsv(const TAmbiguity& A) {
+    if (A.ZeroDopplerMainLobe == 0)
+        throw CodError("the main lobe at zero Doppler is 0: there is no dB scale to write");
+    std::string Out = "doppler\\delay";
+    for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K)
+        Out += ',' + std::to_string(K);
+    Out += '\n';
+    for (int B = 0; B < static_cast<int>(A.Doppler.size()); ++B) {
+        Out += Formatted("%.10g", A.Doppler[static_cast<std::size_t>(B)]);
+        for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K) {
+            const double Value = A.At(B, K);
+            const double Db =
+                Value == 0 ? CsvFloorDb
+                           : std::max(CsvFloorDb, 20 * std::log10(Value / A.ZeroDopplerMainLobe));
+            Out += ',' + DbText(Db);
+        }
+        Out += '\n';
+        WriteOut(Out);
+        Out.clear();
+    }
+}
+
+int RunAmbiguity(const TAmbiguityOptions& O) {
+    if (O.LimitDb && !std::isfinite(*O.LimitDb))
+        throw CodError("the limit of the Doppler tolerance must be a finite number of dB");
+    const std::vector<double> Chips = CodChips(O.Cod, O.L, O.Type);
+    std::vector<double> Reference = Chips;
+    int MainDelay = 0;
+    if (!O.FilterFile.empty()) {
+        const std::vector<double> Taps = ReadTapsFile(O.FilterFile);
+        const int N = static_cast<int>(Taps.size());
+        Reference = ReferenceOfTaps(Taps);
+        MainDelay = N - 1 - MainLobeIndex(O.L, N);
+    }
+    const TAmbiguity A = AmbiguityFunction(Chips, Reference, MainDelay, O.Grid);
+    if (O.Csv) {
+        WriteCsv(A);
+        return 0;
+    }
+    const auto Curve = PslUnderDoppler(A);
+    WriteTable(Curve);
+    double Limit = 0;
+    if (O.LimitDb) {
+        Limit = *O.LimitDb;
+    } else {
+        // The zero-Doppler cut alone, whether or not the grid has a bin at 0.
+        const TAmbiguity Zero = AmbiguityFunction(Chips, Reference, MainDelay, {O.Grid.Max, 1});
+        const double ZeroPsl = PslUnderDoppler(Zero).front().PslDb;
+        Limit = ZeroPsl == std::numeric_limits<double>::lowest() ? ZeroPsl
+                                                                 : ZeroPsl + DefaultLimitMarginDb;
+    }
+    std::fprintf(stderr, "doppler tolerance: %s cycles over the code (PSL at most %s dB)\n",
+                 Formatted("%.10g", DopplerTolerance(Curve, Limit)).c_str(), DbText(Limit).c_str());
+    return 0;
+}
+
+} // namespace
+
+TCommand AddAmbiguityCommand(CLI::App& App) {
+    auto O = std::make_shared<TAmbiguityOptions>();
+    auto* Cmd = App.add_subcommand(
+        "ambiguity",
+        "Print the peak side lobe of CODE under Doppler, one line per Doppler bin: \"doppler "
+        "main_lobe psl_db psl_to_zero_db loss_db\" (Doppler in cycles over the code's length; "
+        "PSL relative to the bin's main lobe and to the zero-Doppler main lobe; the main lobe's "
+        "loss against zero Doppler), and the Doppler tolerance on standard error");
+    AddCodShape(*Cmd, O->L, O->Type);
+    Cmd->add_option("CODE", O->Cod, "Code text, first chip first")->required();
+    Cmd->add_option("--doppler-max", O->Grid.Max,
+                    "Largest Doppler in cycles over the code's length, above 0 and at most L/2")
+        ->capture_default_str();
+    Cmd->add_option("--doppler-bins", O->Grid.Bins,
+                    "Doppler values evenly from -max to +max, 1 to 65536 (1: zero Doppler only)")
+        ->capture_default_str();
+    Cmd->add_option("--filter", O->FilterFile,
+                    "The code through this receive filter (a taps file as `filter` writes it; "
+                    "- reads standard input) instead of through its matched filter")
+        ->type_name("FILE");
+    Cmd->add_option("--limit", O->LimitDb,
+                    "The PSL in dB the Doppler tolerance holds to: the largest |Doppler| up to "
+                    "which every bin's PSL is at most this (default: the zero-Doppler PSL + 3 dB)")
+        ->type_name("DB");
+    Cmd->add_flag("--csv", O->Csv,
+                  "Instead, |chi| in dB relative to the zero-Doppler main lobe as CSV: a title row "
+                  "\"doppler\\delay\" and the delays, then a row per Doppler bin (floor -200 dB)");
+    return {Cmd, [O] { return RunAmbiguity(*O); }};
+}
+
+} // namespace codegen

@@ -1,0 +1,264 @@
+// The ambiguity function by FFTs against the correlation the charts draw, the direct sum,
+// Parseval's identity and hand-computed values; the PSL under Doppler and the tolerance.
+#include "receiver/Ambiguity.h"
+
+#include "charts/CorrelationPoints.h"
+#include "engine/Cod.h"
+#include "receiver/MismatchedFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace codegen {
+namespace {
+
+std::string RandomText(std::mt19937& Rng, int L, TCodType Type) {
+    std::string Text;
+    for (int I = 0; I < L; ++I)
+        Text += static_cast<char>('0' + Rng() % (MaxDigit(Type) + 1));
+    if (Text.find_first_not_of('0') == std::string::npos)
+        Text[0] = '1';
+    return Text;
+}
+
+std::vector<double> ChipsOf(const std::string& Text, TCodType Type) {
+    std::vector<double> Chips;
+    for (char Ch : Text)
+        Chips.push_back(CharToChip(Ch, Type));
+    return Chips;
+}
+
+std::vector<double> RandomTaps(std::mt19937& Rng, int N) {
+    std::uniform_real_distribution<double> Value(-1, 1);
+    std::vector<double> Taps(static_cast<std::size_t>(N));
+    for (auto& T : Taps)
+        T = Value(Rng);
+    return Taps;
+}
+
+double Energy(const std::vector<double>& X) {
+    double E = 0;
+    for (double V : X)
+        E += V * V;
+    return E;
+}
+
+// The bound every |chi| keeps (Cauchy-Schwarz): the scale the errors are measured against.
+double Bound(const std::vector<double>& C, const std::vector<double>& R) {
+    return std::sqrt(Energy(C) * Energy(R));
+}
+
+TEST(Ambiguity, ZeroDopplerIsTheChartsCorrelationAndTheFilterOutput) {
+    std::mt19937 Rng(27);
+    for (TCodType Type : {TCodType::Binary, TCodType::Ternary})
+        for (int L : {2, 3, 13, 40, 97}) {
+            const std::string Text = RandomText(Rng, L, Type);
+            const auto Chips = ChipsOf(Text, Type);
+            // An odd grid's middle bin is nu = 0, as is a grid of one bin.
+            for (const TDopplerGrid Grid : {TDopplerGrid{L / 2.0, 1}, TDopplerGrid{L / 2.0, 9}}) {
+                const TAmbiguity A = AmbiguityFunction(Chips, Chips, 0, Grid);
+                const int Zero = Grid.Bins / 2;
+                ASSERT_EQ(A.Doppler[static_cast<std::size_t>(Zero)], 0.0);
+                for (const auto& P : AutoCorrelationPoints(Text, L, Type)) {
+                    if (std::abs(P.Shift) == L) // no overlap: outside the delays
+                        continue;
+                    EXPECT_NEAR(A.At(Zero, P.Shift), std::abs(P.Value), 1e-9 * L)
+                        << Text << " shift " << P.Shift;
+                }
+            }
+            // Through a filter: delay k is output sample N - 1 - k of y = c * h.
+            const int N = 2 * L + 1;
+            const auto Taps = RandomTaps(Rng, N);
+            const int MainDelay = N - 1 - MainLobeIndex(L, N);
+            const TAmbiguity F = AmbiguityFunction(Chips, ReferenceOfTaps(Taps), MainDelay, {1, 1});
+            for (int M = 0; M < L + N - 1; ++M) {
+                double Y = 0;
+                for (int I = 0; I < L; ++I)
+                    if (M - I >= 0 && M - I < N)
+                        Y += Chips[static_cast<std::size_t>(I)] *
+                             Taps[static_cast<std::size_t>(M - I)];
+                EXPECT_NEAR(F.At(0, N - 1 - M), std::abs(Y), 1e-9 * Bound(Chips, Taps)) << M;
+            }
+            EXPECT_NEAR(F.ZeroDopplerMainLobe, F.At(0, MainDelay), 1e-9 * Bound(Chips, Taps));
+        }
+}
+
+TEST(Ambiguity, FastAgreesWithTheDirectSum) {
+    std::mt19937 Rng(5);
+    struct TCase {
+        int L, R, Bins;
+    };
+    for (const TCase C : {TCase{1, 1, 1}, TCase{2, 5, 2}, TCase{7, 7, 64}, TCase{13, 39, 201},
+                          TCase{30, 11, 1}, TCase{64, 64, 100}, TCase{200, 600, 257}}) {
+        const auto Chips = ChipsOf(RandomText(Rng, C.L, TCodType::Ternary), TCodType::Ternary);
+        const auto Reference = C.R == C.L ? Chips : RandomTaps(Rng, C.R);
+        const double Max = std::uniform_real_distribution<double>(0.01, C.L / 2.0)(Rng);
+        const int MainDelay = static_cast<int>(Rng() % (C.L + C.R - 1)) - (C.L - 1);
+        const TAmbiguity Fast = AmbiguityFunction(Chips, Reference, MainDelay, {Max, C.Bins});
+        const TAmbiguity Direct = AmbiguityDirect(Chips, Reference, MainDelay, {Max, C.Bins});
+        ASSERT_EQ(Fast.Delays, C.L + C.R - 1);
+        ASSERT_EQ(Fast.FirstDelay, -(C.L - 1));
+        ASSERT_EQ(Fast.Doppler, Direct.Doppler);
+        ASSERT_EQ(Fast.Magnitude.size(), Direct.Magnitude.size());
+        EXPECT_DOUBLE_EQ(Fast.Doppler.front(), C.Bins == 1 ? 0 : -Max);
+        EXPECT_DOUBLE_EQ(Fast.Doppler.back(), C.Bins == 1 ? 0 : Max);
+        double Worst = 0;
+        for (std::size_t I = 0; I < Fast.Magnitude.size(); ++I)
+            Worst = std::max(Worst, std::abs(Fast.Magnitude[I] - Direct.Magnitude[I]));
+        EXPECT_LT(Worst, 1e-9 * Bound(Chips, Reference)) << C.L << " " << C.R << " " << C.Bins;
+    }
+}
+
+// A full period of M >= L Doppler bins, nu = -L/2 + b L / M (b = 0..M-1), is a DFT of each
+// delay's products p_k[n] = c[n] r[n + k]: their energies sum to M times that of p_k.
+TEST(Ambiguity, ParsevalOverAFullPeriodOfDoppler) {
+    std::mt19937 Rng(11);
+    for (const int L : {5, 16, 31}) {
+        const auto Chips = ChipsOf(RandomText(Rng, L, TCodType::Binary), TCodType::Binary);
+        const auto Reference = RandomTaps(Rng, L + 4);
+        for (const int M : {L, 2 * L + 3}) {
+            const TAmbiguity A = AmbiguityFunction(Chips, Reference, 0, {L / 2.0, M + 1});
+            for (int K = A.FirstDelay; K < A.R; ++K) {
+                double Products = 0, Bins = 0;
+                for (int N = 0; N < L; ++N)
+                    if (N + K >= 0 && N + K < A.R)
+                        Products += std::pow(Chips[static_cast<std::size_t>(N)] *
+                                                 Reference[static_cast<std::size_t>(N + K)],
+                                             2);
+                for (int B = 0; B < M; ++B)
+                    Bins += A.At(B, K) * A.At(B, K);
+                EXPECT_NEAR(Bins, M * Products, 1e-9 * M * Energy(Chips) * Energy(Reference))
+                    << "L " << L << " M " << M << " delay " << K;
+            }
+        }
+    }
+}
+
+TEST(Ambiguity, AutoAmbiguityIsSymmetricInDelayAndDoppler) {
+    std::mt19937 Rng(3);
+    const auto Chips = ChipsOf(RandomText(Rng, 45, TCodType::Ternary), TCodType::Ternary);
+    for (const int Bins : {40, 41}) {
+        const TAmbiguity A = AmbiguityFunction(Chips, Chips, 0, {7.3, Bins});
+        for (int B = 0; B < Bins; ++B)
+            for (int K = A.FirstDelay; K < A.R; ++K)
+                EXPECT_NEAR(A.At(B, K), A.At(Bins - 1 - B, -K), 1e-9 * Energy(Chips));
+    }
+}
+
+TEST(Ambiguity, ATinyCaseByHandAndItsPsl) {
+    // c = (1, 1, -1), nu = 0.75: the phases 2 pi nu n / 3 are 0, pi/2, pi. So chi(0) = 1 + j - 1,
+    // chi(1) = c0c1 + c1c2 j = 1 - j, chi(2) = c0c2 = -1, chi(-1) = c1c0 j + c2c1 (-1) = j + 1,
+    // chi(-2) = c2c0 (-1) = 1: magnitudes 1, sqrt 2, 1, sqrt 2, 1 over k = -2..2. At nu = 0 they
+    // are the correlation 1, 0, 3, 0, 1.
+    const std::vector<double> C{1, 1, -1};
+    const TAmbiguity A = AmbiguityFunction(C, C, 0, {0.75, 3});
+    const std::vector<double> Expected{1, std::sqrt(2),
+                                       1, std::sqrt(2),
+                                       1, //
+                                       1, 0,
+                                       3, 0,
+                                       1, //
+                                       1, std::sqrt(2),
+                                       1, std::sqrt(2),
+                                       1};
+    ASSERT_EQ(A.Magnitude.size(), Expected.size());
+    for (std::size_t I = 0; I < Expected.size(); ++I)
+        EXPECT_NEAR(A.Magnitude[I], Expected[I], 1e-12) << I;
+
+    const auto Curve = PslUnderDoppler(A);
+    ASSERT_EQ(Curve.size(), 3u);
+    EXPECT_NEAR(Curve[1].PslDb, 20 * std::log10(1.0 / 3), 1e-9);
+    EXPECT_NEAR(Curve[1].MainLobeLossDb, 0, 1e-9);
+    EXPECT_NEAR(Curve[2].PslDb, 20 * std::log10(std::sqrt(2)), 1e-9);
+    EXPECT_NEAR(Curve[2].PslToZeroDopplerDb, 20 * std::log10(std::sqrt(2) / 3), 1e-9);
+    EXPECT_NEAR(Curve[2].MainLobeLossDb, 20 * std::log10(3.0), 1e-9);
+    EXPECT_DOUBLE_EQ(Curve[0].Doppler, -0.75);
+    EXPECT_NEAR(Curve[0].PeakSideLobe, std::sqrt(2), 1e-12);
+}
+
+TEST(Ambiguity, BarkerThirteenUnderDoppler) {
+    const auto Barker = ChipsOf("1111100110101", TCodType::Binary);
+    // nu = -1, 0, 1: a whole cycle over the code cancels the main lobe exactly.
+    const auto Curve = PslUnderDoppler(AmbiguityFunction(Barker, Barker, 0, {1, 3}));
+    EXPECT_NEAR(Curve[1].PslDb, -22.2789, 1e-4);
+    EXPECT_EQ(Curve[1].MainLobe, 13);
+    for (const int B : {0, 2}) {
+        EXPECT_EQ(Curve[static_cast<std::size_t>(B)].MainLobe, 0);
+        EXPECT_EQ(Curve[static_cast<std::size_t>(B)].PslDb, std::numeric_limits<double>::max());
+        EXPECT_EQ(Curve[static_cast<std::size_t>(B)].MainLobeLossDb,
+                  std::numeric_limits<double>::max());
+        EXPECT_LT(Curve[static_cast<std::size_t>(B)].PslToZeroDopplerDb, 0);
+    }
+    // An even grid has no bin at 0: the zero-Doppler main lobe is still the code's energy.
+    EXPECT_EQ(AmbiguityFunction(Barker, Barker, 0, {1, 4}).ZeroDopplerMainLobe, 13);
+    // One chip has no side lobe at all.
+    EXPECT_EQ(PslUnderDoppler(AmbiguityFunction({1}, {1}, 0, {0.5, 2}))[0].PslDb,
+              std::numeric_limits<double>::lowest());
+}
+
+TEST(Ambiguity, ToleranceWalksOutwardsOnBothSides) {
+    auto Curve = [](const std::vector<double>& Doppler, const std::vector<double>& Psl) {
+        std::vector<TDopplerPsl> C(Doppler.size());
+        for (std::size_t I = 0; I < C.size(); ++I) {
+            C[I].Doppler = Doppler[I];
+            C[I].PslDb = Psl[I];
+        }
+        return C;
+    };
+    const std::vector<double> Grid{-2, -1.5, -1, -0.5, 0, 0.5, 1, 1.5, 2};
+    EXPECT_EQ(DopplerTolerance(Curve(Grid, {-5, -12, -20, -21, -22, -21, -19, -10, -25}), -18), 1);
+    // The negative side fails first; a bin far out that passes again does not count.
+    EXPECT_EQ(DopplerTolerance(Curve(Grid, {-30, -30, -17, -21, -22, -21, -19, -30, -30}), -18),
+              0.5);
+    EXPECT_EQ(DopplerTolerance(Curve(Grid, {-30, -30, -30, -30, -30, -30, -30, -30, -30}), -18), 2);
+    EXPECT_EQ(DopplerTolerance(Curve(Grid, {-30, -30, -30, -30, -17, -30, -30, -30, -30}), -18), 0);
+    // No bin at 0 and the bins in any order: the nearest bins start the walk.
+    EXPECT_EQ(DopplerTolerance(Curve({0.75, -0.25, 0.25, -0.75}, {-10, -20, -20, -20}), -18), 0.25);
+    EXPECT_EQ(DopplerTolerance({}, -18), 0);
+}
+
+// FFTW's planner is shared by the whole process: calls on several threads at once (the
+// window's jobs beside each other) plan under a lock and give what one thread alone gives.
+TEST(Ambiguity, ThreadsComputeSideBySide) {
+    std::mt19937 Rng(8);
+    const auto Chips = ChipsOf(RandomText(Rng, 60, TCodType::Binary), TCodType::Binary);
+    std::vector<TAmbiguity> Results(4);
+    std::vector<std::thread> Threads;
+    for (std::size_t T = 0; T < Results.size(); ++T)
+        Threads.emplace_back([&, T] {
+            // Different sizes, so that each thread has plans of its own to make.
+            for (int Bins = 50; Bins < 70; ++Bins)
+                Results[T] = AmbiguityFunction(Chips, Chips, 0, {3, Bins + static_cast<int>(T)});
+        });
+    for (auto& Thread : Threads)
+        Thread.join();
+    for (std::size_t T = 0; T < Results.size(); ++T)
+        EXPECT_EQ(Results[T].Magnitude,
+                  AmbiguityFunction(Chips, Chips, 0, {3, 69 + static_cast<int>(T)}).Magnitude);
+}
+
+TEST(Ambiguity, RefusesBadGridsAndInputs) {
+    const std::vector<double> C{1, 1, 1, -1};
+    for (const TDopplerGrid Grid :
+         {TDopplerGrid{0, 11}, TDopplerGrid{-1, 11}, TDopplerGrid{2.01, 11},
+          TDopplerGrid{std::nan(""), 11}, TDopplerGrid{1, 0}, TDopplerGrid{1, 65537}}) {
+        EXPECT_THROW(AmbiguityFunction(C, C, 0, Grid), CodError) << Grid.Max << " " << Grid.Bins;
+        EXPECT_THROW(AmbiguityDirect(C, C, 0, Grid), CodError);
+    }
+    EXPECT_NO_THROW(AmbiguityFunction(C, C, 0, {2, 65536}));
+    EXPECT_THROW(AmbiguityFunction({}, C, 0, {}), CodError);
+    EXPECT_THROW(AmbiguityFunction(C, {}, 0, {}), CodError);
+    EXPECT_THROW(AmbiguityFunction(C, {1, std::numeric_limits<double>::infinity()}, 0, {}),
+                 CodError);
+    EXPECT_THROW(AmbiguityFunction(C, C, 4, {}), CodError);
+    EXPECT_THROW(AmbiguityFunction(C, C, -4, {}), CodError);
+}
+
+} // namespace
+} // namespace codegen
