@@ -139,9 +139,20 @@ private slots:
         QCOMPARE(codegen::ReadTaps(FileText(Csv).toStdString()), Form()->Analysis()->Taps);
         const QString Mem = Dir.filePath(QStringLiteral("taps.mem"));
         Form()->SaveTapsMemory(Mem, false);
-        const QStringList Words = FileText(Mem).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(Words.size(), 39);
-        QCOMPARE(Words.front().size(), Form()->BitsSpinBox->value());
+        // Binary words of the chosen width, two's complement, after a comment line.
+        QStringList Words = FileText(Mem).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(Words.front().startsWith(QStringLiteral("//")));
+        Words.removeFirst();
+        const auto& Quantised = Form()->Analysis()->Quantised;
+        QCOMPARE(Words.size(), static_cast<int>(Quantised.Taps.size()));
+        const int Bits = Form()->BitsSpinBox->value();
+        for (int I = 0; I < Words.size(); ++I) {
+            QCOMPARE(Words[I].size(), Bits);
+            long long Value = Words[I].toLongLong(nullptr, 2);
+            if (Value >= (1LL << (Bits - 1)))
+                Value -= 1LL << Bits;
+            QCOMPARE(Value, static_cast<long long>(Quantised.Taps[I]));
+        }
         const QString Png = Dir.filePath(QStringLiteral("map.png"));
         Form()->SaveMapPng(Png);
         QVERIFY(!QImage(Png).isNull());

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -156,24 +157,30 @@ void TReceiverForm::CreateControls() {
     SaveButton->setObjectName(QStringLiteral("SaveButton"));
     SaveButton->setText(QStringLiteral("Сохранить"));
     SaveButton->setPopupMode(QToolButton::InstantPopup);
-    const std::pair<QString, QWidget*> Fields[] = {
-        {QStringLiteral("Фильтр:"), CriterionComboBox},
-        {QStringLiteral("отводов:"), TapsSpinBox},
-        {QStringLiteral("бит:"), BitsSpinBox},
-        {QStringLiteral("доплер до ±"), DopplerMaxSpinBox},
-        {QStringLiteral("точек:"), DopplerBinsSpinBox},
-        {QStringLiteral("порог УБЛ, дБ:"), LimitSpinBox},
-        {QStringLiteral("срез при ν ="), CutDopplerSpinBox},
-        {QStringLiteral("выход:"), ScaleComboBox}};
-    for (const auto& [Text, Field] : Fields) {
-        Row->addWidget(Caption(Text, this));
-        Row->addWidget(Field);
-        Row->addSpacing(6);
-    }
-    Row->addStretch(1);
+    // The filter on the first row, the Doppler on the second: the window fits a small screen.
+    const auto AddFields = [this](QHBoxLayout* Row,
+                                  std::initializer_list<std::pair<QString, QWidget*>> Fields) {
+        for (const auto& [Text, Field] : Fields) {
+            Row->addWidget(Caption(Text, this));
+            Row->addWidget(Field);
+            Row->addSpacing(8);
+        }
+        Row->addStretch(1);
+    };
+    AddFields(Row, {{QStringLiteral("Фильтр:"), CriterionComboBox},
+                    {QStringLiteral("отводов:"), TapsSpinBox},
+                    {QStringLiteral("бит:"), BitsSpinBox},
+                    {QStringLiteral("выход:"), ScaleComboBox}});
+    SaveButton->setMinimumWidth(SaveButton->sizeHint().width() + 12);
     Row->addWidget(CalculateButton);
     Row->addWidget(SaveButton);
     Layout->addLayout(Row);
+    auto* DopplerRow = new QHBoxLayout;
+    AddFields(DopplerRow, {{QStringLiteral("Доплер до ±"), DopplerMaxSpinBox},
+                           {QStringLiteral("точек:"), DopplerBinsSpinBox},
+                           {QStringLiteral("порог УБЛ, дБ:"), LimitSpinBox},
+                           {QStringLiteral("срез при ν ="), CutDopplerSpinBox}});
+    Layout->addLayout(DopplerRow);
 
     FiguresLabel = new QLabel(this);
     FiguresLabel->setObjectName(QStringLiteral("FiguresLabel"));
@@ -236,15 +243,22 @@ void TReceiverForm::CreateCharts() {
 
     DopplerChart = NewChart(this, QStringLiteral("DopplerChart"),
                             QStringLiteral("Доплер, периодов за код"), QStringLiteral("дБ"));
-    NewGraph(DopplerChart, QColor(200, 40, 40), QStringLiteral("УБЛ при этом доплере"));
+    NewGraph(DopplerChart, QColor(200, 40, 40), QStringLiteral("УБЛ к главному лепестку"));
     NewGraph(DopplerChart, QColor(30, 80, 200),
-             QStringLiteral("главный лепесток (срез при "
-                            "нулевой задержке)"));
+             QStringLiteral("главный лепесток (нулевая задержка)"));
     DopplerChart->legend->setVisible(true);
+    // The curves show through the legend.
+    for (QCustomPlot* Chart : {OutputChart, DopplerChart})
+        Chart->legend->setBrush(QColor(255, 255, 255, 170));
     DopplerChart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
     LimitLine = new QCPItemStraightLine(DopplerChart);
     LimitLine->setPen(QPen(QColor(200, 40, 40), 1, Qt::DashLine));
     LimitLine->setVisible(false);
+    for (auto*& Line : ToleranceLines) {
+        Line = new QCPItemStraightLine(DopplerChart);
+        Line->setPen(QPen(QColor(0, 140, 60), 1, Qt::DashDotLine));
+        Line->setVisible(false);
+    }
 
     Grid->addWidget(OutputChart, 0, 0);
     Grid->addWidget(MapChart, 0, 1);
@@ -435,6 +449,7 @@ void TReceiverForm::DrawDelayCut() {
     DelayCutChart->yAxis->setLabel(
         QStringLiteral("|χ| при ν = %1, дБ").arg(A.Doppler[Nearest], 0, 'f', 3));
     DelayCutChart->rescaleAxes();
+    DelayCutChart->yAxis->setRange(codegen::DecibelFloor, 3);
     DelayCutChart->replot();
 }
 
@@ -442,7 +457,9 @@ void TReceiverForm::DrawDoppler() {
     QVector<double> X, Psl, Main;
     for (const codegen::TDopplerPsl& Bin : Shown->Curve) {
         X.append(Bin.Doppler);
-        Psl.append(std::clamp(Bin.PslDb, codegen::DecibelFloor, 0.0));
+        // Where the main lobe nearly vanishes the side lobes tower over it; the chart stops at
+        // 20 dB above it, the figures give the real value.
+        Psl.append(std::clamp(Bin.PslDb, codegen::DecibelFloor, 20.0));
         Main.append(std::max(codegen::DecibelFloor, -Bin.MainLobeLossDb));
     }
     DopplerChart->graph(0)->setData(X, Psl, true);
@@ -463,6 +480,12 @@ void TReceiverForm::LimitChanged() {
     LimitLine->point1->setCoords(0, Shown->Params.LimitDb);
     LimitLine->point2->setCoords(1, Shown->Params.LimitDb);
     LimitLine->setVisible(true);
+    for (int Side = 0; Side < 2; ++Side) {
+        const double X = Side ? Shown->Tolerance : -Shown->Tolerance;
+        ToleranceLines[Side]->point1->setCoords(X, 0);
+        ToleranceLines[Side]->point2->setCoords(X, 1);
+        ToleranceLines[Side]->setVisible(Shown->Tolerance > 0);
+    }
     DopplerChart->replot();
     ShowFigures();
 }

@@ -114,4 +114,6 @@ private:
     QString Number;
     std::optional<codegen::TReceiverAnalysis> Shown;
     QCPItemStraightLine* LimitLine = nullptr;
+    // At plus and minus the Doppler tolerance.
+    QCPItemStraightLine* ToleranceLines[2] = {};
 };
