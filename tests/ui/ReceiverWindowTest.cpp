@@ -6,6 +6,7 @@
 #include "receiver/Ambiguity.h"
 #include "receiver/FilterTaps.h"
 #include "ui/app/ReceiverJob.h"
+#include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
 #include "ui/windows/ReceiverUnit.h"
 
@@ -170,6 +171,7 @@ private slots:
     // From the set's menu, and a ternary code.
     void theSetAndTernaryCodesOpenToo() {
         ClickItem(MainForm->VariantRadioGroup, 1);
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
         MainForm->NoCorrCodsStringGrid->AppendRows({{QStringLiteral("1"), QStringLiteral("1102")}});
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
         MainForm->SetReceiverAction->trigger();
@@ -178,6 +180,15 @@ private slots:
         QVERIFY(Form()->CodLabel->text().contains(QStringLiteral("1102")));
         QCOMPARE(Form()->Analysis()->Chips, (std::vector<double>{1, 1, 0, -1}));
         QVERIFY(Recorded->Errors.isEmpty());
+        // A code without energy has no filter: said in Russian, the window shows what it had.
+        MainForm->NoCorrCodsStringGrid->AppendRows({{QStringLiteral("2"), QStringLiteral("0000")}});
+        ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
+        MainForm->SetReceiverAction->trigger();
+        QCOMPARE(Recorded->Errors,
+                 QStringList(QStringLiteral("В коде нет ни одного ненулевого элемента: фильтр "
+                                            "строится для кода с ненулевой энергией.")));
+        QVERIFY(!Form()->Job->Running());
+        QVERIFY(Form()->CodLabel->text().contains(QStringLiteral("1102")));
     }
 };
 

@@ -166,7 +166,8 @@ void TMainForm::ShowReceiver(bool FromSet) {
     TStringGrid* Grid = FromSet ? NoCorrCodsStringGrid : CodStringGrid;
     const int Row = FromSet ? CrossCorrNumA : AutoCorrNumCod;
     if (Row < 1 || Row >= Grid->RowCount())
-        throw codegen::CodError(FromSet ? "Выберите код в наборе" : "Выберите код в списке");
+        throw codegen::CodError(FromSet ? "No code was selected in the set"
+                                        : "No code was selected in the good-code list");
     const std::string Text = CodCellText(Grid->Cells(TStringGrid::CodColumn, Row));
     const QString Number = Grid->Cells(0, Row).trimmed();
     if (!ReceiverForm)

@@ -350,7 +350,7 @@ void TReceiverForm::ShowCod(const std::string& NewCod, int NewL, codegen::TCodTy
 
 void TReceiverForm::CalculateButtonClick() {
     if (Cod.empty())
-        throw codegen::CodError("Нет кода: выберите код в списке и откройте окно из его меню");
+        throw codegen::CodError("The filter window has no code: open it from a code list's menu");
     codegen::TReceiverParams P;
     P.Cod = Cod;
     P.L = L;
@@ -383,7 +383,7 @@ double TReceiverForm::ZeroDopplerMain() const {
 
 const codegen::TReceiverAnalysis& TReceiverForm::Need() const {
     if (!Shown)
-        throw codegen::CodError("Фильтр ещё не рассчитан");
+        throw codegen::CodError("No filter has been worked out yet");
     return *Shown;
 }
 
