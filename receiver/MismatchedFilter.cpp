@@ -146,7 +146,8 @@ struct TGlpkProblem {
 // side lobe, (Ch)_i - t <= 0 and (Ch)_i + t >= 0; the dual simplex on the scaled problem was
 // the quickest of GLPK's methods on codes of 128 chips (primal, dual and the dual on the
 // dual problem all took 0.6..0.7 s there).
-std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E) {
+std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E,
+                               const std::function<bool()>& StopAsked) {
     const int L = static_cast<int>(Chips.size());
     const int M = MainLobeIndex(L, N);
     const int Outputs = L + N - 1;
@@ -195,7 +196,15 @@ std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E
     glp_init_smcp(&Params);
     Params.msg_lev = GLP_MSG_OFF;
     Params.meth = GLP_DUALP;
-    const int Failure = glp_simplex(Lp.P, &Params);
+    // In rounds of a few thousand steps, each going on from the basis the last one reached,
+    // so that a caller can break the design off between them.
+    if (StopAsked)
+        Params.it_lim = 200;
+    int Failure = 0;
+    while ((Failure = glp_simplex(Lp.P, &Params)) == GLP_EITLIM) {
+        if (StopAsked())
+            throw TDesignStopped();
+    }
     if (Failure != 0 || glp_get_status(Lp.P) != GLP_OPT)
         throw CodError("the min-PSL filter cannot be designed: the linear programme found no "
                        "optimum (GLPK " +
@@ -236,7 +245,8 @@ std::vector<double> FilterOutput(const std::vector<double>& Chips,
 }
 
 std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
-                                 TFilterCriterion Criterion) {
+                                 TFilterCriterion Criterion,
+                                 const std::function<bool()>& StopAsked) {
     const int L = static_cast<int>(Chips.size());
     CheckCodLength(L);
     if (N < MinFilterFactor * L || N > MaxFilterFactor * L)
@@ -252,7 +262,7 @@ std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
     case TFilterCriterion::MinIsl:
         return MinIslTaps(Chips, N, E);
     case TFilterCriterion::MinPsl:
-        return MinPslTaps(Chips, N, E);
+        return MinPslTaps(Chips, N, E, StopAsked);
     }
     throw CodError("unknown filter criterion");
 }

@@ -6,6 +6,7 @@
 #include "engine/Cod.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -44,7 +45,16 @@ constexpr int MainLobeIndex(int L, int N) {
 
 // The taps of the filter of N taps (L..8L) for the chips: the main lobe (at MainLobeIndex)
 // equals the code's energy. CodError for N out of range or a code without energy.
-std::vector<double> DesignFilter(const std::vector<double>& Chips, int N, TFilterCriterion Criterion);
+// StopAsked, when given, is asked every few thousand steps of the least-peak design (which
+// takes minutes at 500 chips); when it says yes the design ends with TDesignStopped.
+std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
+                                 TFilterCriterion Criterion,
+                                 const std::function<bool()>& StopAsked = {});
+
+// A design broken off by its caller.
+struct TDesignStopped : CodError {
+    TDesignStopped() : CodError("the filter design was stopped") {}
+};
 
 struct TFilterFigures {
     // The main lobe y_m (the code's energy for the designs above).

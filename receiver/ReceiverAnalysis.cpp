@@ -62,7 +62,8 @@ std::string DecibelText(double Db) {
     return Buffer;
 }
 
-TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P) {
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
+                                  const std::function<bool()>& StopAsked) {
     TReceiverAnalysis A;
     A.Params = P;
     A.Chips = CodChips(P.Cod, P.L, P.Type);
@@ -70,7 +71,7 @@ TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P) {
                   : P.Taps > 0                             ? P.Taps
                                                            : DefaultFilterFactor * P.L;
     A.Params.Taps = N;
-    A.Taps = DesignFilter(A.Chips, N, P.Criterion);
+    A.Taps = DesignFilter(A.Chips, N, P.Criterion, StopAsked);
     A.Quantised = QuantiseTaps(A.Taps, P.Bits);
     A.Output = FilterOutput(A.Chips, A.Taps);
     A.OutputMain = MainLobeIndex(P.L, N);

@@ -8,7 +8,7 @@
 #include "receiver/Ambiguity.h"
 #include "receiver/MismatchedFilter.h"
 
-#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,8 +47,10 @@ struct TReceiverAnalysis {
     double Tolerance = 0;
 };
 
-// Everything above for P. CodError for a code or a parameter the parts refuse.
-TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P);
+// Everything above for P. CodError for a code or a parameter the parts refuse; StopAsked is
+// handed to the filter's design (DesignFilter), whose TDesignStopped ends the analysis.
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
+                                  const std::function<bool()>& StopAsked = {});
 
 // The criterion as the command line names it ("matched", "isl", "psl") and the window's
 // items ("согласованный", "мин. ИУБЛ", "мин. УБЛ").

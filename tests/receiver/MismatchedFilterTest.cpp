@@ -117,6 +117,34 @@ TEST(MismatchedFilter, MinPslReachesTheDualOptimumWithTheMainLobeKept) {
     });
 }
 
+// The least-peak design goes in rounds that its caller may end: carried to the end it is
+// the design of one run, and a stop asked ends it with TDesignStopped.
+TEST(MismatchedFilter, MinPslDesignGoesInRoundsThatMayBeBrokenOff) {
+    std::mt19937 Rng(96);
+    const std::string Cod = RandomCod(Rng, 96, TCodType::Binary);
+    const auto Chips = CodChips(Cod, 96, TCodType::Binary);
+    const auto Whole = DesignFilter(Chips, 288, TFilterCriterion::MinPsl);
+    int Asked = 0;
+    const auto InRounds = DesignFilter(Chips, 288, TFilterCriterion::MinPsl, [&] {
+        ++Asked;
+        return false;
+    });
+    EXPECT_GE(Asked, 1) << "no round boundary: the case tests nothing";
+    const int M = MainLobeIndex(96, 288);
+    EXPECT_NEAR(PeakSideLobe(FilterOutput(Chips, InRounds), M),
+                PeakSideLobe(FilterOutput(Chips, Whole), M), 1e-9);
+    Asked = 0;
+    EXPECT_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinPsl,
+                              [&] {
+                                  ++Asked;
+                                  return true;
+                              }),
+                 TDesignStopped);
+    EXPECT_EQ(Asked, 1);
+    // The other designs are immediate: nothing to ask.
+    EXPECT_NO_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinIsl, [] { return true; }));
+}
+
 TEST(MismatchedFilter, QuantisedTapsFillTheirBitsAndKeepTheirFigures) {
     const auto Chips = CodChips("1201102", 7, TCodType::Ternary);
     const auto Taps = DesignFilter(Chips, 17, TFilterCriterion::MinPsl);

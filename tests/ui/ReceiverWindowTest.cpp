@@ -168,6 +168,27 @@ private slots:
         QCOMPARE(FileText(Taps), Before);
     }
 
+    // "Прервать" ends a least-peak design of a long code at its next round: the window keeps
+    // what it showed, and the job ends without an error.
+    void aLongDesignIsBrokenOff() {
+        QString Long;
+        for (int I = 0; I < 200; ++I)
+            Long += QChar(u'0' + (I * I * 7 + I / 3) % 5 % 2);
+        MainForm->CodLengthPBSpinEdit->SetValue(200);
+        OpenOn(Long);
+        const QString Before = Form()->FiguresLabel->text();
+        Form()->CriterionComboBox->setCurrentIndex(2);
+        QTest::mouseClick(Form()->CalculateButton, Qt::LeftButton);
+        QVERIFY(Form()->StopButton->isEnabled());
+        QVERIFY(Form()->FiguresLabel->text().startsWith(QStringLiteral("Идёт расчёт")));
+        QTest::mouseClick(Form()->StopButton, Qt::LeftButton);
+        QVERIFY(WaitForAnalysis());
+        QVERIFY(!Form()->StopButton->isEnabled());
+        QCOMPARE(Form()->Analysis()->Params.Criterion, codegen::TFilterCriterion::MinIsl);
+        QCOMPARE(Form()->FiguresLabel->text(), Before);
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
     // From the set's menu, and a ternary code.
     void theSetAndTernaryCodesOpenToo() {
         ClickItem(MainForm->VariantRadioGroup, 1);

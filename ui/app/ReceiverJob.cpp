@@ -17,14 +17,19 @@ constexpr int PollInterval = 15; // ms
 TReceiverJob::TReceiverJob(QObject* Parent) : TJob(Parent) {}
 
 TReceiverJob::~TReceiverJob() {
-    // The futures of std::async wait for their threads as they go.
+    // The futures of std::async wait for their threads as they go: each is told to end first.
+    if (StopWork)
+        StopWork->store(true);
 }
 
 void TReceiverJob::start(const codegen::TReceiverParams& P) {
     if (Running())
         StopEngine();
     ForgetFinished();
-    Work = std::async(std::launch::async, [P] { return codegen::AnalyseReceiver(P); });
+    StopWork = std::make_shared<std::atomic<bool>>(false);
+    Work = std::async(std::launch::async, [P, Stop = StopWork] {
+        return codegen::AnalyseReceiver(P, [Stop] { return Stop->load(); });
+    });
     Begin(PollInterval);
 }
 
@@ -43,6 +48,8 @@ void TReceiverJob::Step() {
 }
 
 void TReceiverJob::StopEngine() {
+    if (StopWork)
+        StopWork->store(true);
     if (Work.valid())
         Dropped.push_back(std::move(Work));
 }

@@ -1,11 +1,12 @@
 // The filter window's calculation as a job: the receive chain of one code is worked out on a
 // thread of its own while the window stays live, and handed over when it is done. A new start
-// supersedes the run in hand, whose result is then dropped.
+// supersedes the run in hand, which is broken off and whose result is dropped.
 #pragma once
 
 #include "receiver/ReceiverAnalysis.h"
 #include "ui/app/SearchJobs.h"
 
+#include <atomic>
 #include <future>
 #include <memory>
 #include <vector>
@@ -15,7 +16,7 @@ class TReceiverJob : public TJob {
 
 public:
     explicit TReceiverJob(QObject* Parent = nullptr);
-    // Waits for the runs still in hand (a design cannot be broken off half way).
+    // Breaks off the runs still in hand and waits for them to end (a round of the design).
     ~TReceiverJob() override;
 
     void start(const codegen::TReceiverParams& P);
@@ -31,6 +32,8 @@ protected:
 
 private:
     std::future<codegen::TReceiverAnalysis> Work;
+    // Set to break the run in hand off at the design's next round.
+    std::shared_ptr<std::atomic<bool>> StopWork;
     // Superseded runs still finishing: their results are dropped.
     std::vector<std::future<codegen::TReceiverAnalysis>> Dropped;
     std::unique_ptr<codegen::TReceiverAnalysis> Done;

@@ -81,8 +81,13 @@ TReceiverForm::TReceiverForm(QWidget* Parent) : TForm(QStringLiteral("ReceiverFo
     setAttribute(Qt::WA_QuitOnClose, false);
     Job = new TReceiverJob(this);
     connect(Job, &TReceiverJob::analysed, this, [this] { RunGuarded([this] { Analysed(); }); });
-    connect(Job, &TJob::finished, this,
-            [this] { CalculateButton->setText(QStringLiteral("Рассчитать")); });
+    connect(Job, &TJob::finished, this, [this] {
+        StopButton->setEnabled(false);
+        if (!Shown)
+            FiguresLabel->clear();
+        else
+            ShowFigures();
+    });
     CreateControls();
     CreateCharts();
     CreateSaveMenu();
@@ -153,6 +158,9 @@ void TReceiverForm::CreateControls() {
                                              "относительно главного лепестка"));
     CalculateButton = new QPushButton(QStringLiteral("Рассчитать"), this);
     CalculateButton->setObjectName(QStringLiteral("CalculateButton"));
+    StopButton = new QPushButton(QStringLiteral("Прервать"), this);
+    StopButton->setObjectName(QStringLiteral("StopButton"));
+    StopButton->setEnabled(false);
     SaveButton = new QToolButton(this);
     SaveButton->setObjectName(QStringLiteral("SaveButton"));
     SaveButton->setText(QStringLiteral("Сохранить"));
@@ -173,6 +181,7 @@ void TReceiverForm::CreateControls() {
                     {QStringLiteral("выход:"), ScaleComboBox}});
     SaveButton->setMinimumWidth(SaveButton->sizeHint().width() + 12);
     Row->addWidget(CalculateButton);
+    Row->addWidget(StopButton);
     Row->addWidget(SaveButton);
     Layout->addLayout(Row);
     auto* DopplerRow = new QHBoxLayout;
@@ -191,6 +200,7 @@ void TReceiverForm::CreateControls() {
 
     connect(CalculateButton, &QPushButton::clicked, this,
             Guarded(this, &TReceiverForm::CalculateButtonClick));
+    connect(StopButton, &QPushButton::clicked, Job, &TJob::stop);
     connect(DopplerMaxSpinBox, &QDoubleSpinBox::valueChanged, this,
             [this](double Max) { CutDopplerSpinBox->setRange(-Max, Max); });
     connect(ScaleComboBox, &QComboBox::currentIndexChanged, this,
@@ -362,7 +372,10 @@ void TReceiverForm::CalculateButtonClick() {
     P.Grid.Bins = DopplerBinsSpinBox->value();
     P.LimitDb = LimitSpinBox->value();
     Job->start(P);
-    CalculateButton->setText(QStringLiteral("Расчёт…"));
+    StopButton->setEnabled(true);
+    FiguresLabel->setText(QStringLiteral("Идёт расчёт: фильтр «%1», %2 отводов…")
+                              .arg(QString::fromUtf8(codegen::CriterionCaption(P.Criterion)))
+                              .arg(P.Criterion == TFilterCriterion::Matched ? L : P.Taps));
 }
 
 void TReceiverForm::Analysed() {

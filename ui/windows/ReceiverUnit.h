@@ -53,6 +53,8 @@ public:
     QDoubleSpinBox* CutDopplerSpinBox;
     QComboBox* ScaleComboBox;
     QPushButton* CalculateButton;
+    // Breaks the calculation off (a least-peak filter of a long code takes minutes).
+    QPushButton* StopButton;
     QToolButton* SaveButton;
     QLabel* FiguresLabel;
     QCustomPlot* OutputChart;
