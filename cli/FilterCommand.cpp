@@ -25,60 +25,27 @@ struct TFilterOptions {
     bool Csv = false;
 };
 
-TFilterCriterion CriterionOf(const std::string& Name) {
-    return Name == "matched" ? TFilterCriterion::Matched
-           : Name == "psl"   ? TFilterCriterion::MinPsl
-                             : TFilterCriterion::MinIsl;
-}
-
-std::string CriterionName(TFilterCriterion Criterion) {
-    return Criterion == TFilterCriterion::Matched  ? "matched"
-           : Criterion == TFilterCriterion::MinPsl ? "min-PSL"
-                                                   : "min-ISL";
-}
-
-std::string Number(double Value) {
-    char Text[32];
-    std::snprintf(Text, sizeof Text, "%.10g", Value);
-    return Text;
-}
-
-std::string FiguresText(const TFilterFigures& F) {
-    char Text[160];
-    std::snprintf(Text, sizeof Text, "PSL %.2f dB, ISL %.2f dB, loss %.2f dB", F.PslDb, F.IslDb,
-                  F.LossDb);
-    return Text;
-}
-
 int RunFilter(const TFilterOptions& O) {
     const auto Chips = CodChips(O.Cod, O.L, O.Type);
     const int N = O.Taps ? *O.Taps : DefaultFilterFactor * O.L;
-    const TFilterCriterion Criterion = CriterionOf(O.Criterion);
+    // The option's check admits the three names only.
+    const TFilterCriterion Criterion = CriterionNamed(O.Criterion).value();
     const auto Taps = DesignFilter(Chips, N, Criterion);
     const TFilterFigures Figures = FilterFigures(Chips, Taps);
-    const std::string Name = CriterionName(Criterion);
-    TTextLines Comments{
-        "code of " + std::to_string(O.L) + " chips (" +
-            (O.Type == TCodType::Binary ? "binary" : "ternary") + "): " + O.Cod,
-        Name + " filter of " + std::to_string(N) + " taps; main lobe at output sample " +
-            std::to_string(MainLobeIndex(O.L, N)) + " of 0.." + std::to_string(O.L + N - 2),
-        "main lobe " + Number(Figures.MainLobe) + ", " + FiguresText(Figures)};
     std::vector<double> Out = Taps;
-    std::string Quantised;
+    std::optional<TQuantisedFigures> Quantised;
     if (O.Bits) {
-        const TQuantisedTaps Q = QuantiseTaps(Taps, *O.Bits);
-        Out.assign(Q.Taps.begin(), Q.Taps.end());
-        Quantised = "quantised to " + std::to_string(Q.Bits) +
-                    " bits: " + FiguresText(FilterFigures(Chips, Out));
-        Comments.push_back("taps as " + std::to_string(Q.Bits) +
-                           "-bit integers: round(real tap * " + Number(Q.Scale) + ")");
-        Comments.push_back(Quantised);
+        Quantised = TQuantisedFigures{QuantiseTaps(Taps, *O.Bits), {}};
+        Out.assign(Quantised->Taps.Taps.begin(), Quantised->Taps.Taps.end());
+        Quantised->Figures = FilterFigures(Chips, Out);
     }
+    const TTextLines Comments = FilterComments(O.Cod, O.L, O.Type, Criterion, N, Figures,
+                                               Quantised ? &*Quantised : nullptr);
     PrintLines(O.Csv ? TapsCsv(Out) : TapsLines(Out, Comments));
-    std::fprintf(stderr, "%s filter of %d taps: %s\n", Name.c_str(), N,
+    std::fprintf(stderr, "%s filter of %d taps: %s\n", CriterionTitle(Criterion), N,
                  FiguresText(Figures).c_str());
-    if (!Quantised.empty())
-        std::fprintf(stderr, "%s\n", Quantised.c_str());
+    if (Quantised)
+        std::fprintf(stderr, "%s\n", Comments.back().c_str());
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace codegen {
@@ -61,6 +62,36 @@ TTextLines TapsCsv(const std::vector<double>& Taps) {
     for (std::size_t I = 0; I < Taps.size(); ++I)
         Rows.push_back({std::to_string(I), TapText(Taps[I])});
     return CsvLines(Rows);
+}
+
+std::string FiguresText(const TFilterFigures& F) {
+    char Text[160];
+    std::snprintf(Text, sizeof Text, "PSL %.2f dB, ISL %.2f dB, loss %.2f dB", F.PslDb, F.IslDb,
+                  F.LossDb);
+    return Text;
+}
+
+TTextLines FilterComments(std::string_view Cod, int L, TCodType Type, TFilterCriterion Criterion,
+                          int N, const TFilterFigures& Figures,
+                          const TQuantisedFigures* Quantised) {
+    char MainLobe[32];
+    std::snprintf(MainLobe, sizeof MainLobe, "%.10g", Figures.MainLobe);
+    TTextLines Comments{
+        "code of " + std::to_string(L) + " chips (" +
+            (Type == TCodType::Binary ? "binary" : "ternary") + "): " + std::string(Cod),
+        std::string(CriterionTitle(Criterion)) + " filter of " + std::to_string(N) +
+            " taps; main lobe at output sample " + std::to_string(MainLobeIndex(L, N)) + " of 0.." +
+            std::to_string(L + N - 2),
+        std::string("main lobe ") + MainLobe + ", " + FiguresText(Figures)};
+    if (Quantised) {
+        char Scale[32];
+        std::snprintf(Scale, sizeof Scale, "%.10g", Quantised->Taps.Scale);
+        Comments.push_back("taps as " + std::to_string(Quantised->Taps.Bits) +
+                           "-bit integers: round(real tap * " + Scale + ")");
+        Comments.push_back("quantised to " + std::to_string(Quantised->Taps.Bits) +
+                           " bits: " + FiguresText(Quantised->Figures));
+    }
+    return Comments;
 }
 
 std::vector<double> ReadTaps(std::string_view Text) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "export/TextExport.h"
+#include "receiver/MismatchedFilter.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +17,20 @@ namespace codegen {
 TTextLines TapsLines(const std::vector<double>& Taps, const TTextLines& Comments);
 // The same as CSV: "tap,value" then "0,<tap0>", "1,<tap1>", ...
 TTextLines TapsCsv(const std::vector<double>& Taps);
+
+// "PSL -38.47 dB, ISL -30.03 dB, loss 0.20 dB".
+std::string FiguresText(const TFilterFigures& Figures);
+
+// What a taps file says about its filter, as comments: the code, the filter (its criterion,
+// taps and main-lobe sample) and its figures; with Quantised, the integers' scale and the
+// figures of the integer taps too.
+struct TQuantisedFigures {
+    TQuantisedTaps Taps;
+    TFilterFigures Figures;
+};
+TTextLines FilterComments(std::string_view Cod, int L, TCodType Type, TFilterCriterion Criterion,
+                          int N, const TFilterFigures& Figures,
+                          const TQuantisedFigures* Quantised = nullptr);
 
 // Reads either form. CodError naming the line for text that is not a number, a file without
 // taps, more than 8 * MaxCodLength taps, or values that are not finite.

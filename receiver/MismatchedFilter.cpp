@@ -221,6 +221,38 @@ std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E
 
 } // namespace
 
+const char* CriterionName(TFilterCriterion Criterion) {
+    switch (Criterion) {
+    case TFilterCriterion::Matched:
+        return "matched";
+    case TFilterCriterion::MinIsl:
+        return "isl";
+    case TFilterCriterion::MinPsl:
+        return "psl";
+    }
+    return "";
+}
+
+std::optional<TFilterCriterion> CriterionNamed(std::string_view Name) {
+    for (const auto C :
+         {TFilterCriterion::Matched, TFilterCriterion::MinIsl, TFilterCriterion::MinPsl})
+        if (Name == CriterionName(C))
+            return C;
+    return std::nullopt;
+}
+
+const char* CriterionTitle(TFilterCriterion Criterion) {
+    switch (Criterion) {
+    case TFilterCriterion::Matched:
+        return "matched";
+    case TFilterCriterion::MinIsl:
+        return "min-ISL";
+    case TFilterCriterion::MinPsl:
+        return "min-PSL";
+    }
+    return "";
+}
+
 std::vector<double> CodChips(std::string_view Cod, int L, TCodType Type) {
     CheckCodLength(L);
     if (const auto Fault = CodTextFault(Cod, L, Type))

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,13 @@ enum class TFilterCriterion {
     // The least peak side lobe with the main lobe equal to the code's energy.
     MinPsl
 };
+
+// The criterion as the command line names it ("matched", "isl", "psl"), the one it names (none
+// for another word), and the filter as figures and files name it ("matched", "min-ISL",
+// "min-PSL").
+const char* CriterionName(TFilterCriterion Criterion);
+std::optional<TFilterCriterion> CriterionNamed(std::string_view Name);
+const char* CriterionTitle(TFilterCriterion Criterion);
 
 // Filter lengths a design takes: L..8L taps; the default is 3L.
 inline constexpr int MinFilterFactor = 1;

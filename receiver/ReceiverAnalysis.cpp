@@ -1,6 +1,7 @@
 #include "receiver/ReceiverAnalysis.h"
 
 #include "export/CodFiles.h"
+#include "receiver/FilterTaps.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,30 +30,6 @@ std::string DecibelCell(double Db) {
 }
 
 } // namespace
-
-const char* CriterionName(TFilterCriterion Criterion) {
-    switch (Criterion) {
-    case TFilterCriterion::Matched:
-        return "matched";
-    case TFilterCriterion::MinIsl:
-        return "isl";
-    case TFilterCriterion::MinPsl:
-        return "psl";
-    }
-    return "";
-}
-
-const char* CriterionCaption(TFilterCriterion Criterion) {
-    switch (Criterion) {
-    case TFilterCriterion::Matched:
-        return "согласованный";
-    case TFilterCriterion::MinIsl:
-        return "мин. ИУБЛ";
-    case TFilterCriterion::MinPsl:
-        return "мин. УБЛ";
-    }
-    return "";
-}
 
 std::string DecibelText(double Db) {
     if (Db <= std::numeric_limits<double>::lowest())
@@ -86,6 +63,12 @@ TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
     A.Curve = PslUnderDoppler(A.Ambiguity);
     A.Tolerance = DopplerTolerance(A.Curve, P.LimitDb);
     return A;
+}
+
+TTextLines TapsFileComments(const TReceiverAnalysis& A) {
+    const TQuantisedFigures Quantised{A.Quantised, A.QuantisedFigures};
+    return FilterComments(A.Params.Cod, A.Params.L, A.Params.Type, A.Params.Criterion,
+                          static_cast<int>(A.Taps.size()), A.Figures, &Quantised);
 }
 
 TTextLines OutputsCsv(const TReceiverAnalysis& A) {

@@ -52,10 +52,8 @@ struct TReceiverAnalysis {
 TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
                                   const std::function<bool()>& StopAsked = {});
 
-// The criterion as the command line names it ("matched", "isl", "psl") and the window's
-// items ("согласованный", "мин. ИУБЛ", "мин. УБЛ").
-const char* CriterionName(TFilterCriterion Criterion);
-const char* CriterionCaption(TFilterCriterion Criterion);
+// The comments of the analysis's taps file, as `codegen-cli filter --bits` writes them.
+TTextLines TapsFileComments(const TReceiverAnalysis& A);
 
 // The curves as CSV: the two outputs over the delay from the main lobe ("delay,filter,
 // matched", a cell empty where an output has no sample), and the Doppler figures with the

@@ -33,9 +33,21 @@ namespace {
 
 using codegen::TFilterCriterion;
 
-// In the order of TFilterCriterion.
+// The items of the filter's choice.
 constexpr TFilterCriterion Criteria[] = {TFilterCriterion::Matched, TFilterCriterion::MinIsl,
                                          TFilterCriterion::MinPsl};
+
+QString CriterionCaption(TFilterCriterion Criterion) {
+    switch (Criterion) {
+    case TFilterCriterion::Matched:
+        return QStringLiteral("согласованный");
+    case TFilterCriterion::MinIsl:
+        return QStringLiteral("мин. ИУБЛ");
+    case TFilterCriterion::MinPsl:
+        return QStringLiteral("мин. УБЛ");
+    }
+    return {};
+}
 
 QString Db(double Value) {
     return QString::fromStdString(codegen::DecibelText(Value));
@@ -109,7 +121,7 @@ void TReceiverForm::CreateControls() {
     CriterionComboBox = new QComboBox(this);
     CriterionComboBox->setObjectName(QStringLiteral("CriterionComboBox"));
     for (TFilterCriterion C : Criteria)
-        CriterionComboBox->addItem(QString::fromUtf8(codegen::CriterionCaption(C)));
+        CriterionComboBox->addItem(CriterionCaption(C));
     CriterionComboBox->setCurrentIndex(1);
     CriterionComboBox->setToolTip(
         QStringLiteral("Согласованный фильтр (код наоборот), фильтр с наименьшей суммой "
@@ -374,7 +386,7 @@ void TReceiverForm::CalculateButtonClick() {
     Job->start(P);
     StopButton->setEnabled(true);
     FiguresLabel->setText(QStringLiteral("Идёт расчёт: фильтр «%1», %2 отводов…")
-                              .arg(QString::fromUtf8(codegen::CriterionCaption(P.Criterion)))
+                              .arg(CriterionCaption(P.Criterion))
                               .arg(P.Criterion == TFilterCriterion::Matched ? L : P.Taps));
 }
 
@@ -519,7 +531,7 @@ QString TReceiverForm::FiguresText() const {
     };
     QStringList Lines;
     Lines.append(QStringLiteral("Фильтр «%1», %2 отводов: %3")
-                     .arg(QString::fromUtf8(codegen::CriterionCaption(A.Params.Criterion)))
+                     .arg(CriterionCaption(A.Params.Criterion))
                      .arg(A.Params.Taps)
                      .arg(Figures(A.Figures)));
     Lines.append(QStringLiteral("Отводы в %1 бит (масштаб %2): %3")
@@ -550,12 +562,8 @@ void TReceiverForm::ShowFigures() {
 
 void TReceiverForm::SaveTapsText(const QString& Path) const {
     const codegen::TReceiverAnalysis& A = Need();
-    const codegen::TTextLines Comments{
-        "filter for the " + std::to_string(A.Params.L) + "-chip code " + A.Params.Cod,
-        std::string(codegen::CriterionName(A.Params.Criterion)) + ", " +
-            std::to_string(A.Taps.size()) + " taps, main lobe at output sample " +
-            std::to_string(A.OutputMain)};
-    WriteFileAtomically(Path, codegen::FileText(codegen::TapsLines(A.Taps, Comments)));
+    WriteFileAtomically(
+        Path, codegen::FileText(codegen::TapsLines(A.Taps, codegen::TapsFileComments(A))));
 }
 
 void TReceiverForm::SaveTapsCsv(const QString& Path) const {
