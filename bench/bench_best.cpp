@@ -2,6 +2,7 @@
 // the plain way (change the chip, sum every side lobe afresh, change it back), in the same
 // run; and the whole search to a peak side lobe target. The counter "evaluations" is
 // candidate codes scored per second.
+#include "bench/RandomChips.h"
 #include "oracle/NaiveCorrelation.h"
 #include "search/exhaustive/LobeTable.h"
 #include "search/stochastic/BestCodSearch.h"
@@ -13,14 +14,6 @@
 namespace {
 
 using namespace codegen;
-
-std::vector<int8_t> RandomChips(int L) {
-    std::mt19937 Rng(static_cast<unsigned>(L));
-    std::vector<int8_t> Chips(static_cast<std::size_t>(L));
-    for (auto& C : Chips)
-        C = (Rng() & 1) ? 1 : -1;
-    return Chips;
-}
 
 // A low-side-lobe code, as the search meets them after its first moves.
 std::vector<int8_t> GoodChips(int L) {
@@ -67,7 +60,7 @@ void FastFlipScores(benchmark::State& State, const std::string& Kernel, bool Goo
     SetBestSearchKernel(Kernel);
     TLobeTable Table;
     Table.Reset(L);
-    Table.Load(Good ? GoodChips(L) : RandomChips(L), P);
+    Table.Load(Good ? GoodChips(L) : bench::RandomChips<int8_t>(L), P);
     std::vector<TChipMove> Moves;
     for (int J = 0; J < L; ++J)
         Moves.push_back({J, -2 * Table.Chip(J), -1, 0});

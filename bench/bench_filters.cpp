@@ -1,6 +1,7 @@
 // The receive filters: min-ISL from the Toeplitz normal equations against the plain dense way
 // (the convolution matrix written out and factorised by QR) in the same run, and the min-PSL
 // linear programme. Ratios of the per-call times are the figures to quote.
+#include "bench/RandomChips.h"
 #include "receiver/MismatchedFilter.h"
 
 #include <Eigen/Dense>
@@ -12,14 +13,6 @@
 namespace {
 
 using namespace codegen;
-
-std::vector<double> RandomChips(int L) {
-    std::mt19937 Rng(static_cast<unsigned>(L));
-    std::vector<double> Chips(static_cast<std::size_t>(L));
-    for (double& C : Chips)
-        C = Rng() % 2 ? 1 : -1;
-    return Chips;
-}
 
 // h = E G^-1 a / (a^T G^-1 a) with G = C^T C = R^T R from the QR factors of C itself.
 std::vector<double> DenseMinIslTaps(const std::vector<double>& Chips, int N) {
@@ -39,20 +32,20 @@ std::vector<double> DenseMinIslTaps(const std::vector<double>& Chips, int N) {
 }
 
 void MinIslToeplitz(benchmark::State& State) {
-    const auto Chips = RandomChips(static_cast<int>(State.range(0)));
+    const auto Chips = bench::RandomChips<double>(static_cast<int>(State.range(0)));
     for (auto _ : State)
         benchmark::DoNotOptimize(
             DesignFilter(Chips, static_cast<int>(State.range(1)), TFilterCriterion::MinIsl));
 }
 
 void MinIslDenseQr(benchmark::State& State) {
-    const auto Chips = RandomChips(static_cast<int>(State.range(0)));
+    const auto Chips = bench::RandomChips<double>(static_cast<int>(State.range(0)));
     for (auto _ : State)
         benchmark::DoNotOptimize(DenseMinIslTaps(Chips, static_cast<int>(State.range(1))));
 }
 
 void MinPslLinearProgramme(benchmark::State& State) {
-    const auto Chips = RandomChips(static_cast<int>(State.range(0)));
+    const auto Chips = bench::RandomChips<double>(static_cast<int>(State.range(0)));
     for (auto _ : State)
         benchmark::DoNotOptimize(
             DesignFilter(Chips, static_cast<int>(State.range(1)), TFilterCriterion::MinPsl));
