@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -41,36 +40,12 @@ std::string Formatted(const char* Format, double Value) {
     return Buffer;
 }
 
-// Two decimals; the ends of the doubles, which stand for the infinities, as "-inf" and "inf".
-std::string DbText(double Db) {
-    if (Db == std::numeric_limits<double>::lowest())
-        return "-inf";
-    if (Db == std::numeric_limits<double>::max())
-        return "inf";
-    const std::string Text = Formatted("%.2f", Db);
-    return Text == "-0.00" ? "0.00" : Text;
-}
-
-std::vector<double> ReadTapsFile(const std::string& Path) {
-    std::vector<std::string> Lines;
-    if (Path == "-") {
-        Lines = ReadTextLines(std::cin, "standard input");
-    } else {
-        std::ifstream File = OpenInputFile(Path);
-        Lines = ReadTextLines(File, Path);
-    }
-    std::string Text;
-    for (const auto& Line : Lines)
-        Text += Line + '\n';
-    return ReadTaps(Text);
-}
-
 void WriteTable(const std::vector<TDopplerPsl>& Curve) {
     std::string Out = "# doppler main_lobe psl_db psl_to_zero_db loss_db\n";
     for (const auto& P : Curve)
         Out += Formatted("%.10g", P.Doppler) + ' ' + Formatted("%.10g", P.MainLobe) + ' ' +
-               DbText(P.PslDb) + ' ' + DbText(P.PslToZeroDopplerDb) + ' ' +
-               DbText(P.MainLobeLossDb) + '\n';
+               DecibelText(P.PslDb) + ' ' + DecibelText(P.PslToZeroDopplerDb) + ' ' +
+               DecibelText(P.MainLobeLossDb) + '\n';
     WriteOut(Out);
 }
 
@@ -89,7 +64,7 @@ void WriteCsv(const TAmbiguity& A) {
             const double Db =
                 Value == 0 ? CsvFloorDb
                            : std::max(CsvFloorDb, 20 * std::log10(Value / A.ZeroDopplerMainLobe));
-            Out += ',' + DbText(Db);
+            Out += ',' + DecibelText(Db);
         }
         Out += '\n';
         WriteOut(Out);
@@ -127,7 +102,8 @@ int RunAmbiguity(const TAmbiguityOptions& O) {
                                                                  : ZeroPsl + DefaultLimitMarginDb;
     }
     std::fprintf(stderr, "doppler tolerance: %s cycles over the code (PSL at most %s dB)\n",
-                 Formatted("%.10g", DopplerTolerance(Curve, Limit)).c_str(), DbText(Limit).c_str());
+                 Formatted("%.10g", DopplerTolerance(Curve, Limit)).c_str(),
+                 DecibelText(Limit).c_str());
     return 0;
 }
 

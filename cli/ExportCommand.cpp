@@ -9,14 +9,9 @@
 #include "export/TextExport.h"
 #include "receiver/FilterTaps.h"
 
-#include <cmath>
 #include <ctime>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace codegen {
@@ -33,38 +28,18 @@ struct TExportOptions {
     std::string FilterFile;
 };
 
-std::string TapText(double Tap) {
-    std::ostringstream Text;
-    Text << Tap;
-    return Text.str();
-}
-
-// Integer taps of a taps file, for the test bench's filter output: a fractional or huge tap
-// is refused, as the vectors would be no filter's output.
-std::vector<std::int32_t> ReadIntegerTaps(const std::string& Path) {
-    std::ifstream File = OpenInputFile(Path);
-    // Far beyond the longest taps file (8 * MaxCodLength lines): the read stays bounded.
-    constexpr std::size_t MostBytes = std::size_t{16} << 20;
-    std::string Text;
-    std::istreambuf_iterator<char> It(File), End;
-    for (; It != End && Text.size() <= MostBytes; ++It)
-        Text += *It;
-    if (Text.size() > MostBytes)
-        throw CodError("The taps file " + Path + " is larger than 16 MiB");
-    std::vector<std::int32_t> Taps;
+// The integer taps of the file for the test bench's filter output, none without a file: a
+// fractional or huge tap is refused, as the vectors would be no filter's output.
+std::vector<std::int32_t> TestbenchTaps(const std::string& Path) {
+    if (Path.empty())
+        return {};
+    const std::vector<double> Taps = ReadTapsFile(Path);
     try {
-        for (const double Tap : ReadTaps(Text)) {
-            if (Tap != std::floor(Tap) || Tap < std::numeric_limits<std::int32_t>::min() ||
-                Tap > std::numeric_limits<std::int32_t>::max())
-                throw CodError("tap " + std::to_string(Taps.size()) + " (" + TapText(Tap) +
-                               ") is not an integer of 32 bits; the test bench takes quantised "
-                               "taps");
-            Taps.push_back(static_cast<std::int32_t>(Tap));
-        }
+        return IntegerTaps(Taps);
     } catch (const CodError& Error) {
-        throw CodError("The taps file " + Path + ": " + Error.what());
+        throw CodError("The taps file " + Path + ": " + Error.what() +
+                       "; the test bench takes quantised taps");
     }
-    return Taps;
 }
 
 int RunHdlExport(const TExportOptions& O) {
@@ -76,10 +51,7 @@ int RunHdlExport(const TExportOptions& O) {
     else if (O.Format == "hex")
         ConvertToReadmemh(O.Set, O.Hdl, Lines);
     else
-        ConvertToTestbenchVectors(O.Set,
-                                  O.FilterFile.empty() ? std::vector<std::int32_t>{}
-                                                       : ReadIntegerTaps(O.FilterFile),
-                                  Lines);
+        ConvertToTestbenchVectors(O.Set, TestbenchTaps(O.FilterFile), Lines);
     PrintLines(Lines);
     return 0;
 }

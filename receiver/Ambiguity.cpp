@@ -13,6 +13,7 @@
 #include <mutex>
 #include <numbers>
 #include <string>
+#include <string_view>
 
 namespace codegen {
 
@@ -327,6 +328,16 @@ double DopplerTolerance(const std::vector<TDopplerPsl>& Curve, double LimitDb) {
         Tolerance = Level;
     }
     return Tolerance;
+}
+
+std::string DecibelText(double Db) {
+    if (Db <= std::numeric_limits<double>::lowest())
+        return "-inf";
+    if (Db >= std::numeric_limits<double>::max())
+        return "inf";
+    char Buffer[32];
+    std::snprintf(Buffer, sizeof Buffer, "%.2f", Db);
+    return std::string_view(Buffer) == "-0.00" ? "0.00" : Buffer;
 }
 
 } // namespace codegen

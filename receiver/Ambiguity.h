@@ -2,6 +2,7 @@
 // Doppler cuts, and the peak side lobe under Doppler. Plain C++ (FFTW inside).
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace codegen {
@@ -66,5 +67,9 @@ std::vector<TDopplerPsl> PslUnderDoppler(const TAmbiguity& A);
 // PslDb is at most LimitDb; 0 when the zero-Doppler bin itself exceeds it (or the grid has
 // no bin at 0: then the bins nearest to 0 start the walk).
 double DopplerTolerance(const std::vector<TDopplerPsl>& Curve, double LimitDb);
+
+// A figure in dB as the tool prints it: two decimals ("0.00", never "-0.00"), and the ends of
+// the doubles, which stand for the infinities above, as "-inf" and "inf".
+std::string DecibelText(double Db);
 
 } // namespace codegen

@@ -1,11 +1,15 @@
 #include "receiver/FilterTaps.h"
 
 #include "engine/Cod.h"
+#include "engine/TextLines.h"
 #include "export/CodFiles.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <limits>
 #include <string>
 
 namespace codegen {
@@ -13,12 +17,6 @@ namespace codegen {
 namespace {
 
 constexpr std::size_t MaxTaps = static_cast<std::size_t>(8) * MaxCodLength;
-
-std::string TapText(double Tap) {
-    char Buffer[64];
-    const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, Tap).ptr;
-    return std::string(Buffer, End);
-}
 
 std::string_view Trimmed(std::string_view S) {
     while (!S.empty() && (S.front() == ' ' || S.front() == '\t'))
@@ -45,13 +43,19 @@ double ParseTap(std::string_view Cell, std::size_t LineNumber) {
 
 } // namespace
 
+std::string ExactNumberText(double Value) {
+    char Buffer[64];
+    const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, Value).ptr;
+    return std::string(Buffer, End);
+}
+
 TTextLines TapsLines(const std::vector<double>& Taps, const TTextLines& Comments) {
     TTextLines Lines;
     Lines.reserve(Comments.size() + Taps.size());
     for (const auto& C : Comments)
         Lines.push_back("# " + C);
     for (double Tap : Taps)
-        Lines.push_back(TapText(Tap));
+        Lines.push_back(ExactNumberText(Tap));
     return Lines;
 }
 
@@ -60,7 +64,7 @@ TTextLines TapsCsv(const std::vector<double>& Taps) {
     Rows.reserve(Taps.size() + 1);
     Rows.push_back({"tap", "value"});
     for (std::size_t I = 0; I < Taps.size(); ++I)
-        Rows.push_back({std::to_string(I), TapText(Taps[I])});
+        Rows.push_back({std::to_string(I), ExactNumberText(Taps[I])});
     return CsvLines(Rows);
 }
 
@@ -130,6 +134,45 @@ std::vector<double> ReadTaps(std::string_view Text) {
     if (Taps.empty())
         throw CodError("the taps file holds no tap");
     return Taps;
+}
+
+std::vector<double> ReadTapsFile(const std::string& Path) {
+    // Room for every tap and as many comment lines again, and far from any real file.
+    constexpr std::size_t MostLines = 2 * MaxTaps + 1000;
+    const std::string Name = Path == "-" ? "standard input" : Path;
+    std::string Text;
+    const auto Take = [&](std::string& Line, std::size_t Number, std::size_t) {
+        if (Number > MostLines)
+            throw CodError("The taps file " + Name + " has more than " + std::to_string(MostLines) +
+                           " lines");
+        Text += Line;
+        Text += '\n';
+    };
+    // The reading's own faults name the file already.
+    if (Path == "-") {
+        ForEachTextLine(std::cin, Name, {}, nullptr, Take);
+    } else {
+        std::ifstream File = OpenInputFile(Path);
+        ForEachTextLine(File, Name, {}, nullptr, Take);
+    }
+    try {
+        return ReadTaps(Text);
+    } catch (const CodError& Error) {
+        throw CodError("The taps file " + Name + ": " + Error.what());
+    }
+}
+
+std::vector<std::int32_t> IntegerTaps(const std::vector<double>& Taps) {
+    std::vector<std::int32_t> Integers;
+    Integers.reserve(Taps.size());
+    for (const double Tap : Taps) {
+        if (Tap != std::floor(Tap) || Tap < std::numeric_limits<std::int32_t>::min() ||
+            Tap > std::numeric_limits<std::int32_t>::max())
+            throw CodError("tap " + std::to_string(Integers.size()) + " (" + ExactNumberText(Tap) +
+                           ") is not an integer of 32 bits");
+        Integers.push_back(static_cast<std::int32_t>(Tap));
+    }
+    return Integers;
 }
 
 } // namespace codegen

@@ -6,11 +6,15 @@
 #include "export/TextExport.h"
 #include "receiver/MismatchedFilter.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace codegen {
+
+// The shortest text of a number that reads back exactly ("0.1", "-2", "1e-300").
+std::string ExactNumberText(double Value);
 
 // Taps as lines: "# ..." comments (the caller's), then one tap per line, printed so that
 // they read back exactly (shortest round-trip form).
@@ -35,5 +39,14 @@ TTextLines FilterComments(std::string_view Cod, int L, TCodType Type, TFilterCri
 // Reads either form. CodError naming the line for text that is not a number, a file without
 // taps, more than 8 * MaxCodLength taps, or values that are not finite.
 std::vector<double> ReadTaps(std::string_view Text);
+
+// The taps of a file ("-": standard input) as ReadTaps reads them; a fault names the file. The
+// reading stays bounded whatever the input (an endless pipe is refused after a few lines more
+// than the most taps a filter has).
+std::vector<double> ReadTapsFile(const std::string& Path);
+
+// Taps that are all integers of 32 bits (quantised taps), for integer filter outputs;
+// CodError naming the first that is not.
+std::vector<std::int32_t> IntegerTaps(const std::vector<double>& Taps);
 
 } // namespace codegen

@@ -4,40 +4,9 @@
 #include "receiver/FilterTaps.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <limits>
 
 namespace codegen {
-
-namespace {
-
-std::string NumberText(double Value) {
-    char Buffer[64];
-    const auto End = std::to_chars(Buffer, Buffer + sizeof Buffer, Value).ptr;
-    return std::string(Buffer, End);
-}
-
-std::string DecibelCell(double Db) {
-    if (Db <= std::numeric_limits<double>::lowest())
-        return "-inf";
-    if (Db >= std::numeric_limits<double>::max())
-        return "inf";
-    char Buffer[32];
-    std::snprintf(Buffer, sizeof Buffer, "%.4f", Db);
-    return Buffer;
-}
-
-} // namespace
-
-std::string DecibelText(double Db) {
-    if (Db <= std::numeric_limits<double>::lowest())
-        return "-inf";
-    char Buffer[32];
-    std::snprintf(Buffer, sizeof Buffer, "%.2f", Db);
-    return Buffer;
-}
 
 TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
                                   const std::function<bool()>& StopAsked) {
@@ -76,8 +45,9 @@ TTextLines OutputsCsv(const TReceiverAnalysis& A) {
     const int Last = std::max(static_cast<int>(A.Output.size()) - 1 - A.OutputMain,
                               static_cast<int>(A.MatchedOutput.size()) - 1 - A.MatchedMain);
     const auto Cell = [](const std::vector<double>& Output, int Index) {
-        return Index >= 0 && Index < static_cast<int>(Output.size()) ? NumberText(Output[Index])
-                                                                     : std::string();
+        return Index >= 0 && Index < static_cast<int>(Output.size())
+                   ? ExactNumberText(Output[Index])
+                   : std::string();
     };
     std::vector<std::vector<std::string>> Rows{{"delay", "filter", "matched"}};
     for (int Delay = First; Delay <= Last; ++Delay)
@@ -90,8 +60,8 @@ TTextLines DopplerCsv(const TReceiverAnalysis& A) {
     std::vector<std::vector<std::string>> Rows{
         {"doppler", "main_lobe_db", "psl_db", "psl_to_zero_doppler_db"}};
     for (const TDopplerPsl& Bin : A.Curve)
-        Rows.push_back({NumberText(Bin.Doppler), DecibelCell(-Bin.MainLobeLossDb),
-                        DecibelCell(Bin.PslDb), DecibelCell(Bin.PslToZeroDopplerDb)});
+        Rows.push_back({ExactNumberText(Bin.Doppler), DecibelText(-Bin.MainLobeLossDb),
+                        DecibelText(Bin.PslDb), DecibelText(Bin.PslToZeroDopplerDb)});
     return CsvLines(Rows);
 }
 

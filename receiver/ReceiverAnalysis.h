@@ -62,7 +62,4 @@ TTextLines TapsFileComments(const TReceiverAnalysis& A);
 TTextLines OutputsCsv(const TReceiverAnalysis& A);
 TTextLines DopplerCsv(const TReceiverAnalysis& A);
 
-// A number in dB as the figures show it: two decimals, "-inf" for no side lobe at all.
-std::string DecibelText(double Db);
-
 } // namespace codegen
