@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -56,6 +58,50 @@ TEST(FilterTaps, DamagedFilesAreRefusedNamingTheLine) {
     for (int I = 0; I <= 8 * MaxCodLength; ++I)
         Many += "1\n";
     EXPECT_EQ(Message(Many), "more than 4000 taps");
+}
+
+// The file reader names the file, and stays bounded on a file of endless comments.
+TEST(FilterTaps, FilesAreReadWithTheirNameInEveryFault) {
+    const std::string Path = ::testing::TempDir() + "codegen_taps_test.txt";
+    const auto Write = [&](const std::string& Text) {
+        std::FILE* F = std::fopen(Path.c_str(), "wb");
+        ASSERT_NE(F, nullptr);
+        std::fwrite(Text.data(), 1, Text.size(), F);
+        std::fclose(F);
+    };
+    const auto Message = [&] {
+        try {
+            ReadTapsFile(Path);
+        } catch (const CodError& E) {
+            return std::string(E.what());
+        }
+        return std::string("accepted");
+    };
+    Write("# taps\n1\n-0.5\n");
+    EXPECT_EQ(ReadTapsFile(Path), (std::vector<double>{1, -0.5}));
+    Write("1\nx\n");
+    EXPECT_EQ(Message(), "The taps file " + Path + ": line 2 of the taps is not a number: \"x\"");
+    std::string Comments;
+    for (int I = 0; I < 9500; ++I)
+        Comments += "#\n";
+    Write(Comments + "1\n");
+    EXPECT_EQ(Message(), "The taps file " + Path + " has more than 9000 lines");
+    std::remove(Path.c_str());
+    EXPECT_EQ(Message(), "Cannot open file " + Path);
+}
+
+TEST(FilterTaps, IntegerTapsRefuseFractionsAndHugeValues) {
+    EXPECT_EQ(IntegerTaps({3, -2147483648.0, 2147483647.0}),
+              (std::vector<std::int32_t>{3, -2147483647 - 1, 2147483647}));
+    for (const double Bad : {0.5, 2147483648.0, -2147483649.0}) {
+        try {
+            IntegerTaps({1, Bad});
+            ADD_FAILURE() << Bad << " accepted";
+        } catch (const CodError& E) {
+            EXPECT_EQ(std::string(E.what()),
+                      "tap 1 (" + ExactNumberText(Bad) + ") is not an integer of 32 bits");
+        }
+    }
 }
 
 } // namespace
