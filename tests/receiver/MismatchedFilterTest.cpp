@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <future>
 #include <random>
 #include <string>
 
@@ -143,6 +144,26 @@ TEST(MismatchedFilter, MinPslDesignGoesInRoundsThatMayBeBrokenOff) {
     EXPECT_EQ(Asked, 1);
     // The other designs are immediate: nothing to ask.
     EXPECT_NO_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinIsl, [] { return true; }));
+}
+
+// The window's runs may overlap (one superseded, still ending its round): designs on several
+// threads at once give what each gives alone.
+TEST(MismatchedFilter, DesignsOnSeveralThreadsAtOnceAgreeWithOneByOne) {
+    std::mt19937 Rng(7);
+    std::vector<std::vector<double>> Codes;
+    for (int I = 0; I < 4; ++I)
+        Codes.push_back(
+            CodChips(RandomCod(Rng, 40 + I, TCodType::Binary), 40 + I, TCodType::Binary));
+    std::vector<std::future<std::vector<double>>> Runs;
+    for (const auto& Chips : Codes)
+        Runs.push_back(std::async(std::launch::async, [&Chips] {
+            return DesignFilter(Chips, 3 * static_cast<int>(Chips.size()),
+                                TFilterCriterion::MinPsl);
+        }));
+    for (std::size_t I = 0; I < Codes.size(); ++I)
+        EXPECT_EQ(Runs[I].get(), DesignFilter(Codes[I], 3 * static_cast<int>(Codes[I].size()),
+                                              TFilterCriterion::MinPsl))
+            << I;
 }
 
 TEST(MismatchedFilter, QuantisedTapsFillTheirBitsAndKeepTheirFigures) {
