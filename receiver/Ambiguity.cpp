@@ -20,6 +20,9 @@ namespace codegen {
 namespace {
 
 constexpr int MaxDopplerBins = 65536;
+// The most cells one computation holds (256 MiB of magnitudes): 500 chips through a filter of
+// 4000 taps over 65536 bins would want 2.4 GB.
+constexpr std::size_t MaxCells = std::size_t{1} << 25;
 
 std::string Number(double Value) {
     char Buffer[32];
@@ -52,6 +55,12 @@ TAmbiguity Frame(const std::vector<double>& Chips, const std::vector<double>& Re
     if (Grid.Bins < 1 || Grid.Bins > MaxDopplerBins)
         throw CodError("the Doppler grid takes 1 to " + std::to_string(MaxDopplerBins) +
                        " bins, not " + std::to_string(Grid.Bins));
+    const std::size_t Cells =
+        static_cast<std::size_t>(Grid.Bins) * static_cast<std::size_t>(A.Delays);
+    if (Cells > MaxCells)
+        throw CodError(std::to_string(A.Delays) + " delays over " + std::to_string(Grid.Bins) +
+                       " Doppler bins are " + std::to_string(Cells) + " values, more than the " +
+                       std::to_string(MaxCells) + " one ambiguity function holds: take fewer bins");
     if (!(Grid.Max > 0 && Grid.Max <= A.L / 2.0))
         throw CodError("the largest Doppler must be above 0 and at most L/2 = " +
                        Number(A.L / 2.0) + " cycles over the code, not " + Number(Grid.Max));

@@ -9,7 +9,8 @@ namespace codegen {
 
 struct TDopplerGrid {
     // Doppler in cycles over the code's length: Bins values evenly from -Max to +Max (one bin,
-    // at 0, when Bins is 1). Max > 0 and at most L / 2; Bins 1..65536.
+    // at 0, when Bins is 1). Max > 0 and at most L / 2; Bins 1..65536, and at most 2^25 values
+    // over all delays and bins.
     double Max = 2;
     int Bins = 201;
 };

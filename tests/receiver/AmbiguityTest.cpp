@@ -258,6 +258,18 @@ TEST(Ambiguity, RefusesBadGridsAndInputs) {
                  CodError);
     EXPECT_THROW(AmbiguityFunction(C, C, 4, {}), CodError);
     EXPECT_THROW(AmbiguityFunction(C, C, -4, {}), CodError);
+    // A long code through a long filter over many bins: refused before any memory is taken,
+    // with the room it would want.
+    const std::vector<double> Long(500, 1.0), Filter(4000, 1.0);
+    try {
+        AmbiguityFunction(Long, Filter, 0, {2, 65536});
+        ADD_FAILURE() << "accepted";
+    } catch (const CodError& E) {
+        EXPECT_EQ(std::string(E.what()),
+                  "4499 delays over 65536 Doppler bins are 294846464 values, more than the "
+                  "33554432 one ambiguity function holds: take fewer bins");
+    }
+    EXPECT_NO_THROW(AmbiguityFunction(Long, Long, 0, {2, 1024}));
 }
 
 } // namespace
