@@ -47,17 +47,19 @@ std::vector<TChartPoint> ScaledPoints(const std::vector<TCorrelationPoint>& Poin
                                       TValueScale Scale, double Reference) {
     std::vector<TChartPoint> Result;
     Result.reserve(Points.size());
-    for (const auto& P : Points) {
-        double Value = P.Value;
-        if (Scale == TValueScale::Magnitude)
-            Value = std::abs(Value);
-        else if (Scale == TValueScale::Decibel)
-            Value = P.Value == 0 || Reference <= 0
-                        ? DecibelFloor
-                        : std::max(DecibelFloor, 20 * std::log10(std::abs(Value) / Reference));
-        Result.push_back({P.Shift, Value});
-    }
+    for (const auto& P : Points)
+        Result.push_back({P.Shift, ScaledValue(P.Value, Scale, Reference)});
     return Result;
+}
+
+double ScaledValue(double Value, TValueScale Scale, double Reference) {
+    if (Scale == TValueScale::Magnitude)
+        return std::abs(Value);
+    if (Scale == TValueScale::Decibel)
+        return Value == 0 || Reference <= 0
+                   ? DecibelFloor
+                   : std::max(DecibelFloor, 20 * std::log10(std::abs(Value) / Reference));
+    return Value;
 }
 
 double DecibelReference(std::string_view TextA, std::string_view TextB, int L, TCodType Type) {
@@ -66,8 +68,7 @@ double DecibelReference(std::string_view TextA, std::string_view TextB, int L, T
     return std::sqrt(static_cast<double>(CorrelationTerm(A, A, 0)) * CorrelationTerm(B, B, 0));
 }
 
-std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale,
-                       char Separator) {
+std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale, char Separator) {
     std::string Text;
     char Line[64];
     for (const auto& P : Points) {

@@ -27,9 +27,9 @@ std::vector<TCorrelationPoint>
 CrossCorrelationPoints(std::string_view TextA, std::string_view TextB, int L, TCodType Type,
                        TCorrelationKind Kind = TCorrelationKind::Aperiodic);
 // The cross-correlation of the code with itself.
-std::vector<TCorrelationPoint> AutoCorrelationPoints(
-    std::string_view Text, int L, TCodType Type,
-    TCorrelationKind Kind = TCorrelationKind::Aperiodic);
+std::vector<TCorrelationPoint>
+AutoCorrelationPoints(std::string_view Text, int L, TCodType Type,
+                      TCorrelationKind Kind = TCorrelationKind::Aperiodic);
 
 // How a chart shows the values: as they are, as magnitudes |R|, or in dB relative to a
 // reference (20 log10 |R| / Reference), never below DecibelFloor.
@@ -44,13 +44,14 @@ struct TChartPoint {
 
 std::vector<TChartPoint> ScaledPoints(const std::vector<TCorrelationPoint>& Points,
                                       TValueScale Scale, double Reference);
+// One value in the scale: what ScaledPoints does to each point.
+double ScaledValue(double Value, TValueScale Scale, double Reference);
 // The dB reference of a pair: the main peak its codes would have with themselves, the
 // square root of their energies (the energy of a code with itself).
 double DecibelReference(std::string_view TextA, std::string_view TextB, int L, TCodType Type);
 
 // One "shift<Separator>value" line per point: dB with two decimals, other values whole.
-std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale,
-                       char Separator);
+std::string PointLines(const std::vector<TChartPoint>& Points, TValueScale Scale, char Separator);
 // The points as CSV: a "shift,value" header, then their lines.
 std::string PointsCsv(const std::vector<TChartPoint>& Points, TValueScale Scale);
 

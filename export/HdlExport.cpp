@@ -235,14 +235,14 @@ std::vector<THdlWord> HdlWords(std::string_view Cod, int L, TCodType Type, const
     const int Bits = ChipBits(Type);
     const int WordBits = Bits * P.Word;
     std::vector<THdlWord> Words(static_cast<std::size_t>((L + P.Word - 1) / P.Word));
+    // Each chip's field as the memory files encode it (binary its digit, ternary {D1,D0}).
+    const std::string Fields = MemoryWord(Cod.substr(0, static_cast<std::size_t>(L)), Type);
     for (int Chip = 0; Chip < L; ++Chip) {
         const int K = Chip % P.Word;
-        const char Digit = Cod[static_cast<std::size_t>(Chip)];
-        // The field of the chip: binary its digit, ternary {D1,D0}.
-        const unsigned Value = Type == TCodType::Binary ? (Digit == '1' ? 1u : 0u)
-                               : Digit == '1'           ? 1u
-                               : Digit == '2'           ? 2u
-                                                        : 0u;
+        unsigned Value = 0;
+        for (int B = 0; B < Bits; ++B)
+            Value =
+                Value << 1 | (Fields[static_cast<std::size_t>(Chip * Bits + B)] == '1' ? 1u : 0u);
         const int Shift = P.Order == TChipOrder::MsbFirst ? WordBits - Bits * (K + 1) : Bits * K;
         SetField(Words[static_cast<std::size_t>(Chip / P.Word)], Shift, Value);
     }

@@ -12,6 +12,9 @@ namespace {
 constexpr int ChipsPerSlot16 = 16;
 constexpr int ChipsPerSlot32 = 32;
 constexpr int ParamBits = 128;
+// The codes a ROM format holds: eight in items 1 and 3, sixteen in items 2 and 4.
+constexpr int EightCodRom = 8;
+constexpr int SixteenCodRom = 16;
 
 using TBits = std::bitset<256>;
 
@@ -157,11 +160,11 @@ void ConvertToSimpleText(const TCodSet& Set, TTextLines& Out) {
 }
 
 void ConvertToROM128X1(const TCodSet& Set, TTextLines& Out) {
-    ConvertToROMX1(Set, 8, Out);
+    ConvertToROMX1(Set, EightCodRom, Out);
 }
 
 void ConvertToROM256X1(const TCodSet& Set, TTextLines& Out) {
-    ConvertToROMX1(Set, 16, Out);
+    ConvertToROMX1(Set, SixteenCodRom, Out);
 }
 
 void ConvertCodToROM256X1(const TCodSet& Set, int Start, int Ends, std::string_view Comment,
@@ -178,7 +181,7 @@ void ConvertCodToROM256X1(const TCodSet& Set, int Start, int Ends, std::string_v
 }
 
 void ConvertToROM256X1_32(const TCodSet& Set, TTextLines& Out) {
-    const int M = std::min(8, CodCount(Set));
+    const int M = std::min(EightCodRom, CodCount(Set));
     Out.push_back("//используются две ROM256X1, записано " + std::to_string(M) + " кодов");
     Out.emplace_back(Address32);
     AddEncodingComment(Out);
@@ -188,7 +191,7 @@ void ConvertToROM256X1_32(const TCodSet& Set, TTextLines& Out) {
 }
 
 void ConvertToROM256X1_32_16(const TCodSet& Set, TTextLines& Out) {
-    const int M = std::min(16, CodCount(Set));
+    const int M = std::min(SixteenCodRom, CodCount(Set));
     AddCodComments(Set, M, Out);
     Out.push_back("//используются 4 ROM256X1, записано " + std::to_string(M) + " кодов");
     Out.emplace_back(Address32);
@@ -252,9 +255,9 @@ std::string ChipsCutText(int Item, int L) {
 
 int CodsWritten(int Item, int Count) {
     if (Item == 1 || Item == 3)
-        return std::min(Count, 8);
+        return std::min(Count, EightCodRom);
     if (Item == 2 || Item == 4)
-        return std::min(Count, 16);
+        return std::min(Count, SixteenCodRom);
     return Count;
 }
 

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
@@ -161,11 +162,23 @@ private slots:
         Form()->SaveDopplerCsv(Doppler);
         QCOMPARE(FileText(Doppler).split(u'\n', Qt::SkipEmptyParts).size(),
                  Form()->DopplerBinsSpinBox->value() + 1);
-        // A folder that does not exist: an error, and the file saved before stays whole.
-        const QString Before = FileText(Taps);
+        // The two outputs over the delay from their main lobes: 25 samples before the filter's
+        // (m = 25 of 51), both main lobes the code's energy at delay 0.
+        const QString Outputs = Dir.filePath(QStringLiteral("outputs.csv"));
+        Form()->SaveOutputsCsv(Outputs);
+        const QStringList Rows = FileText(Outputs).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(Rows.size(), 1 + 51);
+        QCOMPARE(Rows[0], QStringLiteral("delay,filter,matched"));
+        QVERIFY(Rows[1].startsWith(QStringLiteral("-25,")));
+        const QStringList Main = Rows[1 + 25].split(u',');
+        QCOMPARE(Main.value(0), QStringLiteral("0"));
+        QVERIFY(std::abs(Main.value(1).toDouble() - 13) < 1e-9);
+        QCOMPARE(Main.value(2), QStringLiteral("13"));
+        // A folder that does not exist: an error, and nothing left behind in the folder.
+        const QStringList Files = QDir(Dir.path()).entryList(QDir::Files);
         QVERIFY_THROWS_EXCEPTION(std::exception,
                                  Form()->SaveTapsCsv(Dir.filePath(QStringLiteral("no/taps.csv"))));
-        QCOMPARE(FileText(Taps), Before);
+        QCOMPARE(QDir(Dir.path()).entryList(QDir::Files), Files);
     }
 
     // "Прервать" ends a least-peak design of a long code at its next round: the window keeps

@@ -53,11 +53,9 @@ QString Db(double Value) {
     return QString::fromStdString(codegen::DecibelText(Value));
 }
 
-// |x| in dB against Reference, never below the charts' floor.
+// |chi| in dB against Reference, never below the charts' floor.
 double FloorDb(double Magnitude, double Reference) {
-    if (Magnitude <= 0 || Reference <= 0)
-        return codegen::DecibelFloor;
-    return std::max(codegen::DecibelFloor, 20 * std::log10(Magnitude / Reference));
+    return codegen::ScaledValue(Magnitude, codegen::TValueScale::Decibel, Reference);
 }
 
 QCustomPlot* NewChart(QWidget* Parent, const QString& Name, const QString& XLabel,
@@ -80,14 +78,9 @@ QCPGraph* NewGraph(QCustomPlot* Chart, const QColor& Color, const QString& Name)
     return Graph;
 }
 
-QLabel* Caption(const QString& Text, QWidget* Parent) {
-    return new QLabel(Text, Parent);
-}
-
 } // namespace
 
 TReceiverForm::TReceiverForm(QWidget* Parent) : TForm(QStringLiteral("ReceiverForm"), Parent) {
-    setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Фильтр и неоднозначность"));
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -181,7 +174,7 @@ void TReceiverForm::CreateControls() {
     const auto AddFields = [this](QHBoxLayout* Row,
                                   std::initializer_list<std::pair<QString, QWidget*>> Fields) {
         for (const auto& [Text, Field] : Fields) {
-            Row->addWidget(Caption(Text, this));
+            Row->addWidget(new QLabel(Text, this));
             Row->addWidget(Field);
             Row->addSpacing(8);
         }
@@ -238,7 +231,8 @@ void TReceiverForm::CreateCharts() {
         OutputChart->graph(G)->setLineStyle(QCPGraph::lsStepCenter);
     OutputChart->legend->setVisible(true);
 
-    MapChart = NewChart(this, QStringLiteral("MapChart"), QStringLiteral("Задержка, элементы"),
+    MapChart = NewChart(this, QStringLiteral("MapChart"),
+                        QStringLiteral("Задержка от главного лепестка, элементы"),
                         QStringLiteral("Доплер, периодов за код"));
     MapChart->setInteractions(QCP::Interactions());
     Map = new QCPColorMap(MapChart->xAxis, MapChart->yAxis);
@@ -359,11 +353,10 @@ void TReceiverForm::ShowCod(const std::string& NewCod, int NewL, codegen::TCodTy
                           .arg(QString::fromStdString(Cod)));
     const int OldTaps = TapsSpinBox->value();
     TapsSpinBox->setRange(codegen::MinFilterFactor * L, codegen::MaxFilterFactor * L);
-    if (OldTaps < TapsSpinBox->minimum() || OldTaps > TapsSpinBox->maximum() ||
-        Shown.has_value() == false)
+    if (!Shown || OldTaps < TapsSpinBox->minimum() || OldTaps > TapsSpinBox->maximum())
         TapsSpinBox->setValue(codegen::DefaultFilterFactor * L);
     // Doppler beyond half a cycle per chip aliases onto the other half.
-    const bool FirstCod = !Shown.has_value() && DopplerMaxSpinBox->maximum() <= 1;
+    const bool FirstCod = !Shown && DopplerMaxSpinBox->maximum() <= 1;
     DopplerMaxSpinBox->setMaximum(L / 2.0);
     if (FirstCod)
         DopplerMaxSpinBox->setValue(std::min(2.0, L / 2.0));
@@ -392,18 +385,12 @@ void TReceiverForm::CalculateButtonClick() {
 
 void TReceiverForm::Analysed() {
     Shown = Job->Result();
-    // The limit may have moved while the run went on.
-    Shown->Params.LimitDb = LimitSpinBox->value();
-    Shown->Tolerance = codegen::DopplerTolerance(Shown->Curve, Shown->Params.LimitDb);
     DrawOutputs();
     DrawMap();
     DrawDelayCut();
+    // With the tolerance and the figures at the limit shown now, which may have moved while
+    // the run went on.
     DrawDoppler();
-    ShowFigures();
-}
-
-double TReceiverForm::ZeroDopplerMain() const {
-    return std::abs(Shown->Output[static_cast<std::size_t>(Shown->OutputMain)]);
 }
 
 const codegen::TReceiverAnalysis& TReceiverForm::Need() const {
@@ -416,15 +403,12 @@ void TReceiverForm::DrawOutputs() {
     if (!Shown)
         return;
     const auto Scale = static_cast<codegen::TValueScale>(ScaleComboBox->currentIndex());
-    const double Reference = ZeroDopplerMain();
+    const double Reference = Shown->Ambiguity.ZeroDopplerMainLobe;
     const auto Fill = [&](QCPGraph* Graph, const std::vector<double>& Output, int Main) {
         QVector<double> X, Y;
         for (int I = 0; I < static_cast<int>(Output.size()); ++I) {
             X.append(I - Main);
-            const double V = Output[I];
-            Y.append(Scale == codegen::TValueScale::Linear      ? V
-                     : Scale == codegen::TValueScale::Magnitude ? std::abs(V)
-                                                                : FloorDb(std::abs(V), Reference));
+            Y.append(codegen::ScaledValue(Output[I], Scale, Reference));
         }
         Graph->setData(X, Y, true);
     };
@@ -439,8 +423,8 @@ void TReceiverForm::DrawOutputs() {
 
 void TReceiverForm::DrawMap() {
     const codegen::TAmbiguity& A = Shown->Ambiguity;
-    // Every cell in dB against the main lobe at zero Doppler: the filter's output there.
-    const double Ref = ZeroDopplerMain();
+    // Every cell in dB against the main lobe at zero Doppler.
+    const double Ref = A.ZeroDopplerMainLobe;
     const int Bins = static_cast<int>(A.Doppler.size());
     Map->data()->setSize(A.Delays, Bins);
     const double Low = A.Doppler.front(), High = A.Doppler.back();
@@ -451,7 +435,6 @@ void TReceiverForm::DrawMap() {
     for (int Bin = 0; Bin < Bins; ++Bin)
         for (int K = 0; K < A.Delays; ++K)
             Map->data()->setCell(K, Bin, FloorDb(A.At(Bin, A.FirstDelay + K), Ref));
-    MapChart->xAxis->setLabel(QStringLiteral("Задержка от главного лепестка, элементы"));
     MapChart->rescaleAxes();
     MapChart->replot();
 }
@@ -468,7 +451,7 @@ void TReceiverForm::DrawDelayCut() {
     QVector<double> X, Y;
     for (int K = 0; K < A.Delays; ++K) {
         X.append(A.FirstDelay + K - A.MainDelay);
-        Y.append(FloorDb(A.At(Nearest, A.FirstDelay + K), ZeroDopplerMain()));
+        Y.append(FloorDb(A.At(Nearest, A.FirstDelay + K), A.ZeroDopplerMainLobe));
     }
     DelayCutChart->graph(0)->setData(X, Y, true);
     DelayCutChart->yAxis->setLabel(

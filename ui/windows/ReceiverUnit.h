@@ -107,8 +107,6 @@ private:
     // A click on the map picks the Doppler of the delay cut.
     void MapClicked(double Doppler);
     const codegen::TReceiverAnalysis& Need() const;
-    // |chi| at the main delay and zero Doppler: the filter's main lobe.
-    double ZeroDopplerMain() const;
 
     std::string Cod;
     int L = 0;
