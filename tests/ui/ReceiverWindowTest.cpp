@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 
@@ -68,7 +69,15 @@ private slots:
     void cleanup() { Windows.reset(); }
 
     void barker13ShowsTheKnownFiguresOfEveryFilter() {
+        // The main window at the screen's right edge: the window opens over it, yet wholly on
+        // the screen, as the other windows do.
+        const QRect Screen = MainForm->screen()->availableGeometry();
+        MainForm->move(Screen.right() - MainForm->frameGeometry().width() + 1, Screen.top());
         OpenOn(Barker13);
+        QVERIFY(QTest::qWaitForWindowExposed(Form()));
+        QVERIFY2(Screen.contains(Form()->frameGeometry()),
+                 qPrintable(QString::number(Form()->frameGeometry().right())));
+        QVERIFY(Form()->frameGeometry().contains(MainForm->frameGeometry().center()));
         QCOMPARE(Form()->windowTitle(), QStringLiteral("Фильтр и неоднозначность"));
         QCOMPARE(Form()->CriterionComboBox->currentText(), QStringLiteral("мин. ИУБЛ"));
         QCOMPARE(Form()->TapsSpinBox->value(), 39);

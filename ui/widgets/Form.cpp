@@ -1,5 +1,7 @@
 #include "ui/widgets/Form.h"
 
+#include "ui/widgets/StretchLayout.h"
+
 #include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
@@ -137,4 +139,16 @@ void TForm::ArrangeAligned() {
     for (auto [Child, Align] : Aligned)
         if (Align == TAlign::Client)
             Child->setGeometry(0, Top, width(), qMax(0, Bottom - Top));
+}
+
+void TForm::ShowOver(const QWidget& Main) {
+    if (!isVisible()) {
+        QRect Outer(QPoint(), frameGeometry().size());
+        Outer.moveCenter(Main.frameGeometry().center());
+        Outer = WhollyWithin(Outer, ScreenRoomAt(Main.frameGeometry()));
+        SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
+    }
+    show();
+    raise();
+    activateWindow();
 }

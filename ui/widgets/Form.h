@@ -32,6 +32,9 @@ public:
     void SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOnScreen = false);
     void SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight);
 
+    // Shows the window over the middle of Main, wholly on Main's screen, when it is hidden (left
+    // to the window system, a window opened partly off the screen); then raises it.
+    void ShowOver(const QWidget& Main);
     // Keeps a direct child docked to an edge (its height kept) or filling the space left.
     void SetAlign(QWidget* Child, TAlign Align);
 

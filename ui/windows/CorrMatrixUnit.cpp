@@ -5,7 +5,6 @@
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/FileSaving.h"
 #include "ui/widgets/Dialogs.h"
-#include "ui/widgets/StretchLayout.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/windows/CodSource.h"
 #include "ui/windows/CrossCorrUnit.h"
@@ -277,15 +276,5 @@ void ShowCorrMatrix(TCodSource& Source, TCrossCorrForm& Cross, TForm* Main) {
     if (!CorrMatrixForm)
         new TCorrMatrixForm(Source, Cross, Main);
     CorrMatrixForm->LoadMatrix();
-    if (!CorrMatrixForm->isVisible()) {
-        // Over the middle of the main window, wholly on its screen (left to the window
-        // system, it opened partly off the screen).
-        QRect Outer(QPoint(), CorrMatrixForm->frameGeometry().size());
-        Outer.moveCenter(Main->frameGeometry().center());
-        Outer = WhollyWithin(Outer, ScreenRoomAt(Main->frameGeometry()));
-        CorrMatrixForm->SetOuterBounds(Outer.x(), Outer.y(), Outer.width(), Outer.height());
-    }
-    CorrMatrixForm->show();
-    CorrMatrixForm->raise();
-    CorrMatrixForm->activateWindow();
+    CorrMatrixForm->ShowOver(*Main);
 }

@@ -174,9 +174,7 @@ void TMainForm::ShowReceiver(bool FromSet) {
         ReceiverForm = new TReceiverForm(this);
     ReceiverForm->ShowCod(Text, static_cast<int>(Text.size()), CodType(),
                           Number.isEmpty() ? QStringLiteral("(%1)").arg(Row) : Number);
-    ReceiverForm->show();
-    ReceiverForm->raise();
-    ReceiverForm->activateWindow();
+    ReceiverForm->ShowOver(*this);
 }
 
 void TMainForm::FormCreate() {
