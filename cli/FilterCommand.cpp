@@ -45,7 +45,8 @@ int RunFilter(const TFilterOptions& O) {
     std::fprintf(stderr, "%s filter of %d taps: %s\n", CriterionTitle(Criterion), N,
                  FiguresText(Figures).c_str());
     if (Quantised)
-        std::fprintf(stderr, "%s\n", Comments.back().c_str());
+        std::fprintf(stderr, "quantised to %d bits: %s\n", Quantised->Taps.Bits,
+                     FiguresText(Quantised->Figures).c_str());
     return 0;
 }
 
