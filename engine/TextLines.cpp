@@ -295,4 +295,22 @@ TCodList ReadCodList(std::istream& In, std::string_view Name, TCodListShape Shap
     return List;
 }
 
+std::optional<std::string> ConvertCodText(std::string_view Text, TCodType From, TCodType To) {
+    std::string Out(Text);
+    for (char& Ch : Out) {
+        // The chip of the digit under From, then the digit of that chip under To.
+        if (Ch < '0' || Ch > '0' + MaxDigit(From))
+            return std::nullopt;
+        const int Chip = DigitToChip(Ch - '0', From);
+        if (To == TCodType::Binary) {
+            if (Chip == 0)
+                return std::nullopt;
+            Ch = Chip > 0 ? '1' : '0';
+        } else {
+            Ch = Chip > 0 ? '1' : Chip < 0 ? '2' : '0';
+        }
+    }
+    return Out;
+}
+
 } // namespace codegen

@@ -91,6 +91,12 @@ std::optional<TCodTextFault> CodTextFault(std::string_view Text, int L, TCodType
 // The fault in English, for the command-line tool and engine errors.
 std::string CodTextFaultText(const TCodTextFault& Fault, int L, TCodType Type);
 
+// Text, a code of From, as the code of To with the same chips: a binary code becomes the
+// ternary code without a zero chip, a ternary code without a zero chip the binary one. None
+// when a chip has no counterpart (a zero chip of a ternary code) or a character is no digit
+// of From.
+std::optional<std::string> ConvertCodText(std::string_view Text, TCodType From, TCodType To);
+
 // A code list typed or pasted by hand: Cods are the code texts, and Fault, when set, the
 // first line (from 1, counting blank lines) that is not a code; Cods is empty then.
 struct TCodLines {

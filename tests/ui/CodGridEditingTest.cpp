@@ -168,7 +168,8 @@ private slots:
         QFETCH(int, Type);
         QFETCH(QString, Text);
         QFETCH(QString, Named);
-        ClickItem(MainForm->VariantRadioGroup, Type);
+        // As the program sets it: the listed texts are read as codes of the type.
+        MainForm->VariantRadioGroup->SetItemIndex(Type);
         const QStringList Before = Rows(MainForm->CodStringGrid);
         QApplication::clipboard()->setText(Text);
         PressOn(MainForm->CodStringGrid, QKeySequence::Paste);
@@ -200,7 +201,7 @@ private slots:
 
     void theSavedListIsReadBackByTheImport() {
         // Ternary codes, which the import reads without asking their type.
-        ClickItem(MainForm->VariantRadioGroup, 1);
+        MainForm->VariantRadioGroup->SetItemIndex(1);
         MainForm->NoCorrCodsStringGrid->AppendRows({{"7", "1201"}, {"8", "0012"}});
         const QString Path = Dir.filePath(QStringLiteral("set.txt"));
         Recorded->SavePath = Path;
@@ -253,7 +254,7 @@ private slots:
         Copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[1 -1 1 1]\n[1 -1 -1 -1]"));
         // Ternary: 2 is -1.
-        ClickItem(MainForm->VariantRadioGroup, 1);
+        MainForm->VariantRadioGroup->SetItemIndex(1);
         MainForm->NoCorrCodsStringGrid->AppendRow({"6", "1202"});
         TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
         Set->selectionModel()->select(Set->model()->index(Set->ViewRow(4), 1),

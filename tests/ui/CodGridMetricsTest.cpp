@@ -6,6 +6,7 @@
 #include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/CodGridEditor.h"
+#include "ui/windows/CodSource.h"
 #include "ui/windows/CodToTextUnit.h"
 #include "ui/windows/MainUnit.h"
 
@@ -126,16 +127,18 @@ private slots:
         QCOMPARE(Figures(Grid, 1), (QStringList{"3", "14", "0.57", "2.5", "0"}));
         // A chip 2 is no binary digit: no figures.
         QCOMPARE(Figures(Grid, 2), (QStringList{"", "", "", "", ""}));
-        ClickItem(MainForm->VariantRadioGroup, 1);
+        // As the program sets it (a project, an import): the texts are read as the type's.
+        MainForm->VariantRadioGroup->SetItemIndex(1);
         // +1 0 +1 0: lobes 0, 1, 0.
         QCOMPARE(Figures(Grid, 1), (QStringList{"1", "1", "2.00", "6.0", "2"}));
         // +1 0 -1 +1: lobes -1, -1, 1.
         QCOMPARE(Figures(Grid, 2), (QStringList{"1", "3", "1.50", "9.5", "1"}));
     }
 
-    // A length typed by hand or a type clicked that the listed codes do not have: the user
-    // chooses between clearing the lists and keeping them with figures worked out anew.
-    void aChangedLengthLeftOldRowsWithBlankFigures() {
+    // A length typed or a type clicked that the listed codes do not have: the lists are
+    // cleared or (another type) converted as the user chooses, and Cancel puts the control
+    // back; no list is ever left with codes of another shape.
+    void aShapeChangeClearsConvertsOrIsUndone() {
         TStringGrid* Grid = MainForm->CodStringGrid;
         TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
         const auto Fill = [&] {
@@ -150,42 +153,57 @@ private slots:
             QTest::keyClicks(Edit, Text);
             QTest::keyClick(Edit, Qt::Key_Return);
         };
-        const auto Asked = [&] {
-            return Recorded->Calls.filter(QStringLiteral("Очистить списки")).size();
-        };
+        const auto Asked = [&] { return Recorded->Calls.filter(QStringLiteral("Choose")).size(); };
         Fill();
-        // Kept: the rows stay, the codes of 4 chips without figures at 5.
-        Recorded->Choice = 1;
+        // Cancelled: the length and the lists as they were.
+        Recorded->Choice = -1;
         TypeLength(QStringLiteral("5"));
         QCOMPARE(Asked(), 1);
-        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Длина кода изменена на 5")));
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("длина 4 → 5")));
+        // Another length has no conversion.
+        QVERIFY(!Recorded->Calls.last().contains(QStringLiteral("Преобразовать")));
+        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 4);
+        QCOMPARE(MainForm->CodSource->CodLength(), 4);
         QCOMPARE(Grid->RowCount(), 3);
-        QCOMPARE(Set->RowCount(), 2);
-        // Cleared: both lists.
+        QCOMPARE(Figures(Grid, 1), (QStringList{"3", "14", "0.57", "2.5", "0"}));
+        // Cleared: every list.
         Recorded->Choice = 0;
         TypeLength(QStringLiteral("6"));
         QCOMPARE(Asked(), 2);
         QCOMPARE(Grid->RowCount(), 1);
         QCOMPARE(Set->RowCount(), 1);
+        QCOMPARE(MainForm->CodSource->CodLength(), 6);
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 0 кодов"));
-        // The length the codes have already, or a length set by an import, a project or a
-        // family (not by hand): nothing to ask.
+        // The type: Cancel keeps binary codes binary (a 0 chip stays -1, not a zero).
         Fill();
-        TypeLength(QStringLiteral("4"));
-        MainForm->CodLengthPBSpinEdit->SetValue(7);
-        MainForm->VariantRadioGroup->SetItemIndex(1);
-        QCOMPARE(Asked(), 2);
-        MainForm->CodLengthPBSpinEdit->SetValue(4);
-        // The type clicked: every listed code reads anew.
-        ClickItem(MainForm->VariantRadioGroup, 0);
+        Recorded->Choice = -1;
+        ClickItem(MainForm->VariantRadioGroup, 1);
         QCOMPARE(Asked(), 3);
-        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Тип кода изменён")));
-        QCOMPARE(Grid->RowCount(), 1);
-        QCOMPARE(Set->RowCount(), 1);
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 0);
+        QVERIFY(!MainForm->ZeroCountPBSpinEdit->isEnabled());
+        QCOMPARE(Figures(Grid, 1), (QStringList{"3", "14", "0.57", "2.5", "0"}));
+        // Converted: the same chips as ternary codes, the same figures.
+        Recorded->Choice = 1;
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Преобразовать коды")));
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QCOMPARE(Grid->Cells(1, 1), QStringLiteral("1212"));
+        QCOMPARE(Set->Cells(1, 1), QStringLiteral("1212"));
+        QCOMPARE(Figures(Grid, 1), (QStringList{"3", "14", "0.57", "2.5", "0"}));
+        // A ternary code with a zero chip has no binary counterpart: only clearing is offered.
+        Grid->AppendRow({"3", "1012"});
+        Recorded->Choice = -1;
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        QVERIFY(!Recorded->Calls.last().contains(QStringLiteral("Преобразовать")));
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
         // With nothing listed there is nothing to ask.
+        Recorded->Choice = 0;
+        ClickItem(MainForm->VariantRadioGroup, 0);
+        const int Before = Asked();
         ClickItem(MainForm->VariantRadioGroup, 1);
         TypeLength(QStringLiteral("9"));
-        QCOMPARE(Asked(), 3);
+        QCOMPARE(Asked(), Before);
+        QCOMPARE(MainForm->CodSource->CodLength(), 9);
     }
 
     void eachSetMemberShowsItsWorstPartner() {

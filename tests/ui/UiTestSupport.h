@@ -52,11 +52,13 @@ public:
         Errors.append(Text);
     }
     void Beep() override { Calls.append(QStringLiteral("Beep")); }
-    // Cancel, unless a test sets another answer.
+    // Cancel, unless a test sets another answer; answers queued in Choices come first, one a
+    // question.
     int Choice = -1;
-    int Choose(const QString& Text, const QStringList& Choices) override {
-        Calls.append(QStringLiteral("Choose ") + Text + u' ' + Choices.join(u'/'));
-        return Choice;
+    QList<int> Choices;
+    int Choose(const QString& Text, const QStringList& Offered) override {
+        Calls.append(QStringLiteral("Choose ") + Text + u' ' + Offered.join(u'/'));
+        return Choices.isEmpty() ? Choice : Choices.takeFirst();
     }
 };
 

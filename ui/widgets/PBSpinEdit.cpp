@@ -9,6 +9,8 @@ TPBSpinEdit::TPBSpinEdit(QWidget* Parent) : QAbstractSpinBox(Parent) {
     setAlignment(Qt::AlignCenter);
     lineEdit()->setText(QStringLiteral("0"));
     connect(lineEdit(), &QLineEdit::textChanged, this, &TPBSpinEdit::Changed);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { UserTyping = true; });
+    connect(this, &QAbstractSpinBox::editingFinished, this, [this] { UserTyping = false; });
 }
 
 int TPBSpinEdit::Value() const {
@@ -37,8 +39,11 @@ int TPBSpinEdit::CheckValue(long long NewValue) const {
 }
 
 void TPBSpinEdit::stepBy(int Steps) {
+    UserStepping = true;
     SetValue(CheckValue(static_cast<long long>(Value()) + Steps));
+    UserStepping = false;
     selectAll();
+    emit Stepped();
 }
 
 QValidator::State TPBSpinEdit::validate(QString& Input, int& /*Pos*/) const {

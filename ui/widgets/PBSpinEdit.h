@@ -22,6 +22,11 @@ public:
     void SetMaxValue(int NewMax) { Max = NewMax; }
     void SetRange(int NewMin, int NewMax);
 
+    // True from the user's first keystroke in the box until the edit is finished, and while a
+    // step the user asked for changes the value: a change the user is making, not one made by
+    // the program.
+    bool ChangedByUser() const { return UserTyping || UserStepping; }
+
     // NewValue limited to the range; equal bounds mean no limit.
     int CheckValue(long long NewValue) const;
 
@@ -30,6 +35,8 @@ public:
 
 signals:
     void Changed();
+    // A step by the arrows, the keys or the wheel: a change made, as leaving the box is.
+    void Stepped();
 
 protected:
     StepEnabled stepEnabled() const override;
@@ -38,4 +45,6 @@ protected:
 private:
     int Min = 0;
     int Max = 0;
+    bool UserTyping = false;
+    bool UserStepping = false;
 };

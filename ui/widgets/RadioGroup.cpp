@@ -59,7 +59,9 @@ void TRadioGroup::ButtonToggled(int Id, bool Checked) {
     // Selections made by SetItemIndex arrive here with Index already set.
     if (Checked && Id != Index) {
         Index = Id;
+        UserClicking = true;
         emit Clicked();
+        UserClicking = false;
         emit UserClicked();
     }
 }

@@ -22,6 +22,8 @@ public:
     // Limited to -1..count-1; a change selects the item as a click would.
     void SetItemIndex(int NewIndex);
     QRadioButton* Button(int Item) const;
+    // True while Clicked is emitted for a selection the user made.
+    bool ClickedByUser() const { return UserClicking; }
 
 signals:
     void Clicked();
@@ -41,4 +43,5 @@ private:
     std::vector<QRadioButton*> Buttons;
     QButtonGroup* Group;
     int Index = -1;
+    bool UserClicking = false;
 };

@@ -103,11 +103,17 @@ void TCodGridEditor::SelectCodRows() {
 void TCodGridEditor::DeleteSelectedRows() {
     QList<int> Rows = Grid->SelectedRows();
     Rows.removeIf([](int Row) { return Row < TitleRows; });
-    if (!Rows.isEmpty())
-        RemoveRows(Rows);
+    if (Rows.isEmpty())
+        return;
+    if (Rows.size() > 1 &&
+        !Dialogs().Confirm(QStringLiteral("Удалить выделенные коды (%1)?").arg(Rows.size())))
+        return;
+    RemoveRows(Rows);
 }
 
 void TCodGridEditor::RemoveRows(const QList<int>& Rows) {
+    if (BeforeEdit)
+        BeforeEdit();
     const int First = Rows.constFirst();
     std::vector<std::vector<QString>> Columns(static_cast<std::size_t>(Grid->ColCount()));
     int Kept = 0;
@@ -169,6 +175,8 @@ bool TCodGridEditor::PasteText(const QString& Text) {
                      QString::fromLatin1(Cod.data(), static_cast<qsizetype>(Cod.size()))});
         ++Row;
     }
+    if (BeforeEdit)
+        BeforeEdit();
     Grid->AppendRows(Rows);
     Grid->scrollToBottom();
     return true;

@@ -41,7 +41,8 @@ public:
 
     // Selects the code rows (Ctrl+A), never the title row.
     void SelectCodRows();
-    // Removes the rows with a selected cell (the title row never) and renumbers.
+    // Removes the rows with a selected cell (the title row never) and renumbers; asks first
+    // when there are more than one.
     void DeleteSelectedRows();
     // Appends the codes of Text, one per line, each checked against the length and type;
     // a bad line is reported by name and then nothing is appended. False then.
@@ -53,6 +54,9 @@ public:
     // own numbers.
     using TPasteNumbers = std::function<QStringList(const std::vector<std::string>& Cods)>;
     void SetPasteNumbers(TPasteNumbers Numbers) { PasteNumbers = std::move(Numbers); }
+    // Runs just before a delete, paste or clear changes the grid (the window keeps the lists
+    // for undo then).
+    void SetBeforeEdit(std::function<void()> Before) { BeforeEdit = std::move(Before); }
     // The list to a file the user names: CSV (number, code and every figure the grid shows)
     // for a .csv name, the code texts one per line otherwise.
     void SaveToFile();
@@ -84,6 +88,7 @@ private:
     TStringGrid* Grid;
     TNumbers Numbers;
     TPasteNumbers PasteNumbers;
+    std::function<void()> BeforeEdit;
     std::function<int()> Length;
     std::function<codegen::TCodType()> Type;
 };

@@ -95,7 +95,7 @@ void TMainForm::CreateControls() {
             *CodGrid->Model(),
             CodGrid == CodStringGrid ? TCodMetricColumns::TKind::Cods
                                      : TCodMetricColumns::TKind::Set,
-            [this] { return CodType(); }));
+            [this] { return ListsShape.Type; }));
         CodGrid->SetSortByTitleRow(true);
     }
 
@@ -177,6 +177,8 @@ void TMainForm::CreateGridEditors() {
         }
         return Numbers;
     });
+    for (TCodGridEditor* Editor : {CodGridEditor, NoCorrGridEditor})
+        Editor->SetBeforeEdit([this] { RecordListsStep(); });
     // Beside "Преобразовать в тект", where the group had room.
     ClearSetButton = NoCorrGridEditor->AddClearButton(GroupBox5, {152, 608, 105, 25});
     NoCorrCodsStringGrid->PopupMenu()->addSeparator();
@@ -252,15 +254,18 @@ void TMainForm::ConnectHandlers() {
     Shortcut(QKeySequence::Save, SaveFileSpeedButton);
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
             Guarded(this, &TMainForm::VariantRadioGroupClick));
-    // The codes read as the other type have other figures.
-    connect(VariantRadioGroup, &TRadioGroup::Clicked, this, [this] {
-        CodStringGrid->Model()->DerivedValuesChanged();
-        NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
-    });
+    // The lists keep one shape (MainFormLists): a change in a control is taken for them at
+    // once when they are empty, and made, with the question, when the user has made it.
+    connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
+            Guarded(this, &TMainForm::CodShapeControlChanged));
+    connect(CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this,
+            Guarded(this, &TMainForm::CodShapeControlChanged));
     connect(VariantRadioGroup, &TRadioGroup::UserClicked, this,
-            [this] { RunGuarded([this] { CodShapeChangedByHand(true); }); });
+            Guarded(this, &TMainForm::CodShapeChangedByHand));
     connect(CodLengthPBSpinEdit, &QAbstractSpinBox::editingFinished, this,
-            [this] { RunGuarded([this] { CodShapeChangedByHand(false); }); });
+            Guarded(this, &TMainForm::CodShapeChangedByHand));
+    connect(CodLengthPBSpinEdit, &TPBSpinEdit::Stepped, this,
+            Guarded(this, &TMainForm::CodShapeChangedByHand));
     ConnectListWatchers();
     ConnectSearchParams();
 }

@@ -179,12 +179,18 @@ void TMainForm::SerchCodsBitBtnClick() {
         CountCods(true, std::move(Busy));
         return;
     }
+    // The new list is of the shape the controls show; the other lists must be too.
+    const TListsState Before = CaptureLists();
+    if (!AdoptCodShape(ShownShape(), CodStringGrid))
+        return;
+    KeepListsStep(Before);
     StartStringGridToLoad();
-    Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     if (BestSearchPanel->BestMode()) {
+        ShowGoodCodCount();
         SerchBestCods({}, std::move(Busy));
         return;
     }
+    Label5->setText(QStringLiteral("Найдено 0000 кодов"));
     GoodCodSearch.Reset();
     SerchCods(std::move(Busy));
 }
@@ -407,6 +413,7 @@ void TMainForm::SelectBitBtnClick() {
     auto Busy = std::make_unique<TDisabledWidgets>(std::initializer_list<QWidget*>{
         SelectBitBtn, LoadSelectionsBitBtn, SerchCodsBitBtn, ContinueBitBtn, LoadFromTxtBitBtn,
         OpenFileSpeedButton, FamiliesBitBtn});
+    RecordListsStep();
     SelectStringGrid->SetRowCount(1);
     SelectLabel->setText(QStringLiteral("Отобрано 0000 кодов"));
     // Every candidate meets the list as it stands, under the length and type in force: the
@@ -453,6 +460,7 @@ void TMainForm::SerchNoCorrCods() {
 void TMainForm::SerchNoCorrCodsBitBtnClick() {
     // The labels of an earlier run (another method, limit or list) are not this run's.
     ClearSetMessages();
+    RecordListsStep();
     NoCorrSearch->Reset();
     RunSetSearchOperation([this] { SerchNoCorrCods(); });
 }
@@ -467,6 +475,7 @@ void TMainForm::ContinueNoCorrCodsBitBtnClick() {
     if (*Method <= codegen::TSetMethod::Cycle2 && S.BestResult > 0)
         Mess4Label->setText(QString::fromStdString(
             codegen::SetMessageText({codegen::TSetMessage::Best, S.BestResult, S.BestStart})));
+    RecordListsStep();
     RunSetSearchOperation([this, Method] { NoCorrSearch->Continue(*Method); });
 }
 
@@ -475,6 +484,7 @@ void TMainForm::BreakNoCorrCodsBitBtnClick() {
 }
 
 void TMainForm::LoadBestResultBitBtnClick() {
+    RecordListsStep();
     RunSetSearchOperation([this] {
         if (const auto Method = SetMethod())
             NoCorrSearch->LoadBest(*Method);

@@ -76,18 +76,16 @@ void ResetCodGrid(TStringGrid* Grid) {
 // The window's lists and controls as the chart, text and matrix windows read them.
 class TMainFormCodSource final : public TCodSource {
 public:
+    // ShapeChanged comes from the window when the lists take another shape.
     explicit TMainFormCodSource(TMainForm& Form) : TCodSource(&Form), Form(Form) {
-        // After the window's own handlers of the same changes, which it connected first.
-        connect(Form.CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this, &TCodSource::ShapeChanged);
-        connect(Form.VariantRadioGroup, &TRadioGroup::Clicked, this, &TCodSource::ShapeChanged);
         for (TPBSpinEdit* Limit : {Form.MaxCorrSidePBSpinEdit, Form.MaxNoCorrPBSpinEdit})
             connect(Limit, &TPBSpinEdit::Changed, this, &TCodSource::LimitsChanged);
     }
 
     const TStringGridModel& GoodList() const override { return *Form.CodStringGrid->Model(); }
     const TStringGridModel& SetList() const override { return *Form.NoCorrCodsStringGrid->Model(); }
-    int CodLength() const override { return Form.CodLength(); }
-    codegen::TCodType CodType() const override { return Form.CodType(); }
+    int CodLength() const override { return Form.ListsShape.L; }
+    codegen::TCodType CodType() const override { return Form.ListsShape.Type; }
     int SideLobeLimit() const override { return Form.MaxCorrSidePBSpinEdit->Value(); }
     int CrossLimit() const override { return Form.MaxNoCorrPBSpinEdit->Value(); }
     int GoodRow() const override { return Form.AutoCorrNumCod; }
@@ -130,6 +128,7 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
             Guarded(this, &TMainForm::OpenRecentProject));
     FormCreate();
     CodSource = new TMainFormCodSource(*this);
+    CreateUndoActions();
 }
 
 TMainForm::~TMainForm() {
@@ -211,6 +210,9 @@ void TMainForm::OpenRecentProject(const QString& FileName) {
 }
 
 void TMainForm::ProjectOpened(const QString& FileName) {
+    // The project's codes are of the shape it stores (the reader made sure of that).
+    SetListsShape(ShownShape());
+    ForgetListsSteps();
     setWindowTitle(FileName);
     ProjectState->MarkSaved();
     RecentProjects->Add(FileName);
@@ -246,17 +248,17 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 }
 
 bool TMainForm::LoadCodsFromTxtFile(TStringGrid* Target, void (TMainForm::*ResetTarget)()) {
-    const bool IntoSet = Target == NoCorrCodsStringGrid;
-    const TStringGrid* Other = IntoSet ? CodStringGrid : NoCorrCodsStringGrid;
-    const std::optional<TTxtImport> Import = ReadCodsFromTxtFile(
-        this, *TxtOpenDialog, {CodLength(), CodType()}, Other->RowCount() - 1, IntoSet);
+    const std::optional<TTxtImport> Import = ReadCodsFromTxtFile(this, *TxtOpenDialog);
     if (!Import)
         return false;
+    // The other lists keep codes of the file's shape only.
+    const TListsState Before = CaptureLists();
+    if (!AdoptCodShape({Import->L, Import->Type}, Target))
+        return false;
+    KeepListsStep(Before);
     setWindowTitle(Import->Path);
     TxtMemo->clear();
     TxtMemo->setPlainText(Import->Text);
-    VariantRadioGroup->SetItemIndex(Import->Type == codegen::TCodType::Binary ? 0 : 1);
-    CodLengthPBSpinEdit->SetValue(Import->L);
     (this->*ResetTarget)();
     Target->AppendRows(Import->Rows);
     return true;
@@ -281,14 +283,19 @@ void TMainForm::FamiliesBitBtnClick() {
 void TMainForm::LoadCodFamily(codegen::TCodFamily Family, int Size, bool AllShifts) {
     // Made before anything changes: a family too long for a code leaves the window as it was.
     const std::vector<std::string> Cods = codegen::FamilyCodTexts(Family, Size, AllShifts);
-    VariantRadioGroup->SetItemIndex(0);
-    CodLengthPBSpinEdit->SetValue(codegen::FamilyCodLength(Family, Size));
+    const TListsState Before = CaptureLists();
+    if (!AdoptCodShape({codegen::FamilyCodLength(Family, Size), codegen::TCodType::Binary},
+                       CodStringGrid))
+        return;
+    KeepListsStep(Before);
     StartStringGridToLoad();
     AddCodsToStringGrid(Cods);
     GoodCodListReplaced();
 }
 
 void TMainForm::LoadSelectionsBitBtnClick() {
+    // The selection holds codes of the lists' shape (MainFormLists), as the list will.
+    RecordListsStep();
     CodStringGrid->SetRowCount(1);
     QList<QStringList> Rows;
     for (int J = 1; J < SelectStringGrid->RowCount(); ++J)
@@ -350,40 +357,6 @@ void TMainForm::VariantRadioGroupClick() {
     ZeroCountPBSpinEdit->setEnabled(VariantRadioGroup->ItemIndex() == 1);
 }
 
-void TMainForm::CodShapeChangedByHand(bool TypeChanged) {
-    const int L = CodLength();
-    bool Mismatch = false;
-    bool Listed = false;
-    for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid})
-        for (int Row = 1; Row < Grid->RowCount() && !Mismatch; ++Row) {
-            Listed = true;
-            Mismatch = CodCellText(Grid->Cells(TStringGrid::CodColumn, Row)).size() !=
-                       static_cast<std::size_t>(L);
-        }
-    // Another type reads every listed code anew; another length leaves the codes of the old
-    // one without figures.
-    if (TypeChanged ? !Listed : !Mismatch)
-        return;
-    const QString Text =
-        TypeChanged
-            ? QStringLiteral("Тип кода изменён: коды списков будут прочитаны как коды нового "
-                             "типа, и их показатели изменятся.\nОчистить списки?")
-            : QStringLiteral("Длина кода изменена на %1: коды списков другой длины останутся "
-                             "без показателей.\nОчистить списки?")
-                  .arg(L);
-    const int Choice = Dialogs().Choose(
-        Text, {QStringLiteral("Очистить списки"), QStringLiteral("Оставить и пересчитать")});
-    if (Choice == 0) {
-        StartStringGridToLoad();
-        StartNoCorrStringGridToLoad();
-        SelectStringGrid->SetRowCount(1);
-        GoodCodListReplaced();
-        return;
-    }
-    CodStringGrid->Model()->DerivedValuesChanged();
-    NoCorrCodsStringGrid->Model()->DerivedValuesChanged();
-}
-
 void TMainForm::TextBitBtnClick() {
     TextForm->show();
     TextForm->raise();
@@ -439,6 +412,7 @@ void TMainForm::N1Click() {
     // Without a code row selected (the title row, or a row gone since) there is nothing to add.
     if (!IsCodRow(AutoCorrNumCod))
         return;
+    RecordListsStep();
     AddCodToNoCorrStringGrid(AutoCorrNumCod);
 }
 
@@ -446,6 +420,7 @@ void TMainForm::N2Click() {
     if (!IsCodRow(AutoCorrNumCod) || CrossCorrNumA < 1 ||
         CrossCorrNumA >= NoCorrCodsStringGrid->RowCount())
         return;
+    RecordListsStep();
     NoCorrCodsStringGrid->SetCells(0, CrossCorrNumA, CodStringGrid->Cells(0, AutoCorrNumCod));
     NoCorrCodsStringGrid->SetCells(1, CrossCorrNumA, CodStringGrid->Cells(1, AutoCorrNumCod));
 }

@@ -4,6 +4,7 @@
 
 #include "engine/Cod.h"
 #include "engine/CodFamilies.h"
+#include "engine/TextLines.h"
 #include "search/exhaustive/CodCounts.h"
 #include "search/exhaustive/GoodCodSearch.h"
 #include "search/sets/SetSearch.h"
@@ -13,8 +14,13 @@
 #include "ui/app/SelectionJob.h"
 #include "ui/widgets/Form.h"
 #include "ui/windows/BestSearchRun.h"
+#include <deque>
 #include <memory>
+#include <vector>
 #include <optional>
+
+#include <QList>
+#include <QString>
 
 #include <cstdint>
 
@@ -152,10 +158,43 @@ public:
     // code shape it shows now.
     TProjectWindows ProjectWindows();
     void VariantRadioGroupClick();
-    // A length or type the user set by hand that the codes listed do not have: asks whether
-    // to clear the lists or to keep them with their figures worked out anew. Imports,
-    // projects and families set both to fit their codes and are not asked about.
-    void CodShapeChangedByHand(bool TypeChanged);
+    // The length and type the codes of the lists have: the controls show it, but while the
+    // user is changing them. Every list holds codes of this shape only.
+    codegen::TCodListShape ListsShape{10, codegen::TCodType::Binary};
+    codegen::TCodListShape ShownShape() const;
+    // The good-code list, the set and the selection.
+    QList<TStringGrid*> CodLists() const;
+    // Makes New the shape of the lists, Replaced (when given) about to be filled with codes
+    // of it: the other lists that hold codes of the old shape are cleared or converted as
+    // the user chooses. False, with nothing changed, when the user cancels.
+    bool AdoptCodShape(codegen::TCodListShape New, const TStringGrid* Replaced);
+    // The length or type changed in its control (typed, stepped, clicked): empty lists take
+    // it at once; lists with codes when the change is made, through AdoptCodShape, and a
+    // cancel puts the controls back.
+    void CodShapeControlChanged();
+    void CodShapeChangedByHand();
+
+    // Undo and redo of the lists: their texts and shape before each change a user makes to
+    // them (a delete, a paste, an import, a family, a search that replaces one).
+    struct TListsState {
+        struct TGrid {
+            std::vector<std::vector<QString>> Columns;
+            int Rows = 1;
+        };
+        std::vector<TGrid> Grids; // as CodLists()
+        codegen::TCodListShape Shape;
+    };
+    TListsState CaptureLists() const;
+    void RestoreLists(TListsState State);
+    // Keeps the lists as they are now as the step Undo goes back to.
+    void RecordListsStep();
+    // The same with a state taken before a question that might have been cancelled.
+    void KeepListsStep(TListsState Before);
+    void UndoListsStep();
+    void RedoListsStep();
+    void ForgetListsSteps();
+    QAction* UndoAction = nullptr;
+    QAction* RedoAction = nullptr;
     void TextBitBtnClick();
     void AutoCorrBitBtnClick();
     void CrossCorrBitBtnClick();
@@ -313,6 +352,14 @@ private:
     bool SelectedCodValid() const;
     void UpdateCodMenu();
     void CreateControls();
+    void CreateUndoActions();
+    void UpdateUndoActions();
+    // The controls and the lists' shape to New, the windows told.
+    void SetListsShape(codegen::TCodListShape New);
+    void ShowCodShape(codegen::TCodListShape Shape);
+    bool ShapeRestoring = false;
+    std::deque<TListsState> UndoSteps;
+    std::deque<TListsState> RedoSteps;
     // Enlarged, the window gives the room to the code grids; its design size is its least.
     void MakeStretchable();
     void ConnectHandlers();

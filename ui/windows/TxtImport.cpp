@@ -72,37 +72,9 @@ QString ImportRefusal(const QString& Path, const codegen::CodLineError& Error,
            Nothing;
 }
 
-// Asks before an import changes the type or length under the codes of the other list, whose
-// figures then all change; true to go on. A type the user has just chosen is no surprise, so
-// only a type the file forces (a chip 2) counts.
-bool ConversionAccepted(codegen::TCodListShape Current, int Cods, bool IntoSet,
-                        codegen::TCodType Type, bool TypeForced, int L) {
-    const bool TypeChanges = TypeForced && Type != Current.Type;
-    const bool LengthChanges = L != Current.L;
-    if (Cods < 1 || (!TypeChanges && !LengthChanges))
-        return true;
-    QStringList Changes;
-    if (TypeChanges)
-        Changes << (Type == codegen::TCodType::Ternary
-                        ? QStringLiteral("тип кодов сменится с двоичного на троичный (в кодах "
-                                         "файла есть цифра 2)")
-                        : QStringLiteral("тип кодов сменится с троичного на двоичный"));
-    if (LengthChanges)
-        Changes << QStringLiteral("длина кода сменится с %1 на %2").arg(Current.L).arg(L);
-    const QString List =
-        IntoSet ? QStringLiteral("списка хороших кодов") : QStringLiteral("набора кодов");
-    return Dialogs().Confirm(
-        QStringLiteral("При загрузке файла %1, и все показатели %2 (кодов: %3) будут "
-                       "пересчитаны по новым типу и длине.\rЗагрузить файл?")
-            .arg(Changes.join(QStringLiteral(", ")), List)
-            .arg(Cods));
-}
-
 } // namespace
 
-std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog,
-                                              codegen::TCodListShape Current, int OtherCods,
-                                              bool IntoSet) {
+std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog) {
     const QString Path = Dialogs().OpenFile(Parent, Dialog);
     if (Path.isEmpty())
         return std::nullopt;
@@ -138,12 +110,6 @@ std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettin
     }
     const std::optional<codegen::TCodType> Type = ImportedCodType(Cods);
     if (!Type)
-        return std::nullopt;
-    const bool TypeForced = *Type == codegen::TCodType::Ternary &&
-                            std::any_of(Cods.begin(), Cods.end(), [](const std::string& Cod) {
-                                return Cod.find('2') != std::string::npos;
-                            });
-    if (!ConversionAccepted(Current, OtherCods, IntoSet, *Type, TypeForced, Source.L))
         return std::nullopt;
     TTxtImport Import{Path, TextFromBytes(Text), {}, *Type, Source.L};
     Import.Rows.reserve(static_cast<qsizetype>(Cods.size()));

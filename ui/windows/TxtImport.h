@@ -25,10 +25,7 @@ struct TTxtImport {
 };
 
 // Asks for a file and reads its codes. Every line must be a code, by the rule of the paste
-// (blank lines skipped); the first that is not is named. When the import would change the
-// type or length (Current) under the OtherCods codes of the other list (the good list when
-// IntoSet), the user is asked first. None when anything is refused or cancelled: the caller
-// then changes nothing.
-std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog,
-                                              codegen::TCodListShape Current, int OtherCods,
-                                              bool IntoSet);
+// (blank lines skipped); the first that is not is named. None when anything is refused or
+// cancelled: the caller then changes nothing. What the new shape does to the other lists is
+// the caller's question.
+std::optional<TTxtImport> ReadCodsFromTxtFile(QWidget* Parent, TFileDialogSettings& Dialog);
