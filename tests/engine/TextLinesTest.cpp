@@ -1,7 +1,7 @@
 // Line splitting of code list files: every kind of line break, the final break, empty lines.
-#include "engine/RussianPlural.h"
 #include "engine/TextLines.h"
 #include "InputSupport.h"
+#include "engine/RussianPlural.h"
 
 #include <gtest/gtest.h>
 
@@ -334,9 +334,9 @@ TEST(ReadCodList, AnEndlessListStopsAtTheCountItCanHold) {
 // The noun after a count follows the last two digits: 11-14 take the many-form.
 TEST(RussianPluralTest, FormFollowsTheLastTwoDigits) {
     const std::pair<std::int64_t, const char*> Cases[] = {
-        {0, "0 кодов"},     {1, "1 код"},     {2, "2 кода"},       {4, "4 кода"},
-        {5, "5 кодов"},     {11, "11 кодов"}, {12, "12 кодов"},    {14, "14 кодов"},
-        {21, "21 код"},     {22, "22 кода"},  {111, "111 кодов"},  {101, "101 код"},
+        {0, "0 кодов"},          {1, "1 код"},     {2, "2 кода"},      {4, "4 кода"},
+        {5, "5 кодов"},          {11, "11 кодов"}, {12, "12 кодов"},   {14, "14 кодов"},
+        {21, "21 код"},          {22, "22 кода"},  {111, "111 кодов"}, {101, "101 код"},
         {1000001, "1000001 код"}};
     for (const auto& [Count, Text] : Cases)
         EXPECT_EQ(codegen::CountOfCods(Count), Text) << Count;

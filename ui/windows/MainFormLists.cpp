@@ -78,8 +78,8 @@ bool TMainForm::AdoptCodShape(codegen::TCodListShape New, const TStringGrid* Rep
             const auto Text = codegen::ConvertCodText(Cod, Old.Type, New.Type);
             Convertible = Text.has_value();
             if (Text)
-                Texts.push_back(QString::fromLatin1(Text->data(),
-                                                    static_cast<qsizetype>(Text->size())));
+                Texts.push_back(
+                    QString::fromLatin1(Text->data(), static_cast<qsizetype>(Text->size())));
         }
     }
     QStringList Choices{QStringLiteral("Очистить списки")};
@@ -144,8 +144,7 @@ void TMainForm::CodShapeControlChanged() {
     bool Empty = true;
     for (TStringGrid* Grid : CodLists())
         Empty = Empty && CodRows(Grid) == 0;
-    const bool ByUser =
-        CodLengthPBSpinEdit->ChangedByUser() || VariantRadioGroup->ClickedByUser();
+    const bool ByUser = CodLengthPBSpinEdit->ChangedByUser() || VariantRadioGroup->ClickedByUser();
     if (Empty || !ByUser)
         SetListsShape(ShownShape());
 }
@@ -253,7 +252,13 @@ void TMainForm::CreateUndoActions() {
                                           "изменения (Ctrl+Z)"));
     RedoAction = new QAction(QStringLiteral("Повторить"), this);
     RedoAction->setObjectName(QStringLiteral("RedoAction"));
-    RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+    // Ctrl+Y as on most desktops, and the platform's own keys (Ctrl+Shift+Z), each once: a
+    // key given twice would be ambiguous and do nothing.
+    QList<QKeySequence> RedoKeys{QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    for (const QKeySequence& Key : QKeySequence::keyBindings(QKeySequence::Redo))
+        if (!RedoKeys.contains(Key))
+            RedoKeys.append(Key);
+    RedoAction->setShortcuts(RedoKeys);
     RedoAction->setToolTip(QStringLiteral("Повторить отменённое изменение списков (Ctrl+Y)"));
     for (QAction* Action : {UndoAction, RedoAction}) {
         Action->setShortcutContext(Qt::WindowShortcut);

@@ -16,8 +16,8 @@
 #include "ui/windows/BestSearchRun.h"
 #include <deque>
 #include <memory>
-#include <vector>
 #include <optional>
+#include <vector>
 
 #include <QList>
 #include <QString>

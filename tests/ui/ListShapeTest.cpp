@@ -1,0 +1,253 @@
+// Every list of the main window holds codes of the window's one length and type, whichever
+// way the length or type changes (a family, an import, the selection's load, a question
+// cancelled): a project saved afterwards opens again in the window and reads in the
+// command-line tool's reader. And every change of a list can be undone and redone.
+#include "UiTestSupport.h"
+
+#include "engine/TextLines.h"
+#include "project/ProjectFile.h"
+#include "ui/app/SaveLoadPrjUnit.h"
+#include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/CodSource.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPushButton>
+
+#include <fstream>
+
+class TListShapeDialogs : public TRecordingDialogs {
+public:
+    QString OpenPath;
+    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::OpenFile(Parent, Settings);
+        return OpenPath;
+    }
+};
+
+class TListShapeTest : public QObject, public TWindowsSession<TListShapeDialogs> {
+    Q_OBJECT
+
+    QTemporaryDir Dir;
+
+    static QStringList Texts(const TStringGrid* Grid) {
+        QStringList T;
+        for (int R = 1; R < Grid->RowCount(); ++R)
+            if (!Grid->Cells(1, R).isEmpty())
+                T << Grid->Cells(1, R);
+        return T;
+    }
+    // Every code of every list has the window's length.
+    static bool OneLength() {
+        for (const TStringGrid* Grid : MainForm->CodLists())
+            for (const QString& Text : Texts(Grid))
+                if (Text.size() != MainForm->CodLength())
+                    return false;
+        return MainForm->CodSource->CodLength() == MainForm->CodLength() &&
+               MainForm->CodSource->CodType() == MainForm->CodType();
+    }
+    // A set of two 16-chip codes beside an empty good list, length 16.
+    static void SixteenChipSet() {
+        MainForm->CodLengthPBSpinEdit->SetValue(16);
+        MainForm->NoCorrCodsStringGrid->AppendRows(
+            {{"1", "1111000011001010"}, {"2", "0101001100001111"}});
+    }
+    // The project saved now opens again in the window, and the tool's reader takes its lists
+    // under the length and type it stores.
+    void SavedProjectReopens() {
+        const QString Path = Dir.filePath(QStringLiteral("p.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path);
+        std::ifstream File(QFile::encodeName(Path).toStdString(), std::ios::binary);
+        const codegen::TIniDocument Doc = codegen::ReadProject(File, "p.cod");
+        const codegen::TCodListShape Shape{MainForm->CodLength(), MainForm->CodType()};
+        QCOMPARE(QString::fromStdString(codegen::ProjectCodsFault(Doc, Shape)), QString());
+        QCOMPARE(codegen::ReadProjectCods(Doc, "NoCorrCodsStringGrid", Shape).size(),
+                 static_cast<std::size_t>(Texts(MainForm->NoCorrCodsStringGrid).size()));
+        const QStringList Good = Texts(MainForm->CodStringGrid);
+        const QStringList Set = Texts(MainForm->NoCorrCodsStringGrid);
+        const int Errors = Recorded->Errors.size();
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path));
+        QCOMPARE(Recorded->Errors.size(), Errors);
+        QCOMPARE(Texts(MainForm->CodStringGrid), Good);
+        QCOMPARE(Texts(MainForm->NoCorrCodsStringGrid), Set);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Dir.isValid());
+        InstallDialogs();
+    }
+    void init() {
+        Recorded->Choice = -1;
+        Recorded->Choices.clear();
+        Recorded->ConfirmAnswer = false;
+        QVERIFY(OpenWindows());
+    }
+    void cleanup() { Windows.reset(); }
+
+    void aFamilyOverASetOfAnotherLengthAsks() {
+        SixteenChipSet();
+        // Cancelled: nothing changes.
+        Recorded->Choice = -1;
+        MainForm->LoadCodFamily(codegen::TCodFamily::Barker, 13, false);
+        QCOMPARE(MainForm->CodLength(), 16);
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
+        QCOMPARE(Texts(MainForm->NoCorrCodsStringGrid).size(), 2);
+        // Cleared: the set goes with the old length.
+        Recorded->Choice = 0;
+        MainForm->LoadCodFamily(codegen::TCodFamily::Barker, 13, false);
+        QCOMPARE(MainForm->CodLength(), 13);
+        QCOMPARE(Texts(MainForm->CodStringGrid), QStringList{"1111100110101"});
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
+        QVERIFY(OneLength());
+        SavedProjectReopens();
+        // The export header and the lists agree.
+        QCOMPARE(MainForm->CodSource->CodLength(), 13);
+    }
+
+    void anImportOfAnotherLengthAsksAboutTheOtherList() {
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        MainForm->NoCorrCodsStringGrid->AppendRows({{"1", QString(20, u'1')}});
+        const QString Path = Dir.filePath(QStringLiteral("long.txt"));
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        File.write(QByteArray(64, '2') + "\n" + QByteArray(63, '1') + "2\n");
+        File.close();
+        Recorded->OpenPath = Path;
+        Recorded->Choice = -1;
+        QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
+        QCOMPARE(MainForm->CodLength(), 20);
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
+        Recorded->Choice = 0;
+        QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
+        QCOMPARE(MainForm->CodLength(), 64);
+        QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
+        QCOMPARE(Texts(MainForm->CodStringGrid).size(), 2);
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
+        QVERIFY(OneLength());
+        SavedProjectReopens();
+    }
+
+    void aCancelledLengthQuestionRestoresTheLength() {
+        SixteenChipSet();
+        TPBSpinEdit* Edit = MainForm->CodLengthPBSpinEdit;
+        Edit->setFocus();
+        Edit->selectAll();
+        QTest::keyClicks(Edit, QStringLiteral("13"));
+        QTest::keyClick(Edit, Qt::Key_Return);
+        QVERIFY2(Edit->Value() == 16, qPrintable(Recorded->Calls.join(u'\n')));
+        QVERIFY(OneLength());
+        // A step by the arrow key is a change made: the same question.
+        QTest::keyClick(Edit, Qt::Key_Up);
+        QCOMPARE(Edit->Value(), 16);
+        QCOMPARE(Recorded->Calls.filter(QStringLiteral("Choose")).size(), 2);
+        SavedProjectReopens();
+    }
+
+    void theSelectionFollowsTheLength() {
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->SelectStringGrid->SetRowCount(1);
+        MainForm->SelectStringGrid->AppendRows({{"1", "1011"}, {"2", "0010"}});
+        TPBSpinEdit* Edit = MainForm->CodLengthPBSpinEdit;
+        Recorded->Choice = 0;
+        Edit->setFocus();
+        Edit->selectAll();
+        QTest::keyClicks(Edit, QStringLiteral("9"));
+        QTest::keyClick(Edit, Qt::Key_Return);
+        QCOMPARE(Edit->Value(), 9);
+        QVERIFY(Texts(MainForm->SelectStringGrid).isEmpty());
+        // Nothing of the old length lands in the list.
+        QTest::mouseClick(MainForm->LoadSelectionsBitBtn, Qt::LeftButton);
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
+        QVERIFY(OneLength());
+        SavedProjectReopens();
+    }
+
+    // Every change of a list goes back with Ctrl+Z and forth with Ctrl+Y, figures and shape
+    // included.
+    void everyListChangeIsUndoneAndRedone() {
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1011", "1000", "0010"});
+        TStringGrid* Good = MainForm->CodStringGrid;
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        const QStringList Three{"1011", "1000", "0010"};
+        // Add to the set.
+        ClickCell(Good, 1, 2);
+        MainForm->N1->trigger();
+        QCOMPARE(Texts(Set), QStringList{"1000"});
+        // Paste into the good list.
+        QApplication::clipboard()->setText(QStringLiteral("1110\n0111\n"));
+        Good->setFocus();
+        QTest::keySequence(Good, QKeySequence::Paste);
+        QCOMPARE(Texts(Good).size(), 5);
+        // Delete two rows: asked first; No keeps them.
+        Good->selectionModel()->select(
+            QItemSelection(Good->model()->index(1, 1), Good->model()->index(2, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        Recorded->ConfirmAnswer = false;
+        QTest::keySequence(Good, QKeySequence::Delete);
+        QCOMPARE(Texts(Good).size(), 5);
+        QVERIFY(Recorded->Calls.last().startsWith(QStringLiteral("Confirm Удалить")));
+        Recorded->ConfirmAnswer = true;
+        QTest::keySequence(Good, QKeySequence::Delete);
+        QCOMPARE(Texts(Good), (QStringList{"0010", "1110", "0111"}));
+        // A family of another length, the set cleared.
+        Recorded->Choice = 0;
+        MainForm->LoadCodFamily(codegen::TCodFamily::Barker, 7, false);
+        QVERIFY2(MainForm->CodLength() == 7, qPrintable(Recorded->Calls.join(u'\n')));
+        // Back, step by step, to the start.
+        QTest::keySequence(MainForm, QKeySequence::Undo);
+        QCOMPARE(MainForm->CodLength(), 4);
+        QCOMPARE(MainForm->CodSource->CodLength(), 4);
+        QCOMPARE(Texts(Good), (QStringList{"0010", "1110", "0111"}));
+        QCOMPARE(Texts(Set), QStringList{"1000"});
+        QCOMPARE(Good->Cells(0, 1), QStringLiteral("1"));
+        // The figures of the code restored: 0010 (-1 -1 +1 -1) has PSL 1.
+        QCOMPARE(Good->model()->index(1, 2).data().toString(), QStringLiteral("1"));
+        QTest::keySequence(MainForm, QKeySequence::Undo);
+        QCOMPARE(Texts(Good).size(), 5);
+        QTest::keySequence(MainForm, QKeySequence::Undo);
+        QCOMPARE(Texts(Good), Three);
+        QTest::keySequence(MainForm, QKeySequence::Undo);
+        QVERIFY(Texts(Set).isEmpty());
+        QVERIFY(!MainForm->UndoAction->isEnabled());
+        // And forth again to the family.
+        for (int Step = 0; Step < 4; ++Step)
+            QTest::keySequence(MainForm, QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QCOMPARE(MainForm->CodLength(), 7);
+        QCOMPARE(Texts(Good), QStringList{"1110010"});
+        QVERIFY(!MainForm->RedoAction->isEnabled());
+        QVERIFY(OneLength());
+    }
+
+    // At least twenty steps are kept.
+    void twentyStepsAreKept() {
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1011"});
+        ClickCell(MainForm->CodStringGrid, 1, 1);
+        for (int N = 0; N < 25; ++N)
+            MainForm->N1->trigger();
+        QCOMPARE(Texts(MainForm->NoCorrCodsStringGrid).size(), 25);
+        for (int N = 0; N < 25; ++N)
+            MainForm->UndoListsStep();
+        QVERIFY(Texts(MainForm->NoCorrCodsStringGrid).isEmpty());
+    }
+
+    // A type change cancelled: binary codes keep reading as binary codes.
+    void aCancelledTypeChangeKeepsTheType() {
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1000"});
+        Recorded->Choice = -1;
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        QCOMPARE(MainForm->CodType(), codegen::TCodType::Binary);
+        QCOMPARE(MainForm->CodSource->CodType(), codegen::TCodType::Binary);
+        // The zero column: 0 zeros, as a binary code.
+        QCOMPARE(MainForm->CodStringGrid->model()->index(1, 6).data().toString(),
+                 QStringLiteral("0"));
+        SavedProjectReopens();
+    }
+};
+
+UI_TEST_MAIN(TListShapeTest)
+#include "ListShapeTest.moc"
