@@ -27,9 +27,13 @@ std::optional<TGridSize> DeclaredGridSize(const TIniDocument& Doc, std::string_v
     // A count that is there but no count at all (negative, beyond an int, no number) is a
     // fault of the file: read as 1, it would show an empty list as if that were saved. Zero
     // is taken as the grid takes it, as 1.
+    // Only decimal digits: "0x10" would read as 16 rows, which no saved grid ever wrote.
+    const auto Decimal = [](std::string_view Text) {
+        return !Text.empty() && Text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
     for (const std::string* Key : {&ColKey, &RowKey})
         if (const auto Text = Doc.Value(Section, *Key);
-            Text && Doc.ReadInteger(Section, *Key, -1) < 0) {
+            Text && (!Decimal(*Text) || Doc.ReadInteger(Section, *Key, -1) < 0)) {
             if (Fault)
                 *Fault = "The project's key " + *Key + "=" + EscapedText(Text->substr(0, 40)) +
                          " in [" + std::string(Section) + "] is not a count";
@@ -97,7 +101,34 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
     return Cods;
 }
 
+std::string ProjectChoiceFault(const TIniDocument& Doc) {
+    // The item each radio group of the window may have selected; none (-1) leaves the code
+    // type undefined, so the type must name an item.
+    struct TChoice {
+        const char* Key;
+        int Lowest;
+        int Highest;
+    };
+    static constexpr TChoice Choices[] = {
+        {"VariantRadioGroup", 0, 1}, {"ZRadioGroup", -1, 1}, {"RadioGroup1", -1, 5}};
+    for (const TChoice& Choice : Choices) {
+        const auto Text = Doc.Value(MainSection, Choice.Key);
+        if (!Text)
+            continue;
+        const int Index = Doc.ReadInteger(MainSection, Choice.Key, Choice.Lowest - 1);
+        const bool Plain = Text->find_first_not_of("-0123456789") == std::string::npos &&
+                           std::to_string(Index) == *Text;
+        if (!Plain || Index < Choice.Lowest || Index > Choice.Highest)
+            return "The project's key " + std::string(Choice.Key) + "=" +
+                   EscapedText(Text->substr(0, 40)) + " in [MainForm] is not an item from " +
+                   std::to_string(Choice.Lowest) + " to " + std::to_string(Choice.Highest);
+    }
+    return {};
+}
+
 std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current) {
+    if (std::string Fault = ProjectChoiceFault(Doc); !Fault.empty())
+        return Fault;
     // The length and type as the window's controls take them: the spin edit keeps the value
     // in its range, the radio group ignores an index it does not have.
     TCodListShape Shape = Current;

@@ -45,6 +45,10 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
 // code grid that is not a code of the project's length and type (those of Current where the
 // project holds none); empty when every row is one.
 std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current);
+// The first choice of the main window's section (code type, zero rule, set method) that names
+// no item of its group, as an English message naming the key; empty when every one does. A
+// code type out of range would read a binary project as ternary, every 0 chip a zero.
+std::string ProjectChoiceFault(const TIniDocument& Doc);
 
 // The largest project file read or written: a list of 950,000 codes of 500 chips fits, or
 // 6.3 million of 24 chips (each code takes two lines: its number in about 34

@@ -159,6 +159,8 @@ private slots:
         const QByteArray Contents("1201\r\n2101\r\n0012\r\n");
         const QString Path = WriteFile(Contents);
         Recorded->ConfirmAnswer = true;
+        // The set's binary codes of 7 chips cannot stay beside them: cleared.
+        Recorded->Choices = {0};
         Import(MainForm->LoadFromTxtBitBtn, Path);
 
         QCOMPARE(Recorded->Errors, QStringList());
@@ -212,10 +214,12 @@ private slots:
     }
 
     void eachButtonFillsOnlyItsGrid() {
-        SetUpBinaryWithCods();
+        // Lists of the files' shape (ternary, 4 chips): an import replaces its own list only.
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1111", "1212"});
         const QString Path = WriteFile("2101\n0012\n1201\n");
         const QStringList GoodBefore = Column(MainForm->CodStringGrid, 1);
-        Recorded->ConfirmAnswer = true; // the type and length change under the good list
         Import(MainForm->BitBtn1, Path);
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 0), Numbers(3));
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"2101", "0012", "1201"}));
@@ -228,13 +232,13 @@ private slots:
         QCOMPARE(MainForm->windowTitle(), Path + u'*');
 
         const QStringList SetBefore = Column(MainForm->NoCorrCodsStringGrid, 1);
-        const QString Other = WriteFile("011\n111\n", QStringLiteral("other.txt"));
+        const QString Other = WriteFile("0112\n1112\n", QStringLiteral("other.txt"));
         Import(MainForm->LoadFromTxtBitBtn, Other);
-        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"011", "111"}));
+        QCOMPARE(Column(MainForm->CodStringGrid, 1), QStringList({"0112", "1112"}));
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), SetBefore);
-        QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 3);
         QCOMPARE(MainForm->windowTitle(), Other + u'*');
         QCOMPARE(Recorded->Errors, QStringList());
+        QVERIFY(Recorded->Calls.filter(QStringLiteral("Choose")).isEmpty());
     }
 
     void cancelChangesNothing() {
@@ -389,33 +393,35 @@ private slots:
 
     // A file whose chip 2 forces the ternary type recomputed every figure of the other list
     // without a word: the import asks first, says what changes, and No loads nothing.
-    void aForcedTypeChangeAsksFirst() {
+    void aShapeChangeAsksAboutTheOtherList() {
         SetUpBinaryWithCods(); // binary, 7 chips, a code in each list
         const QStringList Before = State();
         const QString Path = WriteFile("1201\n0012\n");
+        Recorded->Choice = -1;
         Import(MainForm->LoadFromTxtBitBtn, Path);
         QCOMPARE(Recorded->Calls.size(), 2);
-        QCOMPARE(Recorded->Calls.at(1),
-                 QStringLiteral("Confirm При загрузке файла тип кодов сменится с двоичного на "
-                                "троичный (в кодах файла есть цифра 2), длина кода сменится с 7 "
-                                "на 4, и все показатели набора кодов (кодов: 1) будут пересчитаны "
-                                "по новым типу и длине.\rЗагрузить файл?"));
+        QVERIFY2(Recorded->Calls.at(1).startsWith(QStringLiteral(
+                     "Choose Код меняется: длина 7 → 4, тип двоичный (+1, -1) → троичный")),
+                 qPrintable(Recorded->Calls.at(1)));
+        // 7 chips have no 4-chip counterpart: clearing is the only way on.
+        QVERIFY(!Recorded->Calls.at(1).contains(QStringLiteral("Преобразовать")));
         QCOMPARE(State(), Before);
 
-        // Into the set: the good list's two codes are the ones recomputed.
+        // Into the set, the good list cleared.
         Recorded->Calls.clear();
-        Recorded->ConfirmAnswer = true;
+        Recorded->Choice = 0;
         Import(MainForm->BitBtn1, Path);
         QCOMPARE(Recorded->Calls.size(), 2);
-        QVERIFY(Recorded->Calls.at(1).contains(QStringLiteral("списка хороших кодов (кодов: 2)")));
         QCOMPARE(MainForm->VariantRadioGroup->ItemIndex(), 1);
         QCOMPARE(MainForm->CodLengthPBSpinEdit->Value(), 4);
         QCOMPARE(Column(MainForm->NoCorrCodsStringGrid, 1), QStringList({"1201", "0012"}));
+        QCOMPARE(MainForm->CodStringGrid->RowCount(), 1);
 
-        // Nothing to recompute, or the type and length as they are: nothing asked.
+        // The type and length as they are: nothing asked.
         Recorded->Calls.clear();
         Import(MainForm->LoadFromTxtBitBtn, WriteFile("2201\n", QStringLiteral("same.txt")));
         QCOMPARE(Recorded->Calls.size(), 1);
+        Recorded->Choice = -1;
     }
 };
 

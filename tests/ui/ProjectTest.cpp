@@ -215,7 +215,7 @@ private slots:
 
     void storedValuesLoadAsTheControlsTakeThem() {
         WriteAll(Path("v.cod"),
-                 "[MainForm]\r\nCodLengthPBSpinEdit=900\r\nVariantRadioGroup=7\r\n"
+                 "[MainForm]\r\nCodLengthPBSpinEdit=900\r\nVariantRadioGroup=1\r\n"
                  "MaxCorrSidePBSpinEdit=0x14\r\nZeroCountPBSpinEdit=x\r\n"
                  "PairCheckBox=2\r\nRadioGroup1=5\r\nCodStringGridRowCount=0\r\nWisible=0\r\n"
                  "[AutoCorrForm]\r\nWisible=0\r\n[TextForm]\r\nWisible=1\r\n");
@@ -451,6 +451,23 @@ private slots:
                           "NoCorrCodsStringGridColCount=2\r\nNoCorrCodsStringGridRowCount=2\r\n"
                           "NoCorrCodsStringGrid00010001=01<script>\r\n")
             << QStringLiteral(": Строка 1 набора кодов: знак 3 не цифра двоичного кода (0 или 1).");
+        // A binary project read as ternary (every 0 chip a zero), or no type selected at all.
+        for (const char* Stored : {"2", "7", "-1", "abc", "99999999999"})
+            QTest::newRow(qPrintable(QStringLiteral("code type %1").arg(Stored)))
+                << (QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=4\r\nVariantRadioGroup=") +
+                    Stored + "\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=2\r\n"
+                             "CodStringGrid00010001=1000\r\n")
+                << QStringLiteral(": Ключ проекта VariantRadioGroup=%1 в разделе [MainForm] не "
+                                  "выбирает ни одного пункта (нужно целое от 0 до 1).")
+                       .arg(QString::fromLatin1(Stored));
+        QTest::newRow("set method 6")
+            << QByteArray("[MainForm]\r\nRadioGroup1=6\r\n")
+            << QStringLiteral(": Ключ проекта RadioGroup1=6 в разделе [MainForm] не выбирает ни "
+                              "одного пункта (нужно целое от -1 до 5).");
+        QTest::newRow("hexadecimal rows")
+            << QByteArray("[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=0x10\r\n")
+            << QStringLiteral(": Ключ проекта CodStringGridRowCount=0x10 в разделе [MainForm] — не "
+                              "число строк или столбцов (нужно целое от 0).");
         // Read as one row, these showed an empty list as if it had been saved.
         QTest::newRow("negative rows")
             << QByteArray("[MainForm]\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=-5\r\n")

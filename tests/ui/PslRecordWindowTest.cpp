@@ -126,7 +126,9 @@ private slots:
                      .match(Status)
                      .hasMatch(),
                  qPrintable(Status));
-        // Ternary codes have no record: the limit is the target, no record is shown.
+        // Ternary codes have no record: the limit is the target, no record is shown. The
+        // binary codes found go with their type.
+        Recorded->Choice = 0;
         ClickItem(MainForm->VariantRadioGroup, 1);
         MainForm->MaxCorrSidePBSpinEdit->SetValue(0);
         CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);

@@ -119,6 +119,9 @@ const std::vector<TTranslation>& Translations() {
              "Лишний код: список вмещает не больше %1 кодов длины %2."},
             {R"(The project's key (.*)=(.*) in \[(.*)\] is not a count)",
              "Ключ проекта %1=%2 в разделе [%3] — не число строк или столбцов (нужно целое от 0)."},
+            {R"(The project's key (.*)=(.*) in \[(.*)\] is not an item from (-?\d+) to (\d+))",
+             "Ключ проекта %1=%2 в разделе [%3] не выбирает ни одного пункта (нужно целое от %4 "
+             "до %5)."},
             {R"((.*) holds more than (\d+) (sections|keys) \(line (\d+)\): it is no project)",
              "Файл %1 — не проект: в нём больше %2 разделов или ключей (строка %4)."},
             {R"(The project would take (\d+) MB, more than a project can be \((\d+) MB\))",

@@ -97,7 +97,7 @@ bool TMainForm::AdoptCodShape(codegen::TCodListShape New, const TStringGrid* Rep
                                               "коды нового типа с теми же элементами?")
                              : QStringLiteral("Очистить списки?"));
     const int Choice = Dialogs().Choose(Text, Choices);
-    if (Choice < 0)
+    if (Choice < 0 || Choice >= Choices.size())
         return false;
     if (!Replaced)
         RecordListsStep();
