@@ -341,3 +341,25 @@ TEST(RussianPluralTest, FormFollowsTheLastTwoDigits) {
     for (const auto& [Count, Text] : Cases)
         EXPECT_EQ(codegen::CountOfCods(Count), Text) << Count;
 }
+
+// A code converted to the other type keeps its chips; a zero chip has no binary counterpart.
+TEST(ConvertCodTextTest, ChipsStayWhereEachHasACounterpart) {
+    using codegen::TCodType;
+    EXPECT_EQ(codegen::ConvertCodText("0110", TCodType::Binary, TCodType::Ternary), "2112");
+    EXPECT_EQ(codegen::ConvertCodText("2112", TCodType::Ternary, TCodType::Binary), "0110");
+    EXPECT_EQ(codegen::ConvertCodText("1012", TCodType::Ternary, TCodType::Binary), std::nullopt);
+    EXPECT_EQ(codegen::ConvertCodText("1021", TCodType::Binary, TCodType::Ternary), std::nullopt);
+    // The chips of every binary code of 6 chips, read both ways, are the same.
+    for (int V = 0; V < 64; ++V) {
+        std::string Text;
+        for (int B = 0; B < 6; ++B)
+            Text += (V >> B) & 1 ? '1' : '0';
+        const auto Ternary = codegen::ConvertCodText(Text, TCodType::Binary, TCodType::Ternary);
+        ASSERT_TRUE(Ternary);
+        codegen::TCod A{}, B{};
+        codegen::LoadDigitalCodFromString(Text, A, 6, TCodType::Binary);
+        codegen::LoadDigitalCodFromString(*Ternary, B, 6, TCodType::Ternary);
+        for (int I = 0; I < 6; ++I)
+            EXPECT_EQ(A[I], B[I]) << Text;
+    }
+}

@@ -89,7 +89,8 @@ TIniDocument Project(const std::string& Keys) {
 
 // RowCount=-5 or an overflowing count was read as an empty list.
 TEST(ProjectFile, AGridCountThatIsNoCountIsRefusedByItsKey) {
-    for (const std::string Value : {"-5", "99999999999", "ten", "0x", "-2147483648"}) {
+    for (const std::string Value :
+         {"-5", "99999999999", "ten", "0x", "-2147483648", "0x10", "+3"}) {
         const TIniDocument Doc =
             Project("CodStringGridColCount=2\r\nCodStringGridRowCount=" + Value + "\r\n");
         std::string Fault;
@@ -106,6 +107,26 @@ TEST(ProjectFile, AGridCountThatIsNoCountIsRefusedByItsKey) {
         DeclaredGridSize(Project("CodStringGridRowCount=0\r\n"), "MainForm", "CodStringGrid");
     ASSERT_TRUE(Zero);
     EXPECT_EQ(Zero->Rows, 1);
+}
+
+// A choice stored out of its group's items (a binary project read as ternary) is refused by
+// its key; every item a window can store is taken.
+TEST(ProjectFile, AChoiceNamingNoItemIsRefusedByItsKey) {
+    for (const std::string Value : {"2", "7", "-1", "abc", "0x1", "99999999999"})
+        EXPECT_EQ(ProjectChoiceFault(Project("VariantRadioGroup=" + Value + "\r\n")),
+                  "The project's key VariantRadioGroup=" + Value +
+                      " in [MainForm] is not an item from 0 to 1")
+            << Value;
+    EXPECT_EQ(ProjectChoiceFault(Project("RadioGroup1=6\r\n")),
+              "The project's key RadioGroup1=6 in [MainForm] is not an item from -1 to 5");
+    EXPECT_EQ(ProjectChoiceFault(Project("ZRadioGroup=-2\r\n")),
+              "The project's key ZRadioGroup=-2 in [MainForm] is not an item from -1 to 1");
+    EXPECT_EQ(
+        ProjectChoiceFault(Project("VariantRadioGroup=1\r\nZRadioGroup=-1\r\nRadioGroup1=5\r\n")),
+        "");
+    EXPECT_EQ(ProjectChoiceFault(Project("CodLengthPBSpinEdit=4\r\n")), "");
+    EXPECT_EQ(ProjectCodsFault(Project("VariantRadioGroup=7\r\n"), {4, TCodType::Binary}),
+              "The project's key VariantRadioGroup=7 in [MainForm] is not an item from 0 to 1");
 }
 
 // The window opened a project whose codes codegen-cli refused: one rule, the row named.

@@ -455,8 +455,9 @@ private slots:
         for (const char* Stored : {"2", "7", "-1", "abc", "99999999999"})
             QTest::newRow(qPrintable(QStringLiteral("code type %1").arg(Stored)))
                 << (QByteArray("[MainForm]\r\nCodLengthPBSpinEdit=4\r\nVariantRadioGroup=") +
-                    Stored + "\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=2\r\n"
-                             "CodStringGrid00010001=1000\r\n")
+                    Stored +
+                    "\r\nCodStringGridColCount=2\r\nCodStringGridRowCount=2\r\n"
+                    "CodStringGrid00010001=1000\r\n")
                 << QStringLiteral(": Ключ проекта VariantRadioGroup=%1 в разделе [MainForm] не "
                                   "выбирает ни одного пункта (нужно целое от 0 до 1).")
                        .arg(QString::fromLatin1(Stored));
