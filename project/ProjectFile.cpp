@@ -101,6 +101,71 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
     return Cods;
 }
 
+namespace {
+
+// The one length every code of a grid has, when all are codes of it and of Type; 0 when the
+// grid has no codes, -1 when there is no such length.
+int OneCodLength(const TIniDocument& Doc, std::string_view Grid, TCodType Type) {
+    const auto Size = DeclaredGridSize(Doc, MainSection, Grid);
+    if (!Size)
+        return -1;
+    int L = 0;
+    for (int Row = 1; Row < Size->Rows; ++Row) {
+        const std::string Text = Doc.ReadString(MainSection, CellKey(Grid, 1, Row), "");
+        if (Text.empty() && Grid == "SelectStringGrid")
+            continue;
+        const int Length = static_cast<int>(Text.size());
+        if ((L && Length != L) || Length < MinCodLength || Length > MaxCodLength ||
+            CodTextFault(Text, Length, Type))
+            return -1;
+        L = Length;
+    }
+    return L;
+}
+
+// The number of rows a grid's codes take, and the grid emptied to its title row.
+int DropGridRows(TIniDocument& Doc, std::string_view Grid) {
+    const auto Size = DeclaredGridSize(Doc, MainSection, Grid);
+    const int Rows = Size ? Size->Rows - 1 : 0;
+    Doc.WriteInteger(MainSection, std::string(Grid) + "RowCount", 1);
+    return Rows;
+}
+
+} // namespace
+
+TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current) {
+    TProjectMend Mend;
+    if (!ProjectChoiceFault(Doc).empty())
+        return Mend;
+    const int Stored = std::clamp(Doc.ReadInteger(MainSection, "CodLengthPBSpinEdit", Current.L),
+                                  MinCodLength, MaxCodLength);
+    const int Variant = Doc.ReadInteger(MainSection, "VariantRadioGroup", -1);
+    const TCodType Type =
+        Variant == 0 || Variant == 1 ? static_cast<TCodType>(Variant) : Current.Type;
+    Mend.StoredL = Stored;
+    const int Good = OneCodLength(Doc, "CodStringGrid", Type);
+    const int Set = OneCodLength(Doc, "NoCorrCodsStringGrid", Type);
+    // A list of mixed lengths or with texts that are no codes: the usual refusal names it.
+    if (Good < 0 || Set < 0 || ((Good == 0 || Good == Stored) && (Set == 0 || Set == Stored)))
+        return Mend;
+    int L = Stored;
+    if (Good == 0 || Set == 0 || Good == Set) {
+        L = Good ? Good : Set;
+    } else {
+        // Two lengths: the good list's stays, as its codes were found under it.
+        L = Good;
+        Mend.DroppedSet = DropGridRows(Doc, "NoCorrCodsStringGrid");
+    }
+    if (L != Stored) {
+        Mend.L = L;
+        Doc.WriteInteger(MainSection, "CodLengthPBSpinEdit", L);
+    }
+    if (const int Selection = OneCodLength(Doc, "SelectStringGrid", Type);
+        Selection != 0 && Selection != L)
+        Mend.DroppedSelection = DropGridRows(Doc, "SelectStringGrid");
+    return Mend;
+}
+
 std::string ProjectChoiceFault(const TIniDocument& Doc) {
     // The item each radio group of the window may have selected; none (-1) leaves the code
     // type undefined, so the type must name an item.

@@ -45,6 +45,22 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
 // code grid that is not a code of the project's length and type (those of Current where the
 // project holds none); empty when every row is one.
 std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current);
+// A project an earlier version wrote while a list held codes of another length than the
+// one it stored (a length changed and its question cancelled, say): rather than refusing it
+// whole, the window reads it with its codes' own length. When every code of a list has one
+// length other than the stored one, and all are codes of it, that length is taken (written
+// into Doc) if the other list agrees or is empty; otherwise the list that disagrees with the
+// length kept is left out (its rows dropped from Doc), and so is a selection of another
+// length. What was done, for a warning; nothing (L 0, nothing dropped) for a sound project.
+struct TProjectMend {
+    int StoredL = 0;
+    int L = 0; // the length taken instead of the stored one, 0 when kept
+    int DroppedSet = 0;
+    int DroppedSelection = 0;
+    bool Any() const { return L || DroppedSet || DroppedSelection; }
+};
+TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current);
+
 // The first choice of the main window's section (code type, zero rule, set method) that names
 // no item of its group, as an English message naming the key; empty when every one does. A
 // code type out of range would read a binary project as ternary, every 0 chip a zero.

@@ -196,3 +196,54 @@ TEST(IniDocument, AbsurdSectionAndKeyCountsAreRefused) {
 
 } // namespace
 } // namespace codegen
+
+namespace codegen {
+namespace {
+
+// A project with the stored length L and the given code texts in the good list and the set.
+TIniDocument ListsProject(int L, const std::vector<std::string>& Good,
+                          const std::vector<std::string>& Set) {
+    std::string Keys = "CodLengthPBSpinEdit=" + std::to_string(L) + "\r\nVariantRadioGroup=0\r\n";
+    for (const auto& [Grid, Cods] :
+         {std::pair{"CodStringGrid", &Good}, std::pair{"NoCorrCodsStringGrid", &Set}}) {
+        Keys += std::string(Grid) + "ColCount=2\r\n" + Grid +
+                "RowCount=" + std::to_string(Cods->size() + 1) + "\r\n";
+        for (std::size_t R = 0; R < Cods->size(); ++R)
+            Keys += CellKey(Grid, 1, static_cast<int>(R + 1)) + "=" + (*Cods)[R] + "\r\n";
+    }
+    return TIniDocument::FromBytes("[MainForm]\r\n" + Keys);
+}
+
+// Projects an earlier version wrote with lists of another length than the one stored are
+// read with the codes' own length, or without the list that disagrees: never refused whole.
+TEST(ProjectFile, ListsOfAnotherLengthAreReadWithTheirOwnLength) {
+    const std::string C13 = "1111100110101", C16 = "1111000011001010";
+    const TCodListShape Current{10, TCodType::Binary};
+    // The length changed and its question cancelled: every code of the old length.
+    TIniDocument Both = ListsProject(13, {C16}, {C16, C16});
+    TProjectMend Mend = MendProjectCodLength(Both, Current);
+    EXPECT_EQ(Mend.StoredL, 13);
+    EXPECT_EQ(Mend.L, 16);
+    EXPECT_EQ(Mend.DroppedSet, 0);
+    EXPECT_EQ(ProjectCodsFault(Both, Current), "");
+    EXPECT_EQ(ReadProjectCods(Both, "NoCorrCodsStringGrid", {16, TCodType::Binary}).size(), 2u);
+    // A family over a set of another length: the good list's length stays, the set goes.
+    TIniDocument Family = ListsProject(13, {C13}, {C16, C16});
+    Mend = MendProjectCodLength(Family, Current);
+    EXPECT_EQ(Mend.L, 0);
+    EXPECT_EQ(Mend.DroppedSet, 2);
+    EXPECT_EQ(ProjectCodsFault(Family, Current), "");
+    EXPECT_EQ(ReadProjectCods(Family, "CodStringGrid", {13, TCodType::Binary}).size(), 1u);
+    // Only the set, of another length: taken with it.
+    TIniDocument SetOnly = ListsProject(251, {}, {C16});
+    EXPECT_EQ(MendProjectCodLength(SetOnly, Current).L, 16);
+    // Sound projects, and lists of mixed lengths (refused by their row), stay as they are.
+    TIniDocument Sound = ListsProject(13, {C13}, {C13});
+    EXPECT_FALSE(MendProjectCodLength(Sound, Current).Any());
+    TIniDocument Mixed = ListsProject(13, {C13, C16}, {});
+    EXPECT_FALSE(MendProjectCodLength(Mixed, Current).Any());
+    EXPECT_NE(ProjectCodsFault(Mixed, Current), "");
+}
+
+} // namespace
+} // namespace codegen

@@ -164,6 +164,29 @@ private slots:
         SavedProjectReopens();
     }
 
+    // A project an earlier version saved with a set of another length opens, the set left out
+    // with a word, and the file stays as it was.
+    void anOldProjectWithAListOfAnotherLengthOpens() {
+        const QString Path = Dir.filePath(QStringLiteral("old.cod"));
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        const QByteArray Bytes =
+            "[MainForm]\r\nCodLengthPBSpinEdit=13\r\nVariantRadioGroup=0\r\n"
+            "CodStringGridColCount=2\r\nCodStringGridRowCount=2\r\n"
+            "CodStringGrid00010001=1111100110101\r\n"
+            "NoCorrCodsStringGridColCount=2\r\nNoCorrCodsStringGridRowCount=2\r\n"
+            "NoCorrCodsStringGrid00010001=1111000011001010\r\n";
+        File.write(Bytes);
+        File.close();
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path));
+        QVERIFY(Recorded->Errors.isEmpty());
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("Набор кодов другой длины")));
+        QCOMPARE(Texts(MainForm->CodStringGrid), QStringList{"1111100110101"});
+        QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QCOMPARE(File.readAll(), Bytes);
+    }
+
     // Every change of a list goes back with Ctrl+Z and forth with Ctrl+Y, figures and shape
     // included.
     void everyListChangeIsUndoneAndRedone() {

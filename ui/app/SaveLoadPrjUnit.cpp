@@ -267,6 +267,23 @@ QString Refusal(const TIniDocument& Ini, const TProjectWindows& Windows, const Q
     return {};
 }
 
+// What the window did to read a project whose lists disagreed with its length.
+QString MendText(const codegen::TProjectMend& Mend, const QString& FileName) {
+    QString Text = QStringLiteral("В проекте %1 коды списков другой длины, чем длина кода "
+                                  "проекта (%2).")
+                       .arg(FileName)
+                       .arg(Mend.StoredL);
+    if (Mend.L)
+        Text += QStringLiteral(" Коды прочитаны с их собственной длиной %1.").arg(Mend.L);
+    if (Mend.DroppedSet)
+        Text += QStringLiteral(" Набор кодов другой длины (строк: %1) не загружен.")
+                    .arg(Mend.DroppedSet);
+    if (Mend.DroppedSelection)
+        Text += QStringLiteral(" Отобранные коды другой длины (строк: %1) не загружены.")
+                    .arg(Mend.DroppedSelection);
+    return Text + QStringLiteral("\rФайл проекта не изменён.");
+}
+
 } // namespace
 
 bool LoadAllFormDataFromFile(const TProjectWindows& Windows, const QString& FileName) {
@@ -279,12 +296,15 @@ bool LoadAllFormDataFromFile(const TProjectWindows& Windows, const QString& File
         Dialogs().Error(ErrorText(Error) + NothingLoaded());
         return false;
     }
+    const codegen::TProjectMend Mend = codegen::MendProjectCodLength(Ini, Windows.Shape);
     if (const QString Reason = Refusal(Ini, Windows, FileName); !Reason.isEmpty()) {
         Dialogs().Error(Reason);
         return false;
     }
     for (TForm* Form : Windows.Forms)
         LoadFormDataFromFile(Ini, Form, Windows.Main);
+    if (Mend.Any())
+        Dialogs().Information(MendText(Mend, FileName));
     return true;
 }
 
