@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include <fstream>
@@ -20,6 +21,11 @@
 class TListShapeDialogs : public TRecordingDialogs {
 public:
     QString OpenPath;
+    QString SavePath;
+    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::SaveFile(Parent, Settings);
+        return SavePath;
+    }
     QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
         TRecordingDialogs::OpenFile(Parent, Settings);
         return OpenPath;
@@ -185,6 +191,45 @@ private slots:
         QCOMPARE(MainForm->NoCorrCodsStringGrid->RowCount(), 1);
         QVERIFY(File.open(QIODevice::ReadOnly));
         QCOMPARE(File.readAll(), Bytes);
+    }
+
+    // Ctrl+S saves into the project's own file without a dialog, but asks when the file
+    // changed since (another window saved it); Ctrl+Shift+S asks for a file.
+    void saveGoesToTheProjectsOwnFile() {
+        const QString Path = Dir.filePath(QStringLiteral("own.cod"));
+        QFile::remove(Path);
+        Recorded->SavePath = Path;
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1011"});
+        QTest::keySequence(MainForm, QKeySequence::Save);
+        QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 1);
+        QCOMPARE(MainForm->ProjectPath, QFileInfo(Path).absoluteFilePath());
+        MainForm->AddCodsToStringGrid({"1000"});
+        QTest::keySequence(MainForm, QKeySequence::Save);
+        QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 1);
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QVERIFY(File.readAll().contains("CodStringGrid00010002=1000"));
+        File.close();
+        // Another window's save: asked; No leaves its file as it is.
+        QVERIFY(File.open(QIODevice::WriteOnly | QIODevice::Append));
+        File.write("; another window\r\n");
+        File.close();
+        MainForm->AddCodsToStringGrid({"0010"});
+        Recorded->ConfirmAnswer = false;
+        QTest::keySequence(MainForm, QKeySequence::Save);
+        QVERIFY(Recorded->Calls.last().contains(QStringLiteral("изменён после того")));
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QVERIFY(!File.readAll().contains("CodStringGrid00010003=0010"));
+        File.close();
+        Recorded->ConfirmAnswer = true;
+        QTest::keySequence(MainForm, QKeySequence::Save);
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QVERIFY(File.readAll().contains("CodStringGrid00010003=0010"));
+        File.close();
+        // Saved as: the dialog again.
+        QTest::keySequence(MainForm, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 2);
     }
 
     // Every change of a list goes back with Ctrl+Z and forth with Ctrl+Y, figures and shape

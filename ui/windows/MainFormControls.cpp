@@ -251,7 +251,30 @@ void TMainForm::ConnectHandlers() {
         addAction(Action);
     };
     Shortcut(QKeySequence::Open, OpenFileSpeedButton);
-    Shortcut(QKeySequence::Save, SaveFileSpeedButton);
+    // Save into the project's own file, or as another: a menu on the save button (held down,
+    // or its context menu) and the keys.
+    auto* SaveMenu = new QMenu(SaveFileSpeedButton);
+    SaveAction = SaveMenu->addAction(QStringLiteral("Сохранить"));
+    SaveAction->setObjectName(QStringLiteral("SaveAction"));
+    SaveAction->setShortcut(QKeySequence::Save);
+    SaveAsAction = SaveMenu->addAction(QStringLiteral("Сохранить как…"));
+    SaveAsAction->setObjectName(QStringLiteral("SaveAsAction"));
+    SaveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    for (QAction* Action : {SaveAction, SaveAsAction}) {
+        Action->setShortcutContext(Qt::WindowShortcut);
+        addAction(Action);
+    }
+    // Nothing while the button is off (a load or save under way).
+    connect(SaveAction, &QAction::triggered, this, [this] {
+        if (SaveFileSpeedButton->isEnabled())
+            RunGuarded([this] { SaveProjectInPlace(); });
+    });
+    connect(SaveAsAction, &QAction::triggered, this, [this] {
+        if (SaveFileSpeedButton->isEnabled())
+            RunGuarded([this] { SaveProjectAs(); });
+    });
+    SaveFileSpeedButton->setMenu(SaveMenu);
+    SaveFileSpeedButton->setPopupMode(QToolButton::DelayedPopup);
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this,
             Guarded(this, &TMainForm::VariantRadioGroupClick));
     // The lists keep one shape (MainFormLists): a change in a control is taken for them at

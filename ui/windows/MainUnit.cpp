@@ -47,6 +47,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QToolButton>
 
@@ -177,7 +178,12 @@ void TMainForm::ShowReceiver(bool FromSet) {
 }
 
 void TMainForm::FormCreate() {
-    const QString ExeDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/');
+    // The program's folder, as always; where the user may not write there (an installed
+    // program), the documents folder, so that the first save does not fail.
+    QString Folder = QCoreApplication::applicationDirPath();
+    if (!QFileInfo(Folder).isWritable())
+        Folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString ExeDir = QDir::toNativeSeparators(Folder + u'/');
     OpenDialog->InitialDir = ExeDir;
     SaveDialog->InitialDir = ExeDir;
     TxtOpenDialog->InitialDir = ExeDir;
@@ -209,7 +215,39 @@ void TMainForm::OpenRecentProject(const QString& FileName) {
     }
 }
 
+void TMainForm::ProjectFileSaved(const QString& FileName) {
+    const QFileInfo Info(FileName);
+    ProjectPath = Info.absoluteFilePath();
+    ProjectFileTime = Info.lastModified();
+    ProjectFileSize = Info.size();
+}
+
+void TMainForm::SaveProjectInPlace() {
+    if (ProjectPath.isEmpty()) {
+        SaveProject();
+        return;
+    }
+    const QFileInfo Info(ProjectPath);
+    if (Info.exists() &&
+        (Info.lastModified() != ProjectFileTime || Info.size() != ProjectFileSize) &&
+        !Dialogs().Confirm(QStringLiteral("Файл %1 изменён после того, как проект был открыт или "
+                                          "сохранён в этом окне (другим окном программы?).\r"
+                                          "Записать в него этот проект?")
+                               .arg(ProjectPath)))
+        return;
+    SaveAllFormDataToFile(ProjectWindows(), ProjectPath);
+    ProjectFileSaved(ProjectPath);
+    setWindowTitle(ProjectPath);
+    ProjectState->MarkSaved();
+    RecentProjects->Add(ProjectPath);
+}
+
+void TMainForm::SaveProjectAs() {
+    SaveProject();
+}
+
 void TMainForm::ProjectOpened(const QString& FileName) {
+    ProjectFileSaved(FileName);
     // The project's codes are of the shape it stores (the reader made sure of that).
     SetListsShape(ShownShape());
     ForgetListsSteps();
@@ -227,6 +265,7 @@ bool TMainForm::SaveProject() {
     OpenDialog->FileName = SaveDialog->FileName;
     if (!Saved)
         return false;
+    ProjectFileSaved(*Saved);
     setWindowTitle(*Saved);
     ProjectState->MarkSaved();
     RecentProjects->Add(*Saved);

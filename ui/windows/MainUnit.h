@@ -19,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -154,6 +155,16 @@ public:
     TProjectState* ProjectState;
     TRecentProjects* RecentProjects;
     void OpenRecentProject(const QString& FileName);
+    // "Сохранить" (Ctrl+S): into the project's own file once it has one, asking first when
+    // the file changed since it was opened or saved here (another window saved it, say);
+    // "Сохранить как…" (Ctrl+Shift+S) asks for a file, as the tool button does.
+    void SaveProjectInPlace();
+    void SaveProjectAs();
+    QAction* SaveAction;
+    QAction* SaveAsAction;
+    // The project file the work was last opened from or saved to, none at first, and what it
+    // was then (its time and size), to tell a file changed by someone else.
+    QString ProjectPath;
     // The windows a project holds (the application's), this one their main window, with the
     // code shape it shows now.
     TProjectWindows ProjectWindows();
@@ -369,6 +380,9 @@ private:
     // Saves through the dialog; true when saved. The caption, the unsaved-work mark and the
     // recent projects follow an open or a save.
     bool SaveProject();
+    void ProjectFileSaved(const QString& FileName);
+    QDateTime ProjectFileTime;
+    qint64 ProjectFileSize = -1;
     void ProjectOpened(const QString& FileName);
     bool IsCodRow(int Row) const;
     // The texts of the good-code grid's rows, first row first.
