@@ -267,7 +267,7 @@ TEST(CliExport, AFormatThatCutsTheCodesSaysSoOnStandardError) {
     EXPECT_EQ(R.Err, "codegen-cli: warning: format 1 writes only chips 0..15 of each code of 24 "
                      "chips (the header says so too)\n");
     EXPECT_NE(R.Out.find("\n//Внимание: записаны только элементы 0..15 каждого кода, длина кода "
-                         "24 бит\n\n"),
+                         "24 бита\n\n"),
               std::string::npos)
         << R.Out;
     const TRun Whole = RunCli("export --codes " + Cods.Path + " --length 24 --format 0");
