@@ -409,6 +409,44 @@ TEST(CliSelect, KeepsTheCodesWithEnoughPartners) {
     EXPECT_NE(Bad.Err.find("Line 2 of " + Short.Path), std::string::npos) << Bad.Err;
 }
 
+// The help said "the code itself included", but the code's own pair peaks at its main lobe:
+// the help says when that pair counts and what --count 0 does, and the runs agree with it.
+TEST(CliSelect, TheHelpSaysWhenACodesOwnPairCountsAndWhatCountZeroDoes) {
+    const TRun Help = RunCli("select --help");
+    EXPECT_EQ(Help.Status, 0);
+    std::string Text = Help.Out;
+    // The help wraps its lines: compare the words.
+    for (char& Ch : Text)
+        if (Ch == '\n')
+            Ch = ' ';
+    std::string Words;
+    for (char Ch : Text)
+        if (Ch != ' ' || (!Words.empty() && Words.back() != ' '))
+            Words += Ch;
+    EXPECT_EQ(Words.find("themselves included"), std::string::npos) << Help.Out;
+    EXPECT_EQ(Words.find("the code itself included"), std::string::npos) << Help.Out;
+    EXPECT_NE(Words.find("counts only when LIMIT reaches"), std::string::npos) << Help.Out;
+    EXPECT_NE(Words.find("--count 0 keeps the same codes as --count 1"), std::string::npos)
+        << Help.Out;
+    // One binary code of 7 chips: its own pair peaks at 7.
+    const TCodsFile One("0001101\n");
+    const auto Kept = [&One](int T, int K) {
+        return RunCli("select --codes " + One.Path + " --length 7 --limit " + std::to_string(T) +
+                      " --count " + std::to_string(K))
+            .Out;
+    };
+    EXPECT_EQ(Kept(6, 0), "");
+    EXPECT_EQ(Kept(6, 1), "");
+    EXPECT_EQ(Kept(7, 0), "0001101\n");
+    EXPECT_EQ(Kept(7, 1), "0001101\n");
+    EXPECT_EQ(Kept(7, 2), "");
+    // A ternary code's main lobe is its non-zero chips: 3 here.
+    const TCodsFile Ternary("1020100\n");
+    const std::string Select = "select --codes " + Ternary.Path + " --length 7 --type ternary";
+    EXPECT_EQ(RunCli(Select + " --limit 2 --count 1").Out, "");
+    EXPECT_EQ(RunCli(Select + " --limit 3 --count 1").Out, "1020100\n");
+}
+
 TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {
     const std::string Project =
         ::testing::TempDir() + "codegen_cli_project_" + std::to_string(getpid()) + ".cod";
