@@ -33,6 +33,9 @@ struct TSearchCheckpoint {
     uint64_t CodsBytes = 0;
     uint64_t CodsSum = 0;
     bool Appendable = false;
+    // The run whose codes the codes file holds, which it names in its first line (empty for
+    // the earlier formats).
+    std::string Run;
     // A count: the codes up to the counter, counted by PSL (Counts), and no codes stored.
     bool CountOnly = false;
     std::vector<TPslCount> Counts;
@@ -50,6 +53,25 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path);
 // Throws std::runtime_error when they changed since ReadSearchCheckpoint.
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take);
+
+// One run at a time on a checkpoint: while the run holding it lives, another search given the
+// same FILE (to --checkpoint, or to --resume to go on in it) is refused, so that it neither
+// resets the first run's state nor mixes its codes into FILE.codes. The lock is an flock on
+// FILE.lock, which goes with the process however it ends; the holder removes the file when
+// done. Throws std::runtime_error naming FILE (and the holding process) when another run holds
+// it. Where no lock can be taken (a folder that cannot be written, a file system without
+// locks) nothing is held, and the checkpoint's own checks speak.
+class TCheckpointLock {
+public:
+    explicit TCheckpointLock(const std::string& Path);
+    ~TCheckpointLock();
+    TCheckpointLock(const TCheckpointLock&) = delete;
+    TCheckpointLock& operator=(const TCheckpointLock&) = delete;
+
+private:
+    std::string LockPath;
+    int Fd = -1;
+};
 
 // Keeps the checkpoint of a run. Add appends a code found; Save makes the codes added so far
 // and the counter the checkpoint (the codes synced first, then the state replaced). A run that
@@ -72,6 +94,9 @@ public:
 
 private:
     void Flush();
+    // Fails unless the codes file still names this run: a search that started it afresh
+    // meanwhile would mix its codes into this run's.
+    void CheckOwnCods();
     [[noreturn]] void Fail(const std::string& Reason);
 
     std::string Path;
@@ -79,6 +104,7 @@ private:
     TSearchParams Params;
     const TCodCounts* Counts = nullptr;
     bool Extending = false;
+    std::string Run;
     int Fd = -1;
     std::string Pending;
     uint64_t Count = 0;

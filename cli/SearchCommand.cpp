@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -65,6 +66,11 @@ int Search(TSearchCommandLine& Line, const CLI::App& Cmd, const TSearchRanks& Ra
     Options.Threads = Line.Threads;
     Options.ProjectOut = Cmd.count("--project-out") ? &Line.ProjectOut : nullptr;
     Options.ResumeAfter = Cmd.count("--resume-after") ? &Line.ResumeAfter : nullptr;
+    // Held from before the checkpoint is read to the end of the run.
+    std::optional<TCheckpointLock> Lock;
+    if (const std::string& Kept = Cmd.count("--checkpoint") ? Options.Checkpoint : Line.ResumeFile;
+        !Kept.empty())
+        Lock.emplace(Kept);
     if (Cmd.count("--resume")) {
         const std::string& ResumeFile = Line.ResumeFile;
         Options.Resumed = ResumedSearch(ResumeFile, Cmd, Params);
