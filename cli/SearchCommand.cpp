@@ -144,7 +144,8 @@ TCommand AddSearchCommand(CLI::App& App, int argc, char** argv, TSearchRanks Ran
         ->add_option("--checkpoint", Line->Options.Checkpoint,
                      "Keep the state of the search in this file (replaced atomically every few "
                      "seconds and at the end): the parameters and the counter, the codes so far "
-                     "being appended to FILE.codes")
+                     "being appended to FILE.codes; another search on the same FILE is refused "
+                     "while this one runs")
         ->type_name("FILE");
     SearchCmd
         ->add_option("--resume", Line->ResumeFile,
