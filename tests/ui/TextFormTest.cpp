@@ -247,9 +247,9 @@ private slots:
                  QStringList{QStringLiteral("Строка 3 набора кодов: в тексте кода «10101» "
                                             "символов (5) меньше длины кода 13.")});
         const QStringList Lines = MemoLines();
-        // Header, three comments, the empty line, the count, the encoding, the empty line
-        // and the parameters of the first two codes.
-        QCOMPARE(Lines.size(), 8 + 3 + 1 + 1 + 6 + 1 + 4);
+        // Header, three comments, the empty line, the count, where the chips go, the
+        // encoding, the empty line and the parameters of the first two codes.
+        QCOMPARE(Lines.size(), 8 + 3 + 1 + 1 + 1 + 6 + 1 + 4);
         QCOMPARE(Lines[8], QStringLiteral("// 1111100110101"));
         QCOMPARE(Lines[10], QStringLiteral("// 10101"));
         QVERIFY(Lines.last().startsWith(QStringLiteral("parameter COD_01_D1 = 128'h")));
