@@ -54,25 +54,6 @@ TSearchCheckpoint ReadSearchCheckpoint(const std::string& Path);
 void ReadCheckpointCods(const TSearchCheckpoint& C,
                         const std::function<void(std::vector<std::string>&)>& Take);
 
-// One run at a time on a checkpoint: while the run holding it lives, another search given the
-// same FILE (to --checkpoint, or to --resume to go on in it) is refused, so that it neither
-// resets the first run's state nor mixes its codes into FILE.codes. The lock is an flock on
-// FILE.lock, which goes with the process however it ends; the holder removes the file when
-// done. Throws std::runtime_error naming FILE (and the holding process) when another run holds
-// it. Where no lock can be taken (a folder that cannot be written, a file system without
-// locks) nothing is held, and the checkpoint's own checks speak.
-class TCheckpointLock {
-public:
-    explicit TCheckpointLock(const std::string& Path);
-    ~TCheckpointLock();
-    TCheckpointLock(const TCheckpointLock&) = delete;
-    TCheckpointLock& operator=(const TCheckpointLock&) = delete;
-
-private:
-    std::string LockPath;
-    int Fd = -1;
-};
-
 // Keeps the checkpoint of a run. Add appends a code found; Save makes the codes added so far
 // and the counter the checkpoint (the codes synced first, then the state replaced). A run that
 // continues Path's own checkpoint of this format (From) extends its codes; any other starts

@@ -1,5 +1,6 @@
 // `codegen-cli search`: its options, and the checks that join them (--resume against the
 // stored parameters, --min-psl against --side-lobes) before the run (cli/SearchRun).
+#include "cli/CheckpointLock.h"
 #include "cli/Commands.h"
 #include "cli/SearchRun.h"
 
