@@ -7,6 +7,7 @@
 #include "receiver/FilterTaps.h"
 #include "receiver/MismatchedFilter.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -51,8 +52,8 @@ void WriteTable(const std::vector<TDopplerPsl>& Curve) {
 
 // A row per Doppler bin, a column per delay, in dB relative to the zero-Doppler main lobe.
 void WriteCsv(const TAmbiguity& A) {
-    if (A.ZeroDopplerMainLobe == 0)
-        throw CodError("the main lobe at zero Doppler is 0: there is no dB scale to write");
+    // The reference was brought to the code's energy, which is no 0.
+    assert(A.ZeroDopplerMainLobe > 0);
     std::string Out = "doppler\\delay";
     for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K)
         Out += ',' + std::to_string(K);
@@ -84,6 +85,8 @@ int RunAmbiguity(const TAmbiguityOptions& O) {
         Reference = ReferenceOfTaps(Taps);
         MainDelay = N - 1 - MainLobeIndex(O.L, N);
     }
+    // Refused alike for the table and the CSV when the filter cancels the code.
+    Reference = ReferenceAtCodEnergy(Chips, Reference, MainDelay);
     const TAmbiguity A = AmbiguityFunction(Chips, Reference, MainDelay, O.Grid);
     if (O.Csv) {
         WriteCsv(A);
@@ -127,7 +130,9 @@ TCommand AddAmbiguityCommand(CLI::App& App) {
         ->capture_default_str();
     Cmd->add_option("--filter", O->FilterFile,
                     "The code through this receive filter (a taps file as `filter` writes it; "
-                    "- reads standard input) instead of through its matched filter")
+                    "- reads standard input) instead of through its matched filter; the taps "
+                    "are brought to the scale at which the zero-Doppler main lobe is the code's "
+                    "energy, as `filter` writes them, and refused when they cancel the code")
         ->type_name("FILE");
     Cmd->add_option("--limit", O->LimitDb,
                     "The PSL in dB the Doppler tolerance holds to: the largest |Doppler| up to "

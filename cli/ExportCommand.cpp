@@ -50,8 +50,12 @@ int RunHdlExport(const TExportOptions& O) {
         ConvertToVerilogModule(O.Set, O.Hdl, Lines);
     else if (O.Format == "hex")
         ConvertToReadmemh(O.Set, O.Hdl, Lines);
-    else
-        ConvertToTestbenchVectors(O.Set, TestbenchTaps(O.FilterFile), Lines);
+    else if (const std::int64_t Widest =
+                 ConvertToTestbenchVectors(O.Set, TestbenchTaps(O.FilterFile), Lines);
+             Widest > MostVectorValue)
+        std::cerr << "codegen-cli: warning: the filter's outputs reach " << Widest
+                  << ", past 32 bits: read them into 64-bit integers (the vectors' header says "
+                     "so too)\n";
     PrintLines(Lines);
     return 0;
 }
@@ -64,6 +68,10 @@ int RunExport(TExportOptions O) {
     TCodSet& Set = O.Set;
     THeaderParams& Header = O.Header;
     const std::string& Format = O.Format;
+    if (!O.FilterFile.empty() && Format != "testbench")
+        throw CodError("--filter is for --format testbench (the filter's outputs as vectors); "
+                       "--format " +
+                       Format + " holds no filter");
     Set.Cods = ReadCodsFile(O.Cods, Set.L, Set.Type);
     if (Format == "vhdl" || Format == "verilog" || Format == "hex" || Format == "testbench") {
         O.Hdl.Order = O.Order == "lsb" ? TChipOrder::LsbFirst : TChipOrder::MsbFirst;
@@ -139,7 +147,7 @@ TCommand AddExportCommand(CLI::App& App) {
     ExportCmd
         ->add_option("--filter", O->FilterFile,
                      "A file of integer filter taps (as `filter` prints them): testbench adds "
-                     "the codes' outputs of this filter")
+                     "the codes' outputs of this filter (refused with the other formats)")
         ->type_name("FILE");
     AddAmount(*ExportCmd, "--side-lobes", O->Header.SideLobeLimit,
               "Largest side lobe, as the header states it");

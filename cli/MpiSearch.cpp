@@ -5,7 +5,11 @@
 
 #include <mpi.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -13,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -268,6 +273,62 @@ private:
     int L;
 };
 
+// The process that started Pid, from /proc/PID/stat (its fourth field), or 0.
+pid_t ParentOf(pid_t Pid) {
+    std::ifstream Stat("/proc/" + std::to_string(Pid) + "/stat");
+    std::string Text;
+    std::getline(Stat, Text);
+    // The command name in parentheses may hold blanks and parentheses itself.
+    const std::size_t Close = Text.rfind(')');
+    if (Close == std::string::npos)
+        return 0;
+    std::istringstream Rest(Text.substr(Close + 1));
+    char State = 0;
+    long Parent = 0;
+    return Rest >> State >> Parent ? static_cast<pid_t>(Parent) : 0;
+}
+
+bool IsLauncherName(const std::string& Name) {
+    for (const char* Launcher : {"mpirun", "mpiexec", "orterun", "prterun", "prte"})
+        if (Name.rfind(Launcher, 0) == 0)
+            return true;
+    return false;
+}
+
+// Under mpirun the standard output of a rank is a pipe to the launcher, which copies it on and
+// drops what it cannot write (a full disk, a closed pipe) without a word: the whole result was
+// lost with status 0. Rank 0 writes to the launcher's own standard output instead, when the
+// launcher is an ancestor of it on this machine, so that it sees a failed write and tells it
+// as a single process does. Elsewhere (a rank 0 on another machine, a launcher of another
+// name, no /proc) the output goes through the launcher as before.
+void TakeLauncherOutput() {
+    pid_t Pid = getppid();
+    for (int Up = 0; Up < 4 && Pid > 1; ++Up, Pid = ParentOf(Pid)) {
+        const std::string Proc = "/proc/" + std::to_string(Pid);
+        std::array<char, 4096> Exe{};
+        const ssize_t Length = readlink((Proc + "/exe").c_str(), Exe.data(), Exe.size() - 1);
+        if (Length <= 0)
+            continue;
+        const std::string Path(Exe.data(), static_cast<std::size_t>(Length));
+        if (!IsLauncherName(Path.substr(Path.rfind('/') + 1)))
+            continue;
+        // Not blocking on a pipe whose reader has gone; appending, as the launcher would, to a
+        // file it opened.
+        const int Fd =
+            open((Proc + "/fd/1").c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (Fd < 0)
+            return;
+        const int Flags = fcntl(Fd, F_GETFL);
+        if (Flags < 0 || fcntl(Fd, F_SETFL, Flags & ~O_NONBLOCK) < 0 ||
+            dup2(Fd, STDOUT_FILENO) < 0) {
+            close(Fd);
+            return;
+        }
+        close(Fd);
+        return;
+    }
+}
+
 bool UnderLauncher() {
     for (const char* Name : {"OMPI_COMM_WORLD_SIZE", "PMIX_RANK", "PMI_SIZE", "PMI_RANK"})
         if (std::getenv(Name))
@@ -290,6 +351,8 @@ TMpiSession::TMpiSession(int& argc, char**& argv) : Shared(std::make_shared<TSha
     Shared->Provided = Provided;
     Shared->Ranks = Size;
     Shared->RankStates.resize(static_cast<std::size_t>(Size));
+    if (MyRank == 0)
+        TakeLauncherOutput();
 }
 
 TMpiSession::~TMpiSession() {

@@ -15,16 +15,26 @@ namespace codegen {
 
 namespace {
 
+// The merit factor E^2 / (2 ISL): a code with chips and no side lobe at all (one non-zero
+// chip of a ternary code) has an infinite one, not 0, which would read as the worst.
+std::string MeritFactorText(const TScoredCod& C) {
+    if (C.Isl == 0)
+        return C.Energy > 0 ? "inf" : "-";
+    char Text[64];
+    std::snprintf(Text, sizeof Text, "%.3f", C.MeritFactor());
+    return Text;
+}
+
 // A ternary code's peak is also given relative to its energy, which its zeros lower.
 std::string ScoredLine(const TScoredCod& C, TCodType Type) {
     char Figures[128];
     if (Type == TCodType::Ternary)
-        std::snprintf(Figures, sizeof Figures, "PSL %d  PSL/E %.4f  ISL %lld  F %.3f  ", C.Psl,
-                      C.PslPerEnergy(), static_cast<long long>(C.Isl), C.MeritFactor());
+        std::snprintf(Figures, sizeof Figures, "PSL %d  PSL/E %.4f  ISL %lld  F ", C.Psl,
+                      C.PslPerEnergy(), static_cast<long long>(C.Isl));
     else
-        std::snprintf(Figures, sizeof Figures, "PSL %d  ISL %lld  F %.3f  ", C.Psl,
-                      static_cast<long long>(C.Isl), C.MeritFactor());
-    return Figures + C.Text;
+        std::snprintf(Figures, sizeof Figures, "PSL %d  ISL %lld  F ", C.Psl,
+                      static_cast<long long>(C.Isl));
+    return Figures + MeritFactorText(C) + "  " + C.Text;
 }
 
 // The record a run of these codes is measured against: binary codes of a listed length.

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 
 namespace codegen {
@@ -21,8 +22,34 @@ namespace {
 
 // The first format: the codes inside the file, which is rewritten whole.
 const char* const MagicInside = "codegen-cli search checkpoint 1";
-const char* const Magic = "codegen-cli search checkpoint 2";
-const char* const CodsMagic = "codegen-cli search checkpoint codes 2";
+// The second: the codes beside it; still written for a count, which keeps none, and when a
+// run extends the codes of such a checkpoint.
+const char* const Magic2 = "codegen-cli search checkpoint 2";
+const char* const CodsMagic2 = "codegen-cli search checkpoint codes 2";
+// Today's: the codes file names the run that started it, and the state names it too, so that
+// the codes of another run (a second search on the same path) are never taken for its own.
+const char* const Magic = "codegen-cli search checkpoint 3";
+const std::string CodsMagicPrefix = "codegen-cli search checkpoint codes ";
+const std::string CodsMagic3 = CodsMagicPrefix + "3 run ";
+
+// The first line of the codes file of Run (the second format's when Run is empty).
+std::string CodsHeader(const std::string& Run) {
+    return Run.empty() ? std::string(CodsMagic2) : CodsMagic3 + Run;
+}
+
+bool IsRunId(const std::string& Run) {
+    return Run.size() == 16 && Run.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// A run's identity: 64 random bits.
+std::string NewRunId() {
+    std::random_device Random;
+    const uint64_t Value =
+        (uint64_t{Random()} << 32) ^ Random() ^ (static_cast<uint64_t>(getpid()) << 16);
+    char Text[17];
+    std::snprintf(Text, sizeof Text, "%016llx", static_cast<unsigned long long>(Value));
+    return Text;
+}
 
 // FNV-1a: a torn or edited file does not pass.
 struct TCheckSum {
@@ -128,9 +155,13 @@ std::string StateText(const TSearchParams& P, const std::string& After, bool Com
     return Text;
 }
 
-void WriteState(const std::string& Path, const TSearchParams& P, const std::string& After,
-                bool Completed, uint64_t Count, uint64_t Bytes, uint64_t CodsSum) {
-    std::string Text = std::string(Magic) + "\n" + StateText(P, After, Completed);
+void WriteState(const std::string& Path, const TSearchParams& P, const std::string& Run,
+                const std::string& After, bool Completed, uint64_t Count, uint64_t Bytes,
+                uint64_t CodsSum) {
+    std::string Text =
+        std::string(Run.empty() ? Magic2 : Magic) + "\n" + StateText(P, After, Completed);
+    if (!Run.empty())
+        Text += "run " + Run + "\n";
     Text += "codes " + std::to_string(Count) + "\nbytes " + std::to_string(Bytes) +
             "\ncodes-check " + Hex(CodsSum) + "\n";
     TCheckSum Sum;
@@ -141,7 +172,7 @@ void WriteState(const std::string& Path, const TSearchParams& P, const std::stri
 // A count's state: the counts by PSL where a list's has its codes.
 void WriteCountState(const std::string& Path, const TSearchParams& P, const std::string& After,
                      bool Completed, const TCodCounts& Counts) {
-    std::string Text = std::string(Magic) + "\n" + StateText(P, After, Completed);
+    std::string Text = std::string(Magic2) + "\n" + StateText(P, After, Completed);
     Text += "counts " + std::to_string(Counts.Rows().size()) + "\n";
     for (const auto& Row : Counts.Rows())
         Text += "psl " + std::to_string(Row.Psl) + " codes " + std::to_string(Row.Cods) +
@@ -160,7 +191,8 @@ public:
         C.Path = Path;
         Next();
         const bool Inside = Line == MagicInside;
-        if (!Inside && Line != Magic)
+        Named = Line == Magic;
+        if (!Inside && !Named && Line != Magic2)
             NotACheckpoint();
         Sum.Add(Line + "\n");
         Header();
@@ -183,10 +215,15 @@ public:
             C.CodsPath = CheckpointCodsPath(Path);
             const std::string What = "its codes file " + C.CodsPath + ": ";
             TLineFile Codes(C.CodsPath, Path, What);
-            if (Codes.Next(Line) != TLineFile::TLine::Whole || Line != CodsMagic)
+            const std::string Header = CodsHeader(C.Run);
+            if (Codes.Next(Line) != TLineFile::TLine::Whole || Line.rfind(CodsMagicPrefix, 0) != 0)
                 Refuse(Path, What + "not the codes of a checkpoint");
+            if (Line != Header)
+                Refuse(Path, What + "the codes of another run (" + RunOf(Line) +
+                                 ", where the checkpoint names " + RunOf(Header) +
+                                 "): a second search on this checkpoint started them afresh");
             LineNo = 1;
-            C.CodsOffset = std::strlen(CodsMagic) + 1;
+            C.CodsOffset = Header.size() + 1;
             Cods(Codes, What);
             if (static_cast<long long>(C.CodsBytes) != Bytes || Hex(C.CodsSum) != Expected)
                 Refuse(Path, What + "damaged: the codes do not match the check sum");
@@ -195,6 +232,11 @@ public:
     }
 
 private:
+    // "run 0123..." of a codes file's first line, or "no run" for the second format.
+    static std::string RunOf(const std::string& Header) {
+        return Header.rfind(CodsMagic3, 0) == 0 ? "run " + Header.substr(CodsMagic3.size())
+                                                : std::string("no run");
+    }
     [[noreturn]] void NotACheckpoint() {
         Refuse(Path, "not a codegen-cli search checkpoint (its first line is not \"" +
                          std::string(Magic) + "\")");
@@ -270,6 +312,11 @@ private:
             Refuse(Path, "line " + std::to_string(LineNo) +
                              ": the counter: " + CodTextFaultText(*Fault, P.L, P.Type));
         C.Completed = Choice("completed", "yes", "no");
+        if (Named) {
+            C.Run = Field("run");
+            if (!IsRunId(C.Run))
+                Refuse(Path, "line " + std::to_string(LineNo) + ": bad run \"" + C.Run + "\"");
+        }
         Next();
         Sum.Add(Line + "\n");
         if (Line.rfind("counts ", 0) == 0)
@@ -343,6 +390,8 @@ private:
 
     std::string Path;
     TLineFile File;
+    // Today's format, whose state names its run.
+    bool Named = false;
     TSearchCheckpoint C;
     TCheckSum Sum;
     std::string Line;
@@ -416,6 +465,8 @@ TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& 
         return;
     Extending = From && From->Appendable && SameFile(From->Path, Path) &&
                 SameFile(From->CodsPath, CodsPath);
+    // A run that goes on with its checkpoint's codes goes on as that run.
+    Run = Extending ? From->Run : NewRunId();
     Fd = open(CodsPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (Fd < 0)
         throw WriteError(CodsPath, std::strerror(errno));
@@ -425,6 +476,7 @@ TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& 
     if (const char* Why = NotRegularFile(Info.st_mode))
         Fail(Why);
     if (Extending) {
+        CheckOwnCods();
         Count = From->Count;
         Bytes = From->CodsBytes;
         Sum = From->CodsSum;
@@ -435,16 +487,16 @@ TCheckpointWriter::TCheckpointWriter(const std::string& P, const TSearchParams& 
         return;
     }
     // A file of the user's that happens to bear the name is never overwritten.
-    if (Info.st_size > 0 && FirstLine(CodsPath, 64) != CodsMagic)
+    if (Info.st_size > 0 && FirstLine(CodsPath, 128).rfind(CodsMagicPrefix, 0) != 0)
         Fail("it is not the codes file of a checkpoint (move it away first)");
-    // A state of this format vouches for the codes about to go: it first becomes the empty
+    // A state of these formats vouches for the codes about to go: it first becomes the empty
     // checkpoint of the search from its start.
-    if (FirstLine(Path, 64) == Magic)
-        WriteState(Path, Params, std::string(static_cast<std::size_t>(Params.L), '0'), false, 0, 0,
-                   TCheckSum{}.Value);
+    if (const std::string State = FirstLine(Path, 64); State == Magic || State == Magic2)
+        WriteState(Path, Params, Run, std::string(static_cast<std::size_t>(Params.L), '0'), false,
+                   0, 0, TCheckSum{}.Value);
     if (ftruncate(Fd, 0) != 0)
         Fail(std::strerror(errno));
-    Pending = std::string(CodsMagic) + "\n";
+    Pending = CodsHeader(Run) + "\n";
     Flush();
     Sum = TCheckSum{}.Value;
 }
@@ -456,6 +508,18 @@ TCheckpointWriter::~TCheckpointWriter() {
 
 void TCheckpointWriter::Fail(const std::string& Reason) {
     throw WriteError(CodsPath, Reason);
+}
+
+void TCheckpointWriter::CheckOwnCods() {
+    const std::string Header = CodsHeader(Run);
+    std::string Line(Header.size() + 1, '\0');
+    const ssize_t Read = pread(Fd, Line.data(), Line.size(), 0);
+    if (Read < 0)
+        Fail(std::strerror(errno));
+    Line.resize(static_cast<std::size_t>(Read));
+    if (Line != Header + "\n")
+        Fail("another search started this codes file afresh (it no longer names this run): "
+             "this run's checkpoint stops here");
 }
 
 void TCheckpointWriter::Add(const std::string& Cod) {
@@ -494,7 +558,9 @@ void TCheckpointWriter::Save(const std::string& After, bool Completed) {
     // The codes are on disk before the state that vouches for them.
     if (fdatasync(Fd) != 0)
         Fail(std::strerror(errno));
-    WriteState(Path, Params, After, Completed, Count, Bytes, Sum);
+    // Never a state over codes that are no longer this run's.
+    CheckOwnCods();
+    WriteState(Path, Params, Run, After, Completed, Count, Bytes, Sum);
 }
 
 } // namespace codegen

@@ -33,6 +33,9 @@ struct TSearchCheckpoint {
     uint64_t CodsBytes = 0;
     uint64_t CodsSum = 0;
     bool Appendable = false;
+    // The run whose codes the codes file holds, which it names in its first line (empty for
+    // the earlier formats).
+    std::string Run;
     // A count: the codes up to the counter, counted by PSL (Counts), and no codes stored.
     bool CountOnly = false;
     std::vector<TPslCount> Counts;
@@ -72,6 +75,9 @@ public:
 
 private:
     void Flush();
+    // Fails unless the codes file still names this run: a search that started it afresh
+    // meanwhile would mix its codes into this run's.
+    void CheckOwnCods();
     [[noreturn]] void Fail(const std::string& Reason);
 
     std::string Path;
@@ -79,6 +85,7 @@ private:
     TSearchParams Params;
     const TCodCounts* Counts = nullptr;
     bool Extending = false;
+    std::string Run;
     int Fd = -1;
     std::string Pending;
     uint64_t Count = 0;

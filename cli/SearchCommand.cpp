@@ -1,5 +1,6 @@
 // `codegen-cli search`: its options, and the checks that join them (--resume against the
 // stored parameters, --min-psl against --side-lobes) before the run (cli/SearchRun).
+#include "cli/CheckpointLock.h"
 #include "cli/Commands.h"
 #include "cli/SearchRun.h"
 
@@ -7,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -65,6 +67,11 @@ int Search(TSearchCommandLine& Line, const CLI::App& Cmd, const TSearchRanks& Ra
     Options.Threads = Line.Threads;
     Options.ProjectOut = Cmd.count("--project-out") ? &Line.ProjectOut : nullptr;
     Options.ResumeAfter = Cmd.count("--resume-after") ? &Line.ResumeAfter : nullptr;
+    // Held from before the checkpoint is read to the end of the run.
+    std::optional<TCheckpointLock> Lock;
+    if (const std::string& Kept = Cmd.count("--checkpoint") ? Options.Checkpoint : Line.ResumeFile;
+        !Kept.empty())
+        Lock.emplace(Kept);
     if (Cmd.count("--resume")) {
         const std::string& ResumeFile = Line.ResumeFile;
         Options.Resumed = ResumedSearch(ResumeFile, Cmd, Params);
@@ -138,7 +145,8 @@ TCommand AddSearchCommand(CLI::App& App, int argc, char** argv, TSearchRanks Ran
         ->add_option("--checkpoint", Line->Options.Checkpoint,
                      "Keep the state of the search in this file (replaced atomically every few "
                      "seconds and at the end): the parameters and the counter, the codes so far "
-                     "being appended to FILE.codes")
+                     "being appended to FILE.codes; another search on the same FILE is refused "
+                     "while this one runs")
         ->type_name("FILE");
     SearchCmd
         ->add_option("--resume", Line->ResumeFile,

@@ -167,7 +167,7 @@ struct TSelectOptions {
     int L = 10;
     TCodType Type = TCodType::Binary;
     int T = 2; // the largest peak of a partner that counts
-    int K = 1; // the partners needed, the code itself included
+    int K = 1; // the partners needed (the code's own pair among them when T reaches its main lobe)
 };
 
 // The codes the selection keeps, in list order, by the window's selection run. SIGINT or
@@ -227,12 +227,19 @@ TCommand AddSetsCommand(CLI::App& App) {
 TCommand AddSelectCommand(CLI::App& App) {
     auto O = std::make_shared<TSelectOptions>();
     auto* SelectCmd = App.add_subcommand(
-        "select", "Keep the codes of a text file that have at least COUNT codes (themselves "
-                  "included) with a peak cross-correlation of at most LIMIT");
+        "select", "Keep the codes of a text file that have at least COUNT partners: codes of "
+                  "the file whose peak cross-correlation with them is at most LIMIT");
+    SelectCmd->footer(
+        "Every code of the file is tried as a partner, the code itself too, but its pair with "
+        "itself peaks at its main lobe (its non-zero chips: L for a binary code), so it counts "
+        "only when LIMIT reaches that. --count 0 keeps the same codes as --count 1: those with "
+        "at least one partner.");
     AddCodsOption(*SelectCmd, O->Cods, "The good codes");
     AddCodShape(*SelectCmd, O->L, O->Type);
-    AddAmount(*SelectCmd, "--limit", O->T, "Largest peak of a partner that counts");
-    AddAmount(*SelectCmd, "--count", O->K, "Partners needed, the code itself included");
+    AddAmount(*SelectCmd, "--limit", O->T, "Largest peak cross-correlation of a partner");
+    AddAmount(*SelectCmd, "--count", O->K,
+              "Partners needed; the code itself counts only when LIMIT reaches its main lobe, "
+              "and 0 acts as 1 (a code without a partner is never kept)");
     return {SelectCmd, [O] { return RunSelect(*O); }};
 }
 

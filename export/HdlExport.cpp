@@ -50,6 +50,40 @@ constexpr std::string_view ReservedWords =
     "timeprecision timeunit typedef union unique unique0 until_with untyped var virtual void "
     "wait_order weak wildcard within ";
 
+// The names std.standard, ieee.std_logic_1164 and ieee.numeric_std declare (VHDL-2008), and
+// the packages themselves: a package of one of these names hides it from its own declarations
+// ("constant CODE_LENGTH : positive" in a package named positive) or from a design that uses
+// both. The character names C128..C159 are matched apart.
+constexpr std::string_view StandardNames =
+    " standard textio env std_logic_1164 numeric_std "
+    "boolean false true bit character severity_level note warning error failure integer real "
+    "time fs ps ns us ms sec min hr delay_length now natural positive string boolean_vector "
+    "bit_vector integer_vector real_vector time_vector file_open_kind read_mode write_mode "
+    "append_mode file_open_status open_ok status_error name_error mode_error foreign minimum "
+    "maximum to_string to_bstring to_binary_string to_ostring to_octal_string to_hstring "
+    "to_hex_string rising_edge falling_edge deallocate file_open file_close read write flush "
+    "endfile nul soh stx etx eot enq ack bel bs ht lf vt ff cr so si dle dc1 dc2 dc3 dc4 nak syn "
+    "etb can em sub esc fsp gsp rsp usp del "
+    "std_ulogic std_ulogic_vector resolved std_logic std_logic_vector x01 x01z ux01 ux01z to_bit "
+    "to_bitvector to_bit_vector to_bv to_stdulogic to_stdlogicvector to_stdulogicvector "
+    "to_std_logic_vector to_slv to_std_ulogic_vector to_sulv to_01 to_x01 to_x01z to_ux01 is_x "
+    "bread bwrite binary_read binary_write oread owrite octal_read octal_write hread hwrite "
+    "hex_read hex_write "
+    "unresolved_unsigned unresolved_signed u_unsigned u_signed unsigned signed find_leftmost "
+    "find_rightmost to_integer to_unsigned to_signed resize shift_left shift_right rotate_left "
+    "rotate_right std_match copyrightnotice ";
+
+bool IsStandardName(const std::string& Key) {
+    if (StandardNames.find(" " + Key + " ") != std::string_view::npos)
+        return true;
+    // C128 .. C159, the upper control characters of type character.
+    if (Key.size() != 4 || Key[0] != 'c' ||
+        !std::all_of(Key.begin() + 1, Key.end(), [](char Ch) { return Ch >= '0' && Ch <= '9'; }))
+        return false;
+    const int Number = std::stoi(Key.substr(1));
+    return Number >= 128 && Number <= 159;
+}
+
 std::string Lower(std::string_view Text) {
     std::string Result(Text);
     for (char& Ch : Result)
@@ -82,6 +116,10 @@ void CheckHdlName(const std::string& Name) {
     const std::string Key = Lower(Name);
     if (ReservedWords.find(" " + Key + " ") != std::string_view::npos)
         throw CodError(Quoted + "is a reserved word of VHDL or Verilog");
+    if (IsStandardName(Key))
+        throw CodError(Quoted + "is a name of VHDL's standard packages (std.standard, "
+                                "ieee.std_logic_1164, ieee.numeric_std), which the package "
+                                "would hide from its own declarations");
     if (std::find(OwnNames.begin(), OwnNames.end(), Key) != OwnNames.end())
         throw CodError(Quoted + "is a name the package itself declares or uses");
 }
@@ -200,14 +238,15 @@ void AddRomHeader(const TRomShape& S, TCodType Type, const THdlParams& P, const 
                          "10 = -1, 00 = zero"
                        : "one bit per chip: 1 = +1, 0 = -1"));
     const int Unused = S.WordsPerCode * S.Word - S.L;
+    // Codes are numbered from 1, as the comments of the package and the vectors name them;
+    // chips and words within a code from 0, as the vectors' c[k] are.
+    const std::string W = std::to_string(S.WordsPerCode);
     std::string Split = S.WordsPerCode == 1
-                            ? "Each code takes one word (address = code number - 1)"
-                            : "A code longer than a word is split: code i (from 0) takes the " +
-                                  std::to_string(S.WordsPerCode) + " words at addresses " +
-                                  std::to_string(S.WordsPerCode) + "*i .. " +
-                                  std::to_string(S.WordsPerCode) + "*i+" +
-                                  std::to_string(S.WordsPerCode - 1) + ", word j holding chips " +
-                                  std::to_string(S.Word) + "*j onwards";
+                            ? "Each code takes one word: code n (from 1) at address n-1"
+                            : "A code longer than a word is split: code n (from 1) takes the " + W +
+                                  " words at addresses " + W + "*(n-1) .. " + W + "*(n-1)+" +
+                                  std::to_string(S.WordsPerCode - 1) + ", its word j (from 0) " +
+                                  "holding chips " + std::to_string(S.Word) + "*j onwards (from 0)";
     Out.push_back(Prefix + Split);
     if (Unused == 0) {
         Out.push_back(Prefix + "Every chip place of a word holds a chip of the code");
@@ -334,8 +373,8 @@ void ConvertToReadmemh(const TCodSet& Set, const THdlParams& P, TTextLines& Out)
     Out.insert(Out.end(), Lines.begin(), Lines.end());
 }
 
-void ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_t>& Taps,
-                               TTextLines& Out) {
+std::int64_t ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_t>& Taps,
+                                       TTextLines& Out) {
     CheckSet(Set);
     if (Taps.size() > static_cast<std::size_t>(8 * MaxCodLength))
         throw CodError("A filter of " + std::to_string(Taps.size()) + " taps is longer than " +
@@ -356,8 +395,10 @@ void ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_
         Lines.push_back("# then of the integer filter h of " + std::to_string(N) +
                         " taps: y[n] = sum over k of c[k] * h[n-k], n = 0..L+N-2");
     Lines.push_back("# One decimal integer per line; a line starting with '#' is a comment, and "
-                    "each block opens with \"# code I: <filter>, S samples\".");
+                    "each block opens with \"# code n: <filter>, S samples\", n from 1.");
     Lines.push_back("# Read it with $fscanf or VHDL textio ($readmemh refuses it on purpose).");
+    const std::size_t WidthLine = Lines.size();
+    std::int64_t Widest = 0;
     for (std::size_t Row = 0; Row < Set.Cods.size(); ++Row) {
         TCod Chips;
         LoadDigitalCodFromString(Set.Cods[Row], Chips, L, Set.Type);
@@ -378,10 +419,17 @@ void ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_
             std::int64_t Y = 0;
             for (int K = std::max(0, Sample - (N - 1)); K <= std::min(L - 1, Sample); ++K)
                 Y += std::int64_t{Chips[K]} * Taps[static_cast<std::size_t>(Sample - K)];
+            Widest = std::max(Widest, Y < 0 ? -Y : Y);
             Lines.push_back(std::to_string(Y));
         }
     }
+    if (Widest > MostVectorValue)
+        Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(WidthLine),
+                     "# Values reach " + std::to_string(Widest) +
+                         ", past 32 bits: read them into 64-bit integers (Verilog: a reg signed "
+                         "[63:0] by $fscanf \"%d\"; VHDL: a 64-bit integer, as VHDL-2019 has)");
     Out.insert(Out.end(), Lines.begin(), Lines.end());
+    return Widest;
 }
 
 void ConvertTapsToMemoryFile(TMemoryFormat Format, const std::vector<std::int32_t>& Taps, int Bits,

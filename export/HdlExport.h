@@ -52,9 +52,13 @@ void ConvertToReadmemh(const TCodSet& Set, const THdlParams& P, TTextLines& Out)
 // Test-bench vectors: per code, the expected integer output of its matched filter (the
 // aperiodic auto-correlation, 2L - 1 samples) and, when Taps is not empty, of the integer
 // filter Taps (L + N - 1 samples), one decimal value per line under a comment line naming
-// the code and the filter.
-void ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_t>& Taps,
-                               TTextLines& Out);
+// the code and the filter. Returns the largest magnitude written; past MostVectorValue a
+// header line says to read the values into 64-bit integers.
+std::int64_t ConvertToTestbenchVectors(const TCodSet& Set, const std::vector<std::int32_t>& Taps,
+                                       TTextLines& Out);
+// The largest value a 32-bit integer of every VHDL simulator (VHDL-2008 guarantees no more)
+// and Verilog's integer hold.
+inline constexpr std::int64_t MostVectorValue = 2147483647;
 
 // Quantised filter taps (two's complement of Bits bits) as a Xilinx .coe or a .mem file.
 void ConvertTapsToMemoryFile(TMemoryFormat Format, const std::vector<std::int32_t>& Taps, int Bits,

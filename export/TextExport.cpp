@@ -1,5 +1,7 @@
 #include "export/TextExport.h"
 
+#include "engine/RussianPlural.h"
+
 #include <algorithm>
 #include <bitset>
 #include <cctype>
@@ -81,6 +83,23 @@ void AddEncodingComment(TTextLines& Out) {
                            "// {D1,D0}=2b11 - нулевой сигнал", "//"});
 }
 
+// Where the chips of an L-chip code sit in its stretch of ChipsPerSlot addresses: up from
+// address 0, or (Reversed) down from the top.
+std::string ChipAddressLine(int ChipsPerSlot, int L, bool Reversed) {
+    const int Top = ChipsPerSlot - 1;
+    const std::string Bits = Reversed ? " (A4-A0)" : " (A3-A0)";
+    std::string Line = Reversed ? "//Элемент 0 кода по адресу " + std::to_string(Top) + Bits +
+                                      ", элемент i по адресу " + std::to_string(Top) + "-i"
+                                : "//Элемент 0 кода по адресу 0" + Bits + ", элемент i по адресу i";
+    // A shorter code leaves the far end of its stretch (the low addresses when reversed) as
+    // zero signal.
+    if (L < ChipsPerSlot)
+        Line += Reversed
+                    ? "; адреса 0.." + std::to_string(Top - L) + " нулевые"
+                    : "; адреса " + std::to_string(L) + ".." + std::to_string(Top) + " нулевые";
+    return Line;
+}
+
 void AddCodComments(const TCodSet& Set, int Count, TTextLines& Out) {
     for (int Slot = 0; Slot < Count; ++Slot)
         Out.push_back("// " + Set.Cods[static_cast<std::size_t>(Slot)]);
@@ -101,6 +120,7 @@ void ConvertToROMX1(const TCodSet& Set, int Slots, TTextLines& Out) {
     Out.push_back(Slots == 8
                       ? "//Адреса битов кода A3-A0 (16 бит), адрес самого кода A6-A4 (8 кодов)"
                       : "//Адреса битов кода A3-A0 (16 бит), адрес самого кода A7-A4 (16 кодов)");
+    Out.push_back(ChipAddressLine(ChipsPerSlot16, Set.L, false));
     AddEncodingComment(Out);
     Out.emplace_back();
     AddRomLines(RomValues(Set, 0, Slots - 1, ChipsPerSlot16,
@@ -184,6 +204,7 @@ void ConvertToROM256X1_32(const TCodSet& Set, TTextLines& Out) {
     const int M = std::min(EightCodRom, CodCount(Set));
     Out.push_back("//используются две ROM256X1, записано " + std::to_string(M) + " кодов");
     Out.emplace_back(Address32);
+    Out.push_back(ChipAddressLine(ChipsPerSlot32, Set.L, true));
     AddEncodingComment(Out);
     Out.emplace_back();
     ConvertCodToROM256X1(Set, 0, 7, LowRom, Out);
@@ -195,6 +216,7 @@ void ConvertToROM256X1_32_16(const TCodSet& Set, TTextLines& Out) {
     AddCodComments(Set, M, Out);
     Out.push_back("//используются 4 ROM256X1, записано " + std::to_string(M) + " кодов");
     Out.emplace_back(Address32);
+    Out.push_back(ChipAddressLine(ChipsPerSlot32, Set.L, true));
     AddEncodingComment(Out);
     Out.emplace_back();
     ConvertCodToROM256X1(Set, 0, 7, LowRom, Out);
@@ -208,6 +230,17 @@ void ConvertTo2ParamAt128bits(const TCodSet& Set, TTextLines& Out) {
     AddCodComments(Set, N, Out);
     Out.emplace_back();
     Out.push_back("//Записано " + std::to_string(N) + " кодов");
+    // Each parameter is aligned by its own text's length; when every text has the same, the
+    // line names the bit.
+    std::string Place = "//Элемент 0 кода в бите LN, элемент i в бите LN-i, LN = число символов "
+                        "кода - 1";
+    const auto SameLength = [&Set](const std::string& Cod) {
+        return Cod.size() == Set.Cods.front().size();
+    };
+    if (N > 0 && !Set.Cods.front().empty() &&
+        std::all_of(Set.Cods.begin(), Set.Cods.end(), SameLength))
+        Place += " = " + std::to_string(Set.Cods.front().size() - 1);
+    Out.push_back(Place);
     AddEncodingComment(Out);
     Out.emplace_back();
     for (int Slot = 0; Slot < N; ++Slot) {
@@ -250,7 +283,8 @@ std::string ChipsCutText(int Item, int L) {
     if (!Kept)
         return {};
     return "Внимание: записаны только элементы " + std::to_string(Kept->First) + ".." +
-           std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) + " бит";
+           std::to_string(Kept->Last) + " каждого кода, длина кода " + std::to_string(L) + " " +
+           RussianPlural(L, "бит", "бита", "бит");
 }
 
 int CodsWritten(int Item, int Count) {

@@ -187,6 +187,44 @@ std::vector<double> ReferenceOfTaps(const std::vector<double>& Taps) {
     return {Taps.rbegin(), Taps.rend()};
 }
 
+std::string ZeroMainLobeText() {
+    return "the main lobe at zero Doppler is 0 (the filter cancels the code there): there is no "
+           "dB scale to measure the side lobes against";
+}
+
+std::vector<double> ReferenceAtCodEnergy(const std::vector<double>& Chips,
+                                         const std::vector<double>& Reference, int MainDelay) {
+    CheckValues(Chips, "code");
+    CheckValues(Reference, "reference");
+    std::vector<double> Scaled = Reference;
+    double Largest = 0;
+    for (double R : Scaled)
+        Largest = std::max(Largest, std::abs(R));
+    if (Largest == 0)
+        throw CodError(ZeroMainLobeText());
+    // First by a power of two, which is exact: the largest |r| in [1, 2), so that the sums of
+    // products and squares below neither overflow nor vanish.
+    const int Exponent = std::ilogb(Largest);
+    for (double& R : Scaled)
+        R = std::ldexp(R, -Exponent);
+    const int L = static_cast<int>(Chips.size()), R = static_cast<int>(Scaled.size());
+    double Main = 0, Ec = 0, Er = 0;
+    for (int N = std::max(0, -MainDelay); N < std::min(L, R - MainDelay); ++N)
+        Main +=
+            Chips[static_cast<std::size_t>(N)] * Scaled[static_cast<std::size_t>(N + MainDelay)];
+    for (double C : Chips)
+        Ec += C * C;
+    for (double X : Scaled)
+        Er += X * X;
+    // Within rounding of 0 by the bound the ambiguity clears its noise with.
+    if (std::abs(Main) <= 1e-11 * std::sqrt(Ec * Er))
+        throw CodError(ZeroMainLobeText());
+    const double Factor = Ec / std::abs(Main);
+    for (double& X : Scaled)
+        X *= Factor;
+    return Scaled;
+}
+
 // The Doppler values are nu_b = d (b - (B-1)/2), so with theta = 2 pi d / L the phase
 // theta nu n splits as theta/2 (b'^2 + n^2 - (b' - n)^2), b' = b - (B-1)/2: a chirp on the
 // samples, a convolution with the conjugate chirp, and a chirp on the output that leaves the
@@ -344,9 +382,10 @@ std::string DecibelText(double Db) {
         return "-inf";
     if (Db >= std::numeric_limits<double>::max())
         return "inf";
-    char Buffer[32];
-    std::snprintf(Buffer, sizeof Buffer, "%.2f", Db);
-    return std::string_view(Buffer) == "-0.00" ? "0.00" : Buffer;
+    // Whole, however large: a limit of 1e40 dB is 41 digits before the point.
+    std::string Text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.2f", Db)), '\0');
+    std::snprintf(Text.data(), Text.size() + 1, "%.2f", Db);
+    return Text == "-0.00" ? "0.00" : Text;
 }
 
 } // namespace codegen

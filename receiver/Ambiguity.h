@@ -40,6 +40,16 @@ struct TAmbiguity {
 // The correlator of a convolution filter: the taps reversed.
 std::vector<double> ReferenceOfTaps(const std::vector<double>& Taps);
 
+// Reference brought to the scale `filter` writes taps at, where the zero-Doppler main lobe
+// |chi(MainDelay, 0)| is the code's energy: whatever the scale of the taps read (1e-170 or
+// 1e160), the ambiguity comes out the same and its sums stay far from the ends of the doubles.
+// CodError (ZeroMainLobeText) when that main lobe is 0 to rounding: no dB scale exists.
+std::vector<double> ReferenceAtCodEnergy(const std::vector<double>& Chips,
+                                         const std::vector<double>& Reference, int MainDelay);
+// "the main lobe at zero Doppler is 0 ...": the one refusal of a reference that cancels the
+// code, for the table and the CSV alike.
+std::string ZeroMainLobeText();
+
 // Computed with FFTs. Chips as from CodChips; Reference the chips themselves or
 // ReferenceOfTaps(taps); MainDelay as above. CodError for an empty code or reference or a
 // grid out of range.

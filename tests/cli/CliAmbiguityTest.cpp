@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,6 +105,81 @@ TEST(CliAmbiguity, Refusals) {
     const TRun Missing = RunCli("ambiguity --length 13 --filter /nonexistent/taps " + Barker);
     EXPECT_EQ(Missing.Status, 2);
     EXPECT_NE(Missing.Err.find("/nonexistent/taps"), std::string::npos) << Missing.Err;
+}
+
+// Writes Taps times Scale, one per line, to Path.
+void WriteScaledTaps(const std::string& Path, const std::vector<std::string>& Taps, double Scale) {
+    std::ofstream File(Path);
+    File << "# scaled\n";
+    char Text[64];
+    for (const auto& Tap : Taps) {
+        std::snprintf(Text, sizeof Text, "%.17g\n", std::stod(Tap) * Scale);
+        File << Text;
+    }
+}
+
+// Taps scaled by 1e-170 gave rows of -inf and the whole Doppler range as the tolerance, by
+// 1e160 rows of inf and -nan, all with status 0: the table, the tolerance and the CSV are the
+// same at every scale.
+TEST(CliAmbiguity, TheTapsScaleDoesNotChangeTheResult) {
+    const TRun Design = RunCli("filter --length 13 --criterion isl --taps 39 " + Barker);
+    ASSERT_EQ(Design.Status, 0) << Design.Err;
+    std::vector<std::string> Taps;
+    for (const auto& Line : LinesIn(Design.Out))
+        if (!Line.empty() && Line[0] != '#')
+            Taps.push_back(Line);
+    ASSERT_EQ(Taps.size(), 39u);
+    const std::string Path =
+        ::testing::TempDir() + "codegen_ambiguity_scaled_" + std::to_string(getpid());
+    const std::string Args = "ambiguity --length 13 --doppler-bins 9 --filter " + Path + " ";
+    WriteScaledTaps(Path, Taps, 1);
+    const TRun Table = RunCli(Args + Barker);
+    const TRun Csv = RunCli(Args + "--csv " + Barker);
+    ASSERT_EQ(Table.Status, 0) << Table.Err;
+    ASSERT_EQ(Csv.Status, 0) << Csv.Err;
+    EXPECT_EQ(LineAt(Table.Out, "0"), "0 13 -38.47 -38.47 0.00");
+    for (const double Scale : {1e-170, 1e160, -1e-5}) {
+        WriteScaledTaps(Path, Taps, Scale);
+        const TRun ScaledTable = RunCli(Args + Barker);
+        EXPECT_EQ(ScaledTable.Status, 0) << Scale;
+        EXPECT_EQ(ScaledTable.Out, Table.Out) << Scale;
+        EXPECT_EQ(ScaledTable.Err, Table.Err) << Scale;
+        const TRun ScaledCsv = RunCli(Args + "--csv " + Barker);
+        EXPECT_EQ(ScaledCsv.Status, 0) << Scale;
+        EXPECT_EQ(ScaledCsv.Out, Csv.Out) << Scale;
+    }
+    std::remove(Path.c_str());
+}
+
+// All-zero taps, or taps that cancel the code at the main lobe, printed "PSL at most inf dB"
+// and the whole range as the tolerance while the CSV refused them: both refuse, alike.
+TEST(CliAmbiguity, AZeroMainLobeIsRefusedByTheTableAndTheCsv) {
+    const std::string Path =
+        ::testing::TempDir() + "codegen_ambiguity_zero_" + std::to_string(getpid());
+    const std::string Refusal =
+        "codegen-cli: the main lobe at zero Doppler is 0 (the filter cancels the code there): "
+        "there is no dB scale to measure the side lobes against\n";
+    // Code +1 -1 through 1, 1, 0: the main-lobe sample is 1 - 1.
+    for (const std::string Taps : {"0\n0\n0\n", "1\n1\n0\n", "0.5\n0.5\n3\n"}) {
+        std::ofstream(Path) << Taps;
+        for (const std::string Csv : {"", " --csv"}) {
+            const TRun R =
+                RunCli("ambiguity --length 2 --doppler-max 1 --filter " + Path + Csv + " 10");
+            EXPECT_EQ(R.Status, 2) << Taps << Csv;
+            EXPECT_TRUE(R.Out.empty()) << R.Out;
+            EXPECT_EQ(R.Err, Refusal) << Taps << Csv;
+        }
+    }
+    std::remove(Path.c_str());
+}
+
+// The limit was formatted into 32 characters: 1e40 came out as a number of 31 digits.
+TEST(CliAmbiguity, ALargeLimitIsPrintedWhole) {
+    const TRun R = RunCli("ambiguity --length 13 --doppler-bins 3 --limit 1e40 " + Barker);
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    EXPECT_NE(R.Err.find("(PSL at most 10000000000000000303786028427003666890752.00 dB)"),
+              std::string::npos)
+        << R.Err;
 }
 
 } // namespace

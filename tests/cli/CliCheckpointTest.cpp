@@ -323,7 +323,7 @@ TEST(CliCheckpoint, AHugeCheckpointOfTheFirstFormatResumesInBoundedMemory) {
         EXPECT_EQ(Run.Status, 0) << Run.Err;
         EXPECT_TRUE(Run.Out == Expected) << "pass " << Pass << ": " << Run.Out.size() << " bytes";
     }
-    EXPECT_NE(FileText(File).find("codegen-cli search checkpoint 2\n"), std::string::npos);
+    EXPECT_NE(FileText(File).find("codegen-cli search checkpoint 3\n"), std::string::npos);
     RemoveCheckpoint(File);
 }
 
@@ -482,3 +482,96 @@ TEST(CliCheckpoint, ACheckpointOfTodaysFormatReadsBackToTheSameParameters) {
     }
     RemoveCheckpoint(File);
 }
+
+namespace {
+
+// A second search on a checkpoint in use (other parameters, or a resume of it) reset the
+// first one's state and mixed its codes into FILE.codes: it is refused while the first runs,
+// naming the file and the process holding it, and the first run's checkpoint stays its own.
+TEST(CliCheckpoint, ASecondSearchOnACheckpointInUseIsRefused) {
+    const std::string File = TempName("ck_busy");
+    RemoveCheckpoint(File);
+    std::vector<TRun> WhileHeld;
+    pid_t Holder = -1;
+    const TRun First = RunJobAndStopAfterLines(
+        Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
+        LinesIn(LongList()).size() / 5,
+        [&](pid_t Pid) {
+            // The first run waits on its full output meanwhile, holding the checkpoint.
+            Holder = Pid;
+            for (const std::string& Args :
+                 {"search --length 24 --side-lobes 3 --checkpoint " + File,
+                  "search --resume " + File,
+                  "search --length 24 --side-lobes 3 --count-only --checkpoint " + File,
+                  "search --min-psl --length 12 --checkpoint " + File})
+                WhileHeld.push_back(RunCli(Args));
+            kill(Pid, SIGINT);
+        },
+        File);
+    ASSERT_EQ(First.Status, 130) << First.Err;
+    ASSERT_EQ(WhileHeld.size(), 4u);
+    for (const TRun& R : WhileHeld) {
+        EXPECT_EQ(R.Status, 2) << R.Err;
+        EXPECT_TRUE(R.Out.empty()) << R.Out.size() << " bytes";
+        EXPECT_EQ(R.Err, "codegen-cli: Checkpoint " + File + " is in use by another search " +
+                             "(process " + std::to_string(Holder) +
+                             "): wait for it to end, or give this one another --checkpoint FILE\n");
+    }
+    // The first run's progress is whole, and once it has ended the path is free again.
+    const TRun Resumed = RunCli("search --resume " + File);
+    EXPECT_EQ(Resumed.Status, 0) << Resumed.Err;
+    EXPECT_TRUE(Resumed.Out == LongList()) << LinesIn(Resumed.Out).size() << " codes";
+    const TRun Other = RunCli("search --length 24 --side-lobes 3 --checkpoint " + File);
+    EXPECT_EQ(Other.Status, 0) << Other.Err;
+    EXPECT_EQ(access((File + ".lock").c_str(), F_OK), -1) << "the lock file stays behind";
+    RemoveCheckpoint(File);
+}
+
+// Where no lock holds two runs apart (a file system without locks), the codes file names the
+// run that started it: a run whose codes file another search started afresh stops at its next
+// save instead of vouching for codes not its own, and a checkpoint is never resumed with the
+// codes of another run.
+TEST(CliCheckpoint, ACheckpointNeverTakesTheCodesOfAnotherRun) {
+    const std::string File = TempName("ck_foreign");
+    RemoveCheckpoint(File);
+    const std::string Foreign = "codegen-cli search checkpoint codes 3 run 0123456789abcdef\n" +
+                                std::string(32, '1') + "\n";
+    const TRun Taken = RunJobAndStopAfterLines(
+        Cli + " " + LongSearch + " --checkpoint " + File + " --checkpoint-every 0.05",
+        LinesIn(LongList()).size() / 5,
+        [&](pid_t) {
+            // In place, as another run opening the codes file afresh does.
+            std::ofstream(File + ".codes", std::ios::binary | std::ios::trunc) << Foreign;
+        },
+        File);
+    EXPECT_EQ(Taken.Status, 2) << Taken.Err;
+    EXPECT_NE(Taken.Err.find("Unable to write to " + File +
+                             ".codes: another search started "
+                             "this codes file afresh"),
+              std::string::npos)
+        << Taken.Err;
+    const TRun Resumed = RunCli("search --resume " + File);
+    EXPECT_EQ(Resumed.Status, 2);
+    EXPECT_TRUE(Resumed.Out.empty());
+    EXPECT_NE(Resumed.Err.find("Checkpoint " + File + ": its codes file " + File +
+                               ".codes: the codes of another run (run 0123456789abcdef, where "
+                               "the checkpoint names run "),
+              std::string::npos)
+        << Resumed.Err;
+
+    // Two runs of one search: the same codes, yet the second's codes file is not the first's.
+    const std::string Second = TempName("ck_second");
+    RemoveCheckpoint(File);
+    ASSERT_EQ(RunCli("search --length 22 --side-lobes 3 --checkpoint " + File).Status, 0);
+    ASSERT_EQ(RunCli("search --length 22 --side-lobes 3 --checkpoint " + Second).Status, 0);
+    ASSERT_EQ(RunCli("search --resume " + File).Status, 0);
+    std::filesystem::copy_file(Second + ".codes", File + ".codes",
+                               std::filesystem::copy_options::overwrite_existing);
+    const TRun Swapped = RunCli("search --resume " + File);
+    EXPECT_EQ(Swapped.Status, 2);
+    EXPECT_NE(Swapped.Err.find("the codes of another run"), std::string::npos) << Swapped.Err;
+    RemoveCheckpoint(File);
+    RemoveCheckpoint(Second);
+}
+
+} // namespace

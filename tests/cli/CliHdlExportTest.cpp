@@ -141,3 +141,91 @@ TEST(CliExport, AFormatThatDropsCodesSaysSoOnStandardError) {
 }
 
 } // namespace
+
+namespace {
+
+bool Installed(const std::string& Tool) {
+    return RunCommand("command -v " + Tool + " >/dev/null").Status == 0;
+}
+
+// A package named positive hid the type of its own constants and ghdl refused it: such a name
+// is refused with one line naming it, and names beside the standard ones still compile in
+// both simulators.
+TEST(CliHdlExport, StandardPackageNamesAreRefusedAndOtherNamesCompile) {
+    const TTempFile Cods(Barker13 + "\n1010110011111\n");
+    const std::string Export = "export --codes " + Cods.Path + " --length 13 --word 8";
+    for (const std::string Name : {"positive", "boolean", "std_logic_vector", "true"}) {
+        for (const std::string Format : {"vhdl", "verilog", "hex"}) {
+            const TRun R = RunCli(Export + " --format " + Format + " --name " + Name);
+            EXPECT_EQ(R.Status, 2) << Name;
+            EXPECT_TRUE(R.Out.empty()) << R.Out;
+            EXPECT_EQ(R.Err, "codegen-cli: The HDL name \"" + Name +
+                                 "\" is a name of VHDL's standard packages (std.standard, "
+                                 "ieee.std_logic_1164, ieee.numeric_std), which the package "
+                                 "would hide from its own declarations\n");
+        }
+    }
+    const bool Ghdl = Installed("ghdl"), Iverilog = Installed("iverilog");
+    if (!Ghdl && !Iverilog)
+        GTEST_SKIP() << "neither ghdl nor iverilog is installed";
+    const std::string Dir =
+        ::testing::TempDir() + "codegen_cli_hdl_names_" + std::to_string(getpid());
+    RunCommand("rm -rf " + Dir + " && mkdir -p " + Dir);
+    for (const std::string Name :
+         {"positives", "my_integer", "std_logic_rom", "c160", "Rx_Codes2"}) {
+        if (Ghdl) {
+            const std::string File = Dir + "/" + Name + ".vhd";
+            ASSERT_EQ(RunCli(Export + " --format vhdl --name " + Name + " > " + File).Status, 0);
+            const TRun Analysed =
+                RunCommand("ghdl -a --std=08 --workdir=" + Dir + " " + File + " 2>&1");
+            EXPECT_EQ(Analysed.Status, 0) << Name << ": " << Analysed.Out;
+        }
+        if (Iverilog) {
+            const std::string File = Dir + "/" + Name + ".v";
+            ASSERT_EQ(RunCli(Export + " --format verilog --name " + Name + " > " + File).Status, 0);
+            const TRun Compiled = RunCommand("iverilog -o " + Dir + "/a.vvp " + File + " 2>&1");
+            EXPECT_EQ(Compiled.Status, 0) << Name << ": " << Compiled.Out;
+        }
+    }
+    RunCommand("rm -rf " + Dir);
+}
+
+// --filter went unread with vhdl, verilog and hex (and the text formats): only the test
+// bench reads it, and every other format refuses it before anything is written.
+TEST(CliHdlExport, AFilterIsRefusedByEveryFormatButTheTestBench) {
+    const TTempFile Cods(Barker13 + "\n");
+    const TTempFile Taps("3\n-1\n");
+    const std::string Export =
+        "export --codes " + Cods.Path + " --length 13 --filter " + Taps.Path + " --format ";
+    for (const std::string Format : {"vhdl", "verilog", "hex", "0", "4", "coe"}) {
+        const TRun R = RunCli(Export + Format);
+        EXPECT_EQ(R.Status, 2) << Format;
+        EXPECT_TRUE(R.Out.empty()) << Format << ": " << R.Out;
+        EXPECT_EQ(R.Err, "codegen-cli: --filter is for --format testbench (the filter's outputs "
+                         "as vectors); --format " +
+                             Format + " holds no filter\n");
+    }
+    const TRun Bench = RunCli(Export + "testbench");
+    EXPECT_EQ(Bench.Status, 0) << Bench.Err;
+    EXPECT_NE(Bench.Out.find("# code 1: filter of 2 taps, 14 samples\n3\n"), std::string::npos)
+        << Bench.Out;
+}
+
+// Outputs past 32 bits are printed whole, and both the vectors and standard error say to read
+// them into 64-bit integers.
+TEST(CliHdlExport, TestbenchValuesPast32BitsAreSaidToNeed64BitIntegers) {
+    const TTempFile Cods("11\n");
+    const TTempFile Taps("2147483647\n2147483647\n");
+    const TRun R = RunCli("export --codes " + Cods.Path +
+                          " --length 2 --format testbench --filter " + Taps.Path);
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    EXPECT_NE(R.Out.find("\n4294967294\n"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find("\n# Values reach 4294967294, past 32 bits: read them into 64-bit "
+                         "integers"),
+              std::string::npos)
+        << R.Out;
+    EXPECT_EQ(R.Err, "codegen-cli: warning: the filter's outputs reach 4294967294, past 32 bits: "
+                     "read them into 64-bit integers (the vectors' header says so too)\n");
+}
+
+} // namespace

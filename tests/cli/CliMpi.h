@@ -33,6 +33,21 @@ inline std::string WithoutTrace(const std::string& Err) {
     return Kept;
 }
 
+// A full standard output (/dev/full) under mpirun: the launcher dropped what rank 0 wrote and
+// the job ended with status 0, the result lost. Rank 0 must tell the failed write as one
+// process does: status 2 and the reason on standard error.
+inline void ExpectAFullOutputIsAnError(const std::string& Args, int Ranks) {
+    SCOPED_TRACE(Args);
+    const TRun One = RunCli(Args + " > /dev/full");
+    ASSERT_EQ(One.Status, 2) << One.Err;
+    const std::string Reason =
+        "codegen-cli: Unable to write to standard output: No space left on device\n";
+    ASSERT_NE(One.Err.find(Reason), std::string::npos) << One.Err;
+    const TRun Job = RunCommand(MpiRun(Ranks, Args) + " > /dev/full");
+    EXPECT_EQ(Job.Status, 2) << Job.Err;
+    EXPECT_NE(Job.Err.find(Reason), std::string::npos) << Job.Err;
+}
+
 // The rank of a job's process (the launcher's children), or -1.
 inline pid_t RankProcess(pid_t Mpirun, int Rank) {
     const std::string Mark = "OMPI_COMM_WORLD_RANK=" + std::to_string(Rank) + std::string(1, '\0');

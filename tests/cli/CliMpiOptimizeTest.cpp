@@ -47,6 +47,16 @@ void ExpectDistinctWithin(const std::string& Out, int L, TCodType Type, int Targ
     }
 }
 
+TEST(CliMpiOptimize, AFullStandardOutputIsAnErrorAsInOneProcess) {
+    SKIP_WITHOUT_MPI();
+    ExpectAFullOutputIsAnError(
+        "optimize --length 40 --target none --count 3 --time 0 --steps 2000 --threads 1 --seed 5",
+        2);
+    ExpectAFullOutputIsAnError(
+        "optimize --length 20 --target 3 --count 2 --time 0 --steps 200000 --threads 1 --seed 5",
+        2);
+}
+
 TEST(CliMpiOptimize, TwoRanksListWhatOneProcessWithAllTheirWalkersLists) {
     SKIP_WITHOUT_MPI();
     struct TCase {

@@ -237,6 +237,13 @@ TEST(CliMpi, AStoppedWorkerRankDoesNotFreezeTheJob) {
                                  << LinesIn(Whole).size();
 }
 
+TEST(CliMpi, AFullStandardOutputIsAnErrorAsInOneProcess) {
+    SKIP_WITHOUT_MPI();
+    ExpectAFullOutputIsAnError("search --length 24 --side-lobes 3", 3);
+    ExpectAFullOutputIsAnError("search --length 24 --side-lobes 3 --count-only", 3);
+    ExpectAFullOutputIsAnError("search --length 24 --side-lobes 3", 1);
+}
+
 TEST(CliMpi, AClosedPipeEndsTheJob) {
     SKIP_WITHOUT_MPI();
     const auto Began = std::chrono::steady_clock::now();

@@ -141,4 +141,15 @@ TEST(CliStart, TernaryLinesGiveThePeakRelativeToTheEnergy) {
     EXPECT_EQ(B.Err.find("PSL/E"), std::string::npos) << B.Err;
 }
 
+// A ternary code with one non-zero chip has no side lobe: its merit factor E^2 / (2 ISL) is
+// infinite, and was shown as "F 0.000", the worst a code can have.
+TEST(CliStart, ACodWithoutSideLobesHasAnInfiniteMeritFactor) {
+    const TRun R = RunCli("optimize --length 5 --type ternary --zeros 4 --zeros-rule equal "
+                          "--target none --time 0 --steps 1 --threads 1 --start 00100");
+    EXPECT_EQ(R.Status, 0) << R.Err;
+    const auto Bests = BestLines(R.Err);
+    ASSERT_FALSE(Bests.empty()) << R.Err;
+    EXPECT_EQ(Bests.front(), "PSL 0  PSL/E 0.0000  ISL 0  F inf  00100");
+}
+
 } // namespace

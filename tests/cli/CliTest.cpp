@@ -180,7 +180,9 @@ TEST(CliExport, WorkedExampleInFormat4FromACrLfFile) {
                   "// 1010110011111\n"
                   "// 1100101000111\n"
                   "//используются 4 ROM256X1, записано 3 кодов\n"
-                  "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)\n" +
+                  "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)\n"
+                  "//Элемент 0 кода по адресу 31 (A4-A0), элемент i по адресу 31-i; адреса "
+                  "0..18 нулевые\n" +
                   EncodingLines +
                   "\n"
                   "//Low ROM младшие коды\n"
@@ -237,7 +239,9 @@ TEST(CliExport, TernaryHeaderAndParameters) {
                                     "\n"
                                     "// 1020\n"
                                     "\n"
-                                    "//Записано 1 кодов\n" +
+                                    "//Записано 1 кодов\n"
+                                    "//Элемент 0 кода в бите LN, элемент i в бите LN-i, LN = "
+                                    "число символов кода - 1 = 3\n" +
                                         EncodingLines +
                                         "\n"
                                         "parameter COD_00_D0 = 128'h" +
@@ -263,7 +267,7 @@ TEST(CliExport, AFormatThatCutsTheCodesSaysSoOnStandardError) {
     EXPECT_EQ(R.Err, "codegen-cli: warning: format 1 writes only chips 0..15 of each code of 24 "
                      "chips (the header says so too)\n");
     EXPECT_NE(R.Out.find("\n//Внимание: записаны только элементы 0..15 каждого кода, длина кода "
-                         "24 бит\n\n"),
+                         "24 бита\n\n"),
               std::string::npos)
         << R.Out;
     const TRun Whole = RunCli("export --codes " + Cods.Path + " --length 24 --format 0");
@@ -403,6 +407,44 @@ TEST(CliSelect, KeepsTheCodesWithEnoughPartners) {
     const TRun Bad = RunCli("select --codes " + Short.Path + " --length 7");
     EXPECT_EQ(Bad.Status, 2);
     EXPECT_NE(Bad.Err.find("Line 2 of " + Short.Path), std::string::npos) << Bad.Err;
+}
+
+// The help said "the code itself included", but the code's own pair peaks at its main lobe:
+// the help says when that pair counts and what --count 0 does, and the runs agree with it.
+TEST(CliSelect, TheHelpSaysWhenACodesOwnPairCountsAndWhatCountZeroDoes) {
+    const TRun Help = RunCli("select --help");
+    EXPECT_EQ(Help.Status, 0);
+    std::string Text = Help.Out;
+    // The help wraps its lines: compare the words.
+    for (char& Ch : Text)
+        if (Ch == '\n')
+            Ch = ' ';
+    std::string Words;
+    for (char Ch : Text)
+        if (Ch != ' ' || (!Words.empty() && Words.back() != ' '))
+            Words += Ch;
+    EXPECT_EQ(Words.find("themselves included"), std::string::npos) << Help.Out;
+    EXPECT_EQ(Words.find("the code itself included"), std::string::npos) << Help.Out;
+    EXPECT_NE(Words.find("counts only when LIMIT reaches"), std::string::npos) << Help.Out;
+    EXPECT_NE(Words.find("--count 0 keeps the same codes as --count 1"), std::string::npos)
+        << Help.Out;
+    // One binary code of 7 chips: its own pair peaks at 7.
+    const TCodsFile One("0001101\n");
+    const auto Kept = [&One](int T, int K) {
+        return RunCli("select --codes " + One.Path + " --length 7 --limit " + std::to_string(T) +
+                      " --count " + std::to_string(K))
+            .Out;
+    };
+    EXPECT_EQ(Kept(6, 0), "");
+    EXPECT_EQ(Kept(6, 1), "");
+    EXPECT_EQ(Kept(7, 0), "0001101\n");
+    EXPECT_EQ(Kept(7, 1), "0001101\n");
+    EXPECT_EQ(Kept(7, 2), "");
+    // A ternary code's main lobe is its non-zero chips: 3 here.
+    const TCodsFile Ternary("1020100\n");
+    const std::string Select = "select --codes " + Ternary.Path + " --length 7 --type ternary";
+    EXPECT_EQ(RunCli(Select + " --limit 2 --count 1").Out, "");
+    EXPECT_EQ(RunCli(Select + " --limit 3 --count 1").Out, "1020100\n");
 }
 
 TEST(CliProject, ASearchProjectFeedsTheOtherSubcommands) {

@@ -203,15 +203,49 @@ TEST(HdlRom, TheHeaderSaysHowACodeIsSplitAndPadded) {
     ConvertToReadmemh(Set, {5, TChipOrder::MsbFirst, "r", "r.hex"}, Out);
     EXPECT_EQ(Out[0], "// r: 2 codes of 13 chips (binary) as a ROM of 6 words of 5 chips (5 bits), "
                       "made by codegen");
-    EXPECT_EQ(Out[3], "// A code longer than a word is split: code i (from 0) takes the 3 words "
-                      "at addresses 3*i .. 3*i+2, word j holding chips 5*j onwards");
+    EXPECT_EQ(Out[3], "// A code longer than a word is split: code n (from 1) takes the 3 words "
+                      "at addresses 3*(n-1) .. 3*(n-1)+2, its word j (from 0) holding chips 5*j "
+                      "onwards (from 0)");
     EXPECT_EQ(Out[4], "// The last 2 chip places of a code's last word (its low end) are no "
                       "chips: zero bits, which a binary reader must not take for -1: read "
                       "CODE_LENGTH chips");
     Out.clear();
     ConvertToReadmemh(Set, {13, TChipOrder::LsbFirst, "r", "r.hex"}, Out);
-    EXPECT_EQ(Out[3], "// Each code takes one word (address = code number - 1)");
+    EXPECT_EQ(Out[3], "// Each code takes one word: code n (from 1) at address n-1");
     EXPECT_EQ(Out[4], "// Every chip place of a word holds a chip of the code");
+}
+
+// The header said "code i (from 0)" while the package's comments number the codes from 1: the
+// header's rule, read with the number of each "-- code n" comment, must give the address of
+// the words under it.
+TEST(HdlRom, TheHeaderNumbersTheCodesAsThePackageCommentsDo) {
+    const TCodSet Set{{"1111100110101", "0000011111111", "1010101010101"}, 13, TCodType::Binary};
+    for (const int Word : {5, 13}) {
+        TTextLines Out;
+        ConvertToVhdlPackage(Set, {Word, TChipOrder::MsbFirst, "r", "r.hex"}, Out);
+        const int PerCode = (13 + Word - 1) / Word;
+        const std::string Rule =
+            PerCode == 1 ? "code n (from 1) at address n-1"
+                         : "code n (from 1) takes the " + std::to_string(PerCode) +
+                               " words at addresses " + std::to_string(PerCode) + "*(n-1) ..";
+        ASSERT_NE(Out[3].find(Rule), std::string::npos) << Out[3];
+        int Seen = 0;
+        for (std::size_t Line = 0; Line + 1 < Out.size(); ++Line) {
+            int N = 0;
+            if (std::sscanf(Out[Line].c_str(), "        -- code %d", &N) != 1)
+                continue;
+            ++Seen;
+            EXPECT_EQ(N, Seen);
+            int Address = -1;
+            ASSERT_EQ(std::sscanf(Out[Line + 1].c_str(), " %d =>", &Address), 1) << Out[Line + 1];
+            EXPECT_EQ(Address, PerCode * (N - 1)) << "word " << Word;
+        }
+        EXPECT_EQ(Seen, 3);
+        TTextLines Vectors;
+        ConvertToTestbenchVectors(Set, {}, Vectors);
+        EXPECT_NE(std::find(Vectors.begin(), Vectors.end(), "# code 1: matched filter, 25 samples"),
+                  Vectors.end());
+    }
 }
 
 TEST(HdlRom, VerilogModuleReadsItsHexFileAndHasTheAddressBitsOfItsDepth) {
@@ -277,6 +311,63 @@ TEST(HdlRom, BadWordsNamesCodesAndSetsAreRefusedWithNothingWritten) {
     // Names that are no reserved word pass, in any case.
     TTextLines Out;
     EXPECT_NO_THROW(ConvertToVhdlPackage(Good, {16, TChipOrder::MsbFirst, "Rx_Codes2", ""}, Out));
+}
+
+// A package named positive hid the type its own constants are declared with, and ghdl
+// refused it: every name of the standard packages the package sees is refused, in any case,
+// and names that only resemble them pass.
+TEST(HdlRom, NamesOfTheStandardPackagesAreRefused) {
+    const TCodSet Good{{"1101", "0110"}, 4, TCodType::Binary};
+    for (const std::string Name : {"positive",
+                                   "POSITIVE",
+                                   "natural",
+                                   "boolean",
+                                   "true",
+                                   "False",
+                                   "delay_length",
+                                   "character",
+                                   "std_logic_vector",
+                                   "std_ulogic",
+                                   "std_logic",
+                                   "to_integer",
+                                   "resize",
+                                   "numeric_std",
+                                   "std_logic_1164",
+                                   "standard",
+                                   "textio",
+                                   "severity_level",
+                                   "nul",
+                                   "c128",
+                                   "C159",
+                                   "now",
+                                   "rising_edge",
+                                   "to_hstring",
+                                   "x01z",
+                                   "shift_left",
+                                   "bit_vector",
+                                   "ns"}) {
+        for (const auto Convert :
+             {ConvertToVhdlPackage, ConvertToVerilogModule, ConvertToReadmemh}) {
+            TTextLines Out;
+            try {
+                Convert(Good, {16, TChipOrder::MsbFirst, Name, "r.hex"}, Out);
+                ADD_FAILURE() << "accepted: " << Name;
+            } catch (const CodError& Error) {
+                EXPECT_EQ(std::string(Error.what()),
+                          "The HDL name \"" + Name +
+                              "\" is a name of VHDL's standard packages (std.standard, "
+                              "ieee.std_logic_1164, ieee.numeric_std), which the package would "
+                              "hide from its own declarations");
+            }
+            EXPECT_TRUE(Out.empty());
+        }
+    }
+    for (const std::string Name : {"positives", "my_positive", "c127", "c160", "c12", "c1280",
+                                   "cx28", "std_logic_rom", "true_codes", "nsec"}) {
+        TTextLines Out;
+        EXPECT_NO_THROW(ConvertToVhdlPackage(Good, {16, TChipOrder::MsbFirst, Name, "r.hex"}, Out))
+            << Name;
+    }
 }
 
 // The samples of each block, by the block's comment line.
@@ -350,11 +441,24 @@ TEST(TestbenchVectors, TheCodesOwnReversalAsTapsIsTheMatchedFilter) {
     EXPECT_EQ(Out.back(), "-1");
     EXPECT_EQ(Blocks(Out), (std::vector<std::pair<std::string, std::vector<std::int64_t>>>{
                                {"# code 1: matched filter, 3 samples", {-1, 2, -1}}}));
-    // The sums outgrow 32 bits: 500 * (2^31 - 1) in the middle.
+    // Within 32 bits (2^31 - 1 exactly) nothing is said.
+    Out.clear();
+    ConvertToTestbenchVectors({{"10"}, 2, TCodType::Binary}, {2147483647}, Out);
+    for (const std::string& Line : Out)
+        EXPECT_EQ(Line.find("past 32 bits"), std::string::npos) << Line;
+    // The sums outgrow 32 bits: 500 * (2^31 - 1) in the middle, and the header says so.
     Out.clear();
     const std::vector<std::int32_t> Big(500, 2147483647);
-    ConvertToTestbenchVectors({{std::string(500, '1')}, 500, TCodType::Binary}, Big, Out);
+    EXPECT_EQ(ConvertToTestbenchVectors({{std::string(500, '1')}, 500, TCodType::Binary}, Big, Out),
+              std::int64_t{500} * 2147483647);
     EXPECT_EQ(Blocks(Out).at(1).second.at(499), std::int64_t{500} * 2147483647);
+    EXPECT_EQ(std::count_if(Out.begin(), Out.end(),
+                            [](const std::string& Line) {
+                                return Line.rfind("# Values reach 1073741823500, past 32 bits: "
+                                                  "read them into 64-bit integers",
+                                                  0) == 0;
+                            }),
+              1);
     // No line a $readmemh reader would take for a word: comments are '#', not "//".
     for (const std::string& Line : Out)
         EXPECT_NE(Line.rfind("//", 0), 0u) << Line;

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -162,7 +162,9 @@ TEST(SimpleText, CopiesEveryTextAsItIsAndEndsWithAnEmptyLine) {
 TEST(WorkedExample, Format1) {
     EXPECT_EQ(Body(ConvertToROM128X1, Set({CodA})),
               Join({{"//используются две ROM128X1, записано 1 кодов",
-                     "//Адреса битов кода A3-A0 (16 бит), адрес самого кода A6-A4 (8 кодов)"},
+                     "//Адреса битов кода A3-A0 (16 бит), адрес самого кода A6-A4 (8 кодов)",
+                     "//Элемент 0 кода по адресу 0 (A3-A0), элемент i по адресу i; адреса 13..15 "
+                     "нулевые"},
                     Encoding(),
                     {"", Rom(128, "00000000000000000000000000000A60", true),
                      Rom(128, "0000000000000000000000000000159F", false), ""}}));
@@ -172,7 +174,9 @@ TEST(WorkedExample, Format3) {
     EXPECT_EQ(
         Body(ConvertToROM256X1_32, Set({CodA})),
         Join({{"//используются две ROM256X1, записано 1 кодов",
-               "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)"},
+               "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)",
+               "//Элемент 0 кода по адресу 31 (A4-A0), элемент i по адресу 31-i; адреса 0..18 "
+               "нулевые"},
               Encoding(),
               {"", "//Low ROM младшие коды",
                Rom(256, "0000000000000000000000000000000000000000000000000000000006500000", true),
@@ -185,7 +189,9 @@ TEST(WorkedExample, Format4WithThreeCodes) {
         Body(ConvertToROM256X1_32_16, Set({CodA, CodB, CodC})),
         Join({{"// 1111100110101", "// 1010110011111", "// 1100101000111",
                "//используются 4 ROM256X1, записано 3 кодов",
-               "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)"},
+               "//Адреса битов кода A4-A0 (32 бит), адрес самого кода A7-A5 (8 кодов)",
+               "//Элемент 0 кода по адресу 31 (A4-A0), элемент i по адресу 31-i; адреса 0..18 "
+               "нулевые"},
               Encoding(),
               {"", "//Low ROM младшие коды",
                Rom(256, "000000000000000000000000000000000000000035C000005300000006500000", true),
@@ -196,7 +202,9 @@ TEST(WorkedExample, Format4WithThreeCodes) {
 
 TEST(WorkedExample, Format5) {
     EXPECT_EQ(Body(ConvertTo2ParamAt128bits, Set({CodA})),
-              Join({{"// 1111100110101", "", "//Записано 1 кодов"},
+              Join({{"// 1111100110101", "", "//Записано 1 кодов",
+                     "//Элемент 0 кода в бите LN, элемент i в бите LN-i, LN = число символов "
+                     "кода - 1 = 12"},
                     Encoding(),
                     {"", Param("00", "00000000000000000000000000001F35", false),
                      Param("00", "000000000000000000000000000000CA", true), ""}}));
@@ -230,7 +238,11 @@ TEST(FormatLimits, AnEmptySetWritesCommentsAndZeros) {
         EXPECT_EQ(Out.front().rfind("// ", 0), std::string::npos) << "no code comments";
     }
     EXPECT_EQ(Body(ConvertTo2ParamAt128bits, Set({})),
-              Join({{"", "//Записано 0 кодов"}, Encoding(), {"", ""}}));
+              Join({{"", "//Записано 0 кодов",
+                     "//Элемент 0 кода в бите LN, элемент i в бите LN-i, LN = число символов "
+                     "кода - 1"},
+                    Encoding(),
+                    {"", ""}}));
 }
 
 TEST(FormatLimits, CodsBeyondTheSlotsAreLeftOut) {
@@ -331,7 +343,7 @@ TEST(ShortTexts, AbandonTheFormatNamingTheRowAndKeepTheLinesBefore) {
                                    "than the code length 13");
     }
     // The header and the comment lines up to the empty line before the values.
-    ASSERT_EQ(Out.size(), 8u + 2u + 6u + 1u);
+    ASSERT_EQ(Out.size(), 8u + 3u + 6u + 1u);
     EXPECT_EQ(Out[8], "//используются две ROM128X1, записано 3 кодов");
     EXPECT_EQ(Out.back(), "");
 
@@ -395,7 +407,7 @@ TEST(Dispatch, TheHeaderSaysWhichChipsAFormatLeavesOut) {
         ASSERT_GE(Out.size(), 10u);
         EXPECT_EQ(Out[2], "//Длина кода 24 бит");
         EXPECT_EQ(Out[7], "//Внимание: записаны только элементы 0..15 каждого кода, длина кода "
-                          "24 бит")
+                          "24 бита")
             << "item " << Item;
         EXPECT_EQ(Out[8], "");
     }
@@ -479,6 +491,127 @@ TEST(Dispatch, TheCodsAFormatSaysItWritesAreTheCodsItWrites) {
         EXPECT_EQ(Written(First(N)), Written(Cods)) << "item " << Item;
         EXPECT_NE(Written(First(N - 1)), Written(Cods)) << "item " << Item;
         EXPECT_EQ(CodsWritten(Item, 3), 3);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The chip a ROM or parameter value holds at Bit, read back from the hexadecimal text
+// (rightmost digit = bits 0..3): +1 from D0, -1 from D1, 0 from neither.
+int ChipAt(const std::string& D1Hex, const std::string& D0Hex, int Bit) {
+    const auto BitOf = [Bit](const std::string& Hex) {
+        const char Digit = Hex[Hex.size() - 1 - static_cast<std::size_t>(Bit / 4)];
+        const int Value = Digit <= '9' ? Digit - '0' : Digit - 'A' + 10;
+        return (Value >> (Bit % 4)) & 1;
+    };
+    return BitOf(D0Hex) - BitOf(D1Hex);
+}
+
+std::string HexOf(const std::string& ValueLine) {
+    const std::size_t From = ValueLine.find("'h") + 2;
+    return ValueLine.substr(From, ValueLine.find_first_not_of("0123456789ABCDEF", From) - From);
+}
+
+int ChipOf(char Digit) {
+    return Digit == '1' ? 1 : Digit == '0' ? -1 : 0;
+}
+
+// The comment line that says where chip 0 and chip i go is checked against the values it
+// describes: each chip of the code, decoded from the hex text at the address (or bit) the
+// comment names, is that chip, and the addresses it calls zero hold zero signal.
+TEST(ChipPlaceComment, EveryFormatSaysWhereChipZeroAndChipIGo) {
+    const auto PlaceLine = [](const TTextLines& Out) {
+        const auto Found = std::find_if(Out.begin(), Out.end(), [](const std::string& Line) {
+            return Line.rfind("//Элемент 0 кода", 0) == 0;
+        });
+        EXPECT_EQ(std::count_if(Out.begin(), Out.end(),
+                                [](const std::string& Line) {
+                                    return Line.rfind("//Элемент 0 кода", 0) == 0;
+                                }),
+                  1);
+        return Found == Out.end() ? std::string() : *Found;
+    };
+    // Codes of 13, 16, 20 and 32 chips, in the second slot so that the slot's offset counts.
+    for (const int L : {13, 16, 20, 32}) {
+        std::string Cod;
+        for (int P = 0; P < L; ++P)
+            Cod += (P * 5 + P / 4) % 3 == 0 ? '0' : '1';
+        const TCodSet S = Set({std::string(static_cast<std::size_t>(L), '1'), Cod}, L);
+        for (const int Item : {1, 2, 3, 4}) {
+            TTextLines Out;
+            ConvertToText(Item, S, Header(), Out);
+            const std::string Line = PlaceLine(Out);
+            const bool Reversed = Item >= 3;
+            const int Stretch = Reversed ? 32 : 16;
+            // The line's own numbers: chip 0's address and the direction of chip i.
+            int Zero = -1;
+            ASSERT_EQ(std::sscanf(Line.c_str(), "//Элемент 0 кода по адресу %d", &Zero), 1) << Line;
+            const std::string Step = Reversed
+                                         ? ", элемент i по адресу " + std::to_string(Zero) + "-i"
+                                         : ", элемент i по адресу i";
+            ASSERT_NE(Line.find(Step), std::string::npos) << Line;
+            const TTextLines V = Values(Out);
+            ASSERT_GE(V.size(), 2u);
+            const std::string D1 = HexOf(V[0]), D0 = HexOf(V[1]);
+            for (int I = 0; I < std::min(L, Stretch); ++I) {
+                const int Address = Reversed ? Zero - I : Zero + I;
+                EXPECT_EQ(ChipAt(D1, D0, Stretch + Address),
+                          ChipOf(Cod[static_cast<std::size_t>(I)]))
+                    << "item " << Item << " L " << L << " chip " << I;
+            }
+            // The addresses the line calls zero hold neither bit.
+            const std::size_t Zeros = Line.find("; адреса ");
+            EXPECT_EQ(Zeros != std::string::npos, L < Stretch) << Line;
+            if (Zeros != std::string::npos) {
+                int From = -1, To = -1;
+                ASSERT_EQ(std::sscanf(Line.c_str() + Zeros, "; адреса %d..%d", &From, &To), 2);
+                EXPECT_EQ(To - From + 1, Stretch - L) << Line;
+                for (int Address = From; Address <= To; ++Address)
+                    EXPECT_EQ(ChipAt(D1, D0, Stretch + Address), 0) << Line << " " << Address;
+            }
+        }
+    }
+    // Format 5: chip 0 at bit LN, chip i at bit LN - i, LN named when the texts agree.
+    for (const int L : {4, 13, 100, 128}) {
+        std::string Cod;
+        for (int P = 0; P < L; ++P)
+            Cod += (P * 7 + P / 3) % 4 == 0 ? '0' : '1';
+        TTextLines Out;
+        ConvertToText(5, Set({Cod, Cod}, L), Header(), Out);
+        const std::string Line = PlaceLine(Out);
+        ASSERT_NE(Line.find("в бите LN, элемент i в бите LN-i"), std::string::npos) << Line;
+        const std::string Named = " = " + std::to_string(L - 1);
+        ASSERT_EQ(Line.substr(Line.size() - Named.size()), Named) << Line;
+        const TTextLines V = Values(Out);
+        ASSERT_EQ(V.size(), 4u);
+        for (int I = 0; I < L; ++I)
+            EXPECT_EQ(ChipAt(HexOf(V[1]), HexOf(V[0]), L - 1 - I),
+                      ChipOf(Cod[static_cast<std::size_t>(I)]))
+                << "L " << L << " chip " << I;
+    }
+    // Texts of different lengths each keep their own LN: the line names none.
+    TTextLines Mixed;
+    ConvertToText(5, Set({CodA, CodA + "1"}), Header(), Mixed);
+    EXPECT_EQ(PlaceLine(Mixed),
+              "//Элемент 0 кода в бите LN, элемент i в бите LN-i, LN = число символов кода - 1");
+}
+
+// The line sits inside the format's own comments: after the address line (the count line of
+// format 5), before the encoding comment.
+TEST(ChipPlaceComment, StandsBetweenTheAddressLineAndTheEncodingComment) {
+    for (int Item = 1; Item < ExportFormatCount; ++Item) {
+        TTextLines Out;
+        ConvertToText(Item, Set({CodA, CodB}), Header(), Out);
+        const auto Encoding = std::find(Out.begin(), Out.end(), "//код выдается по два бита D1,D0");
+        ASSERT_NE(Encoding, Out.end());
+        ASSERT_GE(Encoding - Out.begin(), 2);
+        EXPECT_EQ((Encoding - 1)->rfind("//Элемент 0 кода", 0), 0u) << "item " << Item;
+        const std::string Before = *(Encoding - 2);
+        EXPECT_TRUE(Before.rfind("//Адреса битов кода", 0) == 0 ||
+                    Before.rfind("//Записано ", 0) == 0)
+            << "item " << Item << ": " << Before;
     }
 }
 

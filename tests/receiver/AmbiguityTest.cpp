@@ -272,5 +272,60 @@ TEST(Ambiguity, RefusesBadGridsAndInputs) {
     EXPECT_NO_THROW(AmbiguityFunction(Long, Long, 0, {2, 1024}));
 }
 
+// Taps read at 1e-170 or 1e160 of their scale gave -inf, inf and nan: brought to the code's
+// energy first, every scale gives the same ambiguity, with the main lobe at the energy.
+TEST(Ambiguity, TheTapsScaleDoesNotMatter) {
+    const std::vector<double> C = ChipsOf("1111100110101", TCodType::Binary);
+    const std::vector<double> Taps = DesignFilter(C, 39, TFilterCriterion::MinIsl);
+    const int MainDelay = 39 - 1 - MainLobeIndex(13, 39);
+    const TDopplerGrid Grid{2, 21};
+    const TAmbiguity One = AmbiguityFunction(
+        C, ReferenceAtCodEnergy(C, ReferenceOfTaps(Taps), MainDelay), MainDelay, Grid);
+    EXPECT_NEAR(One.ZeroDopplerMainLobe, 13, 1e-9);
+    for (const double Scale : {1e-170, 1e-300, 1e160, 1e300, -3.0}) {
+        std::vector<double> Scaled = Taps;
+        for (double& T : Scaled)
+            T *= Scale;
+        const TAmbiguity A = AmbiguityFunction(
+            C, ReferenceAtCodEnergy(C, ReferenceOfTaps(Scaled), MainDelay), MainDelay, Grid);
+        EXPECT_NEAR(A.ZeroDopplerMainLobe, 13, 1e-9) << Scale;
+        ASSERT_EQ(A.Magnitude.size(), One.Magnitude.size());
+        for (std::size_t I = 0; I < A.Magnitude.size(); ++I)
+            ASSERT_NEAR(A.Magnitude[I], One.Magnitude[I], 1e-9) << Scale << " at " << I;
+        const auto Curve = PslUnderDoppler(A);
+        for (const auto& P : Curve)
+            EXPECT_TRUE(std::isfinite(P.PslDb) && std::isfinite(P.MainLobeLossDb)) << Scale;
+    }
+    // The matched filter is at that scale already.
+    EXPECT_EQ(ReferenceAtCodEnergy(C, C, 0), C);
+}
+
+// No main lobe at zero Doppler (no taps, or taps that cancel the code there): no dB scale
+// exists, and the one refusal says so.
+TEST(Ambiguity, AZeroMainLobeIsRefused) {
+    const std::vector<double> C{1, -1};
+    const std::string Expected = "the main lobe at zero Doppler is 0 (the filter cancels the code "
+                                 "there): there is no dB scale to measure the side lobes against";
+    EXPECT_EQ(ZeroMainLobeText(), Expected);
+    // Taps 1, 1, 0: output sample 1 (the main lobe) is 1 - 1 = 0; and the same at 1e-200.
+    for (const std::vector<double>& Taps : std::vector<std::vector<double>>{
+             {0, 0, 0}, {1, 1, 0}, {1e-200, 1e-200, 0}, {0.1, 0.1, 0.7}}) {
+        try {
+            ReferenceAtCodEnergy(C, ReferenceOfTaps(Taps), 3 - 1 - MainLobeIndex(2, 3));
+            ADD_FAILURE() << "accepted " << Taps[0];
+        } catch (const CodError& E) {
+            EXPECT_EQ(std::string(E.what()), Expected);
+        }
+    }
+    EXPECT_THROW(ReferenceAtCodEnergy(C, {1, std::nan("")}, 0), CodError);
+}
+
+TEST(Ambiguity, DecibelTextIsWholeHoweverLarge) {
+    EXPECT_EQ(DecibelText(1e40), "10000000000000000303786028427003666890752.00");
+    EXPECT_EQ(DecibelText(-1e40), "-10000000000000000303786028427003666890752.00");
+    EXPECT_EQ(DecibelText(-0.001), "0.00");
+    EXPECT_EQ(DecibelText(-22.2789), "-22.28");
+}
+
 } // namespace
 } // namespace codegen

@@ -174,11 +174,13 @@ private slots:
         AddSetCods({CodA});
         Convert(1);
         const QStringList Lines = MemoLines();
-        QCOMPARE(Lines.size(), 8 + 2 + 6 + 4);
+        QCOMPARE(Lines.size(), 8 + 3 + 6 + 4);
         QCOMPARE(Lines[8], QStringLiteral("//используются две ROM128X1, записано 1 кодов"));
-        QCOMPARE(Lines[17],
-                 QStringLiteral(".INIT(128'h00000000000000000000000000000A60); //Старший бит D1"));
+        QCOMPARE(Lines[10], QStringLiteral("//Элемент 0 кода по адресу 0 (A3-A0), элемент i по "
+                                           "адресу i; адреса 13..15 нулевые"));
         QCOMPARE(Lines[18],
+                 QStringLiteral(".INIT(128'h00000000000000000000000000000A60); //Старший бит D1"));
+        QCOMPARE(Lines[19],
                  QStringLiteral(".INIT(128'h0000000000000000000000000000159F); //Младший бит D0"));
     }
 
@@ -186,7 +188,7 @@ private slots:
     // warns before the export, and the header says it.
     void aFormatThatCutsTheCodesSaysSoBeforeAndInTheHeader() {
         const QString Cut = QStringLiteral(
-            "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бит");
+            "Внимание: записаны только элементы 0..15 каждого кода, длина кода 24 бита");
         MainForm->CodLengthPBSpinEdit->SetValue(24);
         AddSetCods({QStringLiteral("111111111111111100000000")});
         QCOMPARE(TextForm->CutWarningLabel->text(), QString());
@@ -245,9 +247,9 @@ private slots:
                  QStringList{QStringLiteral("Строка 3 набора кодов: в тексте кода «10101» "
                                             "символов (5) меньше длины кода 13.")});
         const QStringList Lines = MemoLines();
-        // Header, three comments, the empty line, the count, the encoding, the empty line
-        // and the parameters of the first two codes.
-        QCOMPARE(Lines.size(), 8 + 3 + 1 + 1 + 6 + 1 + 4);
+        // Header, three comments, the empty line, the count, where the chips go, the
+        // encoding, the empty line and the parameters of the first two codes.
+        QCOMPARE(Lines.size(), 8 + 3 + 1 + 1 + 1 + 6 + 1 + 4);
         QCOMPARE(Lines[8], QStringLiteral("// 1111100110101"));
         QCOMPARE(Lines[10], QStringLiteral("// 10101"));
         QVERIFY(Lines.last().startsWith(QStringLiteral("parameter COD_01_D1 = 128'h")));
