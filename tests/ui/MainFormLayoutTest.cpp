@@ -30,6 +30,7 @@ LoadFromTxtBitBtn | QPushButton | Panel1 | 320 8 161 25 | Загрузить и�
 BitBtn1 | QPushButton | Panel1 | 560 8 161 25 | Загрузить из *.txt файла |  | 
 FamiliesBitBtn | QPushButton | Panel1 | 484 8 73 25 | Семейства |  | Семейства кодов: М-последовательности, коды Голда, Касами, Лежандра, Баркера
 BestSearchPanel | TBestSearchPanel | Panel1 | 166 6 * 22 |  |  | 
+WindowsButton | QToolButton | Panel1 | 73 6 21 22 | ▤ |  | Окна: вывести открытое окно на передний план
 GroupBox1 | QGroupBox | MainForm | 0 33 233 72 | Основные параметры кода |  | 
 Label1 | QLabel | GroupBox1 | * 24 * * | Длина кода (бит) |  | 
 CodLengthPBSpinEdit | TPBSpinEdit | GroupBox1 | 136 40 81 22 |  | 2..500 = 10 | 
@@ -52,16 +53,16 @@ AutoCorrBitBtn | QPushButton | GroupBox3 | 16 640 233 25 | Показать ав
 TxtMemo | TTextBuffer | GroupBox3 | 32 192 841 89 | TxtMemo | hidden | 
 GroupBox4 | QGroupBox | MainForm | 0 400 233 305 | Поиск комплекта не корр-щих кодов |  | 
 Label2 | QLabel | GroupBox4 | 16 18 130 28 | выбросы взаимной корр. х-ки не более | wrapped | 
-MaxNoCorrPBSpinEdit | TPBSpinEdit | GroupBox4 | 152 20 65 22 |  | 0..500 = 2 | 
-PairCheckBox | QCheckBox | GroupBox4 | 8 285 97 17 | Стоп по циклу | 0 | 
+MaxNoCorrPBSpinEdit | TPBSpinEdit | GroupBox4 | 152 20 65 22 |  | 0..500 = 2 | Верхняя граница пиков взаимной корреляции: в комплект входят коды, у которых пик |R(k)| с каждым другим кодом комплекта при любом сдвиге k не больше этого числа
+PairCheckBox | QCheckBox | GroupBox4 | 8 285 97 17 | Стоп по циклу | 0 | Остановить поиск после первого прохода, который собрал комплект больше чем из одного кода
 RadioGroup1 | TRadioGroup | GroupBox4 | 8 44 217 118 | способ: по всем / от последнего / цикл с послед. / цикл 2 назад / полный поиск / наибольший комплект | 0 | 
 SerchNoCorrCodsBitBtn | QPushButton | GroupBox4 | 16 164 113 25 | Искать |  | 
 BreakNoCorrCodsBitBtn | QPushButton | GroupBox4 | 144 164 75 25 | Прервать |  | 
 ContinueNoCorrCodsBitBtn | QPushButton | GroupBox4 | 144 192 75 25 | Продолжить |  | 
-Mess1Label | TFittedLabel | GroupBox4 | 8 192 134 * |  |  | 
-Mess2Label | TFittedLabel | GroupBox4 | 8 208 134 * |  |  | 
-Mess3Label | TFittedLabel | GroupBox4 | 8 224 217 * |  |  | 
-Mess4Label | TFittedLabel | GroupBox4 | 8 240 217 * |  |  | 
+Mess1Label | TFittedLabel | GroupBox4 | 8 192 134 13 |  |  | Start:= — строка списка хороших кодов, с которой начат текущий проход
+Mess2Label | TFittedLabel | GroupBox4 | 8 208 134 13 |  |  | Deal:= — строка списка хороших кодов, которая проверяется сейчас
+Mess3Label | TFittedLabel | GroupBox4 | 8 224 217 13 |  |  | Сколько кодов собрал последний проход
+Mess4Label | TFittedLabel | GroupBox4 | 8 240 217 13 |  |  | Наибольший комплект поисков и строка, с которой он начат; «Загрузить наилучший комплект кодов» восстанавливает его в списке комплекта
 LoadBestResultBitBtn | QPushButton | GroupBox4 | 8 258 217 25 | Загрузить наилучший  комплект кодов |  | 
 GroupBox5 | QGroupBox | MainForm | 496 33 265 672 | Комплект не коррелирующих кодов |  | 
 NoCorrCodsStringGrid | TStringGrid | GroupBox5 | 8 16 249 585 |  | 2 x 1 | 
@@ -249,8 +250,9 @@ private slots:
         } while (Widget && Widget != MainForm);
         QCOMPARE(Chain,
                  QStringLiteral(
-                     "OpenFileSpeedButton SaveFileSpeedButton ExitSpeedButton LoadFromTxtBitBtn "
-                     "BitBtn1 FamiliesBitBtn ModeComboBox SecondsSpinBox CodLengthPBSpinEdit "
+                     "OpenFileSpeedButton SaveFileSpeedButton WindowsButton ExitSpeedButton "
+                     "LoadFromTxtBitBtn BitBtn1 FamiliesBitBtn ModeComboBox SecondsSpinBox "
+                     "CodLengthPBSpinEdit "
                      "MaxCorrSidePBSpinEdit ZeroCountPBSpinEdit SerchCodsBitBtn BreakSerchBitBtn "
                      "ContinueBitBtn DistinctCheckBox RecordCheckBox CodStringGrid AutoCorrBitBtn "
                      "MaxNoCorrPBSpinEdit PairCheckBox SerchNoCorrCodsBitBtn "

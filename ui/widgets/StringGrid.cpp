@@ -440,10 +440,22 @@ void TStringGrid::SetDerivedColumns(std::unique_ptr<TGridDerivedColumns> Columns
     SizeDerivedColumns();
 }
 
+void TStringGrid::SetDerivedColumnsFirst(bool On) {
+    DerivedFirst = On;
+    SizeDerivedColumns();
+}
+
 void TStringGrid::SizeDerivedColumns() {
     const TGridDerivedColumns* Derived = GridModel->DerivedColumns();
     if (!Derived)
         return;
+    // The code column after every derived one; the header forgets its order on a reset.
+    if (DerivedFirst && ColCount() > CodColumn) {
+        QHeaderView* Header = horizontalHeader();
+        const int Last = GridModel->columnCount() - 1;
+        if (Header->visualIndex(CodColumn) != Last)
+            Header->moveSection(Header->visualIndex(CodColumn), Last);
+    }
     const int Margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     for (int D = 0; D < Derived->Count(); ++D) {
         // Room for the sort mark beside the title.

@@ -167,6 +167,10 @@ public:
     // A click on a cell of the title row sorts the view by its column, the next click on
     // the same one shows the stored order again (TStringGridModel::SortBy).
     void SetSortByTitleRow(bool On) { TitleRowSorts = On; }
+    // Shows the derived columns before the code column, so that the figures of long codes
+    // are in view at any width (the code's text runs on to the right); the stored order of
+    // the columns stays.
+    void SetDerivedColumnsFirst(bool On);
     int StoredRow(int ViewRow) const { return GridModel->StoredRow(ViewRow); }
     int ViewRow(int StoredRow) const { return GridModel->ViewRow(StoredRow); }
     // As a click on the title row's cell of column Col.
@@ -201,6 +205,7 @@ private:
     QMenu* Popup = nullptr;
     bool FocusArriving = false;
     bool TitleRowSorts = false;
+    bool DerivedFirst = false;
     // Derived columns lose their widths with every reset of the model; they get them back.
     void SizeDerivedColumns();
 

@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -97,6 +98,7 @@ void TMainForm::CreateControls() {
                                      : TCodMetricColumns::TKind::Set,
             [this] { return ListsShape.Type; }));
         CodGrid->SetSortByTitleRow(true);
+        CodGrid->SetDerivedColumnsFirst(true);
     }
 
     CodPopupMenu = Register(new QMenu(this), QStringLiteral("CodPopupMenu"));
@@ -122,11 +124,63 @@ void TMainForm::CreateControls() {
     connect(CodLengthPBSpinEdit, &TPBSpinEdit::Changed, this, ShowRecord);
     connect(VariantRadioGroup, &TRadioGroup::Clicked, this, ShowRecord);
 
+    ExplainSetSearch();
+    CreateWindowsMenu();
+
     StatusLabel = Register(new QLabel(this), QStringLiteral("StatusLabel"));
     StatusLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLabel->resize(width(), 20);
     SetAlign(StatusLabel, TAlign::Bottom);
     MakeStretchable();
+}
+
+void TMainForm::ExplainSetSearch() {
+    MaxNoCorrPBSpinEdit->setToolTip(
+        QStringLiteral("Верхняя граница пиков взаимной корреляции: в комплект входят коды, у "
+                       "которых пик |R(k)| с каждым другим кодом комплекта при любом сдвиге k не "
+                       "больше этого числа"));
+    PairCheckBox->setToolTip(QStringLiteral("Остановить поиск после первого прохода, который "
+                                            "собрал комплект больше чем из одного кода"));
+    Mess1Label->setToolTip(QStringLiteral("Start:= — строка списка хороших кодов, с которой "
+                                          "начат текущий проход"));
+    Mess2Label->setToolTip(QStringLiteral("Deal:= — строка списка хороших кодов, которая "
+                                          "проверяется сейчас"));
+    Mess3Label->setToolTip(QStringLiteral("Сколько кодов собрал последний проход"));
+    Mess4Label->setToolTip(QStringLiteral("Наибольший комплект поисков и строка, с которой он "
+                                          "начат; «Загрузить наилучший комплект кодов» "
+                                          "восстанавливает его в списке комплекта"));
+}
+
+void TMainForm::CreateWindowsMenu() {
+    // Between the save and exit buttons: every window shown now, brought to the front by a
+    // click.
+    WindowsButton = new QToolButton(Panel1);
+    WindowsButton->setObjectName(QStringLiteral("WindowsButton"));
+    WindowsButton->setText(QStringLiteral("▤"));
+    WindowsButton->setToolTip(QStringLiteral("Окна: вывести открытое окно на передний план"));
+    WindowsButton->setAccessibleName(QStringLiteral("Окна"));
+    WindowsButton->setGeometry(73, 6, 21, 22);
+    WindowsButton->setAutoRaise(true);
+    WindowsButton->setPopupMode(QToolButton::InstantPopup);
+    WindowsMenu = new QMenu(QStringLiteral("Окна"), WindowsButton);
+    WindowsButton->setMenu(WindowsMenu);
+    connect(WindowsMenu, &QMenu::aboutToShow, this, &TMainForm::FillWindowsMenu);
+    setTabOrder(SaveFileSpeedButton, WindowsButton);
+}
+
+void TMainForm::FillWindowsMenu() {
+    WindowsMenu->clear();
+    for (QWidget* Window : QApplication::topLevelWidgets()) {
+        auto* Form = qobject_cast<TForm*>(Window);
+        if (!Form || !Form->isVisible())
+            continue;
+        QAction* Item = WindowsMenu->addAction(Form->windowTitle());
+        connect(Item, &QAction::triggered, Form, [Form] {
+            Form->showNormal();
+            Form->raise();
+            Form->activateWindow();
+        });
+    }
 }
 
 void TMainForm::MakeStretchable() {

@@ -16,6 +16,7 @@
 #include "ui/windows/CodSource.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 
 #include <utility>
@@ -123,6 +124,16 @@ void TMainForm::SetListsShape(codegen::TCodListShape New) {
     if (Changed) {
         for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid})
             Grid->Model()->DerivedValuesChanged();
+        // What the searches showed was of the other shape: the code examined last, and a
+        // count (whose "Продолжить" needs its own length and type anyway).
+        if (!JobRunning()) {
+            CodLabel->setText(QStringLiteral("Строка текущего кода"));
+            CodLabel->setToolTip(QString());
+            if (CountStarted && (CountParams.L != New.L || CountParams.Type != New.Type)) {
+                CountStarted = false;
+                StatusLabel->clear();
+            }
+        }
         if (CodSource)
             emit CodSource->ShapeChanged();
     }

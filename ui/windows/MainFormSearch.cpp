@@ -5,6 +5,7 @@
 
 #include "engine/CodSymmetry.h"
 #include "engine/PslRecords.h"
+#include "engine/RussianPlural.h"
 #include "engine/TextLines.h"
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
@@ -91,6 +92,10 @@ void TMainForm::CreateJobs() {
     connect(CountJob, &TGoodCodJob::codesFound, this,
             [this](const std::vector<std::string>& Cods) { CodCounts.Add(Cods); });
     connect(CountJob, &TGoodCodJob::progress, this, [this](bool Broken) {
+        // The list is not what a count finds: the label tells the count's total.
+        Label5->setText(QStringLiteral("Подсчитано: ") +
+                        QString::fromStdString(
+                            codegen::CountOfCods(static_cast<std::int64_t>(CodCounts.Cods()))));
         CodLabel->setText(
             QString::fromStdString(codegen::ViewCod(CodCountSearch.Cod(), CountParams.L)));
         StatusLabel->setText(GoodSearchStatusText(CodCountSearch.Progress(), Broken) +

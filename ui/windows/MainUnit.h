@@ -160,6 +160,8 @@ public:
     // "Сохранить как…" (Ctrl+Shift+S) asks for a file, as the tool button does.
     void SaveProjectInPlace();
     void SaveProjectAs();
+    QToolButton* WindowsButton;
+    QMenu* WindowsMenu;
     QAction* SaveAction;
     QAction* SaveAsAction;
     // The project file the work was last opened from or saved to, none at first, and what it
@@ -364,6 +366,11 @@ private:
     void UpdateCodMenu();
     void CreateControls();
     void CreateUndoActions();
+    // What the set search's limit, stop rule and labels mean, as their tips.
+    void ExplainSetSearch();
+    // "Окна": the windows shown, any brought to the front.
+    void CreateWindowsMenu();
+    void FillWindowsMenu();
     void UpdateUndoActions();
     // The controls and the lists' shape to New, the windows told.
     void SetListsShape(codegen::TCodListShape New);
