@@ -1,5 +1,7 @@
 #include "search/sets/SetSearch.h"
 
+#include "engine/RussianPlural.h"
+
 #include "engine/TextLines.h"
 #include "search/sets/MaxSet.h"
 
@@ -35,13 +37,13 @@ std::string SetMessageText(const TSetMessage& M) {
     case TSetMessage::Added:
         return "Добавлен Код " + A;
     case TSetMessage::Graph:
-        return "Граф: " + A + " кодов";
+        return "Граф: " + CountOfCods(M.A);
     case TSetMessage::Step:
         return "Пройдено " + A + " из " + B;
     case TSetMessage::Bound:
         return "Есть " + A + ", ищется " + B;
     case TSetMessage::Largest:
-        return "Наибольший комплект: " + A + " кодов (" +
+        return "Наибольший комплект: " + CountOfCods(M.A) + " (" +
                (M.B ? "доказано)" : "не доказано, прервано)");
     }
     return {};

@@ -47,7 +47,8 @@ struct TSetMessage {
     bool operator==(const TSetMessage&) const = default;
 };
 // "Start:= A", "Deal:= A", "Найдено A кодов", "Лучший результат =A Код B", "Поиск A",
-// "Пакет A  от кода B", "Добавлен Код A"; for the largest set "Граф: A кодов",
+// "Пакет A  от кода B", "Добавлен Код A"; for the largest set "Граф: A кодов" (the noun in
+// the form the count takes: "1 код", "3 кода"),
 // "Пройдено A из B", "Есть A, ищется B", "Наибольший комплект: A кодов (доказано)" (B = 1)
 // or "... (не доказано, прервано)" (B = 0); None gives the empty text.
 std::string SetMessageText(const TSetMessage& M);

@@ -1,6 +1,7 @@
 // The largest set: the graph against the full peak of every pair, the maximum against an
 // enumeration of every subset, the set against methods 0 and 4, and a stopped search.
 #include "search/sets/MaxSet.h"
+#include "engine/RussianPlural.h"
 #include "search/sets/SetSearch.h"
 
 #include "engine/TextLines.h"
@@ -158,8 +159,7 @@ TEST(MaxSet, EqualsTheEnumeratedMaximum) {
         EXPECT_TRUE(S.BestProven);
         ASSERT_EQ(Host.SetCount(), Expected) << "round " << Round;
         EXPECT_TRUE(std::is_sorted(Host.Set.begin(), Host.Set.end()));
-        EXPECT_EQ(Host.Label(4),
-                  "Наибольший комплект: " + std::to_string(Expected) + " кодов (доказано)");
+        EXPECT_EQ(Host.Label(4), "Наибольший комплект: " + CountOfCods(Expected) + " (доказано)");
         ExpectPairsWithin(Host);
         Host.ClearSet();
         S.LoadBest(TSetMethod::Max);

@@ -2,6 +2,7 @@
 // scroll bar, draggable edges and tooltips; every label it writes readable at the design
 // size; and, enlarged, the code grids grow while every control stays in view.
 #include "UiTestSupport.h"
+#include "engine/RussianPlural.h"
 
 #include "ui/widgets/FittedLabel.h"
 #include "ui/widgets/PBSpinEdit.h"
@@ -120,8 +121,8 @@ private slots:
                                              << "12345 из 67890";
         QTest::newRow("largest set, size")
             << "Mess4Label"
-            << "Наибольший комплект: 123 кодов (не доказано, прервано)"
-            << "Наибольший комплект: 123 кодов (не";
+            << "Наибольший комплект: 123 кода (не доказано, прервано)"
+            << "Наибольший комплект: 123 кода (не";
         QTest::newRow("largest set, proven") << "Mess4Label"
                                              << "Наибольший комплект: 12 кодов (доказано)"
                                              << "Наибольший комплект: 12 кодов (доказано)";

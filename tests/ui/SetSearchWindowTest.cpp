@@ -1,6 +1,7 @@
 // The set search driven from the main window: the buttons, the set grid, the four labels,
 // the beep, Load best, Break, and an error that must give the buttons back.
 #include "UiTestSupport.h"
+#include "engine/RussianPlural.h"
 
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
@@ -88,7 +89,7 @@ private slots:
         QVERIFY2(Rows == QStringList({"1", "2", "4"}) || Rows == QStringList({"2", "3", "4"}),
                  qPrintable(Rows.join(u' ')));
         QCOMPARE(MainForm->Mess4Label->text(),
-                 QStringLiteral("Наибольший комплект: 3 кодов (доказано)"));
+                 QStringLiteral("Наибольший комплект: 3 кода (доказано)"));
         QCOMPARE(Beeps(), 1);
         QVERIFY(ButtonsEnabled());
         // Load best shows the set again after the grid was emptied.
@@ -153,8 +154,8 @@ private slots:
         QVERIFY2(Best >= 4, qPrintable(QString::number(Best)));
         const QStringList Rows = SetRows();
         QCOMPARE(Rows.size(), Best);
-        const QString Broken =
-            QStringLiteral("Наибольший комплект: %1 кодов (не доказано, прервано)").arg(Best);
+        const QString Broken = QStringLiteral("Наибольший комплект: %1 (не доказано, прервано)")
+                                   .arg(QString::fromStdString(codegen::CountOfCods(Best)));
         QCOMPARE(MainForm->Mess4Label->text(), Broken);
 
         // Continue broken at once, before the restarted search has found anything: the set
@@ -219,9 +220,9 @@ private slots:
         QCOMPARE(MainForm->SetSearch().MaxSetBasis->Limit, 7);
         const int Count = MainForm->SetSearch().BestCount;
         QCOMPARE(SetRows().size(), Count);
-        QCOMPARE(
-            MainForm->Mess4Label->text(),
-            QStringLiteral("Наибольший комплект: %1 кодов (не доказано, прервано)").arg(Count));
+        QCOMPARE(MainForm->Mess4Label->text(),
+                 QStringLiteral("Наибольший комплект: %1 (не доказано, прервано)")
+                     .arg(QString::fromStdString(codegen::CountOfCods(Count))));
         for (int A = 1; A <= Count; ++A)
             for (int B = A + 1; B <= Count; ++B) {
                 const auto Peak = [](const QString& X, const QString& Y) {
@@ -244,7 +245,7 @@ private slots:
         FillFourCods();
         MainForm->MaxNoCorrPBSpinEdit->SetValue(4);
         ClickItem(MainForm->RadioGroup1, 5);
-        const QString Proven = QStringLiteral("Наибольший комплект: 3 кодов (доказано)");
+        const QString Proven = QStringLiteral("Наибольший комплект: 3 кода (доказано)");
         const auto RunMax = [&] {
             CLICK_AND_WAIT(MainForm->SerchNoCorrCodsBitBtn);
             QCOMPARE(MainForm->Mess4Label->text(), Proven);
