@@ -7,6 +7,7 @@
 #include "engine/CodMetrics.h"
 #include "engine/TextLines.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CorrMatrixUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -569,6 +571,61 @@ private slots:
         QTest::mouseClick(View->viewport(), Qt::LeftButton, Qt::NoModifier,
                           View->visualRect(CorrMatrixForm->Model->index(0, 3)).center());
         QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 1 4"));
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    // The matrix kept showing a set that no longer existed until one of its cells was
+    // clicked: it follows the set, the length, the type and the limit as they change.
+    void matrixFollowsTheSetWithoutAClick() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(6);
+        AddSetCods(SetOfFour);
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(CorrMatrixForm && CorrMatrixForm->isVisible());
+        const TCorrMatrixModel* Model = CorrMatrixForm->Model;
+        const QLabel* Worst = CorrMatrixForm->WorstPairLabel;
+        QCOMPARE(Model->rowCount(), 4);
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+
+        // A code replaced: the Barker code twice, peak 13.
+        Set->SetCells(1, 4, SetOfFour[0]);
+        QTRY_COMPARE(Model->index(0, 3).data().toInt(), 13);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: коды 1 и 4, пик 13"));
+
+        // A row deleted, then one appended.
+        Set->selectionModel()->select(Set->model()->index(Set->ViewRow(4), 1),
+                                      QItemSelectionModel::ClearAndSelect);
+        MainForm->NoCorrGridEditor->DeleteSelectedRows();
+        QTRY_COMPARE(Model->rowCount(), 3);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: коды 1 и 3, пик 8"));
+        AddSetCods({SetOfFour[3]});
+        QTRY_COMPARE(Model->rowCount(), 4);
+        QCOMPARE(Model->index(3, 0).data().toInt(), 7);
+
+        // The limit: the cells over it follow.
+        QVERIFY(Model->index(0, 2).data(Qt::FontRole).value<QFont>().bold());
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(8);
+        QTRY_COMPARE(Model->Limit(), 8);
+        QVERIFY(!Model->index(0, 2).data(Qt::FontRole).value<QFont>().bold());
+
+        // Another type: the same texts read as ternary codes, the zeros silent.
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        QTRY_COMPARE(Model->index(0, 0).data().toInt(), int(SetOfFour[0].count(u'1')));
+
+        // A length the codes do not have: the window says why it shows nothing, and no
+        // message box interrupts.
+        MainForm->VariantRadioGroup->SetItemIndex(0);
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        QTRY_COMPARE(Model->rowCount(), 0);
+        QVERIFY2(Worst->text().contains(QStringLiteral("Строка 1 набора кодов")),
+                 qPrintable(Worst->text()));
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        QTRY_COMPARE(Model->rowCount(), 4);
+
+        // The set emptied.
+        Set->SetRowCount(1);
+        QTRY_COMPARE(Model->rowCount(), 0);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: нет, в наборе меньше двух кодов"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
 

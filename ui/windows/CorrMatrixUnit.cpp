@@ -3,6 +3,7 @@
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
 #include "ui/app/ErrorGuard.h"
+#include "ui/app/ErrorTexts.h"
 #include "ui/app/FileSaving.h"
 #include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StringGrid.h"
@@ -20,6 +21,7 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <string>
@@ -205,6 +207,14 @@ TCorrMatrixForm::TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWid
     });
     connect(SaveCsvAction, &QAction::triggered, this,
             Guarded(this, &TCorrMatrixForm::SaveCsvActionClick));
+
+    const TStringGridModel* List = &Codes.SetList();
+    connect(List, &QAbstractItemModel::modelReset, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::rowsRemoved, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::rowsInserted, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::dataChanged, this, &TCorrMatrixForm::FollowSoon);
+    connect(&Codes, &TCodSource::ShapeChanged, this, &TCorrMatrixForm::FollowSoon);
+    connect(&Codes, &TCodSource::LimitsChanged, this, &TCorrMatrixForm::FollowSoon);
 }
 
 TCorrMatrixForm::~TCorrMatrixForm() {
@@ -235,6 +245,8 @@ void TCorrMatrixForm::LoadMatrix() {
     Model->Assign(std::move(Peaks), static_cast<int>(M), L, Codes.CrossLimit());
     SetVersion = List.Version();
     LoadedType = Type;
+    LoadedLength = L;
+    LoadedLimit = Codes.CrossLimit();
     if (Worst.Peak >= 0)
         WorstPairLabel->setText(
             QStringLiteral("Худшая пара: коды %1 и %2, пик %3")
@@ -248,10 +260,9 @@ void TCorrMatrixForm::LoadMatrix() {
 void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
     if (!Index.isValid())
         return;
-    // The set edited since, or read under another length: the matrix follows it first, and
-    // the cell clicked then names the codes it shows.
-    if (Codes.SetList().Version() != SetVersion || Model->Length() != Codes.CodLength() ||
-        LoadedType != Codes.CodType()) {
+    // A click before the matrix followed a change: it follows now, and the cell clicked then
+    // names the codes it shows.
+    if (!Current()) {
         LoadMatrix();
         return;
     }
@@ -259,6 +270,41 @@ void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
     Codes.SelectSetRows(Index.row() + 1, Index.column() + 1);
     Cross.show();
     Cross.raise();
+}
+
+bool TCorrMatrixForm::Current() const {
+    return Codes.SetList().Version() == SetVersion && LoadedLength == Codes.CodLength() &&
+           LoadedType == Codes.CodType() && LoadedLimit == Codes.CrossLimit();
+}
+
+void TCorrMatrixForm::FollowSoon() {
+    if (FollowPending)
+        return;
+    FollowPending = true;
+    QTimer::singleShot(0, this, &TCorrMatrixForm::Follow);
+}
+
+void TCorrMatrixForm::Follow() {
+    FollowPending = false;
+    // A hidden matrix is read when it is shown again.
+    if (!isVisible() || Current())
+        return;
+    try {
+        LoadMatrix();
+    } catch (const std::exception& Error) {
+        // No peaks of codes that are gone; the reason in place of the worst pair, and no
+        // message box for a change the user made elsewhere.
+        Model->SetNames({});
+        Model->Assign({}, 0, Codes.CodLength(), Codes.CrossLimit());
+        Worst = {};
+        WorstPairLabel->setText(ErrorText(Error));
+        WorstPairLabel->setToolTip(ErrorText(Error));
+        ScaleLabel->clear();
+        SetVersion = Codes.SetList().Version();
+        LoadedType = Codes.CodType();
+        LoadedLength = Codes.CodLength();
+        LoadedLimit = Codes.CrossLimit();
+    }
 }
 
 void TCorrMatrixForm::SaveCsvActionClick() {

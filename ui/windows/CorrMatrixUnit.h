@@ -91,12 +91,21 @@ public:
     void SaveCsv(const QString& Path) const;
 
 private:
+    // After the set, the length, the type or the limit changed: the matrix shown is read
+    // again once the present event is handled (a set replaced row by row is read once), or
+    // says why it shows nothing when the set holds no codes of that shape now.
+    void FollowSoon();
+    void Follow();
+    // What was read: the set grid's edit count, the code shape and the limit.
+    bool Current() const;
+
     TCodSource& Codes;
     TCrossCorrForm& Cross;
-    // The set grid and the code shape as they were read, to see that a click still names the
-    // codes shown.
+    bool FollowPending = false;
     uint64_t SetVersion = 0;
     codegen::TCodType LoadedType = codegen::TCodType::Binary;
+    int LoadedLength = 0;
+    int LoadedLimit = 0;
 };
 
 extern TCorrMatrixForm* CorrMatrixForm;
