@@ -542,6 +542,42 @@ private slots:
                  QStringLiteral("Коды 3 и 2: пик 8"));
     }
 
+    // The chart a matrix cell opened named the codes by their rows in the set ("Код 1"),
+    // the matrix by the numbers the set grid shows ("3"): one code, two numbers.
+    void crossChartNamesTheCodesAsTheMatrixDoes() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->AddCodsToStringGrid(
+            {SetOfFour[0].toStdString(), SetOfFour[1].toStdString(), SetOfFour[2].toStdString()});
+        for (int Row : {3, 1})
+            MainForm->AddCodToNoCorrStringGrid(Row);
+        QVERIFY(MainForm->NoCorrGridEditor->PasteText(SetOfFour[1] + u'\n' + SetOfFour[3]));
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(CorrMatrixForm));
+        QTableView* View = CorrMatrixForm->MatrixView;
+        const auto Click = [View](int Row, int Col) {
+            QTest::mouseClick(View->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              View->visualRect(CorrMatrixForm->Model->index(Row, Col)).center());
+        };
+
+        Click(0, 2);
+        QCOMPARE(CorrMatrixForm->Model->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Коды 3 и 2: пик 8"));
+        // The label keeps the rows selected in the set; the title names each code as the
+        // matrix does, with its row where that differs.
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 1 3"));
+        QCOMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код 3 (строка 1): ") + SetOfFour[2] +
+                                                 QStringLiteral("\nКод 2 (строка 3): ") +
+                                                 SetOfFour[1]);
+        // A pasted code the good list does not hold: "(4)" in both.
+        Click(3, 1);
+        QCOMPARE(CorrMatrixForm->Model->headerData(3, Qt::Vertical).toString(),
+                 QStringLiteral("(4)"));
+        QCOMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код (4): ") + SetOfFour[3] +
+                                                 QStringLiteral("\nКод 1 (строка 2): ") +
+                                                 SetOfFour[0]);
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
     void matrixCellDrawsThatPair() {
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         AddSetCods(SetOfFour);

@@ -367,9 +367,19 @@ private slots:
                                     int B, const QString& Label) {
         QCOMPARE(W->NumCodLabel->text(), Label);
         const auto Text = [Grid](int Row) { return Grid->Cells(1, Row); };
-        QStringList Title{QStringLiteral("Код %1: %2").arg(A).arg(Text(A))};
+        // Each code by the number its grid shows, with its row where that is another.
+        const auto Line = [&](int Row) {
+            const QString Number = Grid->Cells(0, Row);
+            return Number == QString::number(Row)
+                       ? QStringLiteral("Код %1: %2").arg(Row).arg(Text(Row))
+                       : QStringLiteral("Код %1 (строка %2): %3")
+                             .arg(Number)
+                             .arg(Row)
+                             .arg(Text(Row));
+        };
+        QStringList Title{Line(A)};
         if (B > 0)
-            Title << QStringLiteral("Код %1: %2").arg(B).arg(Text(B));
+            Title << Line(B);
         QCOMPARE(W->TitleText(), Title.join(u'\n'));
         QCOMPARE(Drawn(W), Expected(codegen::CrossCorrelationPoints(
                                Text(A).toStdString(), Text(B > 0 ? B : A).toStdString(), 13,
@@ -414,8 +424,8 @@ private slots:
         QCOMPARE(MainForm->CrossCorrNumB, 2);
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodB);
         CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
-        QTRY_COMPARE(CrossCorrForm->TitleText(),
-                     QStringLiteral("Код 2: ") + CodC + QStringLiteral("\nКод 2: ") + CodC);
+        QTRY_COMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код 3 (строка 2): ") + CodC +
+                                                     QStringLiteral("\nКод 3 (строка 2): ") + CodC);
         CheckShowsNamedRows(CrossCorrForm, Set, 2, 2, QStringLiteral("Номер кодов 2 2"));
 
         // The project again: the same rows hold other codes, which the charts now draw.

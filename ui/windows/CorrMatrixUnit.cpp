@@ -7,6 +7,7 @@
 #include "ui/app/FileSaving.h"
 #include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 #include "ui/windows/CrossCorrUnit.h"
 
@@ -240,7 +241,7 @@ void TCorrMatrixForm::LoadMatrix() {
     Worst = codegen::WorstPair(Peaks, M);
     QStringList Names;
     for (int Row = 1; Row < List.RowCount(); ++Row)
-        Names.append(List.Cells(0, Row).trimmed());
+        Names.append(ListedCodName(List, Row));
     Model->SetNames(std::move(Names));
     Model->Assign(std::move(Peaks), static_cast<int>(M), L, Codes.CrossLimit());
     SetVersion = List.Version();

@@ -31,10 +31,9 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit);
-    // The members' names: the set grid's numbers ("Номер"), as that grid shows them.
+    // The members' names as ListedCodName gives them.
     void SetNames(QStringList NewNames) { Names = std::move(NewNames); }
-    // The number the set grid shows for member Row (0-based), or "(n)" for its row n when the
-    // member has none (a code pasted that is not in the good list).
+    // The name of member Row (0-based).
     QString Name(int Row) const;
 
     int Size() const { return M; }

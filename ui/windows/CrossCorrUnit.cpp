@@ -2,6 +2,7 @@
 
 #include "ui/app/ErrorGuard.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 
 #include <QLabel>
@@ -43,8 +44,8 @@ std::optional<TCorrelationChartForm::TSource> TCrossCorrForm::NamedSource() cons
         return std::nullopt;
     const std::string A = CodText(List, "Set", CrossCorrNumA);
     const std::string B = CodText(List, "Set", CrossCorrNumB);
-    const auto Line = [](int Row, const std::string& Text) {
-        return QStringLiteral("Код %1: %2").arg(QString::number(Row), QString::fromStdString(Text));
+    const auto Line = [&List](int Row, const std::string& Text) {
+        return ListedCodLine(List, Row, QString::fromStdString(Text));
     };
     return TSource{A,
                    B,

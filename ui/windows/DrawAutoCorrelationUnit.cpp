@@ -8,6 +8,7 @@
 #include "ui/widgets/StretchLayout.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/windows/CodCellText.h"
+#include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 
 #include <QAction>
@@ -503,7 +504,10 @@ std::optional<TCorrelationChartForm::TSource> TAutoCorrForm::NamedSource() const
     const int AutoCorrNumCod = Codes.GoodRow();
     if (AutoCorrNumCod <= 0 || AutoCorrNumCod >= List.RowCount())
         return std::nullopt;
-    return RowSource(CodText(List, "Good-code", AutoCorrNumCod), QString::number(AutoCorrNumCod));
+    const std::string Text = CodText(List, "Good-code", AutoCorrNumCod);
+    TSource Named = RowSource(Text, QString::number(AutoCorrNumCod));
+    Named.Title = QStringList{ListedCodLine(List, AutoCorrNumCod, QString::fromStdString(Text))};
+    return Named;
 }
 
 void TAutoCorrForm::ShowNamed(bool Always) {
