@@ -87,6 +87,15 @@ QPixmap ScalePicture(const TCorrMatrixModel& Model, const QFont& Font) {
     return Picture;
 }
 
+// What the cells show, exactly.
+QString Definition() {
+    return QStringLiteral(
+        "Пик пары — наибольший модуль апериодической взаимной корреляции, max |R(k)| по всем "
+        "сдвигам k, где R(k) = Σ a[n+k]·b[n], сумма по n; a — код строки, b — код столбца "
+        "(от порядка пик не зависит). На диагонали — R(0) кода с самим собой, число его "
+        "ненулевых чипов. Щелчок по ячейке рисует её пару в окне взаимной корреляции.");
+}
+
 } // namespace
 
 void TCorrMatrixModel::Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit) {
@@ -153,6 +162,9 @@ QVariant TCorrMatrixModel::data(const QModelIndex& Index, int Role) const {
 QVariant TCorrMatrixModel::headerData(int Section, Qt::Orientation, int Role) const {
     if (Role == Qt::DisplayRole)
         return Name(Section);
+    // The chart of a pair names its rows in the set; the header says which row a name is.
+    if (Role == Qt::ToolTipRole)
+        return QStringLiteral("Код %1: строка %2 набора").arg(Name(Section)).arg(Section + 1);
     return {};
 }
 
@@ -170,6 +182,7 @@ TCorrMatrixForm::TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWid
     WorstPairLabel = new QLabel(Panel);
     WorstPairLabel->setObjectName(QStringLiteral("WorstPairLabel"));
     WorstPairLabel->setGeometry(8, 8, 300, 17);
+    WorstPairLabel->setToolTip(Definition());
     ScaleLabel = new QLabel(Panel);
     ScaleLabel->setObjectName(QStringLiteral("ScaleLabel"));
     ScaleLabel->setToolTip(QStringLiteral("Пик от 0 до длины кода; красная черта — порог "
@@ -248,6 +261,7 @@ void TCorrMatrixForm::LoadMatrix() {
     LoadedType = Type;
     LoadedLength = L;
     LoadedLimit = Codes.CrossLimit();
+    WorstPairLabel->setToolTip(Definition());
     if (Worst.Peak >= 0)
         WorstPairLabel->setText(
             QStringLiteral("Худшая пара: коды %1 и %2, пик %3")

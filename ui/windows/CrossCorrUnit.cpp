@@ -13,6 +13,14 @@ TCrossCorrForm* CrossCorrForm = nullptr;
 TCrossCorrForm::TCrossCorrForm(TCodSource& Source)
     : TCorrelationChartForm({QStringLiteral("CrossCorrForm"),
                              QStringLiteral("Взаимная корреляционная характеристика кодов"),
+                             QStringLiteral("Взаимная корреляция"),
+                             QStringLiteral("Взаимная корреляция двух кодов набора: R(k) = "
+                                            "Σ a[n+k]·b[n], сумма по n, где a — код строки, "
+                                            "выбранной последней (первый в заголовке), b — "
+                                            "выбранной перед ней: при сдвиге k с чипом b[0] "
+                                            "совпадает чип a[k]. Пара (b, a) при сдвиге k "
+                                            "даёт то же, что пара (a, b) при −k. Пунктир — "
+                                            "порог взаимной корреляции."),
                              {802, 189, 216, 480},
                              QStringLiteral("Номер кодов"),
                              // Room for two of the longest row numbers the grids can hold.

@@ -3,20 +3,24 @@
 #include "engine/AtomicWrite.h"
 #include "engine/TextLines.h"
 #include "ui/app/ErrorGuard.h"
+#include "ui/app/ErrorTexts.h"
 #include "ui/app/FileSaving.h"
 #include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StretchLayout.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/ChartTools.h"
 #include "ui/windows/CodCellText.h"
 #include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -40,54 +44,8 @@ TAutoCorrForm* AutoCorrForm = nullptr;
 
 namespace {
 
-// Value labels as "#,##0.0##" (one to three decimals, thousands grouped), never finer than
-// a step of 0.1, however far the user zooms in.
-class TValueTicker : public QCPAxisTicker {
-protected:
-    double getTickStep(const QCPRange& Range) override {
-        return std::max(0.1, QCPAxisTicker::getTickStep(Range));
-    }
-    QString getTickLabel(double Tick, const QLocale& Locale, QChar, int) override {
-        QLocale Grouped = Locale;
-        Grouped.setNumberOptions(Locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-        // Ticks are sums of steps; a rounding remainder must not print as "-0.0".
-        if (std::abs(Tick) < 1e-9)
-            Tick = 0;
-        QString Text = Grouped.toString(Tick, 'f', 3);
-        const qsizetype OneDecimal =
-            Text.lastIndexOf(Grouped.decimalPoint()) + Grouped.decimalPoint().size() + 1;
-        while (Text.size() > OneDecimal && Text.endsWith(Grouped.zeroDigit()))
-            Text.chop(Grouped.zeroDigit().size());
-        return Text;
-    }
-};
-
-// A chart whose zoom rectangle follows the left button only: a right click opens the
-// context menu, and a rectangle started by it would stay on the chart (and in its pictures)
-// while the menu holds the mouse.
-class TChartPlot : public QCustomPlot {
-public:
-    using QCustomPlot::QCustomPlot;
-
-protected:
-    void mousePressEvent(QMouseEvent* Event) override {
-        if (Event->button() != Qt::LeftButton) {
-            Event->accept();
-            return;
-        }
-        QCustomPlot::mousePressEvent(Event);
-    }
-    void mouseReleaseEvent(QMouseEvent* Event) override {
-        if (Event->button() != Qt::LeftButton) {
-            Event->accept();
-            return;
-        }
-        QCustomPlot::mouseReleaseEvent(Event);
-    }
-};
-
 // Room for the chart's axes and a few steps of the values between the two panels.
-constexpr int MinChartHeight = 120;
+constexpr int MinChartHeight = 180;
 
 // Text broken into lines of at most Width characters.
 QStringList Broken(const QString& Text, int Width) {
@@ -100,14 +58,15 @@ QStringList Broken(const QString& Text, int Width) {
 } // namespace
 
 TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& Source)
-    : TForm(Design.Name), Codes(Source), DesignLabel(Design.Label), Limit(Design.Limit) {
+    : TForm(Design.Name), Codes(Source), DesignLabel(Design.Label), What(Design.What),
+      Limit(Design.Limit) {
     setWindowTitle(Design.Caption);
     // Closing hides the window; only the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
     Panel1 = AddPanel(QStringLiteral("Panel1"), 33, TAlign::Top);
     Panel2 = AddPanel(QStringLiteral("Panel2"), 41, TAlign::Bottom);
-    Chart = Register(new TChartPlot(this), QStringLiteral("Chart"));
+    Chart = Register(NewChartPlot(this), QStringLiteral("Chart"));
     SetAlign(Chart, TAlign::Client);
     Series2 = Register(Chart->addGraph(), QStringLiteral("Series2"));
     PopupMenu = Register(new QMenu(this), QStringLiteral("PopupMenu"));
@@ -123,28 +82,68 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& 
     SavePictureDialog->FileName = QStringLiteral("NoName.bmp");
     // A name typed without an extension gets one, so that other programs know the file.
     SavePictureDialog->DefaultExt = QStringLiteral("*.bmp");
-    SavePictureDialog->Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|PNG (*.png)|*.png");
+    SavePictureDialog->Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|PNG (*.png)|*.png|"
+                                               "SVG (*.svg)|*.svg|PDF (*.pdf)|*.pdf");
+    PictureSizeMenu = PopupMenu->addMenu(QStringLiteral("размер картинки"));
+    PictureSizeGroup = new QActionGroup(this);
+    for (const QSize Size : {QSize(), QSize(640, 480), QSize(800, 600), QSize(1024, 768),
+                             QSize(1600, 1200), QSize(1920, 1080)}) {
+        QAction* Choice = PictureSizeMenu->addAction(
+            Size.isEmpty() ? QStringLiteral("как на экране")
+                           : QStringLiteral("%1 × %2").arg(Size.width()).arg(Size.height()));
+        Choice->setCheckable(true);
+        Choice->setChecked(Size.isEmpty());
+        Choice->setData(Size);
+        PictureSizeGroup->addAction(Choice);
+    }
     NumCodLabel = Register(new QLabel(Design.Label, Panel1), QStringLiteral("NumCodLabel"));
     NumCodLabel->setGeometry(Design.LabelBounds.x(), Design.LabelBounds.y(),
                              Design.LabelBounds.width(), NumCodLabel->sizeHint().height());
     ZoomUnDoButton = Register(new QPushButton(QStringLiteral("Zoom UnDo"), Panel1),
                               QStringLiteral("ZoomUnDoButton"));
     ZoomUnDoButton->setGeometry(QRect(Design.ZoomUnDoPos, QSize(97, 25)));
+    ZoomUnDoButton->setToolTip(QStringLiteral("Вернуть стандартный масштаб осей"));
+    NumCodLabel->setToolTip(Design.Definition);
     CalculateAnDDrawBitBtn =
         Register(new QPushButton(QStringLiteral("CalculateAnDDrawBitBtn"), Panel2),
                  QStringLiteral("CalculateAnDDrawBitBtn"));
-    CalculateAnDDrawBitBtn->setGeometry(8, 8, 75, 25);
+    CalculateAnDDrawBitBtn->setToolTip(QStringLiteral("Пересчитать и нарисовать заново"));
+    // As wide as its caption needs (the design's 75 pixels showed a cut internal name).
+    CalculateAnDDrawBitBtn->setGeometry(
+        8, 8, std::max(75, CalculateAnDDrawBitBtn->sizeHint().width()), 25);
+    AxisRangeButton = new QPushButton(QStringLiteral("Оси…"), Panel1);
+    AxisRangeButton->setObjectName(QStringLiteral("AxisRangeButton"));
+    AxisRangeButton->setToolTip(QStringLiteral("Задать пределы осей числами"));
+    AxisRangeButton->setGeometry(ZoomUnDoButton->geometry().right() + 7, 5,
+                                 std::max(50, AxisRangeButton->sizeHint().width()), 25);
+    AxisRangePopup = new TAxisRangePopup(Chart, this);
     ScaleComboBox = new QComboBox(Panel2);
     ScaleComboBox->setObjectName(QStringLiteral("ScaleComboBox"));
     // In the order of TValueScale.
     ScaleComboBox->addItems(
         {QStringLiteral("значения"), QStringLiteral("|R|"), QStringLiteral("дБ")});
-    ScaleComboBox->setToolTip(QStringLiteral("Значения корреляции, их модуль или дБ "
-                                             "относительно главного пика"));
-    ScaleComboBox->setGeometry(92, 8, std::max(84, ScaleComboBox->sizeHint().width()), 25);
+    ScaleComboBox->setToolTip(QStringLiteral("Значения корреляции R(k), их модуль |R(k)| или "
+                                             "уровень в дБ относительно главного пика"));
+    ScaleComboBox->setItemData(0, QStringLiteral("R(k): целые суммы произведений чипов"),
+                               Qt::ToolTipRole);
+    ScaleComboBox->setItemData(1,
+                               QStringLiteral("|R(k)|: лепестки обоих знаков по одну сторону "
+                                              "оси"),
+                               Qt::ToolTipRole);
+    ScaleComboBox->setItemData(
+        2,
+        QStringLiteral("20·lg(|R(k)| / R0), R0 — главный пик: R(0) кода, для пары — корень из "
+                       "произведения R(0) обоих кодов; нули и всё, что ниже −60 дБ, — на "
+                       "уровне −60 дБ"),
+        Qt::ToolTipRole);
+    ScaleComboBox->setGeometry(CalculateAnDDrawBitBtn->geometry().right() + 10, 8,
+                               std::max(84, ScaleComboBox->sizeHint().width()), 25);
     PeriodicCheckBox = new QCheckBox(QStringLiteral("периодическая"), Panel2);
     PeriodicCheckBox->setObjectName(QStringLiteral("PeriodicCheckBox"));
-    PeriodicCheckBox->setToolTip(QStringLiteral("Периодическая (циклическая) корреляция"));
+    PeriodicCheckBox->setToolTip(
+        QStringLiteral("Периодическая (циклическая) корреляция: код повторяется, индекс n+k "
+                       "берётся по модулю длины кода. Пороги поиска заданы для "
+                       "апериодической корреляции, поэтому линий порога здесь нет."));
     PeriodicCheckBox->setGeometry(ScaleComboBox->geometry().right() + 9, 8,
                                   PeriodicCheckBox->sizeHint().width(), 25);
     PopupMenu->addSeparator();
@@ -154,12 +153,25 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& 
     SavePointsDialog->FileName = QStringLiteral("points.csv");
     SavePointsDialog->DefaultExt = QStringLiteral("*.csv");
     SavePointsDialog->Filter = QStringLiteral("Сдвиг и значение, CSV (*.csv)|*.csv");
+    PopupMenu->addSeparator();
+    LineStyleMenu = PopupMenu->addMenu(QStringLiteral("Вид графика"));
+    LineStyleGroup = new QActionGroup(this);
+    // In the order of TLineStyle.
+    for (const QString& Name : {QStringLiteral("ступеньки"), QStringLiteral("отсчёты на стеблях"),
+                                QStringLiteral("только отсчёты")}) {
+        QAction* Choice = LineStyleMenu->addAction(Name);
+        Choice->setCheckable(true);
+        Choice->setData(int(LineStyleGroup->actions().size()));
+        LineStyleGroup->addAction(Choice);
+    }
+    LineStyleGroup->actions().constFirst()->setChecked(true);
+    AxisRangeAction = PopupMenu->addAction(QStringLiteral("Пределы осей…"));
     // Never narrower than its controls (the cross-correlation window's design, 216 pixels,
     // cut "периодическая" and hid the zoom button), and opened wide enough for its title
     // and wholly on the screen.
     const int ControlsRight =
         std::max({NumCodLabel->geometry().right(), ZoomUnDoButton->geometry().right(),
-                  PeriodicCheckBox->geometry().right()});
+                  AxisRangeButton->geometry().right(), PeriodicCheckBox->geometry().right()});
     setMinimumSize(
         ControlsRight + 9,
         std::min(Design.Bounds.height(), Panel1->height() + Panel2->height() + MinChartHeight));
@@ -181,16 +193,29 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& 
     Chart->legend->setVisible(false);
     Chart->yAxis2->setVisible(false);
     Chart->xAxis2->setVisible(false);
-    Chart->yAxis->setTicker(QSharedPointer<TValueTicker>::create());
+    Chart->yAxis->setTicker(NewValueTicker());
     Chart->setInteraction(QCP::iRangeZoom);
     Chart->setSelectionRectMode(QCP::srmZoom);
-    // Each value a horizontal step around its shift, with a 2 x 2 mark on it.
-    Series2->setLineStyle(QCPGraph::lsStepCenter);
     Series2->setPen(QPen(Design.PointColor));
-    Series2->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(Qt::NoPen), QBrush(Design.PointColor), 2));
-    Series2->setAntialiased(false);
-    Series2->setAntialiasedScatters(false);
+    // The stems hang from the base line (0, or the floor of the dB scale) to each value.
+    Stems = new QCPErrorBars(Chart->xAxis, Chart->yAxis);
+    Stems->setDataPlottable(Series2);
+    Stems->setErrorType(QCPErrorBars::etValueError);
+    Stems->setWhiskerWidth(0);
+    Stems->setSymbolGap(0);
+    Stems->setPen(QPen(Design.PointColor));
+    Stems->setSelectable(QCP::stNone);
+    ShowLineStyle();
+    Readout = new TChartReadout(Chart, Series2, [this](double Key) {
+        std::optional<TChartReadout::TPoint> Point;
+        if (Shown.empty())
+            return Point;
+        const int Shift =
+            std::clamp(static_cast<int>(std::lround(Key)), Shown.front().Shift, Shown.back().Shift);
+        if (const auto Text = PointText(Shift))
+            Point = TChartReadout::TPoint{double(Shift), *Text};
+        return Point;
+    });
     Chart->xAxis->setLabel(QStringLiteral("Сдвиг"));
     Chart->yAxis->setLabel(QStringLiteral("Корреляция"));
     Chart->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -203,6 +228,11 @@ TCorrelationChartForm::TCorrelationChartForm(const TDesign& Design, TCodSource& 
             Guarded(this, &TCorrelationChartForm::Redraw));
     connect(PeriodicCheckBox, &QCheckBox::toggled, this,
             Guarded(this, &TCorrelationChartForm::Redraw));
+    connect(LineStyleGroup, &QActionGroup::triggered, this, [this] { ShowLineStyle(); });
+    connect(AxisRangeButton, &QPushButton::clicked, this,
+            Guarded(this, &TCorrelationChartForm::AxisRangeButtonClick));
+    connect(AxisRangeAction, &QAction::triggered, this,
+            [this] { AxisRangePopup->Open(QCursor::pos()); });
     // The lines follow the limit as it is typed; the axes wait for Zoom UnDo.
     connect(&Codes, &TCodSource::LimitsChanged, this, [this] {
         ShowLimitLines();
@@ -259,10 +289,7 @@ void TCorrelationChartForm::SaveToClipBoardN5Click() {
 }
 
 QPixmap TCorrelationChartForm::Picture() const {
-    // A zoom rectangle still being dragged is no part of the chart.
-    if (Chart->selectionRect() && Chart->selectionRect()->isActive())
-        Chart->selectionRect()->cancel();
-    return Chart->toPixmap();
+    return ChartPixmap(*Chart, PictureSize());
 }
 
 void TCorrelationChartForm::SaveToBMPFileN6Click() {
@@ -274,17 +301,18 @@ void TCorrelationChartForm::SaveToBMPFileN6Click() {
 }
 
 void TCorrelationChartForm::SavePicture(const QString& FileName) const {
-    const char* Format =
-        FileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
     const auto Failed = [&] {
         return std::runtime_error(
             QStringLiteral("Unable to write to %1").arg(FileName).toStdString());
     };
     // Encoded in memory first, so that the file is replaced in one step like every other.
     QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    if (!Buffer.open(QIODevice::WriteOnly) || !Picture().save(&Buffer, Format))
+    try {
+        Bytes = ChartPicture(*Chart, PictureFormatFor(FileName), PictureSize(),
+                             windowTitle() + u'\n' + TitleText());
+    } catch (const std::runtime_error&) {
         throw Failed();
+    }
     try {
         codegen::WriteFileWhole(
             QFile::encodeName(FileName).toStdString(),
@@ -292,6 +320,10 @@ void TCorrelationChartForm::SavePicture(const QString& FileName) const {
     } catch (const codegen::WriteError&) {
         throw Failed();
     }
+}
+
+void TCorrelationChartForm::AxisRangeButtonClick() {
+    AxisRangePopup->Open(AxisRangeButton->mapToGlobal(QPoint(0, AxisRangeButton->height())));
 }
 
 codegen::TValueScale TCorrelationChartForm::Scale() const {
@@ -303,19 +335,74 @@ codegen::TCorrelationKind TCorrelationChartForm::Kind() const {
                                          : codegen::TCorrelationKind::Aperiodic;
 }
 
+TCorrelationChartForm::TLineStyle TCorrelationChartForm::LineStyle() const {
+    const QAction* Checked = LineStyleGroup->checkedAction();
+    return static_cast<TLineStyle>(Checked ? Checked->data().toInt() : 0);
+}
+
+void TCorrelationChartForm::SetLineStyle(TLineStyle Style) {
+    LineStyleGroup->actions().at(static_cast<int>(Style))->setChecked(true);
+    ShowLineStyle();
+}
+
+QSize TCorrelationChartForm::PictureSize() const {
+    const QAction* Checked = PictureSizeGroup->checkedAction();
+    return Checked ? Checked->data().toSize() : QSize();
+}
+
+void TCorrelationChartForm::SetPictureSize(QSize Size) {
+    for (QAction* Choice : PictureSizeGroup->actions())
+        if (Choice->data().toSize() == Size)
+            Choice->setChecked(true);
+}
+
+void TCorrelationChartForm::ShowLineStyle() {
+    const QColor Color = Series2->pen().color();
+    const TLineStyle Style = LineStyle();
+    if (Style == TLineStyle::Stairs) {
+        // Each value a horizontal step around its shift, with a 2 x 2 mark on it.
+        Series2->setLineStyle(QCPGraph::lsStepCenter);
+        Series2->setScatterStyle(
+            QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(Qt::NoPen), QBrush(Color), 2));
+    } else {
+        // A lag is a sample: a ring, on a stem or alone.
+        Series2->setLineStyle(QCPGraph::lsNone);
+        Series2->setScatterStyle(
+            QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Color, 1.5), QBrush(Qt::white), 6));
+    }
+    const bool Smooth = Style != TLineStyle::Stairs;
+    Series2->setAntialiased(false);
+    Series2->setAntialiasedScatters(Smooth);
+    Stems->setVisible(Style == TLineStyle::Stems);
+    // From the base line to each value: errors below or above the point, none on its
+    // other side.
+    const double Base = ShownScale == codegen::TValueScale::Decibel ? codegen::DecibelFloor : 0.0;
+    QVector<double> Down;
+    QVector<double> Up;
+    for (const auto& P : Shown) {
+        Down.append(std::max(0.0, P.Value - Base));
+        Up.append(std::max(0.0, Base - P.Value));
+    }
+    Stems->setData(Down, Up);
+    Chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
 void TCorrelationChartForm::Draw(TSource NewSource) {
     const codegen::TValueScale NewScale = Scale();
+    const codegen::TCorrelationKind NewKind = Kind();
     // Everything is computed before anything changes, so that a bad text leaves the chart.
     auto Points = codegen::CrossCorrelationPoints(NewSource.TextA, NewSource.TextB, NewSource.L,
-                                                  NewSource.Type, Kind());
+                                                  NewSource.Type, NewKind);
     const double NewReference =
         codegen::DecibelReference(NewSource.TextA, NewSource.TextB, NewSource.L, NewSource.Type);
     Shown = codegen::ScaledPoints(Points, NewScale, NewReference);
     ShownPoints = std::move(Points);
     ShownScale = NewScale;
+    ShownKind = NewKind;
     Reference = NewReference;
     Title = NewSource.Title;
     Source = std::move(NewSource);
+    Notice.clear();
 
     QVector<double> Shifts;
     QVector<double> Values;
@@ -330,6 +417,8 @@ void TCorrelationChartForm::Draw(TSource NewSource) {
                                ? QStringLiteral("дБ")
                                : QStringLiteral("Корреляция"));
     SavePointsAction->setEnabled(true);
+    Readout->Hide();
+    ShowLineStyle();
     ShowLimitLines();
     ShowTitle();
     ZoomUnDoButtonClick();
@@ -352,19 +441,21 @@ void TCorrelationChartForm::ShowOrClear(const std::optional<TSource>& Named, boo
         Show(*Named);
 }
 
-void TCorrelationChartForm::Clear() {
-    const bool Empty = !Source && NumCodLabel->text() == DesignLabel;
+void TCorrelationChartForm::Clear(const QString& Why) {
+    const bool Empty = !Source && NumCodLabel->text() == DesignLabel && Notice == Why;
     Source.reset();
     Title.clear();
     ShownPoints.clear();
     Shown.clear();
+    Notice = Why;
     NumCodLabel->setText(DesignLabel);
     if (Empty)
         return;
     Series2->data()->clear();
-    if (TitleElement)
-        TitleElement->setText(QString());
+    Stems->data()->clear();
+    Readout->Hide();
     SavePointsAction->setEnabled(false);
+    ShowTitle();
     ShowLimitLines();
     ZoomUnDoButtonClick();
 }
@@ -375,13 +466,17 @@ void TCorrelationChartForm::FollowSoon() {
     FollowPending = true;
     QTimer::singleShot(0, this, [this] {
         FollowPending = false;
+        const bool Had = Drawn();
         try {
             Follow();
-        } catch (const std::exception&) {
-            // A row that holds no code now: nothing is drawn rather than a stale chart. The
-            // fault is told when the user asks for that row.
-            Clear();
+        } catch (const std::exception& Error) {
+            // A row that holds no code now: nothing is drawn rather than a stale chart, and
+            // the chart says why.
+            Clear(ErrorText(Error));
+            return;
         }
+        if (Had && !Drawn())
+            Clear(QStringLiteral("Строки этого графика больше нет в списке"));
     });
 }
 
@@ -398,7 +493,8 @@ void TCorrelationChartForm::Redraw() {
 
 std::vector<double> TCorrelationChartForm::LimitLineValues() const {
     std::vector<double> Values;
-    if (!Source)
+    // The limits hold for the aperiodic correlation: a periodic chart has none to show.
+    if (!Source || ShownKind == codegen::TCorrelationKind::Periodic)
         return Values;
     const int At = (Codes.*Limit)();
     // Scaled as the points are, so that a lobe at the limit touches its line.
@@ -422,9 +518,35 @@ void TCorrelationChartForm::ShowLimitLines() {
     }
 }
 
+QString TCorrelationChartForm::ModeText() const {
+    const auto ShownOr = [this](auto Drawn, auto Chosen) { return Source ? Drawn : Chosen; };
+    const bool Periodic = ShownOr(ShownKind, Kind()) == codegen::TCorrelationKind::Periodic;
+    return QStringLiteral("%1, %2, %3")
+        .arg(What, Periodic ? QStringLiteral("периодическая") : QStringLiteral("апериодическая"),
+             ScaleComboBox->itemText(static_cast<int>(ShownOr(ShownScale, Scale()))));
+}
+
+std::optional<QString> TCorrelationChartForm::PointText(int Shift) const {
+    if (Shown.empty() || Shift < Shown.front().Shift || Shift > Shown.back().Shift)
+        return std::nullopt;
+    const auto At = static_cast<std::size_t>(Shift - Shown.front().Shift);
+    const int Value = ShownPoints[At].Value;
+    QString Text = QStringLiteral("k = %1, R = %2").arg(Shift).arg(Value);
+    if (ShownScale == codegen::TValueScale::Magnitude)
+        Text += QStringLiteral(", |R| = %1").arg(std::abs(Value));
+    else if (ShownScale == codegen::TValueScale::Decibel)
+        Text += Shown[At].Value <= codegen::DecibelFloor
+                    ? QStringLiteral(", ниже %1 дБ").arg(codegen::DecibelFloor)
+                    : QStringLiteral(", %1 дБ").arg(Shown[At].Value, 0, 'f', 2);
+    return Text;
+}
+
 void TCorrelationChartForm::ShowTitle() {
-    if (Title.isEmpty())
+    if (Title.isEmpty() && Notice.isEmpty()) {
+        if (TitleElement)
+            TitleElement->setText(QString());
         return;
+    }
     if (!TitleElement) {
         QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         Font.setPointSize(9);
@@ -438,7 +560,8 @@ void TCorrelationChartForm::ShowTitle() {
     const int Width =
         std::max(16, (Chart->width() - 16) / std::max(1, Metrics.horizontalAdvance(u'0')));
     QStringList Lines;
-    for (const QString& Line : Title)
+    for (const QString& Line :
+         Title.isEmpty() ? QStringList{Notice} : QStringList{ModeText()} + Title)
         Lines += Broken(Line, Width);
     TitleElement->setText(Lines.join(u'\n'));
 }
@@ -477,6 +600,12 @@ std::string TCorrelationChartForm::CodText(const TStringGridModel& List, const c
 TAutoCorrForm::TAutoCorrForm(TCodSource& Source)
     : TCorrelationChartForm({QStringLiteral("AutoCorrForm"),
                              QStringLiteral("Авто-корреляционная характеристика кода"),
+                             QStringLiteral("Автокорреляция"),
+                             QStringLiteral("Автокорреляция кода, выбранного в списке хороших "
+                                            "кодов: R(k) = Σ a[n+k]·a[n], сумма по n, по "
+                                            "чипам, которые перекрываются при сдвиге на k. "
+                                            "R(0) — главный пик (число ненулевых чипов), "
+                                            "R(−k) = R(k). Пунктир — порог боковых лепестков."),
                              {543, 189, 475, 480},
                              QStringLiteral("Номер кода"),
                              // Room for the longest row numbers the grids can hold.

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QStringList>
 
 #include <optional>
@@ -16,8 +17,10 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QCPErrorBars;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCPTextElement;
@@ -27,6 +30,8 @@ class QLabel;
 class QMenu;
 class QPixmap;
 class QPushButton;
+class TAxisRangePopup;
+class TChartReadout;
 class TFileDialogSettings;
 class TCodSource;
 class TStringGridModel;
@@ -56,13 +61,34 @@ public:
     QCheckBox* PeriodicCheckBox;
     QAction* SavePointsAction;
     TFileDialogSettings* SavePointsDialog;
-    // The title line of the chart (number and text of the code or codes), made with the first
-    // chart, and the lines at the correlation limit.
+    // The title of the chart (what is drawn and how, then the number and text of the code or
+    // codes), made with the first chart, and the lines at the correlation limit.
     QCPTextElement* TitleElement = nullptr;
     std::vector<QCPItemStraightLine*> LimitLines;
+    // The axes' ranges by number ("Оси…" beside Zoom UnDo, and in the context menu).
+    QPushButton* AxisRangeButton;
+    QAction* AxisRangeAction;
+    TAxisRangePopup* AxisRangePopup;
+    // The shift and value of the point under the mouse.
+    TChartReadout* Readout;
+    // How the lags are drawn (context menu "Вид графика"): as stairs, as designed; as stems
+    // from the base line, each lag a ring; or as the rings alone.
+    enum class TLineStyle { Stairs = 0, Stems = 1, Dots = 2 };
+    QMenu* LineStyleMenu;
+    QActionGroup* LineStyleGroup;
+    QCPErrorBars* Stems;
+    // The size of the pictures copied and saved (context menu "Размер картинки"): as shown,
+    // or one of the sizes offered.
+    QMenu* PictureSizeMenu;
+    QActionGroup* PictureSizeGroup;
 
     codegen::TValueScale Scale() const;
     codegen::TCorrelationKind Kind() const;
+    TLineStyle LineStyle() const;
+    void SetLineStyle(TLineStyle Style);
+    // Empty for the size shown.
+    QSize PictureSize() const;
+    void SetPictureSize(QSize Size);
     // The points as drawn, in the scale and kind they were drawn in.
     const std::vector<codegen::TChartPoint>& ChartPoints() const { return Shown; }
     // The heights of the limit lines drawn: plus and minus the limit as values, the limit as
@@ -70,6 +96,12 @@ public:
     std::vector<double> LimitLineValues() const;
     // The title's lines unbroken, "Код N: text" for each code drawn.
     QString TitleText() const { return Title.join(u'\n'); }
+    // The title's first line: what the chart shows and how ("Взаимная корреляция,
+    // периодическая, дБ").
+    QString ModeText() const;
+    // The readout's text for the point at Shift: the shift and the correlation, with its
+    // magnitude or level where the chart shows that.
+    std::optional<QString> PointText(int Shift) const;
 
     void FormCreate();
     // Vertical axis from minus the larger of the two limits of the source (or the lowest
@@ -77,11 +109,12 @@ public:
     void ZoomUnDoButtonClick();
     void SaveToClipBoardN5Click();
     void SaveToBMPFileN6Click();
-    // The chart as it is shown now: PNG for a name ending in ".png", a Windows bitmap
-    // otherwise. Throws when the file cannot be written.
+    // The chart as it is shown now, at the picture size chosen: PNG, SVG or PDF for a name
+    // ending so, a Windows bitmap otherwise. Throws when the file cannot be written.
     void SavePicture(const QString& FileName) const;
     // The chart alone, as the picture exports give it.
     QPixmap Picture() const;
+    void AxisRangeButtonClick();
     void SavePointsActionClick();
     // The points drawn as PointsCsv gives them, written in one step. Throws when the file
     // cannot be written.
@@ -91,14 +124,17 @@ public:
     // the list ("Good-code", "Set") and the row.
     static std::string CodText(const TStringGridModel& List, const char* ListName, int Row);
 
-    // No chart: no points, no title, the label as designed.
-    void Clear();
+    // No chart: no points, the label as designed; the title says Why, when given.
+    void Clear(const QString& Why = {});
 
 protected:
     // What tells the two windows apart.
     struct TDesign {
         QString Name;
         QString Caption;
+        // What the chart shows ("Автокорреляция") and its definition, for the title and tips.
+        QString What;
+        QString Definition;
         QRect Bounds;
         QString Label;
         QRect LabelBounds;
@@ -152,8 +188,12 @@ private:
     bool FollowPending = false;
     QString DesignLabel;
     void ShowLimitLines();
-    // The title broken to the width of the chart.
+    // The mode and the codes, broken to the width of the chart; or Notice alone.
     void ShowTitle();
+    // The points as the line style chosen draws them.
+    void ShowLineStyle();
+    QString Notice;
+    QString What;
 
     int (TCodSource::*Limit)() const;
     std::optional<TSource> Source;
@@ -162,6 +202,7 @@ private:
     std::vector<codegen::TCorrelationPoint> ShownPoints;
     std::vector<codegen::TChartPoint> Shown;
     codegen::TValueScale ShownScale = codegen::TValueScale::Linear;
+    codegen::TCorrelationKind ShownKind = codegen::TCorrelationKind::Aperiodic;
     double Reference = 0;
 };
 
