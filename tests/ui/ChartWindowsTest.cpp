@@ -488,6 +488,10 @@ private slots:
         MainForm->CodLengthPBSpinEdit->SetValue(20);
         QTRY_COMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
         CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
+        // The chart says why it is empty.
+        QVERIFY2(
+            AutoCorrForm->TitleElement->text().contains(QStringLiteral("меньше длины кода 20")),
+            qPrintable(AutoCorrForm->TitleElement->text()));
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodA);
 
@@ -498,6 +502,12 @@ private slots:
         CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
         QTRY_COMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов"));
         CheckCleared(CrossCorrForm, QStringLiteral("Номер кодов"));
+        QCOMPARE(CrossCorrForm->TitleElement->text(),
+                 QStringLiteral("Строки этого графика больше нет в списке"));
+        // A row chosen again draws it as before.
+        AddCods({CodA});
+        ClickCell(Good, 1, 1);
+        CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
 

@@ -261,7 +261,10 @@ void TCorrMatrixForm::LoadMatrix() {
     LoadedType = Type;
     LoadedLength = L;
     LoadedLimit = Codes.CrossLimit();
+    Fault.clear();
+    WorstPairLabel->setGeometry(8, 8, 300, 17);
     WorstPairLabel->setToolTip(Definition());
+    ScaleLabel->show();
     if (Worst.Peak >= 0)
         WorstPairLabel->setText(
             QStringLiteral("Худшая пара: коды %1 и %2, пик %3")
@@ -312,14 +315,29 @@ void TCorrMatrixForm::Follow() {
         Model->SetNames({});
         Model->Assign({}, 0, Codes.CodLength(), Codes.CrossLimit());
         Worst = {};
-        WorstPairLabel->setText(ErrorText(Error));
-        WorstPairLabel->setToolTip(ErrorText(Error));
-        ScaleLabel->clear();
+        Fault = ErrorText(Error);
+        ScaleLabel->hide();
+        ShowFault();
         SetVersion = Codes.SetList().Version();
         LoadedType = Codes.CodType();
         LoadedLength = Codes.CodLength();
         LoadedLimit = Codes.CrossLimit();
     }
+}
+
+void TCorrMatrixForm::ShowFault() {
+    if (Fault.isEmpty())
+        return;
+    // The whole panel, the scale being hidden; all of it in the tip.
+    WorstPairLabel->setGeometry(8, 8, std::max(0, width() - 16), 17);
+    WorstPairLabel->setText(
+        WorstPairLabel->fontMetrics().elidedText(Fault, Qt::ElideRight, WorstPairLabel->width()));
+    WorstPairLabel->setToolTip(Fault);
+}
+
+void TCorrMatrixForm::resizeEvent(QResizeEvent* Event) {
+    TForm::resizeEvent(Event);
+    ShowFault();
 }
 
 void TCorrMatrixForm::SaveCsvActionClick() {

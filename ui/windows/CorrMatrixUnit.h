@@ -89,6 +89,9 @@ public:
     void SaveCsvActionClick();
     void SaveCsv(const QString& Path) const;
 
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+
 private:
     // After the set, the length, the type or the limit changed: the matrix shown is read
     // again once the present event is handled (a set replaced row by row is read once), or
@@ -97,6 +100,9 @@ private:
     void Follow();
     // What was read: the set grid's edit count, the code shape and the limit.
     bool Current() const;
+    // Why the set shows no matrix, in place of the worst pair.
+    void ShowFault();
+    QString Fault;
 
     TCodSource& Codes;
     TCrossCorrForm& Cross;

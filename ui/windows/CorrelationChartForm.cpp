@@ -42,13 +42,33 @@
 namespace {
 
 // Room for the chart's axes and a few steps of the values between the two panels.
-constexpr int MinChartHeight = 180;
+constexpr int MinChartHeight = 230;
 
 // Text broken into lines of at most Width characters.
 QStringList Broken(const QString& Text, int Width) {
     QStringList Lines;
     for (qsizetype At = 0; At < Text.size(); At += Width)
         Lines.append(Text.mid(At, Width));
+    return Lines;
+}
+
+// Words into lines of at most Width characters; a longer word broken.
+QStringList Wrapped(const QString& Text, int Width) {
+    QStringList Lines;
+    QString Line;
+    for (const QString& Word : Text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!Line.isEmpty() && Line.size() + 1 + Word.size() <= Width) {
+            Line += u' ' + Word;
+            continue;
+        }
+        if (!Line.isEmpty())
+            Lines.append(Line);
+        QStringList Pieces = Broken(Word, Width);
+        Line = Pieces.takeLast();
+        Lines += Pieces;
+    }
+    if (!Line.isEmpty())
+        Lines.append(Line);
     return Lines;
 }
 
@@ -552,13 +572,12 @@ void TCorrelationChartForm::ShowTitle() {
         Chart->plotLayout()->addElement(0, 0, TitleElement);
     }
     // Long codes are broken into lines as wide as the chart, so that the picture holds the
-    // whole text.
+    // whole text; words are kept whole.
     const QFontMetrics Metrics(TitleElement->font());
     const int Width =
         std::max(16, (Chart->width() - 16) / std::max(1, Metrics.horizontalAdvance(u'0')));
-    QStringList Lines;
-    for (const QString& Line :
-         Title.isEmpty() ? QStringList{Notice} : QStringList{ModeText()} + Title)
+    QStringList Lines = Wrapped(Title.isEmpty() ? Notice : ModeText(), Width);
+    for (const QString& Line : Title)
         Lines += Broken(Line, Width);
     TitleElement->setText(Lines.join(u'\n'));
 }
