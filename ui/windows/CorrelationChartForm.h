@@ -77,7 +77,7 @@ public:
     QMenu* LineStyleMenu;
     QActionGroup* LineStyleGroup;
     QCPErrorBars* Stems;
-    // The size of the pictures copied and saved (context menu "Размер картинки"): as shown,
+    // The size of the pictures copied and saved (context menu "размер картинки"): as shown,
     // or one of the sizes offered.
     QMenu* PictureSizeMenu;
     QActionGroup* PictureSizeGroup;
@@ -92,9 +92,10 @@ public:
     // The points as drawn, in the scale and kind they were drawn in.
     const std::vector<codegen::TChartPoint>& ChartPoints() const { return Shown; }
     // The heights of the limit lines drawn: plus and minus the limit as values, the limit as
-    // |R|, the limit relative to the main peak in dB; none before a chart is drawn.
+    // |R|, the limit relative to the main peak in dB; none before a chart is drawn, and none
+    // on a periodic chart (the limits are aperiodic).
     std::vector<double> LimitLineValues() const;
-    // The title's lines unbroken, "Код N: text" for each code drawn.
+    // The title's lines unbroken, one for each code drawn ("Код 3 (строка 1): text").
     QString TitleText() const { return Title.join(u'\n'); }
     // The title's first line: what the chart shows and how ("Взаимная корреляция,
     // периодическая, дБ").
