@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-translations-l10n libqcustomplot-dev fonts-dejavu-core fonts-liberation
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libqcustomplot-dev fonts-dejavu-core fonts-liberation
     libtbb-dev libcli11-dev libcliquer-dev libeigen3-dev libglpk-dev libfftw3-dev
     openmpi-bin libopenmpi-dev
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -7,6 +7,7 @@
 #include "engine/CodMetrics.h"
 #include "engine/TextLines.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/widgets/RadioGroup.h"
 #include "ui/windows/CodGridEditor.h"
 #include "ui/windows/CorrMatrixUnit.h"
 #include "ui/windows/CrossCorrUnit.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -258,15 +260,16 @@ private slots:
     void titleNamesTheCodes() {
         QVERIFY(!AutoCorrForm->TitleElement);
         DrawGoodCod(Barker);
-        QCOMPARE(AutoCorrForm->TitleElement->text(), QStringLiteral("Код 1: ") + Barker);
+        QCOMPARE(AutoCorrForm->TitleElement->text(),
+                 QStringLiteral("Автокорреляция, апериодическая, значения\nКод 1: ") + Barker);
         QCOMPARE(AutoCorrForm->Chart->plotLayout()->element(0, 0), AutoCorrForm->TitleElement);
 
         AddSetCods({SetOfFour[0], SetOfFour[2]});
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 2);
         ClickCell(MainForm->NoCorrCodsStringGrid, 1, 1);
-        QCOMPARE(CrossCorrForm->TitleElement->text(), QStringLiteral("Код 1: ") + SetOfFour[0] +
-                                                          QStringLiteral("\nКод 2: ") +
-                                                          SetOfFour[2]);
+        QCOMPARE(CrossCorrForm->TitleElement->text(),
+                 QStringLiteral("Взаимная корреляция, апериодическая, значения\nКод 1: ") +
+                     SetOfFour[0] + QStringLiteral("\nКод 2: ") + SetOfFour[2]);
 
         // The selection's code by its number.
         AutoCorrForm->DrawCod(SetOfFour[3], QStringLiteral("17"));
@@ -280,8 +283,8 @@ private slots:
         AutoCorrForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(AutoCorrForm));
         const QStringList Lines = AutoCorrForm->TitleElement->text().split(u'\n');
-        QVERIFY(Lines.size() > 2);
-        QCOMPARE(Lines.join(QString()), QStringLiteral("Код 2: ") + Long);
+        QVERIFY(Lines.size() > 3);
+        QCOMPARE(Lines.mid(1).join(QString()), QStringLiteral("Код 2: ") + Long);
         const QFontMetrics Metrics(AutoCorrForm->TitleElement->font());
         for (const QString& Line : Lines)
             QVERIFY2(Metrics.horizontalAdvance(Line) <= AutoCorrForm->Chart->width(),
@@ -540,6 +543,42 @@ private slots:
                  QStringLiteral("Коды 3 и 2: пик 8"));
     }
 
+    // The chart a matrix cell opened named the codes by their rows in the set ("Код 1"),
+    // the matrix by the numbers the set grid shows ("3"): one code, two numbers.
+    void crossChartNamesTheCodesAsTheMatrixDoes() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->AddCodsToStringGrid(
+            {SetOfFour[0].toStdString(), SetOfFour[1].toStdString(), SetOfFour[2].toStdString()});
+        for (int Row : {3, 1})
+            MainForm->AddCodToNoCorrStringGrid(Row);
+        QVERIFY(MainForm->NoCorrGridEditor->PasteText(SetOfFour[1] + u'\n' + SetOfFour[3]));
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(CorrMatrixForm));
+        QTableView* View = CorrMatrixForm->MatrixView;
+        const auto Click = [View](int Row, int Col) {
+            QTest::mouseClick(View->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              View->visualRect(CorrMatrixForm->Model->index(Row, Col)).center());
+        };
+
+        Click(0, 2);
+        QCOMPARE(CorrMatrixForm->Model->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Коды 3 и 2: пик 8"));
+        // The label keeps the rows selected in the set; the title names each code as the
+        // matrix does, with its row where that differs.
+        QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 1 3"));
+        QCOMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код 3 (строка 1): ") + SetOfFour[2] +
+                                                 QStringLiteral("\nКод 2 (строка 3): ") +
+                                                 SetOfFour[1]);
+        // A pasted code the good list does not hold: "(4)" in both.
+        Click(3, 1);
+        QCOMPARE(CorrMatrixForm->Model->headerData(3, Qt::Vertical).toString(),
+                 QStringLiteral("(4)"));
+        QCOMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код (4): ") + SetOfFour[3] +
+                                                 QStringLiteral("\nКод 1 (строка 2): ") +
+                                                 SetOfFour[0]);
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
     void matrixCellDrawsThatPair() {
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         AddSetCods(SetOfFour);
@@ -569,6 +608,61 @@ private slots:
         QTest::mouseClick(View->viewport(), Qt::LeftButton, Qt::NoModifier,
                           View->visualRect(CorrMatrixForm->Model->index(0, 3)).center());
         QCOMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов 1 4"));
+        QVERIFY(Recorded->Errors.isEmpty());
+    }
+
+    // The matrix kept showing a set that no longer existed until one of its cells was
+    // clicked: it follows the set, the length, the type and the limit as they change.
+    void matrixFollowsTheSetWithoutAClick() {
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(6);
+        AddSetCods(SetOfFour);
+        SetMenuItem(QStringLiteral("Матрица корреляций"))->trigger();
+        QVERIFY(CorrMatrixForm && CorrMatrixForm->isVisible());
+        const TCorrMatrixModel* Model = CorrMatrixForm->Model;
+        const QLabel* Worst = CorrMatrixForm->WorstPairLabel;
+        QCOMPARE(Model->rowCount(), 4);
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+
+        // A code replaced: the Barker code twice, peak 13.
+        Set->SetCells(1, 4, SetOfFour[0]);
+        QTRY_COMPARE(Model->index(0, 3).data().toInt(), 13);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: коды 1 и 4, пик 13"));
+
+        // A row deleted, then one appended.
+        Set->selectionModel()->select(Set->model()->index(Set->ViewRow(4), 1),
+                                      QItemSelectionModel::ClearAndSelect);
+        MainForm->NoCorrGridEditor->DeleteSelectedRows();
+        QTRY_COMPARE(Model->rowCount(), 3);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: коды 1 и 3, пик 8"));
+        AddSetCods({SetOfFour[3]});
+        QTRY_COMPARE(Model->rowCount(), 4);
+        QCOMPARE(Model->index(3, 0).data().toInt(), 7);
+
+        // The limit: the cells over it follow.
+        QVERIFY(Model->index(0, 2).data(Qt::FontRole).value<QFont>().bold());
+        MainForm->MaxNoCorrPBSpinEdit->SetValue(8);
+        QTRY_COMPARE(Model->Limit(), 8);
+        QVERIFY(!Model->index(0, 2).data(Qt::FontRole).value<QFont>().bold());
+
+        // Another type: the same texts read as ternary codes, the zeros silent.
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        QTRY_COMPARE(Model->index(0, 0).data().toInt(), int(SetOfFour[0].count(u'1')));
+
+        // A length the codes do not have: the window says why it shows nothing, and no
+        // message box interrupts.
+        MainForm->VariantRadioGroup->SetItemIndex(0);
+        MainForm->CodLengthPBSpinEdit->SetValue(20);
+        QTRY_COMPARE(Model->rowCount(), 0);
+        QVERIFY2(Worst->text().contains(QStringLiteral("Строка 1 набора кодов")),
+                 qPrintable(Worst->text()));
+        MainForm->CodLengthPBSpinEdit->SetValue(13);
+        QTRY_COMPARE(Model->rowCount(), 4);
+
+        // The set emptied.
+        Set->SetRowCount(1);
+        QTRY_COMPARE(Model->rowCount(), 0);
+        QCOMPARE(Worst->text(), QStringLiteral("Худшая пара: нет, в наборе меньше двух кодов"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
 

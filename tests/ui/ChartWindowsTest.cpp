@@ -149,13 +149,18 @@ private slots:
         QCOMPARE(W->ZoomUnDoButton->geometry(), QRect(ZoomPos, QSize(97, 25)));
         QCOMPARE(W->CalculateAnDDrawBitBtn->text(), QStringLiteral("CalculateAnDDrawBitBtn"));
         QCOMPARE(W->CalculateAnDDrawBitBtn->parentWidget(), W->Panel2);
-        QCOMPARE(W->CalculateAnDDrawBitBtn->geometry(), QRect(8, 8, 75, 25));
+        // At its place, 25 high, and at least as wide as designed.
+        const QRect Calculate = W->CalculateAnDDrawBitBtn->geometry();
+        QCOMPARE(Calculate.topLeft(), QPoint(8, 8));
+        QCOMPARE(Calculate.height(), 25);
+        QVERIFY(Calculate.width() >= 75);
 
         QStringList Items;
         for (QAction* A : W->PopupMenu->actions())
             Items << (A->isSeparator() ? QStringLiteral("-") : A->text());
         QCOMPARE(Items, (QStringList{"Сохранить картинку", "-", "в буфер обмена", "в граф. файл",
-                                     "-", "Сохранить точки в CSV…"}));
+                                     "размер картинки", "-", "Сохранить точки в CSV…", "-",
+                                     "Вид графика", "Пределы осей…"}));
         QCOMPARE(W->SavePictureDialog->Title, QStringLiteral("Записаь картинку в файл"));
         QCOMPARE(W->SavePictureDialog->FileName, QStringLiteral("NoName.bmp"));
         QVERIFY(W->SavePictureDialog->Filter.startsWith(QStringLiteral("Bitmaps (*.bmp)|*.bmp|")));
@@ -165,6 +170,49 @@ private slots:
         QCOMPARE(W->Series2->scatterStyle().brush().color(), Color);
         QCOMPARE(W->Series2->scatterStyle().size(), 2.0);
         QCOMPARE(W->Chart->selectionRectMode(), QCP::srmZoom);
+    }
+
+    // The calculate button, 75 pixels wide, showed "…ulateAnDDrawB…" of its caption. The
+    // captions stay; each button shows all of its own and says what it does.
+    void buttonsShowTheirWholeCaptionsAndSayWhatTheyDo_data() {
+        QTest::addColumn<int>("Form");
+        QTest::addColumn<bool>("Shrunk");
+        QTest::newRow("auto") << 0 << false;
+        QTest::newRow("cross") << 1 << false;
+        QTest::newRow("auto shrunk") << 0 << true;
+        QTest::newRow("cross shrunk") << 1 << true;
+    }
+    void buttonsShowTheirWholeCaptionsAndSayWhatTheyDo() {
+        QFETCH(int, Form);
+        QFETCH(bool, Shrunk);
+        TCorrelationChartForm* W = Window(Form);
+        W->show();
+        QVERIFY(QTest::qWaitForWindowExposed(W));
+        if (Shrunk)
+            W->resize(10, 10);
+        const struct {
+            QPushButton* Button;
+            QString Caption;
+            QString Tip;
+        } Buttons[] = {
+            {W->CalculateAnDDrawBitBtn, "CalculateAnDDrawBitBtn",
+             "Пересчитать и нарисовать заново"},
+            {W->ZoomUnDoButton, "Zoom UnDo", "Вернуть стандартный масштаб осей"},
+            {W->AxisRangeButton, "Оси…", "Задать пределы осей числами"},
+        };
+        for (const auto& [Button, Caption, Tip] : Buttons) {
+            QCOMPARE(Button->text(), Caption);
+            QCOMPARE(Button->toolTip(), Tip);
+            // Room for the caption inside the button's frame, and the button inside its panel.
+            QVERIFY2(Button->width() >= Button->sizeHint().width(), qPrintable(Caption));
+            QVERIFY2(Button->geometry().right() < Button->parentWidget()->width(),
+                     qPrintable(Caption));
+        }
+        // The choices beside the calculate button start after it.
+        QVERIFY(W->ScaleComboBox->geometry().left() >
+                W->CalculateAnDDrawBitBtn->geometry().right());
+        QVERIFY(W->AxisRangeButton->geometry().left() > W->ZoomUnDoButton->geometry().right());
+        QCOMPARE(W->SavePictureDialog->Title, QStringLiteral("Записаь картинку в файл"));
     }
 
     // Shrunk as far as it goes, a chart window still shows its label and room for the
@@ -367,9 +415,19 @@ private slots:
                                     int B, const QString& Label) {
         QCOMPARE(W->NumCodLabel->text(), Label);
         const auto Text = [Grid](int Row) { return Grid->Cells(1, Row); };
-        QStringList Title{QStringLiteral("Код %1: %2").arg(A).arg(Text(A))};
+        // Each code by the number its grid shows, with its row where that is another.
+        const auto Line = [&](int Row) {
+            const QString Number = Grid->Cells(0, Row);
+            return Number == QString::number(Row)
+                       ? QStringLiteral("Код %1: %2").arg(Row).arg(Text(Row))
+                       : QStringLiteral("Код %1 (строка %2): %3")
+                             .arg(Number)
+                             .arg(Row)
+                             .arg(Text(Row));
+        };
+        QStringList Title{Line(A)};
         if (B > 0)
-            Title << QStringLiteral("Код %1: %2").arg(B).arg(Text(B));
+            Title << Line(B);
         QCOMPARE(W->TitleText(), Title.join(u'\n'));
         QCOMPARE(Drawn(W), Expected(codegen::CrossCorrelationPoints(
                                Text(A).toStdString(), Text(B > 0 ? B : A).toStdString(), 13,
@@ -414,8 +472,8 @@ private slots:
         QCOMPARE(MainForm->CrossCorrNumB, 2);
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodB);
         CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
-        QTRY_COMPARE(CrossCorrForm->TitleText(),
-                     QStringLiteral("Код 2: ") + CodC + QStringLiteral("\nКод 2: ") + CodC);
+        QTRY_COMPARE(CrossCorrForm->TitleText(), QStringLiteral("Код 3 (строка 2): ") + CodC +
+                                                     QStringLiteral("\nКод 3 (строка 2): ") + CodC);
         CheckShowsNamedRows(CrossCorrForm, Set, 2, 2, QStringLiteral("Номер кодов 2 2"));
 
         // The project again: the same rows hold other codes, which the charts now draw.
@@ -430,6 +488,10 @@ private slots:
         MainForm->CodLengthPBSpinEdit->SetValue(20);
         QTRY_COMPARE(AutoCorrForm->NumCodLabel->text(), QStringLiteral("Номер кода"));
         CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
+        // The chart says why it is empty.
+        QVERIFY2(
+            AutoCorrForm->TitleElement->text().contains(QStringLiteral("меньше длины кода 20")),
+            qPrintable(AutoCorrForm->TitleElement->text()));
         MainForm->CodLengthPBSpinEdit->SetValue(13);
         QTRY_COMPARE(AutoCorrForm->TitleText(), QStringLiteral("Код 1: ") + CodA);
 
@@ -440,6 +502,12 @@ private slots:
         CheckCleared(AutoCorrForm, QStringLiteral("Номер кода"));
         QTRY_COMPARE(CrossCorrForm->NumCodLabel->text(), QStringLiteral("Номер кодов"));
         CheckCleared(CrossCorrForm, QStringLiteral("Номер кодов"));
+        QCOMPARE(CrossCorrForm->TitleElement->text(),
+                 QStringLiteral("Строки этого графика больше нет в списке"));
+        // A row chosen again draws it as before.
+        AddCods({CodA});
+        ClickCell(Good, 1, 1);
+        CheckShowsNamedRows(AutoCorrForm, Good, 1, 0, QStringLiteral("Номер кода 1"));
         QVERIFY(Recorded->Errors.isEmpty());
     }
 

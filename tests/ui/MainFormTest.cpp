@@ -114,7 +114,12 @@ private slots:
         QCOMPARE(Window->windowTitle(), Caption);
         if (Form == 0 || Form == 3) {
             QCOMPARE(Window->size(), Bounds.size());
-            QCOMPARE(Window->pos(), Bounds.topLeft());
+            // Where the design lies wholly on the screen; moved onto it where it does not.
+            const QRect Frame(Bounds.topLeft(), Window->frameGeometry().size());
+            if (Window->screen()->availableGeometry().contains(Frame) || !Window->isVisible())
+                QCOMPARE(Window->pos(), Bounds.topLeft());
+            else
+                QVERIFY(Window->screen()->availableGeometry().contains(Window->frameGeometry()));
             return;
         }
         // The chart windows: as designed, but never narrower than their controls and title

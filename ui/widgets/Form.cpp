@@ -37,16 +37,6 @@ QRect TForm::OuterBounds() const {
     return frameGeometry();
 }
 
-namespace {
-// Where a window may go: the available area of the screens, or a common size without any.
-QRect AvailableArea() {
-    QRect Area;
-    for (const QScreen* Screen : QGuiApplication::screens())
-        Area = Area.united(Screen->availableGeometry());
-    return Area.isValid() ? Area : QRect(0, 0, 1024, 768);
-}
-} // namespace
-
 void TForm::SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOnScreen) {
     // A project can hold any numbers. Kept within what a screen could ever show, the
     // bounds are remembered as asked (a project saves as it was opened) ...
@@ -56,27 +46,37 @@ void TForm::SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOn
     Width = std::clamp(Width, 0, Far);
     Height = std::clamp(Height, 0, Far);
     SetOuter = QRect(Left, Top, Width, Height);
-    // ... but a window placed from a file is no larger than the screens and keeps a good
-    // part of itself, its title bar included, where it can be seen.
-    if (KeepOnScreen) {
-        const QRect Area = AvailableArea();
-        Width = std::min(Width, Area.width());
-        Height = std::min(Height, Area.height());
-        constexpr int Visible = 100;
-        Left = std::clamp(Left, Area.left() - std::max(0, Width - Visible),
-                          std::max(Area.left(), Area.right() - Visible));
-        Top = std::clamp(Top, Area.top(), std::max(Area.top(), Area.bottom() - Visible));
-    }
-    Placed = QRect(Left, Top, Width, Height);
+    // ... but a window placed from a file (one saved on a larger monitor, say) lies wholly on
+    // the screen nearest to where the file puts it.
+    Placed = KeepOnScreen ? WhollyWithin(SetOuter, ScreenRoomAt(SetOuter)) : SetOuter;
     // The frame is known only once the window manager has decorated the window; a window
     // never shown has none yet, and gets its inner size again when it has.
     const QSize Frame = FrameSize();
-    move(Left, Top);
-    resize(std::max(0, Width - Frame.width()), std::max(0, Height - Frame.height()));
+    move(Placed.topLeft());
+    resize(std::max(0, Placed.width() - Frame.width()),
+           std::max(0, Placed.height() - Frame.height()));
+    if (KeepOnScreen)
+        KeepWhollyOnScreen();
     FramePending = Frame.isNull() && !isVisible();
     Settled = frameGeometry();
     SettleOnShow = !isVisible();
     SettleUntil = QDeadlineTimer(SettleOnShow ? 0 : SettleTime);
+}
+
+void TForm::KeepWhollyOnScreen() {
+    const QRect Outer = frameGeometry();
+    const QRect Area = ScreenRoomAt(Outer);
+    if (Area.isEmpty() || Area.contains(Outer))
+        return;
+    const QRect Within = WhollyWithin(Outer, Area);
+    const QSize Frame = FrameSize();
+    if (Within.size() != Outer.size())
+        resize(std::max(0, Within.width() - Frame.width()),
+               std::max(0, Within.height() - Frame.height()));
+    // A window whose controls need more than the screen has keeps its title bar in view.
+    const QSize Size = size() + Frame;
+    move(std::max(Area.left(), std::min(Within.left(), Area.right() + 1 - Size.width())),
+         std::max(Area.top(), std::min(Within.top(), Area.bottom() + 1 - Size.height())));
 }
 
 bool TForm::event(QEvent* Event) {
@@ -93,6 +93,15 @@ bool TForm::event(QEvent* Event) {
         const QSize Frame = FrameSize();
         resize(std::max(0, Placed.width() - Frame.width()),
                std::max(0, Placed.height() - Frame.height()));
+    }
+    // Shown (by a button, a project or the program), a window opens wholly on a screen,
+    // wherever it was when hidden; and again once the window system has framed it.
+    if (isVisible() || Type == QEvent::Show) {
+        const QSize Frame = FrameSize();
+        if (Type == QEvent::Show || Frame != KnownFrame) {
+            KnownFrame = Frame;
+            KeepWhollyOnScreen();
+        }
     }
     // Where the window system puts the window right after it is shown is its placement of
     // the bounds set, not a move by the user.

@@ -28,12 +28,13 @@ public:
     // applied again with the frame then, so that a project keeps its sizes through any
     // number of opens and saves.
     QRect OuterBounds() const;
-    // KeepOnScreen (bounds read from a file): the window itself is kept within the screens.
+    // KeepOnScreen (bounds read from a file): the window is placed wholly on a screen, and
+    // the bounds asked are still reported while it stays there.
     void SetOuterBounds(int Left, int Top, int Width, int Height, bool KeepOnScreen = false);
     void SetClientBounds(int Left, int Top, int ClientWidth, int ClientHeight);
 
-    // Shows the window over the middle of Main, wholly on Main's screen, when it is hidden (left
-    // to the window system, a window opened partly off the screen); then raises it.
+    // Shows the window over the middle of Main, wholly on Main's screen, when it is hidden;
+    // then raises it. However it is shown, a window opens wholly on a screen.
     void ShowOver(const QWidget& Main);
     // Keeps a direct child docked to an edge (its height kept) or filling the space left.
     void SetAlign(QWidget* Child, TAlign Align);
@@ -54,6 +55,8 @@ protected:
 
 private:
     void ArrangeAligned();
+    // Moved, and shrunk where larger, to lie wholly on the screen nearest to it.
+    void KeepWhollyOnScreen();
     // The frame around the client area, or nothing before the window manager has drawn one.
     QSize FrameSize() const { return frameGeometry().size() - geometry().size(); }
 
@@ -69,6 +72,8 @@ private:
     static constexpr int SettleTime = 500; // ms
     bool SettleOnShow = false;
     QDeadlineTimer SettleUntil{0};
+    // The frame the window was last kept on the screen with.
+    QSize KnownFrame;
 
     QList<QObject*> ComponentList;
     std::vector<std::pair<QWidget*, TAlign>> Aligned;

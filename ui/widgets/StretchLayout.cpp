@@ -18,10 +18,24 @@ QRect WhollyWithin(QRect Outer, const QRect& Area) {
 }
 
 QRect ScreenRoomAt(const QRect& Outer) {
-    QScreen* Screen = QGuiApplication::screenAt(Outer.center());
-    if (!Screen)
-        Screen = QGuiApplication::primaryScreen();
-    return Screen ? Screen->availableGeometry() : QRect();
+    // The screen nearest to the middle of Outer: a window left where a monitor was goes to
+    // the monitor beside it.
+    const QPoint Middle = Outer.center();
+    const auto Distance = [Middle](const QRect& Area) {
+        const int X = std::max({Area.left() - Middle.x(), 0, Middle.x() - Area.right()});
+        const int Y = std::max({Area.top() - Middle.y(), 0, Middle.y() - Area.bottom()});
+        return static_cast<long long>(X) * X + static_cast<long long>(Y) * Y;
+    };
+    QRect Nearest;
+    long long Least = 0;
+    for (const QScreen* Screen : QGuiApplication::screens()) {
+        const QRect Area = Screen->availableGeometry();
+        if (Nearest.isNull() || Distance(Area) < Least) {
+            Nearest = Area;
+            Least = Distance(Area);
+        }
+    }
+    return Nearest;
 }
 
 TStretchLayout::TStretchLayout(QWidget* Window)

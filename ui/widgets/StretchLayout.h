@@ -15,8 +15,8 @@
 // Outer bounds moved, and shrunk where larger, to lie wholly within Area: a window opens with
 // all of itself in view.
 QRect WhollyWithin(QRect Outer, const QRect& Area);
-// The room windows have on the screen under the middle of Outer (the first screen when none
-// is there).
+// The room windows have on the screen nearest to the middle of Outer (the one under it, where
+// there is one).
 QRect ScreenRoomAt(const QRect& Outer);
 
 class TStretchLayout : public QObject {

@@ -3,9 +3,11 @@
 #include "engine/TextLines.h"
 #include "export/CodFiles.h"
 #include "ui/app/ErrorGuard.h"
+#include "ui/app/ErrorTexts.h"
 #include "ui/app/FileSaving.h"
 #include "ui/widgets/Dialogs.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 #include "ui/windows/CrossCorrUnit.h"
 
@@ -20,6 +22,7 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <string>
@@ -82,6 +85,15 @@ QPixmap ScalePicture(const TCorrMatrixModel& Model, const QFont& Font) {
     Painter.drawText(QRect(Left + Bar + 4, 0, TextWidth + 8, Height),
                      Qt::AlignVCenter | Qt::AlignLeft, Right);
     return Picture;
+}
+
+// What the cells show, exactly.
+QString Definition() {
+    return QStringLiteral(
+        "Пик пары — наибольший модуль апериодической взаимной корреляции, max |R(k)| по всем "
+        "сдвигам k, где R(k) = Σ a[n+k]·b[n], сумма по n; a — код строки, b — код столбца "
+        "(от порядка пик не зависит). На диагонали — R(0) кода с самим собой, число его "
+        "ненулевых чипов. Щелчок по ячейке рисует её пару в окне взаимной корреляции.");
 }
 
 } // namespace
@@ -150,6 +162,9 @@ QVariant TCorrMatrixModel::data(const QModelIndex& Index, int Role) const {
 QVariant TCorrMatrixModel::headerData(int Section, Qt::Orientation, int Role) const {
     if (Role == Qt::DisplayRole)
         return Name(Section);
+    // The chart of a pair names its rows in the set; the header says which row a name is.
+    if (Role == Qt::ToolTipRole)
+        return QStringLiteral("Код %1: строка %2 набора").arg(Name(Section)).arg(Section + 1);
     return {};
 }
 
@@ -167,6 +182,7 @@ TCorrMatrixForm::TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWid
     WorstPairLabel = new QLabel(Panel);
     WorstPairLabel->setObjectName(QStringLiteral("WorstPairLabel"));
     WorstPairLabel->setGeometry(8, 8, 300, 17);
+    WorstPairLabel->setToolTip(Definition());
     ScaleLabel = new QLabel(Panel);
     ScaleLabel->setObjectName(QStringLiteral("ScaleLabel"));
     ScaleLabel->setToolTip(QStringLiteral("Пик от 0 до длины кода; красная черта — порог "
@@ -205,6 +221,14 @@ TCorrMatrixForm::TCorrMatrixForm(TCodSource& Source, TCrossCorrForm& Cross, QWid
     });
     connect(SaveCsvAction, &QAction::triggered, this,
             Guarded(this, &TCorrMatrixForm::SaveCsvActionClick));
+
+    const TStringGridModel* List = &Codes.SetList();
+    connect(List, &QAbstractItemModel::modelReset, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::rowsRemoved, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::rowsInserted, this, &TCorrMatrixForm::FollowSoon);
+    connect(List, &QAbstractItemModel::dataChanged, this, &TCorrMatrixForm::FollowSoon);
+    connect(&Codes, &TCodSource::ShapeChanged, this, &TCorrMatrixForm::FollowSoon);
+    connect(&Codes, &TCodSource::LimitsChanged, this, &TCorrMatrixForm::FollowSoon);
 }
 
 TCorrMatrixForm::~TCorrMatrixForm() {
@@ -230,11 +254,17 @@ void TCorrMatrixForm::LoadMatrix() {
     Worst = codegen::WorstPair(Peaks, M);
     QStringList Names;
     for (int Row = 1; Row < List.RowCount(); ++Row)
-        Names.append(List.Cells(0, Row).trimmed());
+        Names.append(ListedCodName(List, Row));
     Model->SetNames(std::move(Names));
     Model->Assign(std::move(Peaks), static_cast<int>(M), L, Codes.CrossLimit());
     SetVersion = List.Version();
     LoadedType = Type;
+    LoadedLength = L;
+    LoadedLimit = Codes.CrossLimit();
+    Fault.clear();
+    WorstPairLabel->setGeometry(8, 8, 300, 17);
+    WorstPairLabel->setToolTip(Definition());
+    ScaleLabel->show();
     if (Worst.Peak >= 0)
         WorstPairLabel->setText(
             QStringLiteral("Худшая пара: коды %1 и %2, пик %3")
@@ -248,10 +278,9 @@ void TCorrMatrixForm::LoadMatrix() {
 void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
     if (!Index.isValid())
         return;
-    // The set edited since, or read under another length: the matrix follows it first, and
-    // the cell clicked then names the codes it shows.
-    if (Codes.SetList().Version() != SetVersion || Model->Length() != Codes.CodLength() ||
-        LoadedType != Codes.CodType()) {
+    // A click before the matrix followed a change: it follows now, and the cell clicked then
+    // names the codes it shows.
+    if (!Current()) {
         LoadMatrix();
         return;
     }
@@ -259,6 +288,56 @@ void TCorrMatrixForm::MatrixViewClicked(const QModelIndex& Index) {
     Codes.SelectSetRows(Index.row() + 1, Index.column() + 1);
     Cross.show();
     Cross.raise();
+}
+
+bool TCorrMatrixForm::Current() const {
+    return Codes.SetList().Version() == SetVersion && LoadedLength == Codes.CodLength() &&
+           LoadedType == Codes.CodType() && LoadedLimit == Codes.CrossLimit();
+}
+
+void TCorrMatrixForm::FollowSoon() {
+    if (FollowPending)
+        return;
+    FollowPending = true;
+    QTimer::singleShot(0, this, &TCorrMatrixForm::Follow);
+}
+
+void TCorrMatrixForm::Follow() {
+    FollowPending = false;
+    // A hidden matrix is read when it is shown again.
+    if (!isVisible() || Current())
+        return;
+    try {
+        LoadMatrix();
+    } catch (const std::exception& Error) {
+        // No peaks of codes that are gone; the reason in place of the worst pair, and no
+        // message box for a change the user made elsewhere.
+        Model->SetNames({});
+        Model->Assign({}, 0, Codes.CodLength(), Codes.CrossLimit());
+        Worst = {};
+        Fault = ErrorText(Error);
+        ScaleLabel->hide();
+        ShowFault();
+        SetVersion = Codes.SetList().Version();
+        LoadedType = Codes.CodType();
+        LoadedLength = Codes.CodLength();
+        LoadedLimit = Codes.CrossLimit();
+    }
+}
+
+void TCorrMatrixForm::ShowFault() {
+    if (Fault.isEmpty())
+        return;
+    // The whole panel, the scale being hidden; all of it in the tip.
+    WorstPairLabel->setGeometry(8, 8, std::max(0, width() - 16), 17);
+    WorstPairLabel->setText(
+        WorstPairLabel->fontMetrics().elidedText(Fault, Qt::ElideRight, WorstPairLabel->width()));
+    WorstPairLabel->setToolTip(Fault);
+}
+
+void TCorrMatrixForm::resizeEvent(QResizeEvent* Event) {
+    TForm::resizeEvent(Event);
+    ShowFault();
 }
 
 void TCorrMatrixForm::SaveCsvActionClick() {

@@ -31,10 +31,9 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void Assign(std::vector<int> NewPeaks, int NewSize, int NewLength, int NewLimit);
-    // The members' names: the set grid's numbers ("Номер"), as that grid shows them.
+    // The members' names as ListedCodName gives them.
     void SetNames(QStringList NewNames) { Names = std::move(NewNames); }
-    // The number the set grid shows for member Row (0-based), or "(n)" for its row n when the
-    // member has none (a code pasted that is not in the good list).
+    // The name of member Row (0-based).
     QString Name(int Row) const;
 
     int Size() const { return M; }
@@ -90,13 +89,28 @@ public:
     void SaveCsvActionClick();
     void SaveCsv(const QString& Path) const;
 
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+
 private:
+    // After the set, the length, the type or the limit changed: the matrix shown is read
+    // again once the present event is handled (a set replaced row by row is read once), or
+    // says why it shows nothing when the set holds no codes of that shape now.
+    void FollowSoon();
+    void Follow();
+    // What was read: the set grid's edit count, the code shape and the limit.
+    bool Current() const;
+    // Why the set shows no matrix, in place of the worst pair.
+    void ShowFault();
+    QString Fault;
+
     TCodSource& Codes;
     TCrossCorrForm& Cross;
-    // The set grid and the code shape as they were read, to see that a click still names the
-    // codes shown.
+    bool FollowPending = false;
     uint64_t SetVersion = 0;
     codegen::TCodType LoadedType = codegen::TCodType::Binary;
+    int LoadedLength = 0;
+    int LoadedLimit = 0;
 };
 
 extern TCorrMatrixForm* CorrMatrixForm;

@@ -2,6 +2,7 @@
 
 #include "ui/app/ErrorGuard.h"
 #include "ui/widgets/StringGrid.h"
+#include "ui/windows/CodNumbers.h"
 #include "ui/windows/CodSource.h"
 
 #include <QLabel>
@@ -12,6 +13,14 @@ TCrossCorrForm* CrossCorrForm = nullptr;
 TCrossCorrForm::TCrossCorrForm(TCodSource& Source)
     : TCorrelationChartForm({QStringLiteral("CrossCorrForm"),
                              QStringLiteral("Взаимная корреляционная характеристика кодов"),
+                             QStringLiteral("Взаимная корреляция"),
+                             QStringLiteral("Взаимная корреляция двух кодов набора: R(k) = "
+                                            "Σ a[n+k]·b[n], сумма по n, где a — код строки, "
+                                            "выбранной последней (первый в заголовке), b — "
+                                            "выбранной перед ней: при сдвиге k с чипом b[0] "
+                                            "совпадает чип a[k]. Пара (b, a) при сдвиге k "
+                                            "даёт то же, что пара (a, b) при −k. Пунктир — "
+                                            "порог взаимной корреляции."),
                              {802, 189, 216, 480},
                              QStringLiteral("Номер кодов"),
                              // Room for two of the longest row numbers the grids can hold.
@@ -43,8 +52,8 @@ std::optional<TCorrelationChartForm::TSource> TCrossCorrForm::NamedSource() cons
         return std::nullopt;
     const std::string A = CodText(List, "Set", CrossCorrNumA);
     const std::string B = CodText(List, "Set", CrossCorrNumB);
-    const auto Line = [](int Row, const std::string& Text) {
-        return QStringLiteral("Код %1: %2").arg(QString::number(Row), QString::fromStdString(Text));
+    const auto Line = [&List](int Row, const std::string& Text) {
+        return ListedCodLine(List, Row, QString::fromStdString(Text));
     };
     return TSource{A,
                    B,

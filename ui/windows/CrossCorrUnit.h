@@ -2,7 +2,7 @@
 // the auto-correlation window.
 #pragma once
 
-#include "ui/windows/DrawAutoCorrelationUnit.h"
+#include "ui/windows/CorrelationChartForm.h"
 
 class TCrossCorrForm : public TCorrelationChartForm {
     Q_OBJECT
