@@ -8,6 +8,7 @@
 #include "project/ProjectFile.h"
 #include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
+#include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/CodSource.h"
 
 #include <QApplication>
@@ -230,6 +231,31 @@ private slots:
         // Saved as: the dialog again.
         QTest::keySequence(MainForm, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 2);
+    }
+
+    // A count of ternary codes is not shown beside binary codes imported after it, nor the
+    // code it examined last.
+    void anImportOfAnotherShapeForgetsTheCount() {
+        MainForm->VariantRadioGroup->SetItemIndex(1);
+        MainForm->CodLengthPBSpinEdit->SetValue(5);
+        MainForm->BestSearchPanel->SetMode(TBestSearchPanel::TMode::Count);
+        CLICK_AND_WAIT(MainForm->SerchCodsBitBtn);
+        QVERIFY2(MainForm->StatusLabel->text().contains(QStringLiteral("классов")),
+                 qPrintable(MainForm->StatusLabel->text()));
+        QVERIFY(MainForm->Label5->text().startsWith(QStringLiteral("Подсчитано: ")));
+        QVERIFY(MainForm->CodLabel->text() != QStringLiteral("Строка текущего кода"));
+        const QString Path = Dir.filePath(QStringLiteral("binary.txt"));
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        File.write("1110010\n");
+        File.close();
+        Recorded->OpenPath = Path;
+        Recorded->Choices = {0}; // binary codes
+        QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
+        QCOMPARE(MainForm->CodType(), codegen::TCodType::Binary);
+        QCOMPARE(MainForm->StatusLabel->text(), QString());
+        QCOMPARE(MainForm->CodLabel->text(), QStringLiteral("Строка текущего кода"));
+        QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 1 кодов"));
     }
 
     // Every change of a list goes back with Ctrl+Z and forth with Ctrl+Y, figures and shape
