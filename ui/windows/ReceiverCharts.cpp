@@ -39,26 +39,38 @@ QCPGraph* NewGraph(QCustomPlot* Chart, const QPen& Pen, const QString& Name) {
     return Graph;
 }
 
-// The legend in a row of its own above the plot, its items side by side: over the plot it
-// hid the curves where they matter most (the main lobe, zero Doppler).
-void LegendAbove(QCustomPlot* Chart) {
-    QCPLegend* Legend = Chart->legend;
-    Legend->setVisible(true);
-    Legend->setFillOrder(QCPLegend::foColumnsFirst);
-    Legend->setBorderPen(Qt::NoPen);
-    Legend->setBrush(Qt::NoBrush);
-    Legend->setMargins(QMargins(4, 0, 4, 0));
-    Legend->setColumnSpacing(12);
-    Legend->setIconSize(20, 10);
+// A row above the plot: «не пересчитано» at its left while the chart is stale and, with
+// Legend, the legend at its right, its items side by side. Over the plot either hid the
+// curves where they matter most (the main lobe, zero Doppler).
+QCPTextElement* AddTopRow(QCustomPlot* Chart, bool Legend) {
     Chart->plotLayout()->insertRow(0);
-    // Right-aligned, as legends are: an empty element takes the room left of it.
     auto* Row = new QCPLayoutGrid;
     Chart->plotLayout()->addElement(0, 0, Row);
     Chart->plotLayout()->setRowStretchFactor(0, 0.001);
-    Row->addElement(0, 0, new QCPLayoutElement(Chart));
-    Row->addElement(0, 1, Legend);
-    Row->setColumnStretchFactor(1, 0.001);
-    Legend->setMaximumSize(Legend->minimumOuterSizeHint().width(), QWIDGETSIZE_MAX);
+    QFont Font = Chart->font();
+    Font.setBold(true);
+    auto* Mark = new QCPTextElement(Chart, QStringLiteral("не пересчитано"), Font);
+    Mark->setTextColor(QColor(190, 0, 0));
+    Mark->setTextFlags(Qt::AlignLeft | Qt::AlignVCenter);
+    Mark->setMargins(QMargins(8, 2, 8, 2));
+    Mark->setMaximumSize(QFontMetrics(Font).horizontalAdvance(Mark->text()) + 20, QWIDGETSIZE_MAX);
+    Mark->setVisible(false);
+    Row->addElement(0, 0, Mark);
+    // The room between them: an element without maximum (an empty grid has one of 0).
+    Row->addElement(0, 1, new QCPLayoutElement(Chart));
+    if (Legend) {
+        QCPLegend* Box = Chart->legend;
+        Box->setVisible(true);
+        Box->setFillOrder(QCPLegend::foColumnsFirst);
+        Box->setBorderPen(Qt::NoPen);
+        Box->setBrush(Qt::NoBrush);
+        Box->setMargins(QMargins(4, 0, 4, 0));
+        Box->setColumnSpacing(12);
+        Box->setIconSize(20, 10);
+        Row->addElement(0, 2, Box);
+        Box->setMaximumSize(Box->minimumOuterSizeHint().width(), QWIDGETSIZE_MAX);
+    }
+    return Mark;
 }
 
 QCPItemStraightLine* NewLine(QCustomPlot* Chart, const QPen& Pen) {
@@ -89,7 +101,6 @@ TReceiverCharts::TReceiverCharts(QWidget* Parent) : QWidget(Parent) {
     NewGraph(OutputChart, QPen(QColor(30, 80, 200), 1.5), QStringLiteral("фильтр"));
     for (int G = 0; G < 2; ++G)
         OutputChart->graph(G)->setLineStyle(QCPGraph::lsStepCenter);
-    LegendAbove(OutputChart);
 
     MapChart = NewChart(this, QStringLiteral("MapChart"), DelayAxis, DopplerAxis);
     MapChart->setInteractions(QCP::Interactions());
@@ -122,28 +133,13 @@ TReceiverCharts::TReceiverCharts(QWidget* Parent) : QWidget(Parent) {
     NewGraph(DopplerChart, QPen(QColor(200, 40, 40), 1, Qt::DotLine),
              QStringLiteral("УБЛ к главному при ν = 0"));
     NewGraph(DopplerChart, QPen(QColor(30, 80, 200), 1.5), QStringLiteral("главный лепесток"));
-    LegendAbove(DopplerChart);
     LimitLine = NewLine(DopplerChart, QPen(QColor(200, 40, 40), 1, Qt::DashLine));
     for (auto*& Line : ToleranceLines)
         Line = NewLine(DopplerChart, QPen(QColor(0, 140, 60), 1, Qt::DashDotLine));
 
     for (std::size_t C = 0; C < StaleMarks.size(); ++C) {
         QCustomPlot* Chart = Charts()[C];
-        auto* Mark = new QCPItemText(Chart);
-        Mark->setObjectName(QStringLiteral("StaleMark"));
-        Mark->setText(QStringLiteral("не пересчитано"));
-        Mark->position->setType(QCPItemPosition::ptAxisRectRatio);
-        Mark->position->setCoords(0.5, 0.03);
-        Mark->setPositionAlignment(Qt::AlignTop | Qt::AlignHCenter);
-        Mark->setColor(QColor(190, 0, 0));
-        Mark->setBrush(QColor(255, 255, 255, 220));
-        Mark->setPadding(QMargins(6, 2, 6, 2));
-        QFont Font = Mark->font();
-        Font.setBold(true);
-        Mark->setFont(Font);
-        Mark->setClipToAxisRect(false);
-        Mark->setVisible(false);
-        StaleMarks[C] = Mark;
+        StaleMarks[C] = AddTopRow(Chart, Chart == OutputChart || Chart == DopplerChart);
     }
 
     Grid->addWidget(OutputChart, 0, 0);
@@ -266,20 +262,23 @@ bool TReceiverCharts::Stale() const {
 }
 
 QByteArray TReceiverCharts::MapPng(const QString& Title) const {
-    const bool WasStale = Stale();
-    StaleMarks[1]->setVisible(false);
-    QCPLayoutGrid* Layout = MapChart->plotLayout();
-    Layout->insertRow(0);
-    QFont Font = MapChart->font();
-    Font.setBold(true);
-    auto* TitleElement = new QCPTextElement(MapChart, Title, Font);
-    TitleElement->setMargins(QMargins(4, 6, 4, 0));
-    Layout->addElement(0, 0, TitleElement);
-    Layout->setRowStretchFactor(0, 0.001);
-    const QPixmap Image = MapChart->toPixmap();
-    Layout->remove(TitleElement);
-    Layout->simplify();
-    StaleMarks[1]->setVisible(WasStale);
+    // The mark's row holds the title instead.
+    QCPTextElement* Mark = StaleMarks[1];
+    const bool WasStale = Mark->visible();
+    const QString MarkText = Mark->text();
+    const QColor MarkColor = Mark->textColor();
+    const QSize MarkMax = Mark->maximumSize();
+    Mark->setText(Title);
+    Mark->setTextColor(Qt::black);
+    Mark->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    Mark->setVisible(true);
+    // At least the size of a page's figure, whatever the window's size.
+    const QPixmap Image =
+        MapChart->toPixmap(std::max(MapChart->width(), 900), std::max(MapChart->height(), 600));
+    Mark->setText(MarkText);
+    Mark->setTextColor(MarkColor);
+    Mark->setMaximumSize(MarkMax);
+    Mark->setVisible(WasStale);
     MapChart->replot();
     QByteArray Bytes;
     QBuffer Buffer(&Bytes);

@@ -17,7 +17,7 @@
 class QCPColorMap;
 class QCPColorScale;
 class QCPItemStraightLine;
-class QCPItemText;
+class QCPTextElement;
 class QCustomPlot;
 
 class TReceiverCharts : public QWidget {
@@ -60,5 +60,5 @@ private:
     // At plus and minus the Doppler tolerance.
     QCPItemStraightLine* ToleranceLines[2] = {};
     QCPItemStraightLine* CutLine = nullptr;
-    std::array<QCPItemText*, 4> StaleMarks{};
+    std::array<QCPTextElement*, 4> StaleMarks{};
 };
