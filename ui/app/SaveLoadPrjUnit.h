@@ -24,7 +24,7 @@ struct TProjectWindows {
     TForm* Main = nullptr;
     codegen::TCodListShape Shape;
     // Sections of their own, after the windows' (ui/app/ProjectSettings.h).
-    QList<TProjectSettings*> Settings;
+    QList<TProjectSettings*> Settings = {};
 };
 
 // Asks for a project and loads it; the file's path when it was loaded.
