@@ -7,10 +7,8 @@
 #include "receiver/FilterTaps.h"
 #include "receiver/MismatchedFilter.h"
 
-#include <cassert>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,11 +17,6 @@
 namespace codegen {
 
 namespace {
-
-// The CSV's floor: a lobe of exactly 0 has no dB value, and FFT noise near it means nothing.
-constexpr double CsvFloorDb = -200;
-// The default limit of the tolerance: this much above the zero-Doppler PSL.
-constexpr double DefaultLimitMarginDb = 3;
 
 struct TAmbiguityOptions {
     int L = 10;
@@ -50,29 +43,6 @@ void WriteTable(const std::vector<TDopplerPsl>& Curve) {
     WriteOut(Out);
 }
 
-// A row per Doppler bin, a column per delay, in dB relative to the zero-Doppler main lobe.
-void WriteCsv(const TAmbiguity& A) {
-    // The reference was brought to the code's energy, which is no 0.
-    assert(A.ZeroDopplerMainLobe > 0);
-    std::string Out = "doppler\\delay";
-    for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K)
-        Out += ',' + std::to_string(K);
-    Out += '\n';
-    for (int B = 0; B < static_cast<int>(A.Doppler.size()); ++B) {
-        Out += Formatted("%.10g", A.Doppler[static_cast<std::size_t>(B)]);
-        for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K) {
-            const double Value = A.At(B, K);
-            const double Db =
-                Value == 0 ? CsvFloorDb
-                           : std::max(CsvFloorDb, 20 * std::log10(Value / A.ZeroDopplerMainLobe));
-            Out += ',' + DecibelText(Db);
-        }
-        Out += '\n';
-        WriteOut(Out);
-        Out.clear();
-    }
-}
-
 int RunAmbiguity(const TAmbiguityOptions& O) {
     if (O.LimitDb && !std::isfinite(*O.LimitDb))
         throw CodError("the limit of the Doppler tolerance must be a finite number of dB");
@@ -89,21 +59,13 @@ int RunAmbiguity(const TAmbiguityOptions& O) {
     Reference = ReferenceAtCodEnergy(Chips, Reference, MainDelay);
     const TAmbiguity A = AmbiguityFunction(Chips, Reference, MainDelay, O.Grid);
     if (O.Csv) {
-        WriteCsv(A);
+        AmbiguityCsv(A, [](const std::string& Line) { WriteOut(Line); });
         return 0;
     }
     const auto Curve = PslUnderDoppler(A);
     WriteTable(Curve);
-    double Limit = 0;
-    if (O.LimitDb) {
-        Limit = *O.LimitDb;
-    } else {
-        // The zero-Doppler cut alone, whether or not the grid has a bin at 0.
-        const TAmbiguity Zero = AmbiguityFunction(Chips, Reference, MainDelay, {O.Grid.Max, 1});
-        const double ZeroPsl = PslUnderDoppler(Zero).front().PslDb;
-        Limit = ZeroPsl == std::numeric_limits<double>::lowest() ? ZeroPsl
-                                                                 : ZeroPsl + DefaultLimitMarginDb;
-    }
+    const double Limit =
+        O.LimitDb ? *O.LimitDb : DefaultToleranceLimitDb(Chips, Reference, MainDelay);
     std::fprintf(stderr, "doppler tolerance: %s cycles over the code (PSL at most %s dB)\n",
                  Formatted("%.10g", DopplerTolerance(Curve, Limit)).c_str(),
                  DecibelText(Limit).c_str());
@@ -140,7 +102,8 @@ TCommand AddAmbiguityCommand(CLI::App& App) {
         ->type_name("DB");
     Cmd->add_flag("--csv", O->Csv,
                   "Instead, |chi| in dB relative to the zero-Doppler main lobe as CSV: a title row "
-                  "\"doppler\\delay\" and the delays, then a row per Doppler bin (floor -200 dB)");
+                  "\"doppler\\delay\" and the delays counted from the main lobe (0 at the main "
+                  "lobe, with or without --filter), then a row per Doppler bin (floor -200 dB)");
     return {Cmd, [O] { return RunAmbiguity(*O); }};
 }
 

@@ -296,11 +296,13 @@ TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector
     return A;
 }
 
-TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<double>& Reference,
-                           int MainDelay, const TDopplerGrid& Grid) {
-    TAmbiguity A = Frame(Chips, Reference, MainDelay, Grid);
+namespace {
+
+// Every cell of the frame by the direct sum, at the frame's Doppler values.
+void FillDirect(TAmbiguity& A, const std::vector<double>& Chips,
+                const std::vector<double>& Reference) {
     std::vector<std::complex<double>> Phase(static_cast<std::size_t>(A.L));
-    for (int B = 0; B < Grid.Bins; ++B) {
+    for (int B = 0; B < static_cast<int>(A.Doppler.size()); ++B) {
         const double Nu = A.Doppler[static_cast<std::size_t>(B)];
         for (int I = 0; I < A.L; ++I)
             Phase[static_cast<std::size_t>(I)] =
@@ -316,6 +318,27 @@ TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<d
                 Magnitude(Sum);
         }
     }
+}
+
+} // namespace
+
+TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<double>& Reference,
+                           int MainDelay, const TDopplerGrid& Grid) {
+    TAmbiguity A = Frame(Chips, Reference, MainDelay, Grid);
+    FillDirect(A, Chips, Reference);
+    ClearRoundingNoise(A, Chips, Reference);
+    return A;
+}
+
+TAmbiguity AmbiguityAt(const std::vector<double>& Chips, const std::vector<double>& Reference,
+                       int MainDelay, double Doppler) {
+    const double Max = static_cast<double>(Chips.size()) / 2;
+    TAmbiguity A = Frame(Chips, Reference, MainDelay, {std::max(Max, 0.5), 1});
+    if (!(std::abs(Doppler) <= Max))
+        throw CodError("the Doppler of a cut must be at most L/2 = " + Number(Max) +
+                       " cycles over the code, not " + Number(Doppler));
+    A.Doppler.front() = Doppler;
+    FillDirect(A, Chips, Reference);
     ClearRoundingNoise(A, Chips, Reference);
     return A;
 }
@@ -375,6 +398,55 @@ double DopplerTolerance(const std::vector<TDopplerPsl>& Curve, double LimitDb) {
         Tolerance = Level;
     }
     return Tolerance;
+}
+
+double DefaultToleranceLimitDb(const std::vector<double>& Chips,
+                               const std::vector<double>& Reference, int MainDelay) {
+    const double ZeroPsl =
+        PslUnderDoppler(AmbiguityAt(Chips, Reference, MainDelay, 0)).front().PslDb;
+    if (ZeroPsl == std::numeric_limits<double>::lowest() ||
+        ZeroPsl == std::numeric_limits<double>::max())
+        return ZeroPsl;
+    return ZeroPsl + DefaultLimitMarginDb;
+}
+
+TDopplerWorst WorstUnderDoppler(const std::vector<TDopplerPsl>& Curve) {
+    TDopplerWorst W;
+    for (const TDopplerPsl& P : Curve) {
+        if (!W.WorstToZeroDoppler ||
+            P.PslToZeroDopplerDb > W.WorstToZeroDoppler->PslToZeroDopplerDb)
+            W.WorstToZeroDoppler = P;
+        if (MainLobeLost(P)) {
+            ++W.Lost;
+            if (!W.NearestLost || std::abs(P.Doppler) < std::abs(W.NearestLost->Doppler))
+                W.NearestLost = P;
+        } else if (!W.Worst || P.PslDb > W.Worst->PslDb) {
+            W.Worst = P;
+        }
+    }
+    return W;
+}
+
+void AmbiguityCsv(const TAmbiguity& A, const std::function<void(const std::string&)>& Line) {
+    if (A.ZeroDopplerMainLobe == 0)
+        throw CodError("the main lobe at zero Doppler is 0: there is no dB scale to write");
+    std::string Out = "doppler\\delay";
+    for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K)
+        Out += ',' + std::to_string(K - A.MainDelay);
+    Line(Out + '\n');
+    char Doppler[32];
+    for (int B = 0; B < static_cast<int>(A.Doppler.size()); ++B) {
+        std::snprintf(Doppler, sizeof Doppler, "%.10g", A.Doppler[static_cast<std::size_t>(B)]);
+        Out = Doppler;
+        for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K) {
+            const double Value = A.At(B, K);
+            const double Db =
+                Value == 0 ? CsvFloorDb
+                           : std::max(CsvFloorDb, 20 * std::log10(Value / A.ZeroDopplerMainLobe));
+            Out += ',' + DecibelText(Db);
+        }
+        Line(Out + '\n');
+    }
 }
 
 std::string DecibelText(double Db) {

@@ -2,6 +2,8 @@
 // Doppler cuts, and the peak side lobe under Doppler. Plain C++ (FFTW inside).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,11 @@ TAmbiguity AmbiguityFunction(const std::vector<double>& Chips, const std::vector
 TAmbiguity AmbiguityDirect(const std::vector<double>& Chips, const std::vector<double>& Reference,
                            int MainDelay, const TDopplerGrid& Grid);
 
+// The cut at one Doppler value, which no grid need hold, by the direct sum: a TAmbiguity of
+// one bin at Doppler (|Doppler| at most L/2; CodError otherwise, and as above).
+TAmbiguity AmbiguityAt(const std::vector<double>& Chips, const std::vector<double>& Reference,
+                       int MainDelay, double Doppler);
+
 // Per Doppler bin: the main lobe |chi(MainDelay, nu)|, the peak side lobe over the other delays,
 // the peak relative to that bin's main lobe and relative to the zero-Doppler main lobe, and the
 // main lobe's loss against zero Doppler (all in dB; -inf as the lowest double when a side lobe is
@@ -78,6 +85,40 @@ std::vector<TDopplerPsl> PslUnderDoppler(const TAmbiguity& A);
 // PslDb is at most LimitDb; 0 when the zero-Doppler bin itself exceeds it (or the grid has
 // no bin at 0: then the bins nearest to 0 start the walk).
 double DopplerTolerance(const std::vector<TDopplerPsl>& Curve, double LimitDb);
+
+// The limit the Doppler tolerance holds to unless the user gives one: the PSL of the
+// zero-Doppler cut (taken by itself, whether or not a grid has a bin at 0) plus the margin;
+// the lowest double when that cut has no side lobe, the largest when its main lobe is 0.
+inline constexpr double DefaultLimitMarginDb = 3;
+double DefaultToleranceLimitDb(const std::vector<double>& Chips,
+                               const std::vector<double>& Reference, int MainDelay);
+
+// A bin whose main lobe stands no higher than its peak side lobe has lost it: its PSL, side
+// lobes against what is left of the main lobe, says nothing of the filter there.
+inline bool MainLobeLost(const TDopplerPsl& P) {
+    return P.MainLobe <= P.PeakSideLobe;
+}
+
+// The worst of a curve: the highest PSL among the bins that keep their main lobe (none when
+// no bin does), the highest PSL relative to the zero-Doppler main lobe, and the bins that lost
+// their main lobe (how many, and the one nearest to zero Doppler). The first bin of a tie.
+struct TDopplerWorst {
+    std::optional<TDopplerPsl> Worst;
+    std::optional<TDopplerPsl> WorstToZeroDoppler;
+    int Lost = 0;
+    std::optional<TDopplerPsl> NearestLost;
+};
+TDopplerWorst WorstUnderDoppler(const std::vector<TDopplerPsl>& Curve);
+
+// The floor of the map as CSV: a lobe of exactly 0 has no dB value, and FFT noise near it
+// means nothing.
+inline constexpr double CsvFloorDb = -200;
+
+// |chi| in dB relative to the zero-Doppler main lobe as CSV, handed to Line a line at a time
+// (each with its '\n'): the title row "doppler\delay" and the delays from the main lobe
+// (k - MainDelay, the window's delay axis too), then a row per Doppler bin, never below
+// CsvFloorDb. CodError when the zero-Doppler main lobe is 0.
+void AmbiguityCsv(const TAmbiguity& A, const std::function<void(const std::string&)>& Line);
 
 // A figure in dB as the tool prints it: two decimals ("0.00", never "-0.00"), and the ends of
 // the doubles, which stand for the infinities above, as "-inf" and "inf".

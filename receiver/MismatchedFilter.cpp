@@ -147,7 +147,7 @@ struct TGlpkProblem {
 // the quickest of GLPK's methods on codes of 128 chips (primal, dual and the dual on the
 // dual problem all took 0.6..0.7 s there).
 std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E,
-                               const std::function<bool()>& StopAsked) {
+                               const TDesignWatch& Watch) {
     const int L = static_cast<int>(Chips.size());
     const int M = MainLobeIndex(L, N);
     const int Outputs = L + N - 1;
@@ -196,13 +196,20 @@ std::vector<double> MinPslTaps(const std::vector<double>& Chips, int N, double E
     glp_init_smcp(&Params);
     Params.msg_lev = GLP_MSG_OFF;
     Params.meth = GLP_DUALP;
-    // In rounds of a few thousand steps, each going on from the basis the last one reached,
-    // so that a caller can break the design off between them.
-    if (StopAsked)
+    // In rounds of a few hundred steps, each going on from the basis the last one reached,
+    // so that a caller can follow the design and break it off between them.
+    if (Watch)
         Params.it_lim = 200;
     int Failure = 0;
     while ((Failure = glp_simplex(Lp.P, &Params)) == GLP_EITLIM) {
-        if (StopAsked())
+        TDesignProgress Progress;
+        Progress.Steps = glp_get_it_cnt(Lp.P);
+        // A dual feasible basis's objective is the dual's, which bounds the least peak from
+        // below (weak duality); before the basis is, the objective means nothing.
+        const double Bound = glp_get_obj_val(Lp.P);
+        if (glp_get_dual_stat(Lp.P) == GLP_FEAS && Bound > 0)
+            Progress.PslBoundDb = 20 * std::log10(Bound / E);
+        if (Watch(Progress))
             throw TDesignStopped();
     }
     if (Failure != 0 || glp_get_status(Lp.P) != GLP_OPT)
@@ -277,8 +284,7 @@ std::vector<double> FilterOutput(const std::vector<double>& Chips,
 }
 
 std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
-                                 TFilterCriterion Criterion,
-                                 const std::function<bool()>& StopAsked) {
+                                 TFilterCriterion Criterion, const TDesignWatch& Watch) {
     const int L = static_cast<int>(Chips.size());
     CheckCodLength(L);
     if (N < MinFilterFactor * L || N > MaxFilterFactor * L)
@@ -294,7 +300,7 @@ std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
     case TFilterCriterion::MinIsl:
         return MinIslTaps(Chips, N, E);
     case TFilterCriterion::MinPsl:
-        return MinPslTaps(Chips, N, E, StopAsked);
+        return MinPslTaps(Chips, N, E, Watch);
     }
     throw CodError("unknown filter criterion");
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -51,13 +52,23 @@ constexpr int MainLobeIndex(int L, int N) {
     return (L + N - 2) / 2;
 }
 
+// How far a least-peak design has gone: the simplex steps so far and, once the solver holds
+// one, a lower bound on the PSL it ends at (dB relative to the main lobe; the lowest double
+// before that). The bound rises towards the result as the design goes on.
+struct TDesignProgress {
+    long long Steps = 0;
+    double PslBoundDb = std::numeric_limits<double>::lowest();
+};
+
+// Told the progress after every round of a long design; true breaks the design off.
+using TDesignWatch = std::function<bool(const TDesignProgress&)>;
+
 // The taps of the filter of N taps (L..8L) for the chips: the main lobe (at MainLobeIndex)
 // equals the code's energy. CodError for N out of range or a code without energy.
-// StopAsked, when given, is asked every few thousand steps of the least-peak design (which
+// Watch, when given, is told after every few hundred steps of the least-peak design (which
 // takes minutes at 500 chips); when it says yes the design ends with TDesignStopped.
 std::vector<double> DesignFilter(const std::vector<double>& Chips, int N,
-                                 TFilterCriterion Criterion,
-                                 const std::function<bool()>& StopAsked = {});
+                                 TFilterCriterion Criterion, const TDesignWatch& Watch = {});
 
 // A design broken off by its caller.
 struct TDesignStopped : CodError {

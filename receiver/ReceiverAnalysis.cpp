@@ -8,8 +8,7 @@
 
 namespace codegen {
 
-TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
-                                  const std::function<bool()>& StopAsked) {
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P, const TDesignWatch& Watch) {
     TReceiverAnalysis A;
     A.Params = P;
     A.Chips = CodChips(P.Cod, P.L, P.Type);
@@ -17,7 +16,7 @@ TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
                   : P.Taps > 0                             ? P.Taps
                                                            : DefaultFilterFactor * P.L;
     A.Params.Taps = N;
-    A.Taps = DesignFilter(A.Chips, N, P.Criterion, StopAsked);
+    A.Taps = DesignFilter(A.Chips, N, P.Criterion, Watch);
     A.Quantised = QuantiseTaps(A.Taps, P.Bits);
     A.Output = FilterOutput(A.Chips, A.Taps);
     A.OutputMain = MainLobeIndex(P.L, N);
@@ -28,10 +27,21 @@ TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
     A.MatchedOutput = FilterOutput(A.Chips, Matched);
     A.MatchedMain = MainLobeIndex(P.L, P.L);
     A.MatchedFigures = FilterFigures(A.Chips, Matched);
-    A.Ambiguity = AmbiguityFunction(A.Chips, ReferenceOfTaps(A.Taps), N - 1 - A.OutputMain, P.Grid);
+    const std::vector<double> Reference = AnalysisReference(A);
+    A.Ambiguity = AmbiguityFunction(A.Chips, Reference, AnalysisMainDelay(A), P.Grid);
     A.Curve = PslUnderDoppler(A.Ambiguity);
-    A.Tolerance = DopplerTolerance(A.Curve, P.LimitDb);
+    A.DefaultLimitDb = DefaultToleranceLimitDb(A.Chips, Reference, AnalysisMainDelay(A));
+    A.LimitDb = P.LimitDb.value_or(A.DefaultLimitDb);
+    A.Tolerance = DopplerTolerance(A.Curve, A.LimitDb);
     return A;
+}
+
+std::vector<double> AnalysisReference(const TReceiverAnalysis& A) {
+    return ReferenceOfTaps(A.Taps);
+}
+
+int AnalysisMainDelay(const TReceiverAnalysis& A) {
+    return static_cast<int>(A.Taps.size()) - 1 - A.OutputMain;
 }
 
 TTextLines TapsFileComments(const TReceiverAnalysis& A) {

@@ -9,6 +9,7 @@
 #include "receiver/MismatchedFilter.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ struct TReceiverParams {
     TFilterCriterion Criterion = TFilterCriterion::MinIsl;
     int Bits = 16;
     TDopplerGrid Grid;
-    // The peak side lobe the Doppler tolerance is measured against, dB.
-    double LimitDb = -20;
+    // The peak side lobe the Doppler tolerance is measured against, dB; none for the default
+    // (DefaultToleranceLimitDb, as `codegen-cli ambiguity` takes it).
+    std::optional<double> LimitDb;
 };
 
 struct TReceiverAnalysis {
@@ -44,13 +46,21 @@ struct TReceiverAnalysis {
     TFilterFigures MatchedFigures;
     TAmbiguity Ambiguity;
     std::vector<TDopplerPsl> Curve;
+    // The default limit of the filter's ambiguity, the limit the tolerance was measured
+    // against (the parameters' or the default) and the tolerance.
+    double DefaultLimitDb = 0;
+    double LimitDb = 0;
     double Tolerance = 0;
 };
 
-// Everything above for P. CodError for a code or a parameter the parts refuse; StopAsked is
+// Everything above for P. CodError for a code or a parameter the parts refuse; Watch is
 // handed to the filter's design (DesignFilter), whose TDesignStopped ends the analysis.
-TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P,
-                                  const std::function<bool()>& StopAsked = {});
+TReceiverAnalysis AnalyseReceiver(const TReceiverParams& P, const TDesignWatch& Watch = {});
+
+// The filter as a correlator against the code: its taps reversed, and the delay of its main
+// lobe (the reference and main delay of the analysis's ambiguity).
+std::vector<double> AnalysisReference(const TReceiverAnalysis& A);
+int AnalysisMainDelay(const TReceiverAnalysis& A);
 
 // The comments of the analysis's taps file, as `codegen-cli filter --bits` writes them.
 TTextLines TapsFileComments(const TReceiverAnalysis& A);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -200,6 +201,112 @@ TEST(Ambiguity, BarkerThirteenUnderDoppler) {
     // One chip has no side lobe at all.
     EXPECT_EQ(PslUnderDoppler(AmbiguityFunction({1}, {1}, 0, {0.5, 2}))[0].PslDb,
               std::numeric_limits<double>::lowest());
+}
+
+// A cut at any Doppler, on a grid or not, by the direct sum: the tiny case by hand at 0.75, a
+// value between a grid's bins as a grid that holds it gives it, and nothing beyond L/2.
+TEST(Ambiguity, ACutAtAnyDopplerIsTheDirectSumThere) {
+    const std::vector<double> C{1, 1, -1};
+    const TAmbiguity Cut = AmbiguityAt(C, C, 0, 0.75);
+    ASSERT_EQ(Cut.Doppler, std::vector<double>{0.75});
+    const std::vector<double> ByHand{1, std::sqrt(2), 1, std::sqrt(2), 1};
+    ASSERT_EQ(Cut.Magnitude.size(), ByHand.size());
+    for (std::size_t I = 0; I < ByHand.size(); ++I)
+        EXPECT_NEAR(Cut.Magnitude[I], ByHand[I], 1e-12) << I;
+    EXPECT_EQ(Cut.ZeroDopplerMainLobe, 3);
+
+    std::mt19937 Rng(31);
+    const auto Chips = ChipsOf(RandomText(Rng, 29, TCodType::Ternary), TCodType::Ternary);
+    const auto Taps = RandomTaps(Rng, 70);
+    const auto Reference = ReferenceOfTaps(Taps);
+    const int MainDelay = 70 - 1 - MainLobeIndex(29, 70);
+    // 0.37 lies between the bins of a 201-point grid to 2; a grid of 3 to 0.37 holds it.
+    const TAmbiguity Holding = AmbiguityDirect(Chips, Reference, MainDelay, {0.37, 3});
+    const TAmbiguity At = AmbiguityAt(Chips, Reference, MainDelay, 0.37);
+    EXPECT_EQ(At.MainDelay, MainDelay);
+    EXPECT_EQ(At.FirstDelay, Holding.FirstDelay);
+    for (int K = At.FirstDelay; K < At.FirstDelay + At.Delays; ++K)
+        EXPECT_NEAR(At.At(0, K), Holding.At(2, K), 1e-9 * Bound(Chips, Reference)) << K;
+    EXPECT_NO_THROW(AmbiguityAt(C, C, 0, -1.5));
+    EXPECT_THROW(AmbiguityAt(C, C, 0, 1.6), CodError);
+    EXPECT_THROW(AmbiguityAt(C, C, 0, std::nan("")), CodError);
+}
+
+// The default limit is the zero-Doppler PSL + 3 dB: Barker 13 against itself (-22.28 dB) and
+// through its least-ISL filter of 39 taps (-38.47 dB), the figures the filter command prints.
+TEST(Ambiguity, TheDefaultLimitIsTheZeroDopplerPslPlusThreeDb) {
+    const auto Barker = ChipsOf("1111100110101", TCodType::Binary);
+    EXPECT_EQ(DecibelText(DefaultToleranceLimitDb(Barker, Barker, 0)), "-19.28");
+    const auto Taps = DesignFilter(Barker, 39, TFilterCriterion::MinIsl);
+    EXPECT_EQ(DecibelText(DefaultToleranceLimitDb(Barker, ReferenceOfTaps(Taps),
+                                                  39 - 1 - MainLobeIndex(13, 39))),
+              "-35.47");
+    // No side lobe at zero Doppler: no margin above nothing.
+    EXPECT_EQ(DefaultToleranceLimitDb({1}, {1}, 0), std::numeric_limits<double>::lowest());
+    EXPECT_EQ(DefaultToleranceLimitDb({1, 0, 0}, {1, 0, 0}, 0),
+              std::numeric_limits<double>::lowest());
+}
+
+// The worst of a curve leaves out the bins whose main lobe is gone (there a PSL of +61 dB
+// says nothing), names them, and takes the worst against the zero-Doppler main lobe from all.
+TEST(Ambiguity, TheWorstUnderDopplerSetsLostMainLobesApart) {
+    const auto Bin = [](double Doppler, double Main, double Side) {
+        TDopplerPsl P;
+        P.Doppler = Doppler;
+        P.MainLobe = Main;
+        P.PeakSideLobe = Side;
+        P.PslDb = 20 * std::log10(Side / Main);
+        P.PslToZeroDopplerDb = 20 * std::log10(Side / 10);
+        return P;
+    };
+    const std::vector<TDopplerPsl> Curve{Bin(-2, 0.001, 1.1), Bin(-1, 5, 2), Bin(0, 10, 1),
+                                         Bin(0.5, 8, 3),      Bin(1, 2, 2),  Bin(2, 0.002, 1.2)};
+    const TDopplerWorst W = WorstUnderDoppler(Curve);
+    ASSERT_TRUE(W.Worst);
+    EXPECT_EQ(W.Worst->Doppler, -1);
+    ASSERT_TRUE(W.WorstToZeroDoppler);
+    EXPECT_EQ(W.WorstToZeroDoppler->Doppler, 0.5);
+    EXPECT_EQ(W.Lost, 3);
+    ASSERT_TRUE(W.NearestLost);
+    EXPECT_EQ(W.NearestLost->Doppler, 1);
+    // Barker 13 at a whole cycle: its main lobe is exactly 0, lost.
+    const auto Barker = ChipsOf("1111100110101", TCodType::Binary);
+    const TDopplerWorst B =
+        WorstUnderDoppler(PslUnderDoppler(AmbiguityFunction(Barker, Barker, 0, {1, 3})));
+    EXPECT_EQ(B.Lost, 2);
+    ASSERT_TRUE(B.Worst);
+    EXPECT_EQ(B.Worst->Doppler, 0);
+    // Every bin lost: no worst PSL to name.
+    EXPECT_FALSE(WorstUnderDoppler({Bin(1, 1, 2)}).Worst);
+    EXPECT_FALSE(WorstUnderDoppler({}).WorstToZeroDoppler);
+}
+
+// The map's CSV counts delays from the main lobe, as the window's axes do: through a filter
+// whose main lobe sits 13 delays on, the zero-Doppler row's 0 dB is in the column "0".
+TEST(Ambiguity, TheCsvCountsDelaysFromTheMainLobe) {
+    const auto Barker = ChipsOf("1111100110101", TCodType::Binary);
+    std::vector<double> Taps(13, 0.0);
+    for (auto It = Barker.rbegin(); It != Barker.rend(); ++It)
+        Taps.push_back(*It);
+    Taps.resize(39, 0.0);
+    const TAmbiguity A = AmbiguityFunction(Barker, ReferenceOfTaps(Taps), 13, {1, 3});
+    std::vector<std::string> Lines;
+    AmbiguityCsv(A, [&](const std::string& Line) { Lines.push_back(Line); });
+    ASSERT_EQ(Lines.size(), 4u);
+    EXPECT_EQ(Lines[0].substr(0, 18), "doppler\\delay,-25,");
+    EXPECT_EQ(Lines[0].substr(Lines[0].size() - 4), ",25\n");
+    std::vector<std::string> Title, Zero;
+    for (const auto& [Line, Cells] : {std::pair{Lines[0], &Title}, std::pair{Lines[2], &Zero}}) {
+        std::size_t Start = 0;
+        for (std::size_t Comma; (Comma = Line.find_first_of(",\n", Start)) != std::string::npos;
+             Start = Comma + 1)
+            Cells->push_back(Line.substr(Start, Comma - Start));
+    }
+    ASSERT_EQ(Title.size(), Zero.size());
+    const auto Main = std::find(Title.begin(), Title.end(), "0") - Title.begin();
+    EXPECT_EQ(Zero[static_cast<std::size_t>(Main)], "0.00");
+    EXPECT_EQ(Zero[static_cast<std::size_t>(Main) + 1], "-200.00");
+    EXPECT_EQ(Zero[static_cast<std::size_t>(Main) + 2], "-22.28");
 }
 
 TEST(Ambiguity, ToleranceWalksOutwardsOnBothSides) {

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <future>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -125,25 +126,40 @@ TEST(MismatchedFilter, MinPslDesignGoesInRoundsThatMayBeBrokenOff) {
     const std::string Cod = RandomCod(Rng, 96, TCodType::Binary);
     const auto Chips = CodChips(Cod, 96, TCodType::Binary);
     const auto Whole = DesignFilter(Chips, 288, TFilterCriterion::MinPsl);
-    int Asked = 0;
-    const auto InRounds = DesignFilter(Chips, 288, TFilterCriterion::MinPsl, [&] {
-        ++Asked;
-        return false;
-    });
-    EXPECT_GE(Asked, 1) << "no round boundary: the case tests nothing";
+    std::vector<TDesignProgress> Told;
+    const auto InRounds =
+        DesignFilter(Chips, 288, TFilterCriterion::MinPsl, [&](const TDesignProgress& P) {
+            Told.push_back(P);
+            return false;
+        });
+    ASSERT_GE(Told.size(), 1u) << "no round boundary: the case tests nothing";
     const int M = MainLobeIndex(96, 288);
-    EXPECT_NEAR(PeakSideLobe(FilterOutput(Chips, InRounds), M),
-                PeakSideLobe(FilterOutput(Chips, Whole), M), 1e-9);
-    Asked = 0;
+    const double Peak = PeakSideLobe(FilterOutput(Chips, InRounds), M);
+    EXPECT_NEAR(Peak, PeakSideLobe(FilterOutput(Chips, Whole), M), 1e-9);
+    // The steps grow round by round; the bound, once there, rises and never passes the PSL
+    // reached (weak duality), and it comes before the end.
+    const double PslDb = 20 * std::log10(Peak / 96);
+    bool Bounded = false;
+    for (std::size_t I = 0; I < Told.size(); ++I) {
+        if (I > 0) {
+            EXPECT_GT(Told[I].Steps, Told[I - 1].Steps) << I;
+            EXPECT_GE(Told[I].PslBoundDb, Told[I - 1].PslBoundDb - 1e-9) << I;
+        }
+        EXPECT_LE(Told[I].PslBoundDb, PslDb + 1e-9) << I;
+        Bounded = Bounded || Told[I].PslBoundDb > std::numeric_limits<double>::lowest();
+    }
+    EXPECT_TRUE(Bounded);
+    int Asked = 0;
     EXPECT_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinPsl,
-                              [&] {
+                              [&](const TDesignProgress&) {
                                   ++Asked;
                                   return true;
                               }),
                  TDesignStopped);
     EXPECT_EQ(Asked, 1);
     // The other designs are immediate: nothing to ask.
-    EXPECT_NO_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinIsl, [] { return true; }));
+    EXPECT_NO_THROW(DesignFilter(Chips, 288, TFilterCriterion::MinIsl,
+                                 [](const TDesignProgress&) { return true; }));
 }
 
 // The window's runs may overlap (one superseded, still ending its round): designs on several

@@ -173,7 +173,11 @@ private slots:
                     Bounds(CrossCorrForm) +
                     "Wisible=0\r\nEnabled=0\r\n"
                     "[TextForm]\r\nTop=85\r\nLeft=341\r\nWidth=400\r\nHeight=551\r\n"
-                    "ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n";
+                    "ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n"
+                    // The filter window's settings (it has not been opened: 3L taps).
+                    "[ReceiverForm]\r\nCriterionComboBox=1\r\nTapsSpinBox=0\r\n"
+                    "BitsSpinBox=16\r\nDopplerMaxSpinBox=2\r\nDopplerBinsSpinBox=201\r\n"
+                    "AutoLimitCheckBox=1\r\nLimitSpinBox=-20\r\n";
         QCOMPARE(ReadAll(Path("p.cod")), Expected);
         QVERIFY(MainForm->isEnabled());
 
@@ -190,7 +194,9 @@ private slots:
         const QByteArray Saved = ReadAll(Path("p.cod"));
         QVERIFY(Saved.startsWith("[Notes]\r\nKept=yes\r\n[MainForm]\r\n"));
         QVERIFY(!Saved.contains("00019999"));
-        QVERIFY(Saved.endsWith("ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n"));
+        QVERIFY(
+            Saved.contains("ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n[ReceiverForm]\r\n"));
+        QVERIFY(Saved.endsWith("LimitSpinBox=-20\r\n"));
     }
 
     void aSavedProjectLoadsBack() {

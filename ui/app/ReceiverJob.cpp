@@ -18,29 +18,51 @@ TReceiverJob::TReceiverJob(QObject* Parent) : TJob(Parent) {}
 
 TReceiverJob::~TReceiverJob() {
     // The futures of std::async wait for their threads as they go: each is told to end first.
-    if (StopWork)
-        StopWork->store(true);
+    if (Shared)
+        Shared->Stop.store(true);
 }
 
 void TReceiverJob::start(const codegen::TReceiverParams& P) {
     if (Running())
         StopEngine();
     ForgetFinished();
-    StopWork = std::make_shared<std::atomic<bool>>(false);
-    Work = std::async(std::launch::async, [P, Stop = StopWork] {
-        return codegen::AnalyseReceiver(P, [Stop] { return Stop->load(); });
+    Shared = std::make_shared<TShared>();
+    Shared->PslBoundDb.store(codegen::TDesignProgress().PslBoundDb);
+    ShownSteps = 0;
+    WasBroken = false;
+    Work = std::async(std::launch::async, [P, Shared = Shared] {
+        return codegen::AnalyseReceiver(P, [Shared](const codegen::TDesignProgress& Progress) {
+            Shared->PslBoundDb.store(Progress.PslBoundDb);
+            Shared->Steps.store(Progress.Steps);
+            return Shared->Stop.load();
+        });
     });
     Begin(PollInterval);
+}
+
+codegen::TDesignProgress TReceiverJob::Progress() const {
+    codegen::TDesignProgress P;
+    if (Shared) {
+        P.Steps = Shared->Steps.load();
+        P.PslBoundDb = Shared->PslBoundDb.load();
+    }
+    return P;
 }
 
 void TReceiverJob::Step() {
     ForgetFinished();
     if (!Work.valid()) {
+        WasBroken = StopAsked();
         End();
         return;
     }
-    if (!Ready(Work))
+    if (!Ready(Work)) {
+        if (const long long Steps = Shared->Steps.load(); Steps != ShownSteps) {
+            ShownSteps = Steps;
+            emit progress();
+        }
         return;
+    }
     // An error thrown by the analysis comes out of get() and ends the job with it.
     Done = std::make_unique<codegen::TReceiverAnalysis>(Work.get());
     End();
@@ -48,8 +70,8 @@ void TReceiverJob::Step() {
 }
 
 void TReceiverJob::StopEngine() {
-    if (StopWork)
-        StopWork->store(true);
+    if (Shared)
+        Shared->Stop.store(true);
     if (Work.valid())
         Dropped.push_back(std::move(Work));
 }

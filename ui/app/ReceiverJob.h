@@ -22,18 +22,32 @@ public:
     void start(const codegen::TReceiverParams& P);
     // The last analysis done; valid after analysed().
     const codegen::TReceiverAnalysis& Result() const { return *Done; }
+    // How far the design of the run in hand has gone (no steps for the quick designs).
+    codegen::TDesignProgress Progress() const;
+    // The last run ended because it was stopped (not done, not failed).
+    bool Broken() const { return WasBroken; }
 
 signals:
     void analysed();
+    // The design of the run in hand went on.
+    void progress();
 
 protected:
     void Step() override;
     void StopEngine() override;
 
 private:
+    // What the run's thread and the job share.
+    struct TShared {
+        // Set to break the run off at the design's next round.
+        std::atomic<bool> Stop = false;
+        std::atomic<long long> Steps = 0;
+        std::atomic<double> PslBoundDb = 0;
+    };
     std::future<codegen::TReceiverAnalysis> Work;
-    // Set to break the run in hand off at the design's next round.
-    std::shared_ptr<std::atomic<bool>> StopWork;
+    std::shared_ptr<TShared> Shared;
+    long long ShownSteps = 0;
+    bool WasBroken = false;
     // Superseded runs still finishing: their results are dropped.
     std::vector<std::future<codegen::TReceiverAnalysis>> Dropped;
     std::unique_ptr<codegen::TReceiverAnalysis> Done;

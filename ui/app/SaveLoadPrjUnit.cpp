@@ -5,6 +5,7 @@
 #include "project/MainFormTable.h"
 #include "project/ProjectFile.h"
 #include "ui/app/ErrorTexts.h"
+#include "ui/app/ProjectSettings.h"
 #include "ui/widgets/Dialogs.h"
 #include "ui/widgets/Form.h"
 #include "ui/widgets/PBSpinEdit.h"
@@ -204,6 +205,8 @@ void SaveAllFormDataToFile(const TProjectWindows& Windows, const QString& FileNa
     TIniDocument Ini = ReadDocument(FileName);
     for (TForm* Form : Windows.Forms)
         SaveFormDataToFile(Ini, Form, Windows.Main);
+    for (const TProjectSettings* Settings : Windows.Settings)
+        Settings->SaveSettings(Ini);
     // All or nothing: the old file stays whole when the new one cannot be written.
     const std::string Content = Ini.ToBytes();
     // A project no reader would open is not written: the work stays in the window.
@@ -303,6 +306,8 @@ bool LoadAllFormDataFromFile(const TProjectWindows& Windows, const QString& File
     }
     for (TForm* Form : Windows.Forms)
         LoadFormDataFromFile(Ini, Form, Windows.Main);
+    for (TProjectSettings* Settings : Windows.Settings)
+        Settings->LoadSettings(Ini);
     if (Mend.Any())
         Dialogs().Information(MendText(Mend, FileName));
     return true;

@@ -13,6 +13,7 @@
 
 class TFileDialogSettings;
 class TForm;
+class TProjectSettings;
 
 // The windows one project holds, in creation order, and the main window among them: its
 // section makes a file a project, its controls are stored in the order of the main window's
@@ -22,6 +23,8 @@ struct TProjectWindows {
     QList<TForm*> Forms;
     TForm* Main = nullptr;
     codegen::TCodListShape Shape;
+    // Sections of their own, after the windows' (ui/app/ProjectSettings.h).
+    QList<TProjectSettings*> Settings = {};
 };
 
 // Asks for a project and loads it; the file's path when it was loaded.

@@ -130,6 +130,8 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     FormCreate();
     CodSource = new TMainFormCodSource(*this);
     CreateUndoActions();
+    // Made hidden now, so that a project's filter settings have a window to load into.
+    ReceiverForm = new TReceiverForm(this);
 }
 
 TMainForm::~TMainForm() {
@@ -138,7 +140,7 @@ TMainForm::~TMainForm() {
 }
 
 TProjectWindows TMainForm::ProjectWindows() {
-    return {ApplicationForms(), this, {CodLength(), CodType()}};
+    return {ApplicationForms(), this, {CodLength(), CodType()}, {ReceiverForm}};
 }
 
 bool TMainForm::SelectedCodValid() const {

@@ -8,15 +8,18 @@
 #include "ui/app/FileSaving.h"
 #include "ui/app/ReceiverJob.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/widgets/FittedLabel.h"
+#include "ui/windows/ReceiverCharts.h"
+#include "ui/windows/ReceiverFigures.h"
 
-#include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,8 +27,6 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
-#include <cmath>
-#include <functional>
 #include <initializer_list>
 #include <limits>
 
@@ -49,33 +50,13 @@ QString CriterionCaption(TFilterCriterion Criterion) {
     return {};
 }
 
-QString Db(double Value) {
-    return QString::fromStdString(codegen::DecibelText(Value));
-}
-
-// |chi| in dB against Reference, never below the charts' floor.
-double FloorDb(double Magnitude, double Reference) {
-    return codegen::ScaledValue(Magnitude, codegen::TValueScale::Decibel, Reference);
-}
-
-QCustomPlot* NewChart(QWidget* Parent, const QString& Name, const QString& XLabel,
-                      const QString& YLabel) {
-    auto* Chart = new QCustomPlot(Parent);
-    Chart->setObjectName(Name);
-    Chart->xAxis->setLabel(XLabel);
-    Chart->yAxis->setLabel(YLabel);
-    Chart->setInteraction(QCP::iRangeZoom);
-    Chart->setInteraction(QCP::iRangeDrag);
-    Chart->setMinimumSize(280, 200);
-    Chart->setContextMenuPolicy(Qt::CustomContextMenu);
-    return Chart;
-}
-
-QCPGraph* NewGraph(QCustomPlot* Chart, const QColor& Color, const QString& Name) {
-    QCPGraph* Graph = Chart->addGraph();
-    Graph->setPen(QPen(Color, 1.5));
-    Graph->setName(Name);
-    return Graph;
+// The same chain but for the limit, which the window applies to what it shows at once.
+bool SameChain(const codegen::TReceiverParams& Shown, const codegen::TReceiverParams& Wanted) {
+    return Shown.Cod == Wanted.Cod && Shown.L == Wanted.L && Shown.Type == Wanted.Type &&
+           Shown.Criterion == Wanted.Criterion &&
+           (Wanted.Criterion == TFilterCriterion::Matched || Shown.Taps == Wanted.Taps) &&
+           Shown.Bits == Wanted.Bits && Shown.Grid.Max == Wanted.Grid.Max &&
+           Shown.Grid.Bins == Wanted.Grid.Bins;
 }
 
 } // namespace
@@ -86,17 +67,11 @@ TReceiverForm::TReceiverForm(QWidget* Parent) : TForm(QStringLiteral("ReceiverFo
     setAttribute(Qt::WA_QuitOnClose, false);
     Job = new TReceiverJob(this);
     connect(Job, &TReceiverJob::analysed, this, [this] { RunGuarded([this] { Analysed(); }); });
-    connect(Job, &TJob::finished, this, [this] {
-        StopButton->setEnabled(false);
-        if (!Shown)
-            FiguresLabel->clear();
-        else
-            ShowFigures();
-    });
+    connect(Job, &TJob::finished, this, [this] { RunGuarded([this] { Finished(); }); });
+    connect(Job, &TReceiverJob::progress, this, [this] { UpdateState(); });
     CreateControls();
-    CreateCharts();
     CreateSaveMenu();
-    resize(1100, 780);
+    resize(1100, 800);
 }
 
 TReceiverForm::~TReceiverForm() = default;
@@ -104,9 +79,10 @@ TReceiverForm::~TReceiverForm() = default;
 void TReceiverForm::CreateControls() {
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(8, 6, 8, 6);
-    CodLabel = new QLabel(this);
+    // A long code is shortened in its middle, not the window widened to it.
+    CodLabel = new TFittedLabel(QString(), Qt::ElideMiddle, this);
     CodLabel->setObjectName(QStringLiteral("CodLabel"));
-    CodLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    CodLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     CodLabel->setMinimumWidth(200);
     Layout->addWidget(CodLabel);
 
@@ -122,6 +98,10 @@ void TReceiverForm::CreateControls() {
                        "главный лепесток у всех равен энергии кода"));
     TapsSpinBox = new QSpinBox(this);
     TapsSpinBox->setObjectName(QStringLiteral("TapsSpinBox"));
+    // Any length a code may ask for, so that a project's value loads before a code comes;
+    // 0 until then stands for 3L.
+    TapsSpinBox->setRange(0, codegen::MaxFilterFactor * codegen::MaxCodLength);
+    TapsSpinBox->setSpecialValueText(QStringLiteral("3L"));
     TapsSpinBox->setToolTip(QStringLiteral("Число отводов фильтра: от L до 8L"));
     BitsSpinBox = new QSpinBox(this);
     BitsSpinBox->setObjectName(QStringLiteral("BitsSpinBox"));
@@ -132,10 +112,11 @@ void TReceiverForm::CreateControls() {
     DopplerMaxSpinBox = new QDoubleSpinBox(this);
     DopplerMaxSpinBox->setObjectName(QStringLiteral("DopplerMaxSpinBox"));
     DopplerMaxSpinBox->setDecimals(2);
-    DopplerMaxSpinBox->setRange(0.01, 1);
+    DopplerMaxSpinBox->setRange(0.01, codegen::MaxCodLength / 2.0);
     DopplerMaxSpinBox->setSingleStep(0.25);
-    DopplerMaxSpinBox->setValue(1);
-    DopplerMaxSpinBox->setToolTip(QStringLiteral("Доплер от -ν до +ν, в периодах за длину кода"));
+    DopplerMaxSpinBox->setValue(2);
+    DopplerMaxSpinBox->setToolTip(
+        QStringLiteral("Доплер от -ν до +ν, в периодах за длину кода (не больше L/2)"));
     DopplerBinsSpinBox = new QSpinBox(this);
     DopplerBinsSpinBox->setObjectName(QStringLiteral("DopplerBinsSpinBox"));
     DopplerBinsSpinBox->setRange(1, 4096);
@@ -143,17 +124,24 @@ void TReceiverForm::CreateControls() {
     DopplerBinsSpinBox->setToolTip(QStringLiteral("Число значений доплера на отрезке"));
     LimitSpinBox = new QDoubleSpinBox(this);
     LimitSpinBox->setObjectName(QStringLiteral("LimitSpinBox"));
-    LimitSpinBox->setDecimals(1);
-    LimitSpinBox->setRange(-120, 0);
+    LimitSpinBox->setDecimals(2);
+    LimitSpinBox->setRange(-200, 20);
     LimitSpinBox->setValue(-20);
+    LimitSpinBox->setEnabled(false);
     LimitSpinBox->setToolTip(QStringLiteral("Допустимый пик бокового лепестка относительно "
                                             "главного при том же доплере, дБ"));
+    AutoLimitCheckBox = new QCheckBox(QStringLiteral("авто"), this);
+    AutoLimitCheckBox->setObjectName(QStringLiteral("AutoLimitCheckBox"));
+    AutoLimitCheckBox->setChecked(true);
+    AutoLimitCheckBox->setToolTip(QStringLiteral(
+        "Порог по умолчанию: УБЛ фильтра без доплера + 3 дБ, как у codegen-cli ambiguity"));
     CutDopplerSpinBox = new QDoubleSpinBox(this);
     CutDopplerSpinBox->setObjectName(QStringLiteral("CutDopplerSpinBox"));
     CutDopplerSpinBox->setDecimals(3);
-    CutDopplerSpinBox->setRange(-1, 1);
+    CutDopplerSpinBox->setRange(-DopplerMaxSpinBox->value(), DopplerMaxSpinBox->value());
     CutDopplerSpinBox->setSingleStep(0.05);
-    CutDopplerSpinBox->setToolTip(QStringLiteral("Доплер среза по задержке (щелчок по карте "
+    CutDopplerSpinBox->setToolTip(QStringLiteral("Доплер среза по задержке, точно это значение, "
+                                                 "на сетке карты или нет (щелчок по карте "
                                                  "выбирает его)"));
     ScaleComboBox = new QComboBox(this);
     ScaleComboBox->setObjectName(QStringLiteral("ScaleComboBox"));
@@ -163,18 +151,22 @@ void TReceiverForm::CreateControls() {
                                              "относительно главного лепестка"));
     CalculateButton = new QPushButton(QStringLiteral("Рассчитать"), this);
     CalculateButton->setObjectName(QStringLiteral("CalculateButton"));
+    CalculateButton->setToolTip(QStringLiteral("Рассчитать фильтр, карту и кривые заново"));
     StopButton = new QPushButton(QStringLiteral("Прервать"), this);
     StopButton->setObjectName(QStringLiteral("StopButton"));
     StopButton->setEnabled(false);
+    StopButton->setToolTip(QStringLiteral("Прервать расчёт; остаётся прежний"));
     SaveButton = new QToolButton(this);
     SaveButton->setObjectName(QStringLiteral("SaveButton"));
     SaveButton->setText(QStringLiteral("Сохранить"));
     SaveButton->setPopupMode(QToolButton::InstantPopup);
+    SaveButton->setToolTip(QStringLiteral("Сохранить показанный расчёт"));
     // The filter on the first row, the Doppler on the second: the window fits a small screen.
     const auto AddFields = [this](QHBoxLayout* Row,
                                   std::initializer_list<std::pair<QString, QWidget*>> Fields) {
         for (const auto& [Text, Field] : Fields) {
-            Row->addWidget(new QLabel(Text, this));
+            if (!Text.isEmpty())
+                Row->addWidget(new QLabel(Text, this));
             Row->addWidget(Field);
             Row->addSpacing(8);
         }
@@ -193,15 +185,22 @@ void TReceiverForm::CreateControls() {
     AddFields(DopplerRow, {{QStringLiteral("Доплер до ±"), DopplerMaxSpinBox},
                            {QStringLiteral("точек:"), DopplerBinsSpinBox},
                            {QStringLiteral("порог УБЛ, дБ:"), LimitSpinBox},
+                           {QString(), AutoLimitCheckBox},
                            {QStringLiteral("срез при ν ="), CutDopplerSpinBox}});
     Layout->addLayout(DopplerRow);
 
-    FiguresLabel = new QLabel(this);
-    FiguresLabel->setObjectName(QStringLiteral("FiguresLabel"));
-    FiguresLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    FiguresLabel->setMinimumHeight(4 * FiguresLabel->fontMetrics().lineSpacing() + 4);
-    FiguresLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Layout->addWidget(FiguresLabel);
+    StatusLabel = new QLabel(this);
+    StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette Alert = StatusLabel->palette();
+    Alert.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    StatusLabel->setPalette(Alert);
+    StatusLabel->setMinimumHeight(StatusLabel->fontMetrics().lineSpacing());
+    Layout->addWidget(StatusLabel);
+    Figures = new TReceiverFigures(this);
+    Layout->addWidget(Figures);
+    Charts = new TReceiverCharts(this);
+    Layout->addWidget(Charts, 1);
 
     connect(CalculateButton, &QPushButton::clicked, this,
             Guarded(this, &TReceiverForm::CalculateButtonClick));
@@ -212,75 +211,24 @@ void TReceiverForm::CreateControls() {
             [this] { RunGuarded([this] { DrawOutputs(); }); });
     connect(CutDopplerSpinBox, &QDoubleSpinBox::valueChanged, this,
             [this] { RunGuarded([this] { DrawDelayCut(); }); });
+    connect(Charts, &TReceiverCharts::mapClicked, this, [this](double Doppler) {
+        if (Shown)
+            CutDopplerSpinBox->setValue(Doppler);
+    });
     connect(LimitSpinBox, &QDoubleSpinBox::valueChanged, this,
             [this] { RunGuarded([this] { LimitChanged(); }); });
+    connect(AutoLimitCheckBox, &QCheckBox::toggled, this, [this](bool Auto) {
+        LimitSpinBox->setEnabled(!Auto);
+        RunGuarded([this] { LimitChanged(); });
+    });
     // The matched filter has as many taps as the code has chips.
     connect(CriterionComboBox, &QComboBox::currentIndexChanged, this, [this](int Item) {
         TapsSpinBox->setEnabled(Criteria[std::clamp(Item, 0, 2)] != TFilterCriterion::Matched);
+        UpdateState();
     });
-}
-
-void TReceiverForm::CreateCharts() {
-    auto* Grid = new QGridLayout;
-    OutputChart = NewChart(this, QStringLiteral("OutputChart"),
-                           QStringLiteral("Задержка от главного лепестка, элементы"),
-                           QStringLiteral("Выход фильтра"));
-    NewGraph(OutputChart, QColor(150, 150, 150), QStringLiteral("согласованный"));
-    NewGraph(OutputChart, QColor(30, 80, 200), QStringLiteral("фильтр"));
-    for (int G = 0; G < 2; ++G)
-        OutputChart->graph(G)->setLineStyle(QCPGraph::lsStepCenter);
-    OutputChart->legend->setVisible(true);
-
-    MapChart = NewChart(this, QStringLiteral("MapChart"),
-                        QStringLiteral("Задержка от главного лепестка, элементы"),
-                        QStringLiteral("Доплер, периодов за код"));
-    MapChart->setInteractions(QCP::Interactions());
-    Map = new QCPColorMap(MapChart->xAxis, MapChart->yAxis);
-    MapScale = new QCPColorScale(MapChart);
-    MapChart->plotLayout()->addElement(0, 1, MapScale);
-    MapScale->setType(QCPAxis::atRight);
-    MapScale->axis()->setLabel(QStringLiteral("|χ|, дБ"));
-    Map->setColorScale(MapScale);
-    Map->setGradient(QCPColorGradient::gpJet);
-    Map->setDataRange(QCPRange(codegen::DecibelFloor, 0));
-    Map->setInterpolate(false);
-    auto* Margins = new QCPMarginGroup(MapChart);
-    MapChart->axisRect()->setMarginGroup(QCP::msBottom | QCP::msTop, Margins);
-    MapScale->setMarginGroup(QCP::msBottom | QCP::msTop, Margins);
-    connect(MapChart, &QCustomPlot::mousePress, this, [this](QMouseEvent* Event) {
-        if (Event->button() == Qt::LeftButton)
-            MapClicked(MapChart->yAxis->pixelToCoord(Event->pos().y()));
-    });
-
-    DelayCutChart = NewChart(this, QStringLiteral("DelayCutChart"),
-                             QStringLiteral("Задержка от главного лепестка, элементы"),
-                             QStringLiteral("|χ|, дБ"));
-    NewGraph(DelayCutChart, QColor(30, 80, 200), QString())->setLineStyle(QCPGraph::lsStepCenter);
-
-    DopplerChart = NewChart(this, QStringLiteral("DopplerChart"),
-                            QStringLiteral("Доплер, периодов за код"), QStringLiteral("дБ"));
-    NewGraph(DopplerChart, QColor(200, 40, 40), QStringLiteral("УБЛ к главному лепестку"));
-    NewGraph(DopplerChart, QColor(30, 80, 200),
-             QStringLiteral("главный лепесток (нулевая задержка)"));
-    DopplerChart->legend->setVisible(true);
-    // The curves show through the legend.
-    for (QCustomPlot* Chart : {OutputChart, DopplerChart})
-        Chart->legend->setBrush(QColor(255, 255, 255, 170));
-    DopplerChart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
-    LimitLine = new QCPItemStraightLine(DopplerChart);
-    LimitLine->setPen(QPen(QColor(200, 40, 40), 1, Qt::DashLine));
-    LimitLine->setVisible(false);
-    for (auto*& Line : ToleranceLines) {
-        Line = new QCPItemStraightLine(DopplerChart);
-        Line->setPen(QPen(QColor(0, 140, 60), 1, Qt::DashDotLine));
-        Line->setVisible(false);
-    }
-
-    Grid->addWidget(OutputChart, 0, 0);
-    Grid->addWidget(MapChart, 0, 1);
-    Grid->addWidget(DelayCutChart, 1, 0);
-    Grid->addWidget(DopplerChart, 1, 1);
-    static_cast<QVBoxLayout*>(layout())->addLayout(Grid, 1);
+    for (QSpinBox* Spin : {TapsSpinBox, BitsSpinBox, DopplerBinsSpinBox})
+        connect(Spin, &QSpinBox::valueChanged, this, [this] { UpdateState(); });
+    connect(DopplerMaxSpinBox, &QDoubleSpinBox::valueChanged, this, [this] { UpdateState(); });
 }
 
 QAction* TReceiverForm::AddSaveAction(const QString& Caption, const QString& FileName,
@@ -325,6 +273,10 @@ void TReceiverForm::CreateSaveMenu() {
     SaveMapAction = AddSaveAction(
         QStringLiteral("Карту неоднозначности в PNG…"), QStringLiteral("ambiguity.png"),
         QStringLiteral("PNG (*.png)|*.png"), [this](const QString& Path) { SaveMapPng(Path); });
+    SaveMapCsvAction = AddSaveAction(
+        QStringLiteral("Карту неоднозначности в CSV…"), QStringLiteral("ambiguity.csv"),
+        QStringLiteral("|χ| в дБ: строка на доплер, столбец на задержку, CSV (*.csv)|*.csv"),
+        [this](const QString& Path) { SaveMapCsv(Path); });
     SaveDopplerCsvAction =
         AddSaveAction(QStringLiteral("Кривые по доплеру в CSV…"), QStringLiteral("doppler.csv"),
                       QStringLiteral("Доплер, главный лепесток и УБЛ, CSV (*.csv)|*.csv"),
@@ -334,7 +286,7 @@ void TReceiverForm::CreateSaveMenu() {
                       QStringLiteral("Задержка и выходы, CSV (*.csv)|*.csv"),
                       [this](const QString& Path) { SaveOutputsCsv(Path); });
     SaveButton->setMenu(SaveMenu);
-    for (QCustomPlot* Chart : {OutputChart, MapChart, DelayCutChart, DopplerChart})
+    for (QCustomPlot* Chart : Charts->Charts())
         connect(Chart, &QWidget::customContextMenuRequested, this,
                 [this, Chart](const QPoint& Pos) { SaveMenu->popup(Chart->mapToGlobal(Pos)); });
 }
@@ -347,25 +299,20 @@ void TReceiverForm::ShowCod(const std::string& NewCod, int NewL, codegen::TCodTy
     L = NewL;
     Type = NewType;
     Number = NewNumber;
-    CodLabel->setText(QStringLiteral("Код %1 (%2 элементов): %3")
-                          .arg(Number)
-                          .arg(L)
-                          .arg(QString::fromStdString(Cod)));
+    CodLabel->setText(QStringLiteral("Код %1 (%2): %3")
+                          .arg(Number, CountText(L, "элемент", "элемента", "элементов"),
+                               QString::fromStdString(Cod)));
+    // A length chosen (or loaded) that this code takes stays; any other becomes 3L.
     const int OldTaps = TapsSpinBox->value();
     TapsSpinBox->setRange(codegen::MinFilterFactor * L, codegen::MaxFilterFactor * L);
-    if (!Shown || OldTaps < TapsSpinBox->minimum() || OldTaps > TapsSpinBox->maximum())
+    if (OldTaps < TapsSpinBox->minimum() || OldTaps > TapsSpinBox->maximum())
         TapsSpinBox->setValue(codegen::DefaultFilterFactor * L);
     // Doppler beyond half a cycle per chip aliases onto the other half.
-    const bool FirstCod = !Shown && DopplerMaxSpinBox->maximum() <= 1;
     DopplerMaxSpinBox->setMaximum(L / 2.0);
-    if (FirstCod)
-        DopplerMaxSpinBox->setValue(std::min(2.0, L / 2.0));
     CalculateButtonClick();
 }
 
-void TReceiverForm::CalculateButtonClick() {
-    if (Cod.empty())
-        throw codegen::CodError("The filter window has no code: open it from a code list's menu");
+codegen::TReceiverParams TReceiverForm::ControlParams() const {
     codegen::TReceiverParams P;
     P.Cod = Cod;
     P.L = L;
@@ -375,22 +322,79 @@ void TReceiverForm::CalculateButtonClick() {
     P.Bits = BitsSpinBox->value();
     P.Grid.Max = DopplerMaxSpinBox->value();
     P.Grid.Bins = DopplerBinsSpinBox->value();
-    P.LimitDb = LimitSpinBox->value();
-    Job->start(P);
+    if (!AutoLimitCheckBox->isChecked())
+        P.LimitDb = LimitSpinBox->value();
+    return P;
+}
+
+void TReceiverForm::CalculateButtonClick() {
+    if (Cod.empty())
+        throw codegen::CodError("The filter window has no code: open it from a code list's menu");
+    Run = ControlParams();
+    RunNumber = Number;
+    Note.clear();
+    Job->start(*Run);
     StopButton->setEnabled(true);
-    FiguresLabel->setText(QStringLiteral("Идёт расчёт: фильтр «%1», %2 отводов…")
-                              .arg(CriterionCaption(P.Criterion))
-                              .arg(P.Criterion == TFilterCriterion::Matched ? L : P.Taps));
+    UpdateState();
+}
+
+void TReceiverForm::Finished() {
+    StopButton->setEnabled(false);
+    if (Job->Broken() && Run)
+        Note = QStringLiteral("Фильтр «%1», %2: прервано")
+                   .arg(CriterionCaption(Run->Criterion),
+                        TapsText(Run->Criterion == TFilterCriterion::Matched ? Run->L : Run->Taps));
+    Run.reset();
+    UpdateState();
 }
 
 void TReceiverForm::Analysed() {
     Shown = Job->Result();
+    ShownNumber = RunNumber;
+    if (AutoLimitCheckBox->isChecked()) {
+        const QSignalBlocker Quiet(LimitSpinBox);
+        LimitSpinBox->setValue(Shown->DefaultLimitDb);
+    }
     DrawOutputs();
-    DrawMap();
+    Charts->DrawMap(*Shown);
     DrawDelayCut();
-    // With the tolerance and the figures at the limit shown now, which may have moved while
-    // the run went on.
-    DrawDoppler();
+    Charts->DrawDoppler(*Shown);
+    ShowFigures();
+    UpdateState();
+}
+
+bool TReceiverForm::Stale() const {
+    return Shown && !SameChain(Shown->Params, ControlParams());
+}
+
+QString TReceiverForm::RunningText() const {
+    const int Taps = Run->Criterion == TFilterCriterion::Matched ? Run->L : Run->Taps;
+    QString Text = QStringLiteral("Идёт расчёт: фильтр «%1», %2…")
+                       .arg(CriterionCaption(Run->Criterion), TapsText(Taps));
+    const codegen::TDesignProgress Progress = Job->Progress();
+    if (Progress.Steps > 0)
+        Text += u' ' + CountText(Progress.Steps, "шаг", "шага", "шагов") +
+                QStringLiteral(" симплекс-метода");
+    if (Progress.PslBoundDb > std::numeric_limits<double>::lowest())
+        Text += QStringLiteral(", УБЛ будет не ниже %1 дБ")
+                    .arg(QString::fromStdString(codegen::DecibelText(Progress.PslBoundDb)));
+    return Text;
+}
+
+void TReceiverForm::UpdateState() {
+    const bool IsStale = Stale();
+    Charts->SetStale(IsStale);
+    Figures->SetStale(IsStale);
+    QStringList Status;
+    if (Job->Running() && Run)
+        Status.append(RunningText());
+    else if (!Note.isEmpty())
+        Status.append(Note);
+    if (IsStale)
+        Status.append(Job->Running() ? QStringLiteral("пока показан прежний — не пересчитано")
+                                     : QStringLiteral("не пересчитано: показан расчёт прежних "
+                                                      "параметров, «Рассчитать» — по новым"));
+    StatusLabel->setText(Status.join(QStringLiteral("; ")));
 }
 
 const codegen::TReceiverAnalysis& TReceiverForm::Need() const {
@@ -400,147 +404,49 @@ const codegen::TReceiverAnalysis& TReceiverForm::Need() const {
 }
 
 void TReceiverForm::DrawOutputs() {
-    if (!Shown)
-        return;
-    const auto Scale = static_cast<codegen::TValueScale>(ScaleComboBox->currentIndex());
-    const double Reference = Shown->Ambiguity.ZeroDopplerMainLobe;
-    const auto Fill = [&](QCPGraph* Graph, const std::vector<double>& Output, int Main) {
-        QVector<double> X, Y;
-        for (int I = 0; I < static_cast<int>(Output.size()); ++I) {
-            X.append(I - Main);
-            Y.append(codegen::ScaledValue(Output[I], Scale, Reference));
-        }
-        Graph->setData(X, Y, true);
-    };
-    Fill(OutputChart->graph(0), Shown->MatchedOutput, Shown->MatchedMain);
-    Fill(OutputChart->graph(1), Shown->Output, Shown->OutputMain);
-    OutputChart->yAxis->setLabel(Scale == codegen::TValueScale::Decibel
-                                     ? QStringLiteral("Выход фильтра, дБ")
-                                     : QStringLiteral("Выход фильтра"));
-    OutputChart->rescaleAxes();
-    OutputChart->replot();
-}
-
-void TReceiverForm::DrawMap() {
-    const codegen::TAmbiguity& A = Shown->Ambiguity;
-    // Every cell in dB against the main lobe at zero Doppler.
-    const double Ref = A.ZeroDopplerMainLobe;
-    const int Bins = static_cast<int>(A.Doppler.size());
-    Map->data()->setSize(A.Delays, Bins);
-    const double Low = A.Doppler.front(), High = A.Doppler.back();
-    const int MainDelay = A.MainDelay;
-    Map->data()->setRange(
-        QCPRange(A.FirstDelay - MainDelay, A.FirstDelay - MainDelay + A.Delays - 1),
-        Bins > 1 ? QCPRange(Low, High) : QCPRange(Low - 0.5, High + 0.5));
-    for (int Bin = 0; Bin < Bins; ++Bin)
-        for (int K = 0; K < A.Delays; ++K)
-            Map->data()->setCell(K, Bin, FloorDb(A.At(Bin, A.FirstDelay + K), Ref));
-    MapChart->rescaleAxes();
-    MapChart->replot();
+    if (Shown)
+        Charts->DrawOutputs(*Shown,
+                            static_cast<codegen::TValueScale>(ScaleComboBox->currentIndex()));
 }
 
 void TReceiverForm::DrawDelayCut() {
-    if (!Shown)
-        return;
-    const codegen::TAmbiguity& A = Shown->Ambiguity;
-    const double Wanted = CutDopplerSpinBox->value();
-    int Nearest = 0;
-    for (int Bin = 1; Bin < static_cast<int>(A.Doppler.size()); ++Bin)
-        if (std::abs(A.Doppler[Bin] - Wanted) < std::abs(A.Doppler[Nearest] - Wanted))
-            Nearest = Bin;
-    QVector<double> X, Y;
-    for (int K = 0; K < A.Delays; ++K) {
-        X.append(A.FirstDelay + K - A.MainDelay);
-        Y.append(FloorDb(A.At(Nearest, A.FirstDelay + K), A.ZeroDopplerMainLobe));
-    }
-    DelayCutChart->graph(0)->setData(X, Y, true);
-    DelayCutChart->yAxis->setLabel(
-        QStringLiteral("|χ| при ν = %1, дБ").arg(A.Doppler[Nearest], 0, 'f', 3));
-    DelayCutChart->rescaleAxes();
-    DelayCutChart->yAxis->setRange(codegen::DecibelFloor, 3);
-    DelayCutChart->replot();
-}
-
-void TReceiverForm::DrawDoppler() {
-    QVector<double> X, Psl, Main;
-    for (const codegen::TDopplerPsl& Bin : Shown->Curve) {
-        X.append(Bin.Doppler);
-        // Where the main lobe nearly vanishes the side lobes tower over it; the chart stops at
-        // 20 dB above it, the figures give the real value.
-        Psl.append(std::clamp(Bin.PslDb, codegen::DecibelFloor, 20.0));
-        Main.append(std::max(codegen::DecibelFloor, -Bin.MainLobeLossDb));
-    }
-    DopplerChart->graph(0)->setData(X, Psl, true);
-    DopplerChart->graph(1)->setData(X, Main, true);
-    LimitChanged();
-    DopplerChart->rescaleAxes();
-    const QCPRange Values = DopplerChart->yAxis->range();
-    DopplerChart->yAxis->setRange(std::min(Values.lower, LimitSpinBox->value()) - 3,
-                                  std::max(Values.upper, 0.0) + 3);
-    DopplerChart->replot();
+    if (Shown)
+        Charts->DrawDelayCut(*Shown, CutDopplerSpinBox->value());
 }
 
 void TReceiverForm::LimitChanged() {
     if (!Shown)
         return;
-    Shown->Params.LimitDb = LimitSpinBox->value();
-    Shown->Tolerance = codegen::DopplerTolerance(Shown->Curve, Shown->Params.LimitDb);
-    LimitLine->point1->setCoords(0, Shown->Params.LimitDb);
-    LimitLine->point2->setCoords(1, Shown->Params.LimitDb);
-    LimitLine->setVisible(true);
-    for (int Side = 0; Side < 2; ++Side) {
-        const double X = Side ? Shown->Tolerance : -Shown->Tolerance;
-        ToleranceLines[Side]->point1->setCoords(X, 0);
-        ToleranceLines[Side]->point2->setCoords(X, 1);
-        ToleranceLines[Side]->setVisible(Shown->Tolerance > 0);
+    if (AutoLimitCheckBox->isChecked()) {
+        Shown->Params.LimitDb.reset();
+        Shown->LimitDb = Shown->DefaultLimitDb;
+        const QSignalBlocker Quiet(LimitSpinBox);
+        LimitSpinBox->setValue(Shown->DefaultLimitDb);
+    } else {
+        Shown->Params.LimitDb = Shown->LimitDb = LimitSpinBox->value();
     }
-    DopplerChart->replot();
+    Shown->Tolerance = codegen::DopplerTolerance(Shown->Curve, Shown->LimitDb);
+    Charts->DrawLimit(*Shown);
     ShowFigures();
 }
 
-void TReceiverForm::MapClicked(double Doppler) {
-    if (!Shown)
-        return;
-    CutDopplerSpinBox->setValue(Doppler);
-}
-
 QString TReceiverForm::FiguresText() const {
-    if (!Shown)
-        return {};
-    const codegen::TReceiverAnalysis& A = *Shown;
-    const auto Figures = [](const codegen::TFilterFigures& F) {
-        return QStringLiteral("УБЛ %1 дБ, ИУБЛ %2 дБ, потери %3 дБ")
-            .arg(Db(F.PslDb), Db(F.IslDb), Db(F.LossDb));
-    };
-    QStringList Lines;
-    Lines.append(QStringLiteral("Фильтр «%1», %2 отводов: %3")
-                     .arg(CriterionCaption(A.Params.Criterion))
-                     .arg(A.Params.Taps)
-                     .arg(Figures(A.Figures)));
-    Lines.append(QStringLiteral("Отводы в %1 бит (масштаб %2): %3")
-                     .arg(A.Quantised.Bits)
-                     .arg(A.Quantised.Scale, 0, 'g', 6)
-                     .arg(Figures(A.QuantisedFigures)));
-    Lines.append(QStringLiteral("Согласованный фильтр: %1").arg(Figures(A.MatchedFigures)));
-    const codegen::TDopplerPsl* Worst = nullptr;
-    for (const auto& Bin : A.Curve)
-        if (!Worst || Bin.PslDb > Worst->PslDb)
-            Worst = &Bin;
-    QString Doppler = QStringLiteral("Доплер до ±%1: допуск |ν| ≤ %2 при УБЛ ≤ %3 дБ")
-                          .arg(A.Params.Grid.Max, 0, 'f', 2)
-                          .arg(A.Tolerance, 0, 'f', 3)
-                          .arg(A.Params.LimitDb, 0, 'f', 1);
-    if (Worst)
-        Doppler += QStringLiteral("; худший УБЛ %1 дБ при ν = %2, главный лепесток там %3 дБ")
-                       .arg(Db(Worst->PslDb))
-                       .arg(Worst->Doppler, 0, 'f', 3)
-                       .arg(Db(-Worst->MainLobeLossDb));
-    Lines.append(Doppler);
-    return Lines.join(u'\n');
+    return Figures->Text();
 }
 
 void TReceiverForm::ShowFigures() {
-    FiguresLabel->setText(FiguresText());
+    if (Shown)
+        Figures->Show(*Shown, CriterionCaption(Shown->Params.Criterion));
+    else
+        Figures->Clear();
+}
+
+QString TReceiverForm::MapTitle() const {
+    const codegen::TReceiverAnalysis& A = Need();
+    return QStringLiteral("Неоднозначность: код %1 (%2), фильтр «%3», %4; |χ| в дБ к главному "
+                          "лепестку без доплера")
+        .arg(ShownNumber, CountText(A.Params.L, "элемент", "элемента", "элементов"),
+             CriterionCaption(A.Params.Criterion), TapsText(A.Params.Taps));
 }
 
 void TReceiverForm::SaveTapsText(const QString& Path) const {
@@ -563,12 +469,13 @@ void TReceiverForm::SaveTapsMemory(const QString& Path, bool Coe) const {
 }
 
 void TReceiverForm::SaveMapPng(const QString& Path) const {
-    Need();
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    MapChart->toPixmap().save(&Buffer, "PNG");
-    WriteFileAtomically(Path, Bytes.toStdString());
+    WriteFileAtomically(Path, Charts->MapPng(MapTitle()).toStdString());
+}
+
+void TReceiverForm::SaveMapCsv(const QString& Path) const {
+    std::string Text;
+    codegen::AmbiguityCsv(Need().Ambiguity, [&Text](const std::string& Line) { Text += Line; });
+    WriteFileAtomically(Path, Text);
 }
 
 void TReceiverForm::SaveDopplerCsv(const QString& Path) const {
