@@ -12,6 +12,7 @@
 #include "ui/windows/CodSource.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
@@ -256,6 +257,37 @@ private slots:
         QCOMPARE(MainForm->StatusLabel->text(), QString());
         QCOMPARE(MainForm->CodLabel->text(), QStringLiteral("Строка текущего кода"));
         QCOMPARE(MainForm->Label5->text(), QStringLiteral("Найдено 1 кодов"));
+    }
+
+    // The search mode, its seconds and kept codes and the record box are kept in the
+    // project; a project without them (an older one) leaves them as they are.
+    void theSearchModeIsKeptInTheProject() {
+        TBestSearchPanel* Panel = MainForm->BestSearchPanel;
+        Panel->SetMode(TBestSearchPanel::TMode::Best);
+        Panel->SetSeconds(17);
+        Panel->SetKeptCods(3);
+        MainForm->RecordCheckBox->setChecked(false);
+        const QString Path = Dir.filePath(QStringLiteral("mode.cod"));
+        SaveAllFormDataToFile(MainForm->ProjectWindows(), Path);
+        Panel->SetMode(TBestSearchPanel::TMode::Count);
+        Panel->SetSeconds(60);
+        Panel->SetKeptCods(10);
+        MainForm->RecordCheckBox->setChecked(true);
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Path));
+        QCOMPARE(Panel->Mode(), TBestSearchPanel::TMode::Best);
+        QCOMPARE(Panel->Seconds(), 17);
+        QCOMPARE(Panel->KeptCods(), 3);
+        QVERIFY(!MainForm->RecordCheckBox->isChecked());
+        // An older project: nothing of the section.
+        const QString Old = Dir.filePath(QStringLiteral("older.cod"));
+        QFile File(Old);
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        File.write("[MainForm]\r\nCodLengthPBSpinEdit=12\r\n[BestSearchPanel]\r\nMode=7\r\n"
+                   "Seconds=0\r\n");
+        File.close();
+        QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Old));
+        QCOMPARE(Panel->Mode(), TBestSearchPanel::TMode::Best);
+        QCOMPARE(Panel->Seconds(), 17);
     }
 
     // Every change of a list goes back with Ctrl+Z and forth with Ctrl+Y, figures and shape

@@ -174,6 +174,9 @@ private slots:
                     "Wisible=0\r\nEnabled=0\r\n"
                     "[TextForm]\r\nTop=85\r\nLeft=341\r\nWidth=400\r\nHeight=551\r\n"
                     "ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n"
+                    // How "Искать коды" searches, as a new window has it.
+                    "[BestSearchPanel]\r\nMode=0\r\nSeconds=60\r\nKeptCods=10\r\n"
+                    "RecordTarget=1\r\n"
                     // The filter window's settings (it has not been opened: 3L taps).
                     "[ReceiverForm]\r\nCriterionComboBox=1\r\nTapsSpinBox=0\r\n"
                     "BitsSpinBox=16\r\nDopplerMaxSpinBox=2\r\nDopplerBinsSpinBox=201\r\n"
@@ -194,8 +197,8 @@ private slots:
         const QByteArray Saved = ReadAll(Path("p.cod"));
         QVERIFY(Saved.startsWith("[Notes]\r\nKept=yes\r\n[MainForm]\r\n"));
         QVERIFY(!Saved.contains("00019999"));
-        QVERIFY(
-            Saved.contains("ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n[ReceiverForm]\r\n"));
+        QVERIFY(Saved.contains(
+            "ConvertRadioGroup=0\r\nWisible=0\r\nEnabled=0\r\n[BestSearchPanel]\r\n"));
         QVERIFY(Saved.endsWith("LimitSpinBox=-20\r\n"));
     }
 

@@ -156,3 +156,27 @@ std::optional<int> TBestSearchPanel::RecordTarget(int L, codegen::TCodType Type)
         return Record->Psl;
     return std::nullopt;
 }
+
+void TBestSearchPanel::SaveSettings(codegen::TIniDocument& Ini) const {
+    auto Section = Ini.RewriteSection(objectName().toStdString());
+    Section.WriteInteger("Mode", ModeBox->currentIndex());
+    Section.WriteInteger("Seconds", Seconds());
+    Section.WriteInteger("KeptCods", Kept);
+    if (RecordBox)
+        Section.WriteBool("RecordTarget", RecordBox->isChecked());
+}
+
+void TBestSearchPanel::LoadSettings(const codegen::TIniDocument& Ini) {
+    const std::string S = objectName().toStdString();
+    if (!Ini.HasSection(S))
+        return;
+    if (const int Stored = Ini.ReadInteger(S, "Mode", -1); Stored >= 0 && Stored <= 2)
+        SetMode(static_cast<TMode>(Stored));
+    if (const int Stored = Ini.ReadInteger(S, "Seconds", 0);
+        Stored >= MinSeconds && Stored <= MaxSeconds)
+        SetSeconds(Stored);
+    if (const int Stored = Ini.ReadInteger(S, "KeptCods", 0); Stored >= 1 && Stored <= 1000000)
+        SetKeptCods(Stored);
+    if (RecordBox && Ini.Value(S, "RecordTarget"))
+        RecordBox->setChecked(Ini.ReadBool(S, "RecordTarget", RecordBox->isChecked()));
+}

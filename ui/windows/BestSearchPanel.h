@@ -1,10 +1,11 @@
 // The choice of how "Искать коды" searches: the exhaustive search, the search for the best
 // codes within a time budget, which finishes at any length, or the exhaustive search that
 // only counts the codes and classes of each PSL. Its choices are the user's, kept in
-// the settings for the next session, not in projects.
+// the settings for the next session, and in projects in a section of their own.
 #pragma once
 
 #include "engine/Cod.h"
+#include "ui/app/ProjectSettings.h"
 
 #include <QWidget>
 
@@ -15,7 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QSpinBox;
 
-class TBestSearchPanel : public QWidget {
+class TBestSearchPanel : public QWidget, public TProjectSettings {
     Q_OBJECT
 
 public:
@@ -54,6 +55,11 @@ public:
     void ShowRecord(int L, codegen::TCodType Type);
     // The record a best run of L chips of the type aims at, when the box is ticked.
     std::optional<int> RecordTarget(int L, codegen::TCodType Type) const;
+
+    // [BestSearchPanel]: Mode (0 перебор, 1 лучшие за, 2 подсчёт), Seconds, KeptCods and
+    // RecordTarget. A key the file lacks, or a value out of its range, leaves the choice.
+    void SaveSettings(codegen::TIniDocument& Ini) const override;
+    void LoadSettings(const codegen::TIniDocument& Ini) override;
 
 signals:
     void ModeChanged();

@@ -140,7 +140,7 @@ TMainForm::~TMainForm() {
 }
 
 TProjectWindows TMainForm::ProjectWindows() {
-    return {ApplicationForms(), this, {CodLength(), CodType()}, {ReceiverForm}};
+    return {ApplicationForms(), this, {CodLength(), CodType()}, {BestSearchPanel, ReceiverForm}};
 }
 
 bool TMainForm::SelectedCodValid() const {
