@@ -347,6 +347,62 @@ private slots:
         QVERIFY(OneLength());
     }
 
+    // The other list-changing actions go back too: "Вставить", the set's "Очистить", the
+    // selection's "Загрузить", an import, a length change that cleared the lists.
+    void theOtherListChangesAreUndone() {
+        TStringGrid* Good = MainForm->CodStringGrid;
+        TStringGrid* Set = MainForm->NoCorrCodsStringGrid;
+        MainForm->CodLengthPBSpinEdit->SetValue(4);
+        MainForm->AddCodsToStringGrid({"1011", "1000"});
+        Set->AppendRows({{"1", "1011"}, {"2", "1000"}});
+        const auto Undone = [&](const QStringList& GoodWas, const QStringList& SetWas) {
+            MainForm->UndoListsStep();
+            return Texts(Good) == GoodWas && Texts(Set) == SetWas;
+        };
+        // "Вставить": set row 1 replaced by good row 2.
+        ClickCell(Good, 1, 2);
+        ClickCell(Set, 1, 1);
+        MainForm->N2->trigger();
+        QCOMPARE(Texts(Set), (QStringList{"1000", "1000"}));
+        QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
+        // "Очистить".
+        Recorded->ConfirmAnswer = true;
+        QTest::mouseClick(MainForm->ClearSetButton, Qt::LeftButton);
+        QVERIFY(Texts(Set).isEmpty());
+        QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
+        // The selection's "Загрузить".
+        MainForm->SelectStringGrid->SetRowCount(1);
+        MainForm->SelectStringGrid->AppendRows({{"2", "1000"}});
+        QTest::mouseClick(MainForm->LoadSelectionsBitBtn, Qt::LeftButton);
+        QCOMPARE(Texts(Good), QStringList{"1000"});
+        QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
+        // An import of another length, the set cleared.
+        const QString Path = Dir.filePath(QStringLiteral("five.txt"));
+        QFile File(Path);
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        File.write("12021\n");
+        File.close();
+        Recorded->OpenPath = Path;
+        Recorded->Choice = 0;
+        QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
+        QCOMPARE(MainForm->CodLength(), 5);
+        QVERIFY(Texts(Set).isEmpty());
+        QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
+        QCOMPARE(MainForm->CodLength(), 4);
+        QCOMPARE(MainForm->CodType(), codegen::TCodType::Binary);
+        // A length typed, the lists cleared.
+        TPBSpinEdit* Edit = MainForm->CodLengthPBSpinEdit;
+        Edit->setFocus();
+        Edit->selectAll();
+        QTest::keyClicks(Edit, QStringLiteral("6"));
+        QTest::keyClick(Edit, Qt::Key_Return);
+        QCOMPARE(MainForm->CodLength(), 6);
+        QVERIFY(Texts(Good).isEmpty());
+        QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
+        QCOMPARE(MainForm->CodLength(), 4);
+        QVERIFY(OneLength());
+    }
+
     // At least twenty steps are kept.
     void twentyStepsAreKept() {
         MainForm->CodLengthPBSpinEdit->SetValue(4);
