@@ -14,20 +14,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-namespace {
-// File dialogs answer with a prepared path.
-struct TPathDialogs : TRecordingDialogs {
-    QString Answer;
-    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::OpenFile(Parent, Settings);
-        return Answer;
-    }
-    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::SaveFile(Parent, Settings);
-        return Answer;
-    }
-};
-} // namespace
+namespace {} // namespace
 
 class TListLabelsTest : public QObject, public TWindowsSession<TPathDialogs> {
     Q_OBJECT
@@ -102,16 +89,16 @@ private slots:
     void openedProjectRefreshesTheLabels() {
         MainForm->CodLengthPBSpinEdit->SetValue(4);
         MainForm->AddCodsToStringGrid({"0001", "0010"});
-        Recorded->Answer = Dir.filePath(QStringLiteral("two.cod"));
+        Recorded->OpenPath = Recorded->SavePath = Dir.filePath(QStringLiteral("two.cod"));
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         QCOMPARE(Recorded->Errors, QStringList());
 
         // Another list, saved too, so that opening the first one has no work to lose.
         MainForm->AddCodsToStringGrid({"0100", "1000", "1011"});
-        Recorded->Answer = Dir.filePath(QStringLiteral("five.cod"));
+        Recorded->OpenPath = Recorded->SavePath = Dir.filePath(QStringLiteral("five.cod"));
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         SetMessages();
-        Recorded->Answer = Dir.filePath(QStringLiteral("two.cod"));
+        Recorded->OpenPath = Recorded->SavePath = Dir.filePath(QStringLiteral("two.cod"));
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QCOMPARE(Recorded->Errors, QStringList());
         QCOMPARE(MainForm->CodStringGrid->RowCount(), 3);
@@ -125,7 +112,7 @@ private slots:
         QVERIFY(File.open(QIODevice::WriteOnly));
         File.write("1201\n2101\n0012\n");
         File.close();
-        Recorded->Answer = Path;
+        Recorded->OpenPath = Recorded->SavePath = Path;
 
         MainForm->AddCodsToStringGrid({"0001", "0010", "0100", "1000"});
         SetMessages();

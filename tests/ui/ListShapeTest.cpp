@@ -20,25 +20,24 @@
 
 #include <fstream>
 
-class TListShapeDialogs : public TRecordingDialogs {
-public:
-    QString OpenPath;
-    QString SavePath;
-    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::SaveFile(Parent, Settings);
-        return SavePath;
-    }
-    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::OpenFile(Parent, Settings);
-        return OpenPath;
-    }
-};
-
-class TListShapeTest : public QObject, public TWindowsSession<TListShapeDialogs> {
+class TListShapeTest : public QObject, public TWindowsSession<TPathDialogs> {
     Q_OBJECT
 
     QTemporaryDir Dir;
 
+    // A file of the test's folder holding Bytes; its path.
+    QString WriteFile(const QString& Name, const QByteArray& Bytes) {
+        const QString Path = Dir.filePath(Name);
+        QFile File(Path);
+        if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            File.write(Bytes) != Bytes.size())
+            qFatal("cannot write %s", qPrintable(Path));
+        return Path;
+    }
+    static QByteArray Contents(const QString& Path) {
+        QFile File(Path);
+        return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+    }
     static QStringList Texts(const TStringGrid* Grid) {
         QStringList T;
         for (int R = 1; R < Grid->RowCount(); ++R)
@@ -117,11 +116,8 @@ private slots:
     void anImportOfAnotherLengthAsksAboutTheOtherList() {
         MainForm->CodLengthPBSpinEdit->SetValue(20);
         MainForm->NoCorrCodsStringGrid->AppendRows({{"1", QString(20, u'1')}});
-        const QString Path = Dir.filePath(QStringLiteral("long.txt"));
-        QFile File(Path);
-        QVERIFY(File.open(QIODevice::WriteOnly));
-        File.write(QByteArray(64, '2') + "\n" + QByteArray(63, '1') + "2\n");
-        File.close();
+        const QString Path = WriteFile(QStringLiteral("long.txt"),
+                                       QByteArray(64, '2') + "\n" + QByteArray(63, '1') + "2\n");
         Recorded->OpenPath = Path;
         Recorded->Choice = -1;
         QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
@@ -209,11 +205,9 @@ private slots:
         MainForm->AddCodsToStringGrid({"1000"});
         QTest::keySequence(MainForm, QKeySequence::Save);
         QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 1);
-        QFile File(Path);
-        QVERIFY(File.open(QIODevice::ReadOnly));
-        QVERIFY(File.readAll().contains("CodStringGrid00010002=1000"));
-        File.close();
+        QVERIFY(Contents(Path).contains("CodStringGrid00010002=1000"));
         // Another window's save: asked; No leaves its file as it is.
+        QFile File(Path);
         QVERIFY(File.open(QIODevice::WriteOnly | QIODevice::Append));
         File.write("; another window\r\n");
         File.close();
@@ -221,14 +215,10 @@ private slots:
         Recorded->ConfirmAnswer = false;
         QTest::keySequence(MainForm, QKeySequence::Save);
         QVERIFY(Recorded->Calls.last().contains(QStringLiteral("изменён после того")));
-        QVERIFY(File.open(QIODevice::ReadOnly));
-        QVERIFY(!File.readAll().contains("CodStringGrid00010003=0010"));
-        File.close();
+        QVERIFY(!Contents(Path).contains("CodStringGrid00010003=0010"));
         Recorded->ConfirmAnswer = true;
         QTest::keySequence(MainForm, QKeySequence::Save);
-        QVERIFY(File.open(QIODevice::ReadOnly));
-        QVERIFY(File.readAll().contains("CodStringGrid00010003=0010"));
-        File.close();
+        QVERIFY(Contents(Path).contains("CodStringGrid00010003=0010"));
         // Saved as: the dialog again.
         QTest::keySequence(MainForm, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         QCOMPARE(Recorded->Calls.filter(QStringLiteral("SaveFile")).size(), 2);
@@ -245,11 +235,7 @@ private slots:
                  qPrintable(MainForm->StatusLabel->text()));
         QVERIFY(MainForm->Label5->text().startsWith(QStringLiteral("Подсчитано: ")));
         QVERIFY(MainForm->CodLabel->text() != QStringLiteral("Строка текущего кода"));
-        const QString Path = Dir.filePath(QStringLiteral("binary.txt"));
-        QFile File(Path);
-        QVERIFY(File.open(QIODevice::WriteOnly));
-        File.write("1110010\n");
-        File.close();
+        const QString Path = WriteFile(QStringLiteral("binary.txt"), "1110010\n");
         Recorded->OpenPath = Path;
         Recorded->Choices = {0}; // binary codes
         QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);
@@ -279,12 +265,10 @@ private slots:
         QCOMPARE(Panel->KeptCods(), 3);
         QVERIFY(!MainForm->RecordCheckBox->isChecked());
         // An older project: nothing of the section.
-        const QString Old = Dir.filePath(QStringLiteral("older.cod"));
-        QFile File(Old);
-        QVERIFY(File.open(QIODevice::WriteOnly));
-        File.write("[MainForm]\r\nCodLengthPBSpinEdit=12\r\n[BestSearchPanel]\r\nMode=7\r\n"
-                   "Seconds=0\r\n");
-        File.close();
+        const QString Old =
+            WriteFile(QStringLiteral("older.cod"),
+                      "[MainForm]\r\nCodLengthPBSpinEdit=12\r\n[BestSearchPanel]\r\nMode=7\r\n"
+                      "Seconds=0\r\n");
         QVERIFY(LoadAllFormDataFromFile(MainForm->ProjectWindows(), Old));
         QCOMPARE(Panel->Mode(), TBestSearchPanel::TMode::Best);
         QCOMPARE(Panel->Seconds(), 17);
@@ -377,11 +361,7 @@ private slots:
         QCOMPARE(Texts(Good), QStringList{"1000"});
         QVERIFY(Undone({"1011", "1000"}, {"1011", "1000"}));
         // An import of another length, the set cleared.
-        const QString Path = Dir.filePath(QStringLiteral("five.txt"));
-        QFile File(Path);
-        QVERIFY(File.open(QIODevice::WriteOnly));
-        File.write("12021\n");
-        File.close();
+        const QString Path = WriteFile(QStringLiteral("five.txt"), "12021\n");
         Recorded->OpenPath = Path;
         Recorded->Choice = 0;
         QTest::mouseClick(MainForm->LoadFromTxtBitBtn, Qt::LeftButton);

@@ -62,6 +62,21 @@ public:
     }
 };
 
+// File dialogs that answer with prepared paths, questions as TRecordingDialogs does.
+class TPathDialogs : public TRecordingDialogs {
+public:
+    QString OpenPath;
+    QString SavePath;
+    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::OpenFile(Parent, Settings);
+        return OpenPath;
+    }
+    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
+        TRecordingDialogs::SaveFile(Parent, Settings);
+        return SavePath;
+    }
+};
+
 // The main window of the windows a test opened last (the jobs' waits below watch it).
 inline TMainForm* SessionMainForm = nullptr;
 

@@ -225,21 +225,20 @@ void TMainForm::KeepListsStep(TListsState Before) {
 }
 
 void TMainForm::UndoListsStep() {
-    if (UndoSteps.empty() || JobRunning())
-        return;
-    RedoSteps.push_back(CaptureLists());
-    TListsState State = std::move(UndoSteps.back());
-    UndoSteps.pop_back();
-    RestoreLists(std::move(State));
-    UpdateUndoActions();
+    MoveListsStep(UndoSteps, RedoSteps);
 }
 
 void TMainForm::RedoListsStep() {
-    if (RedoSteps.empty() || JobRunning())
+    MoveListsStep(RedoSteps, UndoSteps);
+}
+
+void TMainForm::MoveListsStep(std::deque<TListsState>& From, std::deque<TListsState>& To) {
+    // A running job reads the lists: they stay as they are until it has ended.
+    if (From.empty() || JobRunning())
         return;
-    UndoSteps.push_back(CaptureLists());
-    TListsState State = std::move(RedoSteps.back());
-    RedoSteps.pop_back();
+    To.push_back(CaptureLists());
+    TListsState State = std::move(From.back());
+    From.pop_back();
     RestoreLists(std::move(State));
     UpdateUndoActions();
 }

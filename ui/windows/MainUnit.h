@@ -375,6 +375,8 @@ private:
     // The controls and the lists' shape to New, the windows told.
     void SetListsShape(codegen::TCodListShape New);
     void ShowCodShape(codegen::TCodListShape Shape);
+    // The state last kept in From back in the lists, the lists as they are now kept in To.
+    void MoveListsStep(std::deque<TListsState>& From, std::deque<TListsState>& To);
     bool ShapeRestoring = false;
     std::deque<TListsState> UndoSteps;
     std::deque<TListsState> RedoSteps;
