@@ -383,6 +383,21 @@ private slots:
         QVERIFY(OneLength());
     }
 
+    // While a job reads the lists, their shape stays: the change is refused and put back.
+    void noShapeChangeWhileAJobReadsTheLists() {
+        MainForm->CodLengthPBSpinEdit->SetValue(12);
+        MainForm->AddCodsToStringGrid(EveryBinaryCod(12));
+        QTest::mouseClick(MainForm->SelectBitBtn, Qt::LeftButton);
+        QVERIFY(MainForm->JobRunning());
+        Recorded->Choice = 0;
+        ClickItem(MainForm->VariantRadioGroup, 1);
+        QCOMPARE(MainForm->CodType(), codegen::TCodType::Binary);
+        QCOMPARE(Texts(MainForm->CodStringGrid).size(), 4096);
+        QCOMPARE(Recorded->Errors.size(), 1);
+        MainForm->SelectionJob->stop();
+        QVERIFY(WaitForJob());
+    }
+
     // At least twenty steps are kept.
     void twentyStepsAreKept() {
         MainForm->CodLengthPBSpinEdit->SetValue(4);

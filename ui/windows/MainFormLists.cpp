@@ -39,6 +39,17 @@ int CodRows(const TStringGrid* Grid) {
     return Count;
 }
 
+// Replaces every text of Grid in one go (one change, however long the list), keeping the
+// view's column widths, which a reset of the model would lose.
+void AssignTexts(TStringGrid* Grid, std::vector<std::vector<QString>> Columns, int Rows) {
+    QList<int> Widths;
+    for (int C = 0; C < Grid->ColCount(); ++C)
+        Widths.append(Grid->ColWidths(C));
+    Grid->Model()->Assign(std::move(Columns), Rows);
+    for (int C = 0; C < Widths.size(); ++C)
+        Grid->SetColWidths(C, Widths[C]);
+}
+
 } // namespace
 
 codegen::TCodListShape TMainForm::ShownShape() const {
@@ -64,6 +75,12 @@ bool TMainForm::AdoptCodShape(codegen::TCodListShape New, const TStringGrid* Rep
     if (Kept.isEmpty()) {
         SetListsShape(New);
         return true;
+    }
+    // A search or selection reads the lists as they are until it ends.
+    if (JobRunning()) {
+        Dialogs().Error(QStringLiteral("Длину и тип кода нельзя сменить, пока идёт поиск или "
+                                       "селекция: прервите их или дождитесь конца."));
+        return false;
     }
     // Another type keeps the chips where each has its counterpart; no other length does.
     std::vector<std::vector<QString>> Converted;
@@ -108,9 +125,14 @@ bool TMainForm::AdoptCodShape(codegen::TCodListShape New, const TStringGrid* Rep
             Grid->SetRowCount(1);
             continue;
         }
-        const std::vector<QString>& Texts = Converted[static_cast<std::size_t>(N)];
-        for (int Row = 1; Row < Grid->RowCount(); ++Row)
-            Grid->SetCells(TStringGrid::CodColumn, Row, Texts[static_cast<std::size_t>(Row - 1)]);
+        std::vector<std::vector<QString>> Columns(static_cast<std::size_t>(Grid->ColCount()));
+        for (int C = 0; C < Grid->ColCount(); ++C)
+            for (int Row = 0; Row < Grid->RowCount(); ++Row)
+                Columns[static_cast<std::size_t>(C)].push_back(
+                    C == TStringGrid::CodColumn && Row > 0
+                        ? Converted[static_cast<std::size_t>(N)][static_cast<std::size_t>(Row - 1)]
+                        : Grid->Cells(C, Row));
+        AssignTexts(Grid, std::move(Columns), Grid->RowCount());
     }
     SetListsShape(New);
     GoodCodListReplaced();
@@ -200,14 +222,8 @@ void TMainForm::RestoreLists(TListsState State) {
     VariantRadioGroupClick();
     SetListsShape(State.Shape);
     for (int N = 0; N < Grids.size(); ++N) {
-        TStringGrid* Grid = Grids[N];
-        QList<int> Widths;
-        for (int C = 0; C < Grid->ColCount(); ++C)
-            Widths.append(Grid->ColWidths(C));
         TListsState::TGrid& Texts = State.Grids[static_cast<std::size_t>(N)];
-        Grid->Model()->Assign(std::move(Texts.Columns), Texts.Rows);
-        for (int C = 0; C < Widths.size(); ++C)
-            Grid->SetColWidths(C, Widths[C]);
+        AssignTexts(Grids[N], std::move(Texts.Columns), Texts.Rows);
     }
     ShowGoodCodCount();
 }
