@@ -25,9 +25,13 @@ void CheckDeclared(const TIniDocument& Doc, std::string_view Section, std::strin
     const auto Declared = [&](const char* What) {
         return static_cast<std::uint64_t>(std::max(1, Doc.ReadInteger(Section, Name + What, 1)));
     };
-    // A count key that is there but holds no count refuses the grid.
+    // A count key that is there but holds no count (no decimal digits alone, or beyond an
+    // int) refuses the grid.
     const auto NotACount = [&](const char* What) {
-        return Doc.Value(Section, Name + What) && Doc.ReadInteger(Section, Name + What, -1) < 0;
+        const auto Text = Doc.Value(Section, Name + What);
+        return Text && (Text->empty() ||
+                        Text->find_first_not_of("0123456789") != std::string_view::npos ||
+                        Doc.ReadInteger(Section, Name + What, -1) < 0);
     };
     if (NotACount("ColCount") || NotACount("RowCount")) {
         FUZZ_CHECK(!Size);
