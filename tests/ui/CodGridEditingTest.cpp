@@ -21,20 +21,10 @@
 #include <QTemporaryDir>
 
 // Answers the file dialogs with set paths and the questions with a set answer.
-class TAnsweringDialogs : public TRecordingDialogs {
+class TAnsweringDialogs : public TPathDialogs {
 public:
-    QString OpenPath;
-    QString SavePath;
     bool Answer = true;
 
-    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::OpenFile(Parent, Settings);
-        return OpenPath;
-    }
-    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::SaveFile(Parent, Settings);
-        return SavePath;
-    }
     bool Confirm(const QString& Text) override {
         TRecordingDialogs::Confirm(Text);
         return Answer;
