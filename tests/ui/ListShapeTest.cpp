@@ -6,6 +6,7 @@
 
 #include "engine/TextLines.h"
 #include "project/ProjectFile.h"
+#include "ui/app/ProjectState.h"
 #include "ui/app/SaveLoadPrjUnit.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/windows/BestSearchPanel.h"
@@ -264,6 +265,13 @@ private slots:
         QCOMPARE(Panel->Seconds(), 17);
         QCOMPARE(Panel->KeptCods(), 3);
         QVERIFY(!MainForm->RecordCheckBox->isChecked());
+        // They are part of the work: a change is unsaved until saved.
+        MainForm->ProjectState->MarkSaved();
+        QVERIFY(!MainForm->windowTitle().endsWith(u'*'));
+        Panel->SetSeconds(18);
+        QVERIFY(MainForm->windowTitle().endsWith(u'*'));
+        Panel->SetSeconds(17);
+        QVERIFY(!MainForm->windowTitle().endsWith(u'*'));
         // An older project: nothing of the section.
         const QString Old =
             WriteFile(QStringLiteral("older.cod"),

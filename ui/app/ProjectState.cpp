@@ -47,6 +47,8 @@ QByteArray TProjectState::Stamp() const {
             else if (auto* Pages = qobject_cast<QTabWidget*>(Component))
                 Out << Pages->currentIndex();
         }
+    if (SettingsStamp)
+        Out << SettingsStamp();
     return Bytes;
 }
 

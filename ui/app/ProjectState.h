@@ -25,6 +25,11 @@ public:
     QString Caption() const;
     // Shows the mark as the work stands.
     void Refresh();
+    // The settings a project keeps in sections of their own, as bytes: part of what counts
+    // as the work. The caller has Refresh run when they change.
+    void SetSettingsStamp(std::function<QByteArray()> Settings) {
+        SettingsStamp = std::move(Settings);
+    }
 
     // With unsaved work, asks "Сохранить изменения в проекте?" (Да / Нет / Отмена); Save runs
     // for Да and tells whether it saved. True when the caller may give the work up.
@@ -40,6 +45,7 @@ private:
     void Watch();
 
     TForm& Main;
+    std::function<QByteArray()> SettingsStamp;
     QByteArray SavedStamp;
     QString BaseCaption;
     bool Watching = false;

@@ -9,6 +9,7 @@
 #include "ui/app/ErrorGuard.h"
 #include "ui/app/ErrorTexts.h"
 #include "ui/app/ProgressText.h"
+#include "ui/app/ProjectSettings.h"
 #include "ui/app/ProjectState.h"
 #include "ui/app/RecentProjects.h"
 #include "ui/app/SaveLoadPrjUnit.h"
@@ -36,8 +37,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +50,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QToolButton>
@@ -132,11 +136,36 @@ TMainForm::TMainForm() : TForm(QStringLiteral("MainForm")) {
     CreateUndoActions();
     // Made hidden now, so that a project's filter settings have a window to load into.
     ReceiverForm = new TReceiverForm(this);
+    WatchProjectSettings();
 }
 
 TMainForm::~TMainForm() {
     // No job steps on into a window half taken apart.
     StopJobs();
+}
+
+void TMainForm::WatchProjectSettings() {
+    // The search mode and the filter window's settings are saved with the project: a change
+    // of them is unsaved work too.
+    ProjectState->SetSettingsStamp([this] {
+        codegen::TIniDocument Ini;
+        for (const TProjectSettings* Settings : ProjectWindows().Settings)
+            Settings->SaveSettings(Ini);
+        return QByteArray::fromStdString(Ini.ToBytes());
+    });
+    const auto Refresh = [this] { ProjectState->Refresh(); };
+    for (QWidget* Owner :
+         {static_cast<QWidget*>(BestSearchPanel), static_cast<QWidget*>(ReceiverForm)}) {
+        for (auto* Box : Owner->findChildren<QSpinBox*>())
+            connect(Box, &QSpinBox::valueChanged, this, Refresh);
+        for (auto* Box : Owner->findChildren<QDoubleSpinBox*>())
+            connect(Box, &QDoubleSpinBox::valueChanged, this, Refresh);
+        for (auto* Box : Owner->findChildren<QComboBox*>())
+            connect(Box, &QComboBox::currentIndexChanged, this, Refresh);
+        for (auto* Box : Owner->findChildren<QCheckBox*>())
+            connect(Box, &QCheckBox::toggled, this, Refresh);
+    }
+    connect(RecordCheckBox, &QCheckBox::toggled, this, Refresh);
 }
 
 TProjectWindows TMainForm::ProjectWindows() {

@@ -170,6 +170,8 @@ public:
     // The windows a project holds (the application's), this one their main window, with the
     // code shape it shows now.
     TProjectWindows ProjectWindows();
+    // Settings saved in sections of their own count as unsaved work when they change.
+    void WatchProjectSettings();
     void VariantRadioGroupClick();
     // The length and type the codes of the lists have: the controls show it, but while the
     // user is changing them. Every list holds codes of this shape only.
