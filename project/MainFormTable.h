@@ -21,18 +21,24 @@ struct TStoredControl {
     int Default = 0;
     // A grid whose first row holds the titles "Номер" and "КОД".
     bool Titled = false;
+    // A radio group: the item indexes a project may store (-1 for none where that is
+    // allowed); LowestItem > HighestItem for every other control.
+    int LowestItem = 0;
+    int HighestItem = -1;
+    constexpr bool Choice() const { return LowestItem <= HighestItem; }
 };
 
 inline constexpr std::array<TStoredControl, 13> MainFormControls{{
     {"CodLengthPBSpinEdit", TStoredControl::TKind::Integer, 10},
-    {"VariantRadioGroup", TStoredControl::TKind::Integer, 0},
+    // No type selected would leave the codes without a meaning.
+    {"VariantRadioGroup", TStoredControl::TKind::Integer, 0, false, 0, 1},
     {"MaxCorrSidePBSpinEdit", TStoredControl::TKind::Integer, 2},
     {"ZeroCountPBSpinEdit", TStoredControl::TKind::Integer, 2},
-    {"ZRadioGroup", TStoredControl::TKind::Integer, 0},
+    {"ZRadioGroup", TStoredControl::TKind::Integer, 0, false, -1, 1},
     {"CodStringGrid", TStoredControl::TKind::Grid, 1, true},
     {"MaxNoCorrPBSpinEdit", TStoredControl::TKind::Integer, 2},
     {"PairCheckBox", TStoredControl::TKind::Bool, 0},
-    {"RadioGroup1", TStoredControl::TKind::Integer, 0},
+    {"RadioGroup1", TStoredControl::TKind::Integer, 0, false, -1, 5},
     {"NoCorrCodsStringGrid", TStoredControl::TKind::Grid, 1, true},
     {"SelectPBSpinEdit", TStoredControl::TKind::Integer, 2},
     {"SelectStringGrid", TStoredControl::TKind::Grid, 5},

@@ -103,22 +103,42 @@ std::vector<std::string> ReadProjectCods(const TIniDocument& Doc, std::string_vi
 
 namespace {
 
+// The length and type a project stores, as the window's controls take them: the spin edit
+// keeps the value in its range; without a type of its own, Current's stays.
+TCodListShape StoredCodShape(const TIniDocument& Doc, TCodListShape Current) {
+    TCodListShape Shape = Current;
+    Shape.L = std::clamp(Doc.ReadInteger(MainSection, "CodLengthPBSpinEdit", Current.L),
+                         MinCodLength, MaxCodLength);
+    const int Variant = Doc.ReadInteger(MainSection, "VariantRadioGroup", -1);
+    if (Variant == 0 || Variant == 1)
+        Shape.Type = static_cast<TCodType>(Variant);
+    return Shape;
+}
+
 // The one length every code of a grid has, when all are codes of it and of Type; 0 when the
-// grid has no codes, -1 when there is no such length.
-int OneCodLength(const TIniDocument& Doc, std::string_view Grid, TCodType Type) {
+// grid has no codes, -1 when there is no such length. The characters are read only for a
+// length other than Stored: a sound project costs a look at the texts' sizes.
+int OneCodLength(const TIniDocument& Doc, std::string_view Grid, TCodType Type, int Stored) {
     const auto Size = DeclaredGridSize(Doc, MainSection, Grid);
     if (!Size)
         return -1;
+    const bool Selection = Grid == "SelectStringGrid";
     int L = 0;
     for (int Row = 1; Row < Size->Rows; ++Row) {
-        const std::string Text = Doc.ReadString(MainSection, CellKey(Grid, 1, Row), "");
-        if (Text.empty() && Grid == "SelectStringGrid")
+        const auto Length = static_cast<int>(
+            Doc.Value(MainSection, CellKey(Grid, 1, Row)).value_or(std::string_view()).size());
+        if (Length == 0 && Selection)
             continue;
-        const int Length = static_cast<int>(Text.size());
-        if ((L && Length != L) || Length < MinCodLength || Length > MaxCodLength ||
-            CodTextFault(Text, Length, Type))
+        if ((L && Length != L) || Length < MinCodLength || Length > MaxCodLength)
             return -1;
         L = Length;
+    }
+    if (L == 0 || L == Stored)
+        return L;
+    for (int Row = 1; Row < Size->Rows; ++Row) {
+        const std::string Text = Doc.ReadString(MainSection, CellKey(Grid, 1, Row), "");
+        if (!(Text.empty() && Selection) && CodTextFault(Text, L, Type))
+            return -1;
     }
     return L;
 }
@@ -137,14 +157,12 @@ TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current) {
     TProjectMend Mend;
     if (!ProjectChoiceFault(Doc).empty())
         return Mend;
-    const int Stored = std::clamp(Doc.ReadInteger(MainSection, "CodLengthPBSpinEdit", Current.L),
-                                  MinCodLength, MaxCodLength);
-    const int Variant = Doc.ReadInteger(MainSection, "VariantRadioGroup", -1);
-    const TCodType Type =
-        Variant == 0 || Variant == 1 ? static_cast<TCodType>(Variant) : Current.Type;
+    const TCodListShape StoredShape = StoredCodShape(Doc, Current);
+    const int Stored = StoredShape.L;
+    const TCodType Type = StoredShape.Type;
     Mend.StoredL = Stored;
-    const int Good = OneCodLength(Doc, "CodStringGrid", Type);
-    const int Set = OneCodLength(Doc, "NoCorrCodsStringGrid", Type);
+    const int Good = OneCodLength(Doc, "CodStringGrid", Type, Stored);
+    const int Set = OneCodLength(Doc, "NoCorrCodsStringGrid", Type, Stored);
     // A list of mixed lengths or with texts that are no codes: the usual refusal names it.
     if (Good < 0 || Set < 0 || ((Good == 0 || Good == Stored) && (Set == 0 || Set == Stored)))
         return Mend;
@@ -160,33 +178,27 @@ TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current) {
         Mend.L = L;
         Doc.WriteInteger(MainSection, "CodLengthPBSpinEdit", L);
     }
-    if (const int Selection = OneCodLength(Doc, "SelectStringGrid", Type);
+    if (const int Selection = OneCodLength(Doc, "SelectStringGrid", Type, L);
         Selection != 0 && Selection != L)
         Mend.DroppedSelection = DropGridRows(Doc, "SelectStringGrid");
     return Mend;
 }
 
 std::string ProjectChoiceFault(const TIniDocument& Doc) {
-    // The item each radio group of the window may have selected; none (-1) leaves the code
-    // type undefined, so the type must name an item.
-    struct TChoice {
-        const char* Key;
-        int Lowest;
-        int Highest;
-    };
-    static constexpr TChoice Choices[] = {
-        {"VariantRadioGroup", 0, 1}, {"ZRadioGroup", -1, 1}, {"RadioGroup1", -1, 5}};
-    for (const TChoice& Choice : Choices) {
-        const auto Text = Doc.Value(MainSection, Choice.Key);
+    for (const TStoredControl& Control : MainFormControls) {
+        if (!Control.Choice())
+            continue;
+        const auto Text = Doc.Value(MainSection, Control.Name);
         if (!Text)
             continue;
-        const int Index = Doc.ReadInteger(MainSection, Choice.Key, Choice.Lowest - 1);
+        const int Index = Doc.ReadInteger(MainSection, Control.Name, Control.LowestItem - 1);
         const bool Plain = Text->find_first_not_of("-0123456789") == std::string::npos &&
                            std::to_string(Index) == *Text;
-        if (!Plain || Index < Choice.Lowest || Index > Choice.Highest)
-            return "The project's key " + std::string(Choice.Key) + "=" +
+        if (!Plain || Index < Control.LowestItem || Index > Control.HighestItem)
+            return "The project's key " + std::string(Control.Name) + "=" +
                    EscapedText(Text->substr(0, 40)) + " in [MainForm] is not an item from " +
-                   std::to_string(Choice.Lowest) + " to " + std::to_string(Choice.Highest);
+                   std::to_string(Control.LowestItem) + " to " +
+                   std::to_string(Control.HighestItem);
     }
     return {};
 }
@@ -194,14 +206,7 @@ std::string ProjectChoiceFault(const TIniDocument& Doc) {
 std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current) {
     if (std::string Fault = ProjectChoiceFault(Doc); !Fault.empty())
         return Fault;
-    // The length and type as the window's controls take them: the spin edit keeps the value
-    // in its range, the radio group ignores an index it does not have.
-    TCodListShape Shape = Current;
-    Shape.L = std::clamp(Doc.ReadInteger(MainSection, "CodLengthPBSpinEdit", Current.L),
-                         MinCodLength, MaxCodLength);
-    const int Variant = Doc.ReadInteger(MainSection, "VariantRadioGroup", -1);
-    if (Variant == 0 || Variant == 1)
-        Shape.Type = static_cast<TCodType>(Variant);
+    const TCodListShape Shape = StoredCodShape(Doc, Current);
     for (const char* Grid : {"CodStringGrid", "NoCorrCodsStringGrid"}) {
         try {
             ReadProjectCods(Doc, Grid, Shape);

@@ -429,7 +429,7 @@ TDopplerWorst WorstUnderDoppler(const std::vector<TDopplerPsl>& Curve) {
 
 void AmbiguityCsv(const TAmbiguity& A, const std::function<void(const std::string&)>& Line) {
     if (A.ZeroDopplerMainLobe == 0)
-        throw CodError("the main lobe at zero Doppler is 0: there is no dB scale to write");
+        throw CodError(ZeroMainLobeText());
     std::string Out = "doppler\\delay";
     for (int K = A.FirstDelay; K < A.FirstDelay + A.Delays; ++K)
         Out += ',' + std::to_string(K - A.MainDelay);

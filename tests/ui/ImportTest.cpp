@@ -20,15 +20,13 @@
 #include <sstream>
 
 // Answers the open dialog with a chosen path and notes what it was asked with.
-class TChoosingDialogs : public TRecordingDialogs {
+class TChoosingDialogs : public TPathDialogs {
 public:
-    QString Chosen;
     QString AskedFileName;
 
     QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::OpenFile(Parent, Settings);
         AskedFileName = Settings.FileName;
-        return Chosen;
+        return TPathDialogs::OpenFile(Parent, Settings);
     }
 };
 
@@ -47,7 +45,7 @@ class TImportTest : public QObject, public TWindowsSession<TChoosingDialogs> {
         return Path;
     }
     void Import(QPushButton* Button, const QString& Path) {
-        Recorded->Chosen = Path;
+        Recorded->OpenPath = Path;
         QTest::mouseClick(Button, Qt::LeftButton);
     }
     static QStringList Column(const TStringGrid* Grid, int ACol) {

@@ -47,22 +47,7 @@ void WriteAll(const QString& Path, const QByteArray& Bytes) {
 }
 
 // Dialogs whose file dialogs answer with prepared names and whose question answers as told.
-struct TProjectDialogs : TRecordingDialogs {
-    QString OpenAnswer, SaveAnswer;
-    bool ConfirmAnswer = false;
-    QString OpenFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::OpenFile(Parent, Settings);
-        return OpenAnswer;
-    }
-    QString SaveFile(QWidget* Parent, const TFileDialogSettings& Settings) override {
-        TRecordingDialogs::SaveFile(Parent, Settings);
-        return SaveAnswer;
-    }
-    bool Confirm(const QString& Text) override {
-        TRecordingDialogs::Confirm(Text);
-        return ConfirmAnswer;
-    }
-};
+using TProjectDialogs = TPathDialogs;
 
 // Files a project open must refuse: nothing in them is a project of these windows.
 void AddNoProjectRows() {
@@ -122,8 +107,8 @@ private slots:
     void init() {
         QVERIFY(OpenWindows());
         Dir = std::make_unique<QTemporaryDir>();
-        Recorded->OpenAnswer.clear();
-        Recorded->SaveAnswer.clear();
+        Recorded->OpenPath.clear();
+        Recorded->SavePath.clear();
         Recorded->ConfirmAnswer = false;
         Recorded->Choice = -1;
     }
@@ -267,7 +252,7 @@ private slots:
         // A file size limit fails the write even for root, who passes every permission.
         const QString Old = Path(QStringLiteral("old.cod"));
         WriteAll(Old, "[MainForm]\r\nOld=1\r\n");
-        Recorded->SaveAnswer = Old;
+        Recorded->SavePath = Old;
         Recorded->ConfirmAnswer = true;
         const QString Caption = MainForm->windowTitle();
         const QString Dir = MainForm->SaveDialog->InitialDir;
@@ -293,7 +278,7 @@ private slots:
 
     void saveAndOpenThroughTheButtons() {
         SearchSevenChips();
-        Recorded->SaveAnswer = Path("a.cod");
+        Recorded->SavePath = Path("a.cod");
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
         QCOMPARE(MainForm->SaveDialog->Title, QStringLiteral("Сохранить проект в файл как..."));
@@ -311,7 +296,7 @@ private slots:
 
         // Opening it brings the list back; Ctrl+O works as the button.
         MainForm->setWindowTitle(QStringLiteral("other"));
-        Recorded->OpenAnswer = Path("a.cod");
+        Recorded->OpenPath = Path("a.cod");
         Recorded->Choice = 1; // the emptied list is given up
         QTest::keyClick(MainForm, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
@@ -319,7 +304,7 @@ private slots:
         QCOMPARE(MainForm->SaveDialog->FileName, Path("a.cod"));
 
         // A name that does not exist: a message, nothing loaded, the caption stays.
-        Recorded->OpenAnswer = Path("none.cod");
+        Recorded->OpenPath = Path("none.cod");
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QVERIFY(Recorded->Calls.contains(QStringLiteral("Information Не существует Файл \r") +
                                          Path("none.cod")));
@@ -417,7 +402,7 @@ private slots:
         const QStringList Set = Cods(MainForm->NoCorrCodsStringGrid);
         const QStringList Selected = Cods(MainForm->SelectStringGrid);
         WriteAll(Path("x.cod"), Bytes);
-        Recorded->OpenAnswer = Path("x.cod");
+        Recorded->OpenPath = Path("x.cod");
         Recorded->Choice = 1; // the unsaved work is not saved first
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QCOMPARE(Recorded->Errors.size(), 1);
@@ -520,11 +505,11 @@ private slots:
     void unsavedWorkIsAskedAboutOnOpenAndExit() {
         QFETCH(bool, Exit);
         QFETCH(int, Answer);
-        Recorded->SaveAnswer = Path("other.cod");
+        Recorded->SavePath = Path("other.cod");
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         QCOMPARE(MainForm->windowTitle(), Path("other.cod"));
-        Recorded->SaveAnswer = Path("work.cod");
-        Recorded->OpenAnswer = Path("other.cod");
+        Recorded->SavePath = Path("work.cod");
+        Recorded->OpenPath = Path("other.cod");
         SearchSevenChips();
         QCOMPARE(MainForm->windowTitle(), Path("other.cod") + u'*');
         const QStringList Found = Cods(MainForm->CodStringGrid);
@@ -550,9 +535,9 @@ private slots:
 
     void noQuestionWithoutUnsavedWork() {
         SearchSevenChips();
-        Recorded->SaveAnswer = Path("a.cod");
+        Recorded->SavePath = Path("a.cod");
         QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
-        Recorded->OpenAnswer = Path("a.cod");
+        Recorded->OpenPath = Path("a.cod");
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QCOMPARE(MainForm->windowTitle(), Path("a.cod"));
         QTest::mouseClick(MainForm->ExitSpeedButton, Qt::LeftButton);
@@ -567,10 +552,10 @@ private slots:
                   QStringLiteral("codegen"))
             .clear();
         for (int I = 0; I < TRecentProjects::Kept + 2; ++I) {
-            Recorded->SaveAnswer = Path(QStringLiteral("r%1.cod").arg(I));
+            Recorded->SavePath = Path(QStringLiteral("r%1.cod").arg(I));
             QTest::mouseClick(MainForm->SaveFileSpeedButton, Qt::LeftButton);
         }
-        Recorded->OpenAnswer = Path("r5.cod");
+        Recorded->OpenPath = Path("r5.cod");
         QTest::mouseClick(MainForm->OpenFileSpeedButton, Qt::LeftButton);
         QStringList Expected{Path("r5.cod")};
         for (int I = TRecentProjects::Kept + 1; I >= 2; --I)

@@ -325,7 +325,7 @@ void TMainForm::ConnectHandlers() {
     });
     connect(SaveAsAction, &QAction::triggered, this, [this] {
         if (SaveFileSpeedButton->isEnabled())
-            RunGuarded([this] { SaveProjectAs(); });
+            RunGuarded([this] { SaveProject(); });
     });
     SaveFileSpeedButton->setMenu(SaveMenu);
     SaveFileSpeedButton->setPopupMode(QToolButton::DelayedPopup);

@@ -3,6 +3,7 @@
 
 #include "engine/Cod.h"
 #include "project/MainFormTable.h"
+
 #include "ui/widgets/FittedLabel.h"
 #include "ui/widgets/PBSpinEdit.h"
 #include "ui/widgets/RadioGroup.h"
@@ -11,6 +12,7 @@
 #include "ui/windows/BestSearchPanel.h"
 #include "ui/windows/MainFormParts.h"
 #include "ui/windows/MainUnit.h"
+#include <iterator>
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -82,6 +84,12 @@ constexpr const char* ZeroRules[] = {"не более", "равно"};
 constexpr const char* SetMethods[] = {"по всем",      "от последнего", "цикл с послед.",
                                       "цикл 2 назад", "полный поиск",  "наибольший комплект"};
 constexpr int Room = 500; // the range of the limits and counts
+
+// A project stores an item of each group; the table its reader checks them by has each
+// group's items.
+static_assert(codegen::StoredControl("VariantRadioGroup")->HighestItem + 1 == std::ssize(CodTypes));
+static_assert(codegen::StoredControl("ZRadioGroup")->HighestItem + 1 == std::ssize(ZeroRules));
+static_assert(codegen::StoredControl("RadioGroup1")->HighestItem + 1 == std::ssize(SetMethods));
 
 constexpr TMainFormControl Rows[] = {
     SpeedButton(NAMED(OpenFileSpeedButton), ":/icons/open.xpm", {16, 6, 23, 22})

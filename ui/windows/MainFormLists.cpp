@@ -31,7 +31,16 @@ QString TypeText(codegen::TCodType Type) {
 // The undo steps kept; older ones are dropped.
 constexpr std::size_t HistorySteps = 50;
 
-// The rows of a list that hold a code (the selection grid starts with empty rows).
+// Whether a list holds a code (the selection grid starts with empty rows): at the first one
+// found, as this is asked at every keystroke in the length box.
+bool HoldsCods(const TStringGrid* Grid) {
+    for (int Row = 1; Row < Grid->RowCount(); ++Row)
+        if (!Grid->Cells(TStringGrid::CodColumn, Row).isEmpty())
+            return true;
+    return false;
+}
+
+// The rows of a list that hold a code.
 int CodRows(const TStringGrid* Grid) {
     int Count = 0;
     for (int Row = 1; Row < Grid->RowCount(); ++Row)
@@ -176,7 +185,7 @@ void TMainForm::CodShapeControlChanged() {
     // focus leaving the box, a step, a click): then the question.
     bool Empty = true;
     for (TStringGrid* Grid : CodLists())
-        Empty = Empty && CodRows(Grid) == 0;
+        Empty = Empty && !HoldsCods(Grid);
     const bool ByUser = CodLengthPBSpinEdit->ChangedByUser() || VariantRadioGroup->ClickedByUser();
     if (Empty || !ByUser)
         SetListsShape(ShownShape());

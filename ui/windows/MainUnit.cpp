@@ -273,10 +273,6 @@ void TMainForm::SaveProjectInPlace() {
     RecentProjects->Add(ProjectPath);
 }
 
-void TMainForm::SaveProjectAs() {
-    SaveProject();
-}
-
 void TMainForm::ProjectOpened(const QString& FileName) {
     ProjectFileSaved(FileName);
     // The project's codes are of the shape it stores (the reader made sure of that).

@@ -157,9 +157,8 @@ public:
     void OpenRecentProject(const QString& FileName);
     // "Сохранить" (Ctrl+S): into the project's own file once it has one, asking first when
     // the file changed since it was opened or saved here (another window saved it, say);
-    // "Сохранить как…" (Ctrl+Shift+S) asks for a file, as the tool button does.
+    // "Сохранить как…" (Ctrl+Shift+S) asks for a file, as the tool button does (SaveProject).
     void SaveProjectInPlace();
-    void SaveProjectAs();
     QToolButton* WindowsButton;
     QMenu* WindowsMenu;
     QAction* SaveAction;

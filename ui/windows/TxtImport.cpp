@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <string>
