@@ -116,29 +116,21 @@ TCodListShape StoredCodShape(const TIniDocument& Doc, TCodListShape Current) {
 }
 
 // The one length every code of a grid has, when all are codes of it and of Type; 0 when the
-// grid has no codes, -1 when there is no such length. The characters are read only for a
-// length other than Stored: a sound project costs a look at the texts' sizes.
-int OneCodLength(const TIniDocument& Doc, std::string_view Grid, TCodType Type, int Stored) {
+// grid has no codes, -1 when there is no such length.
+int OneCodLength(const TIniDocument& Doc, std::string_view Grid, TCodType Type) {
     const auto Size = DeclaredGridSize(Doc, MainSection, Grid);
     if (!Size)
         return -1;
-    const bool Selection = Grid == "SelectStringGrid";
     int L = 0;
     for (int Row = 1; Row < Size->Rows; ++Row) {
-        const auto Length = static_cast<int>(
-            Doc.Value(MainSection, CellKey(Grid, 1, Row)).value_or(std::string_view()).size());
-        if (Length == 0 && Selection)
+        const std::string Text = Doc.ReadString(MainSection, CellKey(Grid, 1, Row), "");
+        if (Text.empty() && Grid == "SelectStringGrid")
             continue;
-        if ((L && Length != L) || Length < MinCodLength || Length > MaxCodLength)
+        const int Length = static_cast<int>(Text.size());
+        if ((L && Length != L) || Length < MinCodLength || Length > MaxCodLength ||
+            CodTextFault(Text, Length, Type))
             return -1;
         L = Length;
-    }
-    if (L == 0 || L == Stored)
-        return L;
-    for (int Row = 1; Row < Size->Rows; ++Row) {
-        const std::string Text = Doc.ReadString(MainSection, CellKey(Grid, 1, Row), "");
-        if (!(Text.empty() && Selection) && CodTextFault(Text, L, Type))
-            return -1;
     }
     return L;
 }
@@ -161,8 +153,8 @@ TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current) {
     const int Stored = StoredShape.L;
     const TCodType Type = StoredShape.Type;
     Mend.StoredL = Stored;
-    const int Good = OneCodLength(Doc, "CodStringGrid", Type, Stored);
-    const int Set = OneCodLength(Doc, "NoCorrCodsStringGrid", Type, Stored);
+    const int Good = OneCodLength(Doc, "CodStringGrid", Type);
+    const int Set = OneCodLength(Doc, "NoCorrCodsStringGrid", Type);
     // A list of mixed lengths or with texts that are no codes: the usual refusal names it.
     if (Good < 0 || Set < 0 || ((Good == 0 || Good == Stored) && (Set == 0 || Set == Stored)))
         return Mend;
@@ -178,7 +170,7 @@ TProjectMend MendProjectCodLength(TIniDocument& Doc, TCodListShape Current) {
         Mend.L = L;
         Doc.WriteInteger(MainSection, "CodLengthPBSpinEdit", L);
     }
-    if (const int Selection = OneCodLength(Doc, "SelectStringGrid", Type, L);
+    if (const int Selection = OneCodLength(Doc, "SelectStringGrid", Type);
         Selection != 0 && Selection != L)
         Mend.DroppedSelection = DropGridRows(Doc, "SelectStringGrid");
     return Mend;

@@ -52,6 +52,7 @@ std::string ProjectCodsFault(const TIniDocument& Doc, TCodListShape Current);
 // into Doc) if the other list agrees or is empty; otherwise the list that disagrees with the
 // length kept is left out (its rows dropped from Doc), and so is a selection of another
 // length. What was done, for a warning; nothing (L 0, nothing dropped) for a sound project.
+// It reads every code: a reader asks it only of a project its rule has refused.
 struct TProjectMend {
     int StoredL = 0;
     int L = 0; // the length taken instead of the stored one, 0 when kept

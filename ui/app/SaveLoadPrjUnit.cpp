@@ -299,8 +299,13 @@ bool LoadAllFormDataFromFile(const TProjectWindows& Windows, const QString& File
         Dialogs().Error(ErrorText(Error) + NothingLoaded());
         return false;
     }
-    const codegen::TProjectMend Mend = codegen::MendProjectCodLength(Ini, Windows.Shape);
-    if (const QString Reason = Refusal(Ini, Windows, FileName); !Reason.isEmpty()) {
+    // A project refused for its codes may be one an earlier version wrote with a list of
+    // another length: mended, it is asked again. A sound project is read once.
+    QString Reason = Refusal(Ini, Windows, FileName);
+    codegen::TProjectMend Mend;
+    if (!Reason.isEmpty() && (Mend = codegen::MendProjectCodLength(Ini, Windows.Shape)).Any())
+        Reason = Refusal(Ini, Windows, FileName);
+    if (!Reason.isEmpty()) {
         Dialogs().Error(Reason);
         return false;
     }

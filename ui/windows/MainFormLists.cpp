@@ -301,12 +301,12 @@ void TMainForm::CreateUndoActions() {
     }
     connect(UndoAction, &QAction::triggered, this, Guarded(this, &TMainForm::UndoListsStep));
     connect(RedoAction, &QAction::triggered, this, Guarded(this, &TMainForm::RedoListsStep));
+    // After the lists' own items, which keep their places.
     for (TStringGrid* Grid : {CodStringGrid, NoCorrCodsStringGrid}) {
         QMenu* Menu = Grid->PopupMenu();
-        QAction* First = Menu->actions().value(0);
-        Menu->insertAction(First, UndoAction);
-        Menu->insertAction(First, RedoAction);
-        Menu->insertSeparator(First);
+        Menu->addSeparator();
+        Menu->addAction(UndoAction);
+        Menu->addAction(RedoAction);
     }
     UpdateUndoActions();
 }
